@@ -1,0 +1,37 @@
+#pragma once
+// The program's eleven windows, created once at start (main window first)
+// and alive for the whole run.
+
+class TForm1;
+class TForm2;
+class TForm3;
+class TForm4;
+class TForm5;
+class TForm6;
+class TForm7;
+class TForm8;
+class TForm9;
+class TForm10;
+class TForm11;
+
+namespace td {
+
+struct Forms {
+    TForm1* Form1 = nullptr;
+    TForm2* Form2 = nullptr;
+    TForm3* Form3 = nullptr;
+    TForm4* Form4 = nullptr;
+    TForm5* Form5 = nullptr;
+    TForm6* Form6 = nullptr;
+    TForm7* Form7 = nullptr;
+    TForm8* Form8 = nullptr;
+    TForm9* Form9 = nullptr;
+    TForm10* Form10 = nullptr;
+    TForm11* Form11 = nullptr;
+};
+
+Forms& forms();
+void createForms();   // TForm1 first, then TForm2 to TForm11
+void destroyForms();  // in reverse order
+
+}  // namespace td

@@ -1,0 +1,9 @@
+#include "datebook/MemDayBook.h"
+
+#include "platform/qtservices.h"
+#include "platform/cp1251.h"
+
+TForm9::TForm9(QWidget* parent) : QDialog(parent) {
+    setObjectName("TForm9");
+    setWindowTitle(td::fromWin(td::W("Ежедневник (из телефона)")));
+}

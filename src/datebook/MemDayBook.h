@@ -1,0 +1,9 @@
+#pragma once
+#include <QDialog>
+
+// Date book window.
+class TForm9 : public QDialog {
+    Q_OBJECT
+public:
+    explicit TForm9(QWidget* parent = nullptr);
+};

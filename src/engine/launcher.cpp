@@ -1,0 +1,68 @@
+#include "engine/launcher.h"
+
+#include "engine/settings.h"
+#include "platform/cp1251.h"
+#include "platform/files.h"
+#include "platform/process.h"
+#include "platform/services.h"
+
+namespace td {
+
+std::string operParams(const std::string& operation, const std::vector<std::string>& args) {
+    std::string p = "oper \"" + operation + "\"";
+    for (const auto& a : args) p += " \"" + a + "\"";
+    return p;
+}
+
+void ExecuteActAll(const std::string& file, const std::string& params, int show,
+                   const std::string& dir) {
+    if (starter().open(file, params, dir, show) < 32)
+        dialogs().message(W("- Не удаётся запустить ") + file);
+}
+
+void CallReSendSMSCell(const std::string& operation, const std::string& argument) {
+    ExecuteActAll(EngineExeName, operParams(operation, {argument}), SW_SHOWNORMAL, "");
+}
+
+void StartEngine(const std::string& operation, const std::vector<std::string>& args) {
+    ExecuteActAll(EngineExeName, operParams(operation, args), SW_SHOWNORMAL, "");
+}
+
+bool CellBusy() {
+    if (!files::exists(startPath(RunMarkerName))) return false;
+    dialogs().message(
+        W("- Пожалуйста, дождитесь завершения предшествующей операции\rили закройте/остановите "
+          "программу CellTalk"));
+    return true;
+}
+
+bool CheckSateliteFile(const std::string& base) {
+    std::string today = clock().shortDate(clock().now());
+    bool any = false;
+    for (int d = 0; d <= 9; ++d) {
+        std::string path = mapMarkerPath(base + std::to_string(d));
+        if (!files::exists(path)) continue;
+        std::vector<std::string> lines;
+        if (!files::readLines(path, lines)) {
+            any = true;  // present but unreadable: it counts, and it stays
+            continue;
+        }
+        std::string first = lines.empty() ? std::string() : lines[0];
+        if (first < today) files::remove(path);  // character-by-character comparison
+        if (files::exists(path)) any = true;
+    }
+    return any;
+}
+
+std::string CreSateliteFile(const std::string& base) {
+    for (int d = 0; d <= 9; ++d) {
+        std::string name = base + std::to_string(d);
+        std::string path = mapMarkerPath(name);
+        if (files::exists(path)) continue;
+        if (!files::writeLines(path, {clock().shortDate(clock().now())})) return {};
+        return path;
+    }
+    return {};
+}
+
+}  // namespace td

@@ -1,0 +1,31 @@
+#pragma once
+// Starting the engine, the busy test, and the satellite markers by which the
+// engine's front-end programs see each other.
+
+#include <string>
+#include <vector>
+
+namespace td {
+
+// `oper "{operation}"` followed by each argument in double quotes.
+std::string operParams(const std::string& operation, const std::vector<std::string>& args = {});
+
+// Asks the system to start file with the parameter text; on failure shows
+// "- Не удаётся запустить " + file.
+void ExecuteActAll(const std::string& file, const std::string& params, int show,
+                   const std::string& dir);
+// Starts the engine with oper "{operation}" "{argument}".
+void CallReSendSMSCell(const std::string& operation, const std::string& argument);
+// Starts the engine with operParams(operation, args).
+void StartEngine(const std::string& operation, const std::vector<std::string>& args = {});
+
+// True (after telling the user) while the engine's run marker exists.
+bool CellBusy();
+
+// Deletes markers dated before today, then tells whether any marker exists.
+// A marker that cannot be read counts as present.
+bool CheckSateliteFile(const std::string& base);
+// Creates this program's marker in the first free slot; its name, or "".
+std::string CreSateliteFile(const std::string& base);
+
+}  // namespace td

@@ -1,0 +1,28 @@
+#include "engine/operlookup.h"
+
+#include "engine/settings.h"
+#include "platform/cp1251.h"
+#include "platform/files.h"
+#include "platform/ini.h"
+#include "platform/services.h"
+
+namespace td {
+
+std::string GetOperByName(const std::string& iniName, const std::string& operation) {
+    std::string path = startPath(iniName);
+    if (!files::exists(path)) {
+        dialogs().message(W("- Файл ") + iniName + W(" - не найден"));
+        files::setCurrentDir(prog().StartDir);
+        return {};
+    }
+    if (operation.empty()) {
+        dialogs().message(W("- Пустая операция"));
+        return {};
+    }
+    std::string value = IniFile(path).readString("Operations", operation, "");
+    if (!value.empty() && value != " ") return value;
+    dialogs().message(W("- Операция \"") + operation + W("\" неверна"));
+    return {};
+}
+
+}  // namespace td

@@ -1,0 +1,11 @@
+#pragma once
+#include <string>
+
+namespace td {
+
+// Command text of an operation in section Operations of the bare-named ini
+// in StartDir, or "" after telling the user why (file missing, empty
+// operation name, operation missing, empty or a single blank).
+std::string GetOperByName(const std::string& iniName, const std::string& operation);
+
+}  // namespace td

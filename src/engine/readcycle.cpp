@@ -1,0 +1,244 @@
+#include "engine/readcycle.h"
+
+#include <cmath>
+
+#include "engine/launcher.h"
+#include "engine/settings.h"
+#include "platform/cp1251.h"
+#include "platform/files.h"
+#include "platform/services.h"
+
+namespace td {
+
+std::string RefreshCaption() { return W("Обновить"); }
+std::string AbortCaption() { return W("Прервать"); }
+
+std::string ReadCycle::busyHintFor(int pollInterval) {
+    long seconds = std::lrint(std::nearbyint(pollInterval / 1000.0));
+    return W("Нажмите ОДИН РАЗ для того, чтобы прервать чтение (подождите ") +
+           std::to_string(seconds) + W("сек.)");
+}
+
+ReadCycle::ReadCycle(ReadCycleConfig config, ReadView& view, ReadCycleHooks hooks)
+    : config_(std::move(config)), view_(view), hooks_(std::move(hooks)) {
+    if (!config_.sizeOf) config_.sizeOf = [](const std::string& p) { return files::size(p); };
+}
+
+std::string ReadCycle::idleCaption() const {
+    return config_.idleCaption.empty() ? RefreshCaption() : config_.idleCaption;
+}
+
+void ReadCycle::refreshClick() {
+    outcome_ = ReadOutcome::None;
+    // While the engine runs, even an abort click only says so: the read goes on.
+    if (config_.busyTest && CellBusy()) return;
+    if (hooks_.onRefreshClick) hooks_.onRefreshClick();
+
+    if (view_.refreshCaption() == AbortCaption()) {
+        feedback().setHourglass(false);
+        if (config_.abortFlag) *config_.abortFlag = true;
+        view_.setRefreshCaption(idleCaption());
+        view_.setRefreshEnabled(true);
+        view_.setRefreshColor(NavyColor);
+        view_.setRefreshHint(config_.idleHint);
+        pump().processEvents();
+        return;
+    }
+
+    if (!dialogs().confirm(config_.question)) return;
+
+    if (config_.abortFlag) *config_.abortFlag = false;
+    if (config_.updateFlag) *config_.updateFlag = true;
+    view_.setRefreshCaption(AbortCaption());
+    view_.setRefreshColor(RedColor);
+    view_.setRefreshEnabled(true);
+    view_.setRefreshHint(config_.busyHint.empty() ? busyHintFor(prog().PollInterval)
+                                                  : config_.busyHint);
+    pump().processEvents();
+    pump().sleep(config_.pauseBeforeReadMs);
+
+    ReadOutcome result = run();
+
+    view_.setRefreshCaption(idleCaption());
+    view_.setRefreshColor(NavyColor);
+    view_.setRefreshHint(config_.idleHint);
+    if (config_.updateFlag) *config_.updateFlag = false;
+    outcome_ = result;
+}
+
+void ReadCycle::lastCopyClick() {
+    feedback().setHourglass(false);
+    if (config_.abortFlag) *config_.abortFlag = true;
+    if (config_.updateFlag) *config_.updateFlag = false;
+    run();
+}
+
+ReadOutcome ReadCycle::run() {
+    completed_ = false;
+    prog().CurrentPrefix = config_.prefix;
+    if (hooks_.onCycleStart) hooks_.onCycleStart();
+
+    if (config_.updateFlag && *config_.updateFlag) {
+        outcome_ = updateMode();
+    } else if (files::exists(config_.lastCopyPath)) {
+        outcome_ = lastCopyMode();
+    } else {
+        view_.setStatus(config_.noLastCopyText);
+        outcome_ = ReadOutcome::NoLastCopy;
+    }
+    return outcome_;
+}
+
+ReadOutcome ReadCycle::lastCopyMode() {
+    if (hooks_.beforeLastCopy) hooks_.beforeLastCopy();
+    std::optional<std::time_t> modified = files::modificationTime(config_.lastCopyPath);
+
+    Prog& p = prog();
+    p.RecordList.clear();
+    files::readLines(config_.lastCopyPath, p.RecordList);
+    if (p.RecordList.empty()) {
+        feedback().setHourglass(false);
+        return ReadOutcome::LastCopyEmpty;
+    }
+    if (hooks_.loadLastCopy) hooks_.loadLastCopy(p.RecordList);
+    view_.setRefreshEnabled(true);
+    if (hooks_.onDataLoaded) hooks_.onDataLoaded();
+    view_.setStatus(config_.lastCopyStatusPrefix + clock().dateTime(modified.value_or(0)));
+    return ReadOutcome::LastCopyShown;
+}
+
+void ReadCycle::waitForEngine() {
+    Prog& p = prog();
+    EventPump& ev = pump();
+    const std::string runMarker = startPath(RunMarkerName);
+
+    long long lastSize = 0;
+    long long confirmedSize = -1;
+
+    ev.sleep(config_.firstDelayMs);
+    // A run marker by now means the engine is at work: poll often. Without it
+    // the engine may still be starting: poll less often for about as long.
+    if (files::exists(runMarker)) {
+        p.PollInterval = FastPollInterval;
+        p.PollCount = FastPollCount;
+    } else {
+        p.PollInterval = SlowPollInterval;
+        p.PollCount = SlowPollCount;
+    }
+
+    for (int i = 0; i < 5; ++i) {
+        ev.processEvents();
+        ev.sleep(p.PollInterval * 3 / 10);
+        if (aborted()) {
+            ev.processEvents();
+            feedback().setHourglass(false);
+            break;
+        }
+    }
+    ev.processEvents();
+
+    for (int pass = 0; pass <= p.PollCount; ++pass) {
+        ev.processEvents();
+        if (aborted()) {
+            ev.processEvents();
+            feedback().setHourglass(false);
+            break;
+        }
+        ev.sleep(p.PollInterval);
+        ev.processEvents();
+        bool measurable = files::exists(config_.watchedFile) &&
+                          (config_.watchedAlsoNeeds.empty() ||
+                           files::exists(config_.watchedAlsoNeeds));
+        if (measurable && !aborted()) {
+            if (config_.extraHalfInterval && !files::exists(runMarker))
+                ev.sleep(p.PollInterval / 2);
+            std::optional<long long> size = config_.sizeOf(config_.watchedFile);
+            if (!size) {
+                // The engine may hold the file: no size yet, keep waiting.
+                lastSize = 0;
+            } else if (*size > MinResultSize && *size == lastSize) {
+                if (confirmedSize == lastSize) {
+                    completed_ = true;
+                    break;
+                }
+                confirmedSize = lastSize;
+            } else {
+                lastSize = *size;
+            }
+        }
+        ev.processEvents();
+    }
+}
+
+ReadOutcome ReadCycle::updateMode() {
+    Prog& p = prog();
+    EventPump& ev = pump();
+
+    view_.setRefreshCaption(AbortCaption());
+    for (const std::string& f : config_.deleteBeforeStart) files::remove(f);
+    StartEngine(config_.operation, config_.args);
+
+    view_.setStatus(config_.readingStatus);
+    view_.setGridHint(config_.readingGridHint);
+    feedback().setHourglass(true);
+    ev.processEvents();
+
+    waitForEngine();
+
+    bool nothingThere = !files::exists(config_.watchedFile) &&
+                        !files::exists(config_.workFile) &&
+                        !files::exists(startPath(RunMarkerName));
+    if (aborted() || nothingThere) {
+        if (hooks_.beepWanted && hooks_.beepWanted()) feedback().beep();
+        feedback().setHourglass(false);
+        view_.setRefreshEnabled(true);
+        view_.setStatus(config_.notCreatedText);
+        ev.processEvents();
+        return ReadOutcome::NotCreated;
+    }
+
+    ev.processEvents();
+    view_.setRefreshEnabled(true);
+    if (hooks_.onDataLoaded) hooks_.onDataLoaded();
+    ev.processEvents();
+
+    std::string file = config_.parseFile;
+    if (!files::exists(file) && !config_.parseFallback.empty()) file = config_.parseFallback;
+
+    // Lines of an earlier read must never pass for this one's.
+    p.ResultLines.clear();
+    ReadOutcome result;
+    bool parsed = false;
+    if (files::exists(file)) {
+        files::readLines(file, p.ResultLines);
+        if (p.ResultLines.size() >= config_.minLines) {
+            if (hooks_.parse) hooks_.parse(p.ResultLines);
+            parsed = true;
+            result = ReadOutcome::Parsed;
+        } else {
+            result = ReadOutcome::TooFewLines;
+        }
+    } else {
+        dialogs().message(W("- Файл \"") + file + W("\" - не найден"));
+        files::setCurrentDir(p.StartDir);
+        result = ReadOutcome::NotFound;
+    }
+
+    const std::vector<std::string>* copy = nullptr;
+    if (config_.lastCopySource == LastCopySource::ParsedRecords) {
+        if (parsed && !p.RecordList.empty()) copy = &p.RecordList;
+    } else if (!p.ResultLines.empty()) {
+        copy = &p.ResultLines;
+    }
+    if (copy && !config_.lastCopyPath.empty()) {
+        if (files::writeLines(config_.lastCopyPath, *copy)) {
+            if (hooks_.onLastCopySaved) hooks_.onLastCopySaved();
+        } else {
+            dialogs().message(W("- Не удаётся записать файл \"") + config_.lastCopyPath + "\"");
+        }
+    }
+    feedback().setHourglass(false);
+    return result;
+}
+
+}  // namespace td

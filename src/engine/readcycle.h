@@ -1,0 +1,146 @@
+#pragma once
+// The read cycle: how a reading window gets a list from the phone. It starts
+// one engine operation, waits (sleeping in slices, the window stays
+// responsive) until the engine's watched file has kept one size on three
+// successive polls, loads the answer, hands it to the window's parser and
+// stores the window's last copy. Its second mode shows the stored last copy
+// without touching the phone.
+//
+// No widgets here: a window supplies a ReadView for its refresh button and
+// status texts, and hooks for its own grid. Texts are Windows-1251.
+
+#include <ctime>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace td {
+
+// What the cycle shows on its window.
+class ReadView {
+public:
+    virtual ~ReadView() = default;
+    virtual std::string refreshCaption() const = 0;
+    virtual void setRefreshCaption(const std::string& text) = 0;
+    virtual void setRefreshColor(unsigned rgb) = 0;  // 0xRRGGBB
+    virtual void setRefreshHint(const std::string& text) = 0;
+    virtual void setRefreshEnabled(bool on) = 0;
+    virtual void setStatus(const std::string& text) = 0;
+    virtual void setGridHint(const std::string& text) = 0;
+};
+
+constexpr unsigned NavyColor = 0x000080;
+constexpr unsigned RedColor = 0xFF0000;
+
+// Which lines become the last copy after a read from the phone.
+enum class LastCopySource {
+    ParsedRecords,  // RecordList, only when this read's parser accepted a record
+    ResultLines,    // the loaded result lines, whenever there is at least one
+};
+
+struct ReadCycleConfig {
+    // The engine operation and its arguments.
+    std::string operation;
+    std::vector<std::string> args;
+    // Prefix recorded in CurrentPrefix (the kind of list being read).
+    std::string prefix;
+
+    // Program-wide flags the cycle works with (PhoneReadAbort/PhoneReadUpdate,
+    // ReadAbort/SMSRefresh, ReadAbort/DateBookUpdate).
+    bool* abortFlag = nullptr;
+    bool* updateFlag = nullptr;
+
+    // Refresh handler.
+    bool busyTest = true;     // CellBusy before a refresh or abort click
+    std::string question;     // Yes/No question before a read from the phone
+    std::string idleCaption;  // "Обновить" unless set
+    std::string idleHint;
+    std::string busyHint;     // empty: the usual "press once ... wait N s" text
+    int pauseBeforeReadMs = 200;
+
+    // Update mode.
+    std::vector<std::string> deleteBeforeStart;  // paths, deleted in this order
+    int firstDelayMs = 2500;
+    std::string watchedFile;     // whose size is polled
+    std::string watchedAlsoNeeds;  // measured only while this file exists too ("" = no such rule)
+    std::string workFile;        // the engine's "$" work file beside the watched file
+    bool extraHalfInterval = true;  // half an interval more once the run marker is gone
+    std::string parseFile;
+    std::string parseFallback;   // parsed when parseFile is absent ("" = none)
+    std::size_t minLines = 3;    // fewer loaded lines are not parsed
+    std::string lastCopyPath;
+    LastCopySource lastCopySource = LastCopySource::ParsedRecords;
+
+    // Texts.
+    std::string readingStatus;
+    std::string readingGridHint;
+    std::string notCreatedText;
+    std::string noLastCopyText;
+    std::string lastCopyStatusPrefix;  // followed by the copy's date and time
+
+    // How the watched file's size is taken (tests replace it). Nothing: the
+    // size could not be taken this time.
+    std::function<std::optional<long long>(const std::string&)> sizeOf;
+};
+
+struct ReadCycleHooks {
+    std::function<void()> onRefreshClick;  // after the busy test, before anything else
+    std::function<void()> onCycleStart;    // common beginning: window-specific resets
+    std::function<void()> beforeLastCopy;  // last-copy mode, before the copy is loaded
+    // Fills the grid from the last copy's lines (never called with none).
+    std::function<void(const std::vector<std::string>&)> loadLastCopy;
+    // Parses a fresh answer (ResultLines); the parser refills RecordList.
+    std::function<void(const std::vector<std::string>&)> parse;
+    std::function<void()> onDataLoaded;     // e.g. enable a transfer button
+    std::function<void()> onLastCopySaved;  // after a read from the phone stored its copy
+    std::function<bool()> beepWanted;       // the "beep when nothing was read" option
+};
+
+enum class ReadOutcome {
+    None,           // nothing ran (busy, declined, abort click)
+    NoLastCopy,     // last-copy mode without a last-copy file
+    LastCopyEmpty,  // the last-copy file has no line
+    LastCopyShown,
+    NotCreated,     // aborted, or the engine left no file
+    NotFound,       // the file to parse was missing after the wait
+    TooFewLines,    // loaded but not parsed
+    Parsed,
+};
+
+class ReadCycle {
+public:
+    ReadCycle(ReadCycleConfig config, ReadView& view, ReadCycleHooks hooks = {});
+
+    // The refresh button: a read from the phone, or an abort while one runs.
+    void refreshClick();
+    // The last-copy button: aborts a running read and shows the last copy.
+    void lastCopyClick();
+    // The cycle itself, in the mode the update flag selects.
+    ReadOutcome run();
+
+    // The hint the refresh button shows while a read runs.
+    static std::string busyHintFor(int pollInterval);
+
+    ReadOutcome outcome() const { return outcome_; }
+    bool waitCompleted() const { return completed_; }  // the file stood still three polls
+
+private:
+    ReadOutcome lastCopyMode();
+    ReadOutcome updateMode();
+    void waitForEngine();
+    bool aborted() const { return config_.abortFlag && *config_.abortFlag; }
+    std::string idleCaption() const;
+
+    ReadCycleConfig config_;
+    ReadView& view_;
+    ReadCycleHooks hooks_;
+    ReadOutcome outcome_ = ReadOutcome::None;
+    bool completed_ = false;
+};
+
+// The texts of the refresh button's two looks.
+std::string RefreshCaption();  // "Обновить"
+std::string AbortCaption();    // "Прервать"
+
+}  // namespace td

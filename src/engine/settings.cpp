@@ -1,0 +1,80 @@
+#include "engine/settings.h"
+
+#include "platform/cp1251.h"
+#include "platform/files.h"
+
+namespace td {
+
+const std::string EngineExeName = "celltalk.exe";
+const std::string OwnIniName = "tapdeck.ini";
+const std::string EngineIniName = "celltalk.ini";
+const std::string RunMarkerName = "celltalk.run";
+const std::string EngineErrorName = "CellTalk.err";
+const std::string ModelMarkerName = "MotorolaC.350";
+const std::string AutoRunDir = "AutoRun";
+const std::string BatchOperName = W("Выполнить_пакет");
+const std::string BatchOperCmd = "at+cgsn|!bat[";
+const std::string CheckPhoneOperName = W("Получить_характеристики_телефона");
+const std::string CheckPhoneOperCmd = "at+cgsn|!bat\"CheckPhone.bat\"";
+const std::string ScriptBatName = "@ScriBat.txt";
+const std::string DateBookListName = "LastMDBook.txt";
+const std::string SatelliteBase = "c:\\swapping.fl";
+const char NumberMarkChar = static_cast<char>(0xB9);
+const std::string NumberMark(1, NumberMarkChar);
+const std::string ProgVersion0 = "v 0.54";
+const std::string AltVersion = "v 5.4";
+const std::string ProgDate = "13.10.2005";
+// Where the program can be had: it is free and comes with its sources and the engine.
+const std::string DownloadNote =
+    W(" бесплатно, с исходными текстами и движком CellTalk (см. README.md)");
+
+const std::string DefaultCallName = W("Набрать номер (ввод) и звонить");
+const std::string DefaultCallCMD = W("at+ckpd=\"№\"|!dly|at+ckpd=\"s\"");
+const std::string DefaultHangUpName = W("Прервать вызов");
+const std::string DefaultHangUpCMD = "at+ckpd=\"e\"";
+const std::string DefaultPlusBeforeNumber = "at+ckpd=\"0\",22|!dly|";
+
+const std::vector<std::string> FunctionKeys = {
+    "CallName",       "CallCMD",        "HangUpName",     "HangUpCMD",     "SoundUpName",
+    "SoundDownName",  "PhoneBookName",  "SentSMSName",    "ReSendSMSName", "LatSendSMSName",
+    "RusSendSMSName", "MissCallName",   "UnReadSMSName",  "AllSMSName",    "DeleteSMSName",
+    "MemDayBookName", "UnloadMemDayBookName"};
+
+Prog::Prog()
+    : OperIniName(EngineIniName),
+      ProgVersion(ProgVersion0),
+      PLusBeforeNumber(DefaultPlusBeforeNumber),
+      CallName(DefaultCallName),
+      HangUpName(DefaultHangUpName),
+      SoundUpName(W("Увеличить громкость")),
+      SoundDownName(W("Уменьшить громкость")) {}
+
+std::string* Prog::function(const std::string& key) {
+    std::string* fields[] = {&CallName,       &CallCMD,        &HangUpName,    &HangUpCMD,
+                             &SoundUpName,    &SoundDownName,  &PhoneBookName, &SentSMSName,
+                             &ReSendSMSName,  &LatSendSMSName, &RusSendSMSName, &MissCallName,
+                             &UnReadSMSName,  &AllSMSName,     &DeleteSMSName, &MemDayBookName,
+                             &UnloadMemDayBookName};
+    for (size_t i = 0; i < FunctionKeys.size(); ++i)
+        if (equalsNoCase(FunctionKeys[i], key)) return fields[i];
+    return nullptr;
+}
+
+namespace {
+Prog& instance() {
+    static Prog p;
+    return p;
+}
+}  // namespace
+
+Prog& prog() { return instance(); }
+
+void resetProg() { instance() = Prog(); }
+
+std::string startPath(const std::string& name) { return files::join(prog().StartDir, name); }
+
+std::string autoRunPath(const std::string& name) {
+    return files::join(files::join(prog().StartDir, AutoRunDir), name);
+}
+
+}  // namespace td

@@ -1,0 +1,148 @@
+#pragma once
+// Program-wide settings, constants and shared working values. One instance
+// for the whole run (td::prog()); the main window's activation fills most of
+// it from the ini files, the other windows read it. All texts are
+// Windows-1251 byte strings.
+
+#include <string>
+#include <vector>
+
+namespace td {
+
+// ---- constants --------------------------------------------------------------
+extern const std::string EngineExeName;       // "celltalk.exe"
+extern const std::string OwnIniName;          // "tapdeck.ini"
+extern const std::string EngineIniName;       // "celltalk.ini"
+extern const std::string RunMarkerName;       // "celltalk.run"
+extern const std::string EngineErrorName;     // "CellTalk.err"
+extern const std::string ModelMarkerName;     // "MotorolaC.350"
+extern const std::string AutoRunDir;          // "AutoRun"
+extern const std::string BatchOperName;       // "Выполнить_пакет"
+extern const std::string BatchOperCmd;        // at+cgsn|!bat[
+extern const std::string CheckPhoneOperName;  // "Получить_характеристики_телефона"
+extern const std::string CheckPhoneOperCmd;   // at+cgsn|!bat"CheckPhone.bat"
+extern const std::string ScriptBatName;       // "@ScriBat.txt"
+extern const std::string DateBookListName;    // "LastMDBook.txt"
+extern const std::string SatelliteBase;       // "c:\swapping.fl"
+extern const std::string NumberMark;          // "№" (byte 0xB9)
+extern const char NumberMarkChar;
+extern const std::string ProgVersion0;        // "v 0.54"
+extern const std::string AltVersion;          // "v 5.4"
+extern const std::string ProgDate;            // "13.10.2005"
+extern const std::string DownloadNote;
+constexpr int HistoryMax = 20;
+
+// Read-cycle constants.
+constexpr int FastPollInterval = 2000;
+constexpr int FastPollCount = 25;
+constexpr int SlowPollInterval = 5000;
+constexpr int SlowPollCount = 10;
+constexpr long long MinResultSize = 29;
+
+// Fallbacks of the call and hang-up bindings.
+extern const std::string DefaultCallName;
+extern const std::string DefaultCallCMD;
+extern const std::string DefaultHangUpName;
+extern const std::string DefaultHangUpCMD;
+extern const std::string DefaultPlusBeforeNumber;  // at+ckpd="0",22|!dly|
+
+// The seventeen keys of section Functions, in their table order.
+extern const std::vector<std::string> FunctionKeys;
+
+struct Prog {
+    // Folders and files.
+    std::string StartDir;
+    std::string OperIniName;  // computed at activation; "celltalk.ini" at start
+    std::string EngineModelIni;
+    std::string ExeIniName;
+    std::string ExeFileName = "tapdeck";  // the program's file name without folder
+
+    // Caption texts.
+    std::string ProgName = "Tapdeck";
+    std::string ProgVersion;
+
+    // Own ini values.
+    std::string OwnWindow;
+    std::string OwnBeep;
+    std::string PLusBeforeNumber;
+
+    // Bindings (section Functions).
+    std::string CallName, CallCMD, HangUpName, HangUpCMD, SoundUpName, SoundDownName,
+        PhoneBookName, SentSMSName, ReSendSMSName, LatSendSMSName, RusSendSMSName, MissCallName,
+        UnReadSMSName, AllSMSName, DeleteSMSName, MemDayBookName, UnloadMemDayBookName;
+    std::string* function(const std::string& key);  // by key name, nullptr if unknown
+
+    // Operations ini values.
+    std::string EngineWindow;
+    std::string WaitSec = "5";
+    std::string PBFile = "LastRun.pbf";
+    std::string SMSFile = "LastRun.sms";
+    std::string MDBFile = "LastRun.mdb";
+    std::string LogFile = "LastRun.log";
+    std::string EngineBeep;
+
+    // Answer prefixes (section MetaOperation).
+    std::string PrefixPhoneBook = "+CPBR";     // "Чтение памяти ТК"
+    std::string PrefixSmsList = "+CMGL";       // "Чтение списка СМС"
+    std::string PrefixMotoSmsList = "+MMGL";   // "Moto-Чтение списка СМС"
+    std::string PrefixDateBook = "+MDBR";      // "Moto-Чтение напоминаний"
+    std::string PrefixAutoDelete = "+MDBAD";   // "Moto-Чтение автоудаления"
+    std::string PrefixDateBookWrite = "+MDBW"; // "Moto-Запись напоминаний"
+    std::string PrefixCharset = "+CSCS";       // "Чтение кодировки"
+
+    // Feature switches (section Common, upper-cased, default "YES").
+    std::string MissCall = "YES", UnReadSMS = "YES", MemDayBook = "YES", SendSMSRus = "YES",
+                PBookModify = "YES", AllSMS = "YES", PBookRead = "YES";
+
+    // Flags of the main window.
+    bool SatelliteAsked = false;
+    bool FirstActivationDone = false;
+    bool SizeLocked = false;
+    std::string SatelliteMarker;
+
+    // Shared working lists and values.
+    std::vector<std::string> PhoneNumbers;
+    std::vector<std::string> PhoneBookKeys;   // scratch list of the own phone book window
+    std::vector<std::string> RecordList;
+    std::vector<std::string> ResultLines;
+    std::vector<std::string> NameList;
+    std::vector<std::string> OperationLines;
+    std::string CurrentPrefix;
+
+    // Read cycle.
+    int PollInterval = FastPollInterval;
+    int PollCount = FastPollCount;
+    bool PhoneReadAbort = false;
+    bool PhoneReadUpdate = false;
+    bool ReadAbort = false;
+    bool SMSRefresh = false;
+    bool DateBookUpdate = false;
+    bool ListFresh = false;
+
+    // Phone book and dialing.
+    int FreeRow = 1;
+    std::string DialNumber;
+
+    // Hand-over values between the SMS windows and the main window.
+    std::vector<std::string> SentSMSIndexes;
+    std::string ReSendIndex;
+    bool ReSendReady = false;
+    std::string PresetText;
+    int PresetIndex = -1;
+    bool RecipientPreset = false;
+    std::string LatRecipients;
+    std::string RusRecipients;
+    std::string SelectedSMSText;
+    std::string BatPrefix;
+
+    Prog();
+};
+
+Prog& prog();
+void resetProg();  // back to the start values (tests)
+
+// StartDir joined with a bare name, and StartDir\AutoRun joined with one.
+std::string startPath(const std::string& name);
+std::string autoRunPath(const std::string& name);
+
+}  // namespace td

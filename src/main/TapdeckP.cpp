@@ -1,0 +1,3 @@
+#include "main/TapdeckP.h"
+
+TForm1::TForm1(QWidget* parent) : QWidget(parent) { setObjectName("TForm1"); }

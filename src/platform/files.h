@@ -1,0 +1,43 @@
+#pragma once
+// File system access with Windows-1251 path names. Paths are converted to
+// the system's UTF-8 only here, so the rest of the program sees one text model.
+
+#include <ctime>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace td::files {
+
+std::string toOsPath(const std::string& path);    // Windows-1251 -> system bytes
+std::string fromOsPath(const std::string& path);  // system bytes -> Windows-1251
+
+// Joins a folder and a bare name with the system's separator.
+std::string join(const std::string& dir, const std::string& name);
+// The last component of a path.
+std::string baseName(const std::string& path);
+
+bool exists(const std::string& path);
+bool remove(const std::string& path);  // true when the file is gone afterwards
+// Size in bytes, or nothing when the file cannot be opened for its size.
+std::optional<long long> size(const std::string& path);
+std::optional<std::time_t> modificationTime(const std::string& path);
+bool createEmpty(const std::string& path);  // truncates an existing file
+bool makeDir(const std::string& path);      // creates missing parents too
+
+// Bare names of the "*.ini" files of a folder (case-insensitive extension), sorted.
+std::vector<std::string> listIni(const std::string& dir);
+
+std::string currentDir();
+bool setCurrentDir(const std::string& dir);
+
+// Text files by lines: CR LF and LF both end a line; a last line without an
+// end still counts. false when the file cannot be read.
+bool readLines(const std::string& path, std::vector<std::string>& lines);
+bool readAll(const std::string& path, std::string& bytes);
+// Writes each line followed by CR LF, replacing the file. Atomic: temporary
+// file in the same folder, then rename.
+bool writeLines(const std::string& path, const std::vector<std::string>& lines);
+bool writeAll(const std::string& path, const std::string& bytes);
+
+}  // namespace td::files

@@ -1,0 +1,120 @@
+#include "platform/process.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "platform/cp1251.h"
+#include "platform/files.h"
+
+namespace td {
+
+std::vector<std::string> splitParameters(const std::string& params) {
+    std::vector<std::string> args;
+    std::string cur;
+    bool inWord = false, inQuotes = false;
+    for (char c : params) {
+        if (c == '"') {
+            inQuotes = !inQuotes;
+            inWord = true;  // "" is an empty argument
+        } else if (!inQuotes && (c == ' ' || c == '\t')) {
+            if (inWord) args.push_back(cur);
+            cur.clear();
+            inWord = false;
+        } else {
+            cur += c;
+            inWord = true;
+        }
+    }
+    if (inWord) args.push_back(cur);
+    return args;
+}
+
+namespace {
+
+bool isExecutableFile(const std::string& osPath) {
+    struct stat st;
+    return ::stat(osPath.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
+           ::access(osPath.c_str(), X_OK) == 0;
+}
+
+}  // namespace
+
+std::string resolveExecutable(const std::string& file, const std::string& dir) {
+    if (file.empty()) return {};
+    std::string base = dir.empty() ? files::currentDir() : dir;
+    std::string full = file.find('/') == std::string::npos ? files::join(base, file) : file;
+    if (isExecutableFile(files::toOsPath(full))) return full;
+    if (full.size() > 4 && upperAscii(full.substr(full.size() - 4)) == ".EXE") {
+        std::string bare = full.substr(0, full.size() - 4);
+        if (isExecutableFile(files::toOsPath(bare))) return bare;
+    }
+    return {};
+}
+
+int shellOpen(const std::string& file, const std::string& params, const std::string& dir,
+              int show) {
+    std::string exe = resolveExecutable(file, dir);
+    if (exe.empty()) return files::exists(file) ? kOpenAccessDenied : kOpenFileNotFound;
+    std::string osExe = files::toOsPath(exe);
+    std::string osDir = dir.empty() ? std::string() : files::toOsPath(dir);
+
+    // The arguments travel as Windows-1251 bytes, exactly as the program holds them.
+    std::vector<std::string> args = splitParameters(params);
+    std::vector<char*> argv;
+    argv.push_back(const_cast<char*>(osExe.c_str()));
+    for (auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+
+    // The grandchild reports a failed exec through this pipe; a successful
+    // exec closes it (close-on-exec) and the read sees end of file.
+    int fds[2];
+    if (::pipe2(fds, O_CLOEXEC) != 0) return kOpenAccessDenied;
+
+    pid_t child = ::fork();
+    if (child < 0) {
+        ::close(fds[0]);
+        ::close(fds[1]);
+        return kOpenAccessDenied;
+    }
+    if (child == 0) {
+        // Double fork: the engine is re-parented to init and never becomes a zombie of ours.
+        ::setsid();
+        pid_t grandchild = ::fork();
+        if (grandchild != 0) ::_exit(grandchild < 0 ? 1 : 0);
+        ::close(fds[0]);
+        if (!osDir.empty() && ::chdir(osDir.c_str()) != 0) {
+            int e = errno;
+            (void)!::write(fds[1], &e, sizeof e);
+            ::_exit(127);
+        }
+        int devnull = ::open("/dev/null", O_RDWR);
+        if (devnull >= 0) {
+            ::dup2(devnull, 0);
+            if (devnull > 2) ::close(devnull);
+        }
+        ::execv(osExe.c_str(), argv.data());
+        int e = errno;
+        (void)!::write(fds[1], &e, sizeof e);
+        ::_exit(127);
+    }
+    ::close(fds[1]);
+    int status = 0;
+    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
+    int err = 0;
+    ssize_t n;
+    while ((n = ::read(fds[0], &err, sizeof err)) < 0 && errno == EINTR) {
+    }
+    ::close(fds[0]);
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return kOpenAccessDenied;
+    if (n > 0) return err == ENOENT ? kOpenFileNotFound : kOpenAccessDenied;
+    (void)show;  // the engine decides its own window from its settings
+    return kOpenOk;
+}
+
+}  // namespace td

@@ -1,0 +1,51 @@
+#pragma once
+// The Qt versions of the platform services and the conversion of texts at
+// the widget boundary.
+
+#include <QString>
+#include <string>
+
+#include "platform/services.h"
+
+class QWidget;
+
+namespace td {
+
+QString fromWin(const std::string& cp1251);
+std::string toWin(const QString& text);  // characters outside the code page become "?"
+
+class QtDialogs : public Dialogs {
+public:
+    void message(const std::string& text) override;
+    bool confirm(const std::string& text) override;
+};
+
+class QtFeedback : public Feedback {
+public:
+    void beep() override;
+    void setHourglass(bool on) override;
+private:
+    bool on_ = false;
+};
+
+class QtEventPump : public EventPump {
+public:
+    void processEvents() override;
+    void sleep(int ms) override;  // nested event loop ended by a timer
+    long long nowMs() override;
+};
+
+// Shows a window modally. Tests replace it so that a "modal" window runs a
+// scripted action and closes instead of blocking.
+class ModalRunner {
+public:
+    virtual ~ModalRunner() = default;
+    virtual int showModal(QWidget* w);
+};
+ModalRunner& modalRunner();
+void setModalRunner(ModalRunner* r);  // nullptr restores the Qt one
+
+// Installs the Qt services; the program calls it once at start.
+void installQtServices();
+
+}  // namespace td

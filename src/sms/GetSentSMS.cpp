@@ -1,0 +1,9 @@
+#include "sms/GetSentSMS.h"
+
+#include "platform/qtservices.h"
+#include "platform/cp1251.h"
+
+TForm5::TForm5(QWidget* parent) : QDialog(parent) {
+    setObjectName("TForm5");
+    setWindowTitle(td::fromWin(td::W("Ранее отправленные SMS из мобильного телефона")));
+}

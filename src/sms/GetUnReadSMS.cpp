@@ -1,0 +1,9 @@
+#include "sms/GetUnReadSMS.h"
+
+#include "platform/qtservices.h"
+#include "platform/cp1251.h"
+
+TForm7::TForm7(QWidget* parent) : QDialog(parent) {
+    setObjectName("TForm7");
+    setWindowTitle(td::fromWin(td::W(" Не прочитанные SMS из мобильного телефона ")));
+}

@@ -1,0 +1,144 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "platform/files.h"
+#include "platform/ini.h"
+#include "support/fakes.h"
+
+using namespace td;
+using td::test::TestEnv;
+using td::test::W;
+
+namespace {
+
+struct ReadCase {
+    const char* file;  // UTF-8, LF line ends turned into CR LF
+    const char* section;
+    const char* key;
+    const char* expected;
+};
+
+class IniRead : public ::testing::TestWithParam<ReadCase> {};
+
+TEST_P(IniRead, FindsValueOrDefault) {
+    TestEnv env;
+    const ReadCase& c = GetParam();
+    env.writeFile("a.ini", c.file);
+    IniFile ini(env.path("a.ini"));
+    EXPECT_EQ(test::U(ini.readString(W(c.section), W(c.key), W("DEF"))), c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, IniRead,
+    ::testing::Values(
+        ReadCase{"[Common]\nWindow=Min\n", "Common", "Window", "Min"},
+        ReadCase{"[Common]\nWindow=Min\n", "common", "WINDOW", "Min"},
+        ReadCase{"[Common]\nWindow=Min\n", "Common", "Beep", "DEF"},
+        ReadCase{"[Common]\nWindow=Min\n", "Other", "Window", "DEF"},
+        ReadCase{"[Operations]\nВыполнить_Пакет=at+cgsn|!bat[\n", "operations", "выполнить_пакет",
+                 "at+cgsn|!bat["},
+        ReadCase{"[ЖУРНАЛ]\nКлюч=1\n", "журнал", "КЛЮЧ", "1"},
+        ReadCase{"[a]\nЁлка=ёж\n", "A", "ёлка", "ёж"},
+        ReadCase{"[a]\n  k  =   spaced value   \n", "a", "k", "spaced value"},
+        ReadCase{"[a]\nk=\" \"\n", "a", "k", " "},
+        ReadCase{"[a]\nk=\"  \"\n", "a", "k", "  "},
+        ReadCase{"[a]\nk='q'\n", "a", "k", "q"},
+        ReadCase{"[a]\nk=at+cgsn|!bat\"CheckPhone.bat\"\n", "a", "k", "at+cgsn|!bat\"CheckPhone.bat\""},
+        ReadCase{"[a]\nk=x=y\n", "a", "k", "x=y"},
+        ReadCase{"[a]\nk=1\n[b]\nk=2\n", "b", "k", "2"},
+        ReadCase{"[a]\nk=first\nK=second\n", "a", "k", "first"},
+        ReadCase{"[a]\n;k=commented\n", "a", ";k", "DEF"},
+                ReadCase{"", "a", "k", "DEF"}));
+
+TEST(Ini, ReadsFilesWithLfLineEnds) {
+    TestEnv env;
+    env.writeFile("a.ini", "[a]\nk=lf\nm=2", false);
+    IniFile ini(env.path("a.ini"));
+    EXPECT_EQ(ini.readString("a", "k", ""), "lf");
+    EXPECT_EQ(ini.readString("a", "m", ""), "2");
+}
+
+TEST(Ini, MissingFileReadsDefaultsAndHasNoKeys) {
+    TestEnv env;
+    IniFile ini(env.path("none.ini"));
+    EXPECT_EQ(ini.readString("a", "b", "x"), "x");
+    EXPECT_TRUE(ini.readSectionKeys("a").empty());
+    EXPECT_FALSE(env.exists("none.ini"));
+}
+
+TEST(Ini, SectionKeysInFileOrder) {
+    TestEnv env;
+    env.writeFile("a.ini", "[PhoneBook]\nЯков=1\nAnna=2\n; note\n\nБорис=3\n[Other]\nx=1\n");
+    IniFile ini(env.path("a.ini"));
+    std::vector<std::string> expected = {W("Яков"), "Anna", W("Борис")};
+    EXPECT_EQ(ini.readSectionKeys("phonebook"), expected);
+}
+
+TEST(Ini, WriteCreatesFileAndSectionWithCrLf) {
+    TestEnv env;
+    IniFile ini(env.path("new.ini"));
+    ASSERT_TRUE(ini.writeString("Common", "ModelIni", "celltalk.ini"));
+    ASSERT_TRUE(ini.writeString("Common", "Beep", "NO"));
+    ASSERT_TRUE(ini.writeString(W("Раздел"), W("Ключ"), W("значение")));
+    EXPECT_EQ(env.readFile("new.ini"),
+              "[Common]\r\nModelIni=celltalk.ini\r\nBeep=NO\r\n" + W("[Раздел]\r\nКлюч=значение\r\n"));
+}
+
+TEST(Ini, WriteKeepsForeignLinesCommentsAndOrder) {
+    TestEnv env;
+    env.writeFile("a.ini",
+                  "; settings of the program\n[Common]\nWindow=Min\nunknown line\n\n[PhoneBook]\n"
+                  "Anna=1\n\n[Tail]\nz=9\n");
+    IniFile ini(env.path("a.ini"));
+    ASSERT_TRUE(ini.writeString("common", "WINDOW", "Norm"));
+    ASSERT_TRUE(ini.writeString("PhoneBook", "Boris", "2"));
+    EXPECT_EQ(env.readFile("a.ini"),
+              "; settings of the program\r\n[Common]\r\nWindow=Norm\r\nunknown line\r\n\r\n"
+              "[PhoneBook]\r\nAnna=1\r\nBoris=2\r\n\r\n[Tail]\r\nz=9\r\n");
+}
+
+TEST(Ini, EraseSectionRemovesOnlyThatSection) {
+    TestEnv env;
+    env.writeFile("a.ini", "[History]\n0=a\n1=b\n[Common]\nx=1\n");
+    IniFile ini(env.path("a.ini"));
+    ASSERT_TRUE(ini.eraseSection("history"));
+    EXPECT_EQ(env.readFile("a.ini"), "[Common]\r\nx=1\r\n");
+    EXPECT_TRUE(ini.eraseSection("absent"));
+    EXPECT_EQ(ini.readString("History", "0", "gone"), "gone");
+}
+
+TEST(Ini, WriteLeavesNoTemporaryFilesBehind) {
+    TestEnv env;
+    IniFile ini(env.path("a.ini"));
+    for (int i = 0; i < 20; ++i) ASSERT_TRUE(ini.writeString("s", std::to_string(i), "v"));
+    auto names = files::listIni(env.dir);
+    EXPECT_EQ(names, std::vector<std::string>{"a.ini"});
+    int entries = 0;
+    for (auto& e : std::filesystem::directory_iterator(env.dir)) entries += e.is_regular_file();
+    EXPECT_EQ(entries, 1);
+}
+
+TEST(Ini, WriteIntoUnwritableFolderFailsAndKeepsTheFile) {
+    TestEnv env;
+    if (::geteuid() == 0) GTEST_SKIP() << "root ignores folder permissions";
+    env.writeFile("ro/a.ini", "[s]\nk=old\n");
+    ::chmod(env.path("ro").c_str(), 0555);
+    IniFile ini(env.path("ro/a.ini"));
+    EXPECT_FALSE(ini.writeString("s", "k", "new"));
+    ::chmod(env.path("ro").c_str(), 0755);
+    EXPECT_EQ(ini.readString("s", "k", ""), "old");
+}
+
+}  // namespace
+
+namespace {
+TEST(Ini, WriteIntoMissingFolderReportsFailure) {
+    TestEnv env;
+    IniFile ini(env.path("missing/a.ini"));
+    EXPECT_FALSE(ini.writeString("s", "k", "v"));
+    EXPECT_FALSE(env.exists("missing/a.ini"));
+}
+}  // namespace
