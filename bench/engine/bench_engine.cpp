@@ -1,0 +1,198 @@
+// Reads a phone book of 250 entries and 100 stored messages from the
+// simulated phone on a pseudo-terminal: once with the engine, once with
+// gammu, and once with the engine against a phone paced to 115200 baud,
+// whose time is set beside the time the answer's bytes need on such a line.
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "phonesim.h"
+#include "platform/cp1251.h"
+#include "state.h"
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+const char* kOperation =
+    "at+cscs=\"UCS2\"|at+cpbs=\"SM\"|at+cpbr=1,250|at+cmgf=0|at+cpms=\"SM\"|at+cmgl=4";
+
+void writeState(const std::string& path) {
+    phonesim::State s = phonesim::seedState();
+    phonesim::PhoneBook& sm = s.books["SM"];
+    sm.capacity = 250;
+    sm.entries.clear();
+    for (int i = 1; i <= 250; ++i) {
+        char num[32];
+        std::snprintf(num, sizeof num, "+7916%07d", 1000000 + i);
+        std::string name = (i % 2 ? "Абонент " : "Contact ") + std::to_string(i);
+        sm.entries[i] = {num, phonesim::numberType(num), name};
+    }
+    phonesim::SmsStore& store = s.sms["SM"];
+    store.capacity = 100;
+    store.messages.clear();
+    for (int i = 1; i <= 100; ++i) {
+        phonesim::Sms m;
+        m.status = phonesim::SmsStatus::RecRead;
+        m.number = "+7903" + std::to_string(1000000 + i);
+        m.time = "25/06/02,18:05:12+12";
+        bool cyr = i % 2;
+        m.coding = cyr ? phonesim::SmsCoding::Ucs2 : phonesim::SmsCoding::Gsm7;
+        m.text = cyr ? "Сообщение номер " + std::to_string(i) + ", всё в порядке"
+                     : "Message number " + std::to_string(i) + ", all is well today";
+        store.messages[i] = m;
+    }
+    phonesim::saveStateFile(path, s);
+}
+
+pid_t spawn(const std::vector<std::string>& args, const std::string& dir, bool quiet) {
+    pid_t pid = fork();
+    if (pid == 0) {
+        if (!dir.empty() && chdir(dir.c_str()) != 0) _exit(120);
+        if (quiet) {
+            int null = open("/dev/null", O_WRONLY);
+            dup2(null, 1);
+            dup2(null, 2);
+        }
+        std::vector<char*> argv;
+        for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        execv(argv[0], argv.data());
+        _exit(121);
+    }
+    return pid;
+}
+
+int waitFor(pid_t pid) {
+    int st = 0;
+    waitpid(pid, &st, 0);
+    return WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+}
+
+struct Sim {
+    pid_t pid = -1;
+    std::string pty;
+    Sim(const std::string& dir, const std::string& state, int baud) {
+        pty = dir + "/pty" + std::to_string(baud);
+        std::vector<std::string> a{PHONESIM_EXE, "--pty", pty, "--state", state};
+        if (baud) a.insert(a.end(), {"--baud", std::to_string(baud)});
+        pid = spawn(a, "", true);
+        for (int i = 0; i < 200 && !fs::exists(pty); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    ~Sim() {
+        kill(pid, SIGTERM);
+        waitFor(pid);
+    }
+};
+
+double seconds(Clock::duration d) {
+    return std::chrono::duration<double>(d).count();
+}
+
+// Best of `runs` engine runs on the phone at `pty`; checks what was read.
+double timeEngine(const std::string& dir, const std::string& pty, int runs) {
+    std::ofstream(dir + "/celltalk.ini")
+        << "[Common]\r\nModelIni=celltalk.ini\r\nComPort=" << pty
+        << "\r\nTimeout=10\r\n[Operations]\r\nBench=" << kOperation << "\r\n";
+    double best = 1e9;
+    for (int r = 0; r < runs; ++r) {
+        auto t0 = Clock::now();
+        int rc = waitFor(spawn({CELLTALK_EXE, "oper", "Bench"}, dir, false));
+        double t = seconds(Clock::now() - t0);
+        if (rc != 0) {
+            std::printf("engine failed (exit %d)\n", rc);
+            return -1;
+        }
+        best = std::min(best, t);
+    }
+    int pb = 0, sms = 0;
+    std::ifstream f(dir + "/AutoRun/LastRun.pbf");
+    for (std::string l; std::getline(f, l);) pb += l.rfind("+CPBR: ", 0) == 0;
+    std::ifstream g(dir + "/AutoRun/LastRun.sms");
+    for (std::string l; std::getline(g, l);) sms += l.rfind("+CMGL=", 0) == 0;
+    std::printf("  (engine read %d phone book entries, %d messages)\n", pb, sms);
+    return best;
+}
+
+double timeGammu(const std::string& dir, const std::string& pty, int runs) {
+    std::ofstream(dir + "/gammurc") << "[gammu]\ndevice = " << pty << "\nconnection = at115200\n";
+    std::ofstream(dir + "/gammu.batch") << "getmemory SM 1 250\ngetallsms\n";
+    double best = 1e9;
+    for (int r = 0; r < runs; ++r) {
+        auto t0 = Clock::now();
+        int rc = waitFor(
+            spawn({"/usr/bin/gammu", "-c", dir + "/gammurc", "--batch", dir + "/gammu.batch"}, dir,
+                  true));
+        double t = seconds(Clock::now() - t0);
+        if (rc != 0) {
+            std::printf("gammu failed (exit %d)\n", rc);
+            return -1;
+        }
+        best = std::min(best, t);
+    }
+    return best;
+}
+
+// The bytes the phone sends for the operation's commands.
+size_t answerBytes(const std::string& state) {
+    std::string copy = state + ".copy";
+    fs::copy_file(state, copy, fs::copy_options::overwrite_existing);
+    phonesim::Phone phone(copy);
+    size_t total = 0;
+    std::string ops = kOperation;
+    size_t start = 0;
+    while (start <= ops.size()) {
+        size_t bar = ops.find('|', start);
+        std::string cmd =
+            ops.substr(start, bar == std::string::npos ? std::string::npos : bar - start);
+        start = bar == std::string::npos ? ops.size() + 1 : bar + 1;
+        total += phone.input(cmd + "\r").size();
+    }
+    return total;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 3;
+    fs::path dir = fs::temp_directory_path() / ("bench-engine-" + std::to_string(getpid()));
+    fs::create_directories(dir);
+    const std::string state = (dir / "phone.state").string();
+    writeState(state);
+
+    std::printf("Phone book of 250 entries and 100 messages, best of %d runs\n", runs);
+    double engine, gammu, paced;
+    {
+        Sim sim(dir.string(), state, 0);
+        engine = timeEngine(dir.string(), sim.pty, runs);
+        gammu = timeGammu(dir.string(), sim.pty, runs);
+    }
+    std::printf("engine: %.3f s\n", engine);
+    std::printf("gammu:  %.3f s\n", gammu);
+    if (engine > 0 && gammu > 0) std::printf("gammu / engine: %.1f\n", gammu / engine);
+
+    size_t bytes = answerBytes(state);
+    double line = bytes / 11520.0;
+    {
+        Sim sim(dir.string(), state, 115200);
+        paced = timeEngine(dir.string(), sim.pty, runs);
+    }
+    std::printf(
+        "engine at 115200 baud: %.3f s; the answer's %zu bytes need %.3f s on the line"
+        " (engine / line = %.3f)\n",
+        paced, bytes, line, paced / line);
+    fs::remove_all(dir);
+    return 0;
+}

@@ -1,0 +1,162 @@
+#include "answers.h"
+
+#include <gtest/gtest.h>
+
+#include "codec.h"
+#include "platform/cp1251.h"
+
+using namespace celltalk;
+using td::W;
+
+TEST(Answers, CommandPrefix) {
+    struct {
+        const char* cmd;
+        const char* prefix;
+    } cases[] = {{"at+cpbr=1,250", "+CPBR"},
+                 {"AT+CSQ", "+CSQ"},
+                 {"at+cscs?", "+CSCS"},
+                 {"ATD89161234567;", "D"},
+                 {"at", ""},
+                 {"ATE0", "E"},
+                 {"  at+cmgl=4", "+CMGL"},
+                 {"+++", ""},
+                 {"at+mdbr=?", "+MDBR"},
+                 {"at+ckpd=\"e\"", "+CKPD"},
+                 {"AT^SYSINFO", "^SYSINFO"}};
+    for (const auto& c : cases) EXPECT_EQ(commandPrefix(c.cmd), c.prefix) << c.cmd;
+}
+
+TEST(Answers, FinalResults) {
+    struct {
+        const char* line;
+        bool dial;
+        Final expect;
+    } cases[] = {
+        {"OK", false, Final::Ok},
+        {"ok ", false, Final::Ok},
+        {"ERROR", false, Final::Error},
+        {"+CME ERROR: 10", false, Final::Error},
+        {"+CMS ERROR: 321", false, Final::Error},
+        {"NO CARRIER", false, Final::None},
+        {"NO CARRIER", true, Final::Other},
+        {"BUSY", true, Final::Other},
+        {"OK then", false, Final::None},
+        {"+CPBR: 1,\"OK\",129,\"OK\"", false, Final::None},
+    };
+    for (const auto& c : cases) EXPECT_EQ(finalResult(c.line, c.dial), c.expect) << c.line;
+}
+
+TEST(Answers, UnsolicitedLinesAreToldFromAnswers) {
+    struct {
+        const char* line;
+        const char* cmdPrefix;
+        bool urc;
+    } cases[] = {
+        {"RING", "+CPBR", true},
+        {"+CMTI: \"SM\",3", "+CMGL", true},
+        {"+CRING: VOICE", "", true},
+        {"+CLIP: \"+7916\",145", "D", true},
+        {"+CIEV: 2,3", "+CSQ", true},
+        {"+CSQ: 20,99", "+CBC", true},   // a signal report during another command
+        {"+CSQ: 20,99", "+CSQ", false},  // the answer to at+csq
+        {"+CREG: 1", "+CREG", false},
+        {"NO CARRIER", "", true},
+        {"NO CARRIER", "D", false},
+        {"+CPBR: 1,\"123\",129,\"RING\"", "+CPBR", false},
+        {"RINGO", "", false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(isUnsolicited(c.line, c.cmdPrefix), c.urc) << c.line << " / " << c.cmdPrefix;
+}
+
+TEST(Answers, IdentityAnswersGetTheirPrefix) {
+    EXPECT_EQ(labelIdentityAnswer("at+cgsn", "351234567890123"), "+CGSN: 351234567890123");
+    EXPECT_EQ(labelIdentityAnswer("AT+CGMI", " Motorola "), "+CGMI: Motorola");
+    EXPECT_EQ(labelIdentityAnswer("at+cgmi", "+CGMI: Motorola"), "+CGMI: Motorola");
+    EXPECT_EQ(labelIdentityAnswer("at+cgsn=?", "x"), "x");
+    EXPECT_EQ(labelIdentityAnswer("at+cmgl", "Hello"), "Hello");  // an SMS text stays as it is
+}
+
+TEST(Answers, Ucs2FieldsOfAPhoneBookLine) {
+    std::string name = toUcs2Hex(W("Иван \"Ваня\""));
+    std::string line = "+CPBR: 1,\"" + toUcs2Hex("+79161234567") + "\",145,\"" + name + "\"";
+    EXPECT_EQ(decodeUcs2Fields(line), W("+CPBR: 1,\"+79161234567\",145,\"Иван 'Ваня'\""));
+    // A plain field that merely looks like hex is left alone.
+    EXPECT_EQ(decodeUcs2Fields("+CPBR: 2,\"1234\",129,\"\""), "+CPBR: 2,\"1234\",129,\"\"");
+    EXPECT_EQ(decodeUcs2Fields("no quotes"), "no quotes");
+    EXPECT_EQ(decodeUcs2Fields("+X: \"unclosed"), "+X: \"unclosed");
+}
+
+TEST(Answers, SmsRecordsFromTextModeAnswers) {
+    struct Case {
+        const char* name;
+        std::vector<std::string> lines;
+        bool ucs2;
+        std::vector<std::string> expect;
+    };
+    const std::string ivan = toUcs2Hex(W("Привет, Ваня"));
+    const std::string num = toUcs2Hex("+79161234567");
+    Case cases[] = {
+        {"latin",
+         {"+CMGL: 1,\"REC READ\",\"+79161234567\",,\"05/10/13,12:00:00+12\"", "Hello"},
+         false,
+         {"+CMGL=1,\"REC READ\",\"+79161234567\",,\"05/10/13,12:00:00+12\"}Hello"}},
+        {"two lines joined, several messages",
+         {"+CMGL: 2,\"STO SENT\",\"123\",,", "first line", "second line", "",
+          "+CMGL: 3,\"REC UNREAD\",\"456\",,", "x}y,z"},
+         false,
+         {"+CMGL=2,\"STO SENT\",\"123\",,}first line second line",
+          "+CMGL=3,\"REC UNREAD\",\"456\",,}x}y,z"}},
+        {"cyrillic in UCS2",
+         {"+CMGL: 4,\"REC READ\",\"" + num + "\",,\"05/10/13,12:00:00+12\"", ivan},
+         true,
+         {W("+CMGL=4,\"REC READ\",\"+79161234567\",,\"05/10/13,12:00:00+12\"}Привет, Ваня")}},
+        {"range answer and echo are no messages",
+         {"+CMGL: (\"REC UNREAD\",\"REC READ\",\"STO UNSENT\",\"STO SENT\",\"ALL\")"},
+         false,
+         {}},
+        {"empty text",
+         {"+CMGL: 5,\"REC READ\",\"789\",,"},
+         false,
+         {"+CMGL=5,\"REC READ\",\"789\",,}"}},
+        {"a UCS2-coded message listed in another character set",
+         {"+CMGL: 6,\"REC READ\",\"789\",,", ivan, "+CMGL: 7,\"REC READ\",\"789\",,", "00410042"},
+         false,
+         {W("+CMGL=6,\"REC READ\",\"789\",,}Привет, Ваня"),
+          "+CMGL=7,\"REC READ\",\"789\",,}00410042"}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(buildSmsRecords(c.lines, "+CMGL", c.ucs2), c.expect) << c.name;
+}
+
+TEST(Answers, SmsRecordsFromPduModeAnswers) {
+    auto latin = encodeSubmit("+79161234567", "Hi there");
+    auto cyr = encodeSubmit("89160000000", W("Привет\nмир"));
+    std::vector<std::string> lines = {
+        "+MMGL: 1,1,,39",
+        "07911326040000F0040B911346610089F60000208062917314210CC8F71D14969741F977FD07",
+        "+MMGL: 2,3,,20",
+        latin[0].hex,
+        "+MMGL: 3,2,,30",
+        cyr[0].hex,
+        "+MMGL: 4,0,,5",
+        "NOTAPDU"};
+    auto rec = buildSmsRecords(lines, "+MMGL", false);
+    ASSERT_EQ(rec.size(), 4u);
+    EXPECT_EQ(rec[0],
+              "+MMGL=1,\"REC READ\",\"+31641600986\",,\"02/08/26,19:37:41+12\"}How are you?");
+    EXPECT_EQ(rec[1], "+MMGL=2,\"STO SENT\",\"+79161234567\"}Hi there");
+    EXPECT_EQ(rec[2], W("+MMGL=3,\"STO UNSENT\",\"89160000000\"}Привет мир"));
+    // An undecodable PDU still gives a record, with the raw text.
+    EXPECT_EQ(rec[3], "+MMGL=4,\"REC UNREAD\",\"\"}NOTAPDU");
+}
+
+TEST(Answers, RecordLinesSatisfyTheReadersCutting) {
+    // The reader takes: index up to ",", status up to ",", number up to "}",
+    // text after "}"; records shorter than 17 characters are dropped.
+    auto rec = buildSmsRecords({"+CMGL: 12,\"REC READ\",\"5\",,", "ok"}, "+CMGL", false)[0];
+    ASSERT_GE(rec.size(), 17u);
+    std::string rest = rec.substr(rec.find('=') + 1);
+    EXPECT_EQ(rest.substr(0, rest.find(',')), "12");
+    EXPECT_EQ(rest.substr(rest.find('}') + 1), "ok");
+}

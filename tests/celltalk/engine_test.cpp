@@ -1,0 +1,275 @@
+// Whole engine runs in this process: settings, files, answers from scripted
+// phones and from the simulated phone.
+#include "engine.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+
+#include "support.h"
+
+using namespace celltalk;
+using celltalk::test::EngineDir;
+using celltalk::test::ScriptedPhone;
+using td::W;
+
+namespace {
+
+// Lends a test-owned phone to the engine.
+class Borrowed : public Transport {
+  public:
+    explicit Borrowed(Transport& t) : t_(t) {}
+    void write(std::string_view b) override { t_.write(b); }
+    std::string read(int ms) override { return t_.read(ms); }
+    bool canWait() const override { return t_.canWait(); }
+
+  private:
+    Transport& t_;
+};
+
+int run(const EngineDir& d, const std::string& opUtf8, Transport* phone = nullptr,
+        const std::string& arg1 = "", const std::string& arg2 = "") {
+    RunRequest req{d.dir, W(opUtf8), {W(arg1), W(arg2)}};
+    if (!phone) return runOperation(req);
+    return runOperation(req, [phone](const Config&) { return std::make_unique<Borrowed>(*phone); });
+}
+
+// Answers "OK" to everything, ERROR to at+bad, and a few known commands.
+std::string basicAnswer(const std::string& cmd) {
+    std::string up = td::upperAscii(cmd);
+    if (up == "AT+BAD") return "\r\nERROR\r\n";
+    if (up == "AT+CGSN") return "\r\n351234567890123\r\n\r\nOK\r\n";
+    if (up == "AT+CPBR=1,3")
+        return "\r\n+CPBR: 1,\"111\",129,\"Ann\"\r\n+CPBR: 2,\"222\",129,\"Bob\"\r\n"
+               "+CPBR: 3,\"333\",129,\"Cid\"\r\n\r\nOK\r\n";
+    return "\r\nOK\r\n";
+}
+
+size_t count(const std::vector<std::string>& lines, const std::string& prefix) {
+    return std::count_if(lines.begin(), lines.end(),
+                         [&](const std::string& l) { return l.rfind(prefix, 0) == 0; });
+}
+
+}  // namespace
+
+TEST(EngineRun, AnErrorAnswerDoesNotStopTheOperation) {
+    EngineDir d({{"Пакет", "at|at+bad|at+cgsn"}});
+    ScriptedPhone phone;
+    phone.answer = basicAnswer;
+    EXPECT_EQ(run(d, "Пакет", &phone), 0);
+    EXPECT_EQ(phone.received, (std::vector<std::string>{"at", "at+bad", "at+cgsn"}));
+    EXPECT_EQ(d.lines("AutoRun/LastRun.log"),
+              (std::vector<std::string>{"at", "OK", "at+bad", "ERROR", "at+cgsn",
+                                        "+CGSN: 351234567890123", "OK"}));
+    EXPECT_FALSE(d.has("CellTalk.err"));
+    EXPECT_TRUE(d.clean());
+}
+
+TEST(EngineRun, ASilentPhoneEndsInAnErrorFileAndLeavesNoMarker) {
+    EngineDir d({{"Книга", "at|at+cpbr=1,250"}});
+    ScriptedPhone phone;
+    phone.answer = [](const std::string& c) { return c == "at" ? "OK\r\n" : ""; };
+    auto t0 = std::chrono::steady_clock::now();
+    EXPECT_EQ(run(d, "Книга", &phone), 1);
+    EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::seconds(3));
+    auto err = d.lines("CellTalk.err");
+    ASSERT_EQ(err.size(), 1u);
+    EXPECT_NE(err[0].find("at+cpbr=1,250"), std::string::npos) << err[0];
+    EXPECT_FALSE(d.has("AutoRun/LastRun.pbf"));  // no half-read result
+    EXPECT_TRUE(d.has("AutoRun/LastRun.log"));   // the log tells what happened
+    EXPECT_TRUE(d.clean());
+}
+
+TEST(EngineRun, AFloodOfUnsolicitedLinesIsLoggedAndNeverTakenForAnAnswer) {
+    EngineDir d({{"Книга", "at+cpbr=1,3"}});
+    ScriptedPhone phone;
+    phone.answer = [](const std::string& c) {
+        std::string flood;
+        for (int i = 0; i < 100; ++i)
+            flood += "RING\r\n+CMTI: \"SM\"," + std::to_string(i) + "\r\n+CSQ: 15,99\r\n";
+        std::string a = basicAnswer(c);
+        size_t mid = a.find("+CPBR: 2");
+        return flood + a.substr(0, mid) + "+CIEV: 1,4\r\n" + a.substr(mid);
+    };
+    EXPECT_EQ(run(d, "Книга", &phone), 0);
+    auto pb = d.lines("AutoRun/LastRun.pbf");
+    EXPECT_EQ(pb, (std::vector<std::string>{"at+cpbr=1,3", "+CPBR: 1,\"111\",129,\"Ann\"",
+                                            "+CPBR: 2,\"222\",129,\"Bob\"",
+                                            "+CPBR: 3,\"333\",129,\"Cid\"", "OK"}));
+    auto log = d.lines("AutoRun/LastRun.log");
+    EXPECT_EQ(count(log, "~"), 301u);
+    EXPECT_EQ(count(log, "+CSQ"), 0u);  // a report is marked, so the phone check skips it
+}
+
+TEST(EngineRun, AnEndlessFloodWithoutAnswerStillTimesOut) {
+    EngineDir d({{"Сигнал", "at+csq"}});
+    ScriptedPhone phone;
+    phone.noise = [] { return std::string("RING\r\n+CIEV: 2,1\r\n"); };
+    auto t0 = std::chrono::steady_clock::now();
+    EXPECT_EQ(run(d, "Сигнал", &phone), 1);
+    EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::seconds(5));
+    EXPECT_TRUE(d.has("CellTalk.err"));
+    EXPECT_TRUE(d.clean());
+}
+
+TEST(EngineRun, MarkerAndWorkFileExistOnlyWhileRunning) {
+    EngineDir d({{"Книга", "at+cpbr=1,3"}});
+    ScriptedPhone phone;
+    bool markerSeen = false, workLogSeen = false, finalLogSeen = true;
+    phone.answer = [&](const std::string& c) {
+        markerSeen = d.has("celltalk.run");
+        workLogSeen = d.has("AutoRun/$LastRun.log");
+        finalLogSeen = d.has("AutoRun/LastRun.log");
+        return basicAnswer(c);
+    };
+    EXPECT_EQ(run(d, "Книга", &phone), 0);
+    EXPECT_TRUE(markerSeen);
+    EXPECT_TRUE(workLogSeen);
+    EXPECT_FALSE(finalLogSeen);
+    EXPECT_TRUE(d.has("AutoRun/LastRun.log"));
+    EXPECT_TRUE(d.has("AutoRun/LastRun.pbf"));
+    EXPECT_TRUE(d.clean());
+}
+
+TEST(EngineRun, SettingsAndOperationErrors) {
+    struct Case {
+        const char* name;
+        std::string op;
+        std::string operationsText;
+        bool removeIni;
+    } cases[] = {
+        {"no celltalk.ini", "A", "at", true},
+        {"unknown operation", "Нет такой", "at", false},
+        {"missing batch file", "A", "at|!bat\"nothere.txt\"", false},
+        {"unknown macro", "A", "at|!zzz", false},
+    };
+    for (const auto& c : cases) {
+        EngineDir d({{"A", c.operationsText}});
+        if (c.removeIni) td::files::remove(d.path("celltalk.ini"));
+        ScriptedPhone phone;
+        phone.answer = basicAnswer;
+        EXPECT_EQ(run(d, c.op, &phone), 2) << c.name;
+        EXPECT_TRUE(phone.received.empty()) << c.name;  // nothing reaches the phone
+        EXPECT_EQ(d.lines("CellTalk.err").size(), 1u) << c.name;
+        EXPECT_TRUE(d.clean()) << c.name;
+    }
+}
+
+TEST(EngineRun, BatchFileNamesMatchWithoutRegardToCase) {
+    EngineDir d({{"Удалить", "at+cmgd=№|!bat\"DelSMS.txt\""}});
+    d.write("DELSMS.TXT", "at+cmgd=3|at+cmgd=5|at+cgsn\r\n");
+    ScriptedPhone phone;
+    phone.answer = basicAnswer;
+    EXPECT_EQ(run(d, "удалить", &phone, "7"), 0);  // operation names match as ini keys
+    EXPECT_EQ(phone.received,
+              (std::vector<std::string>{"at+cmgd=7", "at+cmgd=3", "at+cmgd=5", "at+cgsn"}));
+}
+
+TEST(EngineRun, PausesAreShortWithTheSimulatedPhone) {
+    EngineDir d({{"Звонок", "at+ckpd=\"№\"|!dly 30|at+ckpd=\"s\""}});
+    auto t0 = std::chrono::steady_clock::now();
+    EXPECT_EQ(run(d, "Звонок", nullptr, "89161234567"), 0);
+    EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::seconds(2));
+}
+
+// ---- the simulated phone in this process (ComPort=SIM)
+
+TEST(EngineSim, PhoneBookInUcs2IsWrittenInWindows1251) {
+    EngineDir d({{"Книга", "at+cscs=\"UCS2\"|at+cpbs=\"SM\"|at+cpbr=1,100"}});
+    ASSERT_EQ(run(d, "Книга"), 0);
+    auto pb = d.text("AutoRun/LastRun.pbf");
+    EXPECT_NE(pb.find("+CPBR: 2,\"+79031112233\",145,\"Иван Петров\""), std::string::npos) << pb;
+    EXPECT_NE(pb.find("\"John Smith\""), std::string::npos) << pb;
+    EXPECT_TRUE(d.has("phonesim.state"));
+}
+
+TEST(EngineSim, SmsListsInTextAndPduModeGiveTheSameRecords) {
+    EngineDir d({{"Текст", "at+cmgf=1|at+cscs=\"UCS2\"|at+cpms=\"SM\"|at+cmgl=\"ALL\""},
+                 {"PDU", "at+cmgf=0|at+cpms=\"SM\"|at+cmgl=4"}});
+    ASSERT_EQ(run(d, "Текст"), 0);
+    auto text = d.lines("AutoRun/LastRun.sms");
+    ASSERT_EQ(run(d, "PDU"), 0);
+    auto pdu = d.lines("AutoRun/LastRun.sms");
+    auto records = [](const std::vector<std::string>& l) {
+        std::vector<std::string> r;
+        for (const auto& s : l)
+            if (s.rfind("+CMGL=", 0) == 0) r.push_back(s);
+        return r;
+    };
+    ASSERT_EQ(records(text).size(), 7u);
+    EXPECT_EQ(
+        records(text)[0],
+        "+CMGL=1,\"REC UNREAD\",\"+79161234567\",,\"25/06/02,18:05:12+12\"}Привет! Как дела?");
+    EXPECT_EQ(records(text)[5].substr(records(text)[5].find('}')), "}Хорошо, до завтра");
+    // The two modes name the same messages, numbers and texts.
+    ASSERT_EQ(records(pdu).size(), 7u);
+    for (size_t i = 0; i < 7; ++i) {
+        // Index, number and text (reading a list marks unread messages read).
+        auto cut = [](const std::string& s) {
+            size_t c1 = s.find(','), c2 = s.find(',', c1 + 1), c3 = s.find_first_of(",}", c2 + 1);
+            return s.substr(0, c1) + s.substr(c2, c3 - c2) + s.substr(s.find('}'));
+        };
+        EXPECT_EQ(cut(records(pdu)[i]), cut(records(text)[i])) << i;
+    }
+}
+
+TEST(EngineSim, CyrillicSendsArriveIntact) {
+    struct Case {
+        const char* name;
+        const char* op;
+    } cases[] = {
+        {"PDU, UCS2 coding", "at+cmgf=0|!sms"},
+        {"text mode, UCS2 character set", "at+cmgf=1|at+cscs=\"UCS2\"|at+csmp=17,167,0,8|!sms"},
+    };
+    for (const auto& c : cases) {
+        EngineDir d(
+            {{"Отправить", c.op}, {"Список", "at+cmgf=1|at+cscs=\"UCS2\"|at+cmgl=\"STO SENT\""}});
+        ASSERT_EQ(run(d, "Отправить", nullptr, "  +79160000001 89160000002", "Привет, \"мир\"!"), 0)
+            << c.name << "\n"
+            << d.text("CellTalk.err");
+        ASSERT_EQ(run(d, "Список"), 0) << c.name;
+        auto sms = d.text("AutoRun/LastRun.sms");
+        for (const char* n : {"\"+79160000001\"", "\"89160000002\""}) {
+            size_t at = sms.find(n);
+            ASSERT_NE(at, std::string::npos) << c.name << "\n" << sms;
+            EXPECT_EQ(sms.find("}Привет, \"мир\"!\n", at), sms.find('}', at)) << c.name;
+        }
+    }
+}
+
+TEST(EngineSim, LatinSendInTextModeAndLongPduSendInParts) {
+    EngineDir d({{"Lat", "at+cmgf=1|at+cscs=\"GSM\"|!sms"},
+                 {"Long", "at+cmgf=0|!sms"},
+                 {"Список", "at+cmgf=1|at+cmgl=\"STO SENT\""}});
+    ASSERT_EQ(run(d, "Lat", nullptr, "123", "Hello there"), 0) << d.text("CellTalk.err");
+    std::string longText(200, 'z');
+    ASSERT_EQ(run(d, "Long", nullptr, "456", longText), 0) << d.text("CellTalk.err");
+    ASSERT_EQ(run(d, "Список"), 0);
+    auto sms = d.text("AutoRun/LastRun.sms");
+    EXPECT_NE(sms.find("\"123\",}Hello there"), std::string::npos) << sms;
+    EXPECT_NE(sms.find("}Хорошо, до завтра"), std::string::npos) << sms;  // UCS2-coded, GSM set
+    // Two stored parts of the long message.
+    EXPECT_NE(sms.find("}" + std::string(153, 'z') + "\n"), std::string::npos) << sms;
+    EXPECT_NE(sms.find("}" + std::string(47, 'z') + "\n"), std::string::npos) << sms;
+}
+
+TEST(EngineSim, DateBookGoesToItsOwnFile) {
+    EngineDir d({{"Ежедневник", "at+cscs=\"UCS2\"|at+mdbl=1|at+mdbr=1,10|at+mdbad?|at+mdbl=0"}});
+    ASSERT_EQ(run(d, "Ежедневник"), 0) << d.text("CellTalk.err");
+    auto mdb = d.text("AutoRun/LastRun.mdb");
+    EXPECT_NE(mdb.find("+MDBR: 1,\"Встреча с Олегом\""), std::string::npos) << mdb;
+    EXPECT_NE(mdb.find("+MDBAD: 1"), std::string::npos) << mdb;
+    EXPECT_EQ(mdb.find("mdbl"), std::string::npos) << mdb;
+}
+
+TEST(EngineSim, PhoneCheckLogNamesEveryAnswer) {
+    EngineDir d({{"Получить_характеристики_телефона", "at+cgsn|!bat\"CheckPhone.bat\""}});
+    d.write("CheckPhone.bat",
+            "at+CSCS=\"UCS2\"|at+CSCS?|at+CMGF=0|at+CMGF?|at+CGMI|at+CGMM|at+CSQ|at+CBC\r\n");
+    ASSERT_EQ(run(d, "Получить_характеристики_телефона"), 0) << d.text("CellTalk.err");
+    auto log = d.text("AutoRun/LastRun.log");
+    for (const char* l : {"+CGSN: 351234567890123\n", "+CSCS: \"UCS2\"\n", "+CMGF: 0\n",
+                          "+CGMI: Motorola\n", "+CGMM: C650\n", "+CSQ: 21,99\n", "+CBC: 0,85\n"})
+        EXPECT_NE(log.find(l), std::string::npos) << l << "\n" << log;
+}

@@ -1,0 +1,102 @@
+#pragma once
+// Helpers of the engine tests: a scratch folder with the engine's ini files,
+// and phones scripted line by line.
+
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <initializer_list>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/cp1251.h"
+#include "platform/files.h"
+#include "transport.h"
+
+namespace celltalk::test {
+
+// A fresh folder with celltalk.ini pointing at itself and the given
+// Operations (names and texts in UTF-8 for readability).
+struct EngineDir {
+    std::string dir;
+    EngineDir(const EngineDir&) = delete;
+    EngineDir(std::initializer_list<std::pair<std::string, std::string>> operations,
+              const std::string& common = "ComPort=SIM\r\nTimeout=0.3\r\n") {
+        static int counter = 0;
+        auto p = std::filesystem::temp_directory_path() /
+                 ("celltalk-test-" + std::to_string(::getpid()) + "-" + std::to_string(++counter));
+        std::filesystem::remove_all(p);
+        std::filesystem::create_directories(p);
+        dir = p.string();
+        std::string ini = "[Common]\r\nModelIni=celltalk.ini\r\n" + common +
+                          "[AutoRun]\r\nWait=0\r\n[Operations]\r\n";
+        for (const auto& [name, text] : operations) ini += name + "=" + text + "\r\n";
+        write("celltalk.ini", ini);
+    }
+    ~EngineDir() { std::filesystem::remove_all(dir); }
+    std::string path(const std::string& name) const { return dir + "/" + name; }
+    // Writes a file; `utf8` is converted to Windows-1251.
+    void write(const std::string& name, const std::string& utf8) const {
+        td::files::writeAll(path(name), td::utf8ToCp1251(utf8));
+    }
+    bool has(const std::string& name) const { return td::files::exists(path(name)); }
+    // The lines of a file, converted to UTF-8.
+    std::vector<std::string> lines(const std::string& name) const {
+        std::vector<std::string> l;
+        td::files::readLines(path(name), l);
+        for (auto& s : l) s = td::cp1251ToUtf8(s);
+        return l;
+    }
+    std::string text(const std::string& name) const {
+        std::string all;
+        for (const auto& l : lines(name)) all += l + "\n";
+        return all;
+    }
+    // No marker, no "$" work file left anywhere.
+    bool clean() const {
+        if (has("celltalk.run")) return false;
+        for (const auto& e : std::filesystem::recursive_directory_iterator(dir))
+            if (e.path().filename().string().rfind("$", 0) == 0) return false;
+        return true;
+    }
+};
+
+// A phone whose answer to each command line is computed by `answer`.
+class ScriptedPhone : public Transport {
+  public:
+    std::function<std::string(const std::string&)> answer;
+    std::function<std::string()> noise;  // sent with every read while set
+    std::vector<std::string> received;
+    bool waits = true;
+
+    void write(std::string_view b) override {
+        partial_ += b;
+        size_t pos;
+        while ((pos = partial_.find_first_of("\r\x1A")) != std::string::npos) {
+            std::string line = partial_.substr(0, pos);
+            partial_.erase(0, pos + 1);
+            received.push_back(line);
+            if (answer) pending_ += answer(line);
+        }
+    }
+    std::string read(int ms) override {
+        std::string out;
+        out.swap(pending_);
+        if (noise) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            out += noise();
+        } else if (out.empty() && waits) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(std::min(ms, 20)));
+        }
+        return out;
+    }
+    bool canWait() const override { return waits; }
+
+  private:
+    std::string partial_, pending_;
+};
+
+}  // namespace celltalk::test

@@ -1,0 +1,249 @@
+#include "answers.h"
+
+#include <array>
+
+#include "codec.h"
+#include "platform/cp1251.h"
+
+namespace celltalk {
+
+namespace {
+
+bool startsWith(std::string_view s, std::string_view p) {
+    return s.size() >= p.size() && s.substr(0, p.size()) == p;
+}
+
+std::string_view trimView(std::string_view s) {
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
+    return s;
+}
+
+// The part of a line before ":" for lines of the form "+XXXX: ...", upper-cased.
+std::string linePrefix(std::string_view line) {
+    if (line.empty() || (line[0] != '+' && line[0] != '^' && line[0] != '*')) return {};
+    size_t colon = line.find(':');
+    if (colon == std::string_view::npos) return {};
+    return td::upperAscii(line.substr(0, colon));
+}
+
+constexpr std::array<std::string_view, 20> kUnsolicitedPrefixes = {
+    "+CMTI", "+CMT",  "+CDSI",  "+CDS",  "+CBMI", "+CBM",  "+CRING", "+CLIP", "+CCWA", "+CIEV",
+    "+CSQ",  "+CREG", "+CGREG", "+CUSD", "+CSSI", "+CSSU", "+CALV",  "+CBCI", "+CCCM", "+CGEV"};
+
+constexpr std::array<std::string_view, 7> kUnsolicitedWords = {
+    "RING", "NO CARRIER", "RDY", "+PBREADY", "CALL READY", "SMS READY", "^BOOT"};
+
+}  // namespace
+
+std::string commandPrefix(std::string_view command) {
+    std::string up = td::upperAscii(trimView(command));
+    if (!startsWith(up, "AT")) return {};
+    std::string_view rest(up);
+    rest.remove_prefix(2);
+    if (rest.empty()) return {};
+    if (rest[0] == 'D') return "D";
+    if (rest[0] != '+' && rest[0] != '^' && rest[0] != '$' && rest[0] != '*') {
+        return std::string(rest.substr(0, 1));
+    }
+    size_t end = 1;
+    while (end < rest.size() && rest[end] != '=' && rest[end] != '?' && rest[end] != ';' &&
+           rest[end] != ' ')
+        ++end;
+    return std::string(rest.substr(0, end));
+}
+
+bool isExecForm(std::string_view command) {
+    return command.find('=') == std::string_view::npos &&
+           command.find('?') == std::string_view::npos;
+}
+
+Final finalResult(std::string_view line, bool dialCommand) {
+    std::string up = td::upperAscii(trimView(line));
+    if (up == "OK") return Final::Ok;
+    if (up == "ERROR" || startsWith(up, "+CME ERROR") || startsWith(up, "+CMS ERROR"))
+        return Final::Error;
+    if (dialCommand && (up == "NO CARRIER" || up == "BUSY" || up == "NO ANSWER" ||
+                        up == "NO DIALTONE" || startsWith(up, "CONNECT")))
+        return Final::Other;
+    return Final::None;
+}
+
+bool isUnsolicited(std::string_view line, std::string_view cmdPrefix) {
+    std::string up = td::upperAscii(trimView(line));
+    for (auto w : kUnsolicitedWords)
+        if (up == w) return !(w == "NO CARRIER" && cmdPrefix == "D");
+    std::string p = linePrefix(up);
+    if (p.empty() || p == cmdPrefix) return false;
+    for (auto u : kUnsolicitedPrefixes)
+        if (p == u) return true;
+    return false;
+}
+
+std::string labelIdentityAnswer(std::string_view command, std::string_view line) {
+    static constexpr std::array<std::string_view, 9> kIdentity = {
+        "+CGMI", "+CGMM", "+CGMR", "+CGSN", "+CIMI", "+GMI", "+GMM", "+GMR", "+GSN"};
+    std::string prefix = commandPrefix(command);
+    if (!isExecForm(command) || startsWith(trimView(line), "+")) return std::string(line);
+    for (auto k : kIdentity)
+        if (prefix == k) return prefix + ": " + std::string(trimView(line));
+    return std::string(line);
+}
+
+std::vector<std::string> splitFields(std::string_view params) {
+    std::vector<std::string> out(1);
+    bool quoted = false;
+    for (char c : params) {
+        if (c == '"') quoted = !quoted;
+        if (c == ',' && !quoted)
+            out.emplace_back();
+        else
+            out.back() += c;
+    }
+    return out;
+}
+
+std::string unquote(std::string_view field) {
+    field = trimView(field);
+    if (field.size() >= 2 && field.front() == '"' && field.back() == '"')
+        return std::string(field.substr(1, field.size() - 2));
+    return std::string(field);
+}
+
+namespace {
+std::string safeInQuotes(std::string text) {
+    for (char& c : text)
+        if (c == '"') c = '\'';
+    return foldLineBreaks(text);
+}
+}  // namespace
+
+std::string decodeUcs2Fields(std::string_view line) {
+    std::string out;
+    out.reserve(line.size());
+    size_t i = 0;
+    while (i < line.size()) {
+        size_t open = line.find('"', i);
+        if (open == std::string_view::npos) break;
+        size_t close = line.find('"', open + 1);
+        if (close == std::string_view::npos) break;
+        out.append(line.substr(i, open - i));
+        std::string_view inner = line.substr(open + 1, close - open - 1);
+        auto decoded = fromUcs2HexStrict(inner);
+        out += '"';
+        out += decoded ? safeInQuotes(*decoded) : std::string(inner);
+        out += '"';
+        i = close + 1;
+    }
+    out.append(line.substr(std::min(i, line.size())));
+    return out;
+}
+
+std::string pduStatusText(std::string_view stat) {
+    std::string s(trimView(stat));
+    if (s == "0") return "\"REC UNREAD\"";
+    if (s == "1") return "\"REC READ\"";
+    if (s == "2") return "\"STO UNSENT\"";
+    if (s == "3") return "\"STO SENT\"";
+    if (s == "4") return "\"ALL\"";
+    return s;
+}
+
+std::string foldLineBreaks(std::string_view text) {
+    std::string out(text);
+    for (char& c : out)
+        if (static_cast<unsigned char>(c) < 0x20) c = ' ';
+    return out;
+}
+
+namespace {
+
+std::string recordFromPdu(std::string_view prefix, const std::vector<std::string>& fields,
+                          const std::string& pdu) {
+    std::string index = unquote(fields[0]);
+    std::string status = fields.size() > 1 ? pduStatusText(fields[1]) : "\"\"";
+    auto sms = decodePdu(pdu);
+    if (!sms) return std::string(prefix) + "=" + index + "," + status + ",\"\"}" + pdu;
+    std::string rec =
+        std::string(prefix) + "=" + index + "," + status + ",\"" + safeInQuotes(sms->number) + "\"";
+    if (sms->deliver) rec += ",,\"" + sms->timestamp + "\"";
+    return rec + "}" + foldLineBreaks(sms->text);
+}
+
+std::string recordFromText(std::string_view prefix, std::vector<std::string> fields,
+                           const std::string& text, bool ucs2) {
+    std::string joined;
+    for (size_t k = 0; k < fields.size(); ++k) {
+        std::string f(trimView(fields[k]));
+        if (ucs2 && k >= 2) f = decodeUcs2Fields(f);
+        if (k) joined += ',';
+        joined += f;
+    }
+    std::string body = text;
+    if (ucs2) {
+        if (auto d = fromUcs2Hex(body)) body = *d;
+    } else if (auto d = fromUcs2HexStrict(body)) {
+        // A message coded in UCS2 is listed as hex in any character set. Take
+        // it as such only when it holds a non-Latin letter: a Latin text
+        // would have been sent in the 7-bit alphabet.
+        for (unsigned char c : *d)
+            if (c >= 0x80) {
+                body = *d;
+                break;
+            }
+    }
+    return std::string(prefix) + "=" + joined + "}" + foldLineBreaks(body);
+}
+
+}  // namespace
+
+std::vector<std::string> buildSmsRecords(const std::vector<std::string>& lines,
+                                         std::string_view prefix, bool ucs2) {
+    std::vector<std::string> records;
+    const std::string header = td::upperAscii(prefix) + ":";
+    std::vector<std::string> fields;
+    std::vector<std::string> body;
+    bool open = false;
+
+    auto flush = [&] {
+        if (!open) return;
+        open = false;
+        // Trailing empty lines belong to the answer's layout, not to the text.
+        while (!body.empty() && trimView(body.back()).empty()) body.pop_back();
+        bool pduMode =
+            fields.size() > 1 && !trimView(fields[1]).empty() && trimView(fields[1]).front() != '"';
+        if (pduMode) {
+            std::string pdu;
+            for (const auto& b : body) pdu += trimView(b);
+            records.push_back(recordFromPdu(prefix, fields, pdu));
+        } else {
+            std::string text;
+            for (size_t k = 0; k < body.size(); ++k) {
+                if (k) text += ' ';
+                text += body[k];
+            }
+            records.push_back(recordFromText(prefix, fields, text, ucs2));
+        }
+        body.clear();
+    };
+
+    for (const auto& line : lines) {
+        if (startsWith(td::upperAscii(trimView(line)), header)) {
+            flush();
+            std::string_view rest = trimView(line);
+            rest.remove_prefix(header.size());
+            fields = splitFields(trimView(rest));
+            // An answer to the range query ("+CMGL: (...)") is no message.
+            if (!fields.empty() && !trimView(fields[0]).empty() &&
+                trimView(fields[0]).front() == '(')
+                continue;
+            open = true;
+        } else if (open) {
+            body.push_back(line);
+        }
+    }
+    flush();
+    return records;
+}
+
+}  // namespace celltalk

@@ -1,0 +1,58 @@
+#pragma once
+// What the engine makes of the lines a phone sends back: which line ends a
+// command, which arrives on its own (unsolicited), and how answer lines are
+// turned into the lines of the result files.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace celltalk {
+
+// "+CPBR" for "at+cpbr=1,250", "+CSQ" for "AT+CSQ", "D" for "ATD123;",
+// "" for "AT" or text that is not an AT command. Upper-cased.
+std::string commandPrefix(std::string_view command);
+// True for the plain form of a command ("at+cgsn"), false for "=" and "?" forms.
+bool isExecForm(std::string_view command);
+
+enum class Final { None, Ok, Error, Other };
+// Classifies a line as the end of a command's answer. For a dial command
+// (prefix "D") the call results (NO CARRIER, BUSY, NO ANSWER, NO DIALTONE,
+// CONNECT) end it as well.
+Final finalResult(std::string_view line, bool dialCommand);
+
+// A line the phone sends of its own accord (RING, +CMTI:, +CRING:, +CLIP:,
+// +CIEV:, +CSQ:, ...). A line that carries the prefix of the command being
+// answered is that command's answer, not an unsolicited report.
+bool isUnsolicited(std::string_view line, std::string_view commandPrefix);
+
+// A phone answers the identity commands (+CGMI, +CGMM, +CGMR, +CGSN, ...)
+// with a bare line; the log gets it with the command's prefix so that every
+// answer line names its command ("+CGSN: 351234...").
+std::string labelIdentityAnswer(std::string_view command, std::string_view line);
+
+// Fields of an answer's parameter list, split at commas outside quotes.
+std::vector<std::string> splitFields(std::string_view params);
+std::string unquote(std::string_view field);
+
+// Replaces every quoted field that is UCS2 hex (and decodes to text the code
+// page can hold) by its Windows-1251 text in quotes; double quotes inside the
+// decoded text become apostrophes so that the field stays one field.
+std::string decodeUcs2Fields(std::string_view line);
+
+// SMS list answer (+CMGL / +MMGL, text or PDU mode) -> the engine's record
+// lines: prefix "=" index "," status "," number [further fields] "}" text.
+// `lines` are the answer's information lines (no echo, no final result, no
+// unsolicited reports); `prefix` is the answer prefix ("+CMGL"); `ucs2` says
+// that texts and numbers of a text-mode answer are UCS2 hex. Line breaks
+// inside a text are folded to blanks.
+std::vector<std::string> buildSmsRecords(const std::vector<std::string>& lines,
+                                         std::string_view prefix, bool ucs2);
+
+// Status word of a PDU-mode list ("0" -> "REC UNREAD", ...), quoted.
+std::string pduStatusText(std::string_view stat);
+
+// Control characters (CR, LF, TAB, ...) -> blanks.
+std::string foldLineBreaks(std::string_view text);
+
+}  // namespace celltalk

@@ -1,0 +1,592 @@
+#include "engine.h"
+
+#include <atomic>
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <thread>
+
+#include "answers.h"
+#include "codec.h"
+#include "platform/cp1251.h"
+#include "platform/files.h"
+#include "platform/ini.h"
+
+namespace celltalk {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+std::atomic<bool> g_interrupt{false};
+
+struct Interrupted {};
+
+void checkInterrupt() {
+    if (g_interrupt.load()) throw Interrupted{};
+}
+
+std::string trim(const std::string& s) {
+    size_t b = s.find_first_not_of(" \t");
+    if (b == std::string::npos) return {};
+    size_t e = s.find_last_not_of(" \t");
+    return s.substr(b, e - b + 1);
+}
+
+bool startsWith(const std::string& s, const std::string& p) {
+    return s.size() >= p.size() && s.compare(0, p.size(), p) == 0;
+}
+
+double number(const std::string& text, double def) {
+    std::string t = trim(text);
+    if (t.empty()) return def;
+    char* end = nullptr;
+    double v = std::strtod(t.c_str(), &end);
+    return (end && *end == '\0' && v >= 0) ? v : def;
+}
+
+std::string seconds(double s) {
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%g", s);
+    return buf;
+}
+
+}  // namespace
+
+void requestInterrupt() {
+    g_interrupt.store(true);
+}
+bool interruptRequested() {
+    return g_interrupt.load();
+}
+void clearInterrupt() {
+    g_interrupt.store(false);
+}
+
+// ---------------------------------------------------------------- settings
+
+std::string Config::autoRunDir() const {
+    return td::files::join(dir, "AutoRun");
+}
+
+bool Config::simulated() const {
+    std::string p = td::upperAscii(trim(comPort));
+    return p.empty() || p == "SIM";
+}
+
+Config loadConfig(const std::string& dir) {
+    Config cfg;
+    cfg.dir = dir;
+    const std::string engineIni = td::files::join(dir, "celltalk.ini");
+    if (!td::files::exists(engineIni))
+        throw EngineError(td::W("не найден файл celltalk.ini в ") + dir, 2);
+    td::IniFile eng(engineIni);
+    std::string model = trim(eng.readString("Common", "ModelIni", "celltalk.ini"));
+    if (model.empty()) model = "celltalk.ini";
+    cfg.opsIni = td::files::join(dir, model);
+    if (!td::files::exists(cfg.opsIni))
+        throw EngineError(td::W("не найден файл операций ") + model, 2);
+    cfg.comPort = eng.readString("Common", "ComPort", "");
+    cfg.baud = static_cast<int>(number(eng.readString("Common", "Baud", ""), 115200));
+    cfg.timeoutSec = number(eng.readString("Common", "Timeout", ""), 10);
+    if (cfg.timeoutSec <= 0) cfg.timeoutSec = 10;
+    cfg.simState = eng.readString("Common", "SimState", cfg.simState);
+
+    td::IniFile ops(cfg.opsIni);
+    cfg.waitSec = number(ops.readString("AutoRun", "Wait", ""), 1);
+    auto file = [&](const char* key, std::string& v) {
+        std::string s = trim(ops.readString("AutoRun", key, v));
+        if (!s.empty()) v = s;
+    };
+    file("PBFile", cfg.pbFile);
+    file("SMSFile", cfg.smsFile);
+    file("MDBFile", cfg.mdbFile);
+    file("LogFile", cfg.logFile);
+    auto prefix = [&](const char* keyUtf8, std::string& v) {
+        std::string s = trim(ops.readString("MetaOperation", td::W(keyUtf8), v));
+        if (!s.empty()) v = s;
+    };
+    prefix("Чтение памяти ТК", cfg.pbPrefix);
+    prefix("Чтение списка СМС", cfg.smsPrefix);
+    prefix("Moto-Чтение списка СМС", cfg.motoSmsPrefix);
+    prefix("Moto-Чтение напоминаний", cfg.mdbrPrefix);
+    prefix("Moto-Чтение автоудаления", cfg.mdbadPrefix);
+    return cfg;
+}
+
+std::string lookupOperation(const Config& cfg, const std::string& name) {
+    td::IniFile ops(cfg.opsIni);
+    if (trim(name).empty()) throw EngineError(td::W("не задано имя операции"), 2);
+    if (!ops.keyExists("Operations", name))
+        throw EngineError(td::W("операция \"") + name + td::W("\" не найдена в ") +
+                              td::files::baseName(cfg.opsIni),
+                          2);
+    std::string text = ops.readString("Operations", name, "");
+    if (trim(text).empty()) throw EngineError(td::W("операция \"") + name + td::W("\" пуста"), 2);
+    return text;
+}
+
+std::string findNoCase(const std::string& dir, const std::string& name) {
+    // Resolve each component of a relative name in turn.
+    std::string cur = dir;
+    std::string rest = name;
+    for (char& c : rest)
+        if (c == '\\') c = '/';
+    if (startsWith(rest, "/")) cur = "/", rest = rest.substr(1);
+    size_t start = 0;
+    while (start <= rest.size()) {
+        size_t slash = rest.find('/', start);
+        std::string part =
+            rest.substr(start, slash == std::string::npos ? std::string::npos : slash - start);
+        start = slash == std::string::npos ? rest.size() + 1 : slash + 1;
+        if (part.empty() || part == ".") continue;
+        std::string exact = td::files::join(cur, part);
+        if (td::files::exists(exact) || part == "..") {
+            cur = exact;
+            continue;
+        }
+        std::error_code ec;
+        std::string found;
+        for (const auto& e : fs::directory_iterator(td::files::toOsPath(cur), ec)) {
+            std::string n = td::files::fromOsPath(e.path().filename().string());
+            if (td::equalsNoCase(n, part)) {
+                found = n;
+                break;
+            }
+        }
+        if (found.empty()) return {};
+        cur = td::files::join(cur, found);
+    }
+    return cur;
+}
+
+BatchLoader folderBatchLoader(const Config& cfg) {
+    return [cfg](const std::string& name) -> std::optional<std::vector<std::string>> {
+        std::string path = findNoCase(cfg.dir, name);
+        if (path.empty()) path = findNoCase(cfg.autoRunDir(), name);
+        std::vector<std::string> lines;
+        if (path.empty() || fs::is_directory(td::files::toOsPath(path)) ||
+            !td::files::readLines(path, lines))
+            return std::nullopt;
+        return lines;
+    };
+}
+
+// ---------------------------------------------------------------- work files
+
+WorkFile::WorkFile(std::string dir, std::string name)
+    : dir_(std::move(dir)), name_(std::move(name)) {}
+
+WorkFile::~WorkFile() {
+    if (f_) std::fclose(f_);
+}
+
+std::string WorkFile::finalPath() const {
+    return td::files::join(dir_, name_);
+}
+std::string WorkFile::workPath() const {
+    return td::files::join(dir_, "$" + name_);
+}
+
+void WorkFile::open() {
+    if (f_) return;
+    f_ = std::fopen(td::files::toOsPath(workPath()).c_str(), "wb");
+    if (!f_) throw EngineError(td::W("не удаётся создать файл ") + workPath());
+}
+
+void WorkFile::line(const std::string& text) {
+    open();
+    std::fwrite(text.data(), 1, text.size(), f_);
+    std::fwrite("\r\n", 1, 2, f_);
+}
+
+void WorkFile::flush() {
+    if (f_) std::fflush(f_);
+}
+
+void WorkFile::commit() {
+    if (!f_) return;
+    bool ok = std::fclose(f_) == 0;
+    f_ = nullptr;
+    if (!ok || std::rename(td::files::toOsPath(workPath()).c_str(),
+                           td::files::toOsPath(finalPath()).c_str()) != 0)
+        throw EngineError(td::W("не удаётся записать файл ") + finalPath());
+}
+
+void WorkFile::discard() {
+    if (!f_) return;
+    std::fclose(f_);
+    f_ = nullptr;
+    td::files::remove(workPath());
+}
+
+Outputs::Outputs(const Config& cfg)
+    : log(cfg.autoRunDir(), cfg.logFile),
+      pb(cfg.autoRunDir(), cfg.pbFile),
+      sms(cfg.autoRunDir(), cfg.smsFile),
+      mdb(cfg.autoRunDir(), cfg.mdbFile) {}
+
+void Outputs::commitAll() {
+    // A reader waits on a result file only while the log exists, so the
+    // results are in place before the log appears.
+    pb.commit();
+    sms.commit();
+    mdb.commit();
+    log.commit();
+}
+
+void Outputs::discardResults() {
+    pb.discard();
+    sms.discard();
+    mdb.discard();
+}
+
+// ---------------------------------------------------------------- execution
+
+Executor::Executor(Transport& t, Outputs& out, const Config& cfg, const OpArgs& args)
+    : t_(t), out_(out), cfg_(cfg), args_(args) {
+    smsRef_ = static_cast<unsigned>(Clock::now().time_since_epoch().count()) & 0xFF;
+}
+
+void Executor::run(const std::vector<Step>& steps) {
+    t_.discardInput();
+    for (const auto& s : steps) {
+        checkInterrupt();
+        switch (s.kind) {
+            case Step::Kind::Command:
+                command(s.text);
+                break;
+            case Step::Kind::Delay:
+                pause(s.seconds < 0 ? cfg_.waitSec : s.seconds);
+                break;
+            case Step::Kind::SendSms:
+                sendSms(s.text);
+                break;
+        }
+        out_.log.flush();
+    }
+    // Whatever the phone still says after the last answer goes to the log.
+    bool urc = false;
+    while (t_.canWait() ? false : nextLine(0, urc, "", false).has_value()) {
+    }
+}
+
+void Executor::pause(double sec) {
+    out_.log.line("!dly " + seconds(sec));
+    if (!t_.canWait()) return;  // the simulated phone needs no time
+    const auto end = Clock::now() + std::chrono::duration_cast<Clock::duration>(
+                                        std::chrono::duration<double>(sec));
+    while (Clock::now() < end) {
+        checkInterrupt();
+        Clock::duration left = end - Clock::now();
+        std::this_thread::sleep_for(std::min<Clock::duration>(std::chrono::milliseconds(50), left));
+    }
+}
+
+std::optional<std::string> Executor::nextLine(double timeoutSec, bool& urc,
+                                              const std::string& cmdPrefix, bool bodyExpected) {
+    const auto deadline = Clock::now() + std::chrono::duration<double>(timeoutSec);
+    size_t scan = 0;
+    for (;;) {
+        size_t pos;
+        while ((pos = buf_.find_first_of("\r\n", scan)) != std::string::npos) {
+            size_t skip = pos + 1;
+            if (buf_[pos] == '\r' && skip < buf_.size() && buf_[skip] == '\n') ++skip;
+            std::string line = buf_.substr(0, pos);
+            buf_.erase(0, skip);
+            scan = 0;
+            if (trim(line).empty()) continue;
+            urc = !bodyExpected && isUnsolicited(line, cmdPrefix);
+            if (urc) {
+                out_.log.line("~" + line);  // logged, never taken as an answer
+                continue;
+            }
+            return line;
+        }
+        scan = buf_.size();
+        checkInterrupt();
+        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+        if (left.count() <= 0 && timeoutSec > 0) return std::nullopt;
+        std::string data = t_.read(static_cast<int>(std::clamp<long long>(left.count(), 0, 100)));
+        if (data.empty() && (!t_.canWait() || timeoutSec <= 0)) return std::nullopt;
+        buf_ += data;
+        scan = 0;
+    }
+}
+
+bool Executor::waitPrompt(const std::string& cmd) {
+    const std::string prefix = commandPrefix(cmd);
+    auto deadline = Clock::now() + std::chrono::duration<double>(cfg_.timeoutSec);
+    bool echoSeen = false;
+    for (;;) {
+        size_t first = buf_.find_first_not_of("\r\n");
+        if (first != std::string::npos && buf_[first] == '>') {
+            size_t end = first + 1;
+            if (end < buf_.size() && buf_[end] == ' ') ++end;
+            buf_.erase(0, end);
+            return true;
+        }
+        if (buf_.find_first_of("\r\n", first == std::string::npos ? 0 : first) !=
+            std::string::npos) {
+            bool urc = false;
+            auto line = nextLine(cfg_.timeoutSec, urc, prefix, false);
+            if (!line) break;
+            if (!echoSeen && td::equalsNoCase(trim(*line), trim(cmd))) {
+                echoSeen = true;
+                continue;
+            }
+            out_.log.line(*line);
+            if (finalResult(*line, false) != Final::None) return false;
+            deadline = Clock::now() + std::chrono::duration<double>(cfg_.timeoutSec);
+            continue;
+        }
+        checkInterrupt();
+        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+        if (left.count() <= 0) break;
+        std::string data = t_.read(static_cast<int>(std::min<long long>(left.count(), 100)));
+        if (data.empty() && !t_.canWait()) break;
+        buf_ += data;
+    }
+    throw EngineError(td::W("нет приглашения \"> \" телефона на команду ") + cmd + " (" +
+                      seconds(cfg_.timeoutSec) + td::W(" с)"));
+}
+
+Executor::Answer Executor::collect(const std::string& cmd, bool sending) {
+    Answer a;
+    const std::string prefix = commandPrefix(cmd);
+    const bool dial = prefix == "D";
+    const std::string up = td::upperAscii(prefix);
+    const bool list =
+        up == td::upperAscii(cfg_.smsPrefix) || up == td::upperAscii(cfg_.motoSmsPrefix);
+    const std::string listHeader = up + ":";
+    bool first = true;
+    bool bodyExpected = false;
+    // A send waits longer: the phone answers once the network has taken the message.
+    const double timeout = sending ? std::max(cfg_.timeoutSec, 60.0) : cfg_.timeoutSec;
+    for (;;) {
+        bool urc = false;
+        auto line = nextLine(timeout, urc, prefix, bodyExpected);
+        if (!line)
+            throw EngineError(td::W("нет ответа телефона на команду ") + cmd + " (" +
+                              seconds(timeout) + td::W(" с)"));
+        if (first && !sending && td::equalsNoCase(trim(*line), trim(cmd))) {
+            first = false;  // the phone's echo of the command
+            continue;
+        }
+        first = false;
+        Final f = bodyExpected ? Final::None : finalResult(*line, dial);
+        if (f != Final::None) {
+            a.final = *line;
+            out_.log.line(*line);
+            return a;
+        }
+        std::string logged = labelIdentityAnswer(cmd, *line);
+        out_.log.line(logged);
+        a.lines.push_back(logged);
+        bodyExpected = list && !bodyExpected && startsWith(td::upperAscii(trim(*line)), listHeader);
+    }
+}
+
+void Executor::noteSettings(const std::string& cmd, const Answer& a) {
+    const std::string prefix = commandPrefix(cmd);
+    if (prefix == "+CSMP" && cmd.find('=') != std::string::npos &&
+        finalResult(a.final, false) == Final::Ok) {
+        // The data coding of text-mode sends: UCS2 wants the text as hex.
+        auto f = splitFields(cmd.substr(cmd.find('=') + 1));
+        if (f.size() >= 4) ucs2Text_ = (std::atoi(unquote(f[3]).c_str()) & 0xEC) == 0x08;
+        return;
+    }
+    if (prefix != "+CSCS" && prefix != "+CMGF") return;
+    std::string value;
+    size_t eq = cmd.find('=');
+    if (eq != std::string::npos && cmd.find('?') == std::string::npos) {
+        if (finalResult(a.final, false) != Final::Ok) return;
+        value = unquote(cmd.substr(eq + 1));
+    } else {
+        for (const auto& l : a.lines)
+            if (startsWith(td::upperAscii(trim(l)), prefix + ":"))
+                value = unquote(splitFields(trim(l).substr(prefix.size() + 1))[0]);
+        if (value.empty()) return;
+    }
+    value = td::upperAscii(trim(value));
+    if (prefix == "+CSCS")
+        ucs2_ = value == "UCS2";
+    else
+        pdu_ = value == "0";
+}
+
+void Executor::route(const std::string& cmd, const Answer& a) {
+    const std::string p = commandPrefix(cmd);
+    auto is = [&](const std::string& cfgPrefix) { return p == td::upperAscii(trim(cfgPrefix)); };
+    auto decoded = [&](const std::string& l) { return ucs2_ ? decodeUcs2Fields(l) : l; };
+    WorkFile* file = nullptr;
+    if (is(cfg_.pbPrefix)) {
+        file = &out_.pb;
+        file->line(cmd);
+        for (const auto& l : a.lines) file->line(decoded(l));
+    } else if (is(cfg_.smsPrefix) || is(cfg_.motoSmsPrefix)) {
+        file = &out_.sms;
+        file->line(cmd);
+        std::string prefix = is(cfg_.smsPrefix) ? cfg_.smsPrefix : cfg_.motoSmsPrefix;
+        for (const auto& r : buildSmsRecords(a.lines, trim(prefix), ucs2_)) file->line(r);
+    } else if (is(cfg_.mdbrPrefix) || is(cfg_.mdbadPrefix)) {
+        file = &out_.mdb;
+        file->line(cmd);
+        for (const auto& l : a.lines) file->line(decoded(l));
+    }
+    if (file) file->line(a.final);
+}
+
+void Executor::command(const std::string& cmd) {
+    out_.log.line(cmd);
+    t_.write(cmd + "\r");
+    Answer a = collect(cmd, false);
+    noteSettings(cmd, a);
+    route(cmd, a);
+}
+
+bool Executor::sendWithPrompt(const std::string& cmd, const std::string& body) {
+    out_.log.line(cmd);
+    t_.write(cmd + "\r");
+    if (!waitPrompt(cmd)) return false;
+    out_.log.line(body);
+    t_.write(body + "\x1A");
+    // With echo on, the phone repeats the text first; it is not the answer
+    // even when the text reads "OK".
+    const std::string bodyEcho = trim(body);
+    Answer a;
+    for (;;) {
+        a = collect(cmd, true);
+        bool echoOnly = a.lines.empty() && trim(a.final) == bodyEcho;
+        if (!echoOnly) break;
+    }
+    return finalResult(a.final, false) == Final::Ok;
+}
+
+void Executor::sendSms(const std::string& number) {
+    const std::string& text = args_.arg2;
+    if (!pdu_) {
+        std::string body;
+        if (ucs2_ || ucs2Text_) {
+            body = toUcs2Hex(text);
+        } else {
+            for (unsigned char c : text) {
+                if (c == 0x1A || c == 0x1B) continue;
+                body += c >= 0x80 ? '?' : static_cast<char>(c);
+            }
+        }
+        std::string num = ucs2_ ? toUcs2Hex(number) : number;
+        sendWithPrompt("AT+CMGS=\"" + num + "\"", body);
+        return;
+    }
+    auto parts = encodeSubmit(number, text, static_cast<uint8_t>(smsRef_++ & 0xFF));
+    for (const auto& p : parts)
+        if (!sendWithPrompt("AT+CMGS=" + std::to_string(p.tpduLength), p.hex)) break;
+}
+
+// ---------------------------------------------------------------- the run
+
+std::unique_ptr<Transport> openTransport(const Config& cfg) {
+    if (cfg.simulated()) {
+        std::string state = cfg.simState;
+        if (!state.empty() && state[0] != '/') state = td::files::join(cfg.dir, state);
+        return std::make_unique<SimTransport>(td::files::toOsPath(state));
+    }
+    return std::make_unique<SerialTransport>(trim(cfg.comPort), cfg.baud);
+}
+
+int runOperation(const RunRequest& req, const TransportFactory& makeTransport) {
+    const std::string marker = td::files::join(req.dir, "celltalk.run");
+    const std::string errFile = td::files::join(req.dir, "CellTalk.err");
+    td::files::remove(errFile);
+    td::files::createEmpty(marker);
+
+    int code = 0;
+    std::string reason;
+    std::unique_ptr<Outputs> out;
+    try {
+        Config cfg = loadConfig(req.dir);
+        td::files::makeDir(cfg.autoRunDir());
+        out = std::make_unique<Outputs>(cfg);
+        out->log.open();
+        std::string text = lookupOperation(cfg, req.operation);
+        std::vector<Step> steps;
+        try {
+            steps = expandOperation(text, req.args, folderBatchLoader(cfg));
+        } catch (const OpError& e) {
+            throw EngineError(td::W("операция \"") + req.operation + "\": " + e.what(), 2);
+        }
+        std::unique_ptr<Transport> link = makeTransport(cfg);
+        Executor ex(*link, *out, cfg, req.args);
+        ex.run(steps);
+        out->commitAll();
+    } catch (const EngineError& e) {
+        code = e.code();
+        reason = e.what();
+    } catch (const TransportError& e) {
+        code = 1;
+        reason = e.what();
+    } catch (const Interrupted&) {
+        code = 3;
+        reason = td::W("работа прервана сигналом");
+    } catch (const std::exception& e) {
+        code = 1;
+        reason = e.what();
+    }
+    if (code != 0) {
+        if (out) {
+            out->discardResults();
+            try {
+                out->log.line(td::W("Ошибка: ") + reason);
+                out->log.commit();
+            } catch (...) {
+                out->log.discard();
+            }
+        }
+        td::files::writeLines(errFile, {reason});
+    }
+    td::files::remove(marker);
+    return code;
+}
+
+namespace {
+std::string stripQuotes(std::string s) {
+    if (s.size() >= 2 && s.front() == '"' && s.back() == '"') return s.substr(1, s.size() - 2);
+    return s;
+}
+
+// "oper "a b" "c"" given as one parameter text: split at blanks outside quotes.
+std::vector<std::string> splitParameterText(const std::string& text) {
+    std::vector<std::string> out;
+    std::string cur;
+    bool quoted = false, any = false;
+    for (char c : text) {
+        if (c == '"') {
+            quoted = !quoted;
+            any = true;
+        } else if (c == ' ' && !quoted) {
+            if (any) out.push_back(cur);
+            cur.clear();
+            any = false;
+        } else {
+            cur += c;
+            any = true;
+        }
+    }
+    if (any) out.push_back(cur);
+    return out;
+}
+}  // namespace
+
+bool parseCommandLine(const std::vector<std::string>& argv, RunRequest& req) {
+    std::vector<std::string> a(argv.begin() + (argv.empty() ? 0 : 1), argv.end());
+    if (a.size() == 1 && a[0].find(' ') != std::string::npos) a = splitParameterText(a[0]);
+    if (a.size() < 2 || a.size() > 4 || !td::equalsNoCase(a[0], "oper")) return false;
+    req.operation = stripQuotes(a[1]);
+    req.args.arg1 = a.size() > 2 ? stripQuotes(a[2]) : "";
+    req.args.arg2 = a.size() > 3 ? stripQuotes(a[3]) : "";
+    return !req.operation.empty();
+}
+
+}  // namespace celltalk

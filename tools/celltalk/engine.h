@@ -1,0 +1,140 @@
+#pragma once
+// One engine run: the settings it reads, the files it keeps while it runs,
+// and the execution of an operation's steps against a phone.
+
+#include <cstdio>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "oplang.h"
+#include "transport.h"
+
+namespace celltalk {
+
+// A failure that ends the run; its text goes to CellTalk.err.
+class EngineError : public std::runtime_error {
+  public:
+    explicit EngineError(const std::string& what, int code = 1)
+        : std::runtime_error(what), code_(code) {}
+    int code() const { return code_; }
+
+  private:
+    int code_;
+};
+
+struct Config {
+    std::string dir;      // the folder the engine runs in (Windows-1251)
+    std::string opsIni;   // path of the operations ini
+    std::string comPort;  // empty or "SIM": the built-in simulated phone
+    int baud = 115200;
+    double timeoutSec = 10;  // silence after which a command counts as unanswered
+    double waitSec = 1;      // the pause of !dly without a number
+    std::string simState = "phonesim.state";
+    std::string pbFile = "LastRun.pbf", smsFile = "LastRun.sms", mdbFile = "LastRun.mdb",
+                logFile = "LastRun.log";
+    // Answer prefixes (MetaOperation).
+    std::string pbPrefix = "+CPBR", smsPrefix = "+CMGL", motoSmsPrefix = "+MMGL",
+                mdbrPrefix = "+MDBR", mdbadPrefix = "+MDBAD";
+
+    std::string autoRunDir() const;
+    bool simulated() const;
+};
+
+// Reads celltalk.ini in `dir` and the operations ini it names.
+Config loadConfig(const std::string& dir);
+// The command text of an operation (names match as ini keys match).
+std::string lookupOperation(const Config& cfg, const std::string& name);
+// Finds a file in `dir` whose name equals `name` without regard to letter
+// case (Latin and Cyrillic); the exact name wins. Empty when there is none.
+std::string findNoCase(const std::string& dir, const std::string& name);
+// Batch loader: a file in the engine's folder, else in its AutoRun folder.
+BatchLoader folderBatchLoader(const Config& cfg);
+
+// A result or log file that is written as "$" + name and renamed to its name
+// once complete.
+class WorkFile {
+  public:
+    WorkFile(std::string dir, std::string name);
+    ~WorkFile();
+    void open();  // creates the "$" file (an empty one, if nothing is written)
+    void line(const std::string& text);
+    void flush();
+    bool isOpen() const { return f_ != nullptr; }
+    void commit();   // closes and renames; throws EngineError when it cannot
+    void discard();  // closes and removes the "$" file
+    std::string finalPath() const;
+    std::string workPath() const;
+
+  private:
+    std::string dir_, name_;
+    std::FILE* f_ = nullptr;
+};
+
+struct Outputs {
+    explicit Outputs(const Config& cfg);
+    WorkFile log, pb, sms, mdb;
+    void commitAll();  // result files first, the log last
+    void discardResults();
+};
+
+// Set from a signal handler; every wait of the engine looks at it.
+void requestInterrupt();
+bool interruptRequested();
+void clearInterrupt();
+
+class Executor {
+  public:
+    Executor(Transport& t, Outputs& out, const Config& cfg, const OpArgs& args);
+    void run(const std::vector<Step>& steps);
+
+    // Charset and SMS mode the phone was last told (watched in the commands).
+    bool ucs2() const { return ucs2_; }
+    bool pduMode() const { return pdu_; }
+
+  private:
+    struct Answer {
+        std::vector<std::string> lines;  // information lines
+        std::string final;
+    };
+    void command(const std::string& cmd);
+    void sendSms(const std::string& number);
+    bool sendWithPrompt(const std::string& cmd, const std::string& body);
+    Answer collect(const std::string& cmd, bool sending);
+    bool waitPrompt(const std::string& cmd);
+    std::optional<std::string> nextLine(double timeoutSec, bool& wasUnsolicited,
+                                        const std::string& cmdPrefix, bool bodyExpected);
+    void pause(double seconds);
+    void noteSettings(const std::string& cmd, const Answer& a);
+    void route(const std::string& cmd, const Answer& a);
+
+    Transport& t_;
+    Outputs& out_;
+    const Config& cfg_;
+    OpArgs args_;
+    std::string buf_;
+    bool ucs2_ = false, pdu_ = false;
+    bool ucs2Text_ = false;  // AT+CSMP asked for UCS2 data coding
+    unsigned smsRef_ = 0;
+};
+
+struct RunRequest {
+    std::string dir;        // folder with celltalk.ini; marker and error file go here
+    std::string operation;  // Windows-1251
+    OpArgs args;
+};
+using TransportFactory = std::function<std::unique_ptr<Transport>(const Config&)>;
+std::unique_ptr<Transport> openTransport(const Config& cfg);
+
+// The whole run: marker, settings, expansion, execution, files, error file.
+// Returns the process exit code (0 success, 1 phone or link failure,
+// 2 bad settings or operation, 3 interrupted).
+int runOperation(const RunRequest& req, const TransportFactory& makeTransport = openTransport);
+
+// Parses the command line (oper "<operation>" ["<arg1>"] ["<arg2>"]).
+bool parseCommandLine(const std::vector<std::string>& argv, RunRequest& req);
+
+}  // namespace celltalk

@@ -1,0 +1,42 @@
+// celltalk oper "<operation>" ["<arg1>"] ["<arg2>"]
+// Runs one operation of the operations ini against the phone, in the current
+// folder. Exit code 0 on success; otherwise CellTalk.err says why.
+
+#include <csignal>
+#include <string>
+#include <vector>
+
+#include "engine.h"
+#include "platform/cp1251.h"
+#include "platform/files.h"
+
+namespace {
+
+extern "C" void onSignal(int) {
+    celltalk::requestInterrupt();
+}
+
+void installHandlers() {
+    struct sigaction sa {};
+    sa.sa_handler = onSignal;
+    sigemptyset(&sa.sa_mask);
+    sa.sa_flags = 0;  // no restart: a blocked wait returns and sees the request
+    for (int sig : {SIGINT, SIGTERM, SIGHUP}) sigaction(sig, &sa, nullptr);
+    signal(SIGPIPE, SIG_IGN);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    installHandlers();
+    std::vector<std::string> args(argv, argv + argc);
+    celltalk::RunRequest req;
+    req.dir = td::files::currentDir();
+    if (!celltalk::parseCommandLine(args, req)) {
+        td::files::writeLines(
+            td::files::join(req.dir, "CellTalk.err"),
+            {td::W("вызов: celltalk oper \"<операция>\" [\"<арг1>\"] [\"<арг2>\"]")});
+        return 2;
+    }
+    return celltalk::runOperation(req);
+}

@@ -1,0 +1,106 @@
+#include "oplang.h"
+
+#include <cstdlib>
+
+#include "platform/cp1251.h"
+
+namespace celltalk {
+
+namespace {
+
+std::string trim(const std::string& s) {
+    size_t b = s.find_first_not_of(" \t");
+    if (b == std::string::npos) return {};
+    size_t e = s.find_last_not_of(" \t");
+    return s.substr(b, e - b + 1);
+}
+
+std::string replaceMark(const std::string& s, const std::string& value) {
+    std::string out;
+    for (char c : s) {
+        if (c == kNumberMark)
+            out += value;
+        else
+            out += c;
+    }
+    return out;
+}
+
+void expandInto(const std::string& text, const OpArgs& args, const BatchLoader& load, int depth,
+                std::vector<Step>& out) {
+    size_t start = 0;
+    while (start <= text.size()) {
+        size_t bar = text.find('|', start);
+        std::string item =
+            trim(text.substr(start, bar == std::string::npos ? std::string::npos : bar - start));
+        start = bar == std::string::npos ? text.size() + 1 : bar + 1;
+        if (item.empty()) continue;
+        if (item[0] != '!') {
+            out.push_back({Step::Kind::Command, replaceMark(item, args.arg1), -1});
+            continue;
+        }
+        std::string word = td::upperAscii(item.substr(0, 4));
+        std::string rest = trim(item.substr(std::min<size_t>(4, item.size())));
+        if (word == "!DLY") {
+            double sec = -1;
+            if (!rest.empty()) {
+                char* end = nullptr;
+                sec = std::strtod(rest.c_str(), &end);
+                if (end == rest.c_str() || *end != '\0' || sec < 0)
+                    throw OpError(td::W("неверная пауза: ") + item);
+            }
+            out.push_back({Step::Kind::Delay, {}, sec});
+        } else if (word == "!BAT") {
+            std::string name;
+            if (!rest.empty() && rest[0] == '"') {
+                size_t close = rest.find('"', 1);
+                if (close == std::string::npos)
+                    throw OpError(td::W("нет закрывающей кавычки: ") + item);
+                name = rest.substr(1, close - 1);
+            } else if (!rest.empty() && rest[0] == '[') {
+                name = args.arg1;
+            } else {
+                throw OpError(td::W("неверный макрос пакета: ") + item);
+            }
+            name = trim(name);
+            if (name.empty()) throw OpError(td::W("не задано имя пакетного файла: ") + item);
+            if (depth >= kMaxBatchDepth)
+                throw OpError(td::W("слишком глубокая вложенность пакетов: ") + name);
+            auto lines = load(name);
+            if (!lines) throw OpError(td::W("пакетный файл не найден: ") + name);
+            for (const auto& line : *lines) expandInto(line, args, load, depth + 1, out);
+        } else if (word == "!SMS") {
+            if (!rest.empty()) throw OpError(td::W("неверный макрос: ") + item);
+            auto numbers = splitRecipients(args.arg1);
+            if (numbers.empty()) throw OpError(td::W("не заданы номера получателей SMS"));
+            for (auto& n : numbers) out.push_back({Step::Kind::SendSms, n, -1});
+        } else {
+            throw OpError(td::W("неизвестный макрос: ") + item);
+        }
+    }
+}
+
+}  // namespace
+
+std::vector<std::string> splitRecipients(const std::string& list) {
+    std::vector<std::string> out;
+    std::string cur;
+    for (char c : list + " ") {
+        if (c == ' ' || c == '\t' || c == ',' || c == ';') {
+            if (!cur.empty()) out.push_back(cur);
+            cur.clear();
+        } else {
+            cur += c;
+        }
+    }
+    return out;
+}
+
+std::vector<Step> expandOperation(const std::string& text, const OpArgs& args,
+                                  const BatchLoader& loadBatch) {
+    std::vector<Step> out;
+    expandInto(text, args, loadBatch, 0, out);
+    return out;
+}
+
+}  // namespace celltalk

@@ -1,0 +1,64 @@
+#pragma once
+// The byte link to a phone: a serial device (a USB cable, a pseudo-terminal)
+// or the simulated phone built into the engine.
+
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace phonesim {
+class Phone;
+}
+
+namespace celltalk {
+
+class TransportError : public std::runtime_error {
+  public:
+    using std::runtime_error::runtime_error;
+};
+
+class Transport {
+  public:
+    virtual ~Transport() = default;
+    virtual void write(std::string_view bytes) = 0;
+    // Bytes that arrived within timeoutMs (empty when none did).
+    virtual std::string read(int timeoutMs) = 0;
+    // Drops whatever the phone sent before the engine started talking.
+    virtual void discardInput() {}
+    // false when nothing can arrive later than what read() already returned
+    // (the in-process phone answers at once): a wait is then pointless.
+    virtual bool canWait() const { return true; }
+};
+
+// A serial device opened raw, 8N1, no flow control, at `baud`.
+class SerialTransport : public Transport {
+  public:
+    SerialTransport(const std::string& device, int baud);
+    ~SerialTransport() override;
+    void write(std::string_view bytes) override;
+    std::string read(int timeoutMs) override;
+    void discardInput() override;
+
+  private:
+    int fd_ = -1;
+};
+
+// The simulated phone in this process, its state kept in `stateFile`.
+class SimTransport : public Transport {
+  public:
+    explicit SimTransport(const std::string& stateFile);
+    ~SimTransport() override;
+    void write(std::string_view bytes) override;
+    std::string read(int timeoutMs) override;
+    bool canWait() const override { return false; }
+
+  private:
+    std::unique_ptr<phonesim::Phone> phone_;
+    std::string pending_;
+};
+
+// Supported speeds; 0 when `baud` is not one of them.
+unsigned baudConstant(int baud);
+
+}  // namespace celltalk
