@@ -10,8 +10,12 @@
 
 namespace td {
 
-std::string RefreshCaption() { return W("Обновить"); }
-std::string AbortCaption() { return W("Прервать"); }
+std::string RefreshCaption() {
+    return W("Обновить");
+}
+std::string AbortCaption() {
+    return W("Прервать");
+}
 
 std::string ReadCycle::busyHintFor(int pollInterval) {
     long seconds = std::lrint(std::nearbyint(pollInterval / 1000.0));
@@ -119,11 +123,11 @@ void ReadCycle::waitForEngine() {
     // A run marker by now means the engine is at work: poll often. Without it
     // the engine may still be starting: poll less often for about as long.
     if (files::exists(runMarker)) {
-        p.PollInterval = FastPollInterval;
-        p.PollCount = FastPollCount;
+        p.PollInterval = config_.fastInterval;
+        p.PollCount = config_.fastCount;
     } else {
-        p.PollInterval = SlowPollInterval;
-        p.PollCount = SlowPollCount;
+        p.PollInterval = config_.slowInterval;
+        p.PollCount = config_.slowCount;
     }
 
     for (int i = 0; i < 5; ++i) {
@@ -146,9 +150,9 @@ void ReadCycle::waitForEngine() {
         }
         ev.sleep(p.PollInterval);
         ev.processEvents();
-        bool measurable = files::exists(config_.watchedFile) &&
-                          (config_.watchedAlsoNeeds.empty() ||
-                           files::exists(config_.watchedAlsoNeeds));
+        bool measurable =
+            files::exists(config_.watchedFile) &&
+            (config_.watchedAlsoNeeds.empty() || files::exists(config_.watchedAlsoNeeds));
         if (measurable && !aborted()) {
             if (config_.extraHalfInterval && !files::exists(runMarker))
                 ev.sleep(p.PollInterval / 2);
@@ -185,8 +189,7 @@ ReadOutcome ReadCycle::updateMode() {
 
     waitForEngine();
 
-    bool nothingThere = !files::exists(config_.watchedFile) &&
-                        !files::exists(config_.workFile) &&
+    bool nothingThere = !files::exists(config_.watchedFile) && !files::exists(config_.workFile) &&
                         !files::exists(startPath(RunMarkerName));
     if (aborted() || nothingThere) {
         if (hooks_.beepWanted && hooks_.beepWanted()) feedback().beep();

@@ -15,11 +15,13 @@
 #include <string>
 #include <vector>
 
+#include "engine/settings.h"
+
 namespace td {
 
 // What the cycle shows on its window.
 class ReadView {
-public:
+  public:
     virtual ~ReadView() = default;
     virtual std::string refreshCaption() const = 0;
     virtual void setRefreshCaption(const std::string& text) = 0;
@@ -56,19 +58,22 @@ struct ReadCycleConfig {
     std::string question;     // Yes/No question before a read from the phone
     std::string idleCaption;  // "Обновить" unless set
     std::string idleHint;
-    std::string busyHint;     // empty: the usual "press once ... wait N s" text
+    std::string busyHint;  // empty: the usual "press once ... wait N s" text
     int pauseBeforeReadMs = 200;
 
     // Update mode.
     std::vector<std::string> deleteBeforeStart;  // paths, deleted in this order
     int firstDelayMs = 2500;
-    std::string watchedFile;     // whose size is polled
-    std::string watchedAlsoNeeds;  // measured only while this file exists too ("" = no such rule)
-    std::string workFile;        // the engine's "$" work file beside the watched file
+    // The poll interval and count chosen with and without the run marker.
+    int fastInterval = FastPollInterval, fastCount = FastPollCount;
+    int slowInterval = SlowPollInterval, slowCount = SlowPollCount;
+    std::string watchedFile;        // whose size is polled
+    std::string watchedAlsoNeeds;   // measured only while this file exists too ("" = no such rule)
+    std::string workFile;           // the engine's "$" work file beside the watched file
     bool extraHalfInterval = true;  // half an interval more once the run marker is gone
     std::string parseFile;
-    std::string parseFallback;   // parsed when parseFile is absent ("" = none)
-    std::size_t minLines = 3;    // fewer loaded lines are not parsed
+    std::string parseFallback;  // parsed when parseFile is absent ("" = none)
+    std::size_t minLines = 3;   // fewer loaded lines are not parsed
     std::string lastCopyPath;
     LastCopySource lastCopySource = LastCopySource::ParsedRecords;
 
@@ -102,14 +107,14 @@ enum class ReadOutcome {
     NoLastCopy,     // last-copy mode without a last-copy file
     LastCopyEmpty,  // the last-copy file has no line
     LastCopyShown,
-    NotCreated,     // aborted, or the engine left no file
-    NotFound,       // the file to parse was missing after the wait
-    TooFewLines,    // loaded but not parsed
+    NotCreated,   // aborted, or the engine left no file
+    NotFound,     // the file to parse was missing after the wait
+    TooFewLines,  // loaded but not parsed
     Parsed,
 };
 
 class ReadCycle {
-public:
+  public:
     ReadCycle(ReadCycleConfig config, ReadView& view, ReadCycleHooks hooks = {});
 
     // The refresh button: a read from the phone, or an abort while one runs.
@@ -122,10 +127,12 @@ public:
     // The hint the refresh button shows while a read runs.
     static std::string busyHintFor(int pollInterval);
 
+    void setOnRefreshClick(std::function<void()> f) { hooks_.onRefreshClick = std::move(f); }
+
     ReadOutcome outcome() const { return outcome_; }
     bool waitCompleted() const { return completed_; }  // the file stood still three polls
 
-private:
+  private:
     ReadOutcome lastCopyMode();
     ReadOutcome updateMode();
     void waitForEngine();

@@ -1,9 +1,183 @@
 #pragma once
-#include <QWidget>
+// The main window: dialing and volume, SMS composing, re-sending and the
+// buttons that open every other window. Its activation is the point where
+// the program (re)reads its settings (TapdeckP.cpp); the engine actions live
+// in MainActions.cpp and the controls are built in MainLayout.cpp.
 
-// The main window.
+#include <QWidget>
+#include <functional>
+#include <string>
+
+class QCheckBox;
+class QComboBox;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QToolButton;
+
 class TForm1 : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit TForm1(QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    // Window events; also callable directly (the buttons that open a child
+    // window run FormActivate again once it has closed).
+    void FormCreate();
+    void FormShow();
+    void FormActivate();
+    bool FormCanResize(int& newWidth, int& newHeight);
+    void FormClose();
+    void FormDestroy();
+
+    // Title of the call row.
+    void Panel2Click();
+
+    // Dialing and volume. The missed-calls window uses the call and hang-up.
+    void ComboBoxAbonentNameSelect(int index);
+    void ComboBoxAbonentNameEdited(const QString& text);
+    void bbCallClick();
+    void bbHangUpClick();
+    void bbSoundUpClick();
+    void bbSoundDownClick();
+
+    // SMS composing and sending.
+    void ComboBoxSmsRecepterSelect(int index);
+    void ComboBoxSmsRecepterRusSelect(int index);
+    void RecepterKeyPress();  // a character typed into a recipient box
+    void sbClearLatPhoneClick();
+    void sbClearRusPhoneClick();
+    void leLatSMSTextChange();
+    void leRusSMSTextChange();
+    void cbLatSMSHistorySelect(int index);
+    void cbRusSMSHistorySelect(int index);
+    void bbASCIISendSMSClick();
+    void bbRUSSendSMSClick();
+    void ComboBoxSMSTextSelect(int index);
+    void bbReSendClick();  // also run by the sent-SMS window's re-send button
+
+    // Navigation.
+    void bbHelpClick();
+    void bbSetUpClick();
+    void bbPhoneBookClick();
+    void bbMissCallClick();
+    void bbSentSMSClick();
+    void bbUnReadSMSClick();
+    void bbAllSMSClick();
+    void bbMemDayBookClick();
+    void bbPBookModifyClick();
+
+    // What ending the program at once means (the one-satellite question);
+    // tests replace it.
+    std::function<void()> terminateApp;
+    bool terminated() const { return terminated_; }
+
+    // Designed outer size; the window system's caption and frame take
+    // FrameAllowance pixels of the height.
+    static constexpr int DesignWidth = 702;
+    static constexpr int DesignHeight = 535;
+    static constexpr int FrameAllowance = 24;
+    // The outer height as designed: client height plus the frame allowance.
+    int designedOuterHeight() const;
+
+    // Bands.
+    QLabel* Panel2 = nullptr;
+    QFrame* PanelDirectCall = nullptr;
+    QLabel* Panel3 = nullptr;
+    QFrame* Panel9 = nullptr;
+    QLabel* Panel4 = nullptr;
+    QFrame* Panel10 = nullptr;
+    QLabel* Panel11 = nullptr;
+    QFrame* Panel12 = nullptr;
+
+    // Call row.
+    QPushButton* bbHelp = nullptr;
+    QPushButton* bbSetUp = nullptr;
+    QComboBox* ComboBoxAbonentName = nullptr;
+    QLabel* LabelPhoneNumber = nullptr;
+    QPushButton* bbCall = nullptr;
+    QPushButton* bbHangUp = nullptr;
+    QPushButton* bbSoundUp = nullptr;
+    QPushButton* bbSoundDown = nullptr;
+    QPushButton* bbPhoneBook = nullptr;
+    QPushButton* bbPBookModify = nullptr;
+    QPushButton* bbMemDayBook = nullptr;
+    QPushButton* bbMissCall = nullptr;
+    QPushButton* bbUnReadSMS = nullptr;
+    QPushButton* bbAllSMS = nullptr;
+    QPushButton* bbTestPhone = nullptr;  // never shown
+
+    // Re-send band.
+    QComboBox* ComboBoxSMSText = nullptr;
+    QPushButton* bbReSend = nullptr;
+    QPushButton* bbSentSMS = nullptr;
+    QCheckBox* CheckBoxCycleResent = nullptr;
+
+    // Latin band.
+    QComboBox* ComboBoxSmsRecepter = nullptr;
+    QToolButton* sbClearLatPhone = nullptr;
+    QLabel* lLatSMSPhoneNumber = nullptr;
+    QLabel* lLatSMSTextCaption = nullptr;
+    QLineEdit* leLatSMSText = nullptr;
+    QLabel* lLatSMSLen = nullptr;
+    QLabel* lLatSMSMax = nullptr;
+    QPushButton* bbASCIISendSMS = nullptr;
+    QComboBox* cbLatSMSHistory = nullptr;
+    QLabel* lLatHistoryNote = nullptr;
+    QCheckBox* CheckBoxCycleSendLat = nullptr;
+
+    // Cyrillic band.
+    QComboBox* ComboBoxSmsRecepterRus = nullptr;
+    QToolButton* sbClearRusPhone = nullptr;
+    QLabel* lRusSMSPhoneNumber = nullptr;
+    QLabel* lRusSMSTextCaption = nullptr;
+    QLineEdit* leRusSMSText = nullptr;
+    QLabel* lRusSMSLen = nullptr;
+    QLabel* lRusSMSMax = nullptr;
+    QPushButton* bbRUSSendSMS = nullptr;
+    QComboBox* cbRusSMSHistory = nullptr;
+    QLabel* lRusHistoryNote = nullptr;
+    QCheckBox* CheckBoxCycleSendRus = nullptr;
+
+  protected:
+    void showEvent(QShowEvent* e) override;
+    void changeEvent(QEvent* e) override;
+    void closeEvent(QCloseEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
+
+  private:
+    // One SMS band's controls and values, so both bands share one routine.
+    struct SmsBand {
+        QComboBox* recipients;
+        QLabel* number;
+        QLineEdit* text;
+        QLabel* length;
+        QPushButton* send;
+        QComboBox* history;
+        std::string* list;  // LatRecipients or RusRecipients
+        const std::string* operation;
+    };
+    SmsBand latBand();
+    SmsBand rusBand();
+    void chooseRecipient(const SmsBand& b, int index);
+    void clearRecipients(const SmsBand& b);
+    void textChanged(const SmsBand& b);
+    void historyChosen(const SmsBand& b, int index);
+    void sendSms(const SmsBand& b);
+    void volume(const std::string& operation);
+
+    void buildLayout();  // MainLayout.cpp
+    void connectSignals();
+    void readOwnIni();
+    void readOperIni();
+    void applySwitches();
+    void applyPreset();
+    void lockSize();
+    void openChild(QWidget* window, bool smsWindow);
+
+    int abonentChosen_ = -1;  // list entry chosen in the number field, -1 none
+    bool shownOnce_ = false;
+    bool eventActivationDone_ = false;
+    bool terminated_ = false;
 };

@@ -1,9 +1,230 @@
 #include "phonebook/TpdPBook.h"
 
-#include "platform/qtservices.h"
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStyledItemDelegate>
+#include <QVBoxLayout>
+#include <algorithm>
+
+#include "app/forms.h"
+#include "engine/settings.h"
+#include "phonebook/GetPBook.h"
+#include "phonebook/ownbook.h"
+#include "phonebook/pblist.h"
+#include "phonebook/stringgrid.h"
 #include "platform/cp1251.h"
+#include "platform/files.h"
+#include "platform/qtservices.h"
+
+using td::fromWin;
+using td::W;
+
+namespace {
+
+// Cell editor in which a typed "=" becomes "-": the name is the ini key, and
+// "=" would split it.
+class NoEqualsDelegate : public QStyledItemDelegate {
+  public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
+                          const QModelIndex& index) const override {
+        auto* e = new QLineEdit(parent);
+        e->setObjectName("GridEditor");
+        e->setFrame(false);
+        QObject::connect(e, &QLineEdit::textEdited, e, [e](const QString& text) {
+            if (!text.contains(QChar('='))) return;
+            int pos = e->cursorPosition();
+            QString fixed = text;
+            fixed.replace(QChar('='), QChar('-'));
+            e->setText(fixed);
+            e->setCursorPosition(pos);
+        });
+        return e;
+    }
+    void setModelData(QWidget* editor, QAbstractItemModel* model,
+                      const QModelIndex& index) const override {
+        QString text = static_cast<QLineEdit*>(editor)->text();
+        text.replace(QChar('='), QChar('-'));
+        model->setData(index, text);
+    }
+};
+
+QPushButton* button(QWidget* parent, const char* name, const char* caption, const char* hint) {
+    auto* b = new QPushButton(fromWin(W(caption)), parent);
+    b->setObjectName(name);
+    b->setToolTip(fromWin(W(hint)));
+    td::setCaptionColor(b, td::NavyColor);
+    return b;
+}
+
+}  // namespace
 
 TForm3::TForm3(QWidget* parent) : QDialog(parent) {
     setObjectName("TForm3");
-    setWindowTitle(td::fromWin(td::W("Телефонная книга (в т.ч. из мобильного телефона)")));
+    setWindowTitle(fromWin(W("Телефонная книга (в т.ч. из мобильного телефона)")));
+
+    Panel2 =
+        new QLabel(fromWin(W("Вводите или изменяйте имя абонента и номер его телефона ")), this);
+    Panel2->setObjectName("Panel2");
+    Panel2->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    Panel2->setAlignment(Qt::AlignCenter);
+    Panel2->setWordWrap(true);
+    Panel2->setMinimumHeight(26);
+
+    StringGridPhoneBook = new StringGrid(2, DesignRows, this);
+    StringGridPhoneBook->setObjectName("StringGridPhoneBook");
+    StringGridPhoneBook->setColumnWidth(0, 202);
+    StringGridPhoneBook->setColumnWidth(1, 159);
+    StringGridPhoneBook->setItemDelegate(new NoEqualsDelegate(StringGridPhoneBook));
+    StringGridPhoneBook->setEditTriggers(QAbstractItemView::DoubleClicked |
+                                         QAbstractItemView::AnyKeyPressed |
+                                         QAbstractItemView::EditKeyPressed);
+    StringGridPhoneBook->setToolTip(
+        fromWin(W("Не используйте знак \"=\" - он всё равно будет заменён на \"-\"")));
+    StringGridPhoneBook->setFixedWidth(202 + 159 + 24);
+    connect(StringGridPhoneBook, &StringGrid::selectCell, this,
+            &TForm3::StringGridPhoneBookSelectCell);
+
+    lMyCount = new QLabel("-", this);
+    lMyCount->setObjectName("lMyCount");
+    lMyCount->setMinimumWidth(36);
+    bbSave = button(this, "bbSave", "Сохранить", "Сохранить изменения");
+    bbReset = button(this, "bbReset", "Сбросить", "Сбросить  изменения");
+    bbDelete = button(this, "bbDelete", "Удалить", "Удалить выбранную строку");
+    bbFromMobile = button(this, "bbFromMobile", "Из телефона",
+                          "Прочитать ТК из телефона для переноса в СВОЮ по одному номеру");
+    connect(bbSave, &QPushButton::clicked, this, &TForm3::bbSaveClick);
+    connect(bbReset, &QPushButton::clicked, this, &TForm3::bbResetClick);
+    connect(bbDelete, &QPushButton::clicked, this, &TForm3::bbDeleteClick);
+    connect(bbFromMobile, &QPushButton::clicked, this, &TForm3::bbFromMobileClick);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(lMyCount);
+    buttons->addStretch();
+    buttons->addWidget(bbSave);
+    buttons->addWidget(bbReset);
+    buttons->addWidget(bbDelete);
+    auto* lower = new QHBoxLayout;
+    lower->addWidget(bbFromMobile);
+    lower->addStretch();
+    auto* v = new QVBoxLayout(this);
+    // The phone book window overlaps this one's right edge: keep it clear.
+    v->setContentsMargins(6, 6, 20, 6);
+    v->addWidget(Panel2);
+    v->addWidget(StringGridPhoneBook, 1, Qt::AlignLeft);
+    v->addLayout(buttons);
+    v->addLayout(lower);
+    resize(430, 560);
+
+    StringGridPhoneBook->setCell(0, 0, td::OwnHeaderName());
+    StringGridPhoneBook->setCell(1, 0, td::OwnHeaderNumber());
+}
+
+void TForm3::showEvent(QShowEvent* e) {
+    QDialog::showEvent(e);
+    FormActivate();
+}
+
+void TForm3::FormActivate() {
+    loadGrid();
+    if (!sizeLocked_) {
+        sizeLocked_ = true;
+        setFixedSize(size());
+    }
+}
+
+bool TForm3::ownIniThere() {
+    if (td::files::exists(td::startPath(td::OwnIniName))) return true;
+    td::dialogs().message(W("- Файл ") + td::OwnIniName + W(" - не найден"));
+    td::files::setCurrentDir(td::prog().StartDir);
+    return false;
+}
+
+void TForm3::loadGrid() {
+    StringGrid* g = StringGridPhoneBook;
+    g->clearRows(0);
+    g->setCell(0, 0, td::OwnHeaderName());
+    g->setCell(1, 0, td::OwnHeaderNumber());
+    if (!ownIniThere()) return;
+
+    td::OwnBookRows book = td::loadOwnBook(td::startPath(td::OwnIniName));
+    // Every stored record gets its row, with free rows to spare below.
+    g->setRows(std::max<int>(DesignRows, static_cast<int>(book.rows.size()) + 1 + SpareRows));
+    int count = 0;
+    for (size_t i = 0; i < book.rows.size(); ++i) {
+        const td::PBRecord& r = book.rows[i];
+        if (!r.number.empty()) {
+            g->setCell(0, static_cast<int>(i) + 1, r.name);
+            g->setCell(1, static_cast<int>(i) + 1, r.number);
+            ++count;
+            lMyCount->setText(QString::number(count));
+        }
+        td::prog().FreeRow = count + 1;
+        g->setCurrentGridRow(count + 1);
+    }
+}
+
+void TForm3::bbSaveClick() {
+    if (!ownIniThere()) return;
+    std::vector<td::PBRecord> rows;
+    for (int r = 1; r < StringGridPhoneBook->rows(); ++r)
+        rows.push_back({StringGridPhoneBook->cell(0, r), StringGridPhoneBook->cell(1, r)});
+    if (!td::saveOwnBook(td::startPath(td::OwnIniName), rows))
+        td::dialogs().message(W("- Не удаётся записать файл ") + td::OwnIniName);
+    loadGrid();
+}
+
+void TForm3::bbResetClick() {
+    loadGrid();
+}
+
+void TForm3::bbDeleteClick() {
+    // An empty row has nobody to delete.
+    if (selRow_ < 1 || selRow_ >= StringGridPhoneBook->rows() ||
+        StringGridPhoneBook->rowEmpty(selRow_)) {
+        td::dialogs().message(W("- Ничего не выбрано"));
+        return;
+    }
+    std::string name = StringGridPhoneBook->cell(0, selRow_);
+    std::string number = StringGridPhoneBook->cell(1, selRow_);
+    if (!td::dialogs().confirm(W("Вы действительно хотите удалить абонента\r\"") + name +
+                               W("\"\r с номером \r\"") + number + "\""))
+        return;
+    StringGridPhoneBook->setCell(0, selRow_, "");
+    StringGridPhoneBook->setCell(1, selRow_, "");
+    bbSaveClick();
+    loadGrid();
+}
+
+void TForm3::bbFromMobileClick() {
+    td::prog().PhoneReadUpdate = false;
+    if (TForm4* f = td::forms().Form4) td::modalRunner().showModal(f);
+}
+
+void TForm3::StringGridPhoneBookSelectCell(int col, int row) {
+    selCol_ = col;
+    selRow_ = row;
+}
+
+void TForm3::findFreeRow() {
+    for (int r = 1; r < StringGridPhoneBook->rows(); ++r) {
+        if (StringGridPhoneBook->rowEmpty(r)) {
+            td::prog().FreeRow = r;
+            return;
+        }
+    }
+}
+
+void TForm3::takeRecord(const std::string& name, const std::string& number) {
+    StringGrid* g = StringGridPhoneBook;
+    int row = std::max(td::prog().FreeRow, 1);
+    // Never over a row that holds something: the user may have typed there.
+    while (row < g->rows() && !g->rowEmpty(row)) ++row;
+    g->ensureRow(row);
+    g->setCell(0, row, td::noEquals(name));
+    g->setCell(1, row, number);
+    g->setCurrentGridRow(row);
+    td::prog().FreeRow = row + 1;
 }

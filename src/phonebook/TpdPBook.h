@@ -1,9 +1,57 @@
 #pragma once
 #include <QDialog>
+#include <string>
 
-// Own phone book window.
+class QLabel;
+class QPushButton;
+class StringGrid;
+
+// Own phone book window: the subscribers kept in section PhoneBook of the
+// own ini, edited in a grid; records can be taken over from the phone's
+// phone book window one at a time.
 class TForm3 : public QDialog {
     Q_OBJECT
-public:
+  public:
     explicit TForm3(QWidget* parent = nullptr);
+
+    QLabel* Panel2;
+    StringGrid* StringGridPhoneBook;
+    QLabel* lMyCount;
+    QPushButton* bbSave;
+    QPushButton* bbReset;
+    QPushButton* bbDelete;
+    QPushButton* bbFromMobile;
+
+    int selectedCol() const { return selCol_; }
+    int selectedRow() const { return selRow_; }
+
+    // FreeRow := the first row whose name and number are both empty (kept
+    // when there is none).
+    void findFreeRow();
+    // Puts a record from the phone into row FreeRow (or the next empty row
+    // after it, adding one when the grid is full), makes it current and
+    // moves FreeRow on.
+    void takeRecord(const std::string& name, const std::string& number);
+
+    // Free rows kept below the last stored record, however long the book.
+    static constexpr int SpareRows = 20;
+    static constexpr int DesignRows = 300;
+
+  public slots:
+    void FormActivate();
+    void bbSaveClick();
+    void bbResetClick();
+    void bbDeleteClick();
+    void bbFromMobileClick();
+    void StringGridPhoneBookSelectCell(int col, int row);
+
+  protected:
+    void showEvent(QShowEvent* e) override;
+
+  private:
+    void loadGrid();
+    bool ownIniThere();
+    int selCol_ = 0;
+    int selRow_ = 0;
+    bool sizeLocked_ = false;
 };

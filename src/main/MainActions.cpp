@@ -1,0 +1,354 @@
+// The main window's actions: dialing and volume, SMS composing, sending and
+// re-sending, and the buttons that open the other windows.
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QEvent>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QToolButton>
+
+#include "app/forms.h"
+#include "binding/SelectFromCellTalk.h"
+#include "datebook/MemDayBook.h"
+#include "engine/launcher.h"
+#include "engine/operlookup.h"
+#include "engine/settings.h"
+#include "help/ShowHelp.h"
+#include "main/TapdeckP.h"
+#include "main/mainlogic.h"
+#include "phonebook/MissCall.h"
+#include "phonebook/TpdPBook.h"
+#include "platform/cp1251.h"
+#include "platform/files.h"
+#include "platform/qtservices.h"
+#include "platform/services.h"
+#include "sms/GetAllSMS.h"
+#include "sms/GetSentSMS.h"
+#include "sms/GetUnReadSMS.h"
+
+using td::prog;
+namespace ml = td::mainlogic;
+
+namespace {
+bool severalRecipients() {
+    TForm2* settings = td::forms().Form2;
+    return settings && settings->CheckBoxMultiPhone->isChecked();
+}
+}  // namespace
+
+void TForm1::connectSignals() {
+    // The number field takes every ordinary editing key (characters,
+    // Backspace, Delete, the arrows, Home/End, the clipboard keys); any edit
+    // drops the list choice, so the text then counts as a typed number.
+    // Up/Down step through the names, which counts as choosing one.
+    connect(ComboBoxAbonentName, &QComboBox::activated, this, &TForm1::ComboBoxAbonentNameSelect);
+    connect(ComboBoxAbonentName->lineEdit(), &QLineEdit::textEdited, this,
+            &TForm1::ComboBoxAbonentNameEdited);
+    connect(bbCall, &QPushButton::clicked, this, &TForm1::bbCallClick);
+    connect(bbHangUp, &QPushButton::clicked, this, &TForm1::bbHangUpClick);
+    connect(bbSoundUp, &QPushButton::clicked, this, &TForm1::bbSoundUpClick);
+    connect(bbSoundDown, &QPushButton::clicked, this, &TForm1::bbSoundDownClick);
+
+    connect(ComboBoxSmsRecepter, &QComboBox::activated, this, &TForm1::ComboBoxSmsRecepterSelect);
+    connect(ComboBoxSmsRecepterRus, &QComboBox::activated, this,
+            &TForm1::ComboBoxSmsRecepterRusSelect);
+    for (QComboBox* box : {ComboBoxSmsRecepter, ComboBoxSmsRecepterRus}) {
+        box->installEventFilter(this);
+        box->lineEdit()->installEventFilter(this);
+    }
+    connect(sbClearLatPhone, &QToolButton::clicked, this, &TForm1::sbClearLatPhoneClick);
+    connect(sbClearRusPhone, &QToolButton::clicked, this, &TForm1::sbClearRusPhoneClick);
+    connect(leLatSMSText, &QLineEdit::textChanged, this, &TForm1::leLatSMSTextChange);
+    connect(leRusSMSText, &QLineEdit::textChanged, this, &TForm1::leRusSMSTextChange);
+    connect(cbLatSMSHistory, &QComboBox::activated, this, &TForm1::cbLatSMSHistorySelect);
+    connect(cbRusSMSHistory, &QComboBox::activated, this, &TForm1::cbRusSMSHistorySelect);
+    connect(bbASCIISendSMS, &QPushButton::clicked, this, &TForm1::bbASCIISendSMSClick);
+    connect(bbRUSSendSMS, &QPushButton::clicked, this, &TForm1::bbRUSSendSMSClick);
+    connect(ComboBoxSMSText, &QComboBox::activated, this, &TForm1::ComboBoxSMSTextSelect);
+    connect(bbReSend, &QPushButton::clicked, this, &TForm1::bbReSendClick);
+
+    Panel2->installEventFilter(this);
+    connect(bbHelp, &QPushButton::clicked, this, &TForm1::bbHelpClick);
+    connect(bbSetUp, &QPushButton::clicked, this, &TForm1::bbSetUpClick);
+    connect(bbPhoneBook, &QPushButton::clicked, this, &TForm1::bbPhoneBookClick);
+    connect(bbMissCall, &QPushButton::clicked, this, &TForm1::bbMissCallClick);
+    connect(bbSentSMS, &QPushButton::clicked, this, &TForm1::bbSentSMSClick);
+    connect(bbUnReadSMS, &QPushButton::clicked, this, &TForm1::bbUnReadSMSClick);
+    connect(bbAllSMS, &QPushButton::clicked, this, &TForm1::bbAllSMSClick);
+    connect(bbMemDayBook, &QPushButton::clicked, this, &TForm1::bbMemDayBookClick);
+    connect(bbPBookModify, &QPushButton::clicked, this, &TForm1::bbPBookModifyClick);
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* e) {
+    if (watched == Panel2) {
+        if (e->type() == QEvent::MouseButtonRelease) Panel2Click();
+        return false;
+    }
+    QComboBox* box = nullptr;
+    for (QComboBox* b : {ComboBoxSmsRecepter, ComboBoxSmsRecepterRus})
+        if (watched == b || watched == b->lineEdit()) box = b;
+    if (!box) return QWidget::eventFilter(watched, e);
+
+    // A recipient box only offers the names of the phone book: typing is
+    // refused, and stepping through names by keys or wheel is not offered
+    // either, since with several recipients every step would add a number.
+    switch (e->type()) {
+        case QEvent::KeyPress: {
+            auto* key = static_cast<QKeyEvent*>(e);
+            bool opensList = key->key() == Qt::Key_F4 ||
+                             ((key->modifiers() & Qt::AltModifier) &&
+                              (key->key() == Qt::Key_Down || key->key() == Qt::Key_Up));
+            if (opensList) return false;
+            if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) return false;
+            QString text = key->text();
+            if (!text.isEmpty() && text.at(0).isPrint()) RecepterKeyPress();
+            return true;
+        }
+        case QEvent::Wheel:
+            return true;
+        case QEvent::MouseButtonPress:
+            if (watched == box->lineEdit()) {
+                box->showPopup();
+                return true;
+            }
+            return false;
+        default:
+            return false;
+    }
+}
+
+// ---- dialing and volume ---------------------------------------------------------
+
+void TForm1::Panel2Click() {
+    td::dialogs().message(td::W("Вводите номер телефона или выберите из списка"));
+}
+
+void TForm1::ComboBoxAbonentNameSelect(int index) {
+    auto& p = prog();
+    if (index < 0 || static_cast<size_t>(index) >= p.PhoneNumbers.size()) return;
+    abonentChosen_ = index;
+    p.DialNumber = p.PhoneNumbers[static_cast<size_t>(index)];
+    LabelPhoneNumber->setText(td::fromWin(p.DialNumber));
+}
+
+void TForm1::ComboBoxAbonentNameEdited(const QString& text) {
+    abonentChosen_ = -1;
+    if (text.isEmpty()) return;  // an emptied field keeps the last number
+    prog().DialNumber = td::toWin(text);
+    LabelPhoneNumber->setText(text);
+}
+
+void TForm1::bbCallClick() {
+    auto& p = prog();
+    if (td::CellBusy()) return;
+    switch (ml::classifyDial(p.DialNumber)) {
+        case ml::DialKind::Empty:
+            td::dialogs().message(td::W("- Не задан абонент и/или номер телефона !"));
+            return;
+        case ml::DialKind::National:
+            td::StartEngine(p.CallName, {p.DialNumber});
+            return;
+        case ml::DialKind::International: {
+            // The "+" is typed on the keypad first, so the number goes through a
+            // one-line batch file run by the batch operation.
+            std::string command = td::GetOperByName(p.OperIniName, p.CallName);
+            std::string line =
+                ml::internationalBatchLine(p.PLusBeforeNumber, command, p.DialNumber);
+            if (!td::files::writeLines(td::ScriptBatName, {line})) {
+                td::dialogs().message(td::W("- Не удаётся записать файл ") + td::ScriptBatName);
+                return;
+            }
+            td::StartEngine(td::BatchOperName, {td::ScriptBatName});
+            return;
+        }
+        case ml::DialKind::Ignored:
+            return;
+    }
+}
+
+void TForm1::bbHangUpClick() {
+    if (!td::CellBusy()) td::StartEngine(prog().HangUpName);
+}
+
+void TForm1::volume(const std::string& operation) {
+    auto& p = prog();
+    if (td::CellBusy()) return;
+    if (abonentChosen_ < 0) {
+        p.DialNumber = td::toWin(ComboBoxAbonentName->currentText());
+        LabelPhoneNumber->setText(td::fromWin(p.DialNumber));
+    }
+    td::StartEngine(operation);
+}
+
+void TForm1::bbSoundUpClick() {
+    volume(prog().SoundUpName);
+}
+void TForm1::bbSoundDownClick() {
+    volume(prog().SoundDownName);
+}
+
+// ---- SMS --------------------------------------------------------------------------
+
+TForm1::SmsBand TForm1::latBand() {
+    return {ComboBoxSmsRecepter, lLatSMSPhoneNumber, leLatSMSText,          lLatSMSLen,
+            bbASCIISendSMS,      cbLatSMSHistory,    &prog().LatRecipients, &prog().LatSendSMSName};
+}
+
+TForm1::SmsBand TForm1::rusBand() {
+    return {
+        ComboBoxSmsRecepterRus, lRusSMSPhoneNumber, leRusSMSText,          lRusSMSLen,
+        bbRUSSendSMS,           cbRusSMSHistory,    &prog().RusRecipients, &prog().RusSendSMSName};
+}
+
+void TForm1::chooseRecipient(const SmsBand& b, int index) {
+    const auto& numbers = prog().PhoneNumbers;
+    if (index < 0 || static_cast<size_t>(index) >= numbers.size()) return;
+    const std::string& number = numbers[static_cast<size_t>(index)];
+    bool several = severalRecipients();
+    *b.list = ml::addRecipient(*b.list, number, several);
+    if (several) {
+        b.number->setText(td::fromWin(td::W("СМС нескольким абонентам")));
+        b.recipients->setToolTip(td::fromWin(*b.list));  // the whole list on pointing
+    } else {
+        b.number->setText(td::fromWin(number));
+    }
+    if (!b.text->text().isEmpty()) b.send->setEnabled(true);
+}
+
+void TForm1::clearRecipients(const SmsBand& b) {
+    b.list->clear();
+    b.number->clear();
+    b.recipients->setToolTip(QString());
+    b.recipients->setCurrentIndex(-1);
+    b.recipients->setEditText(QString());
+}
+
+void TForm1::textChanged(const SmsBand& b) {
+    b.length->setText(QString::number(b.text->text().length()));
+    b.send->setEnabled(ml::sendableText(td::toWin(b.text->text())));
+}
+
+void TForm1::historyChosen(const SmsBand& b, int index) {
+    if (index < 0 || index >= b.history->count()) return;
+    b.text->setText(b.history->itemText(index));
+    b.send->setEnabled(true);
+}
+
+void TForm1::sendSms(const SmsBand& b) {
+    if (td::CellBusy()) return;
+    b.send->setEnabled(false);
+    QString typed = b.text->text();
+    // A name without a number leaves no recipient; that counts as none given.
+    if (typed.isEmpty() || b.recipients->currentText().isEmpty() || !ml::hasRecipient(*b.list)) {
+        td::dialogs().message(td::W("- Абонент и/или текст не заданы"));
+        b.send->setEnabled(true);
+        return;
+    }
+    td::StartEngine(*b.operation, {*b.list, ml::commandLineText(td::toWin(typed))});
+    // The history keeps the text as typed, newest first, without changing the box's text.
+    QString shown = b.history->currentText();
+    int index = b.history->currentIndex();
+    b.history->insertItem(0, typed);
+    b.history->setCurrentIndex(index < 0 ? -1 : index + 1);
+    b.history->setEditText(shown);
+    b.send->setEnabled(true);
+}
+
+void TForm1::ComboBoxSmsRecepterSelect(int index) {
+    chooseRecipient(latBand(), index);
+}
+void TForm1::ComboBoxSmsRecepterRusSelect(int index) {
+    chooseRecipient(rusBand(), index);
+}
+
+void TForm1::RecepterKeyPress() {
+    td::dialogs().message(
+        td::W("- Выберите, пожалуйста, абонента из списка\r(если абонента нет в списке, добавьте "
+              "его в телефонную книгу этой программы)"));
+    td::feedback().beep();
+}
+
+void TForm1::sbClearLatPhoneClick() {
+    clearRecipients(latBand());
+}
+void TForm1::sbClearRusPhoneClick() {
+    clearRecipients(rusBand());
+}
+void TForm1::leLatSMSTextChange() {
+    textChanged(latBand());
+}
+void TForm1::leRusSMSTextChange() {
+    textChanged(rusBand());
+}
+void TForm1::cbLatSMSHistorySelect(int index) {
+    historyChosen(latBand(), index);
+}
+void TForm1::cbRusSMSHistorySelect(int index) {
+    historyChosen(rusBand(), index);
+}
+void TForm1::bbASCIISendSMSClick() {
+    sendSms(latBand());
+}
+void TForm1::bbRUSSendSMSClick() {
+    sendSms(rusBand());
+}
+
+void TForm1::ComboBoxSMSTextSelect(int index) {
+    if (index < 0 || index >= ComboBoxSMSText->count()) return;
+    auto choice = ml::reSendChoice(td::toWin(ComboBoxSMSText->itemText(index)), index,
+                                   ComboBoxSMSText->count(), prog().SentSMSIndexes);
+    if (!choice) return;
+    bbReSend->setEnabled(true);
+    prog().ReSendIndex = *choice;
+}
+
+void TForm1::bbReSendClick() {
+    if (CheckBoxCycleResent->isChecked()) return;
+    if (td::CellBusy()) return;
+    bbReSend->setEnabled(false);
+    td::CallReSendSMSCell(prog().ReSendSMSName, prog().ReSendIndex);
+    bbReSend->setEnabled(true);
+}
+
+// ---- navigation -------------------------------------------------------------------
+
+void TForm1::openChild(QWidget* window, bool smsWindow) {
+    if (smsWindow) prog().SMSRefresh = false;  // the window opens on its last copy
+    if (window) td::modalRunner().showModal(window);
+    FormActivate();  // take over what the window changed
+}
+
+void TForm1::bbHelpClick() {
+    if (td::forms().Form11) td::modalRunner().showModal(td::forms().Form11);
+}
+
+void TForm1::bbSetUpClick() {
+    openChild(td::forms().Form2, false);
+}
+void TForm1::bbPhoneBookClick() {
+    openChild(td::forms().Form3, false);
+}
+
+// A switched-off button cannot be clicked; the checks keep it so for direct calls.
+void TForm1::bbMissCallClick() {
+    if (bbMissCall->isEnabled()) openChild(td::forms().Form6, false);
+}
+void TForm1::bbSentSMSClick() {
+    openChild(td::forms().Form5, true);
+}
+void TForm1::bbUnReadSMSClick() {
+    if (bbUnReadSMS->isEnabled()) openChild(td::forms().Form7, true);
+}
+void TForm1::bbAllSMSClick() {
+    if (bbAllSMS->isEnabled()) openChild(td::forms().Form8, true);
+}
+void TForm1::bbMemDayBookClick() {
+    if (bbMemDayBook->isEnabled()) openChild(td::forms().Form9, false);
+}
+void TForm1::bbPBookModifyClick() {
+    if (!bbPBookModify->isEnabled()) return;
+    td::dialogs().message(td::W("Эта возможность будет реализована в одной из следующих версий"));
+}

@@ -1,0 +1,141 @@
+#include "main/mainlogic.h"
+
+#include <algorithm>
+#include <limits>
+
+#include "engine/settings.h"
+#include "engine/texthelpers.h"
+#include "platform/cp1251.h"
+#include "platform/ini.h"
+
+namespace td::mainlogic {
+
+std::optional<long long> parseWhole(const std::string& text) {
+    size_t i = 0;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+    if (i == text.size()) return std::nullopt;
+    // Accumulate towards the negative side so that the smallest value fits too.
+    long long value = 0;
+    const long long lowest = std::numeric_limits<long long>::min();
+    for (; i < text.size(); ++i) {
+        char c = text[i];
+        if (c < '0' || c > '9') return std::nullopt;
+        int digit = c - '0';
+        if (value < (lowest + digit) / 10) return std::nullopt;
+        value = value * 10 - digit;
+    }
+    if (!negative) {
+        if (value == lowest) return std::nullopt;
+        value = -value;
+    }
+    return value;
+}
+
+long long halfToEven(long long seconds) {
+    long long rem = ((seconds % 2) + 2) % 2;
+    if (rem == 0) return seconds / 2;
+    long long below = (seconds - 1) / 2;  // exact: seconds - 1 is even
+    long long above = below + 1;
+    return below % 2 == 0 ? below : above;
+}
+
+std::string effectiveWaitSec(const std::string& waitSec) {
+    return parseWhole(waitSec) ? waitSec : std::string("5");
+}
+
+namespace {
+// Position of the extension's dot in a bare file name, or npos.
+size_t extensionDot(const std::string& name) {
+    size_t slash = name.find_last_of("\\/");
+    size_t dot = name.rfind('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) {
+        return std::string::npos;
+    }
+    return dot;
+}
+}  // namespace
+
+std::string exeIniName(const std::string& exeFileName) {
+    return exeBaseName(exeFileName) + ".ini";
+}
+
+std::string exeBaseName(const std::string& exeFileName) {
+    size_t dot = extensionDot(exeFileName);
+    return dot == std::string::npos ? exeFileName : exeFileName.substr(0, dot);
+}
+
+std::optional<bool> engineWindowTick(const std::string& upperWindow) {
+    if (upperWindow == "MIN") return false;
+    if (upperWindow == "NORM" || upperWindow == "MAX") return true;
+    return std::nullopt;
+}
+
+std::vector<std::string> readHistory(const IniFile& ini, const std::string& section) {
+    std::vector<std::string> lines;
+    for (int k = 0; k <= HistoryMax + 1; ++k) {
+        std::string value = ini.readString(section, std::to_string(k), "");
+        if (!value.empty()) lines.push_back(value);
+    }
+    return lines;
+}
+
+void writeHistory(IniFile& ini, const std::string& section, const std::vector<std::string>& lines) {
+    ini.eraseSection(section);
+    size_t count = std::min(lines.size(), static_cast<size_t>(HistoryMax) + 1);
+    for (size_t k = 0; k < count; ++k) ini.writeString(section, std::to_string(k), lines[k]);
+}
+
+std::string addRecipient(const std::string& list, const std::string& number, bool several) {
+    if (!several) return number;
+    if (number.empty()) return list;
+    return list + " " + number;
+}
+
+bool hasRecipient(const std::string& list) {
+    return list.find_first_not_of(' ') != std::string::npos;
+}
+
+bool sendableText(const std::string& text) {
+    return !text.empty() && text != " ";
+}
+
+std::string commandLineText(const std::string& text) {
+    return ChangeChar(text, '"', '\'');
+}
+
+std::string latinOnly(const std::string& text) {
+    std::string out = text;
+    for (char& c : out)
+        if (static_cast<unsigned char>(c) >= 128) c = '.';
+    return out;
+}
+
+DialKind classifyDial(const std::string& number) {
+    if (number.empty()) return DialKind::Empty;
+    size_t plus = number.find('+');
+    if (plus == std::string::npos) return DialKind::National;
+    return plus == 0 ? DialKind::International : DialKind::Ignored;
+}
+
+std::string internationalBatchLine(const std::string& plusPrefix, const std::string& callCommand,
+                                   const std::string& number) {
+    std::string digits = number.empty() || number[0] != '+' ? number : number.substr(1);
+    return plusPrefix + InsertNumber(upperAscii(callCommand), digits);
+}
+
+const std::string& reSendPrompt() {
+    static const std::string prompt = W("Если список пустой нажмите кнопку, расположеннную справа");
+    return prompt;
+}
+
+std::optional<std::string> reSendChoice(const std::string& line, int k, int lineCount,
+                                        const std::vector<std::string>& indexes) {
+    static const std::string marker = W("справа");
+    if (line.find(marker) != std::string::npos) return std::nullopt;
+    if (k < 0 || k >= lineCount) return std::nullopt;
+    if (static_cast<size_t>(k) >= indexes.size()) return std::nullopt;
+    return indexes[static_cast<size_t>(k)];
+}
+
+}  // namespace td::mainlogic

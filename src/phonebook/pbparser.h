@@ -1,0 +1,40 @@
+#pragma once
+// The phone's phone book as the engine hands it over: +CPBR answer lines in
+// the result file, and the "name=number" lines of the last-copy file that
+// this program keeps of every list it has read. No widgets here.
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace td {
+
+struct PBRecord {
+    std::string name;    // may be empty
+    std::string number;  // never empty, never a single blank
+};
+
+// One answer line, e.g. +CPBR: 3,"+79161234567",145,"Анна-Мария". Nothing
+// when the line is no record: 16 characters or fewer, without prefix + ":",
+// the answer to the range query (its index is a range such as (1-250)), or
+// without a number.
+std::optional<PBRecord> parsePhoneBookLine(const std::string& line, const std::string& prefix);
+std::vector<PBRecord> parsePhoneBookAnswer(const std::vector<std::string>& lines,
+                                           const std::string& prefix);
+
+// A last-copy line: name + "=" + number, and back (split at the first "=").
+std::string recordLine(const PBRecord& r);
+PBRecord splitRecordLine(const std::string& line);
+
+// A cell counts as empty when it is empty or one blank.
+bool isBlankCell(const std::string& s);
+
+// Where the own phone book window and the phone book window go side by side
+// on a screen of the given width: their left edges.
+struct SideBySide {
+    int ownLeft;
+    int phoneLeft;
+};
+SideBySide placeBeside(int screenWidth, int ownWidth, int phoneWidth);
+
+}  // namespace td

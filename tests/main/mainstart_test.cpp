@@ -1,0 +1,363 @@
+// Start-up, activation and closing of the main window.
+
+#include "mainfixture.h"
+#include "platform/files.h"
+
+using namespace tdtest;
+
+TEST_F(MainWindowTest, CaptionBeforeAndAfterTheFirstActivation) {
+    writeStandardFiles();
+    form = std::make_unique<TForm1>();
+    td::forms().Form1 = form.get();
+    form->FormShow();
+    std::string shown = td::toWin(form->windowTitle());
+    EXPECT_EQ(shown.rfind("Tapdeck v 0.54 / 13.10.2005 -", 0), 0u) << U(shown);
+    form->FormActivate();
+    std::string active = td::toWin(form->windowTitle());
+    EXPECT_EQ(active, "Hi tapdeck v 0.54 / 13.10.2005 -" + td::DownloadNote);
+    // The note says where the program comes from, and names no web site.
+    EXPECT_EQ(td::DownloadNote.find("http"), std::string::npos);
+    EXPECT_EQ(td::DownloadNote.find("www"), std::string::npos);
+}
+
+TEST_F(MainWindowTest, ExeNameDecidesTheOperationsIniAndTheEnginePointer) {
+    struct Case {
+        const char* exe;
+        const char* operIni;
+        const char* progVersion;
+        const char* engineModelWhileRunning;
+    } cases[] = {
+        {"tapdeck", "celltalk.ini", "v 0.54", "other.ini"},
+        {"tapdeck.exe", "celltalk.ini", "v 0.54", "other.ini"},
+        {"phone2", "phone2.ini", "v 5.4", "phone2.ini"},
+        {"phone2.exe", "phone2.ini", "v 5.4", "phone2.ini"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.exe);
+        td::resetProg();
+        td::prog().StartDir = env.dir;
+        td::prog().ExeFileName = c.exe;
+        env.writeFile("tapdeck.ini", kOwnIni);
+        env.writeFile("celltalk.ini", "[Common]\nModelIni=other.ini\n");
+        env.writeFile("phone2.ini", "[AutoRun]\nWaitSec=7\n");
+        start();
+        EXPECT_EQ(td::prog().OperIniName, c.operIni);
+        EXPECT_EQ(td::prog().ProgVersion, c.progVersion);
+        EXPECT_EQ(ownIni("Common", "ModelIni"), c.operIni);
+        EXPECT_EQ(engineIni("Common", "ModelIni"), c.engineModelWhileRunning);
+        EXPECT_TRUE(env.dialogs.messages.empty());
+        form->FormClose();
+        EXPECT_EQ(engineIni("Common", "ModelIni"), "celltalk.ini");
+        form.reset();
+    }
+}
+
+TEST_F(MainWindowTest, WaitIsHalvedWhileRunningAndRestoredAtClosing) {
+    struct Case {
+        const char *waitSec, *running, *closed;
+    } cases[] = {{"5", "2", "5"},   {"3", "2", "3"},   {"7", "4", "7"},
+                 {"10", "5", "10"}, {"abc", "2", "5"}, {"", "2", "5"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.waitSec);
+        td::resetProg();
+        td::prog().StartDir = env.dir;
+        env.writeFile("tapdeck.ini", kOwnIni);
+        env.writeFile("celltalk.ini", std::string("[AutoRun]\nWaitSec=") + c.waitSec + "\n");
+        start();
+        EXPECT_EQ(engineIni("AutoRun", "Wait"), c.running);
+        form->FormClose();
+        EXPECT_EQ(engineIni("AutoRun", "Wait"), c.closed);
+        form.reset();
+    }
+}
+
+TEST_F(MainWindowTest, ActivationEnsuresOperationsAndRepairsCallAndHangUp) {
+    writeStandardFiles();
+    start();
+    EXPECT_EQ(engineIni("Operations", W("Выполнить_пакет")), "at+cgsn|!bat[");
+    EXPECT_EQ(engineIni("Operations", W("Получить_характеристики_телефона")),
+              "at+cgsn|!bat\"CheckPhone.bat\"");
+    EXPECT_EQ(engineIni("Operations", W("Набрать номер (ввод) и звонить")),
+              W("at+ckpd=\"№\"|!dly|at+ckpd=\"s\""));
+    EXPECT_EQ(engineIni("Operations", W("Прервать вызов")), "at+ckpd=\"e\"");
+    EXPECT_EQ(engineIni("Operations", W("Громче")), "at+ckvu");
+    EXPECT_EQ(ownIni("Commands", "GroupDeleteSMS"), "at+cmgd=");
+    // The bound names become the hints of the call row.
+    EXPECT_EQ(td::toWin(form->bbCall->toolTip()), W("Набрать номер (ввод) и звонить"));
+    EXPECT_EQ(td::toWin(form->bbHangUp->toolTip()), W("Прервать вызов"));
+    EXPECT_EQ(td::toWin(form->bbSoundUp->toolTip()), W("Громче"));
+    EXPECT_EQ(td::toWin(form->bbSoundDown->toolTip()), W("Тише"));
+    // The engine's beep is kept upper-cased and written back so at closing.
+    EXPECT_EQ(td::prog().EngineBeep, "YES");
+}
+
+TEST_F(MainWindowTest, BoundCallOperationIsNotOverwritten) {
+    env.writeFile("tapdeck.ini",
+                  "[Functions]\nCallName=Позвонить\nCallCMD=atd№;\nHangUpName=Отбой\n");
+    env.writeFile("celltalk.ini", "[Operations]\nПозвонить=atd№;\nОтбой=ath\n");
+    start();
+    EXPECT_EQ(engineIni("Operations", W("Позвонить")), W("atd№;"));
+    EXPECT_EQ(engineIni("Operations", W("Отбой")), "ath");
+    EXPECT_EQ(engineIni("Operations", W("Набрать номер (ввод) и звонить")), "<none>");
+}
+
+TEST_F(MainWindowTest, HistoriesAreReadOnceAndAtMost21LinesAreSaved) {
+    std::string own = kOwnIni;
+    own += "[History]\n";
+    for (int k = 0; k <= 21; ++k) own += std::to_string(k) + "=lat " + std::to_string(k) + "\n";
+    own += "[RusHistory]\n0=привет \"друг\"\n";
+    env.writeFile("tapdeck.ini", own);
+    env.writeFile("celltalk.ini", kEngineIni);
+    start();
+    EXPECT_EQ(form->cbLatSMSHistory->count(), 22);  // a hand-made key "21" is read
+    EXPECT_EQ(form->cbRusSMSHistory->count(), 1);
+    for (int i = 0; i < 8; ++i) form->cbLatSMSHistory->insertItem(0, QString("new %1").arg(i));
+    form->FormActivate();  // a re-activation does not read the histories again
+    EXPECT_EQ(form->cbLatSMSHistory->count(), 30);
+    form->FormClose();
+    td::IniFile ini(env.path("tapdeck.ini"));
+    auto keys = ini.readSectionKeys("History");
+    ASSERT_EQ(keys.size(), 21u);
+    EXPECT_EQ(ini.readString("History", "0", ""), "new 7");
+    EXPECT_EQ(ini.readString("History", "20", ""), "lat 12");
+    EXPECT_FALSE(ini.keyExists("History", "21"));
+    EXPECT_EQ(ini.readString("RusHistory", "0", ""), W("привет \"друг\""));
+}
+
+TEST_F(MainWindowTest, WindowSettingTicksTheBoxAndIsWrittenBackAsNormOrMin) {
+    struct Case {
+        const char* window;
+        bool initialTick, ticked;
+        const char* written;
+    } cases[] = {{"max", false, true, "Norm"},
+                 {"Norm", false, true, "Norm"},
+                 {"min", true, false, "Min"},
+                 {"odd", true, true, "Norm"},
+                 {"odd", false, false, "Min"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.window);
+        td::resetProg();
+        td::prog().StartDir = env.dir;
+        env.writeFile("tapdeck.ini", std::string("[Common]\nWindow=") + c.window + "\n");
+        env.writeFile("celltalk.ini", kEngineIni);
+        form2->CheckBoxWindowCellTalk->setChecked(c.initialTick);
+        start();
+        EXPECT_EQ(form2->CheckBoxWindowCellTalk->isChecked(), c.ticked);
+        // The engine runs in the program's window mode meanwhile.
+        EXPECT_EQ(engineIni("AutoRun", "Window"), c.window);
+        form->FormClose();
+        EXPECT_EQ(ownIni("Common", "Window"), c.written);
+        form.reset();
+    }
+}
+
+TEST_F(MainWindowTest, BeepSettingTicksTheSettingsBox) {
+    env.writeFile("tapdeck.ini", "[Common]\nBeep=yes\n");
+    start();
+    EXPECT_TRUE(form2->CheckBoxBeep->isChecked());
+    env.writeFile("tapdeck.ini", "[Common]\nBeep=no\n");
+    form->FormActivate();
+    EXPECT_FALSE(form2->CheckBoxBeep->isChecked());
+}
+
+TEST_F(MainWindowTest, WithoutCyrillicSendingTheWindowEndsAtItsBandAndStaysSo) {
+    env.writeFile("tapdeck.ini", "[Common]\nSendSMSRus=no\n");
+    env.writeFile("celltalk.ini", kEngineIni);
+    start();
+    EXPECT_EQ(form->Panel11->y(), 352);
+    EXPECT_EQ(form->height(), 352);
+    EXPECT_EQ(form->designedOuterHeight(), 376);
+    EXPECT_EQ(form->width(), TForm1::DesignWidth);
+    form->resize(702, 500);
+    EXPECT_EQ(form->height(), 352);
+    int w = 702, h = 500;
+    EXPECT_FALSE(form->FormCanResize(w, h));
+}
+
+TEST_F(MainWindowTest, DefaultSizeIsTheDesignedOneAndIsLockedAfterActivation) {
+    writeStandardFiles();
+    form = std::make_unique<TForm1>();
+    int w = 800, h = 600;
+    EXPECT_TRUE(form->FormCanResize(w, h));
+    form->FormActivate();
+    EXPECT_EQ(form->designedOuterHeight(), TForm1::DesignHeight);
+    EXPECT_FALSE(form->FormCanResize(w, h));
+    form->resize(800, 600);
+    EXPECT_EQ(form->size(), QSize(702, 511));
+}
+
+TEST_F(MainWindowTest, FeatureSwitchesDisableButtonsForTheWholeRun) {
+    struct Case {
+        const char* key;
+        QPushButton* TForm1::*button;
+        void (TForm1::*click)();
+    } cases[] = {{"MissCall", &TForm1::bbMissCall, &TForm1::bbMissCallClick},
+                 {"UnReadSMS", &TForm1::bbUnReadSMS, &TForm1::bbUnReadSMSClick},
+                 {"PBookModify", &TForm1::bbPBookModify, &TForm1::bbPBookModifyClick},
+                 {"MemDayBook", &TForm1::bbMemDayBook, &TForm1::bbMemDayBookClick},
+                 {"AllSMS", &TForm1::bbAllSMS, &TForm1::bbAllSMSClick}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.key);
+        td::resetProg();
+        td::prog().StartDir = env.dir;
+        env.writeFile("tapdeck.ini", std::string("[Common]\n") + c.key + "=no\n");
+        start();
+        QPushButton* b = (*form).*c.button;
+        EXPECT_FALSE(b->isEnabled());
+        for (const auto& other : cases)
+            if (other.key != c.key) EXPECT_TRUE(((*form).*other.button)->isEnabled()) << other.key;
+        size_t shown = modal.shown.size(), messages = env.dialogs.messages.size();
+        ((*form).*c.click)();
+        EXPECT_EQ(modal.shown.size(), shown);
+        EXPECT_EQ(env.dialogs.messages.size(), messages);
+        env.writeFile("tapdeck.ini", std::string("[Common]\n") + c.key + "=YES\n");
+        form->FormActivate();
+        EXPECT_FALSE(b->isEnabled());
+        form.reset();
+    }
+}
+
+TEST_F(MainWindowTest, PhoneBookReadSwitchDisablesTheOwnBookTransferButton) {
+    auto* fromMobile = form3->findChild<QWidget*>("bbFromMobile");
+    if (!fromMobile) {
+        fromMobile = new QPushButton(form3.get());
+        fromMobile->setObjectName("bbFromMobile");
+    }
+    env.writeFile("tapdeck.ini", "[Common]\nPBookRead=No\n");
+    start();
+    EXPECT_EQ(td::prog().PBookRead, "NO");
+    EXPECT_FALSE(fromMobile->isEnabled());
+}
+
+TEST_F(MainWindowTest, MissingFilesAreReportedAndActivationGoesOn) {
+    start();  // neither ini exists
+    ASSERT_EQ(env.dialogs.messages.size(), 1u);
+    EXPECT_EQ(env.dialogs.messages[0], W("- Файл tapdeck.ini - не найден"));
+    EXPECT_TRUE(td::prog().FirstActivationDone);
+    EXPECT_FALSE(td::prog().SatelliteMarker.empty());
+    EXPECT_EQ(form->ComboBoxAbonentName->count(), 0);
+
+    env.writeFile("tapdeck.ini", kOwnIni);
+    form->FormActivate();
+    ASSERT_EQ(env.dialogs.messages.size(), 2u);
+    EXPECT_EQ(env.dialogs.messages[1], W("- Файл celltalk.ini - не найден"));
+    EXPECT_EQ(form->ComboBoxAbonentName->count(), 3);
+}
+
+TEST_F(MainWindowTest, PhoneBookNamesAndNumbersStayAligned) {
+    env.writeFile("tapdeck.ini", "[PhoneBook]\nNobody=\nPetrov=222\nSecond=\nLast=444\n");
+    env.writeFile("celltalk.ini", kEngineIni);
+    start();
+    ASSERT_EQ(form->ComboBoxAbonentName->count(), 4);
+    EXPECT_EQ(td::prog().PhoneNumbers, (std::vector<std::string>{"", "222", "", "444"}));
+    EXPECT_EQ(form->ComboBoxSmsRecepter->count(), 4);
+    EXPECT_EQ(form->ComboBoxSmsRecepterRus->itemText(3), "Last");
+    EXPECT_EQ(form->ComboBoxSmsRecepter->currentText(), "");
+    EXPECT_EQ(form->ComboBoxAbonentName->currentText(), "");
+    choose(form->ComboBoxAbonentName, 3);
+    EXPECT_EQ(td::prog().DialNumber, "444");
+    choose(form->ComboBoxAbonentName, 0);
+    EXPECT_EQ(td::prog().DialNumber, "");
+    form->bbCallClick();
+    EXPECT_TRUE(params().empty());
+    EXPECT_EQ(env.dialogs.messages.back(), W("- Не задан абонент и/или номер телефона !"));
+}
+
+TEST_F(MainWindowTest, CycleBoxesAppearWithTheModelMarker) {
+    writeStandardFiles();
+    start();
+    for (QCheckBox* b :
+         {form->CheckBoxCycleResent, form->CheckBoxCycleSendLat, form->CheckBoxCycleSendRus})
+        EXPECT_TRUE(b->isHidden());
+    env.writeFile("MotorolaC.350", "");
+    form->FormActivate();
+    for (QCheckBox* b :
+         {form->CheckBoxCycleResent, form->CheckBoxCycleSendLat, form->CheckBoxCycleSendRus})
+        EXPECT_FALSE(b->isHidden());
+}
+
+TEST_F(MainWindowTest, MarkersAreRemovedAtClosingAndDestruction) {
+    writeStandardFiles();
+    env.writeFile("celltalk.run", "");
+    start();
+    EXPECT_FALSE(env.exists("celltalk.run"));  // left by an earlier run
+    std::string marker = td::prog().SatelliteMarker;
+    ASSERT_FALSE(marker.empty());
+    EXPECT_TRUE(td::files::exists(marker));
+    env.writeFile("celltalk.run", "");
+    form->FormClose();
+    EXPECT_FALSE(env.exists("celltalk.run"));
+    EXPECT_FALSE(td::files::exists(marker));
+    env.writeFile("celltalk.run", "");
+    form.reset();  // destruction
+    EXPECT_FALSE(env.exists("celltalk.run"));
+}
+
+TEST_F(MainWindowTest, MarkerIsCreatedOnlyOnceAndRetriedWhenSlotsAreFull) {
+    writeStandardFiles();
+    std::string today = td::clock().shortDate(td::clock().now());
+    for (int d = 0; d <= 9; ++d) env.writeFile("markers/swapping.fl" + std::to_string(d), today);
+    start();
+    EXPECT_TRUE(td::prog().SatelliteMarker.empty());
+    td::files::remove(env.markers + "/swapping.fl4");
+    form->FormActivate();
+    EXPECT_EQ(td::files::baseName(td::prog().SatelliteMarker), "swapping.fl4");
+    form->FormActivate();
+    EXPECT_EQ(td::files::baseName(td::prog().SatelliteMarker), "swapping.fl4");
+}
+
+TEST_F(MainWindowTest, SatelliteQuestionIsAskedOnceAndYesEndsTheProgram) {
+    struct Case {
+        bool answer;
+        int terminations;
+        bool activated;
+    } cases[] = {{true, 1, false}, {false, 0, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.answer);
+        td::resetProg();
+        td::prog().StartDir = env.dir;
+        terminations = 0;
+        env.dialogs.questions.clear();
+        env.writeFile("tapdeck.ini", kOwnIni);
+        env.writeFile("celltalk.ini", "[Common]\nModelIni=other.ini\n");
+        std::string today = td::clock().shortDate(td::clock().now());
+        env.writeFile("markers/swapping.fl0", today);  // another satellite is running
+        env.dialogs.answers.push_back(c.answer);
+        start();
+        ASSERT_EQ(env.dialogs.questions.size(), 1u);
+        EXPECT_EQ(env.dialogs.questions[0].rfind(
+                      W("- Может быть активна только одна программа-сателит\r"), 0),
+                  0u);
+        EXPECT_EQ(terminations, c.terminations);
+        EXPECT_EQ(td::prog().FirstActivationDone, c.activated);
+        EXPECT_EQ(form->ComboBoxAbonentName->count(), c.activated ? 3 : 0);
+        if (c.activated) {
+            form->FormActivate();  // asked at most once per run
+            EXPECT_EQ(env.dialogs.questions.size(), 1u);
+        }
+        form.reset();
+    }
+}
+
+TEST_F(MainWindowTest, OwnOperationsIniPointerIsNoSatelliteSign) {
+    td::prog().ExeFileName = "phone2";
+    env.writeFile("tapdeck.ini", kOwnIni);
+    env.writeFile("celltalk.ini", "[Common]\nModelIni=phone2.ini\n");
+    env.writeFile("phone2.ini", "[AutoRun]\n");
+    std::string today = td::clock().shortDate(td::clock().now());
+    env.writeFile("markers/swapping.fl0", today);
+    start();
+    EXPECT_TRUE(env.dialogs.questions.empty());
+    EXPECT_EQ(td::prog().EngineModelIni, "phone2.ini");
+}
+
+TEST_F(MainWindowTest, UnreadableSatelliteMarkerCountsAsPresent) {
+    env.writeFile("tapdeck.ini", kOwnIni);
+    env.writeFile("celltalk.ini", "[Common]\nModelIni=other.ini\n");
+    td::files::makeDir(env.markers + "/swapping.fl0");  // exists, but cannot be read as a file
+    env.dialogs.answers.push_back(false);
+    start();
+    EXPECT_EQ(env.dialogs.questions.size(), 1u);
+    EXPECT_EQ(terminations, 0);
+    EXPECT_TRUE(td::prog().FirstActivationDone);
+}

@@ -1,0 +1,440 @@
+// Dialing, volume, SMS composing and sending, and navigation of the main window.
+
+#include <QToolButton>
+
+#include "mainfixture.h"
+
+using namespace tdtest;
+
+namespace {
+const char* kCall = "oper \"Набрать номер (ввод) и звонить\"";
+}
+
+class MainActionsTest : public MainWindowTest {
+  protected:
+    void SetUp() override {
+        MainWindowTest::SetUp();
+        writeStandardFiles();
+        start();
+    }
+};
+
+TEST_F(MainActionsTest, CallDialsTheChosenNameOrTheTypedNumber) {
+    choose(form->ComboBoxAbonentName, 0);
+    EXPECT_EQ(form->LabelPhoneNumber->text(), "89161234567");
+    form->bbCallClick();
+    ASSERT_EQ(params().size(), 1u);
+    EXPECT_EQ(params()[0], W(kCall) + " \"89161234567\"");
+    EXPECT_EQ(env.starter.starts[0].file, "celltalk.exe");
+    EXPECT_EQ(env.starter.starts[0].dir, "");
+
+    form->ComboBoxAbonentName->lineEdit()->selectAll();  // typing replaces the chosen name
+    typeText(form->ComboBoxAbonentName->lineEdit(), "84951234567");
+    EXPECT_EQ(td::prog().DialNumber, "84951234567");
+    EXPECT_EQ(form->LabelPhoneNumber->text(), "84951234567");
+    form->bbCallClick();
+    EXPECT_EQ(params().back(), W(kCall) + " \"84951234567\"");
+}
+
+TEST_F(MainActionsTest, BoundCyrillicCallOperationIsPassedAsWindows1251) {
+    env.writeFile("tapdeck.ini",
+                  std::string(kOwnIni) + "CallName=Позвонить абоненту\nHangUpName=Отбой\n");
+    env.writeFile("celltalk.ini",
+                  std::string(kEngineIni) + "Позвонить абоненту=atd№;\nОтбой=ath\n");
+    form->FormActivate();
+    choose(form->ComboBoxAbonentName, 1);
+    form->bbCallClick();
+    form->bbHangUpClick();
+    EXPECT_EQ(params(), (std::vector<std::string>{W("oper \"Позвонить абоненту\" \"89031112233\""),
+                                                  W("oper \"Отбой\"")}));
+}
+
+TEST_F(MainActionsTest, InternationalNumberGoesThroughTheBatchFile) {
+    typeText(form->ComboBoxAbonentName->lineEdit(), "+79161234567");
+    form->bbCallClick();
+    EXPECT_EQ(env.readFile("@ScriBat.txt"),
+              "at+ckpd=\"0\",22|!dly|AT+CKPD=\"79161234567\"|!DLY|AT+CKPD=\"S\"\r\n");
+    EXPECT_EQ(params(), (std::vector<std::string>{W("oper \"Выполнить_пакет\" \"@ScriBat.txt\"")}));
+
+    // A name from the book with an international number, and a custom "+" prefix.
+    std::string own = kOwnIni;
+    own.replace(own.find("Window=Min"), 10, "PLusBeforeNumber=PLUS|");
+    env.writeFile("tapdeck.ini", own);
+    form->FormActivate();
+    choose(form->ComboBoxAbonentName, 2);
+    form->bbCallClick();
+    EXPECT_EQ(env.readFile("@ScriBat.txt"), "PLUS|AT+CKPD=\"79160000000\"|!DLY|AT+CKPD=\"S\"\r\n");
+}
+
+TEST_F(MainActionsTest, InternationalCallWithoutItsOperationStillRunsThePrefix) {
+    env.writeFile("celltalk.ini", "[AutoRun]\n");  // no call operation any more
+    typeText(form->ComboBoxAbonentName->lineEdit(), "+44");
+    form->bbCallClick();
+    ASSERT_EQ(env.dialogs.messages.size(), 1u);
+    EXPECT_EQ(env.readFile("@ScriBat.txt"), "at+ckpd=\"0\",22|!dly|\r\n");
+    EXPECT_EQ(params().size(), 1u);
+}
+
+TEST_F(MainActionsTest, NumberFieldEdgeCases) {
+    typeText(form->ComboBoxAbonentName->lineEdit(), "8916+123");
+    form->bbCallClick();
+    EXPECT_TRUE(params().empty());
+    EXPECT_TRUE(env.dialogs.messages.empty());
+
+    // Erasing the field keeps the number typed before.
+    QLineEdit* edit = form->ComboBoxAbonentName->lineEdit();
+    edit->clear();
+    typeText(edit, "555");
+    edit->selectAll();
+    QKeyEvent erase(QEvent::KeyPress, Qt::Key_Backspace, Qt::NoModifier);
+    QApplication::sendEvent(edit, &erase);
+    EXPECT_EQ(edit->text(), "");
+    EXPECT_EQ(td::prog().DialNumber, "555");
+
+    // Typing after a choice drops the choice: volume then takes the typed text.
+    choose(form->ComboBoxAbonentName, 0);
+    form->bbSoundUpClick();
+    EXPECT_EQ(td::prog().DialNumber, "89161234567");
+    edit->clear();
+    typeText(edit, "7");
+    form->bbSoundDownClick();
+    EXPECT_EQ(td::prog().DialNumber, "7");
+    EXPECT_EQ(params(), (std::vector<std::string>{W("oper \"Громче\""), W("oper \"Тише\"")}));
+}
+
+TEST_F(MainActionsTest, VolumeWithAnEmptyFieldEmptiesTheNumber) {
+    choose(form->ComboBoxAbonentName, 0);
+    form->FormActivate();  // the field is blank again, the number is kept
+    EXPECT_EQ(form->ComboBoxAbonentName->currentText(), "");
+    EXPECT_EQ(td::prog().DialNumber, "89161234567");
+    form->bbSoundUpClick();
+    EXPECT_EQ(td::prog().DialNumber, "");
+    form->bbCallClick();
+    EXPECT_EQ(params().size(), 1u);
+    EXPECT_EQ(env.dialogs.messages.back(), W("- Не задан абонент и/или номер телефона !"));
+
+    env.writeFile("tapdeck.ini", "[Functions]\nSoundUpName=\n");
+    form->FormActivate();
+    form->bbSoundUpClick();
+    EXPECT_EQ(params().back(), "oper \"\"");
+}
+
+TEST_F(MainActionsTest, BusyEngineStartsNothing) {
+    struct Case {
+        const char* what;
+        std::function<void()> act;
+    };
+    td::prog().ReSendIndex = "4";
+    form->leLatSMSText->setText("hello");
+    form->leRusSMSText->setText(Q("привет"));
+    choose(form->ComboBoxSmsRecepter, 0);
+    choose(form->ComboBoxSmsRecepterRus, 0);
+    choose(form->ComboBoxAbonentName, 0);
+    Case cases[] = {{"call", [&] { form->bbCallClick(); }},
+                    {"hang up", [&] { form->bbHangUpClick(); }},
+                    {"louder", [&] { form->bbSoundUpClick(); }},
+                    {"quieter", [&] { form->bbSoundDownClick(); }},
+                    {"latin", [&] { form->bbASCIISendSMSClick(); }},
+                    {"cyrillic", [&] { form->bbRUSSendSMSClick(); }},
+                    {"re-send", [&] { form->bbReSendClick(); }}};
+    env.writeFile("celltalk.run", "");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        size_t before = env.dialogs.messages.size();
+        c.act();
+        ASSERT_EQ(env.dialogs.messages.size(), before + 1);
+        EXPECT_EQ(env.dialogs.messages.back().rfind(W("- Пожалуйста, дождитесь"), 0), 0u);
+    }
+    EXPECT_TRUE(params().empty());
+    EXPECT_EQ(form->cbLatSMSHistory->count(), 0);
+}
+
+TEST_F(MainActionsTest, LatinAndCyrillicTextLimits) {
+    QString longLatin(170, 'a');
+    typeText(form->leLatSMSText, longLatin);
+    EXPECT_EQ(form->leLatSMSText->text().size(), 160);
+    EXPECT_EQ(form->lLatSMSLen->text(), "160");
+    typeText(form->leRusSMSText, QString(75, QChar(0x0416)));
+    EXPECT_EQ(form->leRusSMSText->text().size(), 70);
+    EXPECT_EQ(form->lRusSMSLen->text(), "70");
+    EXPECT_EQ(form->lLatSMSMax->text(), "==>160");
+    EXPECT_EQ(form->lRusSMSMax->text(), "==>70");
+}
+
+TEST_F(MainActionsTest, NonLatinCharactersBecomeDotsInTheLatinField) {
+    typeText(form->leLatSMSText, Q("Hi Жора №1"));
+    EXPECT_EQ(form->leLatSMSText->text(), "Hi .... .1");
+    form->leLatSMSText->clear();
+    form->leLatSMSText->insert(Q("вставка ok"));  // pasted text too
+    EXPECT_EQ(form->leLatSMSText->text(), "....... ok");
+    typeText(form->leRusSMSText, Q("Жора"));
+    EXPECT_EQ(form->leRusSMSText->text(), Q("Жора"));
+}
+
+TEST_F(MainActionsTest, SendButtonFollowsTheOneBlankRule) {
+    struct Case {
+        const char* text;
+        bool enabled;
+    } cases[] = {{"", false}, {" ", false}, {"  ", true}, {"x", true}, {" x", true}};
+    for (const auto& c : cases) {
+        form->leLatSMSText->setText(c.text);
+        form->leRusSMSText->setText(c.text);
+        EXPECT_EQ(form->bbASCIISendSMS->isEnabled(), c.enabled) << '"' << c.text << '"';
+        EXPECT_EQ(form->bbRUSSendSMS->isEnabled(), c.enabled) << '"' << c.text << '"';
+    }
+}
+
+TEST_F(MainActionsTest, SendingReplacesQuotesButTheHistoryKeepsThem) {
+    choose(form->ComboBoxSmsRecepter, 0);
+    EXPECT_EQ(form->lLatSMSPhoneNumber->text(), "89161234567");
+    typeText(form->leLatSMSText, "say \"hi\"");
+    form->bbASCIISendSMSClick();
+    EXPECT_EQ(params(),
+              (std::vector<std::string>{"oper \"SendLat\" \"89161234567\" \"say 'hi'\""}));
+    ASSERT_EQ(form->cbLatSMSHistory->count(), 1);
+    EXPECT_EQ(form->cbLatSMSHistory->itemText(0), "say \"hi\"");
+    EXPECT_TRUE(form->bbASCIISendSMS->isEnabled());
+
+    choose(form->ComboBoxSmsRecepterRus, 1);
+    typeText(form->leRusSMSText, Q("Привет, \"друг\""));
+    form->bbRUSSendSMSClick();
+    EXPECT_EQ(params().back(), W("oper \"Послать русское\" \"89031112233\" \"Привет, 'друг'\""));
+    EXPECT_EQ(form->cbRusSMSHistory->itemText(0), Q("Привет, \"друг\""));
+
+    // Equal texts are not merged; the newest is on top.
+    form->leLatSMSText->setText("second");
+    form->bbASCIISendSMSClick();
+    form->leLatSMSText->setText("second");
+    form->bbASCIISendSMSClick();
+    EXPECT_EQ(form->cbLatSMSHistory->count(), 3);
+    EXPECT_EQ(form->cbLatSMSHistory->itemText(0), "second");
+    EXPECT_EQ(form->cbLatSMSHistory->itemText(2), "say \"hi\"");
+}
+
+TEST_F(MainActionsTest, HistoryEntryBecomesTheText) {
+    form->cbLatSMSHistory->addItems({"one", "two"});
+    choose(form->cbLatSMSHistory, 1);
+    EXPECT_EQ(form->leLatSMSText->text(), "two");
+    EXPECT_TRUE(form->bbASCIISendSMS->isEnabled());
+}
+
+TEST_F(MainActionsTest, SeveralRecipientsAreCollectedUntilCleared) {
+    form2->CheckBoxMultiPhone->setChecked(true);
+    choose(form->ComboBoxSmsRecepter, 0);
+    choose(form->ComboBoxSmsRecepter, 1);
+    EXPECT_EQ(td::prog().LatRecipients, " 89161234567 89031112233");
+    EXPECT_EQ(form->lLatSMSPhoneNumber->text(), Q("СМС нескольким абонентам"));
+    EXPECT_EQ(form->ComboBoxSmsRecepter->toolTip(), " 89161234567 89031112233");
+    form->leLatSMSText->setText("meet");
+    form->bbASCIISendSMSClick();
+    EXPECT_EQ(params().back(), "oper \"SendLat\" \" 89161234567 89031112233\" \"meet\"");
+
+    form->sbClearLatPhone->click();
+    EXPECT_EQ(td::prog().LatRecipients, "");
+    EXPECT_EQ(form->lLatSMSPhoneNumber->text(), "");
+    EXPECT_EQ(form->ComboBoxSmsRecepter->toolTip(), "");
+    EXPECT_EQ(form->ComboBoxSmsRecepter->currentText(), "");
+
+    // Single mode replaces; the Cyrillic band keeps its own list.
+    form2->CheckBoxMultiPhone->setChecked(false);
+    choose(form->ComboBoxSmsRecepter, 0);
+    choose(form->ComboBoxSmsRecepter, 1);
+    EXPECT_EQ(td::prog().LatRecipients, "89031112233");
+    EXPECT_EQ(td::prog().RusRecipients, "");
+}
+
+TEST_F(MainActionsTest, ChoosingARecipientEnablesSendingOnlyWithText) {
+    form->leLatSMSText->setText("x");
+    form->FormActivate();  // disables both send buttons
+    EXPECT_FALSE(form->bbASCIISendSMS->isEnabled());
+    choose(form->ComboBoxSmsRecepter, 0);
+    EXPECT_TRUE(form->bbASCIISendSMS->isEnabled());
+    choose(form->ComboBoxSmsRecepterRus, 0);
+    EXPECT_FALSE(form->bbRUSSendSMS->isEnabled());
+}
+
+TEST_F(MainActionsTest, RecipientBoxesRefuseTyping) {
+    for (QComboBox* box : {form->ComboBoxSmsRecepter, form->ComboBoxSmsRecepterRus}) {
+        int beeps = env.feedback.beeps;
+        size_t messages = env.dialogs.messages.size();
+        typeText(box->lineEdit(), "a");
+        EXPECT_EQ(box->currentText(), "");
+        EXPECT_EQ(env.feedback.beeps, beeps + 1);
+        ASSERT_EQ(env.dialogs.messages.size(), messages + 1);
+        EXPECT_EQ(env.dialogs.messages.back(),
+                  W("- Выберите, пожалуйста, абонента из списка\r(если абонента нет в списке, "
+                    "добавьте его в телефонную книгу этой программы)"));
+    }
+}
+
+TEST_F(MainActionsTest, MissingRecipientOrTextIsReported) {
+    const std::string missing = W("- Абонент и/или текст не заданы");
+    form->leLatSMSText->setText("text");
+    form->bbASCIISendSMSClick();  // no recipient chosen
+    EXPECT_EQ(env.dialogs.messages.back(), missing);
+    EXPECT_TRUE(form->bbASCIISendSMS->isEnabled());
+
+    // After a child window closed the box is empty although the list is kept.
+    choose(form->ComboBoxSmsRecepter, 0);
+    form->FormActivate();
+    EXPECT_EQ(td::prog().LatRecipients, "89161234567");
+    form->bbASCIISendSMSClick();
+    EXPECT_EQ(env.dialogs.messages.size(), 2u);
+    EXPECT_EQ(env.dialogs.messages.back(), missing);
+
+    // A name without a number is no recipient either.
+    env.writeFile("tapdeck.ini", std::string(kOwnIni) + "[PhoneBook]\nNoNumber=\n");
+    form->FormActivate();
+    choose(form->ComboBoxSmsRecepter, 3);
+    form->bbASCIISendSMSClick();
+    EXPECT_EQ(env.dialogs.messages.size(), 3u);
+    EXPECT_TRUE(params().empty());
+}
+
+TEST_F(MainActionsTest, ReSendChoiceAndPromptLine) {
+    const QString prompt = Q("Если список пустой нажмите кнопку, расположеннную справа");
+    ASSERT_EQ(form->ComboBoxSMSText->count(), 1);
+    EXPECT_EQ(form->ComboBoxSMSText->itemText(0), prompt);
+    EXPECT_EQ(form->ComboBoxSMSText->currentText(), "");
+    form->FormActivate();
+    EXPECT_EQ(form->ComboBoxSMSText->count(), 1);  // added only once
+
+    // What the sent-SMS window hands over.
+    form->ComboBoxSMSText->clear();
+    form->ComboBoxSMSText->addItems({"first", Q("смотри справа"), "third"});
+    form->ComboBoxSMSText->setEditText("Ivanov ==> first");
+    td::prog().SentSMSIndexes = {"3", "5", "9"};
+    form->FormActivate();
+    EXPECT_EQ(form->ComboBoxSMSText->count(), 4);
+    EXPECT_EQ(form->ComboBoxSMSText->currentText(), "Ivanov ==> first");
+    EXPECT_FALSE(form->bbReSend->isEnabled());
+
+    choose(form->ComboBoxSMSText, 3);  // the prompt
+    EXPECT_FALSE(form->bbReSend->isEnabled());
+    choose(form->ComboBoxSMSText, 1);  // a text with the prompt's word
+    EXPECT_FALSE(form->bbReSend->isEnabled());
+    choose(form->ComboBoxSMSText, 2);
+    EXPECT_TRUE(form->bbReSend->isEnabled());
+    EXPECT_EQ(td::prog().ReSendIndex, "9");
+    form->bbReSendClick();
+    EXPECT_EQ(params(), (std::vector<std::string>{"oper \"ReSend\" \"9\""}));
+    EXPECT_TRUE(form->bbReSend->isEnabled());
+
+    form->CheckBoxCycleResent->setChecked(true);
+    form->bbReSendClick();
+    EXPECT_EQ(params().size(), 1u);
+}
+
+TEST_F(MainActionsTest, ReSendReadyEnablesTheButtonAtActivation) {
+    td::prog().ReSendReady = true;
+    form->FormActivate();
+    EXPECT_TRUE(form->bbReSend->isEnabled());
+    td::prog().ReSendReady = false;
+    form->FormActivate();
+    EXPECT_FALSE(form->bbReSend->isEnabled());
+}
+
+TEST_F(MainActionsTest, PresetRecipientFromTheOwnBook) {
+    auto& p = td::prog();
+    p.PresetIndex = 1;
+    p.PresetText = "Petrov";
+    p.RecipientPreset = true;
+    form->FormActivate();
+    EXPECT_FALSE(p.RecipientPreset);
+    for (QComboBox* box : {form->ComboBoxSmsRecepter, form->ComboBoxSmsRecepterRus}) {
+        EXPECT_EQ(box->currentIndex(), 1);
+        EXPECT_EQ(box->currentText(), "Petrov");
+    }
+    EXPECT_EQ(p.LatRecipients, "89031112233");
+    EXPECT_EQ(p.RusRecipients, "89031112233");
+    EXPECT_EQ(form->lLatSMSPhoneNumber->text(), "89031112233");
+    EXPECT_EQ(form->lRusSMSPhoneNumber->text(), "89031112233");
+    form->leLatSMSText->setText("reply");
+    form->bbASCIISendSMSClick();
+    EXPECT_EQ(params().back(), "oper \"SendLat\" \"89031112233\" \"reply\"");
+}
+
+TEST_F(MainActionsTest, PresetRecipientOutsideTheOwnBook) {
+    auto& p = td::prog();
+    // What the unread-SMS window leaves for a number it does not know by name.
+    p.PresetIndex = -1;
+    p.PresetText = "+79990001122";
+    p.LatRecipients = p.RusRecipients = "+79990001122";
+    form->lLatSMSPhoneNumber->setText("+79990001122");
+    p.RecipientPreset = true;
+    form->FormActivate();
+    for (QComboBox* box : {form->ComboBoxSmsRecepter, form->ComboBoxSmsRecepterRus}) {
+        EXPECT_EQ(box->currentIndex(), -1);
+        EXPECT_EQ(box->currentText(), "+79990001122");
+    }
+    EXPECT_FALSE(form->bbASCIISendSMS->isEnabled());
+    EXPECT_FALSE(form->bbRUSSendSMS->isEnabled());
+    EXPECT_EQ(form->lLatSMSPhoneNumber->text(), "+79990001122");
+    form->leRusSMSText->setText(Q("ответ"));
+    EXPECT_TRUE(form->bbRUSSendSMS->isEnabled());
+    form->bbRUSSendSMSClick();
+    EXPECT_EQ(params().back(), W("oper \"Послать русское\" \"+79990001122\" \"ответ\""));
+    // The next activation no longer applies it.
+    form->FormActivate();
+    EXPECT_EQ(form->ComboBoxSmsRecepter->currentText(), "");
+}
+
+TEST_F(MainActionsTest, NavigationOpensWindowsAndTakesOverTheirChanges) {
+    struct Case {
+        const char* what;
+        void (TForm1::*click)();
+        QWidget* window;
+        bool reactivates;
+        bool smsWindow;
+    } cases[] = {
+        {"help", &TForm1::bbHelpClick, form11.get(), false, false},
+        {"settings", &TForm1::bbSetUpClick, form2.get(), true, false},
+        {"own book", &TForm1::bbPhoneBookClick, form3.get(), true, false},
+        {"missed calls", &TForm1::bbMissCallClick, form6.get(), true, false},
+        {"sent", &TForm1::bbSentSMSClick, form5.get(), true, true},
+        {"unread", &TForm1::bbUnReadSMSClick, form7.get(), true, true},
+        {"all", &TForm1::bbAllSMSClick, form8.get(), true, true},
+        {"date book", &TForm1::bbMemDayBookClick, form9.get(), true, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        modal.shown.clear();
+        td::prog().SMSRefresh = true;
+        bool refreshWhileOpen = true;
+        // The window changes a binding while it is open.
+        modal.during = [&](QWidget*) {
+            refreshWhileOpen = td::prog().SMSRefresh;
+            env.writeFile("tapdeck.ini", std::string(kOwnIni) + "CallName=" + c.what + "\n");
+        };
+        form->FormActivate();
+        ((*form).*c.click)();
+        ASSERT_EQ(modal.shown.size(), 1u);
+        EXPECT_EQ(modal.shown[0], c.window);
+        EXPECT_EQ(refreshWhileOpen, !c.smsWindow);
+        EXPECT_EQ(form->bbCall->toolTip() == Q(c.what), c.reactivates);
+        env.writeFile("tapdeck.ini", kOwnIni);
+    }
+}
+
+TEST_F(MainActionsTest, PhoneBookEditingIsAnnouncedForALaterVersion) {
+    form->bbPBookModifyClick();
+    EXPECT_TRUE(modal.shown.empty());
+    ASSERT_EQ(env.dialogs.messages.size(), 1u);
+    EXPECT_EQ(env.dialogs.messages[0],
+              W("Эта возможность будет реализована в одной из следующих версий"));
+}
+
+TEST_F(MainActionsTest, OnlyTheCallRowTitleAnswersAClick) {
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(5, 5), QPointF(5, 5), Qt::LeftButton,
+                      Qt::LeftButton, Qt::NoModifier);
+    QMouseEvent release(QEvent::MouseButtonRelease, QPointF(5, 5), QPointF(5, 5), Qt::LeftButton,
+                        Qt::NoButton, Qt::NoModifier);
+    for (QWidget* title :
+         {static_cast<QWidget*>(form->Panel3), static_cast<QWidget*>(form->Panel4),
+          static_cast<QWidget*>(form->Panel11), static_cast<QWidget*>(form->Panel2)}) {
+        QApplication::sendEvent(title, &press);
+        QApplication::sendEvent(title, &release);
+    }
+    ASSERT_EQ(env.dialogs.messages.size(), 1u);
+    EXPECT_EQ(env.dialogs.messages[0], W("Вводите номер телефона или выберите из списка"));
+}

@@ -1,0 +1,176 @@
+// The phone book answer parser, the last-copy line format, the own phone
+// book's ini section and the side-by-side placement.
+
+#include "phonebook/pbparser.h"
+
+#include <gtest/gtest.h>
+
+#include "phonebook/ownbook.h"
+#include "platform/files.h"
+#include "platform/ini.h"
+#include "support/fakes.h"
+
+namespace {
+
+using td::test::TestEnv;
+using td::test::W;
+
+struct LineCase {
+    const char* why;
+    std::string line;
+    bool record;
+    std::string name, number;
+};
+
+void PrintTo(const LineCase& c, std::ostream* os) {
+    *os << c.why;
+}
+
+class ParseLine : public ::testing::TestWithParam<LineCase> {};
+
+TEST_P(ParseLine, CutsAsThePhoneWroteIt) {
+    const LineCase& c = GetParam();
+    auto r = td::parsePhoneBookLine(c.line, "+CPBR");
+    ASSERT_EQ(r.has_value(), c.record) << c.line;
+    if (r) {
+        EXPECT_EQ(r->name, c.name);
+        EXPECT_EQ(r->number, c.number);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Pb, ParseLine,
+    ::testing::Values(
+        LineCase{"plain", "+CPBR: 1,\"+79161234567\",145,\"Ivan Petrov\"", true, "Ivan Petrov",
+                 "+79161234567"},
+        LineCase{"sixteen chars", "+CPBR: 1,\"12\",1,", false, "", ""},
+        LineCase{"seventeen chars", "+CPBR: 1,\"12\",1,A", true, "A", "12"},
+        LineCase{"other prefix", "+CPBS: 1,\"12345\",129,\"Name\"", false, "", ""},
+        LineCase{"prefix without colon", "+CPBR 1,\"12345\",129,\"Name\"", false, "", ""},
+        LineCase{"command echo", "AT+CPBR=1,250 and more", false, "", ""},
+        LineCase{"range answer", "+CPBR: (1-250),40,14", false, "", ""},
+        LineCase{"range answer with blanks", "+CPBR: (1 - 250),40,14,20", false, "", ""},
+        LineCase{"empty name", "+CPBR: 5,\"+7495\",145,\"\"", true, "", "+7495"},
+        LineCase{"no name field", "+CPBR: 5,\"+74951234567\",145", true, "", "+74951234567"},
+        LineCase{"unquoted number", "+CPBR: 3,89161234567,129,\"Bob\"", true, "Bob", "89161234567"},
+        LineCase{"blank stays in unquoted fields", "+CPBR: 3, 89161234567,129, Bob", true, " Bob",
+                 " 89161234567"},
+        LineCase{"comma in quoted name", "+CPBR: 7,\"123\",129,\"Smith, John\"", true,
+                 "Smith, John", "123"},
+        LineCase{"comma in unquoted name", "+CPBR: 7,\"123\",129,Smith, John", true, "Smith, John",
+                 "123"},
+        LineCase{"hyphenated latin name", "+CPBR: 8,\"+33612345678\",145,\"Jean-Luc\"", true,
+                 "Jean-Luc", "+33612345678"},
+        LineCase{"hyphenated cyrillic name", W("+CPBR: 9,\"+79031112233\",145,\"Анна-Мария\""),
+                 true, W("Анна-Мария"), "+79031112233"},
+        LineCase{"hyphens in number", "+CPBR: 10,\"8-916-123-45-67\",129,\"Office\"", true,
+                 "Office", "8-916-123-45-67"},
+        LineCase{"empty number", "+CPBR: 4,\"\",129,\"Nobody here\"", false, "", ""},
+        LineCase{"blank number", "+CPBR: 4,\" \",129,\"Blank number\"", false, "", ""},
+        LineCase{"unclosed number quote", "+CPBR: 4,\"12345,129,\"X\"", true, "X", "12345"},
+        LineCase{"name quoted twice", "+CPBR: 2,\"555\",129,\"A\" \"B\"", true, "A", "555"}),
+    [](const auto& info) {
+        std::string n = info.param.why;
+        for (char& ch : n)
+            if (!isalnum(static_cast<unsigned char>(ch))) ch = '_';
+        return n;
+    });
+
+TEST(PbParser, ConfiguredPrefixIsUsed) {
+    EXPECT_TRUE(td::parsePhoneBookLine("+CPBF: 1,\"123\",129,\"Name\"", "+CPBF"));
+    EXPECT_FALSE(td::parsePhoneBookLine("+CPBR: 1,\"123\",129,\"Name\"", "+CPBF"));
+}
+
+TEST(PbParser, WholeAnswerKeepsOrderAndEveryRecord) {
+    std::vector<std::string> lines = {"AT+CPBR=1,700", "+CPBR: (1-700),40,14", ""};
+    for (int i = 1; i <= 600; ++i)
+        lines.push_back("+CPBR: " + std::to_string(i) + ",\"+7900" + std::to_string(i) +
+                        "\",145,\"Name " + std::to_string(i) + "\"");
+    lines.push_back("OK");
+    auto recs = td::parsePhoneBookAnswer(lines, "+CPBR");
+    ASSERT_EQ(recs.size(), 600u);
+    EXPECT_EQ(recs.front().name, "Name 1");
+    EXPECT_EQ(recs.back().number, "+7900600");
+}
+
+TEST(PbParser, RecordLinesRoundTrip) {
+    struct Case {
+        std::string line, name, number;
+    } cases[] = {
+        {"Ann=123", "Ann", "123"},      {"=+7495", "", "+7495"},
+        {"A=B=C", "A", "B=C"},  // a name cut at its own "=" when read back
+        {"no equals", "no equals", ""}, {"=", "", ""},
+    };
+    for (const auto& c : cases) {
+        td::PBRecord r = td::splitRecordLine(c.line);
+        EXPECT_EQ(r.name, c.name) << c.line;
+        EXPECT_EQ(r.number, c.number) << c.line;
+    }
+    EXPECT_EQ(td::recordLine({"", "+7495"}), "=+7495");
+    EXPECT_EQ(td::recordLine({W("Анна-Мария"), "1"}), W("Анна-Мария=1"));
+}
+
+TEST(PbParser, SideBySidePlacement) {
+    struct Case {
+        int screen, own, phone, ownLeft, phoneLeft;
+    } cases[] = {
+        // Wide: a = 194; a gap would open, so the right one overlaps by 16.
+        {1280, 400, 396, 226, 610},
+        // Just wide enough: a = 2, they overlap already.
+        {800, 400, 396, 34, 370},
+        // Narrower than both: a is 0.
+        {600, 400, 396, 32, 172},
+    };
+    for (const auto& c : cases) {
+        td::SideBySide s = td::placeBeside(c.screen, c.own, c.phone);
+        EXPECT_EQ(s.ownLeft, c.ownLeft) << c.screen;
+        EXPECT_EQ(s.phoneLeft, c.phoneLeft) << c.screen;
+    }
+}
+
+// ---- own phone book section ----------------------------------------------
+
+TEST(OwnBook, LoadKeepsKeyPositionsAndSkipsBlankValues) {
+    TestEnv env;
+    env.writeFile("tapdeck.ini",
+                  "[Common]\nBeep=NO\n[PhoneBook]\nAnn=111\nEmpty=\nBlank=\" \"\nBob=222\n"
+                  "[History]\n0=hi\n");
+    auto book = td::loadOwnBook(env.path("tapdeck.ini"));
+    ASSERT_EQ(book.rows.size(), 4u);
+    EXPECT_EQ(book.count, 2);
+    EXPECT_EQ(book.rows[0].name, "Ann");
+    EXPECT_TRUE(book.rows[1].number.empty());
+    EXPECT_TRUE(book.rows[2].number.empty());
+    EXPECT_EQ(book.rows[3].name, "Bob");
+    EXPECT_EQ(book.rows[3].number, "222");
+}
+
+TEST(OwnBook, SaveRulesForDuplicatesBlanksAndEquals) {
+    TestEnv env;
+    env.writeFile("tapdeck.ini", "[PhoneBook]\nOld=1\n[History]\n0=hi\n");
+    std::vector<td::PBRecord> rows = {
+        {"Ann", "111"}, {"", "999"},    {"Nameonly", ""}, {" ", "5"},
+        {"Bob", "222"}, {"Ann", "333"}, {"A=B", "444"},   {"Spaced", " "},
+    };
+    ASSERT_TRUE(td::saveOwnBook(env.path("tapdeck.ini"), rows));
+    td::IniFile ini(env.path("tapdeck.ini"));
+    auto section = ini.readSection("PhoneBook");
+    ASSERT_EQ(section.size(), 3u);
+    EXPECT_EQ(section[0], (std::pair<std::string, std::string>{"Ann", "333"}));
+    EXPECT_EQ(section[1], (std::pair<std::string, std::string>{"Bob", "222"}));
+    EXPECT_EQ(section[2], (std::pair<std::string, std::string>{"A-B", "444"}));
+    EXPECT_EQ(ini.readString("History", "0", ""), "hi");  // other sections untouched
+}
+
+TEST(OwnBook, LongBookSurvivesSaveAndLoad) {
+    TestEnv env;
+    env.writeFile("tapdeck.ini", "[Common]\nBeep=NO\n");
+    std::vector<td::PBRecord> rows;
+    for (int i = 0; i < 350; ++i) rows.push_back({"N" + std::to_string(i), std::to_string(i)});
+    ASSERT_TRUE(td::saveOwnBook(env.path("tapdeck.ini"), rows));
+    auto book = td::loadOwnBook(env.path("tapdeck.ini"));
+    EXPECT_EQ(book.count, 350);
+    EXPECT_EQ(book.rows.back().name, "N349");
+}
+
+}  // namespace

@@ -1,0 +1,406 @@
+// The own phone book, phone book and missed calls windows, headless, with a
+// fake engine on virtual time.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+#include "app/forms.h"
+#include "engine/settings.h"
+#include "main/TapdeckP.h"
+#include "phonebook/GetPBook.h"
+#include "phonebook/MissCall.h"
+#include "phonebook/TpdPBook.h"
+#include "phonebook/stringgrid.h"
+#include "platform/cp1251.h"
+#include "platform/files.h"
+#include "platform/ini.h"
+#include "platform/qtservices.h"
+#include "support/fakes.h"
+
+namespace {
+
+using td::test::TestEnv;
+using td::test::W;
+
+class QtEnvironment : public ::testing::Environment {
+  public:
+    void SetUp() override {
+        static int argc = 1;
+        static char name[] = "phonebook_tests";
+        static char* argv[] = {name, nullptr};
+        app_ = new QApplication(argc, argv);
+    }
+    void TearDown() override { delete app_; }
+
+  private:
+    QApplication* app_ = nullptr;
+};
+const auto* const kQt = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
+
+// Records modal openings instead of blocking; runs the window's activation
+// as showing it would.
+struct ScriptedModal : td::ModalRunner {
+    std::vector<QWidget*> shown;
+    int showModal(QWidget* w) override {
+        shown.push_back(w);
+        if (auto* f4 = qobject_cast<TForm4*>(w)) f4->FormActivate();
+        return 0;
+    }
+};
+
+struct Windows : ::testing::Test {
+    TestEnv env;
+    ScriptedModal modal;
+    TForm3* f3;
+    TForm4* f4;
+    TForm6* f6;
+    std::vector<std::string> calls;
+
+    Windows() {
+        td::setModalRunner(&modal);
+        auto& forms = td::forms();
+        forms.Form3 = f3 = new TForm3;
+        forms.Form4 = f4 = new TForm4;
+        forms.Form6 = f6 = new TForm6;
+        f6->callAction = [this] { calls.push_back("call " + td::prog().DialNumber); };
+        f6->hangUpAction = [this] { calls.push_back("hang up"); };
+        td::prog().PhoneBookName = W("Чтение ТК");
+        td::prog().MissCallName = W("Пропущенные");
+    }
+    ~Windows() override {
+        td::forms() = td::Forms{};
+        delete f6;
+        delete f4;
+        delete f3;
+        td::setModalRunner(nullptr);
+    }
+    std::string cell(StringGrid* g, int c, int r) { return g->cell(c, r); }
+    std::string text(QLabel* l) { return td::toWin(l->text()); }
+    // The engine answers: marker from 0.1 s to 9 s, log and phone book file at 3 s.
+    void engineAnswers(const std::string& answerUtf8) {
+        env.pump.at(100, [this] { env.writeFile("celltalk.run", ""); });
+        env.pump.at(3000, [this, answerUtf8] {
+            env.writeFile("AutoRun/LastRun.log", "OK\nOK\nOK\nlog of the run\n");
+            env.writeFile("AutoRun/LastRun.pbf", answerUtf8);
+        });
+        env.pump.at(9000, [this] { td::files::remove(env.path("celltalk.run")); });
+    }
+};
+
+// ---- own phone book ------------------------------------------------------------
+
+TEST_F(Windows, OwnBookLoadsRowsAtKeyPositions) {
+    env.writeFile("tapdeck.ini", "[PhoneBook]\nAnn=111\nEmpty=\nBob=222\n");
+    f3->FormActivate();
+    StringGrid* g = f3->StringGridPhoneBook;
+    EXPECT_EQ(cell(g, 0, 0), W(" Имя абонента"));
+    EXPECT_EQ(cell(g, 1, 0), W(" Номер телефона"));
+    EXPECT_EQ(cell(g, 0, 1), "Ann");
+    EXPECT_TRUE(g->rowEmpty(2));
+    EXPECT_EQ(cell(g, 1, 3), "222");
+    EXPECT_EQ(text(f3->lMyCount), "2");
+    EXPECT_EQ(td::prog().FreeRow, 3);
+    EXPECT_EQ(g->rows(), TForm3::DesignRows);
+}
+
+TEST_F(Windows, OwnBookMissingIniIsReported) {
+    f3->FormActivate();
+    ASSERT_EQ(env.dialogs.messages.size(), 1u);
+    EXPECT_EQ(env.dialogs.messages[0], W("- Файл tapdeck.ini - не найден"));
+    EXPECT_EQ(text(f3->lMyCount), "-");
+}
+
+TEST_F(Windows, TypedEqualsBecomesHyphen) {
+    env.writeFile("tapdeck.ini", "[PhoneBook]\n");
+    f3->show();
+    StringGrid* g = f3->StringGridPhoneBook;
+    g->setFocus();
+    g->setCurrentCell(0, 0);
+    // A key typed straight into the grid opens the editor with that key.
+    QTest::keyClick(g, '=');
+    auto* editor = g->findChild<QLineEdit*>("GridEditor");
+    ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(editor->text(), "-");
+    QTest::keyClicks(editor, "A=B");
+    QTest::keyClick(editor, Qt::Key_Return);
+    QCoreApplication::processEvents();  // the editor commits through a queued call
+    EXPECT_EQ(cell(g, 0, 1), "-A-B");
+    f3->hide();
+}
+
+TEST_F(Windows, OwnBookSaveDuplicatesAndBlanks) {
+    env.writeFile("tapdeck.ini", "[PhoneBook]\nAnn=111\n");
+    f3->FormActivate();
+    StringGrid* g = f3->StringGridPhoneBook;
+    g->setCell(0, 2, "Bob");
+    g->setCell(1, 2, "222");
+    g->setCell(0, 3, "Ann");  // same name lower down: its number wins
+    g->setCell(1, 3, "333");
+    g->setCell(0, 4, " ");  // a single blank is empty
+    g->setCell(1, 4, "444");
+    g->setCell(0, 5, "Nonumber");
+    f3->bbSaveClick();
+    td::IniFile ini(env.path("tapdeck.ini"));
+    auto s = ini.readSection("PhoneBook");
+    ASSERT_EQ(s.size(), 2u);
+    EXPECT_EQ(s[0].second, "333");
+    EXPECT_EQ(s[1].first, "Bob");
+    // Reloaded: the duplicate and the incomplete rows are gone.
+    EXPECT_EQ(cell(g, 0, 1), "Ann");
+    EXPECT_EQ(cell(g, 1, 1), "333");
+    EXPECT_EQ(cell(g, 0, 2), "Bob");
+    EXPECT_TRUE(g->rowEmpty(3));
+    EXPECT_TRUE(g->rowEmpty(5));
+}
+
+TEST_F(Windows, DeleteAsksAndSavesOtherEdits) {
+    env.writeFile("tapdeck.ini", "[PhoneBook]\nAnn=111\nBob=222\n");
+    f3->FormActivate();
+    StringGrid* g = f3->StringGridPhoneBook;
+    f3->StringGridPhoneBookSelectCell(0, 0);
+    f3->bbDeleteClick();
+    EXPECT_EQ(env.dialogs.messages.back(), W("- Ничего не выбрано"));
+
+    g->setCell(1, 2, "999");  // an unsaved edit of another row
+    g->setCurrentCell(0, 0);  // row 1: Ann
+    EXPECT_EQ(f3->selectedRow(), 1);
+    env.dialogs.answers = {false, true};
+    f3->bbDeleteClick();
+    EXPECT_EQ(cell(g, 0, 1), "Ann");  // No keeps it
+    f3->bbDeleteClick();
+    ASSERT_EQ(env.dialogs.questions.size(), 2u);
+    EXPECT_EQ(env.dialogs.questions[1],
+              W("Вы действительно хотите удалить абонента\r\"Ann\"\r с номером \r\"111\""));
+    td::IniFile ini(env.path("tapdeck.ini"));
+    auto s = ini.readSection("PhoneBook");
+    ASSERT_EQ(s.size(), 1u);
+    EXPECT_EQ(s[0], (std::pair<std::string, std::string>{"Bob", "999"}));
+}
+
+TEST_F(Windows, LongOwnBookKeepsEveryRecordAndGrows) {
+    std::string ini = "[PhoneBook]\n";
+    for (int i = 1; i <= 320; ++i) ini += "N" + std::to_string(i) + "=" + std::to_string(i) + "\n";
+    env.writeFile("tapdeck.ini", ini);
+    f3->FormActivate();
+    StringGrid* g = f3->StringGridPhoneBook;
+    EXPECT_EQ(text(f3->lMyCount), "320");
+    EXPECT_EQ(cell(g, 0, 320), "N320");
+    EXPECT_GE(g->rows(), 321 + TForm3::SpareRows);
+    g->setCell(1, 5, "555");
+    f3->bbSaveClick();
+    td::IniFile saved(env.path("tapdeck.ini"));
+    auto s = saved.readSection("PhoneBook");
+    ASSERT_EQ(s.size(), 320u);
+    EXPECT_EQ(s[4].second, "555");
+    EXPECT_EQ(s[319].first, "N320");
+}
+
+TEST_F(Windows, TransferNeverOverwritesAndAddsARowWhenFull) {
+    env.writeFile("tapdeck.ini", "[PhoneBook]\nAnn=1\nBob=2\n");
+    f3->FormActivate();
+    StringGrid* g = f3->StringGridPhoneBook;
+    g->setCell(0, 3, "Typed");  // unsaved, in the row FreeRow names
+    td::prog().FreeRow = 3;
+    f3->takeRecord("Phone=One", "+7111");
+    EXPECT_EQ(cell(g, 0, 3), "Typed");
+    EXPECT_EQ(cell(g, 0, 4), "Phone-One");
+    EXPECT_EQ(td::prog().FreeRow, 5);
+    // Fill every row: the next transfer adds one.
+    for (int r = 5; r < g->rows(); ++r) g->setCell(0, r, "x" + std::to_string(r));
+    int rows = g->rows();
+    td::prog().FreeRow = rows;
+    f3->takeRecord("Last", "+7999");
+    EXPECT_EQ(g->rows(), rows + 1);
+    EXPECT_EQ(cell(g, 0, rows), "Last");
+    EXPECT_EQ(g->currentGridRow(), rows);
+}
+
+TEST_F(Windows, FromMobileOpensPhoneBookOnItsLastCopy) {
+    env.writeFile("tapdeck.ini", "[PhoneBook]\nAnn=1\n");
+    env.writeFile("AutoRun/LastPBook.txt", "Анна-Мария=+7903\n=+7495\n");
+    td::prog().PhoneReadUpdate = true;
+    f3->FormActivate();
+    f3->bbFromMobileClick();
+    ASSERT_EQ(modal.shown.size(), 1u);
+    EXPECT_EQ(modal.shown[0], f4);
+    EXPECT_FALSE(td::prog().PhoneReadUpdate);
+    EXPECT_EQ(cell(f4->StringGridMobilePB, 0, 1), W("Анна-Мария"));
+    EXPECT_EQ(cell(f4->StringGridMobilePB, 0, 2), "");
+    EXPECT_EQ(cell(f4->StringGridMobilePB, 1, 2), "+7495");
+    EXPECT_EQ(text(f4->lGetRecordCount), "2");
+    EXPECT_EQ(text(f4->Panel5).rfind(W("Последняя копия "), 0), 0u);
+    EXPECT_TRUE(f4->bbReady->isEnabled());
+    EXPECT_TRUE(env.starter.starts.empty());
+}
+
+// ---- phone's phone book ---------------------------------------------------------
+
+TEST_F(Windows, ReadFromPhoneFillsGridAndLastCopy) {
+    env.writeFile("tapdeck.ini", "[PhoneBook]\nAnn=1\n");
+    env.writeFile("AutoRun/LastPBook.txt", "Old=1\n");
+    f3->FormActivate();
+    engineAnswers(
+        "AT+CPBR=1,250\n+CPBR: (1-250),40,14\n+CPBR: 1,\"+79031112233\",145,\"Анна-Мария\"\n"
+        "+CPBR: 2,\"+33612345678\",145,\"Jean-Luc\"\n+CPBR: 3,\"84951234567\",129,\"\"\nOK\n");
+    env.dialogs.answers = {true};
+    f4->bbGetPBookClick();
+    EXPECT_EQ(env.starter.params(), std::vector<std::string>{W("oper \"Чтение ТК\"")});
+    StringGrid* g = f4->StringGridMobilePB;
+    EXPECT_EQ(cell(g, 0, 1), W("Анна-Мария"));
+    EXPECT_EQ(cell(g, 0, 2), "Jean-Luc");
+    EXPECT_EQ(cell(g, 1, 3), "84951234567");
+    EXPECT_TRUE(g->rowEmpty(4));
+    EXPECT_EQ(text(f4->lGetRecordCount), "3");
+    EXPECT_EQ(text(f4->Panel5), W("Текущие записи из мобильного телефона"));
+    EXPECT_EQ(env.readFile("AutoRun/LastPBook.txt"),
+              W("Анна-Мария=+79031112233\r\nJean-Luc=+33612345678\r\n=84951234567\r\n"));
+    EXPECT_TRUE(f4->bbReady->isEnabled());
+    EXPECT_EQ(td::toWin(f4->bbGetPBook->text()), W("Обновить"));
+    EXPECT_FALSE(td::prog().PhoneReadUpdate);
+    EXPECT_FALSE(env.feedback.hourglass);
+}
+
+TEST_F(Windows, MoreThan499RecordsAllCountedAndSaved) {
+    env.writeFile("tapdeck.ini", "[PhoneBook]\n");
+    std::string answer;
+    for (int i = 1; i <= 620; ++i)
+        answer += "+CPBR: " + std::to_string(i) + ",\"+7900" + std::to_string(i) + "\",145,\"N" +
+                  std::to_string(i) + "\"\n";
+    answer += "OK\n";
+    engineAnswers(answer);
+    env.dialogs.answers = {true};
+    f4->bbGetPBookClick();
+    EXPECT_EQ(text(f4->lGetRecordCount), "620");
+    EXPECT_EQ(td::prog().RecordList.size(), 620u);
+    std::vector<std::string> copy;
+    ASSERT_TRUE(td::files::readLines(env.path("AutoRun/LastPBook.txt"), copy));
+    EXPECT_EQ(copy.size(), 620u);
+    EXPECT_EQ(copy.back(), "N620=+7900620");
+    // The grid grows to show them all, and shrinks back for a short list.
+    EXPECT_EQ(cell(f4->StringGridMobilePB, 0, 620), "N620");
+    env.writeFile("AutoRun/LastPBook.txt", "A=1\n");
+    f4->bbLastCopyClick();
+    EXPECT_EQ(f4->StringGridMobilePB->rows(), TForm4::DesignRows);
+    EXPECT_TRUE(f4->StringGridMobilePB->rowEmpty(2));
+}
+
+TEST_F(Windows, TransferAndButtonsOfThePhoneBook) {
+    env.writeFile("tapdeck.ini", "[PhoneBook]\nAnn=1\n");
+    env.writeFile("AutoRun/LastPBook.txt", "Bob=2\n=3\nCarl=4\n");
+    f3->FormActivate();
+    f4->FormActivate();
+    f4->bbReadyClick();
+    EXPECT_EQ(env.dialogs.messages.back(), W("- Вы ничего не выбрали !"));
+
+    f4->StringGridMobilePB->setCurrentCell(1, 0);  // row 2: no name
+    f4->bbReadyClick();
+    EXPECT_TRUE(f3->StringGridPhoneBook->rowEmpty(2));
+    EXPECT_FALSE(f4->bbSaveMyPB->isEnabled());
+
+    f4->StringGridMobilePB->setCurrentCell(0, 0);  // row 1: Bob
+    f4->StringGridMobilePBDblClick();
+    EXPECT_EQ(cell(f3->StringGridPhoneBook, 0, 2), "Bob");
+    EXPECT_TRUE(f4->bbSaveMyPB->isEnabled());
+    EXPECT_TRUE(f4->bbResetMyPB->isEnabled());
+
+    f4->bbResetMyPBClick();  // drops the transfer
+    EXPECT_TRUE(f3->StringGridPhoneBook->rowEmpty(2));
+    EXPECT_FALSE(f4->bbReady->isEnabled());
+
+    f4->StringGridMobilePB->setCurrentCell(2, 0);  // row 3: Carl
+    f4->bbReadyClick();
+    f4->bbSaveMyPBClick();
+    EXPECT_FALSE(f4->bbSaveMyPB->isEnabled());
+    td::IniFile ini(env.path("tapdeck.ini"));
+    EXPECT_EQ(ini.readString("PhoneBook", "Carl", ""), "4");
+
+    f4->bbDeleteClick();
+    EXPECT_EQ(env.dialogs.messages.back(),
+              W("Эта возможность будет реализована в одной из следующих версий"));
+}
+
+// ---- missed calls ----------------------------------------------------------------
+
+TEST_F(Windows, MissedCallsWithoutLastCopy) {
+    f6->FormActivate();
+    EXPECT_EQ(text(f6->Panel5),
+              W("- Нет файла с последней копией телефонной книги - нажмите \"Обновить\""));
+    EXPECT_EQ(cell(f6->StringGridMobilePB, 0, 0), W(" Имя абонента"));
+    EXPECT_FALSE(f6->bbMissCall->isEnabled());
+    EXPECT_FALSE(f6->bbHangUpMissCall->isEnabled());
+}
+
+TEST_F(Windows, MissedCallsCallBackAndHangUp) {
+    env.writeFile("AutoRun/MC-LastPBook.txt", "Ann=\n=+7495\n");
+    f6->FormActivate();
+    // A name whose number is empty: callable cell, but the call only disables.
+    f6->StringGridMobilePBSelectCell(0, 1);
+    EXPECT_TRUE(f6->bbMissCall->isEnabled());
+    f6->bbMissCallClick();
+    EXPECT_FALSE(f6->bbMissCall->isEnabled());
+    EXPECT_TRUE(calls.empty());
+    // An empty cell does not enable the button.
+    f6->StringGridMobilePBSelectCell(0, 2);
+    EXPECT_FALSE(f6->bbMissCall->isEnabled());
+    f6->StringGridMobilePBSelectCell(1, 2);
+    EXPECT_TRUE(f6->bbMissCall->isEnabled());
+    f6->bbMissCallClick();
+    EXPECT_EQ(td::prog().DialNumber, "+7495");
+    EXPECT_EQ(f6->selectedRow(), -1);
+    EXPECT_FALSE(f6->bbMissCall->isEnabled());
+    EXPECT_TRUE(f6->bbHangUpMissCall->isEnabled());
+    f6->bbHangUpMissCallClick();
+    EXPECT_EQ(calls, (std::vector<std::string>{"call +7495", "hang up"}));
+    f6->bbLastCopyClick();
+    EXPECT_FALSE(f6->bbHangUpMissCall->isEnabled());
+}
+
+// With the main window's own actions: calling back starts the engine.
+TEST_F(Windows, MissedCallsUseTheMainWindowActions) {
+    auto* f1 = new TForm1;
+    td::forms().Form1 = f1;
+    TForm6 fresh;  // default actions
+    td::forms().Form6 = &fresh;
+    td::prog().CallName = "Call";
+    td::prog().HangUpName = "HangUp";
+    env.writeFile("AutoRun/MC-LastPBook.txt", "Ann=84951234567\n");
+    fresh.FormActivate();
+    fresh.StringGridMobilePBSelectCell(1, 1);
+    fresh.bbMissCallClick();
+    fresh.bbHangUpMissCallClick();
+    td::forms().Form1 = nullptr;
+    delete f1;
+    auto params = env.starter.params();
+    ASSERT_EQ(params.size(), 2u);
+    EXPECT_EQ(params[0], "oper \"Call\" \"84951234567\"");
+    EXPECT_EQ(params[1], "oper \"HangUp\"");
+}
+
+TEST_F(Windows, MissedCallsReadKeepsTheirOwnCopy) {
+    env.writeFile("AutoRun/LastPBook.txt", "Book=1\n");
+    std::string answer = "+CPBR: 1,\"+7903\",145,\"Caller\"\n";
+    for (int i = 2; i <= 25; ++i)
+        answer += "+CPBR: " + std::to_string(i) + ",\"" + std::to_string(i) + "00\",129,\"\"\n";
+    answer += "OK\n";
+    engineAnswers(answer);
+    env.dialogs.answers = {true};
+    f6->FormActivate();
+    f6->bbGetPBookClick();
+    EXPECT_EQ(env.dialogs.questions[0].rfind(W("Вы действительно хотите прочитать записи"), 0), 0u);
+    EXPECT_EQ(env.starter.params(), std::vector<std::string>{W("oper \"Пропущенные\"")});
+    EXPECT_EQ(env.readFile("AutoRun/LastPBook.txt"), "Book=1\r\n");
+    std::vector<std::string> copy;
+    td::files::readLines(env.path("AutoRun/MC-LastPBook.txt"), copy);
+    EXPECT_EQ(copy.size(), 25u);
+    EXPECT_EQ(text(f6->lGetRecordCount), "25");
+    EXPECT_EQ(cell(f6->StringGridMobilePB, 1, 25), "2500");
+    EXPECT_EQ(td::toWin(f6->StringGridMobilePB->toolTip()),
+              W("Выберите запись, если хотите позвонить"));
+}
+
+}  // namespace

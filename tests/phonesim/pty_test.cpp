@@ -1,0 +1,126 @@
+// The phone served on a pseudo-terminal: a host opens the link, talks AT,
+// closes and opens again; stopping the server removes the link.
+
+#include "pty.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <thread>
+
+namespace phonesim {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono;
+
+int openHost(const std::string& path) {
+    int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY);
+    if (fd < 0) return fd;
+    termios t{};
+    ::tcgetattr(fd, &t);
+    ::cfmakeraw(&t);
+    ::tcsetattr(fd, TCSANOW, &t);
+    return fd;
+}
+
+// Writes a command and reads until the answer ends with `until` or time runs out.
+std::string exchange(int fd, const std::string& command, const std::string& until,
+                     milliseconds limit = milliseconds(3000)) {
+    EXPECT_EQ(::write(fd, command.data(), command.size()), static_cast<ssize_t>(command.size()));
+    std::string got;
+    auto deadline = steady_clock::now() + limit;
+    while (steady_clock::now() < deadline) {
+        if (got.size() >= until.size() &&
+            got.compare(got.size() - until.size(), until.size(), until) == 0)
+            break;
+        pollfd p{fd, POLLIN, 0};
+        if (::poll(&p, 1, 50) > 0) {
+            char buf[512];
+            ssize_t n = ::read(fd, buf, sizeof buf);
+            if (n > 0) got.append(buf, static_cast<size_t>(n));
+        }
+    }
+    return got;
+}
+
+class PtyServing : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        dir = fs::temp_directory_path() / ("phonesim-pty-" + std::to_string(::getpid()));
+        fs::create_directories(dir);
+        link = (dir / "ttySIM").string();
+    }
+    void TearDown() override { fs::remove_all(dir); }
+
+    void serve(int baud) {
+        server = std::make_unique<PtyServer>(phone, link, baud);
+        std::string error;
+        ASSERT_TRUE(server->open(&error)) << error;
+        thread = std::thread([this] { server->run(stop); });
+    }
+    void shutdown() {
+        stop = true;
+        if (thread.joinable()) thread.join();
+        server.reset();
+    }
+
+    fs::path dir;
+    std::string link;
+    Phone phone;
+    std::unique_ptr<PtyServer> server;
+    std::atomic<bool> stop{false};
+    std::thread thread;
+};
+
+TEST_F(PtyServing, AnswersReopensAndCleansUp) {
+    serve(0);
+    ASSERT_TRUE(fs::is_symlink(link));
+    int fd = openHost(link);
+    ASSERT_GE(fd, 0);
+    EXPECT_EQ(exchange(fd, "AT\r", "OK\r\n"), "AT\r\r\nOK\r\n");
+    EXPECT_EQ(exchange(fd, "ATE0;+CGMI\r", "OK\r\n"),
+              "ATE0;+CGMI\r\r\n+CGMI: Motorola\r\n\r\nOK\r\n");
+    ::close(fd);
+    // The host comes back: the line still works and the phone kept its settings.
+    fd = openHost(link);
+    ASSERT_GE(fd, 0);
+    EXPECT_EQ(exchange(fd, "AT+CSQ\r", "OK\r\n"), "\r\n+CSQ: 21,99\r\n\r\nOK\r\n");
+    ::close(fd);
+    shutdown();
+    EXPECT_FALSE(fs::exists(fs::symlink_status(link)));
+}
+
+TEST_F(PtyServing, BaudRatePacesTheOutput) {
+    serve(2400);  // 240 bytes a second
+    int fd = openHost(link);
+    ASSERT_GE(fd, 0);
+    exchange(fd, "ATE0\r", "OK\r\n");
+    auto start = steady_clock::now();
+    // Seven phone book lines, about 300 bytes: well over a second at 2400 baud.
+    std::string got = exchange(fd, "AT+CPBR=1,8\r", "OK\r\n", milliseconds(6000));
+    auto took = duration_cast<milliseconds>(steady_clock::now() - start).count();
+    EXPECT_NE(got.find("+CPBR: 8,"), std::string::npos);
+    double expected = got.size() * 10.0 / 2400 * 1000;
+    EXPECT_GE(took, expected * 0.8) << got.size() << " bytes";
+    ::close(fd);
+    shutdown();
+}
+
+TEST_F(PtyServing, RefusesToReplaceARealFile) {
+    { std::ofstream(link) << "mine"; }
+    PtyServer s(phone, link);
+    std::string error;
+    EXPECT_FALSE(s.open(&error));
+    EXPECT_NE(error.find(link), std::string::npos) << error;
+    EXPECT_TRUE(fs::is_regular_file(link));
+}
+
+}  // namespace
+}  // namespace phonesim

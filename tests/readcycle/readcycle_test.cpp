@@ -1,0 +1,501 @@
+// The read cycle against a fake engine that creates its marker, log and
+// result files at chosen moments of virtual time.
+
+#include "engine/readcycle.h"
+
+#include <gtest/gtest.h>
+
+#include <optional>
+
+#include "engine/settings.h"
+#include "platform/files.h"
+#include "support/fakes.h"
+
+namespace {
+
+using td::ReadOutcome;
+using td::test::TestEnv;
+using td::test::W;
+
+struct RecordingView : td::ReadView {
+    std::string caption = td::RefreshCaption();
+    unsigned color = td::NavyColor;
+    std::string hint, status = "-", gridHint;
+    bool enabled = true;
+    std::string refreshCaption() const override { return caption; }
+    void setRefreshCaption(const std::string& t) override { caption = t; }
+    void setRefreshColor(unsigned rgb) override { color = rgb; }
+    void setRefreshHint(const std::string& t) override { hint = t; }
+    void setRefreshEnabled(bool on) override { enabled = on; }
+    void setStatus(const std::string& t) override { status = t; }
+    void setGridHint(const std::string& t) override { gridHint = t; }
+};
+
+// The files the engine leaves, scheduled on the virtual clock.
+struct FakeEngine {
+    TestEnv& env;
+    void marker(long long from, long long until = -1) {
+        env.pump.at(from, [this] { env.writeFile("celltalk.run", ""); });
+        if (until >= 0) env.pump.at(until, [this] { td::files::remove(env.path("celltalk.run")); });
+    }
+    void file(long long at, const std::string& name, const std::string& text) {
+        env.pump.at(at, [this, name, text] { env.writeFile("AutoRun/" + name, text, false); });
+    }
+};
+
+// Three answer lines, 61 bytes.
+const std::string kAnswer = "+CPBR: 1,\"111\",129,\"A\"\r\n+CPBR: 2,\"222\",129,\"B\"\r\nOK\r\n";
+
+struct Harness {
+    TestEnv env;
+    RecordingView view;
+    td::ReadCycleConfig config;
+    td::ReadCycleHooks hooks;
+    std::vector<std::vector<std::string>> parsed;
+    std::vector<std::vector<std::string>> loaded;
+    int dataLoaded = 0;
+    bool beep = false;
+    FakeEngine engine{env};
+
+    Harness() {
+        td::Prog& p = td::prog();
+        config.operation = "Read book";
+        config.prefix = "MC-";
+        config.abortFlag = &p.PhoneReadAbort;
+        config.updateFlag = &p.PhoneReadUpdate;
+        config.question = "read?";
+        config.idleHint = "idle";
+        config.watchedFile = td::autoRunPath("LastRun.log");
+        config.workFile = td::autoRunPath("$LastRun.log");
+        config.parseFile = td::autoRunPath("LastRun.pbf");
+        config.parseFallback = config.watchedFile;
+        config.deleteBeforeStart = {config.watchedFile, config.parseFile, "CellTalk.err"};
+        config.lastCopyPath = td::autoRunPath("MC-LastPBook.txt");
+        config.readingStatus = "reading";
+        config.readingGridHint = "wait";
+        config.notCreatedText = "not created";
+        config.noLastCopyText = "no copy";
+        config.lastCopyStatusPrefix = "copy of ";
+        hooks.parse = [this](const std::vector<std::string>& lines) {
+            parsed.push_back(lines);
+            td::prog().RecordList.clear();
+            for (const auto& l : lines)
+                if (l.rfind("+CPBR", 0) == 0) td::prog().RecordList.push_back("rec:" + l);
+        };
+        hooks.loadLastCopy = [this](const std::vector<std::string>& l) { loaded.push_back(l); };
+        hooks.onDataLoaded = [this] { ++dataLoaded; };
+        hooks.beepWanted = [this] { return beep; };
+    }
+    td::ReadCycle make() { return td::ReadCycle(config, view, hooks); }
+    ReadOutcome update() {
+        td::prog().PhoneReadUpdate = true;
+        auto c = make();
+        return c.run();
+    }
+    std::vector<int> sleeps() const { return env.pump.sleeps; }
+};
+
+std::vector<int> seq(std::initializer_list<std::pair<int, int>> parts) {
+    std::vector<int> out;
+    for (auto [ms, n] : parts) out.insert(out.end(), n, ms);
+    return out;
+}
+
+// ---- the wait ----------------------------------------------------------
+
+struct WaitCase {
+    const char* name;
+    std::function<void(Harness&)> script;
+    std::vector<int> sleeps;
+    ReadOutcome outcome;
+    bool completed;
+};
+
+void PrintTo(const WaitCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class WaitTimeline : public ::testing::TestWithParam<WaitCase> {};
+
+TEST_P(WaitTimeline, SleepsAndOutcome) {
+    Harness h;
+    GetParam().script(h);
+    EXPECT_EQ(h.update(), GetParam().outcome);
+    EXPECT_EQ(h.sleeps(), GetParam().sleeps);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    ReadCycle, WaitTimeline,
+    ::testing::Values(
+        // Marker at 2.5 s: fast pair; the log stands still from 5 s, so the
+        // polls at 7.5, 9.5 and 11.5 s see one size and the third ends the wait.
+        WaitCase{"FastPairThirdEqualSize",
+                 [](Harness& h) {
+                     h.engine.marker(100);
+                     h.engine.file(5000, "LastRun.log", kAnswer);
+                     h.engine.file(5000, "LastRun.pbf", kAnswer);
+                 },
+                 seq({{2500, 1}, {600, 5}, {2000, 3}}), ReadOutcome::Parsed, true},
+        // No marker: slow pair, and every poll that finds the log adds half
+        // an interval.
+        WaitCase{"SlowPairWithHalfIntervals",
+                 [](Harness& h) {
+                     h.engine.file(3000, "LastRun.log", kAnswer);
+                     h.engine.file(3000, "LastRun.pbf", kAnswer);
+                 },
+                 {2500, 1500, 1500, 1500, 1500, 1500, 5000, 2500, 5000, 2500, 5000, 2500},
+                 ReadOutcome::Parsed,
+                 true},
+        // The file grows once: the count starts again at the new size.
+        WaitCase{"GrowingFileRestartsCount",
+                 [](Harness& h) {
+                     h.engine.marker(100);
+                     h.engine.file(5000, "LastRun.log", kAnswer.substr(0, 40));
+                     h.engine.file(9000, "LastRun.log", kAnswer);
+                 },
+                 seq({{2500, 1}, {600, 5}, {2000, 4}}), ReadOutcome::Parsed, true},
+        // 29 bytes never count as complete: all 26 polls, then it is parsed.
+        WaitCase{"TwentyNineBytesRunsFullLength",
+                 [](Harness& h) {
+                     h.engine.marker(100);
+                     h.engine.file(4000, "LastRun.log", "+CPBR: 1,\"1\",129,\"A\"\r\nOK\r\nX\r\n");
+                 },
+                 seq({{2500, 1}, {600, 5}, {2000, 26}}), ReadOutcome::Parsed, false},
+        // Nothing ever appears: slow pair, 11 polls, not created.
+        WaitCase{"NoEngineSlowPairNotCreated", [](Harness&) {},
+                 seq({{2500, 1}, {1500, 5}, {5000, 11}}), ReadOutcome::NotCreated, false},
+        // The engine's work file is still there at the end: no "not created",
+        // but the file to parse is missing.
+        WaitCase{"WorkFileLeftFileMissing",
+                 [](Harness& h) { h.engine.file(1000, "$LastRun.log", "x"); },
+                 seq({{2500, 1}, {1500, 5}, {5000, 11}}), ReadOutcome::NotFound, false}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(ReadCycle, TwentyNineByteFileIsParsedAtTheEnd) {
+    Harness h;
+    std::string log = "+CPBR: 1,\"1\",129,\"A\"\r\nOK\r\nX\r\n";
+    ASSERT_EQ(log.size(), 29u);
+    h.engine.marker(100);
+    h.engine.file(4000, "LastRun.log", log);
+    auto c = h.make();
+    td::prog().PhoneReadUpdate = true;
+    EXPECT_EQ(c.run(), ReadOutcome::Parsed);
+    EXPECT_FALSE(c.waitCompleted());
+    ASSERT_EQ(h.parsed.size(), 1u);
+    EXPECT_EQ(h.parsed[0].size(), 3u);
+    EXPECT_EQ(h.env.pump.now, 2500 + 5 * 600 + 26 * 2000);
+}
+
+TEST(ReadCycle, PollIntervalAndCountStayForTheNextCycle) {
+    {
+        Harness h;
+        h.update();  // no engine: slow pair
+        EXPECT_EQ(td::prog().PollInterval, 5000);
+        EXPECT_EQ(td::prog().PollCount, 10);
+        // The next read's abort hint tells of the interval chosen last.
+        EXPECT_NE(td::ReadCycle::busyHintFor(td::prog().PollInterval).find("5"), std::string::npos);
+    }
+    Harness h;
+    h.engine.marker(0);
+    h.engine.file(3000, "LastRun.log", kAnswer);
+    h.update();
+    EXPECT_EQ(td::prog().PollInterval, 2000);
+    EXPECT_EQ(td::prog().PollCount, 25);
+}
+
+TEST(ReadCycle, UnreadableSizeMeansNoSizeYet) {
+    Harness h;
+    h.engine.marker(100);
+    h.engine.file(3000, "LastRun.log", kAnswer);
+    // 40, locked, 40, 40, 40: the failed poll breaks the run of equal sizes.
+    std::vector<std::optional<long long>> sizes = {40, std::nullopt, 40, 40, 40, 40};
+    size_t i = 0;
+    h.config.sizeOf = [&](const std::string&) { return sizes.at(i++); };
+    EXPECT_EQ(h.update(), ReadOutcome::Parsed);
+    EXPECT_EQ(i, 5u);
+    EXPECT_EQ(h.sleeps(), seq({{2500, 1}, {600, 5}, {2000, 5}}));
+}
+
+TEST(ReadCycle, StartDeletesOldFilesAndStartsTheEngine) {
+    Harness h;
+    h.env.writeFile("AutoRun/LastRun.log", "old log old log old log old log old log");
+    h.env.writeFile("AutoRun/LastRun.pbf", "old");
+    h.env.writeFile("CellTalk.err", "err");
+    h.config.args = {"x y"};
+    h.update();
+    EXPECT_FALSE(h.env.exists("AutoRun/LastRun.log"));
+    EXPECT_FALSE(h.env.exists("AutoRun/LastRun.pbf"));
+    EXPECT_FALSE(h.env.exists("CellTalk.err"));
+    ASSERT_EQ(h.env.starter.starts.size(), 1u);
+    EXPECT_EQ(h.env.starter.starts[0].file, "celltalk.exe");
+    EXPECT_EQ(h.env.starter.params()[0], "oper \"Read book\" \"x y\"");
+    EXPECT_EQ(td::prog().CurrentPrefix, "MC-");
+}
+
+// ---- what a finished wait leaves --------------------------------------------
+
+TEST(ReadCycle, ResultFileMissingParsesTheLog) {
+    Harness h;
+    h.engine.marker(100);
+    h.engine.file(3000, "LastRun.log", kAnswer);
+    EXPECT_EQ(h.update(), ReadOutcome::Parsed);
+    ASSERT_EQ(h.parsed.size(), 1u);
+    EXPECT_EQ(h.parsed[0], (std::vector<std::string>{"+CPBR: 1,\"111\",129,\"A\"",
+                                                     "+CPBR: 2,\"222\",129,\"B\"", "OK"}));
+    EXPECT_EQ(h.env.readFile("AutoRun/MC-LastPBook.txt"),
+              "rec:+CPBR: 1,\"111\",129,\"A\"\r\nrec:+CPBR: 2,\"222\",129,\"B\"\r\n");
+    EXPECT_EQ(h.view.status, "reading");
+    EXPECT_TRUE(h.view.enabled);
+    EXPECT_EQ(h.dataLoaded, 1);
+    EXPECT_FALSE(h.env.feedback.hourglass);
+}
+
+TEST(ReadCycle, ResultFileIsPreferredToTheLog) {
+    Harness h;
+    h.engine.marker(100);
+    h.engine.file(3000, "LastRun.log", "log line one\r\nlog line two\r\nlog line three\r\n");
+    h.engine.file(3000, "LastRun.pbf", kAnswer);
+    h.update();
+    ASSERT_EQ(h.parsed.size(), 1u);
+    EXPECT_EQ(h.parsed[0][0], "+CPBR: 1,\"111\",129,\"A\"");
+}
+
+struct CopyCase {
+    const char* name;
+    std::string answer;  // the result file
+    bool parserCalled;
+    bool copyRewritten;
+};
+
+void PrintTo(const CopyCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class LastCopyKept : public ::testing::TestWithParam<CopyCase> {};
+
+TEST_P(LastCopyKept, OnlyParsedRecordsReplaceIt) {
+    Harness h;
+    h.env.writeFile("AutoRun/MC-LastPBook.txt", "old=1\n");
+    h.engine.marker(100);
+    h.engine.file(3000, "LastRun.log", kAnswer);
+    h.engine.file(3000, "LastRun.pbf", GetParam().answer);
+    h.update();
+    EXPECT_EQ(h.parsed.size(), GetParam().parserCalled ? 1u : 0u);
+    EXPECT_EQ(h.env.readFile("AutoRun/MC-LastPBook.txt") == "old=1\r\n", !GetParam().copyRewritten);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    ReadCycle, LastCopyKept,
+    ::testing::Values(CopyCase{"TwoLines", "+CME ERROR: 21\r\nERROR\r\n", false, false},
+                      CopyCase{"ThreeLinesNoRecord", "a\r\nb\r\nc\r\n", true, false},
+                      CopyCase{"Records", kAnswer, true, true}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(ReadCycle, NotCreatedLeavesCopyAndBeepsWhenAsked) {
+    for (bool beep : {false, true}) {
+        Harness h;
+        h.beep = beep;
+        h.env.writeFile("AutoRun/MC-LastPBook.txt", "old=1\n");
+        EXPECT_EQ(h.update(), ReadOutcome::NotCreated);
+        EXPECT_EQ(h.view.status, "not created");
+        EXPECT_EQ(h.env.feedback.beeps, beep ? 1 : 0);
+        EXPECT_EQ(h.env.readFile("AutoRun/MC-LastPBook.txt"), "old=1\r\n");
+        EXPECT_TRUE(h.parsed.empty());
+        EXPECT_EQ(h.dataLoaded, 0);
+    }
+}
+
+TEST(ReadCycle, MissingFileNamesItsFullPath) {
+    Harness h;
+    h.engine.file(1000, "$LastRun.log", "x");
+    EXPECT_EQ(h.update(), ReadOutcome::NotFound);
+    ASSERT_EQ(h.env.dialogs.messages.size(), 1u);
+    EXPECT_EQ(h.env.dialogs.messages[0],
+              W("- Файл \"") + td::autoRunPath("LastRun.log") + W("\" - не найден"));
+}
+
+// ---- the refresh button -----------------------------------------------------
+
+TEST(ReadCycle, RefreshLooksAndFlags) {
+    Harness h;
+    h.env.dialogs.answers = {true};
+    bool sawBusyLook = false;
+    h.engine.marker(100);
+    h.engine.file(3000, "LastRun.log", kAnswer);
+    h.env.pump.at(1000, [&] {
+        sawBusyLook = h.view.caption == W("Прервать") && h.view.color == td::RedColor &&
+                      td::prog().PhoneReadUpdate && !td::prog().PhoneReadAbort &&
+                      h.env.feedback.hourglass && h.view.gridHint == "wait";
+    });
+    h.env.pump.at(3500, [&] { td::files::remove(h.env.path("celltalk.run")); });
+    td::prog().PhoneReadAbort = true;
+    auto c = h.make();
+    c.refreshClick();
+    EXPECT_TRUE(sawBusyLook);
+    EXPECT_EQ(h.env.pump.sleeps.front(), 200);
+    EXPECT_EQ(h.view.caption, W("Обновить"));
+    EXPECT_EQ(h.view.color, td::NavyColor);
+    EXPECT_EQ(h.view.hint, "idle");
+    EXPECT_FALSE(td::prog().PhoneReadUpdate);
+    EXPECT_EQ(c.outcome(), ReadOutcome::Parsed);
+    EXPECT_EQ(h.env.dialogs.questions, std::vector<std::string>{"read?"});
+}
+
+TEST(ReadCycle, RefreshDeclinedOrBusyStartsNothing) {
+    Harness h;
+    h.env.dialogs.answers = {false};
+    auto c = h.make();
+    c.refreshClick();
+    h.env.writeFile("celltalk.run", "");
+    c.refreshClick();  // busy: message only, no question
+    EXPECT_TRUE(h.env.starter.starts.empty());
+    EXPECT_EQ(h.env.dialogs.questions.size(), 1u);
+    ASSERT_EQ(h.env.dialogs.messages.size(), 1u);
+    EXPECT_NE(h.env.dialogs.messages[0].find(W("дождитесь")), std::string::npos);
+}
+
+TEST(ReadCycle, AbortWhileEngineRunsOnlyShowsBusy) {
+    Harness h;
+    h.env.dialogs.answers = {true};
+    h.engine.marker(100, 20000);
+    h.engine.file(9000, "LastRun.log", kAnswer);
+    auto c = h.make();
+    h.env.pump.at(6000, [&] {
+        auto nested = h.make();
+        nested.refreshClick();
+    });
+    c.refreshClick();
+    EXPECT_EQ(h.env.dialogs.messages.size(), 1u);  // the busy message
+    EXPECT_EQ(c.outcome(), ReadOutcome::Parsed);
+    EXPECT_EQ(h.parsed.size(), 1u);
+}
+
+struct AbortCase {
+    const char* name;
+    long long at;
+    std::vector<int> sleeps;
+};
+
+void PrintTo(const AbortCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class AbortAfterMarker : public ::testing::TestWithParam<AbortCase> {};
+
+TEST_P(AbortAfterMarker, EndsAtTheNextCheckAsNotCreated) {
+    Harness h;
+    h.env.dialogs.answers = {true};
+    h.engine.marker(100, 3000);
+    h.env.writeFile("AutoRun/MC-LastPBook.txt", "old=1\n");
+    auto c = h.make();
+    h.env.pump.at(GetParam().at, [&] {
+        auto nested = h.make();
+        nested.refreshClick();
+    });
+    c.refreshClick();
+    EXPECT_TRUE(td::prog().PhoneReadAbort);
+    EXPECT_EQ(c.outcome(), ReadOutcome::NotCreated);
+    EXPECT_EQ(h.view.status, "not created");
+    EXPECT_EQ(h.sleeps(), GetParam().sleeps);
+    EXPECT_EQ(h.env.readFile("AutoRun/MC-LastPBook.txt"), "old=1\r\n");
+    EXPECT_TRUE(h.env.dialogs.messages.empty());
+}
+
+// The read starts at 200 ms; pre-wait slices end at 3300, 3900, ...; polls
+// start at 5700.
+INSTANTIATE_TEST_SUITE_P(ReadCycle, AbortAfterMarker,
+                         ::testing::Values(AbortCase{"InPreWait", 3500, {200, 2500, 600, 600}},
+                                           AbortCase{
+                                               "InPollLoop", 6000,
+                                               seq({{200, 1}, {2500, 1}, {600, 5}, {2000, 1}})}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(ReadCycle, LastCopyClickDuringReadShowsCopyThenEnds) {
+    Harness h;
+    h.env.dialogs.answers = {true};
+    h.env.writeFile("AutoRun/MC-LastPBook.txt", "Ann=1\nBob=2\n");
+    h.engine.marker(100, 3000);
+    auto c = h.make();
+    h.env.pump.at(4000, [&] {
+        auto nested = h.make();
+        nested.lastCopyClick();
+    });
+    c.refreshClick();
+    ASSERT_EQ(h.loaded.size(), 1u);
+    EXPECT_EQ(h.loaded[0], (std::vector<std::string>{"Ann=1", "Bob=2"}));
+    EXPECT_EQ(c.outcome(), ReadOutcome::NotCreated);
+}
+
+TEST(ReadCycle, BusyHintRoundsSeconds) {
+    EXPECT_EQ(td::ReadCycle::busyHintFor(2000),
+              W("Нажмите ОДИН РАЗ для того, чтобы прервать чтение (подождите 2сек.)"));
+    EXPECT_NE(td::ReadCycle::busyHintFor(5000).find("5"), std::string::npos);
+    EXPECT_NE(td::ReadCycle::busyHintFor(2500).find(W(" 2сек")), std::string::npos);
+    EXPECT_NE(td::ReadCycle::busyHintFor(3500).find(W(" 4сек")), std::string::npos);
+}
+
+// ---- last-copy mode ------------------------------------------------------------
+
+TEST(ReadCycle, LastCopyModes) {
+    struct Case {
+        const char* name;
+        std::optional<std::string> file;
+        ReadOutcome outcome;
+        std::string status;
+        size_t loads;
+    };
+    const Case cases[] = {
+        {"absent", std::nullopt, ReadOutcome::NoLastCopy, "no copy", 0},
+        {"empty", std::string(), ReadOutcome::LastCopyEmpty, "-", 0},
+        {"lines", std::string("A=1\n=2\n"), ReadOutcome::LastCopyShown, "copy of ", 1},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.name);
+        Harness h;
+        if (k.file) h.env.writeFile("AutoRun/MC-LastPBook.txt", *k.file);
+        h.env.feedback.hourglass = true;
+        auto c = h.make();
+        EXPECT_EQ(c.run(), k.outcome);
+        EXPECT_EQ(h.view.status.substr(0, k.status.size()), k.status);
+        EXPECT_EQ(h.loaded.size(), k.loads);
+        EXPECT_TRUE(h.env.starter.starts.empty());
+        if (k.outcome == ReadOutcome::LastCopyEmpty) {
+            EXPECT_FALSE(h.env.feedback.hourglass);
+        }
+        if (k.loads) {
+            EXPECT_EQ(h.loaded[0], (std::vector<std::string>{"A=1", "=2"}));
+            auto t = td::files::modificationTime(h.env.path("AutoRun/MC-LastPBook.txt"));
+            EXPECT_EQ(h.view.status, "copy of " + h.env.clock.dateTime(*t));
+            EXPECT_EQ(h.dataLoaded, 1);
+        }
+    }
+}
+
+// ---- the variant that watches a result file beside the log --------------
+
+TEST(ReadCycle, ResultFileMeasuredOnlyWhileLogExists) {
+    Harness h;
+    h.config.firstDelayMs = 2000;
+    h.config.watchedFile = td::autoRunPath("LastRun.sms");
+    h.config.watchedAlsoNeeds = td::autoRunPath("LastRun.log");
+    h.config.workFile = td::autoRunPath("$LastRun.sms");
+    h.config.parseFile = h.config.watchedFile;
+    h.config.parseFallback.clear();
+    h.config.extraHalfInterval = false;
+    h.config.minLines = 2;
+    h.config.lastCopySource = td::LastCopySource::ResultLines;
+    h.config.lastCopyPath = td::autoRunPath("Sent-LastRun.sms");
+    int saved = 0;
+    h.hooks.onLastCopySaved = [&] { ++saved; };
+    h.engine.file(3000, "LastRun.sms", "+CMGL=1,\"REC\",\"+7916}hello\r\nOK\r\n");
+    h.engine.file(20000, "LastRun.log", "log");  // the log appears late
+    EXPECT_EQ(h.update(), ReadOutcome::Parsed);
+    // Slow pair without half intervals; polls at 14.5, 19.5 see no log; the
+    // three after 20 s end the wait.
+    EXPECT_EQ(h.sleeps(), seq({{2000, 1}, {1500, 5}, {5000, 5}}));
+    EXPECT_EQ(h.env.readFile("AutoRun/Sent-LastRun.sms"),
+              "+CMGL=1,\"REC\",\"+7916}hello\r\nOK\r\n");
+    EXPECT_EQ(saved, 1);
+}
+
+}  // namespace
