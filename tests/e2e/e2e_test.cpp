@@ -1,0 +1,190 @@
+// Tapdeck with the real engine program and its simulated phone: the demo
+// settings, real process starts, real waits. Only the message boxes are
+// scripted (every question answered Yes) and modal display is recorded.
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <filesystem>
+
+#include "app/forms.h"
+#include "engine/launcher.h"
+#include "engine/settings.h"
+#include "main/TapdeckP.h"
+#include "phonebook/GetPBook.h"
+#include "phonebook/MissCall.h"
+#include "phonebook/stringgrid.h"
+#include "platform/files.h"
+#include "platform/qtservices.h"
+#include "support/fakes.h"
+
+using td::test::U;
+using td::test::W;
+
+namespace {
+
+QApplication* app() {
+    static int argc = 1;
+    static char name[] = "e2e_tests";
+    static char* argv[] = {name, nullptr};
+    static QApplication* a = new QApplication(argc, argv);
+    return a;
+}
+
+struct NoModal : td::ModalRunner {
+    int showModal(QWidget*) override { return 0; }
+};
+
+class EndToEnd : public ::testing::Test {
+protected:
+    td::test::TestEnv env;
+    td::QtEventPump realPump;
+    td::SystemProcessStarter realStarter;
+    NoModal modal;
+
+    void SetUp() override {
+        app();
+        namespace fs = std::filesystem;
+        for (const char* f : {"tapdeck.ini", "celltalk.ini", "DelSMS.txt"})
+            fs::copy_file(fs::path(DEMO_DIR) / f, fs::path(env.dir) / f);
+        fs::create_symlink(CELLTALK_BIN, fs::path(env.dir) / "celltalk");
+        td::services().pump = &realPump;
+        td::services().starter = &realStarter;
+        env.dialogs.defaultAnswer = true;
+        env.dialogs.failOnUnscripted = false;
+        td::setModalRunner(&modal);
+        td::createForms();
+        form1()->FormShow();
+        form1()->FormActivate();
+    }
+    void TearDown() override {
+        waitForEngine();
+        td::destroyForms();
+        td::setModalRunner(nullptr);
+    }
+
+    TForm1* form1() { return td::forms().Form1; }
+    template <class T>
+    T* child(QWidget* w, const char* name) {
+        T* c = w->findChild<T*>(name);
+        if (!c) ADD_FAILURE() << "no widget " << name;
+        return c;
+    }
+
+    // Waits, with the window responsive, until the engine run has ended.
+    void waitForEngine() {
+        for (int i = 0; i < 300; ++i) {
+            realPump.sleep(50);
+            bool started = env.exists("AutoRun/LastRun.log") || env.exists("CellTalk.err");
+            if (started && !env.exists("celltalk.run")) return;
+        }
+        ADD_FAILURE() << "the engine did not finish";
+    }
+    std::string log() { return env.readFile("AutoRun/LastRun.log"); }
+    void clearLog() { td::files::remove(env.path("AutoRun/LastRun.log")); }
+
+    // Reads the phone's whole SMS storage through the engine.
+    std::string allSms() {
+        clearLog();
+        td::StartEngine(W("Все SMS"));
+        waitForEngine();
+        return env.readFile("AutoRun/LastRun.sms");
+    }
+};
+
+TEST_F(EndToEnd, CallAndHangUpReachThePhone) {
+    auto* number = child<QComboBox>(form1(), "ComboBoxAbonentName");
+    number->setCurrentIndex(0);  // Иванов Иван
+    emit number->activated(0);
+    EXPECT_EQ(td::prog().DialNumber, "89161234567");
+    form1()->bbCallClick();
+    waitForEngine();
+    EXPECT_NE(log().find("at+ckpd=\"89161234567\""), std::string::npos) << U(log());
+    EXPECT_NE(log().find("at+ckpd=\"s\""), std::string::npos);
+    EXPECT_FALSE(env.exists("CellTalk.err")) << U(env.readFile("CellTalk.err"));
+
+    clearLog();
+    form1()->bbHangUpClick();
+    waitForEngine();
+    EXPECT_NE(log().find("at+ckpd=\"e\""), std::string::npos) << U(log());
+}
+
+TEST_F(EndToEnd, InternationalCallGoesThroughTheBatchFile) {
+    auto* number = child<QComboBox>(form1(), "ComboBoxAbonentName");
+    number->setCurrentIndex(1);  // Anna Schmidt, +4930123456
+    emit number->activated(1);
+    form1()->bbCallClick();
+    waitForEngine();
+    EXPECT_EQ(env.readFile("@ScriBat.txt"),
+              "at+ckpd=\"0\",22|!dly|AT+CKPD=\"4930123456\"|!DLY|AT+CKPD=\"S\"\r\n");
+    EXPECT_NE(log().find("AT+CKPD=\"4930123456\""), std::string::npos) << U(log());
+    EXPECT_FALSE(env.exists("CellTalk.err")) << U(env.readFile("CellTalk.err"));
+}
+
+TEST_F(EndToEnd, LatinAndCyrillicSmsArriveIntact) {
+    auto* lat = child<QComboBox>(form1(), "ComboBoxSmsRecepter");
+    lat->setCurrentIndex(0);
+    emit lat->activated(0);
+    child<QLineEdit>(form1(), "leLatSMSText")->setText("Tapdeck says \"hi\"");
+    form1()->bbASCIISendSMSClick();
+    waitForEngine();
+    EXPECT_FALSE(env.exists("CellTalk.err")) << U(env.readFile("CellTalk.err"));
+
+    auto* rus = child<QComboBox>(form1(), "ComboBoxSmsRecepterRus");
+    rus->setCurrentIndex(4);  // Мария Кузнецова
+    emit rus->activated(4);
+    child<QLineEdit>(form1(), "leRusSMSText")->setText(QString::fromUtf8("Привет, Мария! Ёлка готова."));
+    form1()->bbRUSSendSMSClick();
+    waitForEngine();
+    EXPECT_FALSE(env.exists("CellTalk.err")) << U(env.readFile("CellTalk.err"));
+
+    std::string all = allSms();
+    EXPECT_NE(all.find("Tapdeck says 'hi'"), std::string::npos) << U(all);
+    EXPECT_NE(all.find(W("Привет, Мария! Ёлка готова.")), std::string::npos) << U(all);
+    EXPECT_NE(all.find("89057654321"), std::string::npos) << U(all);
+}
+
+TEST_F(EndToEnd, PhoneBookReadFillsTheGridAndTheLastCopy) {
+    TForm4* f4 = td::forms().Form4;
+    f4->bbGetPBookClick();  // the confirmation is answered Yes; a full read cycle in real time
+    ASSERT_TRUE(env.exists("AutoRun/LastPBook.txt")) << f4->Panel5->text().toStdString();
+    std::string copy = env.readFile("AutoRun/LastPBook.txt");
+    EXPECT_NE(copy.find(W("Анна-Мария=")), std::string::npos) << U(copy);
+    int rows = 0;
+    for (int r = 1; r < f4->StringGridMobilePB->rows() && !f4->StringGridMobilePB->rowEmpty(r); ++r)
+        ++rows;
+    EXPECT_GE(rows, 3);
+    EXPECT_EQ(f4->lGetRecordCount->text().toInt(), rows);
+    EXPECT_EQ(td::toWin(f4->bbGetPBook->text()), W("Обновить"));
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(EndToEnd, MissedCallsReadThenCallBack) {
+    TForm6* f6 = td::forms().Form6;
+    f6->bbGetPBookClick();
+    ASSERT_TRUE(env.exists("AutoRun/MC-LastPBook.txt"));
+    std::string copy = env.readFile("AutoRun/MC-LastPBook.txt");
+    ASSERT_FALSE(copy.empty());
+    std::string number = copy.substr(copy.find('=') + 1);
+    number = number.substr(0, number.find('\r'));
+
+    f6->StringGridMobilePBSelectCell(1, 1);
+    clearLog();
+    f6->bbMissCallClick();
+    waitForEngine();
+    EXPECT_EQ(td::prog().DialNumber, number);
+    if (number.rfind('+', 0) != 0)
+        EXPECT_NE(log().find("at+ckpd=\"" + number + "\""), std::string::npos) << U(log());
+    else
+        EXPECT_NE(log().find("AT+CKPD=\"" + number.substr(1) + "\""), std::string::npos) << U(log());
+}
+
+}  // namespace
