@@ -430,3 +430,31 @@ TEST(StateText, ReportsTheBadLine) {
 
 }  // namespace
 }  // namespace phonesim::test
+
+namespace phonesim::test {
+namespace {
+
+// Line noise, half of it shaped like commands, must neither crash the phone
+// nor leave it deaf.
+TEST(Robustness, SurvivesNoiseAndStillAnswers) {
+    const char* pieces[] = {
+        "AT", "+CPBR=", "+CMGS=", "+CMGL=", "+MDBW=", "+CKPD=", "\"", ",",
+        "?",  "=",      ";",      "\r",     "\x1A",   "1",      "99", "+CSCS=\"UCS2\""};
+    TestPhone t;
+    unsigned seed = 12345;
+    auto next = [&] { return seed = seed * 1103515245u + 12345u; };
+    std::string noise;
+    for (int i = 0; i < 40000; ++i) {
+        if (next() % 2)
+            noise += pieces[(next() >> 8) % std::size(pieces)];
+        else
+            noise += static_cast<char>((next() >> 8) & 0xFF);
+    }
+    t.phone.input(noise);
+    // Leave a possible "> " entry, then ask.
+    std::string reply = t.phone.input("\x1B\rATZ\rATE0\rAT\r");
+    EXPECT_EQ(reply.substr(reply.size() - kOk.size()), kOk);
+}
+
+}  // namespace
+}  // namespace phonesim::test

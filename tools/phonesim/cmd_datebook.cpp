@@ -1,0 +1,173 @@
+// The Motorola date book: +MDBL (lock), +MDBR (read), +MDBW (write/delete),
+// +MDBAD (automatic deletion of past events). Answer forms are in README.md.
+
+#include <cctype>
+
+#include "session.h"
+
+namespace phonesim {
+namespace {
+
+constexpr int kTitleLength = 64;
+constexpr int kMaxRepeat = 5;
+
+std::string ts(int v) {
+    return std::to_string(v);
+}
+
+std::string eventLine(const Session& s, int index, const Event& e) {
+    return "+MDBR: " + ts(index) + "," + dq(s.out(e.title)) + "," + ts(e.timed) + "," +
+           ts(e.alarm) + "," + dq(e.time) + "," + dq(e.date) + "," + ts(e.duration) + "," +
+           dq(e.alarmTime) + "," + dq(e.alarmDate) + "," + ts(e.repeat);
+}
+
+bool digitsAt(std::string_view s, std::initializer_list<size_t> at) {
+    for (size_t i : at)
+        if (i >= s.size() || !std::isdigit(static_cast<unsigned char>(s[i]))) return false;
+    return true;
+}
+
+// "hh:mm", 00:00 to 23:59.
+bool validTime(std::string_view t) {
+    if (t.size() != 5 || t[2] != ':' || !digitsAt(t, {0, 1, 3, 4})) return false;
+    int h = (t[0] - '0') * 10 + (t[1] - '0'), m = (t[3] - '0') * 10 + (t[4] - '0');
+    return h < 24 && m < 60;
+}
+
+// "MM-DD-YYYY" with a day that exists in that month.
+bool validDate(std::string_view d) {
+    if (d.size() != 10 || d[2] != '-' || d[5] != '-' || !digitsAt(d, {0, 1, 3, 4, 6, 7, 8, 9}))
+        return false;
+    int month = (d[0] - '0') * 10 + (d[1] - '0'), day = (d[3] - '0') * 10 + (d[4] - '0');
+    int year = std::stoi(std::string(d.substr(6)));
+    static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    if (month < 1 || month > 12 || day < 1) return false;
+    bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+    return day <= days[month - 1] + (month == 2 && leap ? 1 : 0);
+}
+
+Reply mdbl(Session& s, const Command& c) {
+    switch (c.kind) {
+        case Command::Test:
+            return ok({"+MDBL: (0,1)"});
+        case Command::Read:
+            return ok({"+MDBL: " + ts(s.datebookLocked)});
+        case Command::Exec:
+            return error();
+        case Command::Set:
+            break;
+    }
+    auto p = params(c);
+    auto v = p && p->size() == 1 ? paramInt((*p)[0]) : std::nullopt;
+    if (!v || *v > 1) return cme(kCmeBadParams);
+    s.datebookLocked = *v;
+    return ok();
+}
+
+// Test form: +MDBR: <capacity>,<used>,<title length>,<highest repeat kind>.
+Reply mdbr(Session& s, const Command& c) {
+    if (c.kind == Command::Test)
+        return ok({"+MDBR: " + ts(s.state.datebookCapacity) + "," +
+                   ts(static_cast<int>(s.state.datebook.size())) + "," + ts(kTitleLength) + "," +
+                   ts(kMaxRepeat)});
+    if (c.kind != Command::Set) return error();
+    auto p = params(c);
+    if (!p || p->empty() || p->size() > 2) return cme(kCmeBadParams);
+    auto first = paramInt((*p)[0]);
+    auto last = p->size() == 2 ? paramInt((*p)[1]) : first;
+    if (!first || !last) return cme(kCmeBadParams);
+    if (*first < 1 || *last > s.state.datebookCapacity || *first > *last)
+        return cme(kCmeInvalidIndex);
+    std::vector<std::string> lines;
+    auto& events = s.state.datebook;
+    for (auto it = events.lower_bound(*first); it != events.end() && it->first <= *last; ++it)
+        lines.push_back(eventLine(s, it->first, it->second));
+    return ok(lines);
+}
+
+// AT+MDBW=<index>,"<title>",<timed>,<alarm>,"<time>","<date>",<duration>,
+// "<alarm time>","<alarm date>",<repeat> writes an event (an empty index
+// takes the first free one); AT+MDBW=<index> deletes it.
+Reply mdbw(Session& s, const Command& c) {
+    if (c.kind == Command::Test)
+        return ok({"+MDBW: (1-" + ts(s.state.datebookCapacity) + ")," + ts(kTitleLength) +
+                   ",(0,1),(0,1),,,(0-1440),,,(0-5)"});
+    if (c.kind != Command::Set) return error();
+    auto p = params(c);
+    if (!p || (p->size() != 1 && p->size() != 10)) return cme(kCmeBadParams);
+    const auto& v = *p;
+    std::optional<int> index;
+    if (!v[0].empty()) {
+        index = paramInt(v[0]);
+        if (!index) return cme(kCmeBadParams);
+        if (*index < 1 || *index > s.state.datebookCapacity) return cme(kCmeInvalidIndex);
+    }
+    if (v.size() == 1) {
+        if (!index) return cme(kCmeBadParams);
+        if (s.state.datebook.erase(*index)) s.changed();
+        return ok();
+    }
+    Event e;
+    auto title = s.in(v[1].text);
+    if (!title) return cme(kCmeBadText);
+    if (title->empty()) return cme(kCmeBadParams);
+    if (utf8Decode(*title).size() > kTitleLength) return cme(kCmeTextTooLong);
+    e.title = *title;
+    auto timed = paramInt(v[2]), alarm = paramInt(v[3]), duration = paramInt(v[6]),
+         repeat = paramInt(v[9]);
+    if (!timed || *timed > 1 || !alarm || *alarm > 1 || !duration || *duration > 1440 || !repeat ||
+        *repeat > kMaxRepeat)
+        return cme(kCmeBadParams);
+    if (!validTime(v[4].text) || !validDate(v[5].text) || !validTime(v[7].text) ||
+        !validDate(v[8].text))
+        return cme(kCmeBadParams);
+    e.timed = *timed;
+    e.alarm = *alarm;
+    e.time = v[4].text;
+    e.date = v[5].text;
+    e.duration = *duration;
+    e.alarmTime = v[7].text;
+    e.alarmDate = v[8].text;
+    e.repeat = *repeat;
+    if (!index) {
+        for (int i = 1; i <= s.state.datebookCapacity && !index; ++i)
+            if (!s.state.datebook.count(i)) index = i;
+        if (!index) return cme(kCmeMemoryFull);
+    }
+    s.state.datebook[*index] = e;
+    s.changed();
+    return ok();
+}
+
+// Weeks after which past events are deleted; 0 keeps them.
+Reply mdbad(Session& s, const Command& c) {
+    switch (c.kind) {
+        case Command::Test:
+            return ok({"+MDBAD: (0,1,2,4,8)"});
+        case Command::Read:
+            return ok({"+MDBAD: " + ts(s.state.autoDelete)});
+        case Command::Exec:
+            return error();
+        case Command::Set:
+            break;
+    }
+    auto p = params(c);
+    auto v = p && p->size() == 1 ? paramInt((*p)[0]) : std::nullopt;
+    if (!v || (*v != 0 && *v != 1 && *v != 2 && *v != 4 && *v != 8)) return cme(kCmeBadParams);
+    if (s.state.autoDelete != *v) {
+        s.state.autoDelete = *v;
+        s.changed();
+    }
+    return ok();
+}
+
+}  // namespace
+
+void addDatebookCommands(Registry& r) {
+    r["+MDBL"] = mdbl;
+    r["+MDBR"] = mdbr;
+    r["+MDBW"] = mdbw;
+    r["+MDBAD"] = mdbad;
+}
+
+}  // namespace phonesim

@@ -1,0 +1,476 @@
+// Short messages: format and memory settings (+CMGF, +CSDH, +CPMS, +CSCA,
+// +CSMP, +CSMS, +CNMI), reading (+CMGL, +CMGR and Motorola's +MMGL, +MMGR
+// which leave unread messages unread), sending (+CMGS, +CMSS), writing
+// (+CMGW) and deleting (+CMGD).
+
+#include <cctype>
+#include <ctime>
+
+#include "pdu.h"
+#include "session.h"
+
+namespace phonesim {
+namespace {
+
+constexpr int kReadMem = 0, kWriteMem = 1, kReceiveMem = 2;
+const char* const kMemories[] = {"SM", "ME"};
+
+SmsStore& memory(Session& s, int which) {
+    return s.state.sms[s.smsMem[which]];
+}
+
+bool received(const Sms& m) {
+    return m.status == SmsStatus::RecUnread || m.status == SmsStatus::RecRead;
+}
+
+int dcs(const Sms& m) {
+    return m.coding == SmsCoding::Ucs2 ? 8 : 0;
+}
+
+// Text-mode <length>: characters of a 7-bit message, octets of a UCS2 one.
+int textLength(const Sms& m) {
+    auto text = utf8Decode(m.text);
+    if (m.coding == SmsCoding::Ucs2) return static_cast<int>(ucs2Hex(text).size() / 2);
+    return static_cast<int>(toGsmSeptets(text).size());
+}
+
+// A message's text in text mode: a UCS2-coded one is shown as hex unless the
+// host reads UTF-8; a 7-bit one in the current character set.
+std::string textBody(const Session& s, const Sms& m) {
+    if (m.coding == SmsCoding::Ucs2 && s.charset != Charset::Utf8)
+        return ucs2Hex(utf8Decode(m.text));
+    return s.out(m.text);
+}
+
+std::string ts(int v) {
+    return std::to_string(v);
+}
+
+std::string nowStamp() {
+    char buf[32];
+    std::time_t now = std::time(nullptr);
+    std::strftime(buf, sizeof buf, "%y/%m/%d,%H:%M:%S+00", std::gmtime(&now));
+    return buf;
+}
+
+int nextReference(Session& s) {
+    int mr = s.state.nextMessageRef % 256;
+    s.state.nextMessageRef = (mr + 1) % 256;
+    return mr;
+}
+
+std::optional<int> freeIndex(const SmsStore& store) {
+    for (int i = 1; i <= store.capacity; ++i)
+        if (!store.messages.count(i)) return i;
+    return std::nullopt;
+}
+
+// The header and body lines of one message, for +CMGL (index given) or
+// +CMGR (index < 0).
+std::vector<std::string> messageLines(Session& s, const std::string& prefix, int index,
+                                      const Sms& m) {
+    std::string head = prefix + ": " + (index >= 0 ? ts(index) + "," : "");
+    if (s.cmgf == 0) {
+        int length = 0;
+        std::string pdu = encodeStored(m, s.state.smsc, &length);
+        return {head + ts(static_cast<int>(m.status)) + ",," + ts(length), pdu};
+    }
+    head += dq(statusText(m.status)) + "," + dq(m.number) + ",";
+    bool list = index >= 0;
+    std::string type = ts(numberType(m.number));
+    std::string sca = dq(s.state.smsc) + "," + ts(numberType(s.state.smsc));
+    if (received(m)) {
+        head += "," + dq(m.time);
+        if (s.csdh && list) head += "," + type + "," + ts(textLength(m));
+        if (s.csdh && !list)
+            head += "," + type + ",4,0," + ts(dcs(m)) + "," + sca + "," + ts(textLength(m));
+    } else if (s.csdh) {
+        if (list) head += ",," + type + "," + ts(textLength(m));
+        if (!list)
+            head += "," + type + ",17,0," + ts(dcs(m)) + ",167," + sca + "," + ts(textLength(m));
+    }
+    return {head, textBody(s, m)};
+}
+
+Reply cmgf(Session& s, const Command& c) {
+    switch (c.kind) {
+        case Command::Test:
+            return ok({"+CMGF: (0,1)"});
+        case Command::Read:
+            return ok({"+CMGF: " + ts(s.cmgf)});
+        case Command::Exec:
+            s.cmgf = 0;
+            return ok();
+        case Command::Set:
+            break;
+    }
+    auto p = params(c);
+    auto v = p && p->size() == 1 ? paramInt((*p)[0]) : std::nullopt;
+    if (!v || *v > 1) return cme(kCmeBadParams);
+    s.cmgf = *v;
+    return ok();
+}
+
+Reply csdh(Session& s, const Command& c) {
+    switch (c.kind) {
+        case Command::Test:
+            return ok({"+CSDH: (0,1)"});
+        case Command::Read:
+            return ok({"+CSDH: " + ts(s.csdh)});
+        case Command::Exec:
+            s.csdh = 0;
+            return ok();
+        case Command::Set:
+            break;
+    }
+    auto p = params(c);
+    auto v = p && p->size() == 1 ? paramInt((*p)[0]) : std::nullopt;
+    if (!v || *v > 1) return cme(kCmeBadParams);
+    s.csdh = *v;
+    return ok();
+}
+
+std::string usage(Session& s, int which) {
+    SmsStore& m = memory(s, which);
+    return ts(static_cast<int>(m.messages.size())) + "," + ts(m.capacity);
+}
+
+Reply cpms(Session& s, const Command& c) {
+    if (c.kind == Command::Test)
+        return ok({"+CPMS: (\"SM\",\"ME\"),(\"SM\",\"ME\"),(\"SM\",\"ME\")"});
+    if (c.kind == Command::Read) {
+        std::string line = "+CPMS: ";
+        for (int i = 0; i < 3; ++i) line += (i ? "," : "") + dq(s.smsMem[i]) + "," + usage(s, i);
+        return ok({line});
+    }
+    if (c.kind != Command::Set) return cms(kCmsNotAllowed);
+    auto p = params(c);
+    if (!p || p->empty() || p->size() > 3) return cms(kCmsNotAllowed);
+    std::string chosen[3] = {s.smsMem[0], s.smsMem[1], s.smsMem[2]};
+    for (size_t i = 0; i < p->size(); ++i) {
+        if ((*p)[i].empty()) continue;
+        std::string id;
+        for (char ch : (*p)[i].text)
+            id += static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
+        if (id != kMemories[0] && id != kMemories[1]) return cms(kCmsNotSupported);
+        chosen[i] = id;
+    }
+    for (int i = 0; i < 3; ++i) s.smsMem[i] = chosen[i];
+    return ok({"+CPMS: " + usage(s, 0) + "," + usage(s, 1) + "," + usage(s, 2)});
+}
+
+Reply csca(Session& s, const Command& c) {
+    if (c.kind == Command::Read)
+        return ok({"+CSCA: " + dq(s.state.smsc) + "," + ts(numberType(s.state.smsc))});
+    if (c.kind == Command::Test) return ok();
+    if (c.kind != Command::Set) return cms(kCmsNotAllowed);
+    auto p = params(c);
+    if (!p || p->empty() || p->size() > 2) return cms(kCmsNotAllowed);
+    auto number = s.numberIn((*p)[0].text);
+    if (!number || !validDialString(*number)) return cms(kCmsNotAllowed);
+    s.state.smsc = *number;
+    s.changed();
+    return ok();
+}
+
+Reply csmp(Session& s, const Command& c) {
+    if (c.kind == Command::Read)
+        return ok({"+CSMP: " + ts(s.csmp[0]) + "," + ts(s.csmp[1]) + "," + ts(s.csmp[2]) + "," +
+                   ts(s.csmp[3])});
+    if (c.kind == Command::Test) return ok();
+    if (c.kind != Command::Set) return cms(kCmsNotAllowed);
+    auto p = params(c);
+    if (!p || p->size() > 4) return cms(kCmsBadText);
+    int values[4] = {s.csmp[0], s.csmp[1], s.csmp[2], s.csmp[3]};
+    for (size_t i = 0; i < p->size(); ++i) {
+        if ((*p)[i].empty()) continue;
+        auto v = paramInt((*p)[i]);
+        if (!v || *v > 255) return cms(kCmsBadText);
+        values[i] = *v;
+    }
+    for (int i = 0; i < 4; ++i) s.csmp[i] = values[i];
+    return ok();
+}
+
+Reply csms(Session&, const Command& c) {
+    switch (c.kind) {
+        case Command::Test:
+            return ok({"+CSMS: (0)"});
+        case Command::Read:
+            return ok({"+CSMS: 0,1,1,1"});
+        case Command::Exec:
+            return cms(kCmsNotAllowed);
+        case Command::Set:
+            break;
+    }
+    auto p = params(c);
+    auto v = p && p->size() == 1 ? paramInt((*p)[0]) : std::nullopt;
+    if (!v || *v != 0) return cms(kCmsNotSupported);
+    return ok({"+CSMS: 1,1,1"});
+}
+
+Reply cnmi(Session& s, const Command& c) {
+    static const int maxima[5] = {2, 3, 3, 2, 1};
+    switch (c.kind) {
+        case Command::Test:
+            return ok({"+CNMI: (0-2),(0-3),(0-3),(0-2),(0,1)"});
+        case Command::Read: {
+            std::string line = "+CNMI: ";
+            for (int i = 0; i < 5; ++i) line += (i ? "," : "") + ts(s.cnmi[i]);
+            return ok({line});
+        }
+        case Command::Exec:
+            return ok();
+        case Command::Set:
+            break;
+    }
+    auto p = params(c);
+    if (!p || p->empty() || p->size() > 5) return cms(kCmsNotSupported);
+    int values[5] = {s.cnmi[0], s.cnmi[1], s.cnmi[2], s.cnmi[3], s.cnmi[4]};
+    for (size_t i = 0; i < p->size(); ++i) {
+        if ((*p)[i].empty()) continue;
+        auto v = paramInt((*p)[i]);
+        if (!v || *v > maxima[i]) return cms(kCmsNotSupported);
+        values[i] = *v;
+    }
+    for (int i = 0; i < 5; ++i) s.cnmi[i] = values[i];
+    return ok();
+}
+
+// Which statuses a list asks for: text mode names one ("ALL" for every
+// status), PDU mode numbers them 0-4. nullopt when the parameter is wrong.
+std::optional<int> listFilter(Session& s, const Command& c) {
+    auto p = params(c);
+    if (!p || p->size() > 1) return std::nullopt;
+    if (p->empty() || (*p)[0].empty()) return 0;
+    if (s.cmgf == 0) {
+        auto v = paramInt((*p)[0]);
+        if (!v || *v > 4) return std::nullopt;
+        return *v;
+    }
+    std::string want;
+    for (char ch : (*p)[0].text)
+        want += static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
+    if (want == "ALL") return 4;
+    auto status = statusFromText(want);
+    if (!status) return std::nullopt;
+    return static_cast<int>(*status);
+}
+
+Reply listMessages(Session& s, const Command& c, bool markRead) {
+    std::string prefix = markRead ? "+CMGL" : "+MMGL";
+    if (c.kind == Command::Test)
+        return ok(
+            {s.cmgf ? prefix + ": (\"REC UNREAD\",\"REC READ\",\"STO UNSENT\",\"STO SENT\",\"ALL\")"
+                    : prefix + ": (0-4)"});
+    if (c.kind == Command::Read) return cms(kCmsNotAllowed);
+    auto filter = listFilter(s, c);
+    if (!filter) return cms(s.cmgf ? kCmsBadText : kCmsBadPdu);
+    std::vector<std::string> lines;
+    bool touched = false;
+    for (auto& [index, m] : memory(s, kReadMem).messages) {
+        if (*filter != 4 && static_cast<int>(m.status) != *filter) continue;
+        for (auto& line : messageLines(s, prefix, index, m)) lines.push_back(line);
+        if (markRead && m.status == SmsStatus::RecUnread) {
+            m.status = SmsStatus::RecRead;
+            touched = true;
+        }
+    }
+    if (touched) s.changed();
+    return ok(lines);
+}
+
+Reply readMessage(Session& s, const Command& c, bool markRead) {
+    if (c.kind == Command::Test) return ok();
+    if (c.kind != Command::Set) return cms(kCmsNotAllowed);
+    auto p = params(c);
+    auto index = p && p->size() == 1 ? paramInt((*p)[0]) : std::nullopt;
+    if (!index) return cms(kCmsBadIndex);
+    auto& messages = memory(s, kReadMem).messages;
+    auto it = messages.find(*index);
+    if (it == messages.end()) return cms(kCmsBadIndex);
+    auto lines = messageLines(s, markRead ? "+CMGR" : "+MMGR", -1, it->second);
+    if (markRead && it->second.status == SmsStatus::RecUnread) {
+        it->second.status = SmsStatus::RecRead;
+        s.changed();
+    }
+    return ok(lines);
+}
+
+Reply cmgl(Session& s, const Command& c) {
+    return listMessages(s, c, true);
+}
+Reply mmgl(Session& s, const Command& c) {
+    return listMessages(s, c, false);
+}
+Reply cmgr(Session& s, const Command& c) {
+    return readMessage(s, c, true);
+}
+Reply mmgr(Session& s, const Command& c) {
+    return readMessage(s, c, false);
+}
+
+// Starts the "> " entry of AT+CMGS / AT+CMGW.
+Reply startEntry(Session& s, const Command& c, bool send) {
+    if (c.kind == Command::Test) return ok();
+    if (c.kind == Command::Read || (send && c.kind == Command::Exec)) return cms(kCmsNotAllowed);
+    auto p = params(c);
+    if (!p) return cms(s.cmgf ? kCmsBadText : kCmsBadPdu);
+    SmsEntry e;
+    e.send = send;
+    e.pdu = s.cmgf == 0;
+    e.status = send ? SmsStatus::StoSent : SmsStatus::StoUnsent;
+    if (e.pdu) {
+        auto length = !p->empty() ? paramInt((*p)[0]) : std::nullopt;
+        if (!length || *length < 7 || *length > 176) return cms(kCmsBadPdu);
+        e.tpduLength = *length;
+        if (!send && p->size() >= 2 && !(*p)[1].empty()) {
+            auto st = paramInt((*p)[1]);
+            if (!st || (*st != 2 && *st != 3)) return cms(kCmsBadPdu);
+            e.status = static_cast<SmsStatus>(*st);
+        }
+    } else {
+        if (!p->empty() && !(*p)[0].text.empty()) {
+            auto number = s.numberIn((*p)[0].text);
+            if (!number || !validDialString(*number)) return cms(kCmsBadText);
+            e.number = *number;
+        } else if (send) {
+            return cms(kCmsBadText);
+        }
+        if (!send && p->size() >= 3 && !(*p)[2].empty()) {
+            auto st = statusFromText((*p)[2].text);
+            if (!st) return cms(kCmsBadText);
+            e.status = *st;
+        }
+    }
+    s.entry = e;
+    return {{}, Reply::Prompt, 0};
+}
+
+Reply cmgs(Session& s, const Command& c) {
+    return startEntry(s, c, true);
+}
+Reply cmgw(Session& s, const Command& c) {
+    return startEntry(s, c, false);
+}
+
+Reply cmss(Session& s, const Command& c) {
+    if (c.kind == Command::Test) return ok();
+    if (c.kind != Command::Set) return cms(kCmsNotAllowed);
+    auto p = params(c);
+    if (!p || p->empty() || p->size() > 3) return cms(kCmsBadIndex);
+    auto index = paramInt((*p)[0]);
+    auto& messages = memory(s, kWriteMem).messages;
+    auto it = index ? messages.find(*index) : messages.end();
+    if (it == messages.end()) return cms(kCmsBadIndex);
+    if (received(it->second)) return cms(kCmsNotAllowed);
+    std::string number = it->second.number;
+    if (p->size() >= 2 && !(*p)[1].text.empty()) {
+        auto given = s.numberIn((*p)[1].text);
+        if (!given) return cms(kCmsBadText);
+        number = *given;
+    }
+    if (!validDialString(number)) return cms(kCmsBadText);
+    int mr = nextReference(s);
+    it->second.status = SmsStatus::StoSent;
+    s.changed();
+    return ok({"+CMSS: " + ts(mr)});
+}
+
+Reply cmgd(Session& s, const Command& c) {
+    auto& messages = memory(s, kReadMem).messages;
+    if (c.kind == Command::Test) {
+        std::string list;
+        for (const auto& [index, m] : messages) list += (list.empty() ? "" : ",") + ts(index);
+        return ok({"+CMGD: (" + list + "),(0-4)"});
+    }
+    if (c.kind != Command::Set) return cms(kCmsNotAllowed);
+    auto p = params(c);
+    if (!p || p->empty() || p->size() > 2) return cms(kCmsBadIndex);
+    int flag = 0;
+    if (p->size() == 2 && !(*p)[1].empty()) {
+        auto f = paramInt((*p)[1]);
+        if (!f || *f > 4) return cms(kCmsNotSupported);
+        flag = *f;
+    }
+    if (flag == 0) {
+        auto index = paramInt((*p)[0]);
+        if (!index || !messages.erase(*index)) return cms(kCmsBadIndex);
+        s.changed();
+        return ok();
+    }
+    // 1 read, 2 read and sent, 3 read, sent and unsent, 4 all.
+    for (auto it = messages.begin(); it != messages.end();) {
+        SmsStatus st = it->second.status;
+        bool drop = flag == 4 || st == SmsStatus::RecRead ||
+                    (flag >= 2 && st == SmsStatus::StoSent) ||
+                    (flag >= 3 && st == SmsStatus::StoUnsent);
+        it = drop ? messages.erase(it) : std::next(it);
+    }
+    s.changed();
+    return ok();
+}
+
+}  // namespace
+
+Reply finishSmsEntry(Session& s, const SmsEntry& e) {
+    Sms m;
+    if (e.pdu) {
+        std::string hex;
+        for (char ch : e.body)
+            if (!std::isspace(static_cast<unsigned char>(ch))) hex += ch;
+        auto pdu = decodeSubmit(hex, e.tpduLength, nullptr);
+        if (!pdu) return cms(kCmsBadPdu);
+        m.number = pdu->number;
+        m.coding = pdu->coding;
+        m.text = pdu->text;
+    } else {
+        bool ucs2 = (s.csmp[2] & 0xEC) == 0x08;  // the data coding asks for UCS2: hex text
+        auto text = ucs2 ? fromCharset(e.body, Charset::Ucs2) : s.in(e.body);
+        if (!text) return cms(kCmsBadText);
+        auto u = utf8Decode(*text);
+        m.text = *text;
+        m.number = e.number;
+        m.coding = ucs2 || !gsmEncodable(u) ? SmsCoding::Ucs2 : SmsCoding::Gsm7;
+        size_t units = m.coding == SmsCoding::Ucs2 ? ucs2Hex(u).size() / 4 : toGsmSeptets(u).size();
+        if (units > (m.coding == SmsCoding::Ucs2 ? 70u : 160u)) return cms(kCmsBadText);
+    }
+    SmsStore& store = memory(s, kWriteMem);
+    auto index = freeIndex(store);
+    if (e.send) {
+        if (!validDialString(m.number)) return cms(e.pdu ? kCmsBadPdu : kCmsBadText);
+        int mr = nextReference(s);
+        m.status = SmsStatus::StoSent;
+        // The copy goes to the storage when there is room; the message is
+        // sent either way.
+        if (index) store.messages[*index] = m;
+        s.changed();
+        return ok({"+CMGS: " + ts(mr)});
+    }
+    if (!index) return cms(kCmsMemoryFull);
+    m.status = e.status;
+    if (received(m)) m.time = nowStamp();
+    store.messages[*index] = m;
+    s.changed();
+    return ok({"+CMGW: " + ts(*index)});
+}
+
+void addSmsCommands(Registry& r) {
+    r["+CMGF"] = cmgf;
+    r["+CSDH"] = csdh;
+    r["+CPMS"] = cpms;
+    r["+CSCA"] = csca;
+    r["+CSMP"] = csmp;
+    r["+CSMS"] = csms;
+    r["+CNMI"] = cnmi;
+    r["+CMGL"] = cmgl;
+    r["+MMGL"] = mmgl;
+    r["+CMGR"] = cmgr;
+    r["+MMGR"] = mmgr;
+    r["+CMGS"] = cmgs;
+    r["+CMGW"] = cmgw;
+    r["+CMSS"] = cmss;
+    r["+CMGD"] = cmgd;
+}
+
+}  // namespace phonesim

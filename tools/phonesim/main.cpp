@@ -1,0 +1,73 @@
+// phonesim --pty PATH [--state FILE] [--baud N]: serves a simulated phone on a
+// pseudo-terminal linked at PATH until SIGINT or SIGTERM.
+
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "phonesim.h"
+#include "pty.h"
+
+namespace {
+
+std::atomic<bool> g_stop{false};
+
+void onSignal(int) {
+    g_stop.store(true);
+}
+
+int usage() {
+    std::fprintf(stderr,
+                 "usage: phonesim --pty PATH [--state FILE] [--baud N]\n"
+                 "  --pty PATH    link the pseudo-terminal's slave at PATH\n"
+                 "  --state FILE  keep the phone's state in FILE (seeded when absent)\n"
+                 "  --baud N      pace the phone's output to N baud\n");
+    return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::string ptyPath, stateFile;
+    int baud = 0;
+    for (int i = 1; i < argc; ++i) {
+        std::string arg = argv[i];
+        bool hasValue = i + 1 < argc;
+        if (arg == "--pty" && hasValue) {
+            ptyPath = argv[++i];
+        } else if (arg == "--state" && hasValue) {
+            stateFile = argv[++i];
+        } else if (arg == "--baud" && hasValue) {
+            char* end = nullptr;
+            long v = std::strtol(argv[++i], &end, 10);
+            if (*end != '\0' || v < 0 || v > 4000000) return usage();
+            baud = static_cast<int>(v);
+        } else {
+            return usage();
+        }
+    }
+    if (ptyPath.empty()) return usage();
+
+    phonesim::Phone phone(stateFile);
+    if (!phone.loadError().empty()) {
+        std::fprintf(stderr, "phonesim: cannot read the state: %s\n", phone.loadError().c_str());
+        return 1;
+    }
+    phonesim::PtyServer server(phone, ptyPath, baud);
+    std::string error;
+    if (!server.open(&error)) {
+        std::fprintf(stderr, "phonesim: %s\n", error.c_str());
+        return 1;
+    }
+    struct sigaction sa {};
+    sa.sa_handler = onSignal;
+    sigemptyset(&sa.sa_mask);
+    sigaction(SIGINT, &sa, nullptr);
+    sigaction(SIGTERM, &sa, nullptr);
+    std::signal(SIGPIPE, SIG_IGN);
+    std::fprintf(stderr, "phonesim: serving on %s (%s)\n", ptyPath.c_str(),
+                 server.slavePath().c_str());
+    server.run(g_stop);
+    return 0;
+}

@@ -1,0 +1,302 @@
+#include <cctype>
+#include <ctime>
+#include <filesystem>
+
+#include "phonesim.h"
+#include "session.h"
+
+namespace phonesim {
+namespace {
+
+constexpr size_t kMaxLine = 2048;
+constexpr size_t kMaxEntry = 4096;
+
+const Registry& registry() {
+    static const Registry r = [] {
+        Registry reg;
+        addGeneralCommands(reg);
+        addCallCommands(reg);
+        addPhonebookCommands(reg);
+        addSmsCommands(reg);
+        addDatebookCommands(reg);
+        return reg;
+    }();
+    return r;
+}
+
+const char* cmeText(int code) {
+    switch (code) {
+        case kCmeNotAllowed:
+            return "operation not allowed";
+        case kCmeNotSupported:
+            return "operation not supported";
+        case kCmeMemoryFull:
+            return "memory full";
+        case kCmeInvalidIndex:
+            return "invalid index";
+        case kCmeNotFound:
+            return "not found";
+        case kCmeTextTooLong:
+            return "text string too long";
+        case kCmeBadText:
+            return "invalid characters in text string";
+        case kCmeDialTooLong:
+            return "dial string too long";
+        case kCmeBadDial:
+            return "invalid characters in dial string";
+        case kCmeNoNetwork:
+            return "no network service";
+        case kCmeBadParams:
+            return "incorrect parameters";
+        default:
+            return "unknown";
+    }
+}
+
+bool startsWithNoCase(std::string_view s, std::string_view prefix) {
+    if (s.size() < prefix.size()) return false;
+    for (size_t i = 0; i < prefix.size(); ++i)
+        if (std::toupper(static_cast<unsigned char>(s[i])) != prefix[i]) return false;
+    return true;
+}
+
+}  // namespace
+
+Phone::Phone(std::string stateFile) : s_(std::make_unique<Session>()) {
+    s_->stateFile = std::move(stateFile);
+    if (!s_->stateFile.empty() && std::filesystem::exists(s_->stateFile)) {
+        if (auto loaded = loadStateFile(s_->stateFile, &loadError_)) {
+            s_->state = std::move(*loaded);
+            return;
+        }
+        loadError_ = s_->stateFile + ": " + loadError_;
+        s_->stateFile.clear();  // never overwrite a file we could not read
+        s_->state = seedState();
+        return;
+    }
+    s_->state = seedState();
+    s_->changed();
+}
+
+Phone::~Phone() = default;
+
+void Phone::save() {
+    s_->changed();
+}
+
+const State& Phone::state() const {
+    return s_->state;
+}
+std::string Phone::dialBuffer() const {
+    return s_->dialBuffer;
+}
+bool Phone::inCall() const {
+    return s_->call == CallState::Active;
+}
+
+std::string Phone::format(const std::vector<std::string>& lines) const {
+    if (lines.empty()) return {};
+    std::string out = s_->verbose ? "\r\n" : "";
+    for (size_t i = 0; i < lines.size(); ++i) {
+        out += lines[i];
+        if (i + 1 < lines.size()) out += "\r\n";
+    }
+    return out + "\r\n";
+}
+
+std::string Phone::formatResult(int result, int code) const {
+    if (s_->quiet) return {};
+    std::string text;
+    switch (result) {
+        case Reply::Ok:
+            if (!s_->verbose) return "0\r";
+            text = "OK";
+            break;
+        case Reply::CmeError:
+            if (s_->cmee == 1) text = "+CME ERROR: " + std::to_string(code);
+            if (s_->cmee == 2) text = std::string("+CME ERROR: ") + cmeText(code);
+            break;
+        case Reply::CmsError:
+            if (s_->cmee != 0) text = "+CMS ERROR: " + std::to_string(code);
+            break;
+        default:
+            break;
+    }
+    if (text.empty()) {
+        if (!s_->verbose) return "4\r";
+        text = "ERROR";
+    }
+    return s_->verbose ? "\r\n" + text + "\r\n" : text + "\r\n";
+}
+
+std::string Phone::executeLine(std::string line) {
+    size_t start = line.find_first_not_of(" \t\n");
+    if (start == std::string::npos) return {};
+    line.erase(0, start);
+    if (startsWithNoCase(line, "A/")) line = lastLine_;
+    if (!startsWithNoCase(line, "AT")) return {};  // not a command: ignored as noise
+    lastLine_ = line;
+    auto commands = splitCommandLine(std::string_view(line).substr(2));
+    if (!commands) return formatResult(Reply::Error, 0);
+    std::string out;
+    for (const Command& cmd : *commands) {
+        auto it = registry().find(cmd.name);
+        Reply r = it == registry().end() ? error() : it->second(*s_, cmd);
+        out += format(r.lines);
+        if (r.result == Reply::Prompt) return out + "\r\n> ";
+        if (r.result != Reply::Ok) return out + formatResult(r.result, r.code);
+    }
+    return out + formatResult(Reply::Ok, 0);
+}
+
+std::string Phone::entryInput(char c) {
+    SmsEntry& e = *s_->entry;
+    switch (c) {
+        case 0x1A: {
+            SmsEntry done = std::move(e);
+            s_->entry.reset();
+            Reply r = finishSmsEntry(*s_, done);
+            return format(r.lines) + formatResult(r.result, r.code);
+        }
+        case 0x1B:
+            s_->entry.reset();
+            return formatResult(Reply::Ok, 0);
+        case '\r':
+            if (e.pdu) return {};
+            e.body += '\n';
+            return "\r\n> ";
+        case '\n':
+            return {};
+        case 0x08:
+        case 0x7F:
+            if (!e.body.empty()) e.body.pop_back();
+            return s_->echo ? std::string(1, c) : std::string();
+        default:
+            if (e.body.size() < kMaxEntry) e.body += c;
+            return s_->echo ? std::string(1, c) : std::string();
+    }
+}
+
+std::string Phone::input(std::string_view bytes) {
+    std::string out;
+    for (char c : bytes) {
+        if (s_->entry) {
+            out += entryInput(c);
+            continue;
+        }
+        switch (c) {
+            case '\r':
+                if (s_->echo) out += '\r';
+                out += executeLine(std::move(line_));
+                line_.clear();
+                break;
+            case '\n':
+            case '\0':
+                break;
+            case 0x08:
+            case 0x7F:
+                if (!line_.empty()) line_.pop_back();
+                if (s_->echo) out += c;
+                break;
+            case 0x1A:
+            case 0x1B:
+                line_.clear();
+                break;
+            default:
+                if (line_.size() < kMaxLine) line_ += c;
+                if (s_->echo) out += c;
+        }
+    }
+    return out;
+}
+
+std::string Phone::incomingCall(const std::string& number) {
+    if (s_->call != CallState::Idle) return {};
+    s_->call = CallState::Incoming;
+    s_->callNumber = number;
+    std::string out = s_->verbose ? "\r\nRING\r\n" : "2\r";
+    if (s_->clip)
+        out += format({"+CLIP: " + dq(number) + "," + std::to_string(numberType(number))});
+    return out;
+}
+
+std::string Phone::callerHangsUp() {
+    if (s_->call != CallState::Incoming) return {};
+    addCall(s_->state, "MC", s_->callNumber);
+    s_->call = CallState::Idle;
+    s_->callNumber.clear();
+    s_->changed();
+    return s_->verbose ? "\r\nNO CARRIER\r\n" : "3\r";
+}
+
+std::string Phone::receiveSms(const std::string& number, const std::string& text) {
+    const std::string mem = s_->smsMem[2];
+    SmsStore& store = s_->state.sms[mem];
+    int index = 1;
+    while (store.messages.count(index)) ++index;
+    if (index > store.capacity) return {};  // memory full: the network keeps it
+    Sms m;
+    m.status = SmsStatus::RecUnread;
+    m.number = number;
+    char stamp[32];
+    std::time_t now = std::time(nullptr);
+    std::strftime(stamp, sizeof stamp, "%y/%m/%d,%H:%M:%S+00", std::gmtime(&now));
+    m.time = stamp;
+    m.coding = gsmEncodable(utf8Decode(text)) ? SmsCoding::Gsm7 : SmsCoding::Ucs2;
+    m.text = text;
+    store.messages[index] = m;
+    s_->changed();
+    if (s_->cnmi[1] == 0) return {};
+    return format({"+CMTI: " + dq(mem) + "," + std::to_string(index)});
+}
+
+// ---- Session ----
+
+void Session::resetSettings() {
+    echo = true;
+    verbose = true;
+    quiet = false;
+    cmee = 0;
+    charset = Charset::Gsm;
+    cmgf = 0;
+    csdh = 0;
+    for (int i = 0; i < 5; ++i) cnmi[i] = 0;
+    pbMemory = "SM";
+    for (auto& m : smsMem) m = "SM";
+    clip = 0;
+    creg = 0;
+}
+
+void Session::changed() {
+    if (!stateFile.empty()) saveStateFile(stateFile, state);
+}
+
+std::optional<std::string> Session::numberIn(std::string_view text) const {
+    // In UCS2 some hosts send the number as hex too ("002B0037..."); a plain
+    // number is taken as it is.
+    if (charset == Charset::Ucs2 && text.size() >= 4 && text.size() % 4 == 0) {
+        auto decoded = fromCharset(text, Charset::Ucs2);
+        if (decoded && validDialString(*decoded)) return decoded;
+    }
+    return std::string(text);
+}
+
+std::optional<std::vector<Param>> params(const Command& c) {
+    return splitParams(c.args);
+}
+
+std::string dq(std::string_view s) {
+    return "\"" + std::string(s) + "\"";
+}
+
+bool validDialString(std::string_view number) {
+    if (number.empty()) return false;
+    for (size_t i = 0; i < number.size(); ++i) {
+        char c = number[i];
+        bool ok = (c >= '0' && c <= '9') || c == '*' || c == '#' || (c == '+' && i == 0);
+        if (!ok) return false;
+    }
+    return true;
+}
+
+}  // namespace phonesim

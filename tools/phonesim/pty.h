@@ -1,0 +1,38 @@
+#pragma once
+// Serves a simulated phone on a pseudo-terminal, the way a phone on a serial
+// cable looks to a host: the host opens the terminal's slave side (through a
+// symbolic link at a path of our choice) and talks AT commands to it.
+
+#include <atomic>
+#include <string>
+
+#include "phonesim.h"
+
+namespace phonesim {
+
+class PtyServer {
+  public:
+    // baud > 0 paces the output to that line rate (10 bits per byte).
+    PtyServer(Phone& phone, std::string linkPath, int baud = 0);
+    ~PtyServer();  // closes the terminal and removes the link
+    PtyServer(const PtyServer&) = delete;
+    PtyServer& operator=(const PtyServer&) = delete;
+
+    // Opens the terminal pair and creates the link; false with a reason.
+    bool open(std::string* error);
+    // Serves until stop becomes true (looked at every 100 ms at least).
+    void run(const std::atomic<bool>& stop);
+
+    const std::string& slavePath() const { return slavePath_; }
+
+  private:
+    Phone& phone_;
+    std::string linkPath_;
+    std::string slavePath_;
+    int baud_;
+    int master_ = -1;
+    int slave_ = -1;  // kept open so that a host closing its side causes no hang-up
+    bool linked_ = false;
+};
+
+}  // namespace phonesim
