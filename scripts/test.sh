@@ -8,6 +8,10 @@ bash scripts/deps.sh
 
 if [ "${SANITIZE:-0}" = 1 ]; then
     dir=build-asan
+    # tests/lsan.supp lists what system libraries keep for the life of the process.
+    export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0
+    export LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp
+    export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
     cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=Debug -DTAPDECK_SANITIZE=ON -DTAPDECK_BUILD_BENCH=OFF
 else
     dir=build
