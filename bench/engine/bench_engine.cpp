@@ -25,24 +25,26 @@ using Clock = std::chrono::steady_clock;
 
 namespace {
 
+constexpr int kEntries = 250, kMessages = 100;
+
 const char* kOperation =
     "at+cscs=\"UCS2\"|at+cpbs=\"SM\"|at+cpbr=1,250|at+cmgf=0|at+cpms=\"SM\"|at+cmgl=4";
 
 void writeState(const std::string& path) {
     phonesim::State s = phonesim::seedState();
     phonesim::PhoneBook& sm = s.books["SM"];
-    sm.capacity = 250;
+    sm.capacity = kEntries;
     sm.entries.clear();
-    for (int i = 1; i <= 250; ++i) {
+    for (int i = 1; i <= kEntries; ++i) {
         char num[32];
         std::snprintf(num, sizeof num, "+7916%07d", 1000000 + i);
         std::string name = (i % 2 ? "Абонент " : "Contact ") + std::to_string(i);
         sm.entries[i] = {num, phonesim::numberType(num), name};
     }
     phonesim::SmsStore& store = s.sms["SM"];
-    store.capacity = 100;
+    store.capacity = kMessages;
     store.messages.clear();
-    for (int i = 1; i <= 100; ++i) {
+    for (int i = 1; i <= kMessages; ++i) {
         phonesim::Sms m;
         m.status = phonesim::SmsStatus::RecRead;
         m.number = "+7903" + std::to_string(1000000 + i);
@@ -53,17 +55,25 @@ void writeState(const std::string& path) {
                      : "Message number " + std::to_string(i) + ", all is well today";
         store.messages[i] = m;
     }
+    // gammu lists every memory, the engine's operation only the SIM: the
+    // phone memory stays empty so that both read the same messages.
+    s.sms["ME"].messages.clear();
     phonesim::saveStateFile(path, s);
 }
 
-pid_t spawn(const std::vector<std::string>& args, const std::string& dir, bool quiet) {
+// Starts a program; with `quiet` its output goes to `output` (a file, or
+// nowhere when empty).
+pid_t spawn(const std::vector<std::string>& args, const std::string& dir, bool quiet,
+            const std::string& output = {}) {
     pid_t pid = fork();
     if (pid == 0) {
         if (!dir.empty() && chdir(dir.c_str()) != 0) _exit(120);
         if (quiet) {
-            int null = open("/dev/null", O_WRONLY);
-            dup2(null, 1);
-            dup2(null, 2);
+            int out = output.empty() ? open("/dev/null", O_WRONLY)
+                                     : open(output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            if (out < 0) _exit(122);
+            dup2(out, 1);
+            dup2(out, 2);
         }
         std::vector<char*> argv;
         for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
@@ -123,23 +133,52 @@ double timeEngine(const std::string& dir, const std::string& pty, int runs) {
     std::ifstream g(dir + "/AutoRun/LastRun.sms");
     for (std::string l; std::getline(g, l);) sms += l.rfind("+CMGL=", 0) == 0;
     std::printf("  (engine read %d phone book entries, %d messages)\n", pb, sms);
+    if (pb != kEntries || sms != kMessages) {
+        std::printf("ENGINE READ INCOMPLETE: %d of %d entries, %d of %d messages\n", pb, kEntries,
+                    sms, kMessages);
+        return -1;
+    }
     return best;
+}
+
+// What gammu printed: one "Memory SM, Location n" block per phone book entry
+// and one "Location n, folder ..." block per message; the last entry's name
+// and the last message's text show they were decoded, not only listed.
+bool gammuReadAll(const std::string& output) {
+    int pb = 0, sms = 0;
+    bool lastName = false, lastText = false;
+    const std::string name = "\"Contact " + std::to_string(kEntries) + "\"";
+    const std::string text = "Message number " + std::to_string(kMessages) + ",";
+    std::ifstream f(output);
+    for (std::string l; std::getline(f, l);) {
+        pb += l.rfind("Memory SM, Location ", 0) == 0;
+        sms += l.rfind("Location ", 0) == 0 && l.find(", folder") != std::string::npos;
+        lastName = lastName || l.find(name) != std::string::npos;
+        lastText = lastText || l.rfind(text, 0) == 0;
+    }
+    if (pb == kEntries && sms == kMessages && lastName && lastText) return true;
+    std::printf("GAMMU READ INCOMPLETE: %d of %d entries, %d of %d messages%s%s (output in %s)\n",
+                pb, kEntries, sms, kMessages, lastName ? "" : ", last name missing",
+                lastText ? "" : ", last text missing", output.c_str());
+    return false;
 }
 
 double timeGammu(const std::string& dir, const std::string& pty, int runs) {
     std::ofstream(dir + "/gammurc") << "[gammu]\ndevice = " << pty << "\nconnection = at115200\n";
-    std::ofstream(dir + "/gammu.batch") << "getmemory SM 1 250\ngetallsms\n";
+    std::ofstream(dir + "/gammu.batch") << "getmemory SM 1 " << kEntries << "\ngetallsms\n";
     double best = 1e9;
     for (int r = 0; r < runs; ++r) {
         auto t0 = Clock::now();
+        const std::string output = dir + "/gammu.out";
         int rc = waitFor(
             spawn({"/usr/bin/gammu", "-c", dir + "/gammurc", "--batch", dir + "/gammu.batch"}, dir,
-                  true));
+                  true, output));
         double t = seconds(Clock::now() - t0);
         if (rc != 0) {
             std::printf("gammu failed (exit %d)\n", rc);
             return -1;
         }
+        if (!gammuReadAll(output)) return -1;
         best = std::min(best, t);
     }
     return best;
@@ -172,7 +211,8 @@ int main(int argc, char** argv) {
     const std::string state = (dir / "phone.state").string();
     writeState(state);
 
-    std::printf("Phone book of 250 entries and 100 messages, best of %d runs\n", runs);
+    std::printf("Phone book of %d entries and %d messages, best of %d runs\n", kEntries, kMessages,
+                runs);
     double engine, gammu, paced;
     {
         Sim sim(dir.string(), state, 0);
@@ -193,6 +233,11 @@ int main(int argc, char** argv) {
         "engine at 115200 baud: %.3f s; the answer's %zu bytes need %.3f s on the line"
         " (engine / line = %.3f)\n",
         paced, bytes, line, paced / line);
+    if (engine < 0 || gammu < 0 || paced < 0) {
+        std::printf("BENCHMARK FAILED: a reader did not read everything; files kept in %s\n",
+                    dir.c_str());
+        return 1;
+    }
     fs::remove_all(dir);
     return 0;
 }

@@ -2,8 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include "codec.h"
+#include "gsmtext.h"
 #include "platform/cp1251.h"
+#include "smspdu.h"
 
 using namespace celltalk;
 using td::W;
@@ -78,8 +79,9 @@ TEST(Answers, IdentityAnswersGetTheirPrefix) {
 }
 
 TEST(Answers, Ucs2FieldsOfAPhoneBookLine) {
-    std::string name = toUcs2Hex(W("Иван \"Ваня\""));
-    std::string line = "+CPBR: 1,\"" + toUcs2Hex("+79161234567") + "\",145,\"" + name + "\"";
+    std::string name = gsmcodec::cp1251::toUcs2Hex(W("Иван \"Ваня\""));
+    std::string line =
+        "+CPBR: 1,\"" + gsmcodec::cp1251::toUcs2Hex("+79161234567") + "\",145,\"" + name + "\"";
     EXPECT_EQ(decodeUcs2Fields(line), W("+CPBR: 1,\"+79161234567\",145,\"Иван 'Ваня'\""));
     // A plain field that merely looks like hex is left alone.
     EXPECT_EQ(decodeUcs2Fields("+CPBR: 2,\"1234\",129,\"\""), "+CPBR: 2,\"1234\",129,\"\"");
@@ -94,8 +96,8 @@ TEST(Answers, SmsRecordsFromTextModeAnswers) {
         bool ucs2;
         std::vector<std::string> expect;
     };
-    const std::string ivan = toUcs2Hex(W("Привет, Ваня"));
-    const std::string num = toUcs2Hex("+79161234567");
+    const std::string ivan = gsmcodec::cp1251::toUcs2Hex(W("Привет, Ваня"));
+    const std::string num = gsmcodec::cp1251::toUcs2Hex("+79161234567");
     Case cases[] = {
         {"latin",
          {"+CMGL: 1,\"REC READ\",\"+79161234567\",,\"05/10/13,12:00:00+12\"", "Hello"},
@@ -130,8 +132,8 @@ TEST(Answers, SmsRecordsFromTextModeAnswers) {
 }
 
 TEST(Answers, SmsRecordsFromPduModeAnswers) {
-    auto latin = encodeSubmit("+79161234567", "Hi there");
-    auto cyr = encodeSubmit("89160000000", W("Привет\nмир"));
+    auto latin = gsmcodec::encodeSubmit("+79161234567", U"Hi there");
+    auto cyr = gsmcodec::encodeSubmit("89160000000", U"Привет\nмир");
     std::vector<std::string> lines = {
         "+MMGL: 1,1,,39",
         "07911326040000F0040B911346610089F60000208062917314210CC8F71D14969741F977FD07",

@@ -1,4 +1,4 @@
-// Character sets on the line and SMS PDUs.
+// Character sets on the line, and the phone's side of PDU mode.
 
 #include <gtest/gtest.h>
 
@@ -54,20 +54,6 @@ TEST(Charset, RejectsMalformedInput) {
     for (const auto& [bytes, cs] : bad) EXPECT_FALSE(fromCharset(bytes, cs)) << bytes;
 }
 
-TEST(Charset, GsmAlphabetDecidesTheCoding) {
-    EXPECT_TRUE(gsmEncodable(utf8Decode("Price: 5€ [ok] ^_^ ÄÖÜ")));
-    EXPECT_FALSE(gsmEncodable(utf8Decode("Привет")));
-    EXPECT_FALSE(gsmEncodable(utf8Decode("ç")));  // only the capital Ç is in the alphabet
-}
-
-TEST(Pdu, SeptetPacking) {
-    // The classic example: "hellohello" packs into nine octets.
-    std::vector<uint8_t> septets;
-    for (char c : std::string("hellohello")) septets.push_back(static_cast<uint8_t>(c));
-    EXPECT_EQ(packSeptets(septets), "E8329BFD4697D9EC37");
-    EXPECT_EQ(encodeSemiOctets("46708251358"), "6407281553F8");
-}
-
 struct SubmitRow {
     const char* name;
     std::string hex;
@@ -107,6 +93,12 @@ TEST(Pdu, RejectsBrokenSubmit) {
     EXPECT_FALSE(
         decodeSubmit("0004000B916407281553F80000AA0AE8329BFD4697D9EC37", 23, &why));  // a DELIVER
     EXPECT_FALSE(decodeSubmit("zz", 0, &why));
+    EXPECT_FALSE(decodeSubmit(good + "00", 24, &why));  // an octet past the user data
+    EXPECT_EQ(why, "user data length does not match");
+    // UCS2 text of an odd number of octets.
+    EXPECT_FALSE(decodeSubmit("000100038121F30008030414FF", 12, &why));
+    EXPECT_EQ(why, "odd UCS2 text");
+    EXPECT_TRUE(decodeSubmit("000100038121F300080404140430", 13, &why)) << why;
 }
 
 TEST(Pdu, StoredOutgoingMessageDecodesBack) {

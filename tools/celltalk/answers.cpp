@@ -2,8 +2,9 @@
 
 #include <array>
 
-#include "codec.h"
+#include "gsmtext.h"
 #include "platform/cp1251.h"
+#include "smspdu.h"
 
 namespace celltalk {
 
@@ -129,7 +130,7 @@ std::string decodeUcs2Fields(std::string_view line) {
         if (close == std::string_view::npos) break;
         out.append(line.substr(i, open - i));
         std::string_view inner = line.substr(open + 1, close - open - 1);
-        auto decoded = fromUcs2HexStrict(inner);
+        auto decoded = gsmcodec::cp1251::fromUcs2HexStrict(inner);
         out += '"';
         out += decoded ? safeInQuotes(*decoded) : std::string(inner);
         out += '"';
@@ -162,12 +163,13 @@ std::string recordFromPdu(std::string_view prefix, const std::vector<std::string
                           const std::string& pdu) {
     std::string index = unquote(fields[0]);
     std::string status = fields.size() > 1 ? pduStatusText(fields[1]) : "\"\"";
-    auto sms = decodePdu(pdu);
-    if (!sms) return std::string(prefix) + "=" + index + "," + status + ",\"\"}" + pdu;
-    std::string rec =
-        std::string(prefix) + "=" + index + "," + status + ",\"" + safeInQuotes(sms->number) + "\"";
-    if (sms->deliver) rec += ",,\"" + sms->timestamp + "\"";
-    return rec + "}" + foldLineBreaks(sms->text);
+    auto decoded = gsmcodec::decodePdu(pdu);
+    if (!decoded) return std::string(prefix) + "=" + index + "," + status + ",\"\"}" + pdu;
+    const gsmcodec::Sms& sms = decoded->sms;
+    std::string rec = std::string(prefix) + "=" + index + "," + status + ",\"" +
+                      safeInQuotes(td::utf8ToCp1251(sms.number)) + "\"";
+    if (sms.deliver) rec += ",,\"" + sms.timestamp + "\"";
+    return rec + "}" + foldLineBreaks(gsmcodec::textCp1251(sms));
 }
 
 std::string recordFromText(std::string_view prefix, std::vector<std::string> fields,
@@ -181,8 +183,8 @@ std::string recordFromText(std::string_view prefix, std::vector<std::string> fie
     }
     std::string body = text;
     if (ucs2) {
-        if (auto d = fromUcs2Hex(body)) body = *d;
-    } else if (auto d = fromUcs2HexStrict(body)) {
+        if (auto d = gsmcodec::cp1251::fromUcs2Hex(body)) body = *d;
+    } else if (auto d = gsmcodec::cp1251::fromUcs2HexStrict(body)) {
         // A message coded in UCS2 is listed as hex in any character set. Take
         // it as such only when it holds a non-Latin letter: a Latin text
         // would have been sent in the 7-bit alphabet.

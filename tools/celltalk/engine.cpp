@@ -7,10 +7,11 @@
 #include <thread>
 
 #include "answers.h"
-#include "codec.h"
+#include "gsmtext.h"
 #include "platform/cp1251.h"
 #include "platform/files.h"
 #include "platform/ini.h"
+#include "smspdu.h"
 
 namespace celltalk {
 
@@ -469,18 +470,19 @@ void Executor::sendSms(const std::string& number) {
     if (!pdu_) {
         std::string body;
         if (ucs2_ || ucs2Text_) {
-            body = toUcs2Hex(text);
+            body = gsmcodec::cp1251::toUcs2Hex(text);
         } else {
             for (unsigned char c : text) {
                 if (c == 0x1A || c == 0x1B) continue;
                 body += c >= 0x80 ? '?' : static_cast<char>(c);
             }
         }
-        std::string num = ucs2_ ? toUcs2Hex(number) : number;
+        std::string num = ucs2_ ? gsmcodec::cp1251::toUcs2Hex(number) : number;
         sendWithPrompt("AT+CMGS=\"" + num + "\"", body);
         return;
     }
-    auto parts = encodeSubmit(number, text, static_cast<uint8_t>(smsRef_++ & 0xFF));
+    auto parts = gsmcodec::encodeSubmit(number, gsmcodec::cp1251Decode(text),
+                                        static_cast<uint8_t>(smsRef_++ & 0xFF));
     for (const auto& p : parts)
         if (!sendWithPrompt("AT+CMGS=" + std::to_string(p.tpduLength), p.hex)) break;
 }

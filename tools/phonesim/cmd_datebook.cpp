@@ -111,7 +111,7 @@ Reply mdbw(Session& s, const Command& c) {
     auto title = s.in(v[1].text);
     if (!title) return cme(kCmeBadText);
     if (title->empty()) return cme(kCmeBadParams);
-    if (utf8Decode(*title).size() > kTitleLength) return cme(kCmeTextTooLong);
+    if (gsmcodec::utf8Decode(*title).size() > kTitleLength) return cme(kCmeTextTooLong);
     e.title = *title;
     auto timed = paramInt(v[2]), alarm = paramInt(v[3]), duration = paramInt(v[6]),
          repeat = paramInt(v[9]);

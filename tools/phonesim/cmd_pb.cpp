@@ -111,7 +111,7 @@ Reply cpbw(Session& s, const Command& c) {
         if (!decoded) return cme(kCmeBadText);
         name = *decoded;
     }
-    if (utf8Decode(name).size() > kNameLength) return cme(kCmeTextTooLong);
+    if (gsmcodec::utf8Decode(name).size() > kNameLength) return cme(kCmeTextTooLong);
     if (!index) {
         for (int i = 1; i <= b.capacity && !index; ++i)
             if (!b.entries.count(i)) index = i;
@@ -139,10 +139,10 @@ Reply cpbf(Session& s, const Command& c) {
         }
         return t;
     };
-    std::u32string want = lower(utf8Decode(*text));
+    std::u32string want = lower(gsmcodec::utf8Decode(*text));
     std::vector<std::string> lines;
     for (const auto& [index, e] : current(s).entries) {
-        std::u32string name = lower(utf8Decode(e.name));
+        std::u32string name = lower(gsmcodec::utf8Decode(e.name));
         if (name.compare(0, want.size(), want) == 0)
             lines.push_back("+CPBF: " + entryLine(s, index, e).substr(7));
     }

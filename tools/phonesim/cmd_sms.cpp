@@ -29,16 +29,16 @@ int dcs(const Sms& m) {
 
 // Text-mode <length>: characters of a 7-bit message, octets of a UCS2 one.
 int textLength(const Sms& m) {
-    auto text = utf8Decode(m.text);
-    if (m.coding == SmsCoding::Ucs2) return static_cast<int>(ucs2Hex(text).size() / 2);
-    return static_cast<int>(toGsmSeptets(text).size());
+    auto text = gsmcodec::utf8Decode(m.text);
+    if (m.coding == SmsCoding::Ucs2) return static_cast<int>(gsmcodec::toUcs2Hex(text).size() / 2);
+    return static_cast<int>(gsmcodec::toGsm7Septets(text).size());
 }
 
 // A message's text in text mode: a UCS2-coded one is shown as hex unless the
 // host reads UTF-8; a 7-bit one in the current character set.
 std::string textBody(const Session& s, const Sms& m) {
     if (m.coding == SmsCoding::Ucs2 && s.charset != Charset::Utf8)
-        return ucs2Hex(utf8Decode(m.text));
+        return gsmcodec::toUcs2Hex(gsmcodec::utf8Decode(m.text));
     return s.out(m.text);
 }
 
@@ -428,11 +428,12 @@ Reply finishSmsEntry(Session& s, const SmsEntry& e) {
         bool ucs2 = (s.csmp[2] & 0xEC) == 0x08;  // the data coding asks for UCS2: hex text
         auto text = ucs2 ? fromCharset(e.body, Charset::Ucs2) : s.in(e.body);
         if (!text) return cms(kCmsBadText);
-        auto u = utf8Decode(*text);
+        auto u = gsmcodec::utf8Decode(*text);
         m.text = *text;
         m.number = e.number;
-        m.coding = ucs2 || !gsmEncodable(u) ? SmsCoding::Ucs2 : SmsCoding::Gsm7;
-        size_t units = m.coding == SmsCoding::Ucs2 ? ucs2Hex(u).size() / 4 : toGsmSeptets(u).size();
+        m.coding = ucs2 || !gsmcodec::fitsGsm7(u) ? SmsCoding::Ucs2 : SmsCoding::Gsm7;
+        size_t units = m.coding == SmsCoding::Ucs2 ? gsmcodec::toUcs2Hex(u).size() / 4
+                                                   : gsmcodec::toGsm7Septets(u).size();
         if (units > (m.coding == SmsCoding::Ucs2 ? 70u : 160u)) return cms(kCmsBadText);
     }
     SmsStore& store = memory(s, kWriteMem);

@@ -1,6 +1,7 @@
 #pragma once
-// SMS PDUs as they cross the line in PDU mode (AT+CMGF=0): the service centre
-// address followed by an SMS-DELIVER (received) or SMS-SUBMIT (to be sent).
+// The phone's side of PDU mode (AT+CMGF=0): the SMS-SUBMIT a host hands over
+// with AT+CMGS / AT+CMGW, and the PDU of a stored message for +CMGL / +CMGR.
+// The coding itself is gsmcodec's (smspdu.h).
 
 #include <optional>
 #include <string>
@@ -20,8 +21,8 @@ struct SubmitPdu {
 };
 
 // Decodes hex text of a PDU whose TPDU (the part after the service centre
-// address) is tpduLength octets. nullopt with a reason when it is malformed
-// or not an SMS-SUBMIT.
+// address) is tpduLength octets. nullopt with a reason when it is malformed,
+// not exactly that long, or not an SMS-SUBMIT.
 std::optional<SubmitPdu> decodeSubmit(std::string_view hex, int tpduLength, std::string* error);
 
 // The PDU of a stored message: an SMS-DELIVER for a received one (with the
@@ -29,9 +30,5 @@ std::optional<SubmitPdu> decodeSubmit(std::string_view hex, int tpduLength, std:
 // service centre for a stored outgoing one. tpduLength receives the length
 // that +CMGL/+CMGR report.
 std::string encodeStored(const Sms& sms, const std::string& smsc, int* tpduLength);
-
-// Pieces shared with the tests.
-std::string encodeSemiOctets(std::string_view digits);
-std::string packSeptets(const std::vector<uint8_t>& septets, int fillBits = 0);
 
 }  // namespace phonesim

@@ -242,7 +242,7 @@ std::string Phone::receiveSms(const std::string& number, const std::string& text
     std::time_t now = std::time(nullptr);
     std::strftime(stamp, sizeof stamp, "%y/%m/%d,%H:%M:%S+00", std::gmtime(&now));
     m.time = stamp;
-    m.coding = gsmEncodable(utf8Decode(text)) ? SmsCoding::Gsm7 : SmsCoding::Ucs2;
+    m.coding = gsmcodec::fitsGsm7(gsmcodec::utf8Decode(text)) ? SmsCoding::Gsm7 : SmsCoding::Ucs2;
     m.text = text;
     store.messages[index] = m;
     s_->changed();

@@ -98,7 +98,7 @@ void addSms(SmsStore& store, int index, SmsStatus status, std::string number, st
     m.status = status;
     m.number = std::move(number);
     m.time = std::move(time);
-    m.coding = gsmEncodable(utf8Decode(text)) ? SmsCoding::Gsm7 : SmsCoding::Ucs2;
+    m.coding = gsmcodec::fitsGsm7(gsmcodec::utf8Decode(text)) ? SmsCoding::Gsm7 : SmsCoding::Ucs2;
     m.text = std::move(text);
     store.messages[index] = m;
 }
