@@ -18,28 +18,12 @@ constexpr std::array<char16_t, 64> kHigh = {
     0x0451, 0x2116, 0x0454, 0x00BB, 0x0458, 0x0405, 0x0455, 0x0457,  // B8
 };
 
-void appendUtf8(std::string& out, char32_t cp) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
-
 char toByte(char32_t cp) {
     int b = unicodeToCp1251(cp);
     return b < 0 ? '?' : static_cast<char>(b);
 }
+
+constexpr char32_t kReplacement = 0xFFFD;
 
 }  // namespace
 
@@ -58,44 +42,65 @@ int unicodeToCp1251(char32_t cp) {
     return -1;
 }
 
-std::string utf8ToCp1251(std::string_view s) {
-    std::string out;
+std::u32string utf8ToUtf32(std::string_view s) {
+    std::u32string out;
     out.reserve(s.size());
     size_t i = 0;
     while (i < s.size()) {
         unsigned char c = static_cast<unsigned char>(s[i]);
-        int len = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
-        if (len == 0 || i + len > s.size()) {
-            out += '?';
-            ++i;
-            continue;
-        }
-        char32_t cp = len == 1 ? c : len == 2 ? (c & 0x1F) : len == 3 ? (c & 0x0F) : (c & 0x07);
-        bool ok = true;
-        for (int k = 1; k < len; ++k) {
+        int extra = c < 0x80 ? 0 : (c >> 5) == 6 ? 1 : (c >> 4) == 14 ? 2 : (c >> 3) == 30 ? 3 : -1;
+        char32_t cp = extra <= 0 ? c : (c & (0x3F >> extra));
+        bool ok = extra >= 0 && i + extra < s.size();
+        for (int k = 1; ok && k <= extra; ++k) {
             unsigned char cc = static_cast<unsigned char>(s[i + k]);
-            if ((cc & 0xC0) != 0x80) {
-                ok = false;
-                break;
-            }
+            ok = (cc & 0xC0) == 0x80;
             cp = (cp << 6) | (cc & 0x3F);
         }
         if (!ok) {
-            out += '?';
+            out += kReplacement;  // a stray continuation byte or a broken sequence
             ++i;
             continue;
         }
-        out += toByte(cp);
-        i += len;
+        out += cp;
+        i += extra + 1;
     }
     return out;
 }
 
-std::string cp1251ToUtf8(std::string_view s) {
+std::string utf32ToUtf8(std::u32string_view text) {
     std::string out;
-    out.reserve(s.size() * 2);
-    for (char c : s) appendUtf8(out, cp1251ToUnicode(static_cast<unsigned char>(c)));
+    out.reserve(text.size());
+    for (char32_t cp : text) {
+        if (cp < 0x80) {
+            out += static_cast<char>(cp);
+        } else if (cp < 0x800) {
+            out += static_cast<char>(0xC0 | (cp >> 6));
+            out += static_cast<char>(0x80 | (cp & 0x3F));
+        } else if (cp < 0x10000) {
+            out += static_cast<char>(0xE0 | (cp >> 12));
+            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (cp & 0x3F));
+        } else {
+            out += static_cast<char>(0xF0 | (cp >> 18));
+            out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (cp & 0x3F));
+        }
+    }
     return out;
+}
+
+std::string utf8ToCp1251(std::string_view s) {
+    std::string out;
+    for (char32_t cp : utf8ToUtf32(s)) out += toByte(cp);
+    return out;
+}
+
+std::string cp1251ToUtf8(std::string_view s) {
+    std::u32string text;
+    text.reserve(s.size());
+    for (char c : s) text += cp1251ToUnicode(static_cast<unsigned char>(c));
+    return utf32ToUtf8(text);
 }
 
 std::string utf16ToCp1251(std::u16string_view s) {

@@ -20,6 +20,10 @@ int unicodeToCp1251(char32_t cp);
 std::string utf8ToCp1251(std::string_view utf8);
 std::string cp1251ToUtf8(std::string_view cp1251);
 
+// UTF-8 <-> code points. Malformed UTF-8 bytes decode as U+FFFD, one per byte.
+std::u32string utf8ToUtf32(std::string_view utf8);
+std::string utf32ToUtf8(std::u32string_view text);
+
 // UTF-16 <-> Windows-1251 (the widgets' Unicode).
 std::string utf16ToCp1251(std::u16string_view utf16);
 std::u16string cp1251ToUtf16(std::string_view cp1251);

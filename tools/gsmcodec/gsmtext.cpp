@@ -102,60 +102,9 @@ std::optional<std::vector<uint8_t>> fromHex(std::string_view hex) {
     return out;
 }
 
-std::u32string utf8Decode(std::string_view s) {
-    std::u32string out;
-    size_t i = 0;
-    while (i < s.size()) {
-        unsigned char c = static_cast<unsigned char>(s[i]);
-        int extra = c < 0x80 ? 0 : (c >> 5) == 6 ? 1 : (c >> 4) == 14 ? 2 : (c >> 3) == 30 ? 3 : -1;
-        if (extra < 0 || i + extra >= s.size()) {
-            out += kReplacement;  // stray continuation byte or a truncated sequence
-            ++i;
-            continue;
-        }
-        char32_t cp = extra == 0 ? c : (c & (0x3F >> extra));
-        bool ok = true;
-        for (int k = 1; k <= extra; ++k) {
-            unsigned char cc = static_cast<unsigned char>(s[i + k]);
-            if ((cc & 0xC0) != 0x80) {
-                ok = false;
-                break;
-            }
-            cp = (cp << 6) | (cc & 0x3F);
-        }
-        if (!ok) {
-            out += kReplacement;
-            ++i;
-            continue;
-        }
-        out += cp;
-        i += extra + 1;
-    }
-    return out;
-}
+std::u32string utf8Decode(std::string_view s) { return td::utf8ToUtf32(s); }
 
-std::string utf8Encode(std::u32string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    for (char32_t cp : text) {
-        if (cp < 0x80) {
-            out += static_cast<char>(cp);
-        } else if (cp < 0x800) {
-            out += static_cast<char>(0xC0 | (cp >> 6));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        } else if (cp < 0x10000) {
-            out += static_cast<char>(0xE0 | (cp >> 12));
-            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        } else {
-            out += static_cast<char>(0xF0 | (cp >> 18));
-            out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-            out += static_cast<char>(0x80 | (cp & 0x3F));
-        }
-    }
-    return out;
-}
+std::string utf8Encode(std::u32string_view text) { return td::utf32ToUtf8(text); }
 
 std::u32string cp1251Decode(std::string_view cp1251) {
     std::u32string out;
