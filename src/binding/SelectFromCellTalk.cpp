@@ -21,8 +21,8 @@ TForm2::TForm2(QWidget* parent) : QDialog(parent) {
     CheckBoxBeep->setObjectName("CheckBoxBeep");
     CheckBoxMultiPhone = new QCheckBox(fromWin(W("СМС нескольким абонентам")), this);
     CheckBoxMultiPhone->setObjectName("CheckBoxMultiPhone");
-    CheckBoxMultiPhone->setToolTip(fromWin(W(
-        "Допустить выбор нескольких абонентов для отправки одного сообщения (не запоминается)")));
+    CheckBoxMultiPhone->setToolTip(fromWin(
+        W("Допустить выбор нескольких абонентов для отправки одного сообщения (не запоминается)")));
 
     auto* box = new QVBoxLayout(this);
     box->addWidget(CheckBoxWindowCellTalk);

@@ -9,7 +9,7 @@ class QCheckBox;
 // CheckBoxMultiPhone (several SMS recipients).
 class TForm2 : public QDialog {
     Q_OBJECT
-public:
+  public:
     explicit TForm2(QWidget* parent = nullptr);
 
     QCheckBox* CheckBoxWindowCellTalk;

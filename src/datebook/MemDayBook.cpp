@@ -1,7 +1,7 @@
 #include "datebook/MemDayBook.h"
 
-#include "platform/qtservices.h"
 #include "platform/cp1251.h"
+#include "platform/qtservices.h"
 
 TForm9::TForm9(QWidget* parent) : QDialog(parent) {
     setObjectName("TForm9");

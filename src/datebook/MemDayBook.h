@@ -4,6 +4,6 @@
 // Date book window.
 class TForm9 : public QDialog {
     Q_OBJECT
-public:
+  public:
     explicit TForm9(QWidget* parent = nullptr);
 };

@@ -34,11 +34,23 @@ const std::string DefaultHangUpName = W("Прервать вызов");
 const std::string DefaultHangUpCMD = "at+ckpd=\"e\"";
 const std::string DefaultPlusBeforeNumber = "at+ckpd=\"0\",22|!dly|";
 
-const std::vector<std::string> FunctionKeys = {
-    "CallName",       "CallCMD",        "HangUpName",     "HangUpCMD",     "SoundUpName",
-    "SoundDownName",  "PhoneBookName",  "SentSMSName",    "ReSendSMSName", "LatSendSMSName",
-    "RusSendSMSName", "MissCallName",   "UnReadSMSName",  "AllSMSName",    "DeleteSMSName",
-    "MemDayBookName", "UnloadMemDayBookName"};
+const std::vector<std::string> FunctionKeys = {"CallName",
+                                               "CallCMD",
+                                               "HangUpName",
+                                               "HangUpCMD",
+                                               "SoundUpName",
+                                               "SoundDownName",
+                                               "PhoneBookName",
+                                               "SentSMSName",
+                                               "ReSendSMSName",
+                                               "LatSendSMSName",
+                                               "RusSendSMSName",
+                                               "MissCallName",
+                                               "UnReadSMSName",
+                                               "AllSMSName",
+                                               "DeleteSMSName",
+                                               "MemDayBookName",
+                                               "UnloadMemDayBookName"};
 
 Prog::Prog()
     : OperIniName(EngineIniName),
@@ -50,10 +62,22 @@ Prog::Prog()
       SoundDownName(W("Уменьшить громкость")) {}
 
 std::string* Prog::function(const std::string& key) {
-    std::string* fields[] = {&CallName,       &CallCMD,        &HangUpName,    &HangUpCMD,
-                             &SoundUpName,    &SoundDownName,  &PhoneBookName, &SentSMSName,
-                             &ReSendSMSName,  &LatSendSMSName, &RusSendSMSName, &MissCallName,
-                             &UnReadSMSName,  &AllSMSName,     &DeleteSMSName, &MemDayBookName,
+    std::string* fields[] = {&CallName,
+                             &CallCMD,
+                             &HangUpName,
+                             &HangUpCMD,
+                             &SoundUpName,
+                             &SoundDownName,
+                             &PhoneBookName,
+                             &SentSMSName,
+                             &ReSendSMSName,
+                             &LatSendSMSName,
+                             &RusSendSMSName,
+                             &MissCallName,
+                             &UnReadSMSName,
+                             &AllSMSName,
+                             &DeleteSMSName,
+                             &MemDayBookName,
                              &UnloadMemDayBookName};
     for (size_t i = 0; i < FunctionKeys.size(); ++i)
         if (equalsNoCase(FunctionKeys[i], key)) return fields[i];
@@ -67,11 +91,17 @@ Prog& instance() {
 }
 }  // namespace
 
-Prog& prog() { return instance(); }
+Prog& prog() {
+    return instance();
+}
 
-void resetProg() { instance() = Prog(); }
+void resetProg() {
+    instance() = Prog();
+}
 
-std::string startPath(const std::string& name) { return files::join(prog().StartDir, name); }
+std::string startPath(const std::string& name) {
+    return files::join(prog().StartDir, name);
+}
 
 std::string autoRunPath(const std::string& name) {
     return files::join(files::join(prog().StartDir, AutoRunDir), name);

@@ -10,25 +10,25 @@
 namespace td {
 
 // ---- constants --------------------------------------------------------------
-extern const std::string EngineExeName;       // "celltalk.exe"
-extern const std::string OwnIniName;          // "tapdeck.ini"
-extern const std::string EngineIniName;       // "celltalk.ini"
-extern const std::string RunMarkerName;       // "celltalk.run"
-extern const std::string EngineErrorName;     // "CellTalk.err"
-extern const std::string ModelMarkerName;     // "MotorolaC.350"
-extern const std::string AutoRunDir;          // "AutoRun"
-extern const std::string BatchOperName;       // "Выполнить_пакет"
-extern const std::string BatchOperCmd;        // at+cgsn|!bat[
+extern const std::string EngineExeName;    // "celltalk.exe"
+extern const std::string OwnIniName;       // "tapdeck.ini"
+extern const std::string EngineIniName;    // "celltalk.ini"
+extern const std::string RunMarkerName;    // "celltalk.run"
+extern const std::string EngineErrorName;  // "CellTalk.err"
+extern const std::string ModelMarkerName;  // "MotorolaC.350"
+extern const std::string AutoRunDir;       // "AutoRun"
+extern const std::string BatchOperName;    // "Выполнить_пакет"
+extern const std::string BatchOperCmd;     // at+cgsn|!bat[
 extern const std::string CheckPhoneOperName;  // "Получить_характеристики_телефона"
-extern const std::string CheckPhoneOperCmd;   // at+cgsn|!bat"CheckPhone.bat"
-extern const std::string ScriptBatName;       // "@ScriBat.txt"
-extern const std::string DateBookListName;    // "LastMDBook.txt"
-extern const std::string SatelliteBase;       // "c:\swapping.fl"
-extern const std::string NumberMark;          // "№" (byte 0xB9)
+extern const std::string CheckPhoneOperCmd;  // at+cgsn|!bat"CheckPhone.bat"
+extern const std::string ScriptBatName;      // "@ScriBat.txt"
+extern const std::string DateBookListName;   // "LastMDBook.txt"
+extern const std::string SatelliteBase;      // "c:\swapping.fl"
+extern const std::string NumberMark;         // "№" (byte 0xB9)
 extern const char NumberMarkChar;
-extern const std::string ProgVersion0;        // "v 0.54"
-extern const std::string AltVersion;          // "v 5.4"
-extern const std::string ProgDate;            // "13.10.2005"
+extern const std::string ProgVersion0;  // "v 0.54"
+extern const std::string AltVersion;    // "v 5.4"
+extern const std::string ProgDate;      // "13.10.2005"
 extern const std::string DownloadNote;
 constexpr int HistoryMax = 20;
 
@@ -67,9 +67,9 @@ struct Prog {
     std::string PLusBeforeNumber;
 
     // Bindings (section Functions).
-    std::string CallName, CallCMD, HangUpName, HangUpCMD, SoundUpName, SoundDownName,
-        PhoneBookName, SentSMSName, ReSendSMSName, LatSendSMSName, RusSendSMSName, MissCallName,
-        UnReadSMSName, AllSMSName, DeleteSMSName, MemDayBookName, UnloadMemDayBookName;
+    std::string CallName, CallCMD, HangUpName, HangUpCMD, SoundUpName, SoundDownName, PhoneBookName,
+        SentSMSName, ReSendSMSName, LatSendSMSName, RusSendSMSName, MissCallName, UnReadSMSName,
+        AllSMSName, DeleteSMSName, MemDayBookName, UnloadMemDayBookName;
     std::string* function(const std::string& key);  // by key name, nullptr if unknown
 
     // Operations ini values.
@@ -82,13 +82,13 @@ struct Prog {
     std::string EngineBeep;
 
     // Answer prefixes (section MetaOperation).
-    std::string PrefixPhoneBook = "+CPBR";     // "Чтение памяти ТК"
-    std::string PrefixSmsList = "+CMGL";       // "Чтение списка СМС"
-    std::string PrefixMotoSmsList = "+MMGL";   // "Moto-Чтение списка СМС"
-    std::string PrefixDateBook = "+MDBR";      // "Moto-Чтение напоминаний"
-    std::string PrefixAutoDelete = "+MDBAD";   // "Moto-Чтение автоудаления"
-    std::string PrefixDateBookWrite = "+MDBW"; // "Moto-Запись напоминаний"
-    std::string PrefixCharset = "+CSCS";       // "Чтение кодировки"
+    std::string PrefixPhoneBook = "+CPBR";      // "Чтение памяти ТК"
+    std::string PrefixSmsList = "+CMGL";        // "Чтение списка СМС"
+    std::string PrefixMotoSmsList = "+MMGL";    // "Moto-Чтение списка СМС"
+    std::string PrefixDateBook = "+MDBR";       // "Moto-Чтение напоминаний"
+    std::string PrefixAutoDelete = "+MDBAD";    // "Moto-Чтение автоудаления"
+    std::string PrefixDateBookWrite = "+MDBW";  // "Moto-Запись напоминаний"
+    std::string PrefixCharset = "+CSCS";        // "Чтение кодировки"
 
     // Feature switches (section Common, upper-cased, default "YES").
     std::string MissCall = "YES", UnReadSMS = "YES", MemDayBook = "YES", SendSMSRus = "YES",
@@ -102,7 +102,7 @@ struct Prog {
 
     // Shared working lists and values.
     std::vector<std::string> PhoneNumbers;
-    std::vector<std::string> PhoneBookKeys;   // scratch list of the own phone book window
+    std::vector<std::string> PhoneBookKeys;  // scratch list of the own phone book window
     std::vector<std::string> RecordList;
     std::vector<std::string> ResultLines;
     std::vector<std::string> NameList;

@@ -1,7 +1,7 @@
 #include "phonecheck/CheckPhone.h"
 
-#include "platform/qtservices.h"
 #include "platform/cp1251.h"
+#include "platform/qtservices.h"
 
 TForm10::TForm10(QWidget* parent) : QDialog(parent) {
     setObjectName("TForm10");

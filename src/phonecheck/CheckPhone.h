@@ -4,6 +4,6 @@
 // Phone check window.
 class TForm10 : public QDialog {
     Q_OBJECT
-public:
+  public:
     explicit TForm10(QWidget* parent = nullptr);
 };

@@ -145,8 +145,10 @@ std::string foldCase(std::string_view s) {
             // The capitals of the 0x80..0xBF block: fold through their code points.
             char32_t cp = cp1251ToUnicode(c);
             char32_t lower = cp;
-            if (cp >= 0x0400 && cp <= 0x040F) lower = cp + 0x50;       // Ѐ..Џ -> ѐ..џ
-            else if (cp == 0x0490) lower = 0x0491;                       // Ґ -> ґ
+            if (cp >= 0x0400 && cp <= 0x040F)
+                lower = cp + 0x50;  // Ѐ..Џ -> ѐ..џ
+            else if (cp == 0x0490)
+                lower = 0x0491;  // Ґ -> ґ
             int b = unicodeToCp1251(lower);
             if (b >= 0) c = static_cast<unsigned char>(b);
         }

@@ -39,6 +39,8 @@ bool equalsNoCase(std::string_view a, std::string_view b);
 
 // Convenience for source code: the literal is written in UTF-8 and the
 // program's text model wants Windows-1251.
-inline std::string W(std::string_view utf8) { return utf8ToCp1251(utf8); }
+inline std::string W(std::string_view utf8) {
+    return utf8ToCp1251(utf8);
+}
 
 }  // namespace td

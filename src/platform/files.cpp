@@ -16,8 +16,12 @@ namespace td::files {
 
 namespace fs = std::filesystem;
 
-std::string toOsPath(const std::string& path) { return cp1251ToUtf8(path); }
-std::string fromOsPath(const std::string& path) { return utf8ToCp1251(path); }
+std::string toOsPath(const std::string& path) {
+    return cp1251ToUtf8(path);
+}
+std::string fromOsPath(const std::string& path) {
+    return utf8ToCp1251(path);
+}
 
 std::string join(const std::string& dir, const std::string& name) {
     if (dir.empty()) return name;
@@ -90,7 +94,9 @@ std::string currentDir() {
     return ec ? std::string() : fromOsPath(p.string());
 }
 
-bool setCurrentDir(const std::string& dir) { return ::chdir(toOsPath(dir).c_str()) == 0; }
+bool setCurrentDir(const std::string& dir) {
+    return ::chdir(toOsPath(dir).c_str()) == 0;
+}
 
 bool readAll(const std::string& path, std::string& bytes) {
     bytes.clear();
@@ -124,8 +130,8 @@ bool readLines(const std::string& path, std::vector<std::string>& lines) {
 bool writeAll(const std::string& path, const std::string& bytes) {
     static std::atomic<unsigned> counter{0};
     std::string target = toOsPath(path);
-    std::string tmp = target + ".tmp" + std::to_string(::getpid()) + "_" +
-                      std::to_string(counter.fetch_add(1));
+    std::string tmp =
+        target + ".tmp" + std::to_string(::getpid()) + "_" + std::to_string(counter.fetch_add(1));
     int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd < 0) return false;
     size_t done = 0;

@@ -9,7 +9,9 @@ namespace td {
 
 namespace {
 
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
+bool isBlank(char c) {
+    return c == ' ' || c == '\t';
+}
 
 std::string trim(const std::string& s) {
     size_t b = 0, e = s.size();
@@ -51,7 +53,8 @@ std::optional<std::string> keyOf(const std::string& line) {
 struct Range {
     size_t header, begin, end;
 };
-std::optional<Range> findSection(const std::vector<std::string>& lines, const std::string& section) {
+std::optional<Range> findSection(const std::vector<std::string>& lines,
+                                 const std::string& section) {
     std::string want = foldCase(trim(section));
     for (size_t i = 0; i < lines.size(); ++i) {
         auto name = sectionOf(lines[i]);
@@ -73,7 +76,9 @@ std::optional<size_t> findKey(const std::vector<std::string>& lines, const Range
     return std::nullopt;
 }
 
-std::string rawValue(const std::string& line) { return line.substr(line.find('=') + 1); }
+std::string rawValue(const std::string& line) {
+    return line.substr(line.find('=') + 1);
+}
 
 }  // namespace
 
@@ -161,7 +166,8 @@ bool IniFile::eraseSection(const std::string& section) {
     auto lines = loadLines(path_);
     auto r = findSection(lines, section);
     if (!r) return true;
-    lines.erase(lines.begin() + static_cast<long>(r->header), lines.begin() + static_cast<long>(r->end));
+    lines.erase(lines.begin() + static_cast<long>(r->header),
+                lines.begin() + static_cast<long>(r->end));
     return files::writeLines(path_, lines);
 }
 

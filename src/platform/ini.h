@@ -19,7 +19,7 @@
 namespace td {
 
 class IniFile {
-public:
+  public:
     explicit IniFile(std::string path);
 
     const std::string& path() const { return path_; }
@@ -39,7 +39,7 @@ public:
     bool deleteKey(const std::string& section, const std::string& key);
     bool eraseSection(const std::string& section);
 
-private:
+  private:
     std::string path_;  // Windows-1251, as the rest of the program
 };
 

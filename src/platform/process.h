@@ -29,7 +29,6 @@ std::string resolveExecutable(const std::string& file, const std::string& dir);
 
 // Starts the program detached (it outlives this one and is never waited for),
 // with the arguments as Windows-1251 bytes. Returns kOpenOk or a code < 32.
-int shellOpen(const std::string& file, const std::string& params, const std::string& dir,
-              int show);
+int shellOpen(const std::string& file, const std::string& params, const std::string& dir, int show);
 
 }  // namespace td

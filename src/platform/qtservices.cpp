@@ -31,7 +31,9 @@ QString messageText(const std::string& text) {
     s.replace(QChar('\r'), QChar('\n'));
     return s;
 }
-QWidget* owner() { return QApplication::activeWindow(); }
+QWidget* owner() {
+    return QApplication::activeWindow();
+}
 }  // namespace
 
 void QtDialogs::message(const std::string& text) {
@@ -48,7 +50,9 @@ bool QtDialogs::confirm(const std::string& text) {
     return box.exec() == QMessageBox::Yes;
 }
 
-void QtFeedback::beep() { QApplication::beep(); }
+void QtFeedback::beep() {
+    QApplication::beep();
+}
 
 void QtFeedback::setHourglass(bool on) {
     if (on == on_) return;
@@ -59,7 +63,9 @@ void QtFeedback::setHourglass(bool on) {
         QApplication::restoreOverrideCursor();
 }
 
-void QtEventPump::processEvents() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
+void QtEventPump::processEvents() {
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
 
 void QtEventPump::sleep(int ms) {
     if (ms <= 0) {
@@ -102,7 +108,9 @@ ModalRunner& modalRunner() {
     return currentRunner() ? *currentRunner() : qtRunner;
 }
 
-void setModalRunner(ModalRunner* r) { currentRunner() = r; }
+void setModalRunner(ModalRunner* r) {
+    currentRunner() = r;
+}
 
 void installQtServices() {
     static QtDialogs dialogs;

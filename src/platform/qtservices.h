@@ -15,21 +15,22 @@ QString fromWin(const std::string& cp1251);
 std::string toWin(const QString& text);  // characters outside the code page become "?"
 
 class QtDialogs : public Dialogs {
-public:
+  public:
     void message(const std::string& text) override;
     bool confirm(const std::string& text) override;
 };
 
 class QtFeedback : public Feedback {
-public:
+  public:
     void beep() override;
     void setHourglass(bool on) override;
-private:
+
+  private:
     bool on_ = false;
 };
 
 class QtEventPump : public EventPump {
-public:
+  public:
     void processEvents() override;
     void sleep(int ms) override;  // nested event loop ended by a timer
     long long nowMs() override;
@@ -38,7 +39,7 @@ public:
 // Shows a window modally. Tests replace it so that a "modal" window runs a
 // scripted action and closes instead of blocking.
 class ModalRunner {
-public:
+  public:
     virtual ~ModalRunner() = default;
     virtual int showModal(QWidget* w);
 };

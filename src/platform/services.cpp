@@ -31,28 +31,44 @@ std::string formatLocalTime(std::time_t t, const std::string& format) {
         size_t run = 1;
         while (i + run < format.size() && format[i + run] == c) ++run;
         switch (c) {
-            case 'd': out += run >= 2 ? two(tm.tm_mday) : std::to_string(tm.tm_mday); break;
-            case 'M': out += run >= 2 ? two(tm.tm_mon + 1) : std::to_string(tm.tm_mon + 1); break;
-            case 'y':
-                out += run >= 4 ? std::to_string(tm.tm_year + 1900) : two((tm.tm_year + 1900) % 100);
+            case 'd':
+                out += run >= 2 ? two(tm.tm_mday) : std::to_string(tm.tm_mday);
                 break;
-            case 'H': out += run >= 2 ? two(tm.tm_hour) : std::to_string(tm.tm_hour); break;
+            case 'M':
+                out += run >= 2 ? two(tm.tm_mon + 1) : std::to_string(tm.tm_mon + 1);
+                break;
+            case 'y':
+                out +=
+                    run >= 4 ? std::to_string(tm.tm_year + 1900) : two((tm.tm_year + 1900) % 100);
+                break;
+            case 'H':
+                out += run >= 2 ? two(tm.tm_hour) : std::to_string(tm.tm_hour);
+                break;
             case 'h': {
                 int h = tm.tm_hour % 12 == 0 ? 12 : tm.tm_hour % 12;
                 out += run >= 2 ? two(h) : std::to_string(h);
                 break;
             }
-            case 'm': out += run >= 2 ? two(tm.tm_min) : std::to_string(tm.tm_min); break;
-            case 's': out += run >= 2 ? two(tm.tm_sec) : std::to_string(tm.tm_sec); break;
-            default: out.append(run, c);
+            case 'm':
+                out += run >= 2 ? two(tm.tm_min) : std::to_string(tm.tm_min);
+                break;
+            case 's':
+                out += run >= 2 ? two(tm.tm_sec) : std::to_string(tm.tm_sec);
+                break;
+            default:
+                out.append(run, c);
         }
         i += run;
     }
     return out;
 }
 
-std::string Clock::shortDate(std::time_t t) const { return formatLocalTime(t, shortDateFormat); }
-std::string Clock::longTime(std::time_t t) const { return formatLocalTime(t, longTimeFormat); }
+std::string Clock::shortDate(std::time_t t) const {
+    return formatLocalTime(t, shortDateFormat);
+}
+std::string Clock::longTime(std::time_t t) const {
+    return formatLocalTime(t, longTimeFormat);
+}
 
 namespace {
 std::string& markerDirOverride() {
@@ -61,7 +77,9 @@ std::string& markerDirOverride() {
 }
 }  // namespace
 
-void setMarkerDir(const std::string& dir) { markerDirOverride() = dir; }
+void setMarkerDir(const std::string& dir) {
+    markerDirOverride() = dir;
+}
 
 std::string markerDir() {
     if (!markerDirOverride().empty()) return markerDirOverride();

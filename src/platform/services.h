@@ -11,7 +11,7 @@ namespace td {
 
 // Message boxes. Texts are Windows-1251; "\r" inside a text is a line break.
 class Dialogs {
-public:
+  public:
     virtual ~Dialogs() = default;
     virtual void message(const std::string& text) = 0;
     virtual bool confirm(const std::string& text) = 0;  // Yes/No, true for Yes
@@ -19,7 +19,7 @@ public:
 
 // The system beep and the mouse cursor.
 class Feedback {
-public:
+  public:
     virtual ~Feedback() = default;
     virtual void beep() = 0;
     virtual void setHourglass(bool on) = 0;  // false: the normal arrow
@@ -27,7 +27,7 @@ public:
 
 // Waiting without freezing the windows.
 class EventPump {
-public:
+  public:
     virtual ~EventPump() = default;
     // Runs the window events that are pending now.
     virtual void processEvents() = 0;
@@ -40,7 +40,7 @@ public:
 
 // Starting a program (the engine). Returns a code as shellOpen does.
 class ProcessStarter {
-public:
+  public:
     virtual ~ProcessStarter() = default;
     virtual int open(const std::string& file, const std::string& params, const std::string& dir,
                      int show) = 0;
@@ -49,7 +49,7 @@ public:
 // The wall clock and the system's date and time formats. Formats use the
 // tokens d dd M MM yy yyyy h hh H HH m mm s ss; other characters are copied.
 class Clock {
-public:
+  public:
     virtual ~Clock() = default;
     virtual std::time_t now() = 0;
     std::string shortDateFormat = "dd.MM.yyyy";
@@ -71,21 +71,31 @@ struct Services {
 
 // The installed services (set once by the program, or by each test).
 Services& services();
-inline Dialogs& dialogs() { return *services().dialogs; }
-inline Feedback& feedback() { return *services().feedback; }
-inline EventPump& pump() { return *services().pump; }
-inline ProcessStarter& starter() { return *services().starter; }
-inline Clock& clock() { return *services().clock; }
+inline Dialogs& dialogs() {
+    return *services().dialogs;
+}
+inline Feedback& feedback() {
+    return *services().feedback;
+}
+inline EventPump& pump() {
+    return *services().pump;
+}
+inline ProcessStarter& starter() {
+    return *services().starter;
+}
+inline Clock& clock() {
+    return *services().clock;
+}
 
 // Plain implementations without windows: the real process start and the
 // system clock.
 class SystemProcessStarter : public ProcessStarter {
-public:
+  public:
     int open(const std::string& file, const std::string& params, const std::string& dir,
              int show) override;
 };
 class SystemClock : public Clock {
-public:
+  public:
     std::time_t now() override { return std::time(nullptr); }
 };
 

@@ -1,7 +1,7 @@
 #include "sms/GetAllSMS.h"
 
-#include "platform/qtservices.h"
 #include "platform/cp1251.h"
+#include "platform/qtservices.h"
 
 TForm8::TForm8(QWidget* parent) : QDialog(parent) {
     setObjectName("TForm8");

@@ -4,6 +4,6 @@
 // All SMS window.
 class TForm8 : public QDialog {
     Q_OBJECT
-public:
+  public:
     explicit TForm8(QWidget* parent = nullptr);
 };

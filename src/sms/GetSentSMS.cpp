@@ -1,7 +1,7 @@
 #include "sms/GetSentSMS.h"
 
-#include "platform/qtservices.h"
 #include "platform/cp1251.h"
+#include "platform/qtservices.h"
 
 TForm5::TForm5(QWidget* parent) : QDialog(parent) {
     setObjectName("TForm5");

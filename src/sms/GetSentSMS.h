@@ -4,6 +4,6 @@
 // Sent SMS window.
 class TForm5 : public QDialog {
     Q_OBJECT
-public:
+  public:
     explicit TForm5(QWidget* parent = nullptr);
 };

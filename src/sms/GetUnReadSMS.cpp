@@ -1,7 +1,7 @@
 #include "sms/GetUnReadSMS.h"
 
-#include "platform/qtservices.h"
 #include "platform/cp1251.h"
+#include "platform/qtservices.h"
 
 TForm7::TForm7(QWidget* parent) : QDialog(parent) {
     setObjectName("TForm7");

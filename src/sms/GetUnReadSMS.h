@@ -4,6 +4,6 @@
 // Unread SMS window.
 class TForm7 : public QDialog {
     Q_OBJECT
-public:
+  public:
     explicit TForm7(QWidget* parent = nullptr);
 };

@@ -41,7 +41,7 @@ struct NoModal : td::ModalRunner {
 };
 
 class EndToEnd : public ::testing::Test {
-protected:
+  protected:
     td::test::TestEnv env;
     td::QtEventPump realPump;
     td::SystemProcessStarter realStarter;
@@ -138,7 +138,8 @@ TEST_F(EndToEnd, LatinAndCyrillicSmsArriveIntact) {
     auto* rus = child<QComboBox>(form1(), "ComboBoxSmsRecepterRus");
     rus->setCurrentIndex(4);  // Мария Кузнецова
     emit rus->activated(4);
-    child<QLineEdit>(form1(), "leRusSMSText")->setText(QString::fromUtf8("Привет, Мария! Ёлка готова."));
+    child<QLineEdit>(form1(), "leRusSMSText")
+        ->setText(QString::fromUtf8("Привет, Мария! Ёлка готова."));
     form1()->bbRUSSendSMSClick();
     waitForEngine();
     EXPECT_FALSE(env.exists("CellTalk.err")) << U(env.readFile("CellTalk.err"));
@@ -184,7 +185,8 @@ TEST_F(EndToEnd, MissedCallsReadThenCallBack) {
     if (number.rfind('+', 0) != 0)
         EXPECT_NE(log().find("at+ckpd=\"" + number + "\""), std::string::npos) << U(log());
     else
-        EXPECT_NE(log().find("AT+CKPD=\"" + number.substr(1) + "\""), std::string::npos) << U(log());
+        EXPECT_NE(log().find("AT+CKPD=\"" + number.substr(1) + "\""), std::string::npos)
+            << U(log());
 }
 
 }  // namespace

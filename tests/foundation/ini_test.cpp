@@ -1,3 +1,5 @@
+#include "platform/ini.h"
+
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -5,7 +7,6 @@
 #include <filesystem>
 
 #include "platform/files.h"
-#include "platform/ini.h"
 #include "support/fakes.h"
 
 using namespace td;
@@ -43,15 +44,13 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{"[ЖУРНАЛ]\nКлюч=1\n", "журнал", "КЛЮЧ", "1"},
         ReadCase{"[a]\nЁлка=ёж\n", "A", "ёлка", "ёж"},
         ReadCase{"[a]\n  k  =   spaced value   \n", "a", "k", "spaced value"},
-        ReadCase{"[a]\nk=\" \"\n", "a", "k", " "},
-        ReadCase{"[a]\nk=\"  \"\n", "a", "k", "  "},
+        ReadCase{"[a]\nk=\" \"\n", "a", "k", " "}, ReadCase{"[a]\nk=\"  \"\n", "a", "k", "  "},
         ReadCase{"[a]\nk='q'\n", "a", "k", "q"},
-        ReadCase{"[a]\nk=at+cgsn|!bat\"CheckPhone.bat\"\n", "a", "k", "at+cgsn|!bat\"CheckPhone.bat\""},
-        ReadCase{"[a]\nk=x=y\n", "a", "k", "x=y"},
-        ReadCase{"[a]\nk=1\n[b]\nk=2\n", "b", "k", "2"},
+        ReadCase{"[a]\nk=at+cgsn|!bat\"CheckPhone.bat\"\n", "a", "k",
+                 "at+cgsn|!bat\"CheckPhone.bat\""},
+        ReadCase{"[a]\nk=x=y\n", "a", "k", "x=y"}, ReadCase{"[a]\nk=1\n[b]\nk=2\n", "b", "k", "2"},
         ReadCase{"[a]\nk=first\nK=second\n", "a", "k", "first"},
-        ReadCase{"[a]\n;k=commented\n", "a", ";k", "DEF"},
-                ReadCase{"", "a", "k", "DEF"}));
+        ReadCase{"[a]\n;k=commented\n", "a", ";k", "DEF"}, ReadCase{"", "a", "k", "DEF"}));
 
 TEST(Ini, ReadsFilesWithLfLineEnds) {
     TestEnv env;
@@ -83,8 +82,8 @@ TEST(Ini, WriteCreatesFileAndSectionWithCrLf) {
     ASSERT_TRUE(ini.writeString("Common", "ModelIni", "celltalk.ini"));
     ASSERT_TRUE(ini.writeString("Common", "Beep", "NO"));
     ASSERT_TRUE(ini.writeString(W("Раздел"), W("Ключ"), W("значение")));
-    EXPECT_EQ(env.readFile("new.ini"),
-              "[Common]\r\nModelIni=celltalk.ini\r\nBeep=NO\r\n" + W("[Раздел]\r\nКлюч=значение\r\n"));
+    EXPECT_EQ(env.readFile("new.ini"), "[Common]\r\nModelIni=celltalk.ini\r\nBeep=NO\r\n" +
+                                           W("[Раздел]\r\nКлюч=значение\r\n"));
 }
 
 TEST(Ini, WriteKeepsForeignLinesCommentsAndOrder) {

@@ -1,6 +1,7 @@
+#include "engine/launcher.h"
+
 #include <gtest/gtest.h>
 
-#include "engine/launcher.h"
 #include "engine/operlookup.h"
 #include "engine/settings.h"
 #include "platform/files.h"
@@ -38,7 +39,8 @@ TEST(Launcher, StartFailureIsReported) {
     TestEnv env;
     env.starter.result = 2;
     StartEngine("x");
-    EXPECT_EQ(env.dialogs.messages, std::vector<std::string>{W("- Не удаётся запустить celltalk.exe")});
+    EXPECT_EQ(env.dialogs.messages,
+              std::vector<std::string>{W("- Не удаётся запустить celltalk.exe")});
 }
 
 TEST(Launcher, BusyWhileRunMarkerExists) {
@@ -52,10 +54,10 @@ TEST(Launcher, BusyWhileRunMarkerExists) {
 
 struct MarkerCase {
     const char* name;
-    int year, month, day;        // today
+    int year, month, day;              // today
     std::vector<std::string> markers;  // contents of swapping.fl0, fl1, ...
-    bool present;                // CheckSateliteFile result
-    std::vector<bool> kept;      // which markers remain
+    bool present;                      // CheckSateliteFile result
+    std::vector<bool> kept;            // which markers remain
 };
 
 TEST(Satellite, CheckDeletesStaleMarkers) {

@@ -1,3 +1,5 @@
+#include "platform/process.h"
+
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -6,7 +8,6 @@
 #include <thread>
 
 #include "platform/files.h"
-#include "platform/process.h"
 #include "support/fakes.h"
 
 using namespace td;
@@ -23,7 +24,8 @@ TEST(SplitParameters, Table) {
         {"oper \"x\"", {"oper", "x"}},
         {"oper \"Набрать номер (ввод) и звонить\" \"89161234567\"",
          {"oper", "Набрать номер (ввод) и звонить", "89161234567"}},
-        {"oper \"s\" \" 1 2\" \"a;b $(id) `id` | > <\"", {"oper", "s", " 1 2", "a;b $(id) `id` | > <"}},
+        {"oper \"s\" \" 1 2\" \"a;b $(id) `id` | > <\"",
+         {"oper", "s", " 1 2", "a;b $(id) `id` | > <"}},
         {"oper \"\"", {"oper", ""}},
         {"  a   b  ", {"a", "b"}},
         {"a\"b c\"d", {"ab cd"}},
@@ -36,7 +38,8 @@ TEST(SplitParameters, Table) {
 
 // A stand-in engine that writes each argument on its own line.
 void writeEchoEngine(const TestEnv& env, const std::string& name) {
-    env.writeFile(name, "#!/bin/sh\nprintf '%s\\n' \"$@\" > args.out.tmp && mv args.out.tmp args.out\n",
+    env.writeFile(name,
+                  "#!/bin/sh\nprintf '%s\\n' \"$@\" > args.out.tmp && mv args.out.tmp args.out\n",
                   false);
     ::chmod(env.path(name).c_str(), 0755);
 }

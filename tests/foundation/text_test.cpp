@@ -26,9 +26,9 @@ TEST(Cp1251, KnownCharacters) {
         {"№", "\xB9"},
         {"€", "\x88"},
         {"Hello", "Hello"},
-        {"日本", "??"},    // outside the code page
+        {"日本", "??"},   // outside the code page
         {"😀x", "?x"},     // outside the basic plane
-        {"\xFFz", "?z"},   // malformed UTF-8
+        {"\xFFz", "?z"},  // malformed UTF-8
     };
     for (const auto& c : cases) EXPECT_EQ(utf8ToCp1251(c.utf8), c.bytes) << c.utf8;
 }
@@ -47,10 +47,14 @@ TEST(Cp1251, CaseFoldingCoversBothAlphabets) {
         const char *a, *b;
         bool equal;
     } cases[] = {
-        {"Operations", "OPERATIONS", true}, {"Выполнить_пакет", "ВЫПОЛНИТЬ_ПАКЕТ", true},
-        {"Ёж", "ёЖ", true},                  {"Ґ", "ґ", true},
-        {"Ў", "ў", true},                    {"Є", "є", true},
-        {"abc", "abd", false},               {"Пакет", "Пакеты", false},
+        {"Operations", "OPERATIONS", true},
+        {"Выполнить_пакет", "ВЫПОЛНИТЬ_ПАКЕТ", true},
+        {"Ёж", "ёЖ", true},
+        {"Ґ", "ґ", true},
+        {"Ў", "ў", true},
+        {"Є", "є", true},
+        {"abc", "abd", false},
+        {"Пакет", "Пакеты", false},
     };
     for (const auto& c : cases)
         EXPECT_EQ(equalsNoCase(utf8ToCp1251(c.a), utf8ToCp1251(c.b)), c.equal) << c.a << " " << c.b;

@@ -1,6 +1,7 @@
+#include "engine/texthelpers.h"
+
 #include <gtest/gtest.h>
 
-#include "engine/texthelpers.h"
 #include "support/fakes.h"
 
 using namespace td;
@@ -51,9 +52,12 @@ TEST(TextHelpers, CopyFromSubstr) {
     struct Case {
         std::string s, p, out;
     } cases[] = {
-        {"IMEI=3512", "IMEI=", "3512"}, {"SOFT=1.2", "IMEI=", "SOFT=1.2"},
-        {"a=b", "=", "b"},              {"ab", "=", ""},
-        {"abc", "", "abc"},             {"xIMEI=", "IMEI=", ""},
+        {"IMEI=3512", "IMEI=", "3512"},
+        {"SOFT=1.2", "IMEI=", "SOFT=1.2"},
+        {"a=b", "=", "b"},
+        {"ab", "=", ""},
+        {"abc", "", "abc"},
+        {"xIMEI=", "IMEI=", ""},
         {"+CPBR: 1,\"1\"", "+CPBR:", " 1,\"1\""},
     };
     for (const auto& c : cases) EXPECT_EQ(CopyFromSubstr(c.s, c.p), c.out) << c.s << " / " << c.p;

@@ -1,3 +1,5 @@
+#include "platform/qtservices.h"
+
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -5,7 +7,6 @@
 #include <QTimer>
 
 #include "platform/cp1251.h"
-#include "platform/qtservices.h"
 
 using namespace td;
 

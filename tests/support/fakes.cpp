@@ -113,9 +113,13 @@ TestEnv::~TestEnv() {
     resetProg();
 }
 
-std::string TestEnv::path(const std::string& name) const { return dir + "/" + name; }
+std::string TestEnv::path(const std::string& name) const {
+    return dir + "/" + name;
+}
 
-bool TestEnv::exists(const std::string& name) const { return files::exists(path(name)); }
+bool TestEnv::exists(const std::string& name) const {
+    return files::exists(path(name));
+}
 
 void TestEnv::writeFile(const std::string& name, const std::string& utf8, bool crlf) const {
     std::string text = utf8ToCp1251(utf8);
@@ -134,7 +138,11 @@ std::string TestEnv::readFile(const std::string& name) const {
     return bytes;
 }
 
-std::string W(const std::string& utf8) { return utf8ToCp1251(utf8); }
-std::string U(const std::string& cp1251) { return cp1251ToUtf8(cp1251); }
+std::string W(const std::string& utf8) {
+    return utf8ToCp1251(utf8);
+}
+std::string U(const std::string& cp1251) {
+    return cp1251ToUtf8(cp1251);
+}
 
 }  // namespace td::test

@@ -15,18 +15,18 @@
 namespace td::test {
 
 class ScriptedDialogs : public Dialogs {
-public:
+  public:
     void message(const std::string& text) override { messages.push_back(text); }
     bool confirm(const std::string& text) override;
     std::vector<std::string> messages;   // Windows-1251, in order
     std::vector<std::string> questions;  // Windows-1251, in order
-    std::deque<bool> answers;            // next answers; empty: confirm() fails the test and says No
+    std::deque<bool> answers;  // next answers; empty: confirm() fails the test and says No
     bool defaultAnswer = false;
     bool failOnUnscripted = true;
 };
 
 class RecordingFeedback : public Feedback {
-public:
+  public:
     void beep() override { ++beeps; }
     void setHourglass(bool on) override { hourglass = on; }
     int beeps = 0;
@@ -37,7 +37,7 @@ public:
 // in time order, every action scheduled up to the new moment. Actions also
 // run from processEvents() when their moment has come.
 class VirtualPump : public EventPump {
-public:
+  public:
     void processEvents() override;
     void sleep(int ms) override;
     long long nowMs() override { return now; }
@@ -50,7 +50,7 @@ public:
     int processEventsCalls = 0;
     std::vector<int> sleeps;  // every sleep asked for, in ms
 
-private:
+  private:
     void runDue();
     std::multimap<long long, std::function<void()>> actions_;
     bool running_ = false;
@@ -62,18 +62,18 @@ struct StartRecord {
 };
 
 class RecordingStarter : public ProcessStarter {
-public:
+  public:
     int open(const std::string& file, const std::string& params, const std::string& dir,
              int show) override;
     std::vector<StartRecord> starts;
-    int result = 42;                    // what open() returns
+    int result = 42;                                  // what open() returns
     std::function<void(const StartRecord&)> onStart;  // e.g. a fake engine
     // The parameter texts started so far.
     std::vector<std::string> params() const;
 };
 
 class FixedClock : public Clock {
-public:
+  public:
     std::time_t now() override { return t; }
     std::time_t t = 1764806400;  // 2025-12-04 00:00:00 UTC
     void setLocal(int year, int month, int day, int hour = 12, int min = 0, int sec = 0);
@@ -83,14 +83,14 @@ public:
 // redirects the satellite markers into its "markers" subfolder and resets
 // the program-wide values. Everything is restored on destruction.
 class TestEnv {
-public:
+  public:
     TestEnv();
     ~TestEnv();
     TestEnv(const TestEnv&) = delete;
     TestEnv& operator=(const TestEnv&) = delete;
 
-    std::string dir;         // the temporary folder (system bytes = ASCII)
-    std::string markers;     // the satellite marker folder
+    std::string dir;      // the temporary folder (system bytes = ASCII)
+    std::string markers;  // the satellite marker folder
     ScriptedDialogs dialogs;
     RecordingFeedback feedback;
     VirtualPump pump;
@@ -104,7 +104,7 @@ public:
     std::string path(const std::string& name) const;
     bool exists(const std::string& name) const;
 
-private:
+  private:
     Services saved_;
     std::string oldCwd_;
 };

@@ -102,9 +102,13 @@ std::optional<std::vector<uint8_t>> fromHex(std::string_view hex) {
     return out;
 }
 
-std::u32string utf8Decode(std::string_view s) { return td::utf8ToUtf32(s); }
+std::u32string utf8Decode(std::string_view s) {
+    return td::utf8ToUtf32(s);
+}
 
-std::string utf8Encode(std::u32string_view text) { return td::utf32ToUtf8(text); }
+std::string utf8Encode(std::u32string_view text) {
+    return td::utf32ToUtf8(text);
+}
 
 std::u32string cp1251Decode(std::string_view cp1251) {
     std::u32string out;

@@ -94,31 +94,6 @@ Reply gcap(Session&, const Command& c) {
     return identity(c, "+GCAP", "+CGSM,+DS");
 }
 
-// A setting with a small set of allowed values, read back as "+NAME: v".
-Reply intSetting(const Command& c, int& value, std::initializer_list<int> allowed,
-                 const std::string& range) {
-    switch (c.kind) {
-        case Command::Test:
-            return ok({c.name + ": " + range});
-        case Command::Read:
-            return ok({c.name + ": " + std::to_string(value)});
-        case Command::Exec:
-            return error();
-        case Command::Set:
-            break;
-    }
-    auto p = params(c);
-    if (!p || p->empty() || p->size() > 1) return cme(kCmeBadParams);
-    auto v = paramInt((*p)[0]);
-    if (!v) return cme(kCmeBadParams);
-    for (int a : allowed)
-        if (a == *v) {
-            value = *v;
-            return ok();
-        }
-    return cme(kCmeBadParams);
-}
-
 Reply cmee(Session& s, const Command& c) {
     if (c.kind == Command::Exec) {
         s.cmee = 0;
@@ -249,6 +224,31 @@ void addGeneralCommands(Registry& r) {
     r["+CREG"] = creg;
     r["+COPS"] = cops;
     r["+CCLK"] = cclk;
+}
+
+// A setting with a small set of allowed values, read back as "+NAME: v".
+Reply intSetting(const Command& c, int& value, std::initializer_list<int> allowed,
+                 const std::string& range) {
+    switch (c.kind) {
+        case Command::Test:
+            return ok({c.name + ": " + range});
+        case Command::Read:
+            return ok({c.name + ": " + std::to_string(value)});
+        case Command::Exec:
+            return error();
+        case Command::Set:
+            break;
+    }
+    auto p = params(c);
+    if (!p || p->empty() || p->size() > 1) return cme(kCmeBadParams);
+    auto v = paramInt((*p)[0]);
+    if (!v) return cme(kCmeBadParams);
+    for (int a : allowed)
+        if (a == *v) {
+            value = *v;
+            return ok();
+        }
+    return cme(kCmeBadParams);
 }
 
 }  // namespace phonesim

@@ -93,41 +93,19 @@ std::vector<std::string> messageLines(Session& s, const std::string& prefix, int
 }
 
 Reply cmgf(Session& s, const Command& c) {
-    switch (c.kind) {
-        case Command::Test:
-            return ok({"+CMGF: (0,1)"});
-        case Command::Read:
-            return ok({"+CMGF: " + ts(s.cmgf)});
-        case Command::Exec:
-            s.cmgf = 0;
-            return ok();
-        case Command::Set:
-            break;
+    if (c.kind == Command::Exec) {
+        s.cmgf = 0;
+        return ok();
     }
-    auto p = params(c);
-    auto v = p && p->size() == 1 ? paramInt((*p)[0]) : std::nullopt;
-    if (!v || *v > 1) return cme(kCmeBadParams);
-    s.cmgf = *v;
-    return ok();
+    return intSetting(c, s.cmgf, {0, 1}, "(0,1)");
 }
 
 Reply csdh(Session& s, const Command& c) {
-    switch (c.kind) {
-        case Command::Test:
-            return ok({"+CSDH: (0,1)"});
-        case Command::Read:
-            return ok({"+CSDH: " + ts(s.csdh)});
-        case Command::Exec:
-            s.csdh = 0;
-            return ok();
-        case Command::Set:
-            break;
+    if (c.kind == Command::Exec) {
+        s.csdh = 0;
+        return ok();
     }
-    auto p = params(c);
-    auto v = p && p->size() == 1 ? paramInt((*p)[0]) : std::nullopt;
-    if (!v || *v > 1) return cme(kCmeBadParams);
-    s.csdh = *v;
-    return ok();
+    return intSetting(c, s.csdh, {0, 1}, "(0,1)");
 }
 
 std::string usage(Session& s, int which) {

@@ -3,6 +3,7 @@
 // stored state and the settings of the serial session (echo, error mode,
 // character set, selected memories, the call in progress).
 
+#include <initializer_list>
 #include <map>
 #include <optional>
 #include <string>
@@ -130,6 +131,11 @@ Reply finishSmsEntry(Session& s, const SmsEntry& entry);
 
 // Helpers for handlers.
 std::optional<std::vector<Param>> params(const Command& c);
+
+// A setting with a small set of allowed values: "=?" lists range, "?" reads
+// back "+NAME: v", "=v" sets it; any other value is a bad parameter.
+Reply intSetting(const Command& c, int& value, std::initializer_list<int> allowed,
+                 const std::string& range);
 std::string dq(std::string_view s);
 bool validDialString(std::string_view number);
 
