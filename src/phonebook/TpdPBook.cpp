@@ -13,6 +13,7 @@
 #include "phonebook/GetPBook.h"
 #include "phonebook/ownbook.h"
 #include "phonebook/pblist.h"
+#include "phonebook/readerwindow.h"
 #include "phonebook/stringgrid.h"
 #include "platform/cp1251.h"
 #include "platform/files.h"
@@ -51,14 +52,6 @@ class NoEqualsDelegate : public QStyledItemDelegate {
     }
 };
 
-QPushButton* button(QWidget* parent, const char* name, const char* caption, const char* hint) {
-    auto* b = new QPushButton(fromWin(W(caption)), parent);
-    b->setObjectName(name);
-    b->setToolTip(fromWin(W(hint)));
-    td::setCaptionColor(b, td::NavyColor);
-    return b;
-}
-
 }  // namespace
 
 TForm3::TForm3(QWidget* parent) : QDialog(parent) {
@@ -90,11 +83,11 @@ TForm3::TForm3(QWidget* parent) : QDialog(parent) {
     lMyCount = new QLabel("-", this);
     lMyCount->setObjectName("lMyCount");
     lMyCount->setMinimumWidth(36);
-    bbSave = button(this, "bbSave", "Сохранить", "Сохранить изменения");
-    bbReset = button(this, "bbReset", "Сбросить", "Сбросить  изменения");
-    bbDelete = button(this, "bbDelete", "Удалить", "Удалить выбранную строку");
-    bbFromMobile = button(this, "bbFromMobile", "Из телефона",
-                          "Прочитать ТК из телефона для переноса в СВОЮ по одному номеру");
+    bbSave = td::navyButton(this, "bbSave", "Сохранить", "Сохранить изменения");
+    bbReset = td::navyButton(this, "bbReset", "Сбросить", "Сбросить  изменения");
+    bbDelete = td::navyButton(this, "bbDelete", "Удалить", "Удалить выбранную строку");
+    bbFromMobile = td::navyButton(this, "bbFromMobile", "Из телефона",
+                                  "Прочитать ТК из телефона для переноса в СВОЮ по одному номеру");
     connect(bbSave, &QPushButton::clicked, this, &TForm3::bbSaveClick);
     connect(bbReset, &QPushButton::clicked, this, &TForm3::bbResetClick);
     connect(bbDelete, &QPushButton::clicked, this, &TForm3::bbDeleteClick);

@@ -1,0 +1,41 @@
+#pragma once
+// The look both list windows of the phone (phone book, missed calls) share:
+// a title, a status panel, the two-column grid, a row of actions with the
+// record counter on its right, and the row of Delete, Last copy and Refresh.
+
+#include <QPushButton>
+#include <QStyle>
+#include <initializer_list>
+
+class QDialog;
+class QLabel;
+class StringGrid;
+
+namespace td {
+
+// A button with navy caption; texts are UTF-8 literals, an empty hint sets none.
+QPushButton* navyButton(QWidget* parent, const char* name, const char* caption, const char* hint);
+// A caption-less button showing one of the style's glyphs.
+QPushButton* glyphButton(QWidget* parent, const char* name, QStyle::StandardPixmap glyph,
+                         const char* hint);
+
+struct ReaderControls {
+    QLabel* title;
+    QLabel* status;
+    StringGrid* grid;
+    QLabel* counter;
+    QPushButton* del;
+    QPushButton* lastCopy;
+    QPushButton* refresh;
+};
+
+// Creates the shared controls with their object names and texts.
+ReaderControls makeReaderControls(QDialog* w, const char* title, int rows, const char* gridHint,
+                                  const char* lastCopyHint, const char* refreshHint);
+
+// Lays the window out: actions on the left of the counter row, and the
+// grid's header row given the own phone book's column titles.
+void layoutReader(QDialog* w, const ReaderControls& c, std::initializer_list<QWidget*> actions,
+                  int height);
+
+}  // namespace td
