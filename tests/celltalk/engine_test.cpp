@@ -156,6 +156,26 @@ TEST(EngineRun, SettingsAndOperationErrors) {
     }
 }
 
+TEST(EngineConfig, PortComesFromTheOperationsIniBeforeTheEngineIni) {
+    EngineDir d({{"A", "at"}}, "ComPort=/dev/ttyUSB9\r\nBaud=9600\r\nTimeout=3\r\n");
+    // Only the engine's own settings: they hold.
+    Config own = loadConfig(d.dir);
+    EXPECT_EQ(own.comPort, "/dev/ttyUSB9");
+    EXPECT_EQ(own.baud, 9600);
+
+    // A satellite's operations ini with its own port; the rest still comes from celltalk.ini.
+    d.write("celltalk.ini",
+            "[Common]\r\nModelIni=phone2.ini\r\nComPort=/dev/ttyUSB9\r\n"
+            "Baud=9600\r\nTimeout=3\r\n");
+    d.write("phone2.ini", "[Common]\r\nComPort=SIM\r\n[Operations]\r\nA=at\r\n");
+    Config sat = loadConfig(d.dir);
+    EXPECT_EQ(sat.comPort, "SIM");
+    EXPECT_TRUE(sat.simulated());
+    EXPECT_EQ(sat.baud, 9600);
+    EXPECT_EQ(sat.timeoutSec, 3);
+    EXPECT_EQ(run(d, "A"), 0);
+}
+
 TEST(EngineRun, BatchFileNamesMatchWithoutRegardToCase) {
     EngineDir d({{"Удалить", "at+cmgd=№|!bat\"DelSMS.txt\""}});
     d.write("DELSMS.TXT", "at+cmgd=3|at+cmgd=5|at+cgsn\r\n");

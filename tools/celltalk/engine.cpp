@@ -88,13 +88,18 @@ Config loadConfig(const std::string& dir) {
     cfg.opsIni = td::files::join(dir, model);
     if (!td::files::exists(cfg.opsIni))
         throw EngineError(td::W("не найден файл операций ") + model, 2);
-    cfg.comPort = eng.readString("Common", "ComPort", "");
-    cfg.baud = static_cast<int>(number(eng.readString("Common", "Baud", ""), 115200));
-    cfg.timeoutSec = number(eng.readString("Common", "Timeout", ""), 10);
-    if (cfg.timeoutSec <= 0) cfg.timeoutSec = 10;
-    cfg.simState = eng.readString("Common", "SimState", cfg.simState);
-
     td::IniFile ops(cfg.opsIni);
+    // A satellite program's operations ini may name its own port and line
+    // settings in its [Common]; what it leaves out comes from celltalk.ini.
+    auto common = [&](const char* key, const std::string& def) {
+        return ops.readString("Common", key, eng.readString("Common", key, def));
+    };
+    cfg.comPort = common("ComPort", "");
+    cfg.baud = static_cast<int>(number(common("Baud", ""), 115200));
+    cfg.timeoutSec = number(common("Timeout", ""), 10);
+    if (cfg.timeoutSec <= 0) cfg.timeoutSec = 10;
+    cfg.simState = common("SimState", cfg.simState);
+
     cfg.waitSec = number(ops.readString("AutoRun", "Wait", ""), 1);
     auto file = [&](const char* key, std::string& v) {
         std::string s = trim(ops.readString("AutoRun", key, v));
