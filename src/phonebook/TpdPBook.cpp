@@ -174,9 +174,8 @@ void TForm3::bbResetClick() {
 }
 
 void TForm3::bbDeleteClick() {
-    // An empty row has nobody to delete.
-    if (selRow_ < 1 || selRow_ >= StringGridPhoneBook->rows() ||
-        StringGridPhoneBook->rowEmpty(selRow_)) {
+    // A row past the grid's end was never a real selection.
+    if (selRow_ < 1 || selRow_ >= StringGridPhoneBook->rows()) {
         td::dialogs().message(W("- Ничего не выбрано"));
         return;
     }

@@ -39,7 +39,10 @@ ReadCycleConfig phoneBookCycleConfig(const std::string& operation, const std::st
     c.question = texts.question;
     c.idleHint = texts.idleHint;
     c.watchedFile = autoRunPath(p.LogFile);
-    c.workFile = autoRunPath("$" + p.LogFile);
+    // The engine writes into "$" + the watched file's name, beside it.
+    const std::string watchedName = files::baseName(c.watchedFile);
+    c.workFile =
+        c.watchedFile.substr(0, c.watchedFile.size() - watchedName.size()) + "$" + watchedName;
     c.parseFile = autoRunPath(p.PBFile);
     c.parseFallback = c.watchedFile;
     c.deleteBeforeStart = {c.watchedFile, c.parseFile, EngineErrorName};

@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include "engine/settings.h"
 #include "phonebook/ownbook.h"
+#include "phonebook/pbcycle.h"
 #include "platform/files.h"
 #include "platform/ini.h"
 #include "support/fakes.h"
@@ -125,6 +127,35 @@ TEST(PbParser, SideBySidePlacement) {
         td::SideBySide s = td::placeBeside(c.screen, c.own, c.phone);
         EXPECT_EQ(s.ownLeft, c.ownLeft) << c.screen;
         EXPECT_EQ(s.phoneLeft, c.phoneLeft) << c.screen;
+    }
+}
+
+// ---- the files the phone book read works with -----------------------------
+
+TEST(PbCycle, FilesFollowTheLogSetting) {
+    struct Case {
+        std::string logFile, watched, work, notCreated;
+    } cases[] = {
+        {"LastRun.log", "LastRun.log", "$LastRun.log",
+         W("- Файл с записями тел.книги \"LastRun.log\" не создан программой CellTalk")},
+        // The engine's work file lies beside the log, wherever that is.
+        {"logs/Run.log", "logs/Run.log", "logs/$Run.log",
+         W("- Файл с записями тел.книги \"Run.log\" не создан программой CellTalk")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.logFile);
+        TestEnv env;
+        td::prog().LogFile = c.logFile;
+        td::ReadCycleConfig k =
+            td::phoneBookCycleConfig("Op", td::MissCallPrefix, td::missCallTexts());
+        EXPECT_EQ(k.watchedFile, td::autoRunPath(c.watched));
+        EXPECT_EQ(k.workFile, td::autoRunPath(c.work));
+        EXPECT_EQ(k.parseFile, td::autoRunPath("LastRun.pbf"));
+        EXPECT_EQ(k.parseFallback, k.watchedFile);
+        EXPECT_EQ(k.deleteBeforeStart,
+                  (std::vector<std::string>{k.watchedFile, k.parseFile, "CellTalk.err"}));
+        EXPECT_EQ(k.lastCopyPath, td::autoRunPath("MC-LastPBook.txt"));
+        EXPECT_EQ(k.notCreatedText, c.notCreated);
     }
 }
 

@@ -158,28 +158,68 @@ TEST_F(Windows, OwnBookSaveDuplicatesAndBlanks) {
     EXPECT_TRUE(g->rowEmpty(5));
 }
 
+struct DeleteCase {
+    const char* name;
+    int row;                                                   // selected row
+    std::vector<bool> answers;                                 // to the question, if one is asked
+    std::string question;                                      // UTF-8; empty: none asked
+    std::string message;                                       // UTF-8; empty: none shown
+    std::vector<std::pair<std::string, std::string>> section;  // PhoneBook afterwards
+};
+
 TEST_F(Windows, DeleteAsksAndSavesOtherEdits) {
+    using Section = std::vector<std::pair<std::string, std::string>>;
+    const DeleteCase cases[] = {
+        {"nothing selected",
+         0,
+         {},
+         "",
+         "- Ничего не выбрано",
+         Section{{"Ann", "111"}, {"Bob", "222"}}},
+        {"declined",
+         1,
+         {false},
+         "Вы действительно хотите удалить абонента\r\"Ann\"\r с номером \r\"111\"",
+         "",
+         Section{{"Ann", "111"}, {"Bob", "222"}}},
+        // Deleting saves the whole grid, the unsaved edit of Bob's row too.
+        {"record",
+         1,
+         {true},
+         "Вы действительно хотите удалить абонента\r\"Ann\"\r с номером \r\"111\"",
+         "",
+         Section{{"Bob", "999"}}},
+        // An empty row is asked about like any other, and saves as well.
+        {"empty row",
+         3,
+         {true},
+         "Вы действительно хотите удалить абонента\r\"\"\r с номером \r\"\"",
+         "",
+         Section{{"Ann", "111"}, {"Bob", "999"}}},
+    };
     env.writeFile("tapdeck.ini", "[PhoneBook]\nAnn=111\nBob=222\n");
     f3->FormActivate();
-    StringGrid* g = f3->StringGridPhoneBook;
-    f3->StringGridPhoneBookSelectCell(0, 0);
-    f3->bbDeleteClick();
-    EXPECT_EQ(env.dialogs.messages.back(), W("- Ничего не выбрано"));
-
-    g->setCell(1, 2, "999");  // an unsaved edit of another row
-    g->setCurrentCell(0, 0);  // row 1: Ann
+    f3->StringGridPhoneBook->setCurrentCell(0, 0);  // a click on row 1
     EXPECT_EQ(f3->selectedRow(), 1);
-    env.dialogs.answers = {false, true};
-    f3->bbDeleteClick();
-    EXPECT_EQ(cell(g, 0, 1), "Ann");  // No keeps it
-    f3->bbDeleteClick();
-    ASSERT_EQ(env.dialogs.questions.size(), 2u);
-    EXPECT_EQ(env.dialogs.questions[1],
-              W("Вы действительно хотите удалить абонента\r\"Ann\"\r с номером \r\"111\""));
-    td::IniFile ini(env.path("tapdeck.ini"));
-    auto s = ini.readSection("PhoneBook");
-    ASSERT_EQ(s.size(), 1u);
-    EXPECT_EQ(s[0], (std::pair<std::string, std::string>{"Bob", "999"}));
+    for (const DeleteCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        env.dialogs.questions.clear();
+        env.dialogs.messages.clear();
+        env.writeFile("tapdeck.ini", "[PhoneBook]\nAnn=111\nBob=222\n");
+        f3->FormActivate();
+        StringGrid* g = f3->StringGridPhoneBook;
+        g->setCell(1, 2, "999");  // an unsaved edit of Bob's row
+        f3->StringGridPhoneBookSelectCell(0, c.row);
+        env.dialogs.answers.assign(c.answers.begin(), c.answers.end());
+        f3->bbDeleteClick();
+        EXPECT_EQ(env.dialogs.questions, c.question.empty()
+                                             ? std::vector<std::string>{}
+                                             : std::vector<std::string>{W(c.question)});
+        EXPECT_EQ(env.dialogs.messages, c.message.empty() ? std::vector<std::string>{}
+                                                          : std::vector<std::string>{W(c.message)});
+        td::IniFile ini(env.path("tapdeck.ini"));
+        EXPECT_EQ(ini.readSection("PhoneBook"), c.section);
+    }
 }
 
 TEST_F(Windows, LongOwnBookKeepsEveryRecordAndGrows) {
@@ -323,6 +363,86 @@ TEST_F(Windows, TransferAndButtonsOfThePhoneBook) {
     EXPECT_EQ(env.dialogs.messages.back(),
               W("Эта возможность будет реализована в одной из следующих версий"));
 }
+
+// ---- what both reading windows show --------------------------------------------
+
+struct ReaderTexts {
+    const char* name;
+    bool missedCalls;
+    const char* question;  // UTF-8
+    const char* idleHint;  // UTF-8
+};
+
+void PrintTo(const ReaderTexts& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class ReaderWindowTexts : public Windows, public ::testing::WithParamInterface<ReaderTexts> {};
+
+// No engine answers: the read runs its full wait and ends as not created. A
+// second read is aborted with the refresh button while it waits.
+TEST_P(ReaderWindowTexts, ReadLooksAndEndings) {
+    const ReaderTexts& c = GetParam();
+    env.writeFile("tapdeck.ini", "[PhoneBook]\nAnn=1\n");
+    f3->FormActivate();
+    QPushButton* refresh = c.missedCalls ? f6->bbGetPBook : f4->bbGetPBook;
+    QLabel* panel = c.missedCalls ? f6->Panel5 : f4->Panel5;
+    StringGrid* grid = c.missedCalls ? f6->StringGridMobilePB : f4->StringGridMobilePB;
+    auto click = [&] { c.missedCalls ? f6->bbGetPBookClick() : f4->bbGetPBookClick(); };
+    auto hint = [](QWidget* w) { return td::toWin(w->toolTip()); };
+
+    std::string busyHint, busyCaption, status, gridHint;
+    env.pump.at(1000, [&] {
+        busyHint = hint(refresh);
+        busyCaption = td::toWin(refresh->text());
+        status = text(panel);
+        gridHint = hint(grid);
+    });
+    env.dialogs.answers = {true};
+    click();
+    EXPECT_EQ(env.dialogs.questions, std::vector<std::string>{W(c.question)});
+    EXPECT_EQ(busyCaption, W("Прервать"));
+    EXPECT_EQ(busyHint, W("Нажмите ОДИН РАЗ для того, чтобы прервать чтение (подождите 2сек.)"));
+    EXPECT_EQ(status, W("Идёт чтение из мобильного телефона"));
+    EXPECT_EQ(gridHint, W("Подождите - идёт чтение из телефона"));
+    EXPECT_EQ(text(panel),
+              W("- Файл с записями тел.книги \"LastRun.log\" не создан программой CellTalk"));
+    EXPECT_EQ(td::toWin(refresh->text()), W("Обновить"));
+    EXPECT_EQ(hint(refresh), W(c.idleHint));
+    EXPECT_TRUE(refresh->isEnabled());
+    EXPECT_EQ(env.pump.now, 200 + 2500 + 5 * 1500 + 11 * 5000);
+
+    // The slow pair of the first read shows in the next read's hint; an
+    // abort click brings the idle look back at once.
+    std::string abortHint;
+    env.pump.at(env.pump.now + 1000, [&] {
+        abortHint = hint(refresh);
+        click();
+        EXPECT_EQ(td::toWin(refresh->text()), W("Обновить"));
+        EXPECT_EQ(hint(refresh), W(c.idleHint));
+    });
+    env.dialogs.answers = {true};
+    click();
+    EXPECT_EQ(abortHint, W("Нажмите ОДИН РАЗ для того, чтобы прервать чтение (подождите 5сек.)"));
+    EXPECT_TRUE(td::prog().PhoneReadAbort);
+    EXPECT_FALSE(td::prog().PhoneReadUpdate);
+    EXPECT_EQ(env.dialogs.questions.size(), 2u);  // the abort click asks nothing
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Windows, ReaderWindowTexts,
+    ::testing::Values(
+        ReaderTexts{"PhoneBook", false,
+                    "Вы действительно хотите прочитать телефонную книгу из Вашего аппарата "
+                    "?\rЭто займёт примерно полминуты, на которые Ваш телефон будет занят для "
+                    "внешнего воздействия",
+                    "Прочесть Телефонную книгу из ТЕЛЕФОНА"},
+        ReaderTexts{"MissedCalls", true,
+                    "Вы действительно хотите прочитать записи из Вашего аппарата ?\rЭто займёт "
+                    "примерно полминуты, на которые Ваш телефон будет занят для внешнего "
+                    "воздействия",
+                    "Прочесть записи из ТЕЛЕФОНА"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 // ---- missed calls ----------------------------------------------------------------
 
