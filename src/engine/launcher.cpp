@@ -36,11 +36,12 @@ bool CellBusy() {
     return true;
 }
 
-bool CheckSateliteFile(const std::string& base) {
+bool CheckSateliteFile(const std::string& base, const std::string& own) {
     std::string today = clock().shortDate(clock().now());
     bool any = false;
     for (int d = 0; d <= 9; ++d) {
         std::string path = mapMarkerPath(base + std::to_string(d));
+        if (!own.empty() && path == own) continue;
         if (!files::exists(path)) continue;
         std::vector<std::string> lines;
         if (!files::readLines(path, lines)) {

@@ -23,8 +23,10 @@ void StartEngine(const std::string& operation, const std::vector<std::string>& a
 bool CellBusy();
 
 // Deletes markers dated before today, then tells whether any marker exists.
-// A marker that cannot be read counts as present.
-bool CheckSateliteFile(const std::string& base);
+// A marker that cannot be read counts as present. `own` (the marker this
+// program created, as CreSateliteFile returned it) is left alone and not
+// counted: it shows only that this program runs.
+bool CheckSateliteFile(const std::string& base, const std::string& own = {});
 // Creates this program's marker in the first free slot; its name, or "".
 std::string CreSateliteFile(const std::string& base);
 

@@ -96,13 +96,14 @@ void TForm1::FormActivate() {
     refill(ComboBoxAbonentName, {});
     abonentChosen_ = -1;
     // 4. Another satellite may have pointed the engine at its own operations.
+    // The marker this program made at an earlier activation is not counted.
     if (td::files::exists(td::startPath(td::EngineIniName))) {
         td::IniFile engine(td::startPath(td::EngineIniName));
         p.EngineModelIni = engine.readString("Common", "ModelIni", td::EngineIniName);
         p.ExeIniName = ml::exeIniName(p.ExeFileName);
         std::string model = td::upperAscii(p.EngineModelIni);
         if (model != td::upperAscii(td::EngineIniName) && model != td::upperAscii(p.ExeIniName) &&
-            !p.SatelliteAsked && td::CheckSateliteFile(td::SatelliteBase)) {
+            !p.SatelliteAsked && td::CheckSateliteFile(td::SatelliteBase, p.SatelliteMarker)) {
             p.SatelliteAsked = true;
             if (td::dialogs().confirm(
                     td::W("- Может быть активна только одна программа-сателит\r Возможны ошибки "

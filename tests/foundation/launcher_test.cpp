@@ -89,6 +89,28 @@ TEST(Satellite, UnreadableMarkerCountsAsPresent) {
     EXPECT_TRUE(env.exists("markers/swapping.fl4"));
 }
 
+TEST(Satellite, OwnMarkerIsNeitherCountedNorDeleted) {
+    struct Case {
+        const char* name;
+        std::string ownDate;    // content of swapping.fl0, the program's own marker
+        std::string otherDate;  // content of swapping.fl1; empty: no such file
+        bool present;
+    } cases[] = {
+        {"own of today alone", "07.12.2026", "", false},
+        {"own of yesterday alone", "06.12.2026", "", false},
+        {"another of today", "07.12.2026", "07.12.2026", true},
+    };
+    for (const auto& c : cases) {
+        TestEnv env;
+        env.clock.setLocal(2026, 12, 7);
+        env.writeFile("markers/swapping.fl0", c.ownDate + "\n");
+        if (!c.otherDate.empty()) env.writeFile("markers/swapping.fl1", c.otherDate + "\n");
+        std::string own = env.markers + "/swapping.fl0";
+        EXPECT_EQ(CheckSateliteFile(SatelliteBase, own), c.present) << c.name;
+        EXPECT_TRUE(env.exists("markers/swapping.fl0")) << c.name;
+    }
+}
+
 TEST(Satellite, CreateTakesFirstFreeSlotAndWritesToday) {
     TestEnv env;
     env.clock.setLocal(2026, 12, 7);

@@ -204,8 +204,11 @@ TEST_F(MainWindowTest, FeatureSwitchesDisableButtonsForTheWholeRun) {
         start();
         QPushButton* b = (*form).*c.button;
         EXPECT_FALSE(b->isEnabled());
-        for (const auto& other : cases)
-            if (other.key != c.key) EXPECT_TRUE(((*form).*other.button)->isEnabled()) << other.key;
+        for (const auto& other : cases) {
+            if (other.key != c.key) {
+                EXPECT_TRUE(((*form).*other.button)->isEnabled()) << other.key;
+            }
+        }
         size_t shown = modal.shown.size(), messages = env.dialogs.messages.size();
         ((*form).*c.click)();
         EXPECT_EQ(modal.shown.size(), shown);
@@ -360,4 +363,26 @@ TEST_F(MainWindowTest, UnreadableSatelliteMarkerCountsAsPresent) {
     EXPECT_EQ(env.dialogs.questions.size(), 1u);
     EXPECT_EQ(terminations, 0);
     EXPECT_TRUE(td::prog().FirstActivationDone);
+}
+
+TEST_F(MainWindowTest, OwnSatelliteMarkerIsNoSignOfAnotherSatellite) {
+    // The engine still points at another front end's operations, but no other
+    // front end is running: the marker this program creates at its first
+    // activation must not raise the question at the next ones.
+    env.writeFile("tapdeck.ini", kOwnIni);
+    env.writeFile("celltalk.ini", "[Common]\nModelIni=other.ini\n");
+    start();
+    ASSERT_FALSE(td::prog().SatelliteMarker.empty());
+    EXPECT_TRUE(env.dialogs.questions.empty());
+    form->FormActivate();
+    EXPECT_TRUE(env.dialogs.questions.empty());
+    EXPECT_EQ(terminations, 0);
+    EXPECT_TRUE(td::files::exists(td::prog().SatelliteMarker));
+
+    // A marker of another front end still counts.
+    std::string today = td::clock().shortDate(td::clock().now());
+    env.writeFile("markers/swapping.fl5", today);
+    env.dialogs.answers.push_back(false);
+    form->FormActivate();
+    EXPECT_EQ(env.dialogs.questions.size(), 1u);
 }
