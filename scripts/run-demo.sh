@@ -20,6 +20,7 @@ if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
     exec ./tapdeck
 fi
 shot="$PWD/main-window.png"
+export XDG_RUNTIME_DIR="${XDG_RUNTIME_DIR:-$(mktemp -d)}"
 rm -f "$shot"
 echo "No display here: running Tapdeck under xvfb-run and saving a screenshot of its main window."
 TAPDECK_SCREENSHOT="$shot" timeout 60 xvfb-run -a -s "-screen 0 1280x1024x24" ./tapdeck
