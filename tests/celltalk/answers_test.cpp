@@ -70,6 +70,23 @@ TEST(Answers, UnsolicitedLinesAreToldFromAnswers) {
         EXPECT_EQ(isUnsolicited(c.line, c.cmdPrefix), c.urc) << c.line << " / " << c.cmdPrefix;
 }
 
+TEST(Answers, ReportsFollowedByTheirMessageLine) {
+    struct {
+        const char* line;
+        bool body;
+    } cases[] = {
+        {"+CMT: \"+79161234567\",,\"25/06/02,18:05:12+12\"", true},
+        {"+CMT: ,23", true},
+        {"+cbm: 1,50,0,1,1", true},
+        {"+CDS: 25", true},
+        {"+CDS: 6,12,\"+7916\",145,\"25/06/02,18:05:12+12\",\"25/06/02,18:05:20+12\",0", false},
+        {"+CMTI: \"SM\",3", false},
+        {"RING", false},
+        {"+CIEV: 2,3", false},
+    };
+    for (const auto& c : cases) EXPECT_EQ(reportHasBodyLine(c.line), c.body) << c.line;
+}
+
 TEST(Answers, IdentityAnswersGetTheirPrefix) {
     EXPECT_EQ(labelIdentityAnswer("at+cgsn", "351234567890123"), "+CGSN: 351234567890123");
     EXPECT_EQ(labelIdentityAnswer("AT+CGMI", " Motorola "), "+CGMI: Motorola");

@@ -102,6 +102,41 @@ TEST(EngineRun, AFloodOfUnsolicitedLinesIsLoggedAndNeverTakenForAnAnswer) {
     EXPECT_EQ(count(log, "+CSQ"), 0u);  // a report is marked, so the phone check skips it
 }
 
+TEST(EngineRun, AMessageDeliveredDuringACommandIsNoPartOfItsAnswer) {
+    struct Case {
+        const char* name;
+        std::string report;  // sent before the answer to at+cgmi
+        std::vector<std::string> marked;
+    } cases[] = {
+        {"text mode, a text reading OK",
+         "\r\n+CMT: \"+79161234567\",,\"25/06/02,18:05:12+12\"\r\nOK\r\n",
+         {"~+CMT: \"+79161234567\",,\"25/06/02,18:05:12+12\"", "~OK"}},
+        {"PDU mode",
+         "\r\n+CMT: ,23\r\n0791000000000000040B911346610089F60000208062917314210CC8F71D\r\n",
+         {"~+CMT: ,23", "~0791000000000000040B911346610089F60000208062917314210CC8F71D"}},
+        {"status report in PDU mode",
+         "\r\n+CDS: 25\r\n07910000000006\r\n",
+         {"~+CDS: 25", "~07910000000006"}},
+        {"status report in text mode, then a plain line",
+         "\r\n+CDS: 6,12,\"+7916\",145,\"25/06/02\",\"25/06/02\",0\r\n",
+         {"~+CDS: 6,12,\"+7916\",145,\"25/06/02\",\"25/06/02\",0"}},
+    };
+    for (const auto& c : cases) {
+        EngineDir d({{"Фирма", "at+cgmi|at+cgmm"}});
+        ScriptedPhone phone;
+        phone.answer = [&](const std::string& cmd) {
+            if (cmd == "at+cgmi") return c.report + "\r\nMotorola\r\n\r\nOK\r\n";
+            return std::string("\r\nC650\r\n\r\nOK\r\n");
+        };
+        EXPECT_EQ(run(d, "Фирма", &phone), 0) << c.name;
+        std::vector<std::string> expect{"at+cgmi"};
+        expect.insert(expect.end(), c.marked.begin(), c.marked.end());
+        for (const char* l : {"+CGMI: Motorola", "OK", "at+cgmm", "+CGMM: C650", "OK"})
+            expect.push_back(l);
+        EXPECT_EQ(d.lines("AutoRun/LastRun.log"), expect) << c.name;
+    }
+}
+
 TEST(EngineRun, AnEndlessFloodWithoutAnswerStillTimesOut) {
     EngineDir d({{"Сигнал", "at+csq"}});
     ScriptedPhone phone;
@@ -292,4 +327,190 @@ TEST(EngineSim, PhoneCheckLogNamesEveryAnswer) {
     for (const char* l : {"+CGSN: 351234567890123\n", "+CSCS: \"UCS2\"\n", "+CMGF: 0\n",
                           "+CGMI: Motorola\n", "+CGMM: C650\n", "+CSQ: 21,99\n", "+CBC: 0,85\n"})
         EXPECT_NE(log.find(l), std::string::npos) << l << "\n" << log;
+}
+
+// ---- sends against phones that deliver their bytes the way real ones do
+
+namespace {
+
+// A phone that takes messages: it prompts for the text of AT+CMGS and
+// answers it with "+CMGS: 5", written in the given line-end style.
+struct SendingPhone {
+    std::string eol = "\r\n";
+    bool echo = false;
+    std::string beforePrompt;  // what comes between the command and its prompt
+    std::string prompt = "\r\n> ";
+    std::vector<std::string> bodies;
+    bool awaitingBody = false;
+
+    std::string answer(const std::string& l) {
+        auto line = [&](const std::string& t) { return eol + t + eol; };
+        std::string out = echo ? l + "\r" : "";
+        if (awaitingBody) {
+            awaitingBody = false;
+            bodies.push_back(l);
+            return (echo ? l : "") + line("+CMGS: 5") + line("OK");
+        }
+        if (td::upperAscii(l).rfind("AT+CMGS=", 0) == 0) {
+            awaitingBody = true;
+            return out + beforePrompt + prompt;
+        }
+        return out + line("OK");
+    }
+};
+
+}  // namespace
+
+TEST(EngineSend, PromptAndAnswersAreFoundHoweverThePhoneDeliversThem) {
+    struct Case {
+        const char* name;
+        std::string eol;
+        bool echo;
+        std::string beforePrompt;
+        std::string prompt;
+        size_t chunk;
+        size_t reportsPerSend = 0;  // unsolicited lines the log marks with "~"
+    } cases[] = {
+        {"no echo, whole answers", "\r\n", false, "", "\r\n> ", 4096},
+        {"echo on, whole answers", "\r\n", true, "", "\r\n> ", 4096},
+        {"echo on, one byte per read", "\r\n", true, "", "\r\n> ", 1},
+        {"echo on, two bytes per read", "\r\n", true, "", "\r\n> ", 2},
+        {"echo on, three bytes per read", "\r\n", true, "", "\r\n> ", 3},
+        {"only CR as line end", "\r", true, "", "\r> ", 1},
+        {"only LF as line end", "\n", false, "", "\n> ", 2},
+        {"prompt without a blank", "\r\n", true, "", "\r\n>", 1},
+        {"unsolicited reports before the prompt", "\r\n", true, "\r\n+CIEV: 2,3\r\n\r\nRING\r\n",
+         "\r\n> ", 4096, 2},
+        {"unsolicited report before the prompt, in pieces", "\r\n", false,
+         "\r\n+CMTI: \"SM\",4\r\n", "\r\n> ", 5, 1},
+    };
+    for (const char* mode : {"text", "pdu"}) {
+        for (const auto& c : cases) {
+            const std::string what = std::string(mode) + ": " + c.name;
+            const bool pdu = std::string(mode) == "pdu";
+            EngineDir d({{"Отправить", pdu ? "at+cmgf=0|!sms" : "at+cmgf=1|!sms"}});
+            SendingPhone model;
+            model.eol = c.eol;
+            model.echo = c.echo;
+            model.beforePrompt = c.beforePrompt;
+            model.prompt = c.prompt;
+            ScriptedPhone phone;
+            phone.answer = [&](const std::string& l) { return model.answer(l); };
+            test::ChunkedLink link(phone, c.chunk);
+            // Two recipients; in PDU mode the long text goes in two parts each.
+            const std::string text = pdu ? std::string(200, 'x') : "Hello";
+            const int code = run(d, "Отправить", &link, "+79161234567 89031112233", text);
+            EXPECT_EQ(code, 0) << what << "\n" << d.text("CellTalk.err");
+            if (code != 0) continue;
+            const size_t sends = pdu ? 4 : 2;
+            EXPECT_EQ(model.bodies.size(), sends) << what;
+            if (!pdu) {
+                EXPECT_EQ(model.bodies, (std::vector<std::string>{"Hello", "Hello"})) << what;
+            }
+            auto log = d.lines("AutoRun/LastRun.log");
+            EXPECT_EQ(count(log, "+CMGS: 5"), sends) << what;
+            EXPECT_EQ(phone.raw.find('\x1B'), std::string::npos) << what;
+            EXPECT_EQ(count(log, "~"), sends * c.reportsPerSend) << what;
+        }
+    }
+}
+
+TEST(EngineSend, APhoneThatNeverPromptsIsToldToDropTheMessage) {
+    struct Case {
+        const char* name;
+        const char* op;
+        std::string text;
+        int silentFrom;          // the first AT+CMGS (counted from 1) that gets no prompt
+        std::string otherReply;  // sent instead of the prompt, when not silent
+        int code;
+        size_t bodies;
+        bool escape;
+    } cases[] = {
+        {"no prompt for a text-mode send", "at+cmgf=1|!sms", "Hello", 1, "", 1, 0, true},
+        {"no prompt for the second part of a long send", "at+cmgf=0|!sms", std::string(200, 'x'), 2,
+         "", 1, 1, true},
+        {"an error instead of the prompt", "at+cmgf=1|!sms", "Hello", 0, "\r\n+CMS ERROR: 304\r\n",
+         0, 0, false},
+    };
+    for (const auto& c : cases) {
+        EngineDir d({{"Отправить", c.op}});
+        SendingPhone model;
+        int sends = 0;
+        ScriptedPhone phone;
+        phone.answer = [&](const std::string& l) {
+            if (td::upperAscii(l).rfind("AT+CMGS=", 0) == 0) {
+                ++sends;
+                if (c.silentFrom && sends >= c.silentFrom) return std::string();
+                if (!c.otherReply.empty()) return c.otherReply;
+            }
+            return model.answer(l);
+        };
+        EXPECT_EQ(run(d, "Отправить", &phone, "123", c.text), c.code) << c.name;
+        EXPECT_EQ(model.bodies.size(), c.bodies) << c.name;
+        // ESC is the last thing the phone gets, right after the unanswered command.
+        const bool escaped = !phone.raw.empty() && phone.raw.back() == '\x1B' &&
+                             phone.raw.find('\x1B') == phone.raw.size() - 1;
+        EXPECT_EQ(escaped, c.escape) << c.name;
+        if (c.code != 0) {
+            auto err = d.text("CellTalk.err");
+            EXPECT_NE(err.find("AT+CMGS="), std::string::npos) << c.name << "\n" << err;
+        }
+        EXPECT_TRUE(d.clean()) << c.name;
+    }
+}
+
+// ---- the files a front-end program writes for the engine, run as written
+
+TEST(EngineRun, BatchFilesOfAFrontEndRunAsWritten) {
+    struct Case {
+        const char* name;
+        std::string operation;
+        std::string file;     // path under the engine's folder
+        std::string content;  // UTF-8; written in Windows-1251
+        std::string arg1;
+        std::vector<std::string> sent;  // UTF-8
+    } cases[] = {
+        {"international call",
+         "at+cgsn|!bat[",
+         "@ScriBat.txt",
+         "at+ckpd=\"0\",22|!dly|AT+CKPD=\"79161234567\"|!DLY|AT+CKPD=\"S\"\r\n",
+         "@ScriBat.txt",
+         {"at+cgsn", "at+ckpd=\"0\",22", "AT+CKPD=\"79161234567\"", "AT+CKPD=\"S\""}},
+        {"line ended CR CR LF",
+         "at+cgsn|!bat[",
+         "@ScriBat.txt",
+         "AT+CKPD=\"79161234567\"|!DLY|AT+CKPD=\"S\"\r\r\n",
+         "@ScriBat.txt",
+         {"at+cgsn", "AT+CKPD=\"79161234567\"", "AT+CKPD=\"S\""}},
+        {"delete, batch name upper-cased by the writer",
+         "at+cmgd=№|!bat\"DelSMS.txt\"",
+         "DELSMS.TXT",
+         "at+cmgd=3|at+cmgd=5|at+cmgf=1|at+cmgl=\"ALL\"\r\n",
+         "7",
+         {"at+cmgd=7", "at+cmgd=3", "at+cmgd=5", "at+cmgf=1", "at+cmgl=\"ALL\""}},
+        {"date book unload run back, a title holding the mark",
+         "at+cgsn|!bat[",
+         "AutoRun/Unload-06.12.2026 14-09-06-MemDay-LastRun.txt",
+         "at+mdbl=1\r\n"
+         "AT+MDBW=1,\"ВСТРЕЧА №5\",1,1,\"10:00\",\"06-12-2026\",60,\"09:50\",\"06-12-2026\",0\r\n"
+         "AT+MDBAD= 1\r\n"
+         "at+mdbl=0\r\n",
+         "Unload-06.12.2026 14-09-06-MemDay-LastRun.txt",
+         {"at+cgsn", "at+mdbl=1",
+          "AT+MDBW=1,\"ВСТРЕЧА №5\",1,1,\"10:00\",\"06-12-2026\",60,\"09:50\",\"06-12-2026\",0",
+          "AT+MDBAD= 1", "at+mdbl=0"}},
+    };
+    for (const auto& c : cases) {
+        EngineDir d({{"Выполнить", c.operation}});
+        std::filesystem::create_directories(std::filesystem::path(d.path(c.file)).parent_path());
+        d.write(c.file, c.content);
+        ScriptedPhone phone;
+        phone.answer = basicAnswer;
+        EXPECT_EQ(run(d, "Выполнить", &phone, c.arg1), 0) << c.name << "\n"
+                                                          << d.text("CellTalk.err");
+        std::vector<std::string> sent;
+        for (const auto& s : phone.received) sent.push_back(td::cp1251ToUtf8(s));
+        EXPECT_EQ(sent, c.sent) << c.name;
+        EXPECT_EQ(phone.raw.find("\r\r"), std::string::npos) << c.name;
+    }
 }

@@ -78,12 +78,22 @@ TEST(OpLang, Expansion) {
          {W("Иван Петров"), ""},
          {cmd(W("at+cpbf=\"Иван Петров\""))}},
         {"argument holding a bar is not split", "at+x=" + mark, {"a|b", ""}, {cmd("at+x=a|b")}},
+        {"a batch named by the argument keeps its marks",
+         "at+cgsn|!bat[",
+         {"unload.txt", ""},
+         {cmd("at+cgsn"), cmd("AT+MDBW=1,\"N" + mark + "5\""), cmd("at+cmgr=" + mark),
+          cmd("at+cpbr=1")}},
+        {"stray line ends around items",
+         "at+cgsn\r|\r\n!dly\r|at\r\r",
+         {},
+         {cmd("at+cgsn"), dly(), cmd("at")}},
     };
     auto loader = files({{"DELSMS.TXT", {"at+cmgd=3|at+cmgl=4"}},
                          {"@SCRIBAT.TXT", {"at+ckpd=\"0\",22|!dly|AT+CKPD=\"79161234567\""}},
                          {"OUTER.BAT", {"at|!bat\"inner.bat\""}},
                          {"inner.bat", {"at+cmgr=" + mark + "|at+cpbr=1"}},
-                         {"multi.txt", {"at+mdbl=1", "", "AT+MDBW=1,\"X\"", "at+mdbl=0"}}});
+                         {"multi.txt", {"at+mdbl=1", "", "AT+MDBW=1,\"X\"", "at+mdbl=0"}},
+                         {"unload.txt", {"AT+MDBW=1,\"N" + mark + "5\"", "!bat\"inner.bat\""}}});
     for (const auto& c : cases)
         EXPECT_EQ(expandOperation(c.text, c.args, loader), c.expect) << c.name;
 }

@@ -70,9 +70,11 @@ class ScriptedPhone : public Transport {
     std::function<std::string(const std::string&)> answer;
     std::function<std::string()> noise;  // sent with every read while set
     std::vector<std::string> received;
+    std::string raw;  // every byte the engine wrote
     bool waits = true;
 
     void write(std::string_view b) override {
+        raw += b;
         partial_ += b;
         size_t pos;
         while ((pos = partial_.find_first_of("\r\x1A")) != std::string::npos) {
@@ -97,6 +99,26 @@ class ScriptedPhone : public Transport {
 
   private:
     std::string partial_, pending_;
+};
+
+// Hands out what another phone sends at most `chunk` bytes per read, the way
+// a serial line delivers an answer in pieces.
+class ChunkedLink : public Transport {
+  public:
+    ChunkedLink(Transport& inner, size_t chunk) : inner_(inner), chunk_(chunk) {}
+    void write(std::string_view b) override { inner_.write(b); }
+    std::string read(int ms) override {
+        if (held_.empty()) held_ = inner_.read(ms);
+        std::string out = held_.substr(0, chunk_);
+        held_.erase(0, out.size());
+        return out;
+    }
+    bool canWait() const override { return inner_.canWait(); }
+
+  private:
+    Transport& inner_;
+    size_t chunk_;
+    std::string held_;
 };
 
 }  // namespace celltalk::test

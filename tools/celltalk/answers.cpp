@@ -81,6 +81,15 @@ bool isUnsolicited(std::string_view line, std::string_view cmdPrefix) {
     return false;
 }
 
+bool reportHasBodyLine(std::string_view line) {
+    line = trimView(line);
+    std::string p = linePrefix(line);
+    if (p == "+CMT" || p == "+CBM") return true;
+    // A status report in text mode is one line of fields; in PDU mode the
+    // line holds only the length and the PDU follows.
+    return p == "+CDS" && splitFields(line.substr(line.find(':') + 1)).size() == 1;
+}
+
 std::string labelIdentityAnswer(std::string_view command, std::string_view line) {
     static constexpr std::array<std::string_view, 9> kIdentity = {
         "+CGMI", "+CGMM", "+CGMR", "+CGSN", "+CIMI", "+GMI", "+GMM", "+GMR", "+GSN"};

@@ -25,6 +25,11 @@ Final finalResult(std::string_view line, bool dialCommand);
 // +CIEV:, +CSQ:, ...). A line that carries the prefix of the command being
 // answered is that command's answer, not an unsolicited report.
 bool isUnsolicited(std::string_view line, std::string_view commandPrefix);
+// An unsolicited report whose message follows on the next line: a message
+// routed straight to the computer (+CMT:), a status report (+CDS:), a cell
+// broadcast (+CBM:), a status report in PDU mode (+CDS: <length>). That next
+// line is part of the report, not of an answer.
+bool reportHasBodyLine(std::string_view line);
 
 // A phone answers the identity commands (+CGMI, +CGMM, +CGMR, +CGSN, ...)
 // with a bare line; the log gets it with the command's prefix so that every

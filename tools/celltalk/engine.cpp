@@ -303,11 +303,8 @@ std::optional<std::string> Executor::nextLine(double timeoutSec, bool& urc,
             buf_.erase(0, skip);
             scan = 0;
             if (trim(line).empty()) continue;
-            urc = !bodyExpected && isUnsolicited(line, cmdPrefix);
-            if (urc) {
-                out_.log.line("~" + line);  // logged, never taken as an answer
-                continue;
-            }
+            urc = !bodyExpected && takeUnsolicited(line, cmdPrefix);
+            if (urc) continue;
             return line;
         }
         scan = buf_.size();
@@ -321,39 +318,68 @@ std::optional<std::string> Executor::nextLine(double timeoutSec, bool& urc,
     }
 }
 
+bool Executor::takeUnsolicited(const std::string& line, const std::string& cmdPrefix) {
+    if (reportBody_) {
+        reportBody_ = false;
+    } else if (isUnsolicited(line, cmdPrefix)) {
+        reportBody_ = reportHasBodyLine(line);
+    } else {
+        return false;
+    }
+    out_.log.line("~" + line);  // logged, never taken as an answer
+    return true;
+}
+
+void Executor::cancelMessageEntry() {
+    // A prompt that comes late would take the next command for the message
+    // text; ESC makes the phone drop the message and leave the entry mode.
+    try {
+        t_.write("\x1B");
+    } catch (const TransportError&) {
+        // The link is gone: nothing is waiting for the text any more.
+    }
+}
+
 bool Executor::waitPrompt(const std::string& cmd) {
+    // The prompt "> " ends no line, so lines are taken here only when they are
+    // complete: the prompt may follow the echo, an unsolicited report or a
+    // lone line end in a later read, and must still be seen when it comes.
     const std::string prefix = commandPrefix(cmd);
     auto deadline = Clock::now() + std::chrono::duration<double>(cfg_.timeoutSec);
     bool echoSeen = false;
     for (;;) {
         size_t first = buf_.find_first_not_of("\r\n");
-        if (first != std::string::npos && buf_[first] == '>') {
-            size_t end = first + 1;
-            if (end < buf_.size() && buf_[end] == ' ') ++end;
-            buf_.erase(0, end);
+        buf_.erase(0, first == std::string::npos ? buf_.size() : first);
+        if (!buf_.empty() && buf_[0] == '>') {
+            buf_.erase(0, buf_.size() > 1 && buf_[1] == ' ' ? 2 : 1);
             return true;
         }
-        if (buf_.find_first_of("\r\n", first == std::string::npos ? 0 : first) !=
-            std::string::npos) {
-            bool urc = false;
-            auto line = nextLine(cfg_.timeoutSec, urc, prefix, false);
-            if (!line) break;
-            if (!echoSeen && td::equalsNoCase(trim(*line), trim(cmd))) {
+        size_t eol = buf_.find_first_of("\r\n");
+        if (eol != std::string::npos) {
+            std::string line = buf_.substr(0, eol);
+            buf_.erase(0, eol);
+            if (trim(line).empty()) continue;
+            if (takeUnsolicited(line, prefix)) continue;
+            if (!echoSeen && td::equalsNoCase(trim(line), trim(cmd))) {
                 echoSeen = true;
                 continue;
             }
-            out_.log.line(*line);
-            if (finalResult(*line, false) != Final::None) return false;
+            out_.log.line(line);
+            if (finalResult(line, false) != Final::None) return false;
             deadline = Clock::now() + std::chrono::duration<double>(cfg_.timeoutSec);
             continue;
         }
-        checkInterrupt();
+        if (interruptRequested()) {
+            cancelMessageEntry();
+            throw Interrupted{};
+        }
         auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
         if (left.count() <= 0) break;
         std::string data = t_.read(static_cast<int>(std::min<long long>(left.count(), 100)));
         if (data.empty() && !t_.canWait()) break;
         buf_ += data;
     }
+    cancelMessageEntry();
     throw EngineError(td::W("нет приглашения \"> \" телефона на команду ") + cmd + " (" +
                       seconds(cfg_.timeoutSec) + td::W(" с)"));
 }

@@ -105,8 +105,10 @@ class Executor {
     bool sendWithPrompt(const std::string& cmd, const std::string& body);
     Answer collect(const std::string& cmd, bool sending);
     bool waitPrompt(const std::string& cmd);
+    void cancelMessageEntry();
     std::optional<std::string> nextLine(double timeoutSec, bool& wasUnsolicited,
                                         const std::string& cmdPrefix, bool bodyExpected);
+    bool takeUnsolicited(const std::string& line, const std::string& cmdPrefix);
     void pause(double seconds);
     void noteSettings(const std::string& cmd, const Answer& a);
     void route(const std::string& cmd, const Answer& a);
@@ -116,6 +118,7 @@ class Executor {
     const Config& cfg_;
     OpArgs args_;
     std::string buf_;
+    bool reportBody_ = false;  // the next line belongs to the report just logged
     bool ucs2_ = false, pdu_ = false;
     bool ucs2Text_ = false;  // AT+CSMP asked for UCS2 data coding
     unsigned smsRef_ = 0;

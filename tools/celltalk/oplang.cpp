@@ -8,10 +8,12 @@ namespace celltalk {
 
 namespace {
 
+// Blanks and stray line ends around an item (a batch file written through a
+// text-mode stream ends its lines in CR CR LF) are no part of the command.
 std::string trim(const std::string& s) {
-    size_t b = s.find_first_not_of(" \t");
+    size_t b = s.find_first_not_of(" \t\r\n");
     if (b == std::string::npos) return {};
-    size_t e = s.find_last_not_of(" \t");
+    size_t e = s.find_last_not_of(" \t\r\n");
     return s.substr(b, e - b + 1);
 }
 
@@ -26,8 +28,11 @@ std::string replaceMark(const std::string& s, const std::string& value) {
     return out;
 }
 
+// `putArgument` false: the first argument named the batch file being read
+// (!bat[), so a mark in its lines is text of its own (a "№" in a date book
+// title) and stays as written.
 void expandInto(const std::string& text, const OpArgs& args, const BatchLoader& load, int depth,
-                std::vector<Step>& out) {
+                bool putArgument, std::vector<Step>& out) {
     size_t start = 0;
     while (start <= text.size()) {
         size_t bar = text.find('|', start);
@@ -36,7 +41,8 @@ void expandInto(const std::string& text, const OpArgs& args, const BatchLoader& 
         start = bar == std::string::npos ? text.size() + 1 : bar + 1;
         if (item.empty()) continue;
         if (item[0] != '!') {
-            out.push_back({Step::Kind::Command, replaceMark(item, args.arg1), -1});
+            out.push_back(
+                {Step::Kind::Command, putArgument ? replaceMark(item, args.arg1) : item, -1});
             continue;
         }
         std::string word = td::upperAscii(item.substr(0, 4));
@@ -52,6 +58,7 @@ void expandInto(const std::string& text, const OpArgs& args, const BatchLoader& 
             out.push_back({Step::Kind::Delay, {}, sec});
         } else if (word == "!BAT") {
             std::string name;
+            bool byArgument = false;
             if (!rest.empty() && rest[0] == '"') {
                 size_t close = rest.find('"', 1);
                 if (close == std::string::npos)
@@ -59,6 +66,7 @@ void expandInto(const std::string& text, const OpArgs& args, const BatchLoader& 
                 name = rest.substr(1, close - 1);
             } else if (!rest.empty() && rest[0] == '[') {
                 name = args.arg1;
+                byArgument = true;
             } else {
                 throw OpError(td::W("неверный макрос пакета: ") + item);
             }
@@ -68,7 +76,8 @@ void expandInto(const std::string& text, const OpArgs& args, const BatchLoader& 
                 throw OpError(td::W("слишком глубокая вложенность пакетов: ") + name);
             auto lines = load(name);
             if (!lines) throw OpError(td::W("пакетный файл не найден: ") + name);
-            for (const auto& line : *lines) expandInto(line, args, load, depth + 1, out);
+            for (const auto& line : *lines)
+                expandInto(line, args, load, depth + 1, putArgument && !byArgument, out);
         } else if (word == "!SMS") {
             if (!rest.empty()) throw OpError(td::W("неверный макрос: ") + item);
             auto numbers = splitRecipients(args.arg1);
@@ -99,7 +108,7 @@ std::vector<std::string> splitRecipients(const std::string& list) {
 std::vector<Step> expandOperation(const std::string& text, const OpArgs& args,
                                   const BatchLoader& loadBatch) {
     std::vector<Step> out;
-    expandInto(text, args, loadBatch, 0, out);
+    expandInto(text, args, loadBatch, 0, true, out);
     return out;
 }
 
