@@ -29,13 +29,7 @@ TForm4::TForm4(QWidget* parent) : QDialog(parent) {
         this, "Телефонная книга из вашего мобильного телефона", DesignRows,
         "Переносите по одной записи телефонной книги из телефона",
         "Последняя копия телефонной книги", "Прочесть Телефонную книгу из ТЕЛЕФОНА");
-    Panel2 = c.title;
-    Panel5 = c.status;
-    StringGridMobilePB = c.grid;
-    lGetRecordCount = c.counter;
-    bbDelete = c.del;
-    bbLastCopy = c.lastCopy;
-    bbGetPBook = c.refresh;
+    td::takeReaderControls(this, c);
     StringGridMobilePB->setSelectionBehavior(QAbstractItemView::SelectRows);
     connect(StringGridMobilePB, &StringGrid::selectCell, this,
             &TForm4::StringGridMobilePBSelectCell);

@@ -34,13 +34,7 @@ TForm6::TForm6(QWidget* parent) : QDialog(parent) {
         this, "Последние пропущенные Вами вызовы (из телефона)", DesignRows,
         "Выберите запись, если хотите позвонить", "Последняя копия записей из телефона",
         "Прочесть записи из ТЕЛЕФОНА");
-    Panel2 = c.title;
-    Panel5 = c.status;
-    StringGridMobilePB = c.grid;
-    lGetRecordCount = c.counter;
-    bbDelete = c.del;
-    bbLastCopy = c.lastCopy;
-    bbGetPBook = c.refresh;
+    td::takeReaderControls(this, c);
     StringGridMobilePB->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     connect(StringGridMobilePB, &StringGrid::selectCell, this,
             &TForm6::StringGridMobilePBSelectCell);

@@ -33,6 +33,19 @@ struct ReaderControls {
 ReaderControls makeReaderControls(QDialog* w, const char* title, int rows, const char* gridHint,
                                   const char* lastCopyHint, const char* refreshHint);
 
+// Hands the shared controls to a window's named fields (the phone book and
+// the missed calls windows name them alike).
+template <class Window>
+void takeReaderControls(Window* w, const ReaderControls& c) {
+    w->Panel2 = c.title;
+    w->Panel5 = c.status;
+    w->StringGridMobilePB = c.grid;
+    w->lGetRecordCount = c.counter;
+    w->bbDelete = c.del;
+    w->bbLastCopy = c.lastCopy;
+    w->bbGetPBook = c.refresh;
+}
+
 // Lays the window out: actions on the left of the counter row, and the
 // grid's header row given the own phone book's column titles.
 void layoutReader(QDialog* w, const ReaderControls& c, std::initializer_list<QWidget*> actions,
