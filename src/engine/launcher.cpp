@@ -42,7 +42,7 @@ bool CheckSateliteFile(const std::string& base, const std::string& own) {
     for (int d = 0; d <= 9; ++d) {
         std::string path = mapMarkerPath(base + std::to_string(d));
         if (!own.empty() && path == own) continue;
-        if (!files::exists(path)) continue;
+        if (!files::pathExists(path)) continue;
         std::vector<std::string> lines;
         if (!files::readLines(path, lines)) {
             any = true;  // present but unreadable: it counts, and it stays
@@ -50,7 +50,7 @@ bool CheckSateliteFile(const std::string& base, const std::string& own) {
         }
         std::string first = lines.empty() ? std::string() : lines[0];
         if (first < today) files::remove(path);  // character-by-character comparison
-        if (files::exists(path)) any = true;
+        if (files::pathExists(path)) any = true;
     }
     return any;
 }
@@ -59,7 +59,7 @@ std::string CreSateliteFile(const std::string& base) {
     for (int d = 0; d <= 9; ++d) {
         std::string name = base + std::to_string(d);
         std::string path = mapMarkerPath(name);
-        if (files::exists(path)) continue;
+        if (files::pathExists(path)) continue;
         if (!files::writeLines(path, {clock().shortDate(clock().now())})) return {};
         return path;
     }

@@ -35,8 +35,15 @@ std::string baseName(const std::string& path) {
 }
 
 bool exists(const std::string& path) {
+    // A folder standing where a file is expected is no such file: reading it
+    // gives nothing and writing it fails, so callers treat it as missing.
     struct stat st;
-    return ::stat(toOsPath(path).c_str(), &st) == 0;
+    return ::stat(toOsPath(path).c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+}
+
+bool pathExists(const std::string& path) {
+    struct stat st;
+    return ::lstat(toOsPath(path).c_str(), &st) == 0;
 }
 
 bool remove(const std::string& path) {
@@ -119,7 +126,9 @@ bool readLines(const std::string& path, std::vector<std::string>& lines) {
         size_t nl = bytes.find('\n', start);
         size_t end = nl == std::string::npos ? bytes.size() : nl;
         size_t stop = end;
-        if (stop > start && bytes[stop - 1] == '\r') --stop;
+        // CR CR LF (a file that went through two line-end conversions) ends
+        // a line as CR LF does: no stray CR stays in the text.
+        while (stop > start && bytes[stop - 1] == '\r') --stop;
         lines.push_back(bytes.substr(start, stop - start));
         if (nl == std::string::npos) break;
         start = nl + 1;
@@ -127,38 +136,118 @@ bool readLines(const std::string& path, std::vector<std::string>& lines) {
     return true;
 }
 
-bool writeAll(const std::string& path, const std::string& bytes) {
-    static std::atomic<unsigned> counter{0};
-    std::string target = toOsPath(path);
-    std::string tmp =
-        target + ".tmp" + std::to_string(::getpid()) + "_" + std::to_string(counter.fetch_add(1));
-    int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) return false;
+namespace {
+
+bool writeFully(int fd, const std::string& bytes) {
     size_t done = 0;
-    bool ok = true;
     while (done < bytes.size()) {
         ssize_t w = ::write(fd, bytes.data() + done, bytes.size() - done);
         if (w < 0) {
             if (errno == EINTR) continue;
-            ok = false;
-            break;
+            return false;
         }
         done += static_cast<size_t>(w);
     }
-    if (ok) ok = ::fsync(fd) == 0;
-    if (::close(fd) != 0) ok = false;
-    if (ok) ok = ::rename(tmp.c_str(), target.c_str()) == 0;
-    if (!ok) ::unlink(tmp.c_str());
+    return true;
+}
+
+// The file a path finally names: a symbolic link is followed to its target
+// (also a dangling one, whose target is then created), so that writing
+// updates the linked file and keeps the link.
+std::string finalTarget(const std::string& osPath) {
+    std::string cur = osPath;
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat st;
+        if (::lstat(cur.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return cur;
+        std::error_code ec;
+        fs::path link = fs::read_symlink(cur, ec);
+        if (ec) return cur;
+        cur = link.is_absolute() ? link.string() : (fs::path(cur).parent_path() / link).string();
+    }
+    return cur;
+}
+
+// Rewrites an existing file where it stands. Space for the new text is taken
+// first, so a full disk fails before the old text is touched.
+bool writeInPlace(const std::string& target, const std::string& bytes) {
+    int fd = ::open(target.c_str(), O_WRONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    bool ok = true;
+    if (!bytes.empty()) {
+        int rc = ::posix_fallocate(fd, 0, static_cast<off_t>(bytes.size()));
+        // Some file systems cannot reserve space; then the write itself must do.
+        if (rc != 0 && rc != EOPNOTSUPP && rc != EINVAL) {
+            errno = rc;
+            ok = false;
+        }
+    }
+    ok = ok && writeFully(fd, bytes) && ::ftruncate(fd, static_cast<off_t>(bytes.size())) == 0 &&
+         ::fsync(fd) == 0;
+    int err = errno;
+    if (::close(fd) != 0 && ok) {
+        ok = false;
+        err = errno;
+    }
+    errno = err;
     return ok;
 }
 
-bool writeLines(const std::string& path, const std::vector<std::string>& lines) {
+}  // namespace
+
+bool writeAll(const std::string& path, const std::string& bytes, int* error) {
+    static std::atomic<unsigned> counter{0};
+    auto fail = [&](int err) {
+        if (error) *error = err;
+        return false;
+    };
+    const std::string target = finalTarget(toOsPath(path));
+    struct stat st;
+    const bool existing = ::stat(target.c_str(), &st) == 0;
+    mode_t mode = 0644;
+    if (existing) {
+        if (S_ISDIR(st.st_mode)) return fail(EISDIR);
+        // A file the user made read-only stays as it is.
+        if ((st.st_mode & 0222) == 0) return fail(EACCES);
+        if (::access(target.c_str(), W_OK) != 0) return fail(errno);
+        mode = st.st_mode & 07777;
+        // A second name (hard link) would be cut off by a replace.
+        if (st.st_nlink > 1) return writeInPlace(target, bytes) || fail(errno);
+    }
+
+    const std::string tmp =
+        target + ".tmp" + std::to_string(::getpid()) + "_" + std::to_string(counter.fetch_add(1));
+    int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd < 0) {
+        // No temporary file beside it (a read-only folder, say): an existing
+        // writable file is rewritten where it stands.
+        int err = errno;
+        if (existing) return writeInPlace(target, bytes) || fail(errno);
+        return fail(err);
+    }
+    bool ok = ::fchmod(fd, mode) == 0 && writeFully(fd, bytes) && ::fsync(fd) == 0;
+    int err = errno;
+    if (::close(fd) != 0 && ok) {
+        ok = false;
+        err = errno;
+    }
+    if (ok && ::rename(tmp.c_str(), target.c_str()) != 0) {
+        ok = false;
+        err = errno;
+    }
+    if (!ok) {
+        ::unlink(tmp.c_str());
+        return fail(err);
+    }
+    return true;
+}
+
+bool writeLines(const std::string& path, const std::vector<std::string>& lines, int* error) {
     std::string bytes;
     for (const auto& l : lines) {
         bytes += l;
         bytes += "\r\n";
     }
-    return writeAll(path, bytes);
+    return writeAll(path, bytes, error);
 }
 
 }  // namespace td::files

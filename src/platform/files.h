@@ -17,8 +17,9 @@ std::string join(const std::string& dir, const std::string& name);
 // The last component of a path.
 std::string baseName(const std::string& path);
 
-bool exists(const std::string& path);
-bool remove(const std::string& path);  // true when the file is gone afterwards
+bool exists(const std::string& path);      // a file (a folder of that name does not count)
+bool pathExists(const std::string& path);  // anything by that name, a folder too
+bool remove(const std::string& path);      // true when the file is gone afterwards
 // Size in bytes, or nothing when the file cannot be opened for its size.
 std::optional<long long> size(const std::string& path);
 std::optional<std::time_t> modificationTime(const std::string& path);
@@ -31,13 +32,18 @@ std::vector<std::string> listIni(const std::string& dir);
 std::string currentDir();
 bool setCurrentDir(const std::string& dir);
 
-// Text files by lines: CR LF and LF both end a line; a last line without an
-// end still counts. false when the file cannot be read.
+// Text files by lines: LF ends a line, with any CRs before it; a last line
+// without an end still counts. false when the file cannot be read.
 bool readLines(const std::string& path, std::vector<std::string>& lines);
 bool readAll(const std::string& path, std::string& bytes);
-// Writes each line followed by CR LF, replacing the file. Atomic: temporary
-// file in the same folder, then rename.
-bool writeLines(const std::string& path, const std::vector<std::string>& lines);
-bool writeAll(const std::string& path, const std::string& bytes);
+// Writes each line followed by CR LF, replacing the file's text. Normally
+// atomic (a temporary file in the same folder, then a rename). A symbolic
+// link is written through to its target; an existing file keeps its mode; a
+// read-only file is refused (EACCES); a file with other hard links, or one in
+// a folder where no temporary file can be made, is rewritten in place after
+// its space has been reserved. false on failure, with the errno in *error.
+bool writeLines(const std::string& path, const std::vector<std::string>& lines,
+                int* error = nullptr);
+bool writeAll(const std::string& path, const std::string& bytes, int* error = nullptr);
 
 }  // namespace td::files

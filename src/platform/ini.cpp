@@ -1,9 +1,11 @@
 #include "platform/ini.h"
 
+#include <cerrno>
 #include <optional>
 
 #include "platform/cp1251.h"
 #include "platform/files.h"
+#include "platform/services.h"
 
 namespace td {
 
@@ -20,10 +22,46 @@ std::string trim(const std::string& s) {
     return s.substr(b, e - b);
 }
 
-std::vector<std::string> loadLines(const std::string& path) {
+const std::string kBom = "\xEF\xBB\xBF";
+
+// A file's lines as stored. A file that starts with the UTF-8 byte-order
+// mark holds UTF-8 text: names and values are converted when they are
+// matched, read or written, and every other line stays byte for byte.
+struct Doc {
     std::vector<std::string> lines;
-    files::readLines(path, lines);  // a missing file is an empty one
-    return lines;
+    bool utf8 = false;
+    bool readable = true;  // false: the file exists but could not be read
+
+    std::string toText(const std::string& stored) const {
+        return utf8 ? utf8ToCp1251(stored) : stored;
+    }
+    std::string toStored(const std::string& text) const { return utf8 ? cp1251ToUtf8(text) : text; }
+};
+
+Doc load(const std::string& path) {
+    Doc d;
+    if (!files::readLines(path, d.lines)) {
+        d.lines.clear();
+        d.readable = !files::exists(path);  // a missing file is an empty one
+        return d;
+    }
+    if (!d.lines.empty() && d.lines[0].compare(0, kBom.size(), kBom) == 0) {
+        d.utf8 = true;
+        d.lines[0].erase(0, kBom.size());
+    }
+    return d;
+}
+
+bool store(const std::string& path, const Doc& d) {
+    std::vector<std::string> lines = d.lines;
+    if (d.utf8) {
+        if (lines.empty()) lines.emplace_back();
+        lines[0].insert(0, kBom);
+    }
+    int err = 0;
+    if (files::writeLines(path, lines, &err)) return true;
+    reportUnsaved(path, err);
+    return false;
 }
 
 // The section name of a header line "[name]", or nothing.
@@ -35,9 +73,11 @@ std::optional<std::string> sectionOf(const std::string& line) {
     return trim(t.substr(1, close - 1));
 }
 
+// Only ";" starts a comment, as in the Windows profile functions; a line
+// beginning with "#" is an ordinary key there and here.
 bool isComment(const std::string& line) {
     std::string t = trim(line);
-    return !t.empty() && (t[0] == ';' || t[0] == '#');
+    return !t.empty() && t[0] == ';';
 }
 
 // The key of a "key=value" line, or nothing for other lines.
@@ -53,12 +93,12 @@ std::optional<std::string> keyOf(const std::string& line) {
 struct Range {
     size_t header, begin, end;
 };
-std::optional<Range> findSection(const std::vector<std::string>& lines,
-                                 const std::string& section) {
+std::optional<Range> findSection(const Doc& d, const std::string& section) {
+    const std::vector<std::string>& lines = d.lines;
     std::string want = foldCase(trim(section));
     for (size_t i = 0; i < lines.size(); ++i) {
         auto name = sectionOf(lines[i]);
-        if (!name || foldCase(*name) != want) continue;
+        if (!name || foldCase(d.toText(*name)) != want) continue;
         size_t j = i + 1;
         while (j < lines.size() && !sectionOf(lines[j])) ++j;
         return Range{i, i + 1, j};
@@ -66,14 +106,25 @@ std::optional<Range> findSection(const std::vector<std::string>& lines,
     return std::nullopt;
 }
 
-std::optional<size_t> findKey(const std::vector<std::string>& lines, const Range& r,
-                              const std::string& key) {
+std::optional<size_t> findKey(const Doc& d, const Range& r, const std::string& key) {
     std::string want = foldCase(trim(key));
     for (size_t i = r.begin; i < r.end; ++i) {
-        auto k = keyOf(lines[i]);
-        if (k && foldCase(*k) == want) return i;
+        auto k = keyOf(d.lines[i]);
+        if (k && foldCase(d.toText(*k)) == want) return i;
     }
     return std::nullopt;
+}
+
+bool hasLineBreak(const std::string& s) {
+    return s.find_first_of("\r\n") != std::string::npos || s.find('\0') != std::string::npos;
+}
+
+// A value is stored so that reading gives it back: one with blanks at
+// either end, or enclosed in quotes itself, goes inside a pair of double
+// quotes, which reading removes again.
+std::string storedValue(const std::string& value) {
+    if (value != trim(value) || iniTrimValue(value) != value) return "\"" + value + "\"";
+    return value;
 }
 
 std::string rawValue(const std::string& line) {
@@ -81,6 +132,27 @@ std::string rawValue(const std::string& line) {
 }
 
 }  // namespace
+
+IniProblem iniKeyProblem(const std::string& key) {
+    std::string k = trim(key);
+    if (hasLineBreak(k)) return IniProblem::LineBreak;
+    if (k.empty()) return IniProblem::Empty;
+    if (k[0] == '[' || k[0] == ';') return IniProblem::BadStart;
+    if (k.find('=') != std::string::npos) return IniProblem::EqualsSign;
+    return IniProblem::None;
+}
+
+IniProblem iniValueProblem(const std::string& value) {
+    return hasLineBreak(value) ? IniProblem::LineBreak : IniProblem::None;
+}
+
+IniProblem iniSectionProblem(const std::string& section) {
+    std::string s = trim(section);
+    if (hasLineBreak(s)) return IniProblem::LineBreak;
+    if (s.empty()) return IniProblem::Empty;
+    if (s.find(']') != std::string::npos) return IniProblem::BadStart;
+    return IniProblem::None;
+}
 
 std::string iniTrimValue(const std::string& raw) {
     std::string v = trim(raw);
@@ -93,23 +165,22 @@ IniFile::IniFile(std::string path) : path_(std::move(path)) {}
 
 std::string IniFile::readString(const std::string& section, const std::string& key,
                                 const std::string& def) const {
-    auto lines = loadLines(path_);
-    auto r = findSection(lines, section);
+    Doc d = load(path_);
+    auto r = findSection(d, section);
     if (!r) return def;
-    auto k = findKey(lines, *r, key);
+    auto k = findKey(d, *r, key);
     if (!k) return def;
-    return iniTrimValue(rawValue(lines[*k]));
+    return iniTrimValue(d.toText(rawValue(d.lines[*k])));
 }
 
 bool IniFile::keyExists(const std::string& section, const std::string& key) const {
-    auto lines = loadLines(path_);
-    auto r = findSection(lines, section);
-    return r && findKey(lines, *r, key).has_value();
+    Doc d = load(path_);
+    auto r = findSection(d, section);
+    return r && findKey(d, *r, key).has_value();
 }
 
 bool IniFile::sectionExists(const std::string& section) const {
-    auto lines = loadLines(path_);
-    return findSection(lines, section).has_value();
+    return findSection(load(path_), section).has_value();
 }
 
 std::vector<std::string> IniFile::readSectionKeys(const std::string& section) const {
@@ -121,54 +192,108 @@ std::vector<std::string> IniFile::readSectionKeys(const std::string& section) co
 std::vector<std::pair<std::string, std::string>> IniFile::readSection(
     const std::string& section) const {
     std::vector<std::pair<std::string, std::string>> out;
-    auto lines = loadLines(path_);
-    auto r = findSection(lines, section);
+    Doc d = load(path_);
+    auto r = findSection(d, section);
     if (!r) return out;
     for (size_t i = r->begin; i < r->end; ++i) {
-        auto k = keyOf(lines[i]);
-        if (k && !k->empty()) out.emplace_back(*k, iniTrimValue(rawValue(lines[i])));
+        auto k = keyOf(d.lines[i]);
+        if (k && !k->empty())
+            out.emplace_back(d.toText(*k), iniTrimValue(d.toText(rawValue(d.lines[i]))));
     }
     return out;
 }
 
+namespace {
+// A write the file could not give back, or one into a file that exists but
+// cannot be read (rewriting it would lose its other lines), is refused.
+bool refused(const std::string& path, const Doc& d, bool bad) {
+    if (bad) {
+        reportUnsaved(path, EINVAL);
+        return true;
+    }
+    if (!d.readable) {
+        reportUnsaved(path, EIO);
+        return true;
+    }
+    return false;
+}
+}  // namespace
+
 bool IniFile::writeString(const std::string& section, const std::string& key,
                           const std::string& value) {
-    auto lines = loadLines(path_);
+    Doc d = load(path_);
+    bool bad = iniSectionProblem(section) != IniProblem::None ||
+               iniKeyProblem(key) != IniProblem::None || iniValueProblem(value) != IniProblem::None;
+    if (refused(path_, d, bad)) return false;
+    std::vector<std::string>& lines = d.lines;
     std::string keyName = trim(key);
-    auto r = findSection(lines, section);
+    std::string stored = d.toStored(storedValue(value));
+    auto r = findSection(d, section);
     if (!r) {
-        lines.push_back("[" + trim(section) + "]");
-        lines.push_back(keyName + "=" + value);
-        return files::writeLines(path_, lines);
+        lines.push_back(d.toStored("[" + trim(section) + "]"));
+        lines.push_back(d.toStored(keyName) + "=" + stored);
+        return store(path_, d);
     }
-    if (auto k = findKey(lines, *r, key)) {
-        lines[*k] = *keyOf(lines[*k]) + "=" + value;  // keep the key's spelling
+    if (auto k = findKey(d, *r, key)) {
+        lines[*k] = *keyOf(lines[*k]) + "=" + stored;  // keep the key's spelling
     } else {
         // After the last non-blank line of the section, so blank separators stay below it.
         size_t at = r->end;
         while (at > r->begin && trim(lines[at - 1]).empty()) --at;
-        lines.insert(lines.begin() + static_cast<long>(at), keyName + "=" + value);
+        lines.insert(lines.begin() + static_cast<long>(at), d.toStored(keyName) + "=" + stored);
     }
-    return files::writeLines(path_, lines);
+    return store(path_, d);
+}
+
+bool IniFile::writeSection(const std::string& section,
+                           const std::vector<std::pair<std::string, std::string>>& entries) {
+    Doc d = load(path_);
+    bool bad = iniSectionProblem(section) != IniProblem::None;
+    for (const auto& [key, value] : entries)
+        bad = bad || iniKeyProblem(key) != IniProblem::None ||
+              iniValueProblem(value) != IniProblem::None;
+    if (refused(path_, d, bad)) return false;
+
+    std::vector<std::string> body;
+    body.reserve(entries.size());
+    for (const auto& [key, value] : entries)
+        body.push_back(d.toStored(trim(key)) + "=" + d.toStored(storedValue(value)));
+
+    std::vector<std::string>& lines = d.lines;
+    auto r = findSection(d, section);
+    if (!r) {
+        lines.push_back(d.toStored("[" + trim(section) + "]"));
+        lines.insert(lines.end(), body.begin(), body.end());
+        return store(path_, d);
+    }
+    // The body up to its last non-blank line is replaced; blank separators stay.
+    size_t end = r->end;
+    while (end > r->begin && trim(lines[end - 1]).empty()) --end;
+    lines.erase(lines.begin() + static_cast<long>(r->begin),
+                lines.begin() + static_cast<long>(end));
+    lines.insert(lines.begin() + static_cast<long>(r->begin), body.begin(), body.end());
+    return store(path_, d);
 }
 
 bool IniFile::deleteKey(const std::string& section, const std::string& key) {
-    auto lines = loadLines(path_);
-    auto r = findSection(lines, section);
+    Doc d = load(path_);
+    if (refused(path_, d, false)) return false;
+    auto r = findSection(d, section);
     if (!r) return true;
-    auto k = findKey(lines, *r, key);
+    auto k = findKey(d, *r, key);
     if (!k) return true;
-    lines.erase(lines.begin() + static_cast<long>(*k));
-    return files::writeLines(path_, lines);
+    d.lines.erase(d.lines.begin() + static_cast<long>(*k));
+    return store(path_, d);
 }
 
 bool IniFile::eraseSection(const std::string& section) {
-    auto lines = loadLines(path_);
-    auto r = findSection(lines, section);
+    Doc d = load(path_);
+    if (refused(path_, d, false)) return false;
+    auto r = findSection(d, section);
     if (!r) return true;
-    lines.erase(lines.begin() + static_cast<long>(r->header),
-                lines.begin() + static_cast<long>(r->end));
-    return files::writeLines(path_, lines);
+    d.lines.erase(d.lines.begin() + static_cast<long>(r->header),
+                  d.lines.begin() + static_cast<long>(r->end));
+    return store(path_, d);
 }
 
 }  // namespace td

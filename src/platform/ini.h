@@ -9,9 +9,17 @@
 //   stored at all).
 // - A write keeps every other line, comment and the order; a new key goes to
 //   the end of its section, a new section to the end of the file.
-// - The file is Windows-1251 text; CR LF is written, CR LF and LF are read.
-// - Every write goes to a temporary file in the same folder that is then
-//   renamed over the original, so a crash never leaves a half-written file.
+// - Only a line beginning with ";" is a comment ("#" starts an ordinary key).
+// - The file is Windows-1251 text; CR LF is written, CR LF, CR CR LF and LF
+//   are read. A file that begins with the UTF-8 byte-order mark is UTF-8
+//   text and stays so.
+// - Writes go through files::writeAll (atomic where it can be). A write that
+//   could not be read back (a line break anywhere, a key that is empty,
+//   starts with "[" or ";" or holds "="), a write into a file that exists but
+//   cannot be read, and a failed write are refused: false, and the file is
+//   reported to the user as not saved (reportUnsaved).
+// - A value with blanks at either end, or in quotes itself, is written
+//   inside double quotes so that it reads back unchanged.
 
 #include <string>
 #include <vector>
@@ -36,12 +44,22 @@ class IniFile {
 
     // false when the file could not be written.
     bool writeString(const std::string& section, const std::string& key, const std::string& value);
+    // Replaces the whole section by these entries in one write (the section
+    // keeps its place; a new one goes to the end).
+    bool writeSection(const std::string& section,
+                      const std::vector<std::pair<std::string, std::string>>& entries);
     bool deleteKey(const std::string& section, const std::string& key);
     bool eraseSection(const std::string& section);
 
   private:
     std::string path_;  // Windows-1251, as the rest of the program
 };
+
+// Why a name or value cannot be stored so that it reads back.
+enum class IniProblem { None, Empty, LineBreak, BadStart, EqualsSign };
+IniProblem iniKeyProblem(const std::string& key);
+IniProblem iniValueProblem(const std::string& value);
+IniProblem iniSectionProblem(const std::string& section);
 
 // Value trimming as the private-profile functions do it (exposed for tests
 // and for the engine, which reads the same files).

@@ -1,7 +1,9 @@
 #include "platform/services.h"
 
+#include <cerrno>
 #include <cstdlib>
 
+#include "platform/cp1251.h"
 #include "platform/files.h"
 #include "platform/process.h"
 
@@ -68,6 +70,77 @@ std::string Clock::shortDate(std::time_t t) const {
 }
 std::string Clock::longTime(std::time_t t) const {
     return formatLocalTime(t, longTimeFormat);
+}
+
+namespace {
+
+struct UnsavedState {
+    int depth = 0;
+    std::vector<std::pair<std::string, int>> pending;
+};
+UnsavedState& unsaved() {
+    static UnsavedState s;
+    return s;
+}
+
+std::string reasonText(int error) {
+    switch (error) {
+        case EACCES:
+        case EPERM:
+            return W("файл только для чтения или нет прав на запись");
+        case EROFS:
+            return W("диск только для чтения");
+        case ENOSPC:
+        case EDQUOT:
+            return W("нет места на диске");
+        case EISDIR:
+            return W("на месте файла папка");
+        case ENOENT:
+        case ENOTDIR:
+            return W("нет такой папки");
+        case EINVAL:
+            return W("текст нельзя сохранить в этом файле так, чтобы он читался обратно");
+        case EIO:
+            return W("файл не читается");
+        default:
+            return W("ошибка записи ") + std::to_string(error);
+    }
+}
+
+void show(const std::vector<std::pair<std::string, int>>& failures) {
+    if (failures.empty() || !services().dialogs) return;
+    services().dialogs->message(unsavedMessage(failures));
+}
+
+}  // namespace
+
+std::string unsavedMessage(const std::vector<std::pair<std::string, int>>& failures) {
+    std::string text = W("- Не сохранено:");
+    for (const auto& [path, error] : failures) text += "\r\"" + path + "\" - " + reasonText(error);
+    return text;
+}
+
+SaveReport::SaveReport() {
+    ++unsaved().depth;
+}
+
+SaveReport::~SaveReport() {
+    UnsavedState& s = unsaved();
+    if (--s.depth > 0) return;
+    std::vector<std::pair<std::string, int>> failures;
+    failures.swap(s.pending);
+    show(failures);
+}
+
+void reportUnsaved(const std::string& path, int error) {
+    UnsavedState& s = unsaved();
+    if (s.depth == 0) {
+        show({{path, error}});
+        return;
+    }
+    for (const auto& f : s.pending)
+        if (f.first == path) return;  // told once per file
+    s.pending.emplace_back(path, error);
 }
 
 namespace {

@@ -6,6 +6,8 @@
 #include <ctime>
 #include <functional>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace td {
 
@@ -98,6 +100,22 @@ class SystemClock : public Clock {
   public:
     std::time_t now() override { return std::time(nullptr); }
 };
+
+// Files that could not be saved are told to the user once per action.
+// While a SaveReport lives, failures are gathered and shown in one message
+// when the outermost one ends (each file once); outside one, each failure is
+// shown at once. Without installed dialogs (the engine) nothing is shown.
+class SaveReport {
+  public:
+    SaveReport();
+    ~SaveReport();
+    SaveReport(const SaveReport&) = delete;
+    SaveReport& operator=(const SaveReport&) = delete;
+};
+// error: the errno of the failure (EINVAL: a name or value the file cannot hold).
+void reportUnsaved(const std::string& path, int error);
+// The message for these failures, one line per file.
+std::string unsavedMessage(const std::vector<std::pair<std::string, int>>& failures);
 
 // The folder that stands in for "c:\" of the satellite markers: every
 // satellite program of one user shares it. Default: the TAPDECK_MARKER_DIR

@@ -118,7 +118,7 @@ std::string TestEnv::path(const std::string& name) const {
 }
 
 bool TestEnv::exists(const std::string& name) const {
-    return files::exists(path(name));
+    return files::pathExists(path(name));  // a folder too
 }
 
 void TestEnv::writeFile(const std::string& name, const std::string& utf8, bool crlf) const {

@@ -102,7 +102,7 @@ class TestEnv {
     void writeFile(const std::string& name, const std::string& utf8, bool crlf = true) const;
     std::string readFile(const std::string& name) const;  // raw bytes
     std::string path(const std::string& name) const;
-    bool exists(const std::string& name) const;
+    bool exists(const std::string& name) const;  // any kind of entry, a folder too
 
   private:
     Services saved_;
