@@ -145,28 +145,37 @@ void TForm3::loadGrid() {
     td::OwnBookRows book = td::loadOwnBook(td::startPath(td::OwnIniName));
     // Every stored record gets its row, with free rows to spare below.
     g->setRows(std::max<int>(DesignRows, static_cast<int>(book.rows.size()) + 1 + SpareRows));
-    int count = 0;
     for (size_t i = 0; i < book.rows.size(); ++i) {
         const td::PBRecord& r = book.rows[i];
-        if (!r.number.empty()) {
-            g->setCell(0, static_cast<int>(i) + 1, r.name);
-            g->setCell(1, static_cast<int>(i) + 1, r.number);
-            ++count;
-            lMyCount->setText(QString::number(count));
-        }
-        td::prog().FreeRow = count + 1;
-        g->setCurrentGridRow(count + 1);
+        if (r.number.empty()) continue;
+        g->setCell(0, static_cast<int>(i) + 1, r.name);
+        g->setCell(1, static_cast<int>(i) + 1, r.number);
+    }
+    // Set once for the whole fill (the label and current row as the last row left them).
+    if (book.count > 0) lMyCount->setText(QString::number(book.count));
+    if (!book.rows.empty()) {
+        td::prog().FreeRow = book.count + 1;
+        g->setCurrentGridRow(book.count + 1);
     }
 }
 
 void TForm3::bbSaveClick() {
-    if (!ownIniThere()) return;
+    save();
+}
+
+bool TForm3::save() {
+    if (!ownIniThere()) return false;
     std::vector<td::PBRecord> rows;
+    rows.reserve(static_cast<size_t>(StringGridPhoneBook->rows()));
     for (int r = 1; r < StringGridPhoneBook->rows(); ++r)
         rows.push_back({StringGridPhoneBook->cell(0, r), StringGridPhoneBook->cell(1, r)});
-    if (!td::saveOwnBook(td::startPath(td::OwnIniName), rows))
-        td::dialogs().message(W("- Не удаётся записать файл ") + td::OwnIniName);
+    td::OwnBookSave result = td::saveOwnBook(td::startPath(td::OwnIniName), rows);
+    // Unsaved rows stay in the grid, so nothing typed is lost: a refused
+    // name is told here, a failed write by the ini layer.
+    if (result.refused) td::dialogs().message(td::ownBookRefusal(result, rows));
+    if (!result) return false;
     loadGrid();
+    return true;
 }
 
 void TForm3::bbResetClick() {
@@ -186,8 +195,7 @@ void TForm3::bbDeleteClick() {
         return;
     StringGridPhoneBook->setCell(0, selRow_, "");
     StringGridPhoneBook->setCell(1, selRow_, "");
-    bbSaveClick();
-    loadGrid();
+    if (save()) loadGrid();
 }
 
 void TForm3::bbFromMobileClick() {

@@ -50,6 +50,7 @@ class TForm3 : public QDialog {
 
   private:
     void loadGrid();
+    bool save();  // true when the grid was written and reloaded
     bool ownIniThere();
     int selCol_ = 0;
     int selRow_ = 0;

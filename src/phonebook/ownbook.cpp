@@ -1,16 +1,23 @@
 #include "phonebook/ownbook.h"
 
-#include "platform/ini.h"
+#include <unordered_map>
+
+#include "platform/cp1251.h"
 
 namespace td {
 
 const std::string PhoneBookSection = "PhoneBook";
 
 OwnBookRows loadOwnBook(const std::string& iniPath) {
-    IniFile ini(iniPath);
+    auto entries = IniFile(iniPath).readSection(PhoneBookSection);
+    std::unordered_map<std::string, size_t> first;  // folded name -> its first entry
+    first.reserve(entries.size());
     OwnBookRows out;
-    for (const std::string& key : ini.readSectionKeys(PhoneBookSection)) {
-        std::string value = ini.readString(PhoneBookSection, key, "");
+    out.rows.reserve(entries.size());
+    for (size_t i = 0; i < entries.size(); ++i) {
+        const std::string& key = entries[i].first;
+        const std::string& value =
+            entries[first.try_emplace(foldCase(key), i).first->second].second;
         if (isBlankCell(value)) {
             out.rows.push_back({});
         } else {
@@ -21,15 +28,43 @@ OwnBookRows loadOwnBook(const std::string& iniPath) {
     return out;
 }
 
-bool saveOwnBook(const std::string& iniPath, const std::vector<PBRecord>& rows) {
-    IniFile ini(iniPath);
-    if (!ini.eraseSection(PhoneBookSection)) return false;
-    bool ok = true;
-    for (const PBRecord& r : rows) {
+OwnBookSave saveOwnBook(const std::string& iniPath, const std::vector<PBRecord>& rows) {
+    OwnBookSave result;
+    std::vector<std::pair<std::string, std::string>> entries;
+    std::unordered_map<std::string, size_t> index;  // folded name -> its entry
+    for (size_t i = 0; i < rows.size(); ++i) {
+        const PBRecord& r = rows[i];
         if (isBlankCell(r.name) || isBlankCell(r.number)) continue;
-        ok = ini.writeString(PhoneBookSection, noEquals(r.name), r.number) && ok;
+        std::string name = noEquals(r.name);
+        IniProblem nameProblem = iniKeyProblem(name);
+        IniProblem numberProblem = iniValueProblem(r.number);
+        // A name of blanks only is as empty as one blank.
+        if (nameProblem == IniProblem::Empty) continue;
+        if (nameProblem != IniProblem::None || numberProblem != IniProblem::None) {
+            result.refused = true;
+            result.badRow = static_cast<int>(i) + 1;
+            result.badName = nameProblem != IniProblem::None;
+            result.problem = result.badName ? nameProblem : numberProblem;
+            return result;
+        }
+        auto [it, fresh] = index.try_emplace(foldCase(name), entries.size());
+        if (fresh)
+            entries.emplace_back(std::move(name), r.number);
+        else
+            entries[it->second].second = r.number;
     }
-    return ok;
+    result.ok = IniFile(iniPath).writeSection(PhoneBookSection, entries);
+    return result;
+}
+
+std::string ownBookRefusal(const OwnBookSave& result, const std::vector<PBRecord>& rows) {
+    const PBRecord& r = rows.at(static_cast<size_t>(result.badRow - 1));
+    std::string why = result.problem == IniProblem::BadStart
+                          ? W("имя не может начинаться со знака \"[\" или \";\"")
+                          : W("в тексте есть перевод строки");
+    std::string text = result.badName ? W("- Имя \"") + r.name : W("- Номер \"") + r.number;
+    return text + W("\" в строке ") + std::to_string(result.badRow) + W(" нельзя сохранить: ") +
+           why + W(".\rНичего не сохранено, исправьте строку.");
 }
 
 std::string noEquals(std::string s) {

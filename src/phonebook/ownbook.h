@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "phonebook/pbparser.h"
+#include "platform/ini.h"
 
 namespace td {
 
@@ -18,14 +19,31 @@ struct OwnBookRows {
     int count = 0;  // records shown
 };
 
-// Reads the section (the ini file must exist).
+// Reads the section in one pass (the ini file must exist). A name that
+// stands twice gets the value of its first entry, as a lookup by name would.
 OwnBookRows loadOwnBook(const std::string& iniPath);
 
-// Erases the section and writes every row whose name and number are both
-// filled (neither empty nor one blank), in order; a later row with a name
-// already written replaces its number. A "=" in a name would split the key,
-// so it is written as "-". false when the file could not be written.
-bool saveOwnBook(const std::string& iniPath, const std::vector<PBRecord>& rows);
+struct OwnBookSave {
+    bool ok = false;
+    // A name or number the ini cannot hold so that it reads back: nothing
+    // was written. badRow is the grid row (from 1), badName which cell.
+    bool refused = false;
+    int badRow = 0;
+    bool badName = true;
+    IniProblem problem = IniProblem::None;
+    explicit operator bool() const { return ok; }
+};
+
+// Replaces the section, in one write, by every row whose name and number
+// are both filled (neither empty nor one blank), in order; a later row with
+// a name already written (letter case aside) replaces its number. A "=" in a
+// name would split the key, so it is written as "-". Every row is checked
+// first: one that could not be read back refuses the whole save. A failed
+// write has been told to the user by the ini layer.
+OwnBookSave saveOwnBook(const std::string& iniPath, const std::vector<PBRecord>& rows);
+
+// The message for a refused save.
+std::string ownBookRefusal(const OwnBookSave& result, const std::vector<PBRecord>& rows);
 
 // A typed or transferred name with "=" turned into "-".
 std::string noEquals(std::string s);

@@ -4,6 +4,7 @@
 #include "phonebook/pbparser.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "engine/settings.h"
 #include "phonebook/ownbook.h"
@@ -191,6 +192,77 @@ TEST(OwnBook, SaveRulesForDuplicatesBlanksAndEquals) {
     EXPECT_EQ(section[1], (std::pair<std::string, std::string>{"Bob", "222"}));
     EXPECT_EQ(section[2], (std::pair<std::string, std::string>{"A-B", "444"}));
     EXPECT_EQ(ini.readString("History", "0", ""), "hi");  // other sections untouched
+}
+
+TEST(OwnBook, NameStandingTwiceLoadsItsFirstValueForBothRows) {
+    TestEnv env;
+    env.writeFile("tapdeck.ini", "[PhoneBook]\nAnn=111\nBob=222\nann=333\n");
+    auto book = td::loadOwnBook(env.path("tapdeck.ini"));
+    ASSERT_EQ(book.rows.size(), 3u);
+    EXPECT_EQ(book.rows[2].name, "ann");
+    EXPECT_EQ(book.rows[2].number, "111");
+    EXPECT_EQ(book.count, 3);
+}
+
+struct RefusedRow {
+    const char* label;
+    td::PBRecord row;
+    bool badName;
+};
+
+// A name or number the ini could not give back refuses the whole save and
+// leaves the file as it was; every other row is kept for another try.
+TEST(OwnBook, RowThatCannotBeReadBackRefusesTheWholeSave) {
+    const RefusedRow cases[] = {
+        {"section-like name", {"[Office]", "1"}, true},
+        {"bracket start", {"[Office", "1"}, true},
+        {"comment-like name", {";Boss", "1"}, true},
+        {"line break in name", {"Ann\nBob", "1"}, true},
+        {"carriage return in name", {"Ann\rBob", "1"}, true},
+        {"line break in number", {"Ann", "1\r\n2"}, false},
+    };
+    for (const RefusedRow& c : cases) {
+        TestEnv env;
+        env.writeFile("tapdeck.ini", "[PhoneBook]\nOld=1\n[History]\n0=hi\n");
+        std::string before = env.readFile("tapdeck.ini");
+        std::vector<td::PBRecord> rows = {{"Ann", "111"}, {"Bob", "222"}, c.row, {"Eve", "5"}};
+        td::OwnBookSave r = td::saveOwnBook(env.path("tapdeck.ini"), rows);
+        EXPECT_FALSE(r.ok) << c.label;
+        EXPECT_TRUE(r.refused) << c.label;
+        EXPECT_EQ(r.badRow, 3) << c.label;
+        EXPECT_EQ(r.badName, c.badName) << c.label;
+        EXPECT_EQ(env.readFile("tapdeck.ini"), before) << c.label;
+        std::string text = td::ownBookRefusal(r, rows);
+        EXPECT_NE(text.find(W("в строке 3")), std::string::npos) << c.label;
+    }
+}
+
+TEST(OwnBook, NamesTheIniCanHoldReadBackUnchanged) {
+    TestEnv env;
+    env.writeFile("tapdeck.ini", "[Common]\nBeep=NO\n");
+    std::vector<td::PBRecord> rows = {{"#1 Boss", "100"},   {W("Офис [2]"), "200"},
+                                      {"Ann; home", "300"}, {"Quoted", "\"400\""},
+                                      {"Padded", " 500 "},  {"   ", "600"}};
+    ASSERT_TRUE(td::saveOwnBook(env.path("tapdeck.ini"), rows));
+    auto book = td::loadOwnBook(env.path("tapdeck.ini"));
+    ASSERT_EQ(book.rows.size(), 5u);  // the name of blanks only is an empty row
+    for (size_t i = 0; i < 5; ++i) {
+        EXPECT_EQ(book.rows[i].name, rows[i].name);
+        EXPECT_EQ(book.rows[i].number, rows[i].number);
+    }
+}
+
+TEST(OwnBook, FailedWriteLeavesTheFileAndIsToldOnce) {
+    TestEnv env;
+    env.writeFile("tapdeck.ini", "[PhoneBook]\nOld=1\n");
+    ::chmod(env.path("tapdeck.ini").c_str(), 0444);
+    std::string before = env.readFile("tapdeck.ini");
+    std::vector<td::PBRecord> rows = {{"Ann", "111"}, {"Bob", "222"}};
+    td::OwnBookSave r = td::saveOwnBook(env.path("tapdeck.ini"), rows);
+    EXPECT_FALSE(r.ok);
+    EXPECT_FALSE(r.refused);
+    EXPECT_EQ(env.readFile("tapdeck.ini"), before);
+    EXPECT_EQ(env.dialogs.messages.size(), 1u);
 }
 
 TEST(OwnBook, LongBookSurvivesSaveAndLoad) {
