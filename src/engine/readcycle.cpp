@@ -174,10 +174,26 @@ void ReadCycle::waitForEngine() {
     }
 }
 
+std::string EngineFailedStatus(const std::vector<std::string>& errorLines) {
+    for (const std::string& l : errorLines)
+        if (l.find_first_not_of(" \t") != std::string::npos)
+            return W("- CellTalk не выполнил операцию: ") + l;
+    return W("- CellTalk не выполнил операцию");
+}
+
+std::string ReadCycle::engineErrorFile() const {
+    for (const std::string& f : config_.deleteBeforeStart)
+        if (equalsNoCase(files::baseName(f), EngineErrorName)) return f;
+    return {};
+}
+
 ReadOutcome ReadCycle::updateMode() {
     Prog& p = prog();
     EventPump& ev = pump();
 
+    // Lines of an earlier read must never pass for this one's, whatever this
+    // read's end.
+    p.ResultLines.clear();
     view_.setRefreshCaption(AbortCaption());
     for (const std::string& f : config_.deleteBeforeStart) files::remove(f);
     StartEngine(config_.operation, config_.args);
@@ -188,6 +204,20 @@ ReadOutcome ReadCycle::updateMode() {
     ev.processEvents();
 
     waitForEngine();
+
+    // The engine says why a run failed in its error file; what it left
+    // besides (a log, say) is no answer, so the grid and the last copy stay.
+    const std::string errorFile = engineErrorFile();
+    if (!aborted() && !errorFile.empty() && files::exists(errorFile)) {
+        std::vector<std::string> reason;
+        files::readLines(errorFile, reason);
+        if (hooks_.beepWanted && hooks_.beepWanted()) feedback().beep();
+        feedback().setHourglass(false);
+        view_.setRefreshEnabled(true);
+        view_.setStatus(EngineFailedStatus(reason));
+        ev.processEvents();
+        return ReadOutcome::EngineFailed;
+    }
 
     bool nothingThere = !files::exists(config_.watchedFile) && !files::exists(config_.workFile) &&
                         !files::exists(startPath(RunMarkerName));
@@ -208,8 +238,6 @@ ReadOutcome ReadCycle::updateMode() {
     std::string file = config_.parseFile;
     if (!files::exists(file) && !config_.parseFallback.empty()) file = config_.parseFallback;
 
-    // Lines of an earlier read must never pass for this one's.
-    p.ResultLines.clear();
     ReadOutcome result;
     bool parsed = false;
     if (files::exists(file)) {

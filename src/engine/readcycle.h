@@ -62,7 +62,10 @@ struct ReadCycleConfig {
     int pauseBeforeReadMs = 200;
 
     // Update mode.
-    std::vector<std::string> deleteBeforeStart;  // paths, deleted in this order
+    // Paths deleted in this order before the engine starts. When the engine's
+    // error file (EngineErrorName) is among them, the cycle reads it after
+    // the run: an error file left by this run means the read failed.
+    std::vector<std::string> deleteBeforeStart;
     int firstDelayMs = 2500;
     // The poll interval and count chosen with and without the run marker.
     int fastInterval = FastPollInterval, fastCount = FastPollCount;
@@ -107,9 +110,10 @@ enum class ReadOutcome {
     NoLastCopy,     // last-copy mode without a last-copy file
     LastCopyEmpty,  // the last-copy file has no line
     LastCopyShown,
-    NotCreated,   // aborted, or the engine left no file
-    NotFound,     // the file to parse was missing after the wait
-    TooFewLines,  // loaded but not parsed
+    NotCreated,    // aborted, or the engine left no file
+    EngineFailed,  // the engine left its error file: its reason is the status
+    NotFound,      // the file to parse was missing after the wait
+    TooFewLines,   // loaded but not parsed
     Parsed,
 };
 
@@ -134,6 +138,7 @@ class ReadCycle {
 
   private:
     ReadOutcome lastCopyMode();
+    std::string engineErrorFile() const;
     ReadOutcome updateMode();
     void waitForEngine();
     bool aborted() const { return config_.abortFlag && *config_.abortFlag; }
@@ -145,6 +150,10 @@ class ReadCycle {
     ReadOutcome outcome_ = ReadOutcome::None;
     bool completed_ = false;
 };
+
+// The status text of a run the engine reported as failed: its reason, the
+// first non-empty line of its error file.
+std::string EngineFailedStatus(const std::vector<std::string>& errorLines);
 
 // The texts of the refresh button's two looks.
 std::string RefreshCaption();  // "Обновить"

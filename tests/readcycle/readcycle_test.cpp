@@ -471,6 +471,104 @@ TEST(ReadCycle, LastCopyModes) {
     }
 }
 
+// ---- the engine's own report of a failed run --------------------------------
+
+struct EngineFailCase {
+    const char* name;
+    const char* errorText;  // what CellTalk.err holds
+    bool errorFileWatched;  // the variant deletes the error file before its start
+    bool abortAt4s;
+    ReadOutcome outcome;
+    const char* status;  // UTF-8
+};
+
+void PrintTo(const EngineFailCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class EngineFailure : public ::testing::TestWithParam<EngineFailCase> {};
+
+// The link is lost mid-list: the engine drops its result file, keeps a log of
+// what it saw (raw UCS2 names among it) and says why in CellTalk.err.
+TEST_P(EngineFailure, ErrorFileMakesTheReadFail) {
+    const EngineFailCase& c = GetParam();
+    Harness h;
+    if (!c.errorFileWatched)
+        h.config.deleteBeforeStart = {h.config.watchedFile, h.config.parseFile};
+    h.env.writeFile("AutoRun/MC-LastPBook.txt", "rec:1\nrec:2\nrec:3\n");
+    std::string copy = h.env.readFile("AutoRun/MC-LastPBook.txt");
+    h.engine.marker(100, 4000);
+    h.engine.file(3000, "LastRun.log",
+                  "at+cpbr=1,7\n+CPBR: 1,\"111\",129,\"0410043D043D0430\"\n"
+                  "+CPBR: 2,\"222\",129,\"0411043E0440044F\"\nlink lost\n");
+    h.env.pump.at(3900, [&] { h.env.writeFile("CellTalk.err", c.errorText); });
+    if (c.abortAt4s) h.env.pump.at(4000, [] { td::prog().PhoneReadAbort = true; });
+    EXPECT_EQ(h.update(), c.outcome);
+    EXPECT_EQ(td::test::U(h.view.status), c.status);
+    if (c.outcome != ReadOutcome::Parsed) {
+        EXPECT_TRUE(h.parsed.empty());
+        EXPECT_EQ(h.env.readFile("AutoRun/MC-LastPBook.txt"), copy);
+        EXPECT_TRUE(td::prog().ResultLines.empty());
+        EXPECT_EQ(h.dataLoaded, 0);
+        EXPECT_TRUE(h.view.enabled);
+        EXPECT_FALSE(h.env.feedback.hourglass);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    ReadCycle, EngineFailure,
+    ::testing::Values(
+        EngineFailCase{"ReasonShown", "нет ответа от телефона на at+cpbr=1,7\n", true, false,
+                       ReadOutcome::EngineFailed,
+                       "- CellTalk не выполнил операцию: нет ответа от телефона на at+cpbr=1,7"},
+        EngineFailCase{"EmptyErrorFile", "", true, false, ReadOutcome::EngineFailed,
+                       "- CellTalk не выполнил операцию"},
+        EngineFailCase{"FirstNonEmptyLine", "\n  \nпорт занят\nвторая строка\n", true, false,
+                       ReadOutcome::EngineFailed, "- CellTalk не выполнил операцию: порт занят"},
+        // An abort is the user's end of the read, whatever the engine says.
+        EngineFailCase{"AbortWins", "обрыв связи\n", true, true, ReadOutcome::NotCreated,
+                       "not created"},
+        // A variant that does not clear the error file before its start
+        // cannot tell this run's from an old one: it parses as before.
+        EngineFailCase{"ErrorFileNotWatched", "обрыв связи\n", false, false, ReadOutcome::Parsed,
+                       "reading"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// ---- no earlier lines pass for this read's ------------------------------
+
+TEST(ReadCycle, ResultLinesOfAnEarlierReadNeverBecomeThisOnesCopy) {
+    Harness h;
+    h.config.parseFallback.clear();
+    h.config.lastCopySource = td::LastCopySource::ResultLines;
+    h.engine.file(3000, "LastRun.log", kAnswer);
+    h.engine.file(3000, "LastRun.pbf", kAnswer);
+    ASSERT_EQ(h.update(), ReadOutcome::Parsed);
+    ASSERT_EQ(td::prog().ResultLines.size(), 3u);
+
+    // The next read: the engine writes its log but no result file.
+    h.env.writeFile("AutoRun/MC-LastPBook.txt", "kept\n");
+    long long t = h.env.pump.now;
+    h.env.pump.at(t + 3000, [&] { h.env.writeFile("AutoRun/LastRun.log", kAnswer, false); });
+    EXPECT_EQ(h.update(), ReadOutcome::NotFound);
+    EXPECT_TRUE(td::prog().ResultLines.empty());
+    EXPECT_EQ(h.env.readFile("AutoRun/MC-LastPBook.txt"), "kept\r\n");
+
+    // And a read the engine reports as failed shows none of them either.
+    long long t2 = h.env.pump.now;
+    h.env.pump.at(t2 + 3000, [&] {
+        h.env.writeFile("AutoRun/LastRun.log", kAnswer, false);
+        h.env.writeFile("AutoRun/LastRun.pbf", kAnswer, false);
+    });
+    ASSERT_EQ(h.update(), ReadOutcome::Parsed);
+    long long t3 = h.env.pump.now;
+    h.env.pump.at(t3 + 3000, [&] {
+        h.env.writeFile("AutoRun/LastRun.log", kAnswer, false);
+        h.env.writeFile("CellTalk.err", "gone\n");
+    });
+    EXPECT_EQ(h.update(), ReadOutcome::EngineFailed);
+    EXPECT_TRUE(td::prog().ResultLines.empty());
+}
+
 // ---- the variant that watches a result file beside the log --------------
 
 TEST(ReadCycle, ResultFileMeasuredOnlyWhileLogExists) {
