@@ -4,6 +4,7 @@
 #include "platform/cp1251.h"
 #include "platform/files.h"
 #include "platform/process.h"
+#include "platform/runmarker.h"
 #include "platform/services.h"
 
 namespace td {
@@ -29,7 +30,8 @@ void StartEngine(const std::string& operation, const std::vector<std::string>& a
 }
 
 bool CellBusy() {
-    if (!files::exists(startPath(RunMarkerName))) return false;
+    // A marker left by a killed engine is cleared here, not taken for a run.
+    if (!engineRunning(startPath(RunMarkerName))) return false;
     dialogs().message(
         W("- Пожалуйста, дождитесь завершения предшествующей операции\rили закройте/остановите "
           "программу CellTalk"));

@@ -19,7 +19,8 @@ void CallReSendSMSCell(const std::string& operation, const std::string& argument
 // Starts the engine with operParams(operation, args).
 void StartEngine(const std::string& operation, const std::vector<std::string>& args = {});
 
-// True (after telling the user) while the engine's run marker exists.
+// True (after telling the user) while the engine's run marker shows a
+// running engine; the marker of an engine that was killed is removed.
 bool CellBusy();
 
 // Deletes markers dated before today, then tells whether any marker exists.

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "phonesim.h"
+#include "platform/runmarker.h"
 #include "support.h"
 
 using celltalk::test::EngineDir;
@@ -123,6 +124,26 @@ TEST(EngineProcess, ASignalRemovesTheMarkerAndLeavesAnErrorFile) {
         EXPECT_TRUE(d.clean()) << sig;
         EXPECT_EQ(d.lines("CellTalk.err").size(), 1u) << sig;
     }
+}
+
+TEST(EngineProcess, AKilledEnginesMarkerIsToldFromARunningOne) {
+    PtyPeer peer([](std::string_view) { return std::string(); });  // never answers
+    EngineDir d({{"Книга", "at+cpbr=1,250"}}, "ComPort=" + peer.slave() + "\r\nTimeout=30\r\n");
+    pid_t pid = startEngine(d.dir, {"oper", W("Книга")});
+    auto t0 = std::chrono::steady_clock::now();
+    while (!d.has("AutoRun/$LastRun.log") &&
+           std::chrono::steady_clock::now() - t0 < std::chrono::seconds(5))
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    const std::string marker = d.dir + "/celltalk.run";
+    ASSERT_TRUE(d.has("celltalk.run"));
+    EXPECT_EQ(d.text("celltalk.run"), std::to_string(pid) + "\n");  // the lines of the file
+    EXPECT_TRUE(td::engineRunning(marker));
+    ::kill(pid, SIGKILL);  // no handler runs: the marker stays behind
+    waitExit(pid);
+    ASSERT_TRUE(d.has("celltalk.run"));
+    EXPECT_EQ(td::runMarkerState(marker), td::RunMarkerState::LeftByDeadEngine);
+    EXPECT_FALSE(td::engineRunning(marker));
+    EXPECT_FALSE(d.has("celltalk.run"));
 }
 
 TEST(EngineProcess, ABadCommandLineIsReported) {

@@ -11,6 +11,7 @@
 #include "platform/cp1251.h"
 #include "platform/files.h"
 #include "platform/ini.h"
+#include "platform/runmarker.h"
 #include "smspdu.h"
 
 namespace celltalk {
@@ -533,7 +534,9 @@ int runOperation(const RunRequest& req, const TransportFactory& makeTransport) {
     const std::string marker = td::files::join(req.dir, "celltalk.run");
     const std::string errFile = td::files::join(req.dir, "CellTalk.err");
     td::files::remove(errFile);
-    td::files::createEmpty(marker);
+    // The marker carries this process's id and its lock, so that a marker
+    // left by a killed engine can be told from a running one.
+    td::RunMarkerHold hold(marker);
 
     int code = 0;
     std::string reason;
@@ -579,7 +582,7 @@ int runOperation(const RunRequest& req, const TransportFactory& makeTransport) {
         }
         td::files::writeLines(errFile, {reason});
     }
-    td::files::remove(marker);
+    hold.release();
     return code;
 }
 
