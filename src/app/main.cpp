@@ -11,16 +11,6 @@
 
 namespace {
 
-// Qt's locale formats use the same letters as the program's clock; letters
-// the clock does not know (am/pm, time zone) are dropped.
-std::string clockFormat(const QString& qtFormat, const std::string& fallback) {
-    QString out;
-    for (QChar c : qtFormat)
-        if (!c.isLetter() || QStringLiteral("dMyhHms").contains(c)) out += c;
-    out = out.trimmed();
-    return out.isEmpty() ? fallback : out.toStdString();
-}
-
 // TAPDECK_SCREENSHOT=<file.png>: once the first activation is over, save a
 // picture of the main window and close it (for runs without a display).
 void screenshotWhenReady(TForm1* form, const QString& path) {
@@ -42,12 +32,7 @@ int main(int argc, char** argv) {
     if (argc > 0) {
         td::prog().ExeFileName = td::toWin(QFileInfo(QString::fromLocal8Bit(argv[0])).fileName());
     }
-    QLocale locale = QLocale::system();
-    td::Clock& clock = td::clock();
-    clock.shortDateFormat =
-        clockFormat(locale.dateFormat(QLocale::ShortFormat), clock.shortDateFormat);
-    clock.longTimeFormat =
-        clockFormat(locale.timeFormat(QLocale::LongFormat), clock.longTimeFormat);
+    td::useLocaleFormats(td::clock(), QLocale::system());
 
     td::createForms();
     TForm1* main = td::forms().Form1;

@@ -39,7 +39,7 @@ bool CellBusy() {
 }
 
 bool CheckSateliteFile(const std::string& base, const std::string& own) {
-    std::string today = clock().shortDate(clock().now());
+    std::string today = clock().markerDate(clock().now());
     bool any = false;
     for (int d = 0; d <= 9; ++d) {
         std::string path = mapMarkerPath(base + std::to_string(d));
@@ -62,7 +62,7 @@ std::string CreSateliteFile(const std::string& base) {
         std::string name = base + std::to_string(d);
         std::string path = mapMarkerPath(name);
         if (files::pathExists(path)) continue;
-        if (!files::writeLines(path, {clock().shortDate(clock().now())})) return {};
+        if (!files::writeLines(path, {clock().markerDate(clock().now())})) return {};
         return path;
     }
     return {};

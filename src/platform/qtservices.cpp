@@ -5,6 +5,7 @@
 #include <QDialog>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QLocale>
 #include <QMessageBox>
 #include <QTimer>
 #include <QWidget>
@@ -110,6 +111,13 @@ ModalRunner& modalRunner() {
 
 void setModalRunner(ModalRunner* r) {
     currentRunner() = r;
+}
+
+void useLocaleFormats(Clock& clock, const QLocale& locale) {
+    std::string date = clockDateFormat(toWin(locale.dateFormat(QLocale::ShortFormat)));
+    std::string time = clockTimeFormat(toWin(locale.timeFormat(QLocale::LongFormat)));
+    if (!date.empty()) clock.shortDateFormat = date;
+    if (!time.empty()) clock.longTimeFormat = time;
 }
 
 void installQtServices() {

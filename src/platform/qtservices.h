@@ -7,6 +7,7 @@
 
 #include "platform/services.h"
 
+class QLocale;
 class QWidget;
 
 namespace td {
@@ -48,5 +49,9 @@ void setModalRunner(ModalRunner* r);  // nullptr restores the Qt one
 
 // Installs the Qt services; the program calls it once at start.
 void installQtServices();
+
+// Gives the clock the locale's short date and long time formats where they
+// are sound, else keeps its own ("dd.MM.yyyy", "HH:mm:ss").
+void useLocaleFormats(Clock& clock, const QLocale& locale);
 
 }  // namespace td

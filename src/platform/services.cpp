@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <string_view>
 
 #include "platform/cp1251.h"
 #include "platform/files.h"
@@ -57,12 +58,156 @@ std::string formatLocalTime(std::time_t t, const std::string& format) {
             case 's':
                 out += run >= 2 ? two(tm.tm_sec) : std::to_string(tm.tm_sec);
                 break;
+            case 'A':
+            case 'a': {
+                // "AP"/"ap" (or a lone "A"/"a"): the half of the day.
+                bool upper = c == 'A';
+                out += tm.tm_hour < 12 ? (upper ? "AM" : "am") : (upper ? "PM" : "pm");
+                if (run == 1 && i + 1 < format.size() &&
+                    (format[i + 1] == 'P' || format[i + 1] == 'p'))
+                    ++i;
+                break;
+            }
             default:
                 out.append(run, c);
         }
         i += run;
     }
     return out;
+}
+
+namespace {
+
+// The letter runs of a clock format ("dd.MM.yyyy" -> d2 M2 y4).
+std::vector<std::pair<char, size_t>> tokens(const std::string& f) {
+    std::vector<std::pair<char, size_t>> out;
+    for (size_t i = 0; i < f.size();) {
+        size_t run = 1;
+        while (i + run < f.size() && f[i + run] == f[i]) ++run;
+        char c = f[i];
+        if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z')) out.emplace_back(c, run);
+        i += run;
+    }
+    return out;
+}
+
+bool isAsciiLetter(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+// A system format in the clock's tokens; "" when it holds a part the clock
+// cannot show (names, fractions of a second, unknown letters).
+std::string convert(const std::string& f) {
+    std::string out;
+    for (size_t i = 0; i < f.size();) {
+        char c = f[i];
+        if (c == '\'') {  // quoted text; "''" is one quote
+            size_t j = i + 1;
+            while (j < f.size() && f[j] != '\'') {
+                if (!isAsciiLetter(f[j])) out += f[j];
+                ++j;
+            }
+            i = j + 1;
+            continue;
+        }
+        if (!isAsciiLetter(c)) {
+            out += c;
+            ++i;
+            continue;
+        }
+        size_t run = 1;
+        while (i + run < f.size() && f[i + run] == c) ++run;
+        switch (c) {
+            case 'd':
+            case 'M':
+                if (run > 2) return {};  // names of days and months
+                out.append(run, c);
+                break;
+            case 'y':
+                if (run != 2 && run != 4) return {};
+                out.append(run, c);
+                break;
+            case 'h':
+            case 'H':
+            case 'm':
+            case 's':
+                if (run > 2) return {};
+                out.append(run, c);
+                break;
+            case 'A':
+            case 'a':
+                out += c == 'A' ? "AP" : "ap";
+                if (run == 1 && i + 1 < f.size() && (f[i + 1] == 'P' || f[i + 1] == 'p')) ++i;
+                break;
+            case 't':  // the time zone: left out
+                break;
+            default:
+                return {};
+        }
+        i += run;
+    }
+    size_t b = out.find_first_not_of(' ');
+    size_t e = out.find_last_not_of(' ');
+    return b == std::string::npos ? std::string() : out.substr(b, e - b + 1);
+}
+
+bool has(const std::vector<std::pair<char, size_t>>& t, char c) {
+    for (const auto& [letter, run] : t)
+        if (letter == c) return true;
+    return false;
+}
+
+bool isTwelveHour(const std::vector<std::pair<char, size_t>>& t) {
+    return has(t, 'h');
+}
+
+bool hasHalfOfDay(const std::vector<std::pair<char, size_t>>& t) {
+    return has(t, 'A') || has(t, 'a');
+}
+
+}  // namespace
+
+std::string clockDateFormat(const std::string& systemFormat) {
+    std::string f = convert(systemFormat);
+    auto t = tokens(f);
+    if (!has(t, 'd') || !has(t, 'M') || !has(t, 'y')) return {};
+    for (const auto& [letter, run] : t)
+        if (letter != 'd' && letter != 'M' && letter != 'y') return {};
+    return f;
+}
+
+std::string clockTimeFormat(const std::string& systemFormat) {
+    std::string f = convert(systemFormat);
+    auto t = tokens(f);
+    bool hours = has(t, 'H') || has(t, 'h');
+    if (!hours || !has(t, 'm') || !has(t, 's')) return {};
+    if (isTwelveHour(t) && !hasHalfOfDay(t)) return {};  // 2 AM and 2 PM alike
+    for (const auto& [letter, run] : t)
+        if (std::string_view("HhmsAPap").find(letter) == std::string_view::npos) return {};
+    return f;
+}
+
+std::string Clock::markerDate(std::time_t t) const {
+    auto tok = tokens(shortDateFormat);
+    std::vector<std::pair<char, size_t>> wanted = {{'d', 2}, {'M', 2}, {'y', 4}};
+    bool sound = tok.size() == 3;
+    for (const auto& w : wanted) {
+        bool found = false;
+        for (const auto& x : tok) found = found || x == w;
+        sound = sound && found;
+    }
+    return formatLocalTime(t, sound ? shortDateFormat : "dd.MM.yyyy");
+}
+
+std::string Clock::fileStamp(std::time_t t) const {
+    auto tok = tokens(longTimeFormat);
+    bool sound = !(isTwelveHour(tok) && !hasHalfOfDay(tok)) && has(tok, 's') &&
+                 (has(tok, 'H') || has(tok, 'h'));
+    std::string text =
+        markerDate(t) + " " + formatLocalTime(t, sound ? longTimeFormat : "HH:mm:ss");
+    for (char& c : text)
+        if (c == '/' || c == ':' || c == '\\') c = '-';
+    return text;
 }
 
 std::string Clock::shortDate(std::time_t t) const {

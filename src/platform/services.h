@@ -49,7 +49,8 @@ class ProcessStarter {
 };
 
 // The wall clock and the system's date and time formats. Formats use the
-// tokens d dd M MM yy yyyy h hh H HH m mm s ss; other characters are copied.
+// tokens d dd M MM yy yyyy h hh H HH m mm s ss, and AP / ap (AM/PM, am/pm);
+// other characters are copied.
 class Clock {
   public:
     virtual ~Clock() = default;
@@ -59,9 +60,23 @@ class Clock {
     std::string shortDate(std::time_t t) const;
     std::string longTime(std::time_t t) const;
     std::string dateTime(std::time_t t) const { return shortDate(t) + " " + longTime(t); }
+    // The date of a satellite marker, compared as text by every satellite:
+    // the short date when it is day, month and four-digit year with leading
+    // zeros, else "dd.MM.yyyy".
+    std::string markerDate(std::time_t t) const;
+    // The date and time for a file name: the marker's date and the long time
+    // (24-hour, or with AM/PM), every "/" and ":" turned into "-". Valid on
+    // Linux, and one name for one moment.
+    std::string fileStamp(std::time_t t) const;
 };
 
 std::string formatLocalTime(std::time_t t, const std::string& format);
+
+// The clock's format for a system (Qt-style) short date or long time format,
+// or "" when it is not sound: names of months or days, a 12-hour time
+// without AM/PM, a part missing. Time zones and quoted text are dropped.
+std::string clockDateFormat(const std::string& systemFormat);
+std::string clockTimeFormat(const std::string& systemFormat);
 
 struct Services {
     Dialogs* dialogs = nullptr;
