@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QStyle>
 #include <initializer_list>
+#include <tuple>
 
 class QDialog;
 class QLabel;
@@ -27,24 +28,15 @@ struct ReaderControls {
     QPushButton* del;
     QPushButton* lastCopy;
     QPushButton* refresh;
+    // Ties for the window's named fields, in this order (the phone book and
+    // missed calls windows name them alike): Panel2, Panel5,
+    // StringGridMobilePB, lGetRecordCount, bbDelete, bbLastCopy, bbGetPBook.
+    auto fields() const { return std::tuple{title, status, grid, counter, del, lastCopy, refresh}; }
 };
 
 // Creates the shared controls with their object names and texts.
 ReaderControls makeReaderControls(QDialog* w, const char* title, int rows, const char* gridHint,
                                   const char* lastCopyHint, const char* refreshHint);
-
-// Hands the shared controls to a window's named fields (the phone book and
-// the missed calls windows name them alike).
-template <class Window>
-void takeReaderControls(Window* w, const ReaderControls& c) {
-    w->Panel2 = c.title;
-    w->Panel5 = c.status;
-    w->StringGridMobilePB = c.grid;
-    w->lGetRecordCount = c.counter;
-    w->bbDelete = c.del;
-    w->bbLastCopy = c.lastCopy;
-    w->bbGetPBook = c.refresh;
-}
 
 // Lays the window out: actions on the left of the counter row, and the
 // grid's header row given the own phone book's column titles.
