@@ -31,7 +31,7 @@
 #include "phonebook/GetPBook.h"
 #include "phonebook/pbcycle.h"
 #include "phonebook/pblist.h"
-#include "phonebook/stringgrid.h"
+#include "widgets/stringgrid.h"
 #include "platform/files.h"
 #include "platform/qtservices.h"
 

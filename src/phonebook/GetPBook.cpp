@@ -12,9 +12,9 @@
 #include "phonebook/pblist.h"
 #include "phonebook/pbparser.h"
 #include "phonebook/readerwindow.h"
-#include "phonebook/stringgrid.h"
 #include "platform/cp1251.h"
 #include "platform/qtservices.h"
+#include "widgets/stringgrid.h"
 
 using td::fromWin;
 using td::W;

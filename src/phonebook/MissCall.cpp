@@ -10,9 +10,9 @@
 #include "engine/settings.h"
 #include "phonebook/pblist.h"
 #include "phonebook/readerwindow.h"
-#include "phonebook/stringgrid.h"
 #include "platform/cp1251.h"
 #include "platform/qtservices.h"
+#include "widgets/stringgrid.h"
 
 using td::fromWin;
 using td::W;

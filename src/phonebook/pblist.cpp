@@ -1,7 +1,5 @@
 #include "phonebook/pblist.h"
 
-#include <QCheckBox>
-
 #include "engine/settings.h"
 #include "platform/cp1251.h"
 #include "platform/qtservices.h"
@@ -13,39 +11,6 @@ std::string OwnHeaderName() {
 }
 std::string OwnHeaderNumber() {
     return W(" Номер телефона");
-}
-
-std::string GridReadView::refreshCaption() const {
-    return toWin(button_->text());
-}
-void GridReadView::setRefreshCaption(const std::string& text) {
-    button_->setText(fromWin(text));
-}
-void GridReadView::setRefreshColor(unsigned rgb) {
-    setCaptionColor(button_, rgb);
-}
-void GridReadView::setRefreshHint(const std::string& text) {
-    button_->setToolTip(hintText(text));
-}
-void GridReadView::setRefreshEnabled(bool on) {
-    button_->setEnabled(on);
-}
-void GridReadView::setStatus(const std::string& text) {
-    panel_->setText(fromWin(text));
-}
-void GridReadView::setGridHint(const std::string& text) {
-    grid_->setToolTip(hintText(text));
-}
-
-QString hintText(const std::string& text) {
-    QString s = fromWin(text);
-    s.replace(QChar('\r'), QChar('\n'));
-    return s;
-}
-
-void setCaptionColor(QPushButton* b, unsigned rgb) {
-    b->setStyleSheet(
-        QStringLiteral("QPushButton { color: #%1; }").arg(rgb & 0xFFFFFF, 6, 16, QLatin1Char('0')));
 }
 
 void fillRecords(StringGrid* grid, QLabel* counter, const std::vector<PBRecord>& records,

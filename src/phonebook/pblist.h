@@ -1,8 +1,8 @@
 #pragma once
-// What the phone book window and the missed calls window share: the read
-// cycle over their grid, refresh button, counter and status panel, the
-// filling of the grid from a fresh answer or from the last copy, and the
-// header texts of the own phone book.
+// What the phone book window and the missed calls window share: their
+// reader (the read cycle over their grid, refresh button, counter and status
+// panel), the filling of the grid from a fresh answer or from the last copy,
+// and the header texts of the own phone book.
 
 #include <QLabel>
 #include <QPushButton>
@@ -14,37 +14,13 @@
 #include "engine/readcycle.h"
 #include "phonebook/pbcycle.h"
 #include "phonebook/pbparser.h"
-#include "phonebook/stringgrid.h"
+#include "widgets/gridview.h"
+#include "widgets/stringgrid.h"
 
 namespace td {
 
 std::string OwnHeaderName();    // " Имя абонента"
 std::string OwnHeaderNumber();  // " Номер телефона"
-
-// The refresh button, status panel and grid of one reading window.
-class GridReadView : public ReadView {
-  public:
-    GridReadView(StringGrid* grid, QPushButton* button, QLabel* panel)
-        : grid_(grid), button_(button), panel_(panel) {}
-    std::string refreshCaption() const override;
-    void setRefreshCaption(const std::string& text) override;
-    void setRefreshColor(unsigned rgb) override;
-    void setRefreshHint(const std::string& text) override;
-    void setRefreshEnabled(bool on) override;
-    void setStatus(const std::string& text) override;
-    void setGridHint(const std::string& text) override;
-
-  private:
-    StringGrid* grid_;
-    QPushButton* button_;
-    QLabel* panel_;
-};
-
-// A hint with "\r" line breaks as the widgets show it.
-QString hintText(const std::string& text);
-
-// Colours a button's caption (0xRRGGBB).
-void setCaptionColor(QPushButton* b, unsigned rgb);
 
 // Fills rows 1, 2, ... from records, growing the grid when they do not fit;
 // the counter follows each row. Pending events run after each row when

@@ -4,21 +4,16 @@
 // record counter on its right, and the row of Delete, Last copy and Refresh.
 
 #include <QPushButton>
-#include <QStyle>
 #include <initializer_list>
 #include <tuple>
+
+#include "widgets/gridview.h"
 
 class QDialog;
 class QLabel;
 class StringGrid;
 
 namespace td {
-
-// A button with navy caption; texts are UTF-8 literals, an empty hint sets none.
-QPushButton* navyButton(QWidget* parent, const char* name, const char* caption, const char* hint);
-// A caption-less button showing one of the style's glyphs.
-QPushButton* glyphButton(QWidget* parent, const char* name, QStyle::StandardPixmap glyph,
-                         const char* hint);
 
 struct ReaderControls {
     QLabel* title;

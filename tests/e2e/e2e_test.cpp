@@ -18,7 +18,7 @@
 #include "main/TapdeckP.h"
 #include "phonebook/GetPBook.h"
 #include "phonebook/MissCall.h"
-#include "phonebook/stringgrid.h"
+#include "widgets/stringgrid.h"
 #include "platform/files.h"
 #include "platform/qtservices.h"
 #include "support/fakes.h"

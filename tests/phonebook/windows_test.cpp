@@ -15,7 +15,7 @@
 #include "phonebook/GetPBook.h"
 #include "phonebook/MissCall.h"
 #include "phonebook/TpdPBook.h"
-#include "phonebook/stringgrid.h"
+#include "widgets/stringgrid.h"
 #include "platform/cp1251.h"
 #include "platform/files.h"
 #include "platform/ini.h"
