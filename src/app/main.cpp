@@ -1,6 +1,8 @@
 #include <QApplication>
 #include <QFileInfo>
 #include <QLocale>
+#include <QPointer>
+#include <QSessionManager>
 #include <QTimer>
 
 #include "app/forms.h"
@@ -36,6 +38,20 @@ int main(int argc, char** argv) {
 
     td::createForms();
     TForm1* main = td::forms().Form1;
+    // Killed, hung up or logged out: the same closing write-back as a close
+    // by the user (it runs once; after it nothing more is written).
+    QPointer<TForm1> mainWindow = main;
+    td::onTerminationSignal([mainWindow](int) {
+        QCoreApplication::quit();  // every waiting loop ends; a message box shown now returns
+        if (mainWindow) mainWindow->close();
+    });
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, main,
+                     [mainWindow](QSessionManager&) {
+                         if (mainWindow) mainWindow->close();
+                     });
+    QObject::connect(&app, &QCoreApplication::aboutToQuit, main, [mainWindow] {
+        if (mainWindow) mainWindow->FormClose();
+    });
     main->show();
     QString shot = qEnvironmentVariable("TAPDECK_SCREENSHOT");
     if (!shot.isEmpty()) screenshotWhenReady(main, shot);

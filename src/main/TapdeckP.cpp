@@ -41,6 +41,7 @@ QStringList toQt(const std::vector<std::string>& lines) {
 
 TForm1::TForm1(QWidget* parent) : QWidget(parent) {
     setObjectName("TForm1");
+    td::files::resumeWrites();  // a program starts: its own closing has not happened
     terminateApp = [] { QCoreApplication::exit(0); };
     buildLayout();
     connectSignals();
@@ -70,6 +71,10 @@ void TForm1::FormShow() {
 }
 
 void TForm1::FormActivate() {
+    // After the closing write-back (a child window's read unwinding, say)
+    // nothing is read again or written.
+    if (td::files::writesEnded()) return;
+    td::SaveReport report;  // every file this activation could not write, told once
     auto& p = prog();
     // 1. The model marker shows the cycle boxes (they stay shown once shown).
     if (td::files::exists(td::ModelMarkerName)) {
@@ -315,6 +320,20 @@ void TForm1::lockSize() {
 }
 
 void TForm1::FormClose() {
+    if (td::files::writesEnded()) return;  // written back already (a signal, the session's end)
+    auto& p = prog();
+    writeBack();
+    td::files::remove(td::startPath(td::RunMarkerName));
+    if (!p.SatelliteMarker.empty()) td::files::remove(p.SatelliteMarker);
+    // A read still waiting in a child window ends at its next check, and
+    // whatever unwinds after this point writes nothing.
+    p.PhoneReadAbort = true;
+    p.ReadAbort = true;
+    td::files::endWrites();
+}
+
+void TForm1::writeBack() {
+    td::SaveReport report;  // what could not be written back, told once
     auto& p = prog();
     if (td::files::exists(td::startPath(td::EngineIniName))) {
         td::IniFile(td::startPath(td::EngineIniName))
@@ -338,8 +357,6 @@ void TForm1::FormClose() {
         oper.writeString("AutoRun", "Wait", p.WaitSec);
         oper.writeString("Common", "Beep", p.EngineBeep);
     }
-    td::files::remove(td::startPath(td::RunMarkerName));
-    if (!p.SatelliteMarker.empty()) td::files::remove(p.SatelliteMarker);
 }
 
 void TForm1::FormDestroy() {

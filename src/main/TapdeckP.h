@@ -30,6 +30,8 @@ class TForm1 : public QWidget {
     void FormShow();
     void FormActivate();
     bool FormCanResize(int& newWidth, int& newHeight);
+    // The closing write-back, once: after it nothing more is written. Also
+    // run on SIGTERM, SIGHUP and the end of the desktop session (src/app).
     void FormClose();
     void FormDestroy();
 
@@ -117,6 +119,7 @@ class TForm1 : public QWidget {
     bool eventFilter(QObject* watched, QEvent* e) override;
 
   private:
+    void writeBack();  // the settings FormClose writes back
     // Bands.
     QLabel* Panel2 = nullptr;
     QFrame* PanelDirectCall = nullptr;

@@ -69,6 +69,7 @@ std::optional<std::time_t> modificationTime(const std::string& path) {
 }
 
 bool createEmpty(const std::string& path) {
+    if (writesEnded()) return false;
     int fd = ::open(toOsPath(path).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd < 0) return false;
     ::close(fd);
@@ -194,12 +195,27 @@ bool writeInPlace(const std::string& target, const std::string& bytes) {
 
 }  // namespace
 
+namespace {
+std::atomic<bool> g_writesEnded{false};
+}
+
+void endWrites() {
+    g_writesEnded = true;
+}
+bool writesEnded() {
+    return g_writesEnded;
+}
+void resumeWrites() {
+    g_writesEnded = false;
+}
+
 bool writeAll(const std::string& path, const std::string& bytes, int* error) {
     static std::atomic<unsigned> counter{0};
     auto fail = [&](int err) {
         if (error) *error = err;
         return false;
     };
+    if (writesEnded()) return fail(ECANCELED);
     const std::string target = finalTarget(toOsPath(path));
     struct stat st;
     const bool existing = ::stat(target.c_str(), &st) == 0;

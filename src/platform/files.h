@@ -36,6 +36,12 @@ bool setCurrentDir(const std::string& dir);
 // without an end still counts. false when the file cannot be read.
 bool readLines(const std::string& path, std::vector<std::string>& lines);
 bool readAll(const std::string& path, std::string& bytes);
+// After the program's closing write-back nothing more is written: from
+// endWrites() on every write and creation fails (ECANCELED) without a word.
+void endWrites();
+bool writesEnded();
+void resumeWrites();  // a new run of the program (tests run many in one process)
+
 // Writes each line followed by CR LF, replacing the file's text. Normally
 // atomic (a temporary file in the same folder, then a rename). A symbolic
 // link is written through to its target; an existing file keeps its mode; a

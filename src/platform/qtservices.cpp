@@ -1,5 +1,9 @@
 #include "platform/qtservices.h"
 
+#include <signal.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <QApplication>
 #include <QCursor>
 #include <QDialog>
@@ -7,6 +11,8 @@
 #include <QEventLoop>
 #include <QLocale>
 #include <QMessageBox>
+#include <QPushButton>
+#include <QSocketNotifier>
 #include <QTimer>
 #include <QWidget>
 
@@ -88,7 +94,15 @@ long long QtEventPump::nowMs() {
     return t.elapsed();
 }
 
+void noAutoDefault(QWidget* window) {
+    for (QPushButton* b : window->findChildren<QPushButton*>()) {
+        b->setAutoDefault(false);
+        b->setDefault(false);
+    }
+}
+
 int ModalRunner::showModal(QWidget* w) {
+    noAutoDefault(w);
     if (auto* d = qobject_cast<QDialog*>(w)) return d->exec();
     w->setWindowModality(Qt::ApplicationModal);
     w->show();
@@ -111,6 +125,33 @@ ModalRunner& modalRunner() {
 
 void setModalRunner(ModalRunner* r) {
     currentRunner() = r;
+}
+
+namespace {
+int g_signalPipe[2] = {-1, -1};
+
+extern "C" void onSignal(int sig) {
+    unsigned char b = static_cast<unsigned char>(sig);
+    ssize_t n = ::write(g_signalPipe[1], &b, 1);  // async-signal-safe; the window thread reads it
+    (void)n;
+}
+}  // namespace
+
+void onTerminationSignal(std::function<void(int)> handler) {
+    if (g_signalPipe[0] < 0 &&
+        ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_signalPipe) != 0)
+        return;
+    auto* notifier =
+        new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, QCoreApplication::instance());
+    QObject::connect(notifier, &QSocketNotifier::activated, notifier, [handler] {
+        unsigned char b = 0;
+        if (::read(g_signalPipe[0], &b, 1) == 1) handler(b);
+    });
+    struct sigaction sa {};
+    sa.sa_handler = onSignal;
+    sigemptyset(&sa.sa_mask);
+    sa.sa_flags = SA_RESTART;
+    for (int sig : {SIGTERM, SIGHUP, SIGINT}) ::sigaction(sig, &sa, nullptr);
 }
 
 void useLocaleFormats(Clock& clock, const QLocale& locale) {

@@ -3,6 +3,7 @@
 // the widget boundary.
 
 #include <QString>
+#include <functional>
 #include <string>
 
 #include "platform/services.h"
@@ -37,7 +38,11 @@ class QtEventPump : public EventPump {
     long long nowMs() override;
 };
 
-// Shows a window modally. Tests replace it so that a "modal" window runs a
+// No button of the window is pressed by Enter: none is the default or an
+// auto-default one (a dialog makes every button auto-default otherwise).
+void noAutoDefault(QWidget* window);
+
+// Shows a window modally (with noAutoDefault). Tests replace it so that a "modal" window runs a
 // scripted action and closes instead of blocking.
 class ModalRunner {
   public:
@@ -49,6 +54,11 @@ void setModalRunner(ModalRunner* r);  // nullptr restores the Qt one
 
 // Installs the Qt services; the program calls it once at start.
 void installQtServices();
+
+// Runs handler(signal) on the window thread when the program gets SIGTERM,
+// SIGHUP or SIGINT (killed, its terminal gone, interrupted), instead of
+// dying on the spot. Needs the application object.
+void onTerminationSignal(std::function<void(int)> handler);
 
 // Gives the clock the locale's short date and long time formats where they
 // are sound, else keeps its own ("dd.MM.yyyy", "HH:mm:ss").

@@ -278,6 +278,7 @@ SaveReport::~SaveReport() {
 }
 
 void reportUnsaved(const std::string& path, int error) {
+    if (files::writesEnded()) return;  // the program has closed: nothing is told either
     UnsavedState& s = unsaved();
     if (s.depth == 0) {
         show({{path, error}});

@@ -101,12 +101,14 @@ TestEnv::TestEnv() {
     s.starter = &starter;
     s.clock = &clock;
     resetProg();
+    files::resumeWrites();
     prog().StartDir = dir;
 }
 
 TestEnv::~TestEnv() {
     services() = saved_;
     setMarkerDir("");
+    files::resumeWrites();
     files::setCurrentDir(oldCwd_);
     std::error_code ec;
     std::filesystem::remove_all(dir, ec);
