@@ -41,6 +41,7 @@ void setCaptionColor(QPushButton* b, unsigned rgb) {
 QPushButton* navyButton(QWidget* parent, const char* name, const char* caption, const char* hint) {
     auto* b = new QPushButton(fromWin(W(caption)), parent);
     b->setObjectName(name);
+    b->setAutoDefault(false);  // Enter never presses a button the user did not aim at
     if (*hint) b->setToolTip(hintText(W(hint)));
     setCaptionColor(b, NavyColor);
     return b;

@@ -1,6 +1,8 @@
 #include "widgets/stringgrid.h"
 
 #include <QHeaderView>
+#include <QKeyEvent>
+#include <QMouseEvent>
 
 #include "platform/qtservices.h"
 
@@ -14,8 +16,28 @@ StringGrid::StringGrid(int columns, int rows, QWidget* parent)
     setWordWrap(false);
     for (int c = 0; c < columns; ++c) setHorizontalHeaderItem(c, new QTableWidgetItem());
     connect(this, &QTableWidget::currentCellChanged, this, [this](int row, int col, int, int) {
-        if (row >= 0) emit selectCell(col, row + 1);
+        if (row >= 0 && userMove_) emit selectCell(col, row + 1);
     });
+}
+
+void StringGrid::mousePressEvent(QMouseEvent* e) {
+    userMove_ = true;
+    QTableWidget::mousePressEvent(e);
+    userMove_ = false;
+}
+
+void StringGrid::keyPressEvent(QKeyEvent* e) {
+    if ((e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) && state() != EditingState) {
+        // Enter edits the current cell of an editable grid, and does nothing
+        // else: it never reaches the window's buttons.
+        if (editTriggers() & (EditKeyPressed | AnyKeyPressed) && currentIndex().isValid())
+            edit(currentIndex());
+        e->accept();
+        return;
+    }
+    userMove_ = true;
+    QTableWidget::keyPressEvent(e);
+    userMove_ = false;
 }
 
 void StringGrid::setRows(int n) {

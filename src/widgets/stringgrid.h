@@ -26,9 +26,15 @@ class StringGrid : public QTableWidget {
     void setCurrentGridRow(int row);
 
   signals:
-    // A cell became the selected one (grid numbering).
+    // The user selected a cell (grid numbering), by a click or a key. Focus
+    // alone, and moves made by the program, select nothing.
     void selectCell(int col, int row);
+
+  protected:
+    void mousePressEvent(QMouseEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
 
   private:
     int baseRows_;
+    bool userMove_ = false;  // a click or key of the user is being handled
 };

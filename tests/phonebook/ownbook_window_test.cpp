@@ -5,9 +5,10 @@
 
 #include "engine/settings.h"
 #include "phonebook/TpdPBook.h"
-#include "phonebook/stringgrid.h"
 #include "platform/cp1251.h"
 #include "support/fakes.h"
+#include "support/widgets.h"
+#include "widgets/stringgrid.h"
 
 namespace {
 
@@ -17,7 +18,7 @@ using td::test::W;
 struct OwnBookWindow : ::testing::Test {
     TestEnv env;
     TForm3 form;
-    StringGrid* grid = form.StringGridPhoneBook;
+    StringGrid* grid = td::test::child<StringGrid>(form, "StringGridPhoneBook");
 
     void type(int row, const std::string& name, const std::string& number) {
         grid->setCell(0, row, name);

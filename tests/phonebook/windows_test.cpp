@@ -15,13 +15,14 @@
 #include "phonebook/GetPBook.h"
 #include "phonebook/MissCall.h"
 #include "phonebook/TpdPBook.h"
-#include "widgets/stringgrid.h"
 #include "platform/cp1251.h"
 #include "platform/files.h"
 #include "platform/ini.h"
 #include "platform/qtservices.h"
 #include "support/fakes.h"
+#include "support/shown.h"
 #include "support/widgets.h"
+#include "widgets/stringgrid.h"
 
 namespace {
 
@@ -202,7 +203,7 @@ TEST_F(Windows, DeleteAsksAndSavesOtherEdits) {
     };
     env.writeFile("tapdeck.ini", "[PhoneBook]\nAnn=111\nBob=222\n");
     f3->FormActivate();
-    child<StringGrid>(f3, "StringGridPhoneBook")->setCurrentCell(0, 0);  // a click on row 1
+    td::test::clickCell(child<StringGrid>(f3, "StringGridPhoneBook"), 1, 0);
     EXPECT_EQ(f3->selectedRow(), 1);
     for (const DeleteCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -340,12 +341,12 @@ TEST_F(Windows, TransferAndButtonsOfThePhoneBook) {
     f4->bbReadyClick();
     EXPECT_EQ(env.dialogs.messages.back(), W("- Вы ничего не выбрали !"));
 
-    child<StringGrid>(f4, "StringGridMobilePB")->setCurrentCell(1, 0);  // row 2: no name
+    td::test::clickCell(child<StringGrid>(f4, "StringGridMobilePB"), 2, 0);  // no name
     f4->bbReadyClick();
     EXPECT_TRUE(child<StringGrid>(f3, "StringGridPhoneBook")->rowEmpty(2));
     EXPECT_FALSE(child<QPushButton>(f4, "bbSaveMyPB")->isEnabled());
 
-    child<StringGrid>(f4, "StringGridMobilePB")->setCurrentCell(0, 0);  // row 1: Bob
+    td::test::clickCell(child<StringGrid>(f4, "StringGridMobilePB"), 1, 0);  // Bob
     f4->StringGridMobilePBDblClick();
     EXPECT_EQ(cell(child<StringGrid>(f3, "StringGridPhoneBook"), 0, 2), "Bob");
     EXPECT_TRUE(child<QPushButton>(f4, "bbSaveMyPB")->isEnabled());
@@ -355,7 +356,7 @@ TEST_F(Windows, TransferAndButtonsOfThePhoneBook) {
     EXPECT_TRUE(child<StringGrid>(f3, "StringGridPhoneBook")->rowEmpty(2));
     EXPECT_FALSE(child<QPushButton>(f4, "bbReady")->isEnabled());
 
-    child<StringGrid>(f4, "StringGridMobilePB")->setCurrentCell(2, 0);  // row 3: Carl
+    td::test::clickCell(child<StringGrid>(f4, "StringGridMobilePB"), 3, 0);  // Carl
     f4->bbReadyClick();
     f4->bbSaveMyPBClick();
     EXPECT_FALSE(child<QPushButton>(f4, "bbSaveMyPB")->isEnabled());
@@ -490,7 +491,7 @@ TEST_F(Windows, PhoneBookWithoutTheOwnBookWindow) {
     StringGrid* g = child<StringGrid>(f4, "StringGridMobilePB");
     EXPECT_EQ(cell(g, 0, 0), td::OwnHeaderName());
     EXPECT_EQ(cell(g, 0, 1), "Bob");
-    g->setCurrentCell(0, 0);
+    td::test::clickCell(g, 1, 0);
     f4->bbReadyClick();
     f4->bbSaveMyPBClick();
     f4->bbResetMyPBClick();

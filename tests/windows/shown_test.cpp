@@ -1,0 +1,198 @@
+// Every window of the program, created and wired as at start, shown as a
+// user meets it: real focus, real keys (Enter, Esc, Tab) and real clicks.
+
+#include "support/shown.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDialog>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "app/forms.h"
+#include "binding/SelectFromCellTalk.h"
+#include "datebook/MemDayBook.h"
+#include "engine/settings.h"
+#include "help/ShowHelp.h"
+#include "main/TapdeckP.h"
+#include "phonebook/GetPBook.h"
+#include "phonebook/MissCall.h"
+#include "phonebook/TpdPBook.h"
+#include "phonecheck/CheckPhone.h"
+#include "platform/cp1251.h"
+#include "platform/qtservices.h"
+#include "sms/GetAllSMS.h"
+#include "sms/GetSentSMS.h"
+#include "sms/GetUnReadSMS.h"
+#include "support/fakes.h"
+#include "support/widgets.h"
+#include "widgets/stringgrid.h"
+
+namespace {
+
+using td::test::child;
+using td::test::W;
+
+QApplication* app() {
+    static int argc = 1;
+    static char name[] = "shown_window_tests";
+    static char* argv[] = {name, nullptr};
+    static QApplication* a = new QApplication(argc, argv);
+    return a;
+}
+
+struct ShownWindows : ::testing::Test {
+    td::test::TestEnv env;
+
+    void SetUp() override {
+        app();
+        env.writeFile("tapdeck.ini", "[Common]\nWindow=Min\n[PhoneBook]\nAnn=111\nBob=222\n");
+        env.writeFile("celltalk.ini", "[Common]\nModelIni=celltalk.ini\n[AutoRun]\nWaitSec=5\n");
+        env.writeFile("AutoRun/LastPBook.txt", "Carl=333\nDora=444\n");
+        env.writeFile("AutoRun/MC-LastPBook.txt", "Eve=555\nFred=666\n");
+        env.dialogs.failOnUnscripted = false;  // whatever a window asks is answered No
+        td::createForms();
+    }
+    void TearDown() override { td::destroyForms(); }
+
+    // The child windows, as the main window's buttons open them.
+    std::vector<QDialog*> children() {
+        td::Forms& f = td::forms();
+        std::vector<QWidget*> all = {f.Form2, f.Form3, f.Form4, f.Form5,  f.Form6,
+                                     f.Form7, f.Form8, f.Form9, f.Form10, f.Form11};
+        std::vector<QDialog*> out;
+        for (QWidget* w : all)
+            if (auto* d = qobject_cast<QDialog*>(w)) out.push_back(d);
+        return out;
+    }
+};
+
+// Enter presses no button in any window: none is a default or auto-default
+// one, and Enter on whatever has the focus leaves the window open and the
+// settings as they were.
+TEST_F(ShownWindows, EnterPressesNoButtonAnywhere) {
+    auto children = this->children();
+    ASSERT_EQ(children.size(), 10u);
+    for (QDialog* w : children) {
+        SCOPED_TRACE(w->objectName().toStdString());
+        std::string before = env.readFile("tapdeck.ini");
+        td::test::runModal(w, [&] {
+            EXPECT_TRUE(td::test::enterButtons(w).empty());
+            QWidget* focus = QApplication::focusWidget();
+            td::test::pressKey(focus ? focus : w, Qt::Key_Return);
+            td::test::pressKey(focus ? focus : w, Qt::Key_Enter);
+            EXPECT_TRUE(w->isVisible());
+        });
+        EXPECT_EQ(env.readFile("tapdeck.ini"), before);
+    }
+}
+
+// The own phone book: Enter on the grid edits the cell or does nothing; it
+// never saves (which would drop a row holding only a name).
+TEST_F(ShownWindows, EnterInTheOwnBookGridEditsAndNeverSaves) {
+    TForm3* f3 = td::forms().Form3;
+    StringGrid* g = child<StringGrid>(f3, "StringGridPhoneBook");
+    std::string before = env.readFile("tapdeck.ini");
+    td::test::runModal(f3, [&] {
+        g->setFocus();
+        td::test::clickCell(g, 3, 0);
+        QTest::keyClick(g, 'z');  // typing starts the editor
+        QTest::keyClicks(QApplication::focusWidget(), "oe");
+        td::test::pressKey(QApplication::focusWidget(), Qt::Key_Return);  // ends the edit
+        EXPECT_EQ(g->cell(0, 3), "zoe");
+        td::test::pressKey(g, Qt::Key_Return);  // not editing: edits again
+        QWidget* editor = QApplication::focusWidget();
+        ASSERT_NE(editor, nullptr);
+        EXPECT_EQ(editor->objectName(), "GridEditor");
+        td::test::pressKey(editor, Qt::Key_Escape);  // leaves the edit, not the window
+        EXPECT_TRUE(f3->isVisible());
+        EXPECT_EQ(g->cell(0, 3), "zoe");
+    });
+    EXPECT_EQ(env.readFile("tapdeck.ini"), before);
+}
+
+// Focus alone selects nothing: only the user's own click or key does.
+TEST_F(ShownWindows, FocusAloneSelectsNoRow) {
+    td::Forms& f = td::forms();
+    // Missed calls: the call button waits for a chosen caller.
+    StringGrid* calls = child<StringGrid>(f.Form6, "StringGridMobilePB");
+    QPushButton* call = child<QPushButton>(f.Form6, "bbMissCall");
+    td::test::runModal(f.Form6, [&] {
+        calls->setFocus(Qt::TabFocusReason);
+        QApplication::processEvents();
+        EXPECT_FALSE(call->isEnabled());
+        EXPECT_EQ(f.Form6->selectedRow(), -1);
+        td::test::clickCell(calls, 2, 1);
+        EXPECT_EQ(f.Form6->selectedRow(), 2);
+        EXPECT_TRUE(call->isEnabled());
+    });
+    // The phone's phone book: "transfer" without a choice says so.
+    StringGrid* book = child<StringGrid>(f.Form4, "StringGridMobilePB");
+    td::test::runModal(f.Form4, [&] {
+        book->setFocus(Qt::TabFocusReason);
+        QApplication::processEvents();
+        env.dialogs.messages.clear();
+        child<QPushButton>(f.Form4, "bbReady")->click();
+        ASSERT_FALSE(env.dialogs.messages.empty());
+        EXPECT_EQ(env.dialogs.messages.back(), W("- Вы ничего не выбрали !"));
+        // A key of the user's is a choice: Down from the first row.
+        td::test::clickCell(book, 1, 0);
+        td::test::pressKey(book, Qt::Key_Down);
+        EXPECT_EQ(f.Form4->selectedRow(), 2);
+    });
+    // The own phone book: its loading moves the current row, the user chose nothing.
+    StringGrid* own = child<StringGrid>(f.Form3, "StringGridPhoneBook");
+    td::test::runModal(f.Form3, [&] {
+        own->setFocus(Qt::TabFocusReason);
+        QApplication::processEvents();
+        EXPECT_EQ(f.Form3->selectedRow(), 0);
+        env.dialogs.messages.clear();
+        child<QPushButton>(f.Form3, "bbDelete")->click();
+        ASSERT_EQ(env.dialogs.messages.size(), 1u);
+        EXPECT_EQ(env.dialogs.messages[0], W("- Ничего не выбрано"));
+    });
+}
+
+// Tab moves along the grid as a key of the user's; Esc closes a window
+// without writing anything.
+TEST_F(ShownWindows, TabMovesAndEscClosesWithoutWriting) {
+    td::Forms& f = td::forms();
+    StringGrid* own = child<StringGrid>(f.Form3, "StringGridPhoneBook");
+    std::string before = env.readFile("tapdeck.ini");
+    td::test::runModal(f.Form3, [&] {
+        td::test::clickCell(own, 2, 0);
+        td::test::pressKey(own, Qt::Key_Tab);
+        EXPECT_EQ(f.Form3->selectedRow(), 2);
+        EXPECT_EQ(f.Form3->selectedCol(), 1);
+        td::test::pressKey(own, Qt::Key_Escape);
+        EXPECT_FALSE(f.Form3->isVisible());
+    });
+    EXPECT_EQ(env.readFile("tapdeck.ini"), before);
+    for (QDialog* w : children()) {
+        SCOPED_TRACE(w->objectName().toStdString());
+        td::test::runModal(w, [&] {
+            QWidget* focus = QApplication::focusWidget();
+            td::test::pressKey(focus ? focus : w, Qt::Key_Escape);
+            EXPECT_FALSE(w->isVisible());
+        });
+        EXPECT_EQ(env.readFile("tapdeck.ini"), before);
+    }
+}
+
+// The main window as it opens: the first activation runs, Enter in its
+// fields presses nothing.
+TEST_F(ShownWindows, MainWindowShownAndKeyed) {
+    TForm1* main = td::forms().Form1;
+    td::test::showForUser(main);
+    QApplication::processEvents();
+    EXPECT_TRUE(td::prog().FirstActivationDone);
+    EXPECT_TRUE(td::test::enterButtons(main).empty());
+    int starts = static_cast<int>(env.starter.starts.size());
+    QWidget* focus = QApplication::focusWidget();
+    if (focus) td::test::pressKey(focus, Qt::Key_Return);
+    EXPECT_EQ(static_cast<int>(env.starter.starts.size()), starts);
+    main->hide();
+}
+
+}  // namespace
