@@ -108,15 +108,21 @@ TEST(EngineProcess, SerialRoundTripOverAPseudoTerminal) {
     EXPECT_TRUE(d.clean());
 }
 
+// Waits (up to 5 s) until the engine has begun its work file.
+void waitForWork(const EngineDir& d) {
+    auto t0 = std::chrono::steady_clock::now();
+    while (!d.has("AutoRun/$LastRun.log") &&
+           std::chrono::steady_clock::now() - t0 < std::chrono::seconds(5))
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+}
+
 TEST(EngineProcess, ASignalRemovesTheMarkerAndLeavesAnErrorFile) {
     for (int sig : {SIGTERM, SIGINT}) {
         PtyPeer peer([](std::string_view) { return std::string(); });  // never answers
         EngineDir d({{"Книга", "at+cpbr=1,250"}}, "ComPort=" + peer.slave() + "\r\nTimeout=30\r\n");
         pid_t pid = startEngine(d.dir, {"oper", W("Книга")});
         auto t0 = std::chrono::steady_clock::now();
-        while (!d.has("AutoRun/$LastRun.log") &&
-               std::chrono::steady_clock::now() - t0 < std::chrono::seconds(5))
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        waitForWork(d);
         EXPECT_TRUE(d.has("celltalk.run"));
         ::kill(pid, sig);
         EXPECT_EQ(waitExit(pid), 3) << sig;
@@ -130,10 +136,7 @@ TEST(EngineProcess, AKilledEnginesMarkerIsToldFromARunningOne) {
     PtyPeer peer([](std::string_view) { return std::string(); });  // never answers
     EngineDir d({{"Книга", "at+cpbr=1,250"}}, "ComPort=" + peer.slave() + "\r\nTimeout=30\r\n");
     pid_t pid = startEngine(d.dir, {"oper", W("Книга")});
-    auto t0 = std::chrono::steady_clock::now();
-    while (!d.has("AutoRun/$LastRun.log") &&
-           std::chrono::steady_clock::now() - t0 < std::chrono::seconds(5))
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    waitForWork(d);
     const std::string marker = d.dir + "/celltalk.run";
     ASSERT_TRUE(d.has("celltalk.run"));
     EXPECT_EQ(d.text("celltalk.run"), std::to_string(pid) + "\n");  // the lines of the file

@@ -56,5 +56,17 @@ TEST_F(MainWindowTest, FailedWriteBackIsToldOnce) {
     EXPECT_EQ(m.find(env.path("celltalk.ini")), m.rfind(env.path("celltalk.ini")));  // once each
 }
 
+// A read-only operations ini at start: Wait, the window mode and the ensured
+// operations all fail, and the user hears of it once.
+TEST_F(MainWindowTest, FailedActivationWritesAreToldOnce) {
+    writeStandardFiles();
+    ::chmod(env.path("celltalk.ini").c_str(), 0444);
+    std::string before = env.readFile("celltalk.ini");
+    start();
+    EXPECT_EQ(env.readFile("celltalk.ini"), before);
+    ASSERT_EQ(env.dialogs.messages.size(), 1u);
+    EXPECT_NE(env.dialogs.messages[0].find(env.path("celltalk.ini")), std::string::npos);
+}
+
 }  // namespace
 }  // namespace tdtest

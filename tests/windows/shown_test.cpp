@@ -34,19 +34,11 @@ namespace {
 using td::test::child;
 using td::test::W;
 
-QApplication* app() {
-    static int argc = 1;
-    static char name[] = "shown_window_tests";
-    static char* argv[] = {name, nullptr};
-    static QApplication* a = new QApplication(argc, argv);
-    return a;
-}
-
 struct ShownWindows : ::testing::Test {
     td::test::TestEnv env;
 
     void SetUp() override {
-        app();
+        td::test::qtApp();
         env.writeFile("tapdeck.ini", "[Common]\nWindow=Min\n[PhoneBook]\nAnn=111\nBob=222\n");
         env.writeFile("celltalk.ini", "[Common]\nModelIni=celltalk.ini\n[AutoRun]\nWaitSec=5\n");
         env.writeFile("AutoRun/LastPBook.txt", "Carl=333\nDora=444\n");
