@@ -28,16 +28,7 @@ void checkInterrupt() {
     if (g_interrupt.load()) throw Interrupted{};
 }
 
-std::string trim(const std::string& s) {
-    size_t b = s.find_first_not_of(" \t");
-    if (b == std::string::npos) return {};
-    size_t e = s.find_last_not_of(" \t");
-    return s.substr(b, e - b + 1);
-}
-
-bool startsWith(const std::string& s, const std::string& p) {
-    return s.size() >= p.size() && s.compare(0, p.size(), p) == 0;
-}
+using td::trim;
 
 double number(const std::string& text, double def) {
     std::string t = trim(text);
@@ -137,7 +128,7 @@ std::string findNoCase(const std::string& dir, const std::string& name) {
     std::string rest = name;
     for (char& c : rest)
         if (c == '\\') c = '/';
-    if (startsWith(rest, "/")) cur = "/", rest = rest.substr(1);
+    if (rest.starts_with("/")) cur = "/", rest = rest.substr(1);
     size_t start = 0;
     while (start <= rest.size()) {
         size_t slash = rest.find('/', start);
@@ -414,7 +405,7 @@ Executor::Answer Executor::collect(const std::string& cmd, bool sending) {
         std::string logged = labelIdentityAnswer(cmd, *line);
         out_.log.line(logged);
         a.lines.push_back(logged);
-        bodyExpected = list && !bodyExpected && startsWith(td::upperAscii(trim(*line)), listHeader);
+        bodyExpected = list && !bodyExpected && td::upperAscii(trim(*line)).starts_with(listHeader);
     }
 }
 
@@ -435,7 +426,7 @@ void Executor::noteSettings(const std::string& cmd, const Answer& a) {
         value = unquote(cmd.substr(eq + 1));
     } else {
         for (const auto& l : a.lines)
-            if (startsWith(td::upperAscii(trim(l)), prefix + ":"))
+            if (td::upperAscii(trim(l)).starts_with(prefix + ":"))
                 value = unquote(splitFields(trim(l).substr(prefix.size() + 1))[0]);
         if (value.empty()) return;
     }
