@@ -71,10 +71,8 @@ struct Prog {
     // Operations ini values.
     std::string EngineWindow;
     std::string WaitSec{setting::WaitSec.def};
-    std::string PBFile{setting::PBFile.def};
-    std::string SMSFile{setting::SMSFile.def};
-    std::string MDBFile{setting::MDBFile.def};
-    std::string LogFile{setting::LogFile.def};
+    std::string PBFile{setting::PBFile.def}, SMSFile{setting::SMSFile.def},
+        MDBFile{setting::MDBFile.def}, LogFile{setting::LogFile.def};
     std::string EngineBeep;
 
     // Answer prefixes (section MetaOperation).
