@@ -2,11 +2,13 @@
 
 #include <unordered_map>
 
+#include "engine/settingkeys.h"
 #include "platform/cp1251.h"
+#include "platform/ini.h"
 
 namespace td {
 
-const std::string PhoneBookSection = "PhoneBook";
+const std::string PhoneBookSection{setting::PhoneBookSection};
 
 OwnBookRows loadOwnBook(const std::string& iniPath) {
     auto entries = IniFile(iniPath).readSection(PhoneBookSection);

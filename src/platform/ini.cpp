@@ -11,17 +11,6 @@ namespace td {
 
 namespace {
 
-bool isBlank(char c) {
-    return c == ' ' || c == '\t';
-}
-
-std::string trim(const std::string& s) {
-    size_t b = 0, e = s.size();
-    while (b < e && isBlank(s[b])) ++b;
-    while (e > b && isBlank(s[e - 1])) --e;
-    return s.substr(b, e - b);
-}
-
 const std::string kBom = "\xEF\xBB\xBF";
 
 // A file's lines as stored. A file that starts with the UTF-8 byte-order

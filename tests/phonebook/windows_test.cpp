@@ -309,6 +309,18 @@ TEST_F(Windows, ReadFromPhoneFillsGridAndLastCopy) {
     EXPECT_FALSE(env.feedback.hourglass);
 }
 
+// A name holding "=" keeps it through the last copy.
+TEST_F(Windows, NameWithEqualsSurvivesTheLastCopy) {
+    engineAnswers("+CPBR: 1,\"+79161234567\",145,\"A=B\"\nOK\nOK\n");
+    env.dialogs.answers = {true};
+    f4->bbGetPBookClick();
+    EXPECT_EQ(env.readFile("AutoRun/LastPBook.txt"), "A=B=+79161234567\r\n");
+    f4->bbLastCopyClick();
+    StringGrid* g = child<StringGrid>(f4, "StringGridMobilePB");
+    EXPECT_EQ(cell(g, 0, 1), "A=B");
+    EXPECT_EQ(cell(g, 1, 1), "+79161234567");
+}
+
 TEST_F(Windows, MoreThan499RecordsAllCountedAndSaved) {
     env.writeFile("tapdeck.ini", "[PhoneBook]\n");
     std::string answer;
