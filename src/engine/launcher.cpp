@@ -15,18 +15,19 @@ std::string operParams(const std::string& operation, const std::vector<std::stri
     return p;
 }
 
-void ExecuteActAll(const std::string& file, const std::string& params, int show,
+bool ExecuteActAll(const std::string& file, const std::string& params, int show,
                    const std::string& dir) {
-    if (starter().open(file, params, dir, show) < 32)
-        dialogs().message(W("- Не удаётся запустить ") + file);
+    if (starter().open(file, params, dir, show) >= 32) return true;
+    dialogs().message(W("- Не удаётся запустить ") + file);
+    return false;
 }
 
 void CallReSendSMSCell(const std::string& operation, const std::string& argument) {
     ExecuteActAll(EngineExeName, operParams(operation, {argument}), SW_SHOWNORMAL, "");
 }
 
-void StartEngine(const std::string& operation, const std::vector<std::string>& args) {
-    ExecuteActAll(EngineExeName, operParams(operation, args), SW_SHOWNORMAL, "");
+bool StartEngine(const std::string& operation, const std::vector<std::string>& args) {
+    return ExecuteActAll(EngineExeName, operParams(operation, args), SW_SHOWNORMAL, "");
 }
 
 bool CellBusy() {

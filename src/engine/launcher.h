@@ -11,13 +11,13 @@ namespace td {
 std::string operParams(const std::string& operation, const std::vector<std::string>& args = {});
 
 // Asks the system to start file with the parameter text; on failure shows
-// "- Не удаётся запустить " + file.
-void ExecuteActAll(const std::string& file, const std::string& params, int show,
+// "- Не удаётся запустить " + file. True when it started.
+bool ExecuteActAll(const std::string& file, const std::string& params, int show,
                    const std::string& dir);
 // Starts the engine with oper "{operation}" "{argument}".
 void CallReSendSMSCell(const std::string& operation, const std::string& argument);
-// Starts the engine with operParams(operation, args).
-void StartEngine(const std::string& operation, const std::vector<std::string>& args = {});
+// Starts the engine with operParams(operation, args); true when it started.
+bool StartEngine(const std::string& operation, const std::vector<std::string>& args = {});
 
 // True (after telling the user) while the engine's run marker shows a
 // running engine; the marker of an engine that was killed is removed.

@@ -1,5 +1,6 @@
 #include "engine/readcycle.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "engine/launcher.h"
@@ -116,6 +117,37 @@ ReadOutcome ReadCycle::lastCopyMode() {
     return ReadOutcome::LastCopyShown;
 }
 
+// Sleeps ms as the schedule asks. A quick read sleeps in slices of
+// QuickPollMs and stops early, with true, once the engine is done or the user
+// has aborted; the schedule itself stays as it is, so a read whose end
+// cannot be told this way takes as long as ever.
+bool ReadCycle::pause(int ms) {
+    EventPump& ev = pump();
+    if (!quick_) {
+        ev.sleep(ms);
+        return false;
+    }
+    while (ms > 0) {
+        int slice = std::min(ms, QuickPollMs);
+        ev.sleep(slice);
+        ms -= slice;
+        if (aborted() || engineDone()) return true;
+    }
+    return false;
+}
+
+// The engine is certainly done when it was started, its run marker is gone,
+// and it left either its error file or a complete watched file (no "$" work
+// file beside it). The engine removes its marker only after every file is
+// in place.
+bool ReadCycle::engineDone() const {
+    if (!started_ || files::exists(startPath(RunMarkerName))) return false;
+    const std::string errorFile = engineErrorFile();
+    if (!errorFile.empty() && files::exists(errorFile)) return true;
+    return files::exists(config_.watchedFile) && !files::exists(config_.workFile) &&
+           (config_.watchedAlsoNeeds.empty() || files::exists(config_.watchedAlsoNeeds));
+}
+
 void ReadCycle::waitForEngine() {
     Prog& p = prog();
     EventPump& ev = pump();
@@ -124,7 +156,22 @@ void ReadCycle::waitForEngine() {
     long long lastSize = 0;
     long long confirmedSize = -1;
 
-    ev.sleep(config_.firstDelayMs);
+    auto endEarly = [&] {
+        if (aborted()) {
+            ev.processEvents();
+            feedback().setHourglass(false);
+        } else {
+            completed_ = true;
+        }
+    };
+
+    if (pause(config_.firstDelayMs)) {
+        // The pair is chosen all the same: the next read's hint tells of it.
+        bool fast = files::exists(runMarker);
+        p.PollInterval = fast ? config_.fastInterval : config_.slowInterval;
+        p.PollCount = fast ? config_.fastCount : config_.slowCount;
+        return endEarly();
+    }
     // A run marker by now means the engine is at work: poll often. Without it
     // the engine may still be starting: poll less often for about as long.
     if (files::exists(runMarker)) {
@@ -137,7 +184,7 @@ void ReadCycle::waitForEngine() {
 
     for (int i = 0; i < 5; ++i) {
         ev.processEvents();
-        ev.sleep(p.PollInterval * 3 / 10);
+        if (pause(p.PollInterval * 3 / 10)) return endEarly();
         if (aborted()) {
             ev.processEvents();
             feedback().setHourglass(false);
@@ -153,14 +200,15 @@ void ReadCycle::waitForEngine() {
             feedback().setHourglass(false);
             break;
         }
-        ev.sleep(p.PollInterval);
+        if (pause(p.PollInterval)) return endEarly();
         ev.processEvents();
         bool measurable =
             files::exists(config_.watchedFile) &&
             (config_.watchedAlsoNeeds.empty() || files::exists(config_.watchedAlsoNeeds));
         if (measurable && !aborted()) {
-            if (config_.extraHalfInterval && !files::exists(runMarker))
-                ev.sleep(p.PollInterval / 2);
+            if (config_.extraHalfInterval && !files::exists(runMarker) &&
+                pause(p.PollInterval / 2))
+                return endEarly();
             std::optional<long long> size = config_.sizeOf(config_.watchedFile);
             if (!size) {
                 // The engine may hold the file: no size yet, keep waiting.
@@ -201,7 +249,12 @@ ReadOutcome ReadCycle::updateMode() {
     p.ResultLines.clear();
     view_.setRefreshCaption(AbortCaption());
     for (const std::string& f : config_.deleteBeforeStart) files::remove(f);
-    StartEngine(config_.operation, config_.args);
+    // A quick read trusts the files only when none is left from before.
+    const std::string errorFile = engineErrorFile();
+    quick_ = p.QuickRead;
+    started_ = !files::exists(config_.watchedFile) &&
+               (errorFile.empty() || !files::exists(errorFile));
+    started_ = StartEngine(config_.operation, config_.args) && started_;
 
     view_.setStatus(config_.readingStatus);
     view_.setGridHint(config_.readingGridHint);
@@ -212,7 +265,6 @@ ReadOutcome ReadCycle::updateMode() {
 
     // The engine says why a run failed in its error file; what it left
     // besides (a log, say) is no answer, so the grid and the last copy stay.
-    const std::string errorFile = engineErrorFile();
     if (!aborted() && !errorFile.empty() && files::exists(errorFile)) {
         std::vector<std::string> reason;
         files::readLines(errorFile, reason);

@@ -140,13 +140,16 @@ class ReadCycle {
     void setOnRefreshClick(std::function<void()> f) { hooks_.onRefreshClick = std::move(f); }
 
     ReadOutcome outcome() const { return outcome_; }
-    bool waitCompleted() const { return completed_; }  // the file stood still three polls
+    // The file stood still three polls, or (QuickRead) the engine was done.
+    bool waitCompleted() const { return completed_; }
 
   private:
     ReadOutcome lastCopyMode();
     std::string engineErrorFile() const;
     ReadOutcome updateMode();
     void waitForEngine();
+    bool pause(int ms);
+    bool engineDone() const;
     bool aborted() const { return config_.abortFlag && *config_.abortFlag; }
     std::string idleCaption() const;
 
@@ -155,7 +158,12 @@ class ReadCycle {
     ReadCycleHooks hooks_;
     ReadOutcome outcome_ = ReadOutcome::None;
     bool completed_ = false;
+    bool quick_ = false;    // this read ends as soon as the engine is done
+    bool started_ = false;  // the engine was started, with no old answer left behind
 };
+
+// How often a quick read (QuickRead=YES) looks whether the engine is done.
+constexpr int QuickPollMs = 100;
 
 // The status text of a run the engine reported as failed: its reason, the
 // first non-empty line of its error file.

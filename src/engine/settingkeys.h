@@ -60,6 +60,9 @@ inline constexpr Setting MemDayBookSwitch{"Common", "MemDayBook", "YES"};
 inline constexpr Setting SendSMSRusSwitch{"Common", "SendSMSRus", "YES"};
 inline constexpr Setting AllSMSSwitch{"Common", "AllSMS", "YES"};
 inline constexpr Setting PBookReadSwitch{"Common", "PBookRead", "YES"};
+// "YES": a read from the phone ends as soon as the engine is done, not after
+// the fixed polls (for engines that remove their run marker at the end).
+inline constexpr Setting QuickRead{"Common", "QuickRead", "NO"};
 
 // Engine ini (celltalk.ini): which operations ini is in force, and the link
 // to the phone (an operations ini may name its own in its Common).

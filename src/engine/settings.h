@@ -106,6 +106,7 @@ struct Prog {
     std::string CurrentPrefix;
 
     // Read cycle.
+    bool QuickRead = false;  // QuickRead=YES: end a read as soon as the engine is done
     int PollInterval = FastPollInterval;
     int PollCount = FastPollCount;
     bool PhoneReadAbort = false;

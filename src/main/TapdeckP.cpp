@@ -219,6 +219,7 @@ void TForm1::readOwnIni() {
     p.SendSMSRus = sw(S::SendSMSRusSwitch);
     p.AllSMS = sw(S::AllSMSSwitch);
     p.PBookRead = sw(S::PBookReadSwitch);
+    p.QuickRead = sw(S::QuickRead) == "YES";
     applySwitches();
 
     if (!p.FirstActivationDone &&

@@ -236,6 +236,24 @@ TEST_F(MainWindowTest, PhoneBookReadSwitchDisablesTheOwnBookTransferButton) {
     EXPECT_FALSE(fromMobile->isEnabled());
 }
 
+TEST_F(MainWindowTest, QuickReadIsOnOnlyForYes) {
+    const std::pair<const char*, bool> cases[] = {
+        {"", false}, {"QuickRead=YES\n", true}, {"QuickRead=yes\n", true},
+        {"QuickRead=NO\n", false}, {"QuickRead=1\n", false}};
+    bool first = true;
+    for (const auto& [line, on] : cases) {
+        SCOPED_TRACE(line);
+        env.writeFile("tapdeck.ini", std::string("[Common]\n") + line);
+        td::prog().QuickRead = !on;
+        if (first)
+            start();
+        else
+            form->FormActivate();
+        first = false;
+        EXPECT_EQ(td::prog().QuickRead, on);
+    }
+}
+
 TEST_F(MainWindowTest, MissingFilesAreReportedAndActivationGoesOn) {
     start();  // neither ini exists
     ASSERT_EQ(env.dialogs.messages.size(), 1u);

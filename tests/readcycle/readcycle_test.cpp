@@ -596,4 +596,157 @@ TEST(ReadCycle, ResultFileMeasuredOnlyWhileLogExists) {
     EXPECT_EQ(saved, 1);
 }
 
+// ---- QuickRead: the read ends as soon as the engine is done ------------------
+
+struct QuickCase {
+    const char* name;
+    std::function<void(Harness&)> script;
+    ReadOutcome outcome;  // with QuickRead and without it alike
+    long long quickMs;    // when the quick read ends
+};
+
+void PrintTo(const QuickCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class QuickRead : public ::testing::TestWithParam<QuickCase> {};
+
+// Each outcome of the cycle is reached as before; with QuickRead it is
+// reached at the first 100 ms poll after the engine is done, and otherwise
+// (no sign of the end) at the moment the ordinary schedule reaches it.
+TEST_P(QuickRead, SameOutcomeAtTheFirstPollAfterTheEngine) {
+    const QuickCase& c = GetParam();
+    ReadOutcome slow;
+    long long slowMs;
+    {
+        Harness h;
+        c.script(h);
+        slow = h.update();
+        slowMs = h.env.pump.now;
+    }
+    Harness h;
+    c.script(h);
+    td::prog().QuickRead = true;
+    EXPECT_EQ(h.update(), c.outcome);
+    EXPECT_EQ(slow, c.outcome);
+    EXPECT_EQ(h.env.pump.now, c.quickMs < 0 ? slowMs : c.quickMs);
+    for (int ms : h.sleeps()) EXPECT_LE(ms, td::QuickPollMs);
+    EXPECT_FALSE(h.env.feedback.hourglass);
+}
+
+const std::string kTwoLines = "+CME ERROR: 21\r\nERROR\r\n";
+
+INSTANTIATE_TEST_SUITE_P(
+    ReadCycle, QuickRead,
+    ::testing::Values(
+        QuickCase{"Parsed",
+                  [](Harness& h) {
+                      h.engine.marker(40, 250);
+                      h.engine.file(250, "LastRun.pbf", kAnswer);
+                      h.engine.file(250, "LastRun.log", kAnswer);
+                  },
+                  ReadOutcome::Parsed, 300},
+        // The answer stands in the log before the marker goes: not yet.
+        QuickCase{"WaitsForTheMarker",
+                  [](Harness& h) {
+                      h.engine.marker(40, 1450);
+                      h.engine.file(300, "LastRun.log", kAnswer);
+                  },
+                  ReadOutcome::Parsed, 1500},
+        // A "$" work file left beside the log: the end is not certain, and the
+        // ordinary schedule decides (slow pair, half intervals: 32.5 s).
+        QuickCase{"WorkFileLeftKeepsTheSchedule",
+                  [](Harness& h) {
+                      h.engine.file(300, "LastRun.log", kAnswer);
+                      h.engine.file(300, "$LastRun.log", "x");
+                  },
+                  ReadOutcome::Parsed, -1},
+        QuickCase{"TooFewLines",
+                  [](Harness& h) {
+                      h.engine.marker(40, 400);
+                      h.engine.file(400, "LastRun.pbf", kTwoLines);
+                      h.engine.file(400, "LastRun.log", kTwoLines);
+                  },
+                  ReadOutcome::TooFewLines, 400},
+        QuickCase{"NotFound",
+                  [](Harness& h) {
+                      h.config.parseFallback.clear();
+                      h.engine.marker(40, 400);
+                      h.engine.file(400, "LastRun.log", kAnswer);
+                  },
+                  ReadOutcome::NotFound, 400},
+        QuickCase{"EngineFailed",
+                  [](Harness& h) {
+                      h.engine.marker(40, 700);
+                      h.engine.file(600, "LastRun.log", "at+cpbr=1,7\r\nlink lost\r\n");
+                      h.engine.file(650, "../CellTalk.err", "link lost\r\n");
+                  },
+                  ReadOutcome::EngineFailed, 700},
+        // The error file alone, with no marker at all (a bad command line).
+        QuickCase{"EngineFailedAtOnce",
+                  [](Harness& h) { h.engine.file(50, "../CellTalk.err", "usage\r\n"); },
+                  ReadOutcome::EngineFailed, 100},
+        QuickCase{"AbortEndsAtTheNextPoll",
+                  [](Harness& h) {
+                      h.engine.marker(40, 300);
+                      h.env.pump.at(1230, [] { td::prog().PhoneReadAbort = true; });
+                  },
+                  ReadOutcome::NotCreated, 1300},
+        // Nothing ever appears: the full ordinary wait, then not created.
+        QuickCase{"NoEngineRunsFullLength", [](Harness&) {}, ReadOutcome::NotCreated,
+                  2500 + 5 * 1500 + 11 * 5000},
+        // The engine could not be started: the files are not trusted.
+        QuickCase{"LaunchFailedKeepsTheSchedule",
+                  [](Harness& h) {
+                      h.env.starter.result = 2;
+                      h.engine.file(300, "LastRun.log", kAnswer);
+                  },
+                  ReadOutcome::Parsed, -1},
+        // The list variant: the result file counts only once the log is there.
+        QuickCase{"ResultFileWaitsForTheLog",
+                  [](Harness& h) {
+                      h.config.watchedFile = td::autoRunPath("LastRun.sms");
+                      h.config.watchedAlsoNeeds = td::autoRunPath("LastRun.log");
+                      h.config.workFile = td::autoRunPath("$LastRun.sms");
+                      h.config.parseFile = h.config.watchedFile;
+                      h.config.parseFallback.clear();
+                      h.config.deleteBeforeStart = {td::autoRunPath("LastRun.log"),
+                                                    "CellTalk.err"};
+                      h.config.minLines = 2;
+                      h.engine.file(200, "LastRun.sms", "+CMGL=1,\"REC\"\r\nOK\r\n");
+                      h.engine.file(800, "LastRun.log", "log");
+                  },
+                  ReadOutcome::Parsed, 800}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(ReadCycle, QuickReadFromTheButtonKeepsItsLooks) {
+    Harness h;
+    td::prog().QuickRead = true;
+    h.env.dialogs.answers = {true};
+    h.engine.marker(240, 420);
+    h.engine.file(420, "LastRun.log", kAnswer);
+    auto c = h.make();
+    c.refreshClick();
+    EXPECT_EQ(c.outcome(), ReadOutcome::Parsed);
+    EXPECT_TRUE(c.waitCompleted());
+    EXPECT_EQ(h.env.pump.now, 500);  // 200 ms before the start, then polls at 300, 400, 500
+    EXPECT_EQ(h.view.caption, W("Обновить"));
+    EXPECT_EQ(h.view.color, td::NavyColor);
+    EXPECT_EQ(h.env.readFile("AutoRun/MC-LastPBook.txt"),
+              "rec:+CPBR: 1,\"111\",129,\"A\"\r\nrec:+CPBR: 2,\"222\",129,\"B\"\r\n");
+}
+
+// A watched file that could not be cleared before the start may be an old
+// one: the quick read does not take it for this run's answer.
+TEST(ReadCycle, QuickReadDoesNotTrustAnOldFile) {
+    Harness h;
+    td::prog().QuickRead = true;
+    h.env.writeFile("AutoRun/old.log", kAnswer);
+    h.config.watchedFile = td::autoRunPath("old.log");
+    h.config.parseFallback = h.config.watchedFile;
+    h.config.deleteBeforeStart = {h.config.parseFile, "CellTalk.err"};
+    EXPECT_EQ(h.update(), ReadOutcome::Parsed);
+    EXPECT_GT(h.env.pump.now, 10000);
+}
+
 }  // namespace
