@@ -65,7 +65,9 @@ void ReadCycle::refreshClick() {
     view_.setRefreshHint(config_.busyHint.empty() ? busyHintFor(prog().PollInterval)
                                                   : config_.busyHint);
     pump().processEvents();
-    pump().sleep(config_.pauseBeforeReadMs);
+    // The pause lets the button's new look be seen before the wait; a quick
+    // read starts at once (the events just run have painted it).
+    if (!prog().QuickRead) pump().sleep(config_.pauseBeforeReadMs);
 
     ReadOutcome result = run();
 
@@ -206,8 +208,7 @@ void ReadCycle::waitForEngine() {
             files::exists(config_.watchedFile) &&
             (config_.watchedAlsoNeeds.empty() || files::exists(config_.watchedAlsoNeeds));
         if (measurable && !aborted()) {
-            if (config_.extraHalfInterval && !files::exists(runMarker) &&
-                pause(p.PollInterval / 2))
+            if (config_.extraHalfInterval && !files::exists(runMarker) && pause(p.PollInterval / 2))
                 return endEarly();
             std::optional<long long> size = config_.sizeOf(config_.watchedFile);
             if (!size) {
@@ -252,8 +253,8 @@ ReadOutcome ReadCycle::updateMode() {
     // A quick read trusts the files only when none is left from before.
     const std::string errorFile = engineErrorFile();
     quick_ = p.QuickRead;
-    started_ = !files::exists(config_.watchedFile) &&
-               (errorFile.empty() || !files::exists(errorFile));
+    started_ =
+        !files::exists(config_.watchedFile) && (errorFile.empty() || !files::exists(errorFile));
     started_ = StartEngine(config_.operation, config_.args) && started_;
 
     view_.setStatus(config_.readingStatus);

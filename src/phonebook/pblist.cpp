@@ -15,14 +15,11 @@ std::string OwnHeaderNumber() {
 
 void fillRecords(StringGrid* grid, QLabel* counter, const std::vector<PBRecord>& records,
                  bool pumpEvents) {
-    int row = 1;
-    for (const PBRecord& r : records) {
+    fillGridRows(grid, counter, static_cast<int>(records.size()), pumpEvents, [&](int row) {
+        const PBRecord& r = records[static_cast<size_t>(row - 1)];
         grid->setCell(0, row, r.name);
         grid->setCell(1, row, r.number);
-        if (counter) counter->setText(QString::number(row));
-        if (pumpEvents) pump().processEvents();
-        ++row;
-    }
+    });
 }
 
 PhoneBookReader::PhoneBookReader(std::function<std::string()> operation, std::string prefix,

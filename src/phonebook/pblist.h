@@ -22,9 +22,9 @@ namespace td {
 std::string OwnHeaderName();    // " Имя абонента"
 std::string OwnHeaderNumber();  // " Номер телефона"
 
-// Fills rows 1, 2, ... from records, growing the grid when they do not fit;
-// the counter follows each row. Pending events run after each row when
-// pumpEvents is set (a long answer keeps the window alive).
+// Fills rows 1, 2, ... from records (fillGridRows: the grid grown once when
+// they do not fit, the counter following, events after each row when
+// pumpEvents is set).
 void fillRecords(StringGrid* grid, QLabel* counter, const std::vector<PBRecord>& records,
                  bool pumpEvents);
 

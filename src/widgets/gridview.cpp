@@ -5,6 +5,21 @@
 
 namespace td {
 
+void fillGridRows(StringGrid* grid, QLabel* counter, int count, bool pumpEvents,
+                  const std::function<void(int row)>& fillRow) {
+    grid->ensureRow(count);
+    EventPump& ev = pump();
+    long long shown = ev.nowMs();
+    for (int row = 1; row <= count; ++row) {
+        fillRow(row);
+        if (counter && (row == count || (pumpEvents && ev.nowMs() - shown >= GridCounterMs))) {
+            counter->setText(QString::number(row));
+            shown = ev.nowMs();
+        }
+        if (pumpEvents) ev.processEvents();
+    }
+}
+
 std::string GridReadView::refreshCaption() const {
     return toWin(button_->text());
 }

@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QStyle>
+#include <functional>
 #include <string>
 
 #include "engine/readcycle.h"
@@ -30,6 +31,16 @@ class GridReadView : public ReadView {
     QPushButton* button_;
     QLabel* panel_;
 };
+
+// Fills rows 1 to count of a grid: the grid is sized once for them, then
+// fillRow(row) fills each row. With pumpEvents the window's pending events
+// run after every row, so that a long list keeps the window alive; the
+// counter (if any) shows the rows filled, brought up to date whenever events
+// run and at least every GridCounterMs (setting it after every row would
+// repaint it after every row), and always at the end.
+void fillGridRows(StringGrid* grid, QLabel* counter, int count, bool pumpEvents,
+                  const std::function<void(int row)>& fillRow);
+constexpr int GridCounterMs = 20;
 
 // A hint with "\r" line breaks as the widgets show it.
 QString hintText(const std::string& text);

@@ -237,9 +237,11 @@ TEST_F(MainWindowTest, PhoneBookReadSwitchDisablesTheOwnBookTransferButton) {
 }
 
 TEST_F(MainWindowTest, QuickReadIsOnOnlyForYes) {
-    const std::pair<const char*, bool> cases[] = {
-        {"", false}, {"QuickRead=YES\n", true}, {"QuickRead=yes\n", true},
-        {"QuickRead=NO\n", false}, {"QuickRead=1\n", false}};
+    const std::pair<const char*, bool> cases[] = {{"", false},
+                                                  {"QuickRead=YES\n", true},
+                                                  {"QuickRead=yes\n", true},
+                                                  {"QuickRead=NO\n", false},
+                                                  {"QuickRead=1\n", false}};
     bool first = true;
     for (const auto& [line, on] : cases) {
         SCOPED_TRACE(line);

@@ -710,8 +710,7 @@ INSTANTIATE_TEST_SUITE_P(
                       h.config.workFile = td::autoRunPath("$LastRun.sms");
                       h.config.parseFile = h.config.watchedFile;
                       h.config.parseFallback.clear();
-                      h.config.deleteBeforeStart = {td::autoRunPath("LastRun.log"),
-                                                    "CellTalk.err"};
+                      h.config.deleteBeforeStart = {td::autoRunPath("LastRun.log"), "CellTalk.err"};
                       h.config.minLines = 2;
                       h.engine.file(200, "LastRun.sms", "+CMGL=1,\"REC\"\r\nOK\r\n");
                       h.engine.file(800, "LastRun.log", "log");
@@ -723,13 +722,15 @@ TEST(ReadCycle, QuickReadFromTheButtonKeepsItsLooks) {
     Harness h;
     td::prog().QuickRead = true;
     h.env.dialogs.answers = {true};
-    h.engine.marker(240, 420);
-    h.engine.file(420, "LastRun.log", kAnswer);
+    h.engine.marker(40, 320);
+    h.engine.file(320, "LastRun.log", kAnswer);
     auto c = h.make();
     c.refreshClick();
     EXPECT_EQ(c.outcome(), ReadOutcome::Parsed);
     EXPECT_TRUE(c.waitCompleted());
-    EXPECT_EQ(h.env.pump.now, 500);  // 200 ms before the start, then polls at 300, 400, 500
+    // No pause before the start; polls at 100, 200, 300, 400.
+    EXPECT_EQ(h.env.pump.now, 400);
+    EXPECT_EQ(h.sleeps(), std::vector<int>(4, td::QuickPollMs));
     EXPECT_EQ(h.view.caption, W("Обновить"));
     EXPECT_EQ(h.view.color, td::NavyColor);
     EXPECT_EQ(h.env.readFile("AutoRun/MC-LastPBook.txt"),
