@@ -9,14 +9,10 @@
 
 namespace td {
 
-namespace {
-
-const std::string kBom = "\xEF\xBB\xBF";
-
 // A file's lines as stored. A file that starts with the UTF-8 byte-order
 // mark holds UTF-8 text: names and values are converted when they are
 // matched, read or written, and every other line stays byte for byte.
-struct Doc {
+struct IniDoc {
     std::vector<std::string> lines;
     bool utf8 = false;
     bool readable = true;  // false: the file exists but could not be read
@@ -26,6 +22,11 @@ struct Doc {
     }
     std::string toStored(const std::string& text) const { return utf8 ? cp1251ToUtf8(text) : text; }
 };
+
+namespace {
+
+using Doc = IniDoc;
+const std::string kBom = "\xEF\xBB\xBF";
 
 Doc load(const std::string& path) {
     Doc d;
@@ -152,9 +153,25 @@ std::string iniTrimValue(const std::string& raw) {
 
 IniFile::IniFile(std::string path) : path_(std::move(path)) {}
 
+IniFile IniFile::loaded(std::string path) {
+    IniFile f(std::move(path));
+    f.loaded_ = std::make_shared<const IniDoc>(load(f.path_));
+    return f;
+}
+
+std::shared_ptr<const IniDoc> IniFile::text() const {
+    return loaded_ ? loaded_ : std::make_shared<const IniDoc>(load(path_));
+}
+
+bool IniFile::renewed(bool stored) {
+    if (loaded_) loaded_ = std::make_shared<const IniDoc>(load(path_));
+    return stored;
+}
+
 std::string IniFile::readString(const std::string& section, const std::string& key,
                                 const std::string& def) const {
-    Doc d = load(path_);
+    auto t = text();
+    const Doc& d = *t;
     auto r = findSection(d, section);
     if (!r) return def;
     auto k = findKey(d, *r, key);
@@ -163,13 +180,14 @@ std::string IniFile::readString(const std::string& section, const std::string& k
 }
 
 bool IniFile::keyExists(const std::string& section, const std::string& key) const {
-    Doc d = load(path_);
+    auto t = text();
+    const Doc& d = *t;
     auto r = findSection(d, section);
     return r && findKey(d, *r, key).has_value();
 }
 
 bool IniFile::sectionExists(const std::string& section) const {
-    return findSection(load(path_), section).has_value();
+    return findSection(*text(), section).has_value();
 }
 
 std::vector<std::string> IniFile::readSectionKeys(const std::string& section) const {
@@ -181,7 +199,8 @@ std::vector<std::string> IniFile::readSectionKeys(const std::string& section) co
 std::vector<std::pair<std::string, std::string>> IniFile::readSection(
     const std::string& section) const {
     std::vector<std::pair<std::string, std::string>> out;
-    Doc d = load(path_);
+    auto t = text();
+    const Doc& d = *t;
     auto r = findSection(d, section);
     if (!r) return out;
     for (size_t i = r->begin; i < r->end; ++i) {
@@ -221,7 +240,7 @@ bool IniFile::writeString(const std::string& section, const std::string& key,
     if (!r) {
         lines.push_back(d.toStored("[" + trim(section) + "]"));
         lines.push_back(d.toStored(keyName) + "=" + stored);
-        return store(path_, d);
+        return renewed(store(path_, d));
     }
     if (auto k = findKey(d, *r, key)) {
         lines[*k] = *keyOf(lines[*k]) + "=" + stored;  // keep the key's spelling
@@ -231,7 +250,7 @@ bool IniFile::writeString(const std::string& section, const std::string& key,
         while (at > r->begin && trim(lines[at - 1]).empty()) --at;
         lines.insert(lines.begin() + static_cast<long>(at), d.toStored(keyName) + "=" + stored);
     }
-    return store(path_, d);
+    return renewed(store(path_, d));
 }
 
 bool IniFile::writeSection(const std::string& section,
@@ -253,7 +272,7 @@ bool IniFile::writeSection(const std::string& section,
     if (!r) {
         lines.push_back(d.toStored("[" + trim(section) + "]"));
         lines.insert(lines.end(), body.begin(), body.end());
-        return store(path_, d);
+        return renewed(store(path_, d));
     }
     // The body up to its last non-blank line is replaced; blank separators stay.
     size_t end = r->end;
@@ -261,7 +280,7 @@ bool IniFile::writeSection(const std::string& section,
     lines.erase(lines.begin() + static_cast<long>(r->begin),
                 lines.begin() + static_cast<long>(end));
     lines.insert(lines.begin() + static_cast<long>(r->begin), body.begin(), body.end());
-    return store(path_, d);
+    return renewed(store(path_, d));
 }
 
 bool IniFile::deleteKey(const std::string& section, const std::string& key) {
@@ -272,7 +291,7 @@ bool IniFile::deleteKey(const std::string& section, const std::string& key) {
     auto k = findKey(d, *r, key);
     if (!k) return true;
     d.lines.erase(d.lines.begin() + static_cast<long>(*k));
-    return store(path_, d);
+    return renewed(store(path_, d));
 }
 
 bool IniFile::eraseSection(const std::string& section) {
@@ -282,7 +301,7 @@ bool IniFile::eraseSection(const std::string& section) {
     if (!r) return true;
     d.lines.erase(d.lines.begin() + static_cast<long>(r->header),
                   d.lines.begin() + static_cast<long>(r->end));
-    return store(path_, d);
+    return renewed(store(path_, d));
 }
 
 }  // namespace td

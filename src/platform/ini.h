@@ -21,14 +21,21 @@
 // - A value with blanks at either end, or in quotes itself, is written
 //   inside double quotes so that it reads back unchanged.
 
+#include <memory>
 #include <string>
 #include <vector>
 
 namespace td {
 
+struct IniDoc;  // a file's lines as read
+
 class IniFile {
   public:
     explicit IniFile(std::string path);
+    // The file read once, now: every later read answers from that copy (a
+    // program that reads many keys in one short run reads each file once).
+    // A write goes to the file as always and renews the copy.
+    static IniFile loaded(std::string path);
 
     const std::string& path() const { return path_; }
 
@@ -52,7 +59,10 @@ class IniFile {
     bool eraseSection(const std::string& section);
 
   private:
-    std::string path_;  // Windows-1251, as the rest of the program
+    std::shared_ptr<const IniDoc> text() const;  // the copy, or the file as it is now
+    bool renewed(bool stored);                   // after a write
+    std::string path_;                           // Windows-1251, as the rest of the program
+    std::shared_ptr<const IniDoc> loaded_;
 };
 
 // Why a name or value cannot be stored so that it reads back.

@@ -211,6 +211,24 @@ TEST(EngineConfig, PortComesFromTheOperationsIniBeforeTheEngineIni) {
     EXPECT_EQ(run(d, "A"), 0);
 }
 
+// The engine reads each ini once per run: what it looked up at the start
+// holds even when a file changes under the running engine.
+TEST(EngineConfig, EachIniIsReadOnce) {
+    for (bool ownOps : {false, true}) {
+        SCOPED_TRACE(ownOps ? "operations in phone2.ini" : "operations in celltalk.ini");
+        EngineDir d({{"A", "at+first"}});
+        if (ownOps) {
+            d.write("celltalk.ini", "[Common]\r\nModelIni=phone2.ini\r\n");
+            d.write("phone2.ini", "[Operations]\r\nA=at+first\r\n");
+        }
+        Config cfg = loadConfig(d.dir);
+        d.write(ownOps ? "phone2.ini" : "celltalk.ini", "[Operations]\r\nA=at+second\r\n");
+        EXPECT_EQ(lookupOperation(cfg, "A"), "at+first");
+        // A fresh run sees the new text.
+        EXPECT_EQ(lookupOperation(loadConfig(d.dir), "A"), "at+second");
+    }
+}
+
 TEST(EngineRun, BatchFileNamesMatchWithoutRegardToCase) {
     EngineDir d({{"Удалить", "at+cmgd=№|!bat\"DelSMS.txt\""}});
     d.write("DELSMS.TXT", "at+cmgd=3|at+cmgd=5|at+cgsn\r\n");

@@ -52,6 +52,40 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{"[a]\nk=first\nK=second\n", "a", "k", "first"},
         ReadCase{"[a]\n;k=commented\n", "a", ";k", "DEF"}, ReadCase{"", "a", "k", "DEF"}));
 
+// A file loaded once answers every read from its copy, whatever happens to
+// the file afterwards; a write through it reaches the file and the copy.
+TEST(Ini, LoadedFileAnswersFromItsCopy) {
+    TestEnv env;
+    env.writeFile("a.ini", "[a]\nk=1\nm=2\n[b]\nx=3\n");
+    IniFile once = IniFile::loaded(env.path("a.ini"));
+    IniFile live(env.path("a.ini"));
+    env.writeFile("a.ini", "[a]\nk=changed\n");
+    struct Case {
+        const char* what;
+        std::string once, live;
+    } cases[] = {
+        {"value", once.readString("a", "k", "-"), live.readString("a", "k", "-")},
+        {"key", once.keyExists("a", "m") ? "yes" : "no", live.keyExists("a", "m") ? "yes" : "no"},
+        {"section", once.sectionExists("b") ? "yes" : "no", live.sectionExists("b") ? "yes" : "no"},
+        {"keys", std::to_string(once.readSection("a").size()),
+         std::to_string(live.readSection("a").size())},
+    };
+    const char* onceWants[] = {"1", "yes", "yes", "2"};
+    const char* liveWants[] = {"changed", "no", "no", "1"};
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        SCOPED_TRACE(cases[i].what);
+        EXPECT_EQ(cases[i].once, onceWants[i]);
+        EXPECT_EQ(cases[i].live, liveWants[i]);
+    }
+    // A write goes to the file as it is now, and the copy follows it.
+    EXPECT_TRUE(once.writeString("a", "n", "4"));
+    EXPECT_EQ(env.readFile("a.ini"), "[a]\r\nk=changed\r\nn=4\r\n");
+    EXPECT_EQ(once.readString("a", "k", "-"), "changed");
+    EXPECT_EQ(once.readString("a", "n", "-"), "4");
+    // A missing file loads as an empty one.
+    EXPECT_EQ(IniFile::loaded(env.path("none.ini")).readString("a", "k", "def"), "def");
+}
+
 TEST(Ini, ReadsFilesWithLfLineEnds) {
     TestEnv env;
     env.writeFile("a.ini", "[a]\nk=lf\nm=2", false);

@@ -75,13 +75,15 @@ Config loadConfig(const std::string& dir) {
     const std::string engineIni = td::files::join(dir, td::EngineIniName);
     if (!td::files::exists(engineIni))
         throw EngineError(td::W("не найден файл ") + td::EngineIniName + td::W(" в ") + dir, 2);
-    td::IniFile eng(engineIni);
+    const td::IniFile eng = td::IniFile::loaded(engineIni);
     std::string model = trim(td::readSetting(eng, S::ModelIni));
     if (model.empty()) model = td::EngineIniName;
     cfg.opsIni = td::files::join(dir, model);
     if (!td::files::exists(cfg.opsIni))
         throw EngineError(td::W("не найден файл операций ") + model, 2);
-    td::IniFile ops(cfg.opsIni);
+    cfg.ops = std::make_shared<const td::IniFile>(
+        cfg.opsIni == engineIni ? eng : td::IniFile::loaded(cfg.opsIni));
+    const td::IniFile& ops = *cfg.ops;
     // A satellite program's operations ini may name its own port and line
     // settings in its [Common]; what it leaves out comes from celltalk.ini.
     auto common = [&](const td::Setting& s) {
@@ -112,7 +114,7 @@ Config loadConfig(const std::string& dir) {
 }
 
 std::string lookupOperation(const Config& cfg, const std::string& name) {
-    td::IniFile ops(cfg.opsIni);
+    const td::IniFile ops = cfg.ops ? *cfg.ops : td::IniFile(cfg.opsIni);
     if (trim(name).empty()) throw EngineError(td::W("не задано имя операции"), 2);
     if (!ops.keyExists(std::string(td::setting::OperationsSection), name))
         throw EngineError(td::W("операция \"") + name + td::W("\" не найдена в ") +

@@ -12,6 +12,7 @@
 
 #include "engine/settingkeys.h"
 #include "oplang.h"
+#include "platform/ini.h"
 #include "transport.h"
 
 namespace celltalk {
@@ -28,8 +29,10 @@ class EngineError : public std::runtime_error {
 };
 
 struct Config {
-    std::string dir;      // the folder the engine runs in (Windows-1251)
-    std::string opsIni;   // path of the operations ini
+    std::string dir;     // the folder the engine runs in (Windows-1251)
+    std::string opsIni;  // path of the operations ini
+    // The operations ini as read once by loadConfig (null: read it from opsIni).
+    std::shared_ptr<const td::IniFile> ops;
     std::string comPort;  // empty or "SIM": the built-in simulated phone
     int baud = static_cast<int>(td::settingNumber(td::setting::Baud));
     // Silence after which a command counts as unanswered.
@@ -48,7 +51,7 @@ struct Config {
     bool simulated() const;
 };
 
-// Reads celltalk.ini in `dir` and the operations ini it names.
+// Reads celltalk.ini in `dir` and the operations ini it names, each once.
 Config loadConfig(const std::string& dir);
 // The command text of an operation (names match as ini keys match).
 std::string lookupOperation(const Config& cfg, const std::string& name);
