@@ -14,6 +14,8 @@
 #include <fstream>
 #include <thread>
 
+#include "state.h"
+
 namespace phonesim {
 namespace {
 
@@ -59,8 +61,8 @@ class PtyServing : public ::testing::Test {
     }
     void TearDown() override { fs::remove_all(dir); }
 
-    void serve(int baud) {
-        server = std::make_unique<PtyServer>(phone, link, baud);
+    void serve(int baud, Phone* served = nullptr) {
+        server = std::make_unique<PtyServer>(served ? *served : phone, link, baud);
         std::string error;
         ASSERT_TRUE(server->open(&error)) << error;
         thread = std::thread([this] { server->run(stop); });
@@ -111,6 +113,44 @@ TEST_F(PtyServing, BaudRatePacesTheOutput) {
     EXPECT_GE(took, expected * 0.8) << got.size() << " bytes";
     ::close(fd);
     shutdown();
+}
+
+// An answer of several megabytes to a host that does not read for a while
+// arrives whole and in order.
+TEST_F(PtyServing, LongAnswerToASlowReaderArrivesWhole) {
+    constexpr int kEntries = 50000;
+    State st = seedState();
+    PhoneBook& sm = st.books["SM"];
+    sm.capacity = kEntries;
+    sm.entries.clear();
+    for (int i = 1; i <= kEntries; ++i)
+        sm.entries[i] = {"+7916" + std::to_string(1000000 + i), 145, "Name " + std::to_string(i)};
+    const std::string state = (dir / "big.state").string();
+    ASSERT_TRUE(saveStateFile(state, st));
+    Phone big(state);
+    serve(0, &big);
+    int fd = openHost(link);
+    ASSERT_GE(fd, 0);
+    exchange(fd, "ATE0\r", "OK\r\n");
+    const std::string cmd = "AT+CPBR=1," + std::to_string(kEntries) + "\r";
+    ASSERT_EQ(::write(fd, cmd.data(), cmd.size()), static_cast<ssize_t>(cmd.size()));
+    std::this_thread::sleep_for(milliseconds(700));  // the answer piles up meanwhile
+    std::string got = exchange(fd, "", "\r\nOK\r\n", milliseconds(60000));
+    ::close(fd);
+    shutdown();
+    ASSERT_GT(got.size(), size_t{2} << 20);
+    int expected = 1;
+    size_t at = 0;
+    bool inOrder = true;
+    while ((at = got.find("+CPBR: ", at)) != std::string::npos) {
+        at += 7;
+        inOrder = inOrder && std::atoi(got.c_str() + at) == expected;
+        ++expected;
+    }
+    EXPECT_TRUE(inOrder);
+    EXPECT_EQ(expected - 1, kEntries);
+    EXPECT_NE(got.find("\"Name 50000\"\r\n\r\nOK\r\n"), std::string::npos)
+        << got.substr(got.size() - 80);
 }
 
 TEST_F(PtyServing, RefusesToReplaceARealFile) {

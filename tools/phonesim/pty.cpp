@@ -15,7 +15,10 @@ namespace phonesim {
 namespace {
 
 using Clock = std::chrono::steady_clock;
-constexpr size_t kMaxPending = 1 << 20;
+// While this much output waits for the host, no more commands are taken:
+// the phone's output is never dropped, and what waits stays bounded by one
+// answer (the host's further input waits in the terminal meanwhile).
+constexpr size_t kInputPause = 1 << 20;
 
 }  // namespace
 
@@ -66,21 +69,25 @@ bool PtyServer::open(std::string* error) {
 }
 
 void PtyServer::run(const std::atomic<bool>& stop) {
-    std::string pending;
+    std::string pending;  // output not yet written, from `sent` on
+    size_t sent = 0;
     Clock::time_point nextSend = Clock::now();
     const double secondsPerByte = baud_ > 0 ? 10.0 / baud_ : 0.0;
     // At a paced rate write about 10 ms worth at a time.
-    const size_t chunk = baud_ > 0 ? std::max<size_t>(1, baud_ / 10 / 100) : 4096;
+    const size_t chunk = baud_ > 0 ? std::max<size_t>(1, baud_ / 10 / 100) : 1 << 16;
     char buf[4096];
     while (!stop.load()) {
+        const size_t waiting = pending.size() - sent;
         int timeout = 100;
         Clock::time_point now = Clock::now();
-        bool mayWrite = !pending.empty() && now >= nextSend;
-        if (!pending.empty() && !mayWrite) {
+        bool mayWrite = waiting > 0 && now >= nextSend;
+        if (waiting > 0 && !mayWrite) {
             auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(nextSend - now);
             timeout = std::max<int>(1, std::min<int>(100, static_cast<int>(wait.count()) + 1));
         }
-        pollfd pfd{master_, static_cast<short>(POLLIN | (mayWrite ? POLLOUT : 0)), 0};
+        short events =
+            static_cast<short>((waiting < kInputPause ? POLLIN : 0) | (mayWrite ? POLLOUT : 0));
+        pollfd pfd{master_, events, 0};
         int r = ::poll(&pfd, 1, timeout);
         if (r < 0) {
             if (errno == EINTR) continue;
@@ -88,17 +95,21 @@ void PtyServer::run(const std::atomic<bool>& stop) {
         }
         if (pfd.revents & POLLIN) {
             ssize_t n = ::read(master_, buf, sizeof buf);
-            if (n > 0) {
-                pending += phone_.input(std::string_view(buf, static_cast<size_t>(n)));
-                if (pending.size() > kMaxPending) pending.erase(0, pending.size() - kMaxPending);
-            }
+            if (n > 0) pending += phone_.input(std::string_view(buf, static_cast<size_t>(n)));
         }
         now = Clock::now();
-        if (!pending.empty() && now >= nextSend) {
-            size_t want = std::min(pending.size(), chunk);
-            ssize_t n = ::write(master_, pending.data(), want);
+        if (pending.size() > sent && now >= nextSend) {
+            size_t want = std::min(pending.size() - sent, chunk);
+            ssize_t n = ::write(master_, pending.data() + sent, want);
             if (n > 0) {
-                pending.erase(0, static_cast<size_t>(n));
+                sent += static_cast<size_t>(n);
+                if (sent == pending.size()) {
+                    pending.clear();
+                    sent = 0;
+                } else if (sent >= (1u << 20) && sent * 2 >= pending.size()) {
+                    pending.erase(0, sent);  // now and then, not at every write
+                    sent = 0;
+                }
                 if (baud_ > 0) {
                     auto cost = std::chrono::duration<double>(secondsPerByte * n);
                     nextSend =
