@@ -35,8 +35,7 @@ using Clock = std::chrono::steady_clock;
 
 namespace {
 
-constexpr int kEntries = 250;
-const char* kOperation = "at+cscs=\"UCS2\"|at+cpbs=\"SM\"|at+cpbr=1,250";
+constexpr int kEntries = 250, kBigBook = 50000;
 
 double secondsSince(Clock::time_point t) {
     return std::chrono::duration<double>(Clock::now() - t).count();
@@ -48,12 +47,12 @@ struct YesDialogs : td::Dialogs {
     bool confirm(const std::string&) override { return true; }
 };
 
-void writeState(const std::string& path) {
+void writeState(const std::string& path, int entries) {
     phonesim::State s = phonesim::seedState();
     phonesim::PhoneBook& sm = s.books["SM"];
-    sm.capacity = kEntries;
+    sm.capacity = entries;
     sm.entries.clear();
-    for (int i = 1; i <= kEntries; ++i) {
+    for (int i = 1; i <= entries; ++i) {
         std::string num = "+7916" + std::to_string(1000000 + i);
         sm.entries[i] = {num, phonesim::numberType(num), "Абонент " + std::to_string(i)};
     }
@@ -74,16 +73,47 @@ double engineSeconds(const QString& dir) {
     return best;
 }
 
+// The simulated phone with a book of `entries` on a pseudo-terminal, and
+// the engine's settings for reading all of it (operation "Book").
+struct SimulatedPhone {
+    QProcess sim;
+    SimulatedPhone(const std::string& dir, int entries) {
+        const std::string pty = dir + "/ttySIM" + std::to_string(entries);
+        const std::string state = dir + "/phone" + std::to_string(entries) + ".state";
+        writeState(state, entries);
+        sim.start(PHONESIM_EXE,
+                  {"--pty", QString::fromStdString(pty), "--state", QString::fromStdString(state)});
+        for (int i = 0; i < 300 && !fs::exists(pty); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        std::ofstream(dir + "/celltalk.ini")
+            << "[Common]\r\nModelIni=celltalk.ini\r\nComPort=" << pty
+            << "\r\n[Operations]\r\nBook=at+cscs=\"UCS2\"|at+cpbs=\"SM\"|at+cpbr=1," << entries
+            << "\r\n";
+    }
+    ~SimulatedPhone() {
+        sim.terminate();
+        sim.waitForFinished(5000);
+    }
+};
+
+// The +CPBR lines of the engine's last result.
+int entriesRead() {
+    std::ifstream f(td::files::toOsPath(td::autoRunPath(td::prog().PBFile)));
+    int n = 0;
+    for (std::string l; std::getline(f, l);) n += l.rfind("+CPBR: ", 0) == 0;
+    return n;
+}
+
 // One click on the phone book window's refresh button, until the grid is filled.
-double clickToGrid(TForm4* window, bool quick, bool& complete) {
+double clickToGrid(TForm4* window, bool quick, int entries, bool& complete) {
     auto* grid = window->findChild<StringGrid*>("StringGridMobilePB");
     grid->clearRows(1);
     td::prog().QuickRead = quick;
     auto t0 = Clock::now();
     window->bbGetPBookClick();
     double s = secondsSince(t0);
-    complete = grid->cell(0, kEntries) == td::W("Абонент ") + std::to_string(kEntries) &&
-               grid->cell(0, kEntries + 1).empty();
+    complete = grid->cell(0, entries) == td::W("Абонент ") + std::to_string(entries) &&
+               grid->cell(0, entries + 1).empty();
     return s;
 }
 
@@ -115,44 +145,46 @@ int main(int argc, char** argv) {
 
     QTemporaryDir tmp;
     const std::string dir = tmp.path().toStdString();
-    const std::string pty = dir + "/ttySIM";
-    writeState(dir + "/phone.state");
-    QProcess sim;
-    sim.start(PHONESIM_EXE, {"--pty", QString::fromStdString(pty), "--state",
-                             QString::fromStdString(dir + "/phone.state")});
-    for (int i = 0; i < 300 && !fs::exists(pty); ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    std::ofstream(dir + "/celltalk.ini") << "[Common]\r\nModelIni=celltalk.ini\r\nComPort=" << pty
-                                         << "\r\n[Operations]\r\nBook=" << kOperation << "\r\n";
     fs::create_symlink(CELLTALK_EXE, dir + "/celltalk");
     QDir::setCurrent(tmp.path());
     td::prog().StartDir = td::files::currentDir();
     td::prog().PhoneBookName = "Book";
     td::files::makeDir(td::autoRunPath(""));
 
-    int failures = 0;
-    double engine = engineSeconds(tmp.path());
-    if (engine < 0) {
-        std::printf("the engine failed\n");
-        return 1;
-    }
-
     auto* window = new TForm4;
     window->show();
     QCoreApplication::processEvents();
-    bool slowOk = false, quickOk = false;
-    double slow = clickToGrid(window, false, slowOk);
-    double quick = clickToGrid(window, true, quickOk);
-    failures += !slowOk + !quickOk;
-    std::printf("Phone book of %d entries, real engine, simulated phone on a pseudo-terminal\n",
-                kEntries);
-    std::printf("  engine alone (best of 3):      %7.3f s\n", engine);
-    std::printf("  click to grid, QuickRead=NO:   %7.3f s%s\n", slow,
-                slowOk ? "" : "  GRID INCOMPLETE");
-    std::printf("  click to grid, QuickRead=YES:  %7.3f s%s\n", quick,
-                quickOk ? "" : "  GRID INCOMPLETE");
-    std::printf("  aim (QuickRead <= engine + 0.3 s): %s\n",
-                quick <= engine + 0.3 ? "met" : "NOT met");
+    int failures = 0;
+    auto verdict = [&failures](bool ok) {
+        failures += !ok;
+        return ok ? "" : "  INCOMPLETE";
+    };
+
+    std::printf(
+        "Phone book read by the real engine from the simulated phone on a pseudo-terminal\n");
+    {
+        SimulatedPhone phone(dir, kEntries);
+        double engine = engineSeconds(tmp.path());
+        bool slowOk = false, quickOk = false;
+        double slow = clickToGrid(window, false, kEntries, slowOk);
+        double quick = clickToGrid(window, true, kEntries, quickOk);
+        std::printf("  %d entries: engine alone (best of 3) %.3f s\n", kEntries, engine);
+        std::printf("    click to grid, QuickRead=NO:  %7.3f s%s\n", slow, verdict(slowOk));
+        std::printf("    click to grid, QuickRead=YES: %7.3f s%s\n", quick, verdict(quickOk));
+        std::printf("    aim (QuickRead <= engine + 0.3 s): %s\n",
+                    engine > 0 && quick <= engine + 0.3 ? "met" : "NOT met");
+        failures += engine < 0;
+    }
+    {
+        SimulatedPhone phone(dir, kBigBook);
+        double engine = engineSeconds(tmp.path());
+        int read = entriesRead();
+        std::printf("  %d entries: engine alone (best of 3) %.3f s, %d entries read%s\n", kBigBook,
+                    engine, read, verdict(engine > 0 && read == kBigBook));
+        bool quickOk = false;
+        double quick = clickToGrid(window, true, kBigBook, quickOk);
+        std::printf("    click to grid, QuickRead=YES: %7.3f s%s\n", quick, verdict(quickOk));
+    }
 
     std::printf("Grid fill from a fresh answer (events after each row)\n");
     for (int n : {5000, 50000}) {
@@ -161,8 +193,6 @@ int main(int argc, char** argv) {
         std::printf("  %6d records: %7.3f s%s\n", n, s, s < 0 ? "  GRID WRONG" : "");
     }
     delete window;
-    sim.terminate();
-    sim.waitForFinished(5000);
     for (const std::string& m : dialogs.messages) std::printf("message: %s\n", m.c_str());
     return failures == 0 ? 0 : 1;
 }
