@@ -44,6 +44,17 @@ unsigned baudConstant(int baud) {
     }
 }
 
+void makeRawTermios(termios& tio, unsigned speed) {
+    cfmakeraw(&tio);
+    tio.c_cflag &= ~(CSTOPB | PARENB | CSIZE | CRTSCTS);
+    tio.c_cflag |= CS8 | CLOCAL | CREAD;
+    tio.c_iflag &= ~(IXON | IXOFF | IXANY);
+    tio.c_cc[VMIN] = 0;
+    tio.c_cc[VTIME] = 0;
+    cfsetispeed(&tio, speed);
+    cfsetospeed(&tio, speed);
+}
+
 SerialTransport::SerialTransport(const std::string& device, int baud) {
     const unsigned speed = baudConstant(baud);
     if (!speed)
@@ -60,14 +71,7 @@ SerialTransport::SerialTransport(const std::string& device, int baud) {
         throw TransportError(td::W("устройство ") + device + td::W(" не является портом: ") +
                              std::strerror(e));
     }
-    cfmakeraw(&tio);
-    tio.c_cflag &= ~(CSTOPB | PARENB | CSIZE | CRTSCTS);
-    tio.c_cflag |= CS8 | CLOCAL | CREAD;
-    tio.c_iflag &= ~(IXON | IXOFF | IXANY);
-    tio.c_cc[VMIN] = 0;
-    tio.c_cc[VTIME] = 0;
-    cfsetispeed(&tio, speed);
-    cfsetospeed(&tio, speed);
+    makeRawTermios(tio, speed);
     if (tcsetattr(fd_, TCSANOW, &tio) != 0) {
         int e = errno;
         ::close(fd_);
