@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "engine.h"
-#include "ports.h"
 #include "platform/cp1251.h"
 #include "platform/files.h"
+#include "ports.h"
 
 namespace {
 

@@ -13,9 +13,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <cstdio>
 #include <fstream>
 #include <sstream>
 #include <tuple>
@@ -40,7 +40,8 @@ bool deviceKey(const std::string& name, int& family, long& number) {
         std::string prefix = kFamilies[i];
         if (name.size() <= prefix.size() || name.compare(0, prefix.size(), prefix) != 0) continue;
         std::string digits = name.substr(prefix.size());
-        if (digits.size() > 6 || !std::all_of(digits.begin(), digits.end(), ::isdigit)) return false;
+        if (digits.size() > 6 || !std::all_of(digits.begin(), digits.end(), ::isdigit))
+            return false;
         family = i;
         number = std::stol(digits);
         return true;
@@ -223,7 +224,8 @@ std::string identityValue(const std::vector<std::string>& lines, const std::stri
         std::string line = trim(raw);
         if (line.empty() || isFinalResult(line) || td::upperAscii(line) == td::upperAscii(command))
             continue;
-        for (const std::string& prefix : {name + ":", "+" + name.substr(name.size() > 2 ? 2 : 0) + ":"}) {
+        for (const std::string& prefix :
+             {name + ":", "+" + name.substr(name.size() > 2 ? 2 : 0) + ":"}) {
             if (startsWithNoCase(line, prefix)) {
                 line = trim(line.substr(prefix.size()));
                 break;
@@ -307,9 +309,8 @@ std::vector<std::string> describe(const Candidate& c, const Probe& p) {
         case Access::NoPermission:
             state = "не открывается: нет прав" +
                     (p.detail.empty() ? std::string()
-                                      : " (группа устройства " + p.detail +
-                                            "; sudo usermod -aG " + p.detail +
-                                            " $USER и войти заново)");
+                                      : " (группа устройства " + p.detail + "; sudo usermod -aG " +
+                                            p.detail + " $USER и войти заново)");
             break;
         case Access::Busy:
             state = "не открывается: занят другой программой" +
@@ -389,8 +390,8 @@ int runPorts(const std::vector<std::string>& args, const std::string& dir, std::
     opt.baud = iniBaud(dir);
     std::vector<Candidate> candidates = listCandidates(opt.devDir);
     if (candidates.empty()) {
-        out << "последовательных устройств нет (" << opt.devDir << "/serial/by-id, "
-            << opt.devDir << "/ttyACM*, ttyUSB*, rfcomm*)\n";
+        out << "последовательных устройств нет (" << opt.devDir << "/serial/by-id, " << opt.devDir
+            << "/ttyACM*, ttyUSB*, rfcomm*)\n";
         return 1;
     }
     std::string first;
