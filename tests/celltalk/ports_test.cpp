@@ -23,6 +23,7 @@
 #include "platform/cp1251.h"
 #include "platform/files.h"
 #include "pty.h"
+#include "transport.h"
 
 namespace celltalk::ports {
 namespace {
@@ -247,6 +248,11 @@ TEST(Probe, ALineHeldByAnotherProgramIsLeftAlone) {
         EXPECT_NE(p.detail.find("pid " + std::to_string(::getpid())), std::string::npos)
             << p.detail;
         EXPECT_FALSE(p.answers);
+    }
+    // The engine in the middle of a run.
+    {
+        SerialTransport engine(dev.path("ttyACM0"), 115200);
+        EXPECT_EQ(probe(dev.path("ttyACM0"), quick(dev)).access, Access::Busy);
     }
     // A UUCP lock file of a living program, then of one long gone.
     dev.file("lock/LCK..ttyACM0", "      " + std::to_string(::getpid()) + "\n");

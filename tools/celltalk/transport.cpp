@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/file.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -63,6 +64,9 @@ SerialTransport::SerialTransport(const std::string& device, int baud) {
     if (fd_ < 0)
         throw TransportError(td::W("не удаётся открыть порт ") + device + ": " +
                              std::strerror(errno));
+    // Marks the port as in use, so `celltalk ports` leaves it alone during a
+    // run. Advisory only: a lock held by someone else does not stop the run.
+    (void)::flock(fd_, LOCK_EX | LOCK_NB);
     termios tio{};
     if (tcgetattr(fd_, &tio) != 0) {
         int e = errno;
