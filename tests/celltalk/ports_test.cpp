@@ -59,7 +59,7 @@ struct Scratch {
 TEST(ListCandidates, StableNamesFirstThenDevicesInNumericOrder) {
     Scratch dev;
     for (const char* name : {"ttyUSB10", "ttyUSB2", "ttyACM1", "ttyACM0", "rfcomm0", "ttyS0",
-                             "tty1", "ttyUSB", "ttyUSBx", "console", "rfcomm12"})
+                             "tty1", "ttyUSB", "ttyUSBx", "ttyUSB\xd1\x8e", "console", "rfcomm12"})
         dev.file(name);
     dev.link("serial/by-id/usb-Motorola_C650-if00", "../../ttyACM1");
     dev.link("serial/by-id/usb-FTDI_Serial-if00-port0", "../../ttyUSB2");

@@ -34,14 +34,17 @@ namespace {
 // The device families a phone shows up as, in the order they are listed.
 const char* const kFamilies[] = {"ttyACM", "ttyUSB", "rfcomm"};
 
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
 // Family index and number of a device name like "ttyUSB12"; false otherwise.
 bool deviceKey(const std::string& name, int& family, long& number) {
     for (int i = 0; i < 3; ++i) {
         std::string prefix = kFamilies[i];
         if (name.size() <= prefix.size() || name.compare(0, prefix.size(), prefix) != 0) continue;
         std::string digits = name.substr(prefix.size());
-        if (digits.size() > 6 || !std::all_of(digits.begin(), digits.end(), ::isdigit))
-            return false;
+        if (digits.size() > 6 || !std::all_of(digits.begin(), digits.end(), isDigit)) return false;
         family = i;
         number = std::stol(digits);
         return true;
@@ -81,7 +84,7 @@ std::string holdersOf(const std::string& device) {
     std::string found;
     for (fs::directory_iterator proc("/proc", ec), end; !ec && proc != end; proc.increment(ec)) {
         std::string pid = proc->path().filename().string();
-        if (pid == self || !std::all_of(pid.begin(), pid.end(), ::isdigit)) continue;
+        if (pid == self || !std::all_of(pid.begin(), pid.end(), isDigit)) continue;
         std::error_code ec2;
         for (fs::directory_iterator fd(proc->path() / "fd", ec2), fdEnd; !ec2 && fd != fdEnd;
              fd.increment(ec2)) {
