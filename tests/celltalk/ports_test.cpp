@@ -258,6 +258,12 @@ TEST(Probe, ALineHeldByAnotherProgramIsLeftAlone) {
     dev.file("lock/LCK..ttyACM0", "      " + std::to_string(::getpid()) + "\n");
     Probe held = probe(dev.path("ttyACM0"), quick(dev));
     EXPECT_EQ(held.access, Access::Busy);
+    // ... found through a stable name that leads to the device.
+    dev.link("serial/by-id/usb-phone", "../../ttyACM0");
+    fs::rename(dev.path("lock/LCK..ttyACM0"),
+               dev.path("lock/LCK.." + fs::read_symlink(dev.path("ttyACM0")).filename().string()));
+    EXPECT_EQ(probe(dev.path("serial/by-id/usb-phone"), quick(dev)).access, Access::Busy);
+    fs::remove_all(dev.path("lock"));
     dev.file("lock/LCK..ttyACM0", "4194304\n");  // above the largest pid
     Probe stale = probe(dev.path("ttyACM0"), quick(dev));
     EXPECT_EQ(stale.access, Access::Ok) << stale.detail;

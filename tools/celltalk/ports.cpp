@@ -168,7 +168,7 @@ bool exchange(int fd, const std::string& command, int answerMs, std::vector<std:
 }  // namespace
 
 std::vector<Candidate> listCandidates(const std::string& devDir) {
-    std::vector<Candidate> byId, plain;
+    std::vector<Candidate> byId;
     std::error_code ec;
     for (fs::directory_iterator it(fs::path(devDir) / "serial" / "by-id", ec), end;
          !ec && it != end; it.increment(ec))
@@ -243,7 +243,9 @@ std::string identityValue(const std::vector<std::string>& lines, const std::stri
 
 Probe probe(const std::string& device, const ScanOptions& opt) {
     Probe r;
+    // Lock files name the device node; a by-id link is looked up by its target.
     std::string held = lockHolder(opt.lockDir, device);
+    if (held.empty()) held = lockHolder(opt.lockDir, resolvedPath(device));
     if (!held.empty()) {
         r.access = Access::Busy;
         r.detail = held;
