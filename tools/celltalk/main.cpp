@@ -39,7 +39,7 @@ int main(int argc, char** argv) {
         return celltalk::ports::runPorts(args, req.dir, std::cout, std::cerr);
     if (!celltalk::parseCommandLine(args, req)) {
         td::files::writeLines(
-            td::files::join(req.dir, "CellTalk.err"),
+            td::files::join(req.dir, td::EngineErrorName),
             {td::W("вызов: celltalk oper \"<операция>\" [\"<арг1>\"] [\"<арг2>\"]")});
         return 2;
     }
