@@ -6,11 +6,11 @@
 
 #include "app/forms.h"
 #include "engine/settings.h"
+#include "engine/userfolder.h"
 #include "main/TapdeckP.h"
 #include "platform/files.h"
 #include "platform/qtservices.h"
 #include "platform/services.h"
-#include "platform/userfolder.h"
 
 namespace {
 

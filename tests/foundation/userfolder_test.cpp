@@ -1,7 +1,7 @@
 // The per-user folder: where it is, when the program goes there, and that
 // the user's own files survive every later start.
 
-#include "platform/userfolder.h"
+#include "engine/userfolder.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

@@ -20,6 +20,7 @@
 #include <sstream>
 #include <tuple>
 
+#include "engine/settingkeys.h"
 #include "platform/cp1251.h"
 #include "platform/files.h"
 #include "platform/ini.h"
@@ -342,8 +343,8 @@ int usage(std::ostream& err) {
 
 // Speed for the probe: Baud of celltalk.ini in `dir`, when it is a valid one.
 int iniBaud(const std::string& dir) {
-    td::IniFile ini(td::files::join(dir, "celltalk.ini"));
-    std::string v = ini.readString("Common", "Baud", "115200");
+    td::IniFile ini(td::files::join(dir, td::EngineIniName));
+    std::string v = td::readSetting(ini, td::setting::Baud);
     char* end = nullptr;
     long b = std::strtol(v.c_str(), &end, 10);
     return end && *end == '\0' && baudConstant(static_cast<int>(b)) ? static_cast<int>(b) : 115200;
@@ -351,23 +352,23 @@ int iniBaud(const std::string& dir) {
 
 int setPort(const std::string& device, const std::string& dir, std::ostream& out,
             std::ostream& err) {
-    const std::string iniPath = td::files::join(dir, "celltalk.ini");
+    const std::string iniPath = td::files::join(dir, td::EngineIniName);
     if (!td::files::exists(iniPath)) {
         err << "в папке " << td::files::toOsPath(dir)
             << " нет celltalk.ini: запустите команду в папке движка\n";
         return 2;
     }
     td::IniFile ini(iniPath);
-    if (!ini.writeString("Common", "ComPort", td::files::fromOsPath(device))) {
+    if (!td::writeSetting(ini, td::setting::ComPort, td::files::fromOsPath(device))) {
         err << "не удаётся записать " << td::files::toOsPath(iniPath) << "\n";
         return 2;
     }
     out << "ComPort=" << device << " записан в " << td::files::toOsPath(iniPath) << "\n";
     // The operations ini, when it is another file, may carry a port of its own that wins.
-    std::string ops = ini.readString("Common", "ModelIni", "celltalk.ini");
-    if (td::upperAscii(ops) != "CELLTALK.INI") {
+    std::string ops = td::readSetting(ini, td::setting::ModelIni);
+    if (td::upperAscii(ops) != td::upperAscii(td::EngineIniName)) {
         td::IniFile opsIni(td::files::join(dir, ops));
-        if (opsIni.keyExists("Common", "ComPort"))
+        if (td::settingExists(opsIni, td::setting::ComPort))
             out << "внимание: " << td::cp1251ToUtf8(ops)
                 << " задаёт свой ComPort, и он главнее: поправьте и его\n";
     }

@@ -1,4 +1,4 @@
-#include "platform/userfolder.h"
+#include "engine/userfolder.h"
 
 #include <sys/stat.h>
 
@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <vector>
 
+#include "engine/settingkeys.h"
 #include "platform/files.h"
 
 namespace td {
@@ -16,7 +17,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const char* const kOwnIni = "tapdeck.ini";
 const char* const kFolderName = "tapdeck";
 
 bool isAbsolute(const char* p) {
@@ -88,7 +88,7 @@ bool fillFromTemplates(const std::string& folder, const std::string& templates,
         return false;
     }
     const std::string osFolder = files::toOsPath(folder);
-    if (!makePrivateDirs(osFolder + "/AutoRun", error)) return false;
+    if (!makePrivateDirs(files::toOsPath(files::join(folder, AutoRunDir)), error)) return false;
     for (const auto& name : names) {
         fs::path to = fs::path(osFolder) / name;
         if (fs::exists(fs::symlink_status(to, ec))) continue;  // the user's own file stays
@@ -105,12 +105,12 @@ bool fillFromTemplates(const std::string& folder, const std::string& templates,
 StartFolder chooseStartFolder(const std::string& current, const std::string& userFolder,
                               const std::string& templates) {
     StartFolder r{current, false, {}};
-    if (files::exists(files::join(current, kOwnIni))) return r;
+    if (files::exists(files::join(current, OwnIniName))) return r;
     if (userFolder.empty()) {
         r.error = "no HOME to make the per-user folder in";
         return r;
     }
-    if (!files::exists(files::join(userFolder, kOwnIni)) &&
+    if (!files::exists(files::join(userFolder, OwnIniName)) &&
         !fillFromTemplates(userFolder, templates, r.error))
         return r;
     r.folder = userFolder;
