@@ -1,14 +1,17 @@
 // celltalk oper "<operation>" ["<arg1>"] ["<arg2>"]
 // Runs one operation of the operations ini against the phone, in the current
 // folder. Exit code 0 on success; otherwise CellTalk.err says why.
+// celltalk ports [--dev DIR] | ports --set DEVICE: finds the phone (ports.h).
 
 #include <csignal>
+#include <iostream>
 #include <string>
 #include <vector>
 
 #include "engine.h"
 #include "platform/cp1251.h"
 #include "platform/files.h"
+#include "ports.h"
 
 namespace {
 
@@ -32,6 +35,8 @@ int main(int argc, char** argv) {
     std::vector<std::string> args(argv, argv + argc);
     celltalk::RunRequest req;
     req.dir = td::files::currentDir();
+    if (args.size() > 1 && args[1] == "ports")
+        return celltalk::ports::runPorts(args, req.dir, std::cout, std::cerr);
     if (!celltalk::parseCommandLine(args, req)) {
         td::files::writeLines(
             td::files::join(req.dir, td::EngineErrorName),
