@@ -99,6 +99,12 @@ class CheckEndToEnd : public ::testing::Test {
         }
         ADD_FAILURE() << "the engine did not finish";
     }
+    // TAPDECK_SHOTS=<folder>: pictures of the windows as the tests leave
+    // them, for the documentation.
+    void shot(QWidget* w, const char* file) {
+        const QString dir = qEnvironmentVariable("TAPDECK_SHOTS");
+        if (!dir.isEmpty()) w->grab().save(dir + "/" + file);
+    }
     std::string label(const char* name) { return td::toWin(child<QLabel>(check(), name)->text()); }
     bool ticked(const char* name) { return child<QCheckBox>(check(), name)->isChecked(); }
     std::string ini(const char* file, const char* section, const char* key) {
@@ -125,6 +131,7 @@ TEST_F(CheckEndToEnd, UpdateShowsThePhoneAndTheLastCopyAgrees) {
         EXPECT_TRUE(ticked(b)) << b;
     EXPECT_FALSE(ticked("cbUTF8"));
     EXPECT_FALSE(child<QLabel>(check(), "lBatteryProgress")->isVisible());
+    shot(check(), "phone-check.png");
 
     std::vector<std::string> copy;
     ASSERT_TRUE(td::files::readLines(env.path("AutoRun/LastProp.txt"), copy));
@@ -149,6 +156,7 @@ TEST_F(CheckEndToEnd, CallBoundToAnotherOperationIsDialledWithIt) {
     ASSERT_EQ(found.size(), 1);
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
                       list->visualItemRect(found[0]).center());
+    shot(settings(), "settings-window.png");
     QTest::mouseClick(child<QPushButton>(settings(), "bbReady"), Qt::LeftButton);
     QTest::keyClick(settings(), Qt::Key_Escape);  // the cancel button closes the window
     EXPECT_FALSE(settings()->isVisible());
