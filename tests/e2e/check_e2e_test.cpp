@@ -15,6 +15,7 @@
 
 #include "app/forms.h"
 #include "binding/SelectFromCellTalk.h"
+#include "demorun.h"
 #include "engine/settings.h"
 #include "main/TapdeckP.h"
 #include "phonecheck/CheckPhone.h"
@@ -31,74 +32,12 @@ using td::test::W;
 
 namespace {
 
-QApplication* app() {
-    static int argc = 1;
-    static char name[] = "check_e2e_tests";
-    static char* argv[] = {name, nullptr};
-    static QApplication* a = new QApplication(argc, argv);
-    return a;
-}
-
-struct NoModal : td::ModalRunner {
-    std::vector<QWidget*> shown;
-    int showModal(QWidget* w) override {
-        shown.push_back(w);
-        return 0;
-    }
-};
-
-// Starts the engine for real and keeps the parameter texts.
-struct RecordingRealStarter : td::ProcessStarter {
-    td::SystemProcessStarter real;
-    std::vector<std::string> params;
-    int open(const std::string& file, const std::string& p, const std::string& dir,
-             int show) override {
-        params.push_back(p);
-        return real.open(file, p, dir, show);
-    }
-};
-
-class CheckEndToEnd : public ::testing::Test {
+class CheckEndToEnd : public td::test::DemoRun {
   protected:
-    td::test::TestEnv env;
-    td::QtEventPump realPump;
-    RecordingRealStarter starter;
-    NoModal modal;
-
-    void SetUp() override {
-        app();
-        namespace fs = std::filesystem;
-        for (const char* f : {"tapdeck.ini", "celltalk.ini", "DelSMS.txt"})
-            fs::copy_file(fs::path(DEMO_DIR) / f, fs::path(env.dir) / f);
-        fs::create_symlink(CELLTALK_BIN, fs::path(env.dir) / "celltalk");
-        td::services().pump = &realPump;
-        td::services().starter = &starter;
-        env.dialogs.defaultAnswer = true;
-        env.dialogs.failOnUnscripted = false;
-        td::setModalRunner(&modal);
-        td::createForms();
-        main()->FormShow();
-        main()->FormActivate();
-    }
-    void TearDown() override {
-        if (!starter.params.empty()) waitForEngine();
-        td::destroyForms();
-        td::setModalRunner(nullptr);
-    }
-
     TForm1* main() { return td::forms().Form1; }
     TForm2* settings() { return td::forms().Form2; }
     TForm10* check() { return td::forms().Form10; }
 
-    // Waits, with the windows responsive, until an engine run has ended.
-    void waitForEngine() {
-        for (int i = 0; i < 300; ++i) {
-            realPump.sleep(50);
-            bool started = env.exists("AutoRun/LastRun.log") || env.exists("CellTalk.err");
-            if (started && !env.exists("celltalk.run")) return;
-        }
-        ADD_FAILURE() << "the engine did not finish";
-    }
     // TAPDECK_SHOTS=<folder>: pictures of the windows as the tests leave
     // them, for the documentation.
     void shot(QWidget* w, const char* file) {
