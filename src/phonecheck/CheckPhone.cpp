@@ -82,17 +82,10 @@ void TForm10::showEvent(QShowEvent* e) {
     FormActivate();
 }
 
-// The settings in force are taken before each outermost run; a click during
-// a wait runs nested on the same settings.
-template <class F>
-void TForm10::enter(F f) {
-    if (depth_ == 0) cycle_->setConfig(td::phoneCheckCycleConfig());
-    ++depth_;
-    struct Leave {
-        int& d;
-        ~Leave() { --d; }
-    } leave{depth_};
-    f();
+// The settings in force are taken before a run, unless an update of this
+// window is still under way (a click during its wait runs on its settings).
+void TForm10::takeSettings() {
+    if (updates_ == 0) cycle_->setConfig(td::phoneCheckCycleConfig());
 }
 
 void TForm10::FormActivate() {
@@ -123,9 +116,8 @@ bool TForm10::CreCheckList() {
 }
 
 void TForm10::ReadPropertiesPhone() {
-    td::ReadOutcome outcome = td::ReadOutcome::None;
-    enter([&] { outcome = cycle_->run(); });
-    afterRun(outcome);
+    takeSettings();
+    afterRun(cycle_->run());
 }
 
 // What follows a run: after a read from the phone that left a log (parsed
@@ -175,9 +167,16 @@ void TForm10::bbCheckPhoneClick() {
     const bool aborting = td::toWin(bbCheckPhone->text()) == td::AbortCaption();
     if (!aborting && !checkListReady()) return;
     bbCheckPhone->setEnabled(false);
-    enter([this] { cycle_->refreshClick(); });
+    if (aborting) {
+        cycle_->refreshClick();
+        return;
+    }
+    takeSettings();
+    ++updates_;
+    cycle_->refreshClick();
+    --updates_;
     bbCheckPhone->setEnabled(true);
-    if (!aborting) afterRun(cycle_->outcome());
+    afterRun(cycle_->outcome());
 }
 
 void TForm10::bbLastCopyClick() {

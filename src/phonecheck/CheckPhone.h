@@ -55,8 +55,7 @@ class TForm10 : public QDialog {
     void showCapabilities();
     void afterRun(td::ReadOutcome outcome);
     bool checkListReady();
-    template <class F>
-    void enter(F f);
+    void takeSettings();
 
     QLabel* Panel5;
     QGroupBox* grbCoding;
@@ -77,6 +76,6 @@ class TForm10 : public QDialog {
     td::PhoneProperties copy_;
     std::unique_ptr<View> view_;
     std::unique_ptr<td::ReadCycle> cycle_;
-    int depth_ = 0;
     bool sizeLocked_ = false;
+    int updates_ = 0;  // updates of this window under way (one nests in another's wait)
 };
