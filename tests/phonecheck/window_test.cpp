@@ -229,6 +229,18 @@ TEST_F(CheckWindow, DecliningChangesNothing) {
     EXPECT_FALSE(td::prog().PhoneReadUpdate);
 }
 
+TEST_F(CheckWindow, EnterStartsNothingAndEscCloses) {
+    w->show();
+    update()->setFocus();
+    QTest::keyClick(w.get(), Qt::Key_Return);
+    EXPECT_TRUE(env.dialogs.questions.empty());
+    env.dialogs.answers = {false};
+    QTest::keyClick(update(), Qt::Key_Space);  // the focused button is pressed with Space
+    EXPECT_EQ(env.dialogs.questions.size(), 1u);
+    QTest::keyClick(w.get(), Qt::Key_Escape);
+    EXPECT_FALSE(w->isVisible());
+}
+
 TEST_F(CheckWindow, BoxesCannotBeChangedByMouseOrKey) {
     env.writeFile("AutoRun/LastProp.txt", "UCS2=Yes\nPDUSMS=Yes\n");
     w->show();
@@ -255,7 +267,7 @@ TEST_F(CheckWindow, LastCopyReadingRules) {
     } rows[] = {
         {"ucs2=yes\nFirm=Motorola\nModel=v3\n", "MOTOROLA", "V3", true},
         {"UCS2=Y\nModel=C650\n", "MOTOROLA", "C650", false},  // firm from the reading before
-        {"", "MOTOROLA", "C650", false},                          // an empty copy shows nothing new
+        {"", "MOTOROLA", "C650", false},                      // an empty copy shows nothing new
     };
     for (const Row& r : rows) {
         env.writeFile("AutoRun/LastProp.txt", r.copy);
