@@ -1,5 +1,6 @@
 #include "binding/binding.h"
 
+#include "engine/settingkeys.h"
 #include "engine/settings.h"
 #include "platform/cp1251.h"
 #include "platform/files.h"
@@ -8,25 +9,32 @@
 namespace td::binding {
 
 const std::array<FunctionSpec, FunctionCount>& functions() {
-    static const std::array<FunctionSpec, FunctionCount> table = {{
-        {"pCall", "Звонить", "Звонить по выбранному из списка номеру", "CallName"},
-        {"pHangUp", "Прервать", "Прервать набор номера", "HangUpName"},
-        {"pSoundUp", "Громче", "Увеличить громкость динамика", "SoundUpName"},
-        {"pSoundDown", "Тише", "Уменьшить громкость динамика", "SoundDownName"},
-        {"pPhoneBook", "Тел. книга", "Считать телефонную книгу из аппарата", "PhoneBookName"},
-        {"pSentSMS", "Отправл. SMS", "Считать ранее отправленные SMS из аппарата", "SentSMSName"},
-        {"preSendSMS", "Повтор SMS", "Отправить ранее отправленное  SMS-сообщение",
-         "ReSendSMSName"},
-        {"platSendSMS", "Нов. Lat SMS", "Отправить SMS \"по-латински\"", "LatSendSMSName"},
-        {"prusSendSMS", "Нов. Рус SMS", "Отправить SMS по-русски", "RusSendSMSName"},
-        {"pMissCall", "Вам звонили", "Считать пропущенные вызовы из аппарата", "MissCallName"},
-        {"pUnReadSMS", "Не прочт. SMS", "Считать Не прочтённые SMS из аппарата", "UnReadSMSName"},
-        {"pAllSMS", "Все SMS", "Считать ВСЕ SMS из аппарата", "AllSMSName"},
-        {"pDeleteSMS", "Удалить SMS", "Удалить SMS по номеру", "DeleteSMSName"},
-        {"pMemDayBook", "Ежедневник", "Считать записи ежедневника из аппарата", "MemDayBookName"},
-        {"pMemDayBookUnload", "Выгрузить ежед.", "Выгрузить ежедневник для последующей загрузки",
-         "UnloadMemDayBookName"},
-    }};
+    // Panel, caption and hint; the key comes from the Functions keys, in
+    // their order, leaving out the two command templates.
+    static const std::array<FunctionSpec, FunctionCount> table = [] {
+        std::array<FunctionSpec, FunctionCount> t = {{
+            {"pCall", "Звонить", "Звонить по выбранному из списка номеру"},
+            {"pHangUp", "Прервать", "Прервать набор номера"},
+            {"pSoundUp", "Громче", "Увеличить громкость динамика"},
+            {"pSoundDown", "Тише", "Уменьшить громкость динамика"},
+            {"pPhoneBook", "Тел. книга", "Считать телефонную книгу из аппарата"},
+            {"pSentSMS", "Отправл. SMS", "Считать ранее отправленные SMS из аппарата"},
+            {"preSendSMS", "Повтор SMS", "Отправить ранее отправленное  SMS-сообщение"},
+            {"platSendSMS", "Нов. Lat SMS", "Отправить SMS \"по-латински\""},
+            {"prusSendSMS", "Нов. Рус SMS", "Отправить SMS по-русски"},
+            {"pMissCall", "Вам звонили", "Считать пропущенные вызовы из аппарата"},
+            {"pUnReadSMS", "Не прочт. SMS", "Считать Не прочтённые SMS из аппарата"},
+            {"pAllSMS", "Все SMS", "Считать ВСЕ SMS из аппарата"},
+            {"pDeleteSMS", "Удалить SMS", "Удалить SMS по номеру"},
+            {"pMemDayBook", "Ежедневник", "Считать записи ежедневника из аппарата"},
+            {"pMemDayBookUnload", "Выгрузить ежед.",
+             "Выгрузить ежедневник для последующей загрузки"},
+        }};
+        std::size_t i = 0;
+        for (const std::string& key : FunctionKeys)
+            if (key.size() < 3 || key.compare(key.size() - 3, 3, "CMD") != 0) t.at(i++).key = key;
+        return t;
+    }();
     return table;
 }
 
@@ -42,7 +50,7 @@ std::string& bindingOf(std::size_t i) {
 
 Operations readOperations(const IniFile& operIni) {
     Operations ops;
-    for (auto& [name, line] : operIni.readSection("Operations")) {
+    for (auto& [name, line] : operIni.readSection(std::string(setting::OperationsSection))) {
         ops.names.push_back(name);
         ops.lines.push_back(line);
     }
@@ -87,7 +95,9 @@ std::string NoFunctionChosenText() {
 
 bool writeFunctions(IniFile& ownIni) {
     for (std::size_t i = 0; i < FunctionCount; ++i)
-        if (!ownIni.writeString("Functions", functions()[i].key, bindingOf(i))) return false;
+        if (!ownIni.writeString(std::string(setting::FunctionsSection), functions()[i].key,
+                                bindingOf(i)))
+            return false;
     return true;
 }
 
@@ -98,15 +108,15 @@ std::vector<std::string> writeCloseSettings(bool showEngine, bool beep) {
     const std::string operPath = startPath(p.OperIniName);
     if (files::exists(operPath)) {
         IniFile oper(operPath);
-        bool ok = oper.writeString("AutoRun", "Window", showEngine ? "Norm" : p.EngineWindow);
-        ok = oper.writeString("Common", "Beep", beepText) && ok;
+        bool ok = writeSetting(oper, setting::EngineWindow, showEngine ? "Norm" : p.EngineWindow);
+        ok = writeSetting(oper, setting::EngineBeep, beepText) && ok;
         if (!ok) failed.push_back(operPath);
     }
     const std::string ownPath = startPath(OwnIniName);
     if (files::exists(ownPath)) {
         IniFile own(ownPath);
-        bool ok = own.writeString("Common", "Window", showEngine ? "Norm" : "Min");
-        ok = own.writeString("Common", "Beep", beepText) && ok;
+        bool ok = writeSetting(own, setting::OwnWindow, showEngine ? "Norm" : "Min");
+        ok = writeSetting(own, setting::OwnBeep, beepText) && ok;
         if (!ok) failed.push_back(ownPath);
     }
     return failed;
@@ -134,7 +144,7 @@ ModelArea modelArea(const std::vector<std::string>& iniNames, const std::string&
     if (!operIni) return area;
     for (std::size_t i = 0; i < area.iniFiles.size() && area.current < 0; ++i)
         if (equalsNoCase(area.iniFiles[i], operIniName)) area.current = static_cast<int>(i);
-    area.fullName = operIni->readString("Common", "Comment", "Main operations");
+    area.fullName = readSetting(*operIni, setting::OperComment);
     area.modelName = modelNameOf(operIniName);
     return area;
 }

@@ -20,7 +20,7 @@ struct FunctionSpec {
     const char* panel;
     const char* caption;
     const char* hint;
-    const char* key;
+    std::string key;
 };
 constexpr std::size_t FunctionCount = 15;
 // In panel order, top to bottom; the Functions keys are written in this order.

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "engine/settingkeys.h"
 #include "engine/texthelpers.h"
 #include "main/mainlogic.h"
 #include "platform/cp1251.h"
@@ -10,7 +11,6 @@
 
 namespace td {
 
-const std::string CheckListSection = "CheckProper";
 const std::string CheckBatchName = "CheckPhone.bat";
 const std::string PropCopyName = "LastProp.txt";
 
@@ -77,8 +77,9 @@ CheckBatchResult prepareCheckBatch(const std::string& ownIniPath, const std::str
     list.clear();
     if (!files::exists(ownIniPath)) return CheckBatchResult::NoOwnIni;
     const IniFile ini(ownIniPath);
-    list = readCheckList(
-        [&ini](const std::string& key) { return ini.readString(CheckListSection, key, ""); });
+    list = readCheckList([&ini](const std::string& key) {
+        return ini.readString(std::string(setting::CheckProperSection), key, "");
+    });
     if (list.size() < CheckEntryCount) return CheckBatchResult::TooFew;
     if (!files::writeLines(batchPath, {checkBatchLine(list)}))
         return CheckBatchResult::CannotCreate;

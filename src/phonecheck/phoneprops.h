@@ -27,9 +27,8 @@ constexpr std::size_t CheckEntryCount = 12;
 // Only the values of the first entries count as capability answers.
 constexpr std::size_t CapabilityValueEntries = 5;
 
-extern const std::string CheckListSection;  // "CheckProper"
-extern const std::string CheckBatchName;    // "CheckPhone.bat"
-extern const std::string PropCopyName;      // "LastProp.txt"
+extern const std::string CheckBatchName;  // "CheckPhone.bat"
+extern const std::string PropCopyName;    // "LastProp.txt"
 
 // "+CSCS-\"UCS2\"" -> {+CSCS, "UCS2"}: split at the first "-".
 CheckEntry splitCheckEntry(const std::string& text);

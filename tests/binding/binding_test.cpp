@@ -23,7 +23,7 @@ TEST(Functions, FifteenInPanelOrderWithTheirKeys) {
                           "DeleteSMSName", "MemDayBookName", "UnloadMemDayBookName"};
     ASSERT_EQ(functions().size(), std::size(keys));
     for (std::size_t i = 0; i < FunctionCount; ++i) {
-        EXPECT_STREQ(functions()[i].key, keys[i]);
+        EXPECT_EQ(functions()[i].key, keys[i]);
         // Every key is a program-wide binding, and every caption finds its own row.
         EXPECT_NE(prog().function(keys[i]), nullptr) << keys[i];
         EXPECT_EQ(functionByCaption(W(functions()[i].caption)), static_cast<int>(i));
@@ -93,7 +93,7 @@ TEST(Ini, FunctionsWrittenInTableOrder) {
     std::string text = env.readFile("tapdeck.ini");
     std::size_t last = text.find("CallCMD=");
     for (std::size_t i = 0; i < FunctionCount; ++i) {
-        std::string line = std::string(functions()[i].key) + "=op" + std::to_string(i) + "\r\n";
+        std::string line = functions()[i].key + "=op" + std::to_string(i) + "\r\n";
         std::size_t at = text.find(line);
         ASSERT_NE(at, std::string::npos) << line;
         EXPECT_GT(at, last) << line;
