@@ -70,6 +70,16 @@ void wireForms(const Forms& f) {
         };
     }
 
+    // Settings window: the main window explains a missing binding; its
+    // cancel button opens the phone check, which beeps as the settings say.
+    if (f2) {
+        f2->buttonMess = [f1](bool found, const std::string& caption, const std::string& op) {
+            if (f1) f1->ButtonMess(found, caption, op);
+        };
+        f2->phoneCheck = f.Form10;
+    }
+    if (QPointer<TForm10> f10 = f.Form10) f10->beepWanted = [f2] { return f2 && f2->beepTicked(); };
+
     // Own phone book and the phone's phone book beside it.
     if (f3) f3->phoneBookWindow = f.Form4;
     if (f4) {
