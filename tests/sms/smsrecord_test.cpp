@@ -136,6 +136,67 @@ TEST(SmsRecord, ReaderCutsLinesByItsRule) {
     }
 }
 
+TEST(SmsRecord, LinesTheEngineWroteAgainstTheSimulatedPhone) {
+    // Copied verbatim from AutoRun/LastRun.sms after the engine listed the
+    // simulated phone's messages in text mode (UCS2 set), PDU mode and with
+    // the Motorola list command.
+    const std::string x153(153, 'x');
+    LineCase cases[] = {
+        {"text mode, cyrillic",
+         W("+CMGL=1,\"REC UNREAD\",\"+79161234567\",,\"25/06/02,18:05:12+12\"}Привет! Как дела?"),
+         true, "1", "\"REC UNREAD\"", "+79161234567", W("Привет! Как дела?")},
+        {"text mode, sent, latin", "+CMGL=5,\"STO SENT\",\"+79161234567\",}Hi Anna, call me back",
+         true, "5", "\"STO SENT\"", "+79161234567", "Hi Anna, call me back"},
+        {"PDU mode, sent, latin", "+CMGL=5,\"STO SENT\",\"+79161234567\"}Hi Anna, call me back",
+         true, "5", "\"STO SENT\"", "+79161234567", "Hi Anna, call me back"},
+        {"PDU mode, unsent", "+CMGL=7,\"STO UNSENT\",\"+12025550123\"}Draft: bring the documents",
+         true, "7", "\"STO UNSENT\"", "+12025550123", "Draft: bring the documents"},
+        {"brace, comma and quotes in a cyrillic text",
+         W("+CMGL=11,\"STO SENT\",\"89161234567\",}Да}нет, \"да\" и \"нет\""), true, "11",
+         "\"STO SENT\"", "89161234567", W("Да}нет, \"да\" и \"нет\"")},
+        {"sent in UCS2 text mode",
+         W("+CMGL=12,\"STO SENT\",\"+79857776655\",}Текст}с,запятой \"в кавычках\""), true, "12",
+         "\"STO SENT\"", "+79857776655", W("Текст}с,запятой \"в кавычках\"")},
+        {"first part of a long latin message", "+CMGL=13,\"STO SENT\",\"+79161234567\"}" + x153,
+         true, "13", "\"STO SENT\"", "+79161234567", x153},
+        {"last part of a long cyrillic message",
+         W("+CMGL=16,\"STO SENT\",\"+79161234567\",}ение Длинное сообщение Длинное сообщение "),
+         true, "16", "\"STO SENT\"", "+79161234567",
+         W("ение Длинное сообщение Длинное сообщение ")},
+        {"quotes inside, none at the ends", "+CMGL=17,\"STO SENT\",\"900\",}a\" and \"b", true,
+         "17", "\"STO SENT\"", "900", "a\" and \"b"},
+        {"sender named by a brace",
+         "+CMGL=18,\"REC UNREAD\",\")\",,\"25/06/04,10:00:00+12\"}Sender is a brace", true, "18",
+         "\"REC UNREAD\"", ")", "Sender is a brace"},
+        {"sender name holding a brace, quoted words",
+         W("+CMGL=19,\"REC READ\",\"Shop)\",,\"25/06/04,10:01:00+12\"}\"Скидки\" до 50%, "
+           "\"только\" сегодня"),
+         true, "19", "\"REC READ\"", "Shop)", W("\"Скидки\" до 50%, \"только\" сегодня")},
+        {"text quoted at both ends",
+         "+CMGL=20,\"REC READ\",\"+79161234567\",,\"25/06/04,10:02:00+12\"}\"\"Both ends "
+         "quoted\"\"",
+         true, "20", "\"REC READ\"", "+79161234567", "\"Both ends quoted\""},
+        {"Motorola list, cyrillic text quoted at both ends",
+         W("+MMGL=21,\"REC READ\",\"+79161234567\",,\"25/06/04,10:03:00+12\"}\"\"Кавычки\"\""),
+         true, "21", "\"REC READ\"", "+79161234567", W("\"Кавычки\"")},
+        {"two lines folded into one", "+CMGL=22,\"STO SENT\",\"+79161234567\",}Line one line two",
+         true, "22", "\"STO SENT\"", "+79161234567", "Line one line two"},
+        {"the list command, text mode", "at+cmgl=\"ALL\"", false},
+        {"the list command, PDU mode", "at+cmgl=4", false},
+        {"the Motorola list command", "at+mmgl=\"ALL\"", false},
+        {"the final result", "OK", false},
+    };
+    for (const LineCase& c : cases) {
+        auto f = td::sms::readSmsRecord(c.line, kPrefixes);
+        ASSERT_EQ(f.has_value(), c.message) << c.why;
+        if (!f) continue;
+        EXPECT_EQ(f->index, c.index) << c.why;
+        EXPECT_EQ(f->status, c.status) << c.why;
+        EXPECT_EQ(f->number, c.number) << c.why;
+        EXPECT_EQ(f->text, c.text) << c.why;
+    }
+}
+
 TEST(SmsRecord, QuoteRules) {
     struct {
         const char* in;
