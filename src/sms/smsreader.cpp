@@ -23,53 +23,67 @@ std::string PhoneNameForNumber(const std::string& number) {
     return nameForNumber(number, p.NameList);
 }
 
-SmsReader::SmsReader(SmsListView& view, const std::string& operation, const std::string& argument,
-                     const std::string& kind, const SmsTexts& texts, SmsReaderHooks hooks)
-    : view_(view),
-      hooks_(std::move(hooks)),
-      cycle_(smsCycleConfig(operation, argument, kind, texts), view, cycleHooks()) {}
+namespace {
+// Clears the list and shows the messages of these lines, their storage
+// indexes in SentSMSIndexes.
+void fillList(SmsListView& view, const std::vector<std::string>& lines) {
+    std::vector<SmsRow> rows = listRows(lines, smsPrefixes(), PhoneNameForNumber);
+    Prog& p = prog();
+    view.clearList();
+    p.SentSMSIndexes.clear();
+    p.SentSMSIndexes.reserve(rows.size());
+    for (const SmsRow& r : rows) p.SentSMSIndexes.push_back(r.index);
+    view.showRows(rows);
+}
+}  // namespace
 
-ReadCycleHooks SmsReader::cycleHooks() {
+ReadCycleHooks SmsReader::cycleHooks(SmsListView& view) {
     ReadCycleHooks h;
-    h.onRefreshClick = hooks_.onRefreshClick;
-    h.onCycleStart = [this] {
+    SmsListView* v = &view;
+    h.onCycleStart = [this, v] {
         if (hooks_.clearReSendList) hooks_.clearReSendList();
         if (prog().SMSRefresh) {
             // A read from the phone: the list on screen no longer counts,
             // and no message stays chosen from it.
             prog().ListFresh = false;
             prog().ReSendIndex.clear();
-            view_.clearSelection();
+            v->clearSelection();
         }
     };
-    h.loadLastCopy = [this](const std::vector<std::string>& lines) { fill(lines); };
-    h.parse = [this](const std::vector<std::string>& lines) {
-        view_.setStatus(W("Текущий список SMS из мобильного телефона"));
+    h.loadLastCopy = [v](const std::vector<std::string>& lines) { fillList(*v, lines); };
+    h.parse = [v](const std::vector<std::string>& lines) {
+        v->setStatus(W("Текущий список SMS из мобильного телефона"));
         prog().RecordList.clear();
-        fill(lines);
+        fillList(*v, lines);
     };
     h.onLastCopySaved = [] { prog().ListFresh = true; };
     h.beepWanted = hooks_.beepWanted;
     return h;
 }
 
-void SmsReader::lastCopyClick() {
-    // Unlike the phone book's, this button leaves a running read alone: it
-    // shows the copy now, and the read fills the list again when it ends.
+ReadOutcome SmsReader::ReadSMS(SmsListView& view, const std::string& operation,
+                               const std::string& argument, const std::string& kind,
+                               const SmsTexts& texts) {
+    ReadCycle cycle(smsCycleConfig(operation, argument, kind, texts), view, cycleHooks(view));
+    return cycle.run();
+}
+
+ReadOutcome SmsReader::refreshClick(SmsListView& view, const std::string& operation,
+                                    const std::string& kind, const SmsTexts& texts,
+                                    const std::function<void()>& onClick) {
+    ReadCycleHooks h = cycleHooks(view);
+    h.onRefreshClick = onClick;
+    ReadCycle cycle(smsCycleConfig(operation, "", kind, texts), view, std::move(h));
+    cycle.refreshClick();
+    return cycle.outcome();
+}
+
+ReadOutcome SmsReader::lastCopyClick(SmsListView& view, const std::string& operation,
+                                     const std::string& kind, const SmsTexts& texts) {
     feedback().setHourglass(false);
     prog().SMSRefresh = false;
     prog().ListFresh = false;
-    cycle_.run();
-}
-
-void SmsReader::fill(const std::vector<std::string>& lines) {
-    std::vector<SmsRow> rows = listRows(lines, smsPrefixes(), PhoneNameForNumber);
-    Prog& p = prog();
-    view_.clearList();
-    p.SentSMSIndexes.clear();
-    p.SentSMSIndexes.reserve(rows.size());
-    for (const SmsRow& r : rows) p.SentSMSIndexes.push_back(r.index);
-    view_.showRows(rows);
+    return ReadSMS(view, operation, "", kind, texts);
 }
 
 namespace {
@@ -106,8 +120,8 @@ void stop(ReadView& v, const std::function<void(ReadView&)>& idle) {
 
 // Steps shared by both deletes once the batch file is written and the
 // question answered: the read that deletes and lists again.
-void runDelete(SmsListView& view, const std::string& argument, const std::string& kind,
-               const SmsTexts& texts, const SmsReaderHooks& hooks,
+void runDelete(SmsReader& reader, SmsListView& view, const std::string& argument,
+               const std::string& kind, const SmsTexts& texts,
                const std::function<void(ReadView&)>& idle) {
     Prog& p = prog();
     p.ReadAbort = false;
@@ -116,8 +130,7 @@ void runDelete(SmsListView& view, const std::string& argument, const std::string
     pump().processEvents();
     pump().sleep(200);
     p.ListFresh = false;
-    SmsReader reader(view, p.DeleteSMSName, argument, kind, texts, hooks);
-    reader.ReadSMS();
+    reader.ReadSMS(view, p.DeleteSMSName, argument, kind, texts);
     idle(view);
     p.SMSRefresh = false;
     pump().processEvents();
@@ -125,7 +138,7 @@ void runDelete(SmsListView& view, const std::string& argument, const std::string
 
 }  // namespace
 
-void deleteClick(SmsListView& view, const DeleteRequest& req, const SmsReaderHooks& hooks) {
+void deleteClick(SmsReader& reader, SmsListView& view, const DeleteRequest& req) {
     Prog& p = prog();
     if (CellBusy()) return;
     if (view.refreshCaption() == AbortCaption()) {
@@ -144,11 +157,10 @@ void deleteClick(SmsListView& view, const DeleteRequest& req, const SmsReaderHoo
     if (!PutOperToOperBat(p.OperIniName, p.DeleteSMSName, req.readOperation, p.BatPrefix)) return;
     if (req.setTitles) req.setTitles();
     if (!dialogs().confirm(deleteQuestion(p.SelectedSMSText, p.PresetText))) return;
-    runDelete(view, p.ReSendIndex, req.kind, req.texts, hooks, idleDeleteLook);
+    runDelete(reader, view, p.ReSendIndex, req.kind, req.texts, idleDeleteLook);
 }
 
-void groupDeleteClick(SmsListView& view, const GroupDeleteRequest& req,
-                      const SmsReaderHooks& hooks) {
+void groupDeleteClick(SmsReader& reader, SmsListView& view, const GroupDeleteRequest& req) {
     Prog& p = prog();
     auto idle = [](ReadView& v) { v.setRefreshCaption(RefreshCaption()); };
     if (CellBusy()) return;
@@ -174,7 +186,7 @@ void groupDeleteClick(SmsListView& view, const GroupDeleteRequest& req,
     if (!PutOperToOperBat(p.OperIniName, p.DeleteSMSName, p.AllSMSName, p.BatPrefix)) return;
     if (req.setTitles) req.setTitles();
     if (!dialogs().confirm(groupDeleteQuestion(plan.count()))) return;
-    runDelete(view, plan.argument, AllKind, allTexts(), hooks, idle);
+    runDelete(reader, view, plan.argument, AllKind, allTexts(), idle);
 }
 
 bool saveSmsList() {

@@ -30,7 +30,6 @@ class SmsListView : public ReadView {
 struct SmsReaderHooks {
     std::function<void()> clearReSendList;  // the main window's re-send box
     std::function<bool()> beepWanted;       // "beep when a read produced nothing"
-    std::function<void()> onRefreshClick;   // titles, buttons (after the busy test)
 };
 
 // The prefixes of SMS records (the operations ini's two SMS answer prefixes).
@@ -39,24 +38,32 @@ std::vector<std::string> smsPrefixes();
 // when empty, else the number.
 std::string PhoneNameForNumber(const std::string& number);
 
+// The reader of the three windows: one instance (the sent window's) for
+// the whole run. Every call builds its own read cycle, so a call made while
+// another one waits (the last-copy button during a read) runs nested
+// without disturbing it; the operation is taken as bound at the call.
 class SmsReader {
   public:
-    SmsReader(SmsListView& view, const std::string& operation, const std::string& argument,
-              const std::string& kind, const SmsTexts& texts, SmsReaderHooks hooks = {});
-    // One call of the reader in the mode SMSRefresh selects.
-    ReadOutcome ReadSMS() { return cycle_.run(); }
-    // The refresh button (a read from the phone, or the abort of one).
-    void refreshClick() { cycle_.refreshClick(); }
-    // The last-copy button.
-    void lastCopyClick();
-    ReadCycle& cycle() { return cycle_; }
+    explicit SmsReader(SmsReaderHooks hooks = {}) : hooks_(std::move(hooks)) {}
+    SmsReaderHooks& hooks() { return hooks_; }
+
+    // One call of the reader into `view`, in the mode SMSRefresh selects.
+    ReadOutcome ReadSMS(SmsListView& view, const std::string& operation,
+                        const std::string& argument, const std::string& kind,
+                        const SmsTexts& texts);
+    // The refresh button: a read from the phone, or the abort of one.
+    // `onClick` runs after the busy test (titles, buttons off).
+    ReadOutcome refreshClick(SmsListView& view, const std::string& operation,
+                             const std::string& kind, const SmsTexts& texts,
+                             const std::function<void()>& onClick);
+    // The last-copy button. Unlike the phone book's, it leaves a running
+    // read alone: the copy shows now, the read fills the list when it ends.
+    ReadOutcome lastCopyClick(SmsListView& view, const std::string& operation,
+                              const std::string& kind, const SmsTexts& texts);
 
   private:
-    ReadCycleHooks cycleHooks();
-    void fill(const std::vector<std::string>& lines);
-    SmsListView& view_;
+    ReadCycleHooks cycleHooks(SmsListView& view);
     SmsReaderHooks hooks_;
-    ReadCycle cycle_;
 };
 
 // The single delete of one window (the delete button is the view's button).
@@ -66,7 +73,7 @@ struct DeleteRequest {
     SmsTexts texts;
     std::function<void()> setTitles;
 };
-void deleteClick(SmsListView& view, const DeleteRequest& req, const SmsReaderHooks& hooks);
+void deleteClick(SmsReader& reader, SmsListView& view, const DeleteRequest& req);
 
 // The group delete of the all window. The view's "refresh caption" is the
 // state of the two group buttons: AbortCaption() while the abort button
@@ -77,8 +84,7 @@ struct GroupDeleteRequest {
     std::function<void()> setTitles;
     std::function<void()> clearMarks;  // empties the mark column
 };
-void groupDeleteClick(SmsListView& view, const GroupDeleteRequest& req,
-                      const SmsReaderHooks& hooks);
+void groupDeleteClick(SmsReader& reader, SmsListView& view, const GroupDeleteRequest& req);
 
 // The save command: the latest result lines, else the shown copy's lines,
 // under a dated name in AutoRun. False when nothing was to be written or the

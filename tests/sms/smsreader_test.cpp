@@ -50,7 +50,7 @@ struct Harness {
     TestEnv env;
     ListView view;
     int reSendCleared = 0;
-    td::sms::SmsReaderHooks hooks;
+    td::sms::SmsReader reader;
 
     Harness() {
         td::Prog& p = td::prog();
@@ -62,7 +62,7 @@ struct Harness {
         ops.writeString("Operations", "Sent", "at+cmgl=\"STO SENT\"");
         ops.writeString("Operations", "All", "at+cmgl=\"ALL\"");
         ops.writeString("Operations", "Delete", W("at+cmgd=№|!bat\"DelSMS.txt\""));
-        hooks.clearReSendList = [this] { ++reSendCleared; };
+        reader.hooks().clearReSendList = [this] { ++reSendCleared; };
         env.writeFile("AutoRun/LastPBook.txt", "Анна=+79161234567\nBob=222");
     }
     // The engine runs 1 s after each start and leaves `lines` as the list.
@@ -80,15 +80,12 @@ struct Harness {
     }
     ReadOutcome refresh(const std::string& kind = "Sent-") {
         td::prog().SMSRefresh = true;
-        td::sms::SmsReader r(view, "Sent", "", kind, td::sms::sentTexts(), hooks);
-        ReadOutcome o = r.ReadSMS();
+        ReadOutcome o = reader.ReadSMS(view, "Sent", "", kind, td::sms::sentTexts());
         td::prog().SMSRefresh = false;
         return o;
     }
     ReadOutcome lastCopy(const std::string& kind = "Sent-") {
-        td::sms::SmsReader r(view, "Sent", "", kind, td::sms::sentTexts(), hooks);
-        r.lastCopyClick();
-        return r.cycle().outcome();
+        return reader.lastCopyClick(view, "Sent", kind, td::sms::sentTexts());
     }
 };
 
@@ -223,7 +220,7 @@ TEST(SmsReader, SingleDelete) {
         h.env.dialogs.answers.assign(c.answers.begin(), c.answers.end());
         h.engineAnswers({record(5, "555", "left")});
         td::sms::DeleteRequest req{"Sent", "Sent-", td::sms::sentTexts(), nullptr};
-        td::sms::deleteClick(h.view, req, h.hooks);
+        td::sms::deleteClick(h.reader, h.view, req);
         EXPECT_EQ(h.env.dialogs.messages, c.messages) << c.why;
         EXPECT_TRUE(h.env.dialogs.answers.empty()) << c.why;
         ASSERT_EQ(h.env.starter.starts.size(), c.started ? 1u : 0u) << c.why;
@@ -270,7 +267,7 @@ TEST(SmsReader, GroupDeleteDeletesTheMarkedMessagesInOneRun) {
         h.engineAnswers({record(1, "1", "kept")});
         int titles = 0;
         td::sms::GroupDeleteRequest req{c.marks, "at+cmgd=", [&] { ++titles; }, nullptr};
-        td::sms::groupDeleteClick(h.view, req, h.hooks);
+        td::sms::groupDeleteClick(h.reader, h.view, req);
         ASSERT_EQ(h.env.starter.starts.size(), 1u) << c.why;
         EXPECT_EQ(h.env.starter.params()[0], "oper \"Delete\" \"" + c.argument + "\"") << c.why;
         EXPECT_EQ(h.env.readFile("DELSMS.TXT"), c.batch) << c.why;
@@ -289,7 +286,7 @@ TEST(SmsReader, GroupDeleteRefusalsAndAbort) {
         Harness h;
         td::prog().ReSendIndex = "3";
         td::sms::GroupDeleteRequest req{{}, "at+cmgd=", nullptr, nullptr};
-        td::sms::groupDeleteClick(h.view, req, h.hooks);
+        td::sms::groupDeleteClick(h.reader, h.view, req);
         EXPECT_EQ(
             h.env.dialogs.messages,
             (std::vector<std::string>{
@@ -302,7 +299,7 @@ TEST(SmsReader, GroupDeleteRefusalsAndAbort) {
         td::prog().ListFresh = false;
         h.env.dialogs.answers = {false};
         td::sms::GroupDeleteRequest req{{"3"}, "at+cmgd=", nullptr, nullptr};
-        td::sms::groupDeleteClick(h.view, req, h.hooks);
+        td::sms::groupDeleteClick(h.reader, h.view, req);
         EXPECT_TRUE(h.env.starter.starts.empty());
         EXPECT_FALSE(h.env.exists("DELSMS.TXT")) << "nothing written for a declined stale list";
         EXPECT_TRUE(td::prog().ReadAbort);
@@ -312,7 +309,7 @@ TEST(SmsReader, GroupDeleteRefusalsAndAbort) {
         h.view.caption = td::AbortCaption();
         int cleared = 0;
         td::sms::GroupDeleteRequest req{{"3"}, "at+cmgd=", nullptr, [&] { ++cleared; }};
-        td::sms::groupDeleteClick(h.view, req, h.hooks);
+        td::sms::groupDeleteClick(h.reader, h.view, req);
         EXPECT_EQ(cleared, 1);
         EXPECT_TRUE(td::prog().ReadAbort);
         EXPECT_EQ(h.view.caption, td::RefreshCaption());
