@@ -45,6 +45,13 @@ SmsControls makeSmsControls(QDialog* w, const SmsWindowDesign& d) {
     c.grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     c.grid->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     c.grid->horizontalHeader()->setStretchLastSection(false);
+    // The designed column widths were made for a small font: the list uses
+    // one, so that statuses and marks are read whole.
+    QFont small = c.grid->font();
+    small.setPointSizeF(8);
+    c.grid->setFont(small);
+    c.grid->horizontalHeader()->setFont(small);
+    c.grid->verticalHeader()->setDefaultSectionSize(18);
     for (int i = 0; i < columns; ++i) c.grid->setColumnWidth(i, d.columnWidths[i]);
     setTitles(c.grid, d);
 

@@ -427,3 +427,36 @@ TEST_F(Windows, EscapeClosesAndTheLastCopyReturns) {
 }
 
 }  // namespace
+
+namespace {
+
+// SMS_SCREENSHOT_DIR=<folder>: pictures of the three windows with a filled
+// list (for the README); skipped otherwise.
+TEST_F(Windows, Screenshots) {
+    const char* dir = std::getenv("SMS_SCREENSHOT_DIR");
+    if (!dir) GTEST_SKIP() << "SMS_SCREENSHOT_DIR not set";
+    phone[7] = {"STO SENT", "+79857776655", "Встреча перенесена на пятницу, 15:00"};
+    phone[8] = {"REC READ", "+79161234567", "Спасибо, получила! Позвоню вечером."};
+    phone[9] = {"STO UNSENT", "+12025550123", "Draft: bring the documents"};
+    struct {
+        QDialog* w;
+        const char* button;
+        const char* file;
+    } shots[] = {{f5, "bbGetSentSMS", "sms-sent.png"},
+                 {f7, "bbGetUnReadSMS", "sms-unread.png"},
+                 {f8, "bbGetAllSMS", "sms-all.png"}};
+    for (const auto& s : shots) {
+        s.w->show();
+        refresh(child<QPushButton>(s.w, s.button));
+        if (s.w == f8) {
+            StringGrid* g = grid(f8, "StringGridMobileAllSMS");
+            clickCell(g, 3, 2);
+            clickCell(g, 3, 5);
+        }
+        QApplication::processEvents();
+        EXPECT_TRUE(s.w->grab().save(QString::fromUtf8(dir) + "/" + s.file));
+        s.w->close();
+    }
+}
+
+}  // namespace
