@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QFocusEvent>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -123,7 +124,8 @@ class FocusGuard : public QObject {
 
   protected:
     bool eventFilter(QObject* o, QEvent* e) override {
-        if (o == grid_ && e->type() == QEvent::FocusIn && !grid_->currentIndex().isValid()) {
+        if (o == grid_ && e->type() == QEvent::FocusIn && !grid_->currentIndex().isValid() &&
+            static_cast<QFocusEvent*>(e)->reason() != Qt::MouseFocusReason) {
             focusing = true;
             QTimer::singleShot(0, this, [this] { focusing = false; });
         }
