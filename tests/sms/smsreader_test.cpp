@@ -159,6 +159,22 @@ TEST(SmsReader, BadResultFiles) {
     }
 }
 
+TEST(SmsReader, LastCopyDuringAReadShowsTheCopyThenTheNewList) {
+    Harness h;
+    h.env.writeFile("AutoRun/Sent-LastRun.sms", record(7, "7", "old") + "\n");
+    h.engineAnswers({record(8, "8", "new")});
+    std::string seenDuring;
+    h.env.pump.at(4000, [&] {
+        h.lastCopy();
+        seenDuring = h.view.rows.empty() ? "" : h.view.rows[0].text;
+    });
+    EXPECT_EQ(h.refresh(), ReadOutcome::Parsed) << "the read went on";
+    EXPECT_EQ(seenDuring, "old");
+    ASSERT_EQ(h.view.rows.size(), 1u);
+    EXPECT_EQ(h.view.rows[0].text, "new");
+    EXPECT_EQ(td::prog().SentSMSIndexes, std::vector<std::string>{"8"});
+}
+
 TEST(SmsReader, NoLastCopyAndEmptyLastCopy) {
     Harness h;
     EXPECT_EQ(h.lastCopy("UnRead-"), ReadOutcome::NoLastCopy);

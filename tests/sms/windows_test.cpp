@@ -394,6 +394,31 @@ TEST_F(Windows, AllWindowMarksAndGroupDelete) {
     EXPECT_FALSE(child<QPushButton>(f8, "bbDelGroupSMS")->isHidden());
 }
 
+TEST_F(Windows, AbortKeepsTheListAndSaysNothingWasRead) {
+    f7->show();
+    refresh(child<QPushButton>(f7, "bbGetUnReadSMS"));
+    StringGrid* g = grid(f7, "StringGridMobileUnReadSMS");
+    ASSERT_EQ(g->cell(0, 1), W("Пётр"));
+    env.starter.onStart = nullptr;  // this time the engine never answers
+    QPushButton* b = child<QPushButton>(f7, "bbGetUnReadSMS");
+    std::string busyHint;
+    const long long start = env.pump.now;
+    env.pump.after(3000, [&] {
+        busyHint = hint(b);
+        EXPECT_EQ(text(b), W("Прервать"));
+        QTest::mouseClick(b, Qt::LeftButton);
+    });
+    refresh(b);
+    EXPECT_EQ(busyHint,
+              W("Нажмите ОДИН РАЗ для того, чтобы прервать чтение (подождите  1-2 сек.)"));
+    EXPECT_EQ(text(child<QLabel>(f7, "Panel3")),
+              W("- Файл с записями SMS \"LastRun.sms\" не создан программой CellTalk"));
+    EXPECT_EQ(g->cell(0, 1), W("Пётр")) << "the list stays";
+    EXPECT_EQ(text(b), W("Обновить"));
+    EXPECT_EQ(hint(b), W("Прочесть не прочтённые SMS из телефона"));
+    EXPECT_LT(env.pump.now - start, 8000) << "the abort ended the wait";
+}
+
 TEST_F(Windows, EveryMessageCanBeSeenAndSelected) {
     for (int i = 10; i < 45; ++i)
         phone[i] = {"STO SENT", "7" + std::to_string(i), "m" + std::to_string(i)};
