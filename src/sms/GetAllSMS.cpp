@@ -30,19 +30,18 @@ const td::sms::SmsWindowDesign kDesign{
     "bbGetAllSMS",
     "Прочесть SMS из телефона"};
 
-// The group delete's state is which of its two buttons shows: the view's
-// "caption" is the abort caption while the abort button shows.
-class GroupButtonsView : public td::sms::SmsGridView {
+// The group delete's state is which of its two buttons shows: the caption
+// of the read's button is the abort caption while the abort button shows.
+class GroupButtonsView : public td::GridReadView {
   public:
-    GroupButtonsView(StringGrid* grid, QPushButton* start, QPushButton* abort, QLabel* panel,
-                     QLabel* counter)
-        : SmsGridView(grid, start, panel, counter, 4, TForm8::DesignRows), abort_(abort) {}
+    GroupButtonsView(StringGrid* grid, QPushButton* start, QPushButton* abort, QLabel* panel)
+        : GridReadView(grid, start, panel), start_(start), abort_(abort) {}
     std::string refreshCaption() const override {
         return abort_->isHidden() ? td::RefreshCaption() : td::AbortCaption();
     }
     void setRefreshCaption(const std::string& text) override {
         bool running = text == td::AbortCaption();
-        button_->setVisible(!running);
+        start_->setVisible(!running);
         abort_->setVisible(running);
     }
     void setRefreshColor(unsigned) override {}
@@ -50,6 +49,7 @@ class GroupButtonsView : public td::sms::SmsGridView {
     void setRefreshEnabled(bool) override {}
 
   private:
+    QPushButton* start_;
     QPushButton* abort_;
 };
 
@@ -88,8 +88,11 @@ TForm8::TForm8(QWidget* parent) : QDialog(parent) {
                                                    lGetRecordCount, 4, DesignRows);
     delView_ = std::make_unique<td::sms::SmsGridView>(StringGridMobileAllSMS, bbDelSentSMS, Panel3,
                                                       lGetRecordCount, 4, DesignRows);
-    groupView_ = std::make_unique<GroupButtonsView>(StringGridMobileAllSMS, bbDelGroupSMS,
-                                                    bbNotDelGroupSMS, Panel3, lGetRecordCount);
+    groupView_ = std::make_unique<td::sms::SmsGridView>(
+        StringGridMobileAllSMS,
+        std::make_unique<GroupButtonsView>(StringGridMobileAllSMS, bbDelGroupSMS, bbNotDelGroupSMS,
+                                           Panel3),
+        lGetRecordCount, 4, DesignRows);
 
     td::sms::onUserSelect(StringGridMobileAllSMS, [this](int col, int row) {
         mouseSelected_ = QApplication::mouseButtons() != Qt::NoButton;

@@ -23,13 +23,7 @@ class TForm8 : public QDialog {
     static constexpr int DesignRows = 100;
     static constexpr int MarkColumn = 3;
 
-    // The sent window's SMS list reader and the main window's recipients,
-    // wired in src/app.
-    struct Links {
-        std::function<td::sms::SmsReader*()> reader;
-        td::sms::ReplyLinks reply;
-    };
-    Links links;
+    td::sms::SmsListLinks links;
 
   public slots:
     void FormActivate();

@@ -21,13 +21,7 @@ class TForm7 : public QDialog {
 
     static constexpr int DesignRows = 30;
 
-    // The sent window's SMS list reader and the main window's recipients,
-    // wired in src/app.
-    struct Links {
-        std::function<td::sms::SmsReader*()> reader;
-        td::sms::ReplyLinks reply;
-    };
-    Links links;
+    td::sms::SmsListLinks links;
 
   public slots:
     void FormActivate();

@@ -52,7 +52,7 @@ ReadCycleHooks SmsReader::cycleHooks(SmsListView& view) {
     };
     h.loadLastCopy = [v](const std::vector<std::string>& lines) { fillList(*v, lines); };
     h.parse = [v](const std::vector<std::string>& lines) {
-        v->setStatus(W("Текущий список SMS из мобильного телефона"));
+        v->readView().setStatus(W("Текущий список SMS из мобильного телефона"));
         prog().RecordList.clear();
         fillList(*v, lines);
     };
@@ -64,7 +64,8 @@ ReadCycleHooks SmsReader::cycleHooks(SmsListView& view) {
 ReadOutcome SmsReader::ReadSMS(SmsListView& view, const std::string& operation,
                                const std::string& argument, const std::string& kind,
                                const SmsTexts& texts) {
-    ReadCycle cycle(smsCycleConfig(operation, argument, kind, texts), view, cycleHooks(view));
+    ReadCycle cycle(smsCycleConfig(operation, argument, kind, texts), view.readView(),
+                    cycleHooks(view));
     return cycle.run();
 }
 
@@ -73,7 +74,7 @@ ReadOutcome SmsReader::refreshClick(SmsListView& view, const std::string& operat
                                     const std::function<void()>& onClick) {
     ReadCycleHooks h = cycleHooks(view);
     h.onRefreshClick = onClick;
-    ReadCycle cycle(smsCycleConfig(operation, "", kind, texts), view, std::move(h));
+    ReadCycle cycle(smsCycleConfig(operation, "", kind, texts), view.readView(), std::move(h));
     cycle.refreshClick();
     return cycle.outcome();
 }
@@ -126,12 +127,12 @@ void runDelete(SmsReader& reader, SmsListView& view, const std::string& argument
     Prog& p = prog();
     p.ReadAbort = false;
     p.SMSRefresh = true;
-    busyLook(view);
+    busyLook(view.readView());
     pump().processEvents();
     pump().sleep(200);
     p.ListFresh = false;
     reader.ReadSMS(view, p.DeleteSMSName, argument, kind, texts);
-    idle(view);
+    idle(view.readView());
     p.SMSRefresh = false;
     pump().processEvents();
 }
@@ -141,8 +142,8 @@ void runDelete(SmsReader& reader, SmsListView& view, const std::string& argument
 void deleteClick(SmsReader& reader, SmsListView& view, const DeleteRequest& req) {
     Prog& p = prog();
     if (CellBusy()) return;
-    if (view.refreshCaption() == AbortCaption()) {
-        stop(view, idleDeleteLook);
+    if (view.readView().refreshCaption() == AbortCaption()) {
+        stop(view.readView(), idleDeleteLook);
         return;
     }
     if (p.ReSendIndex.empty()) {
@@ -150,7 +151,7 @@ void deleteClick(SmsReader& reader, SmsListView& view, const DeleteRequest& req)
         return;
     }
     if (!p.ListFresh && !dialogs().confirm(staleListWarning())) {
-        stop(view, idleDeleteLook);
+        stop(view.readView(), idleDeleteLook);
         return;
     }
     p.BatPrefix.clear();
@@ -164,10 +165,10 @@ void groupDeleteClick(SmsReader& reader, SmsListView& view, const GroupDeleteReq
     Prog& p = prog();
     auto idle = [](ReadView& v) { v.setRefreshCaption(RefreshCaption()); };
     if (CellBusy()) return;
-    if (view.refreshCaption() == AbortCaption()) {
+    if (view.readView().refreshCaption() == AbortCaption()) {
         feedback().setHourglass(false);
         p.ReadAbort = true;
-        idle(view);
+        idle(view.readView());
         if (req.clearMarks) req.clearMarks();
         pump().processEvents();
         return;
@@ -178,7 +179,7 @@ void groupDeleteClick(SmsReader& reader, SmsListView& view, const GroupDeleteReq
         return;
     }
     if (!p.ListFresh && !dialogs().confirm(staleListWarning())) {
-        stop(view, idle);
+        stop(view.readView(), idle);
         return;
     }
     GroupDelete plan = planGroupDelete(req.marks, p.ReSendIndex, req.groupDeleteCommand);

@@ -15,8 +15,12 @@
 
 namespace td::sms {
 
-class SmsListView : public ReadView {
+class SmsListView {
   public:
+    virtual ~SmsListView() = default;
+    // The button of the read (the abort button while it runs), the status
+    // panel and the grid's hint.
+    virtual ReadView& readView() = 0;
     // Empties the list (columns 0 and 1; for the all window also 2 and 3).
     virtual void clearList() = 0;
     // Shows these rows from row 1 on, the grid sized once to hold them all,

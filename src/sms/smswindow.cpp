@@ -146,36 +146,18 @@ void onUserSelect(StringGrid* grid, const std::function<void(int col, int row)>&
 
 // ---- the list view ------------------------------------------------------
 
-SmsGridView::SmsGridView(StringGrid* grid, QPushButton* button, QLabel* panel, QLabel* counter,
+SmsGridView::SmsGridView(StringGrid* grid, std::unique_ptr<ReadView> read, QLabel* counter,
                          int listColumns, int designRows)
     : grid_(grid),
-      button_(button),
-      panel_(panel),
+      read_(std::move(read)),
       counter_(counter),
       columns_(listColumns),
       designRows_(designRows) {}
 
-std::string SmsGridView::refreshCaption() const {
-    return toWin(button_->text());
-}
-void SmsGridView::setRefreshCaption(const std::string& text) {
-    button_->setText(fromWin(text));
-}
-void SmsGridView::setRefreshColor(unsigned rgb) {
-    setCaptionColor(button_, rgb);
-}
-void SmsGridView::setRefreshHint(const std::string& text) {
-    button_->setToolTip(hintText(text));
-}
-void SmsGridView::setRefreshEnabled(bool on) {
-    button_->setEnabled(on);
-}
-void SmsGridView::setStatus(const std::string& text) {
-    panel_->setText(fromWin(text));
-}
-void SmsGridView::setGridHint(const std::string& text) {
-    grid_->setToolTip(hintText(text));
-}
+SmsGridView::SmsGridView(StringGrid* grid, QPushButton* button, QLabel* panel, QLabel* counter,
+                         int listColumns, int designRows)
+    : SmsGridView(grid, std::make_unique<GridReadView>(grid, button, panel), counter, listColumns,
+                  designRows) {}
 
 void SmsGridView::clearList() {
     for (int r = 0; r < grid_->rowCount(); ++r)

@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <functional>
 #include <initializer_list>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -62,29 +63,24 @@ void designDeleteLook(QPushButton* del);
 // when it gets the focus selects nothing.
 void onUserSelect(StringGrid* grid, const std::function<void(int col, int row)>& select);
 
-// The list view over one window's grid, counter and status panel, with the
-// button that is the abort button while its read runs (the refresh button,
-// or the delete button: each has a view of its own).
+// The list view over one window's grid and counter; its ReadView is the
+// button that is the abort button while its read runs (the refresh or the
+// delete button: each has a view of its own) with the status panel.
 class SmsGridView : public SmsListView {
   public:
+    SmsGridView(StringGrid* grid, std::unique_ptr<ReadView> read, QLabel* counter, int listColumns,
+                int designRows);
+    // The usual ReadView: button, status panel, grid hint.
     SmsGridView(StringGrid* grid, QPushButton* button, QLabel* panel, QLabel* counter,
                 int listColumns, int designRows);
-
-    std::string refreshCaption() const override;
-    void setRefreshCaption(const std::string& text) override;
-    void setRefreshColor(unsigned rgb) override;
-    void setRefreshHint(const std::string& text) override;
-    void setRefreshEnabled(bool on) override;
-    void setStatus(const std::string& text) override;
-    void setGridHint(const std::string& text) override;
+    ReadView& readView() override { return *read_; }
     void clearList() override;
     void showRows(const std::vector<SmsRow>& rows) override;
     void clearSelection() override;
 
-  protected:
+  private:
     StringGrid* grid_;
-    QPushButton* button_;
-    QLabel* panel_;
+    std::unique_ptr<ReadView> read_;
     QLabel* counter_;
     int columns_;
     int designRows_;
@@ -100,5 +96,12 @@ struct ReplyLinks {
 // Hands PresetText over as the recipient (own phone book, phone book copy,
 // plain number), or says that it is unknown.
 void handOverReply(const ReplyLinks& links);
+
+// What the unread and all windows ask of the others, wired in src/app: the
+// sent window's reader and the main window's recipients.
+struct SmsListLinks {
+    std::function<SmsReader*()> reader;
+    ReplyLinks reply;
+};
 
 }  // namespace td::sms

@@ -16,12 +16,13 @@ using td::ReadOutcome;
 using td::test::TestEnv;
 using td::test::W;
 
-struct ListView : td::sms::SmsListView {
+struct ListView : td::sms::SmsListView, td::ReadView {
     std::string caption = td::RefreshCaption();
     std::string hint, status = "-", gridHint;
     unsigned color = td::NavyColor;
     std::vector<td::sms::SmsRow> rows;
     int clears = 0, fills = 0, selectionClears = 0;
+    td::ReadView& readView() override { return *this; }
     std::string refreshCaption() const override { return caption; }
     void setRefreshCaption(const std::string& t) override { caption = t; }
     void setRefreshColor(unsigned rgb) override { color = rgb; }

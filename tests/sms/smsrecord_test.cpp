@@ -84,6 +84,16 @@ struct LineCase {
     std::string index = {}, status = {}, number = {}, text = {};
 };
 
+void expectCut(const LineCase& c) {
+    auto f = td::sms::readSmsRecord(c.line, kPrefixes);
+    ASSERT_EQ(f.has_value(), c.message) << c.why << ": " << c.line;
+    if (!f) return;
+    EXPECT_EQ(f->index, c.index) << c.why;
+    EXPECT_EQ(f->status, c.status) << c.why;
+    EXPECT_EQ(f->number, c.number) << c.why;
+    EXPECT_EQ(f->text, c.text) << c.why;
+}
+
 TEST(SmsRecord, ReaderCutsLinesByItsRule) {
     LineCase cases[] = {
         {"plain record", "+CMGL=1,\"REC READ\",\"+79161234567\"}Hello", true, "1", "\"REC READ\"",
@@ -125,15 +135,7 @@ TEST(SmsRecord, ReaderCutsLinesByItsRule) {
         {"cyrillic", W("+CMGL=13,\"REC UNREAD\",\"+79031112233\",,}Привет, \"мир\"!"), true, "13",
          "\"REC UNREAD\"", "+79031112233", W("Привет, \"мир\"!")},
     };
-    for (const LineCase& c : cases) {
-        auto f = td::sms::readSmsRecord(c.line, kPrefixes);
-        ASSERT_EQ(f.has_value(), c.message) << c.why << ": " << c.line;
-        if (!f) continue;
-        EXPECT_EQ(f->index, c.index) << c.why;
-        EXPECT_EQ(f->status, c.status) << c.why;
-        EXPECT_EQ(f->number, c.number) << c.why;
-        EXPECT_EQ(f->text, c.text) << c.why;
-    }
+    for (const LineCase& c : cases) expectCut(c);
 }
 
 TEST(SmsRecord, LinesTheEngineWroteAgainstTheSimulatedPhone) {
@@ -186,15 +188,7 @@ TEST(SmsRecord, LinesTheEngineWroteAgainstTheSimulatedPhone) {
         {"the Motorola list command", "at+mmgl=\"ALL\"", false},
         {"the final result", "OK", false},
     };
-    for (const LineCase& c : cases) {
-        auto f = td::sms::readSmsRecord(c.line, kPrefixes);
-        ASSERT_EQ(f.has_value(), c.message) << c.why;
-        if (!f) continue;
-        EXPECT_EQ(f->index, c.index) << c.why;
-        EXPECT_EQ(f->status, c.status) << c.why;
-        EXPECT_EQ(f->number, c.number) << c.why;
-        EXPECT_EQ(f->text, c.text) << c.why;
-    }
+    for (const LineCase& c : cases) expectCut(c);
 }
 
 TEST(SmsRecord, QuoteRules) {

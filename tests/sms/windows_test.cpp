@@ -35,21 +35,6 @@ using td::test::TestEnv;
 using td::test::U;
 using td::test::W;
 
-class QtEnvironment : public ::testing::Environment {
-  public:
-    void SetUp() override {
-        static int argc = 1;
-        static char name[] = "sms_window_tests";
-        static char* argv[] = {name, nullptr};
-        app_ = new QApplication(argc, argv);
-    }
-    void TearDown() override { delete app_; }
-
-  private:
-    QApplication* app_ = nullptr;
-};
-const auto* const kQt = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
-
 struct NoModal : td::ModalRunner {
     int showModal(QWidget*) override { return 0; }
 };
@@ -71,6 +56,11 @@ struct Windows : ::testing::Test {
     std::vector<std::string> deleted;
 
     Windows() {
+        static int argc = 1;
+        static char name[] = "sms_window_tests";
+        static char* argv[] = {name, nullptr};
+        static QApplication* app = new QApplication(argc, argv);
+        (void)app;
         env.writeFile("tapdeck.ini",
                       "[Functions]\nSentSMSName=Sent\nUnReadSMSName=Unread\nAllSMSName=All\n"
                       "DeleteSMSName=Delete\nReSendSMSName=Resend\n"
