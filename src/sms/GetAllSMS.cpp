@@ -6,8 +6,6 @@
 
 #include "engine/settings.h"
 #include "platform/cp1251.h"
-#include "platform/files.h"
-#include "platform/ini.h"
 #include "platform/services.h"
 #include "sms/smslist.h"
 #include "widgets/stringgrid.h"
@@ -53,13 +51,6 @@ class GroupButtonsView : public td::GridReadView {
     QPushButton* abort_;
 };
 
-std::string groupDeleteCommand() {
-    std::string path = td::startPath(td::OwnIniName);
-    std::string cmd = td::files::exists(path)
-                          ? td::IniFile(path).readString("Commands", "GroupDeleteSMS", "")
-                          : std::string();
-    return cmd.empty() ? "at+cmgd=" : cmd;
-}
 }  // namespace
 
 TForm8::TForm8(QWidget* parent) : QDialog(parent) {
@@ -230,7 +221,7 @@ void TForm8::bbDelGroupSMSClick() {
     td::sms::SmsReader* r = links.reader ? links.reader() : nullptr;
     if (!r) return;
     td::sms::groupDeleteClick(*r, *groupView_,
-                              {GroupMarks, groupDeleteCommand(),
+                              {GroupMarks, td::sms::groupDeleteCommand(),
                                [this] { td::sms::setTitles(StringGridMobileAllSMS, kDesign); },
                                [this] { clearMarks(); }});
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "main/mainlogic.h"
+#include "phonebook/pbrecord.h"
 #include "platform/cp1251.h"
 #include "platform/services.h"
 
@@ -20,7 +21,7 @@ std::string nameForNumber(const std::string& number, const std::vector<std::stri
     if (number.empty()) return number;
     for (const std::string& line : nameList) {
         if (line.find(number) == std::string::npos) continue;
-        std::string name = line.substr(0, line.find('='));
+        std::string name = splitRecordLine(line).name;
         return name.empty() ? number : name;
     }
     return number;
@@ -89,10 +90,10 @@ Reply resolveReply(const std::string& correspondent, const std::vector<std::stri
         return r;
     }
     for (const std::string& line : nameList) {
-        std::size_t eq = line.find('=');
-        if (trimBlanks(line.substr(0, eq)) != r.text) continue;
+        PBRecord copy = splitRecordLine(line);
+        if (trimBlanks(copy.name) != r.text) continue;
         r.kind = Reply::BookCopy;
-        r.number = eq == std::string::npos ? std::string() : line.substr(eq + 1);
+        r.number = copy.number;
         return r;
     }
     std::optional<long long> n = mainlogic::parseWhole(r.text);

@@ -31,8 +31,8 @@ struct SmsRow {
 };
 
 // The name under which a number stands in the phone book copy's
-// "name=number" lines: the first line that holds the number anywhere; its
-// part before the first "=", when not empty. Otherwise the number itself.
+// "name=number" lines (phonebook/pbrecord.h): the first line that holds the
+// number anywhere; its name, when not empty. Otherwise the number itself.
 // An empty number matches no line.
 std::string nameForNumber(const std::string& number, const std::vector<std::string>& nameList);
 
@@ -64,7 +64,7 @@ std::string toggledMark(const std::string& cell);
 
 // The reply's recipient: the correspondent trimmed of blanks, looked up in
 // the own phone book names (exactly), then in the phone book copy's lines
-// (by the trimmed part before "="), else taken as a plain number.
+// (by the trimmed name of a line), else taken as a plain number.
 struct Reply {
     enum Kind { OwnBook, BookCopy, Number, Unknown } kind = Unknown;
     std::string text;    // the trimmed correspondent

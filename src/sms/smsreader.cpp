@@ -2,8 +2,10 @@
 
 #include "engine/launcher.h"
 #include "engine/settings.h"
+#include "phonebook/pbrecord.h"
 #include "platform/cp1251.h"
 #include "platform/files.h"
+#include "platform/ini.h"
 #include "platform/services.h"
 #include "sms/smsbatch.h"
 
@@ -13,14 +15,23 @@ std::vector<std::string> smsPrefixes() {
     return {prog().PrefixSmsList, prog().PrefixMotoSmsList};
 }
 
-std::string PhoneNameForNumber(const std::string& number) {
+bool loadNameList() {
     Prog& p = prog();
-    if (p.NameList.empty()) {
-        const std::string copy = autoRunPath("LastPBook.txt");
-        if (!files::exists(copy)) return number;
-        files::readLines(copy, p.NameList);
-    }
-    return nameForNumber(number, p.NameList);
+    if (!p.NameList.empty()) return true;
+    const std::string copy = autoRunPath(PhoneBookCopyName);
+    return files::exists(copy) && files::readLines(copy, p.NameList);
+}
+
+std::string PhoneNameForNumber(const std::string& number) {
+    if (!loadNameList()) return number;
+    return nameForNumber(number, prog().NameList);
+}
+
+std::string groupDeleteCommand() {
+    const std::string path = startPath(OwnIniName);
+    std::string cmd =
+        files::exists(path) ? readSetting(IniFile(path), setting::GroupDeleteSMS) : std::string();
+    return cmd.empty() ? std::string(setting::GroupDeleteSMS.def) : cmd;
 }
 
 namespace {

@@ -38,9 +38,13 @@ struct SmsReaderHooks {
 
 // The prefixes of SMS records (the operations ini's two SMS answer prefixes).
 std::vector<std::string> smsPrefixes();
-// The name shown for a number: NameList, loaded from AutoRun\LastPBook.txt
-// when empty, else the number.
+// NameList: the phone book copy's lines (AutoRun\LastPBook.txt), loaded
+// when empty. False when there is none.
+bool loadNameList();
+// The name shown for a number: from NameList, else the number.
 std::string PhoneNameForNumber(const std::string& number);
+// The own ini's Commands/GroupDeleteSMS, "at+cmgd=" when empty.
+std::string groupDeleteCommand();
 
 // The reader of the three windows: one instance (the sent window's) for
 // the whole run. Every call builds its own read cycle, so a call made while

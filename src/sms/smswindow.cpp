@@ -188,8 +188,7 @@ void SmsGridView::clearSelection() {
 
 void handOverReply(const ReplyLinks& links) {
     Prog& p = prog();
-    if (p.NameList.empty() && files::exists(autoRunPath("LastPBook.txt")))
-        files::readLines(autoRunPath("LastPBook.txt"), p.NameList);
+    loadNameList();
     std::vector<std::string> names =
         links.abonentNames ? links.abonentNames() : std::vector<std::string>{};
     Reply r = resolveReply(p.PresetText, names, p.PhoneNumbers, p.NameList);

@@ -15,8 +15,9 @@ using td::test::W;
 const std::vector<std::string> kPrefixes = {"+CMGL", "+MMGL"};
 
 TEST(SmsList, NameForNumber) {
-    const std::vector<std::string> book = {W("Анна=+79161234567"), "=900", "Office=8-495-100",
-                                           "Short=9005", "Bob=89161234567"};
+    const std::vector<std::string> book = {W("Анна=+79161234567"), "=900",
+                                           "Office=8-495-100",     "Short=9005",
+                                           "Bob=89161234567",      "Dr=Who=+4930555"};
     struct {
         const char* why;
         std::string number, expect;
@@ -28,6 +29,7 @@ TEST(SmsList, NameForNumber) {
         {"other national prefix is not found", "+79161234568", "+79161234568"},
         {"empty number matches nothing", "", ""},
         {"digits inside a name match too", "Office", "Office"},
+        {"a name holding an equals sign comes back whole", "+4930555", "Dr=Who"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(td::sms::nameForNumber(c.number, book), c.expect) << c.why;
@@ -125,7 +127,8 @@ TEST(SmsList, ReplyRecipient) {
     using K = td::sms::Reply;
     const std::vector<std::string> own = {W("Иван"), " Anna ", "Bob"};
     const std::vector<std::string> nums = {"111", "222", "333"};
-    const std::vector<std::string> copy = {W(" Пётр =+79031112233"), "Bob=999", "Info"};
+    const std::vector<std::string> copy = {W(" Пётр =+79031112233"), "Bob=999", "Info",
+                                           "Dr=Who=+4930555"};
     struct {
         const char* why;
         std::string who;
@@ -139,6 +142,7 @@ TEST(SmsList, ReplyRecipient) {
         {"case counts", "bob", K::Unknown, -1, "", "bob"},
         {"phone book copy", W("Пётр"), K::BookCopy, -1, "+79031112233", W("Пётр")},
         {"copy line without equals sign", "Info", K::BookCopy, -1, "", "Info"},
+        {"copy name holding an equals sign", "Dr=Who", K::BookCopy, -1, "+4930555", "Dr=Who"},
         {"plain number", "+79169998877", K::Number, -1, "+79169998877", "+79169998877"},
         {"national number", "89169998877", K::Number, -1, "89169998877", "89169998877"},
         {"zero is no number", "0", K::Unknown, -1, "", "0"},
