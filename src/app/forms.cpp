@@ -43,7 +43,10 @@ void wireForms(const Forms& f) {
     QPointer<TForm2> f2 = f.Form2;
     QPointer<TForm3> f3 = f.Form3;
     QPointer<TForm4> f4 = f.Form4;
+    QPointer<TForm5> f5 = f.Form5;
     QPointer<TForm6> f6 = f.Form6;
+    QPointer<TForm7> f7 = f.Form7;
+    QPointer<TForm8> f8 = f.Form8;
 
     // Main window: the windows its buttons open, the settings window's
     // options, the own phone book's read switch.
@@ -125,6 +128,37 @@ void wireForms(const Forms& f) {
     pb.beepWanted = [f2] { return f2 && f2->beepTicked(); };
     if (f4) f4->readerLinks() = pb;
     if (f6) f6->readerLinks() = pb;
+
+    // SMS lists: the sent window carries the reader of all three and hands
+    // its list to the main window's re-send box; the unread and all windows
+    // reply through the main window's recipients.
+    if (f5) {
+        TForm5::Links& l = f5->links;
+        l.clearReSendBox = [f1] {
+            if (f1) f1->clearReSendBox();
+        };
+        l.addReSendLine = [f1](const std::string& line) {
+            if (f1) f1->addReSendLine(line);
+        };
+        l.setReSendText = [f1](const std::string& text) {
+            if (f1) f1->setReSendText(text);
+        };
+        l.reSend = [f1] {
+            if (f1) f1->bbReSendClick();
+        };
+        l.beepWanted = [f2] { return f2 && f2->beepTicked(); };
+    }
+    sms::ReplyLinks reply;
+    reply.abonentNames = [f1] { return f1 ? f1->abonentNames() : std::vector<std::string>{}; };
+    reply.setRecipientText = [f1](const std::string& text, int index) {
+        if (f1) f1->setRecipientText(text, index);
+    };
+    reply.setRecipients = [f1](const std::string& lat, const std::string& rus) {
+        if (f1) f1->setRecipients(lat, rus);
+    };
+    auto smsReader = [f5]() -> sms::SmsReader* { return f5 ? &f5->smsReader() : nullptr; };
+    if (f7) f7->links = {smsReader, reply};
+    if (f8) f8->links = {smsReader, reply};
 }
 
 void destroyForms() {

@@ -4,6 +4,7 @@
 
 #include "gsmtext.h"
 #include "platform/cp1251.h"
+#include "sms/smsrecord.h"
 #include "smspdu.h"
 
 namespace celltalk {
@@ -170,40 +171,50 @@ namespace {
 
 std::string recordFromPdu(std::string_view prefix, const std::vector<std::string>& fields,
                           const std::string& pdu) {
-    std::string index = unquote(fields[0]);
-    std::string status = fields.size() > 1 ? pduStatusText(fields[1]) : "\"\"";
+    td::sms::SmsRecord r;
+    r.index = unquote(fields[0]);
+    r.status = unquote(fields.size() > 1 ? pduStatusText(fields[1]) : std::string());
     auto decoded = gsmcodec::decodePdu(pdu);
-    if (!decoded) return std::string(prefix) + "=" + index + "," + status + ",\"\"}" + pdu;
+    if (!decoded) {
+        r.text = pdu;
+        return td::sms::writeSmsRecord(prefix, r);
+    }
     const gsmcodec::Sms& sms = decoded->sms;
-    std::string rec = std::string(prefix) + "=" + index + "," + status + ",\"" +
-                      safeInQuotes(td::utf8ToCp1251(sms.number)) + "\"";
-    if (sms.deliver) rec += ",,\"" + sms.timestamp + "\"";
-    return rec + "}" + foldLineBreaks(gsmcodec::textCp1251(sms));
+    r.number = td::utf8ToCp1251(sms.number);
+    if (sms.deliver) r.extra = {"", "\"" + sms.timestamp + "\""};
+    r.text = gsmcodec::textCp1251(sms);
+    return td::sms::writeSmsRecord(prefix, r);
 }
 
 std::string recordFromText(std::string_view prefix, std::vector<std::string> fields,
                            const std::string& text, bool ucs2) {
-    std::string joined;
+    td::sms::SmsRecord r;
     for (size_t k = 0; k < fields.size(); ++k) {
         std::string f(trimView(fields[k]));
         if (ucs2 && k >= 2) f = decodeUcs2Fields(f);
-        if (k) joined += ',';
-        joined += f;
+        if (k == 0)
+            r.index = unquote(f);
+        else if (k == 1)
+            r.status = unquote(f);
+        else if (k == 2)
+            r.number = unquote(f);
+        else
+            r.extra.push_back(f);
     }
-    std::string body = text;
+    r.text = text;
     if (ucs2) {
-        if (auto d = gsmcodec::cp1251::fromUcs2Hex(body)) body = *d;
-    } else if (auto d = gsmcodec::cp1251::fromUcs2HexStrict(body)) {
+        if (auto d = gsmcodec::cp1251::fromUcs2Hex(r.text)) r.text = *d;
+    } else if (auto d = gsmcodec::cp1251::fromUcs2HexStrict(r.text)) {
         // A message coded in UCS2 is listed as hex in any character set. Take
         // it as such only when it holds a non-Latin letter: a Latin text
         // would have been sent in the 7-bit alphabet.
         for (unsigned char c : *d)
             if (c >= 0x80) {
-                body = *d;
+                r.text = *d;
                 break;
             }
     }
-    return std::string(prefix) + "=" + joined + "}" + foldLineBreaks(body);
+    return td::sms::writeSmsRecord(prefix, r);
 }
 
 }  // namespace

@@ -46,7 +46,8 @@ std::string unquote(std::string_view field);
 std::string decodeUcs2Fields(std::string_view line);
 
 // SMS list answer (+CMGL / +MMGL, text or PDU mode) -> the engine's record
-// lines: prefix "=" index "," status "," number [further fields] "}" text.
+// lines: prefix "=" index "," status "," number [further fields] "}" text,
+// as td::sms::writeSmsRecord (src/sms/smsrecord.h) writes them.
 // `lines` are the answer's information lines (no echo, no final result, no
 // unsolicited reports); `prefix` is the answer prefix ("+CMGL"); `ucs2` says
 // that texts and numbers of a text-mode answer are UCS2 hex. Line breaks
