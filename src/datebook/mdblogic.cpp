@@ -111,6 +111,15 @@ MdbShown showDateBook(MdbReader& reader, const std::vector<std::string>& lines, 
     return s;
 }
 
+MdbSave dateBookToSave(const std::optional<std::vector<std::string>>& resultFile, int weeks,
+                       const std::string& autoDeleteText, const std::vector<std::string>& shown) {
+    MdbSave save;
+    if (resultFile) save.lines = mdbLastCopy(*resultFile, weeks, autoDeleteText);
+    save.fresh = !save.lines.empty();
+    if (!save.fresh) save.lines = shown;
+    return save;
+}
+
 // ---- the unload ------------------------------------------------------------
 
 bool unloadAllowed(const std::string& altVersion, const std::string& progVersion) {

@@ -73,6 +73,17 @@ struct MdbShown {
 // even when the file has fewer other lines than events.
 MdbShown showDateBook(MdbReader& reader, const std::vector<std::string>& lines, MdbSource source);
 
+// What the save button writes under its dated name: the result file's lines
+// (nothing when there is no result file) with the auto-delete line when the
+// setting is known; without such lines, the list shown last (the last copy,
+// or the log of a read). `fresh` tells that the lines came from the phone.
+struct MdbSave {
+    std::vector<std::string> lines;
+    bool fresh = false;
+};
+MdbSave dateBookToSave(const std::optional<std::vector<std::string>>& resultFile, int weeks,
+                       const std::string& autoDeleteText, const std::vector<std::string>& shown);
+
 // ---- the unload ------------------------------------------------------------
 
 struct UnloadPrefixes {

@@ -174,6 +174,35 @@ TEST(MdbShow, GridKeepsARowForEveryEvent) {
     }
 }
 
+TEST(MdbSave, ResultFileFirstThenTheListShown) {
+    using Lines = std::vector<std::string>;
+    const Lines result = {"at+mdbr=1,100", "+MDBR: 1,\"A\",1,1", "OK"};
+    const Lines shown = {"+MDBR: 9,\"Shown\",1,1"};
+    struct Case {
+        const char* why;
+        std::optional<Lines> file;
+        int weeks;
+        Lines lines;
+        bool fresh;
+    } cases[] = {
+        {"result with a known setting",
+         result,
+         1,
+         {"at+mdbr=1,100", "+MDBR: 1,\"A\",1,1", "OK", "+MDBAD:  1"},
+         true},
+        {"setting not read in this run", result, td::AutoDeleteUnknown, result, true},
+        {"empty result file, known setting", Lines{}, 0, {"+MDBAD:  0"}, true},
+        {"empty result file, unknown setting", Lines{}, td::AutoDeleteUnknown, shown, false},
+        // No result file: never the lines some other window read last.
+        {"no result file", std::nullopt, 1, shown, false},
+    };
+    for (const auto& c : cases) {
+        auto s = td::dateBookToSave(c.file, c.weeks, c.weeks == 1 ? " 1" : " 0", shown);
+        EXPECT_EQ(s.lines, c.lines) << c.why;
+        EXPECT_EQ(s.fresh, c.fresh) << c.why;
+    }
+}
+
 // ---- the unload ------------------------------------------------------------
 
 TEST(MdbUnload, ResultFileBecomesWriteCommands) {
