@@ -31,7 +31,7 @@
 #include "phonebook/GetPBook.h"
 #include "phonebook/pbcycle.h"
 #include "phonebook/pblist.h"
-#include "phonebook/stringgrid.h"
+#include "widgets/stringgrid.h"
 #include "platform/files.h"
 #include "platform/qtservices.h"
 
@@ -115,7 +115,7 @@ Result measure(TForm4* window, QPushButton* target) {
             lat.pendingClicks.erase(lat.pendingClicks.begin());
         }
     });
-    QWidget* viewport = window->StringGridMobilePB->viewport();
+    QWidget* viewport = window->findChild<StringGrid*>("StringGridMobilePB")->viewport();
     PaintProbe probe(lat);
     viewport->installEventFilter(&probe);
 
@@ -155,7 +155,9 @@ Result measure(TForm4* window, QPushButton* target) {
     config.firstDelayMs = kFirstDelay;
     config.fastInterval = config.slowInterval = kInterval;
     config.fastCount = config.slowCount = kCount;
-    td::GridReadView view(window->StringGridMobilePB, window->bbGetPBook, window->Panel5);
+    td::GridReadView view(window->findChild<StringGrid*>("StringGridMobilePB"),
+                          window->findChild<QPushButton*>("bbGetPBook"),
+                          window->findChild<QLabel*>("Panel5"));
     td::ReadCycle cycle(config, view);
     auto start = Clock::now();
     cycle.run();
@@ -199,7 +201,8 @@ int main(int argc, char** argv) {
     td::forms().Form4 = window;
     window->show();
     QCoreApplication::processEvents();
-    QPushButton* target = window->bbDelete;  // its click only shows a (silent) message
+    QPushButton* target =
+        window->findChild<QPushButton*>("bbDelete");  // its click only shows a (silent) message
 
     std::printf(
         "Read cycle wait: first delay %d ms, 5 slices of %d ms, %d polls of %d ms "

@@ -1,5 +1,8 @@
 #include "app/forms.h"
 
+#include <QPointer>
+#include <utility>
+
 #include "binding/SelectFromCellTalk.h"
 #include "datebook/MemDayBook.h"
 #include "help/ShowHelp.h"
@@ -32,6 +35,86 @@ void createForms() {
     f.Form9 = new TForm9();
     f.Form10 = new TForm10();
     f.Form11 = new TForm11();
+    wireForms(f);
+}
+
+void wireForms(const Forms& f) {
+    QPointer<TForm1> f1 = f.Form1;
+    QPointer<TForm2> f2 = f.Form2;
+    QPointer<TForm3> f3 = f.Form3;
+    QPointer<TForm4> f4 = f.Form4;
+    QPointer<TForm6> f6 = f.Form6;
+
+    // Main window: the windows its buttons open, the settings window's
+    // options, the own phone book's read switch.
+    if (f1) {
+        TForm1::Links& l = f1->links;
+        l.help = f.Form11;
+        l.settings = f.Form2;
+        l.phoneBook = f.Form3;
+        l.missCalls = f.Form6;
+        l.sentSms = f.Form5;
+        l.unreadSms = f.Form7;
+        l.allSms = f.Form8;
+        l.dateBook = f.Form9;
+        l.multiPhoneTicked = [f2] { return f2 && f2->multiPhoneTicked(); };
+        l.engineWindowTicked = [f2] { return f2 && f2->engineWindowTicked(); };
+        l.setBeepTick = [f2](bool on) {
+            if (f2) f2->setBeepTicked(on);
+        };
+        l.setEngineWindowTick = [f2](bool on) {
+            if (f2) f2->setEngineWindowTicked(on);
+        };
+        l.phoneBookReadOff = [f3] {
+            if (f3) f3->phoneReadOff();
+        };
+    }
+
+    // Own phone book and the phone's phone book beside it.
+    if (f3) f3->phoneBookWindow = f.Form4;
+    if (f4) {
+        f4->links.ownBook = f.Form3;
+        f4->links.takeRecord = [f3](const std::string& name, const std::string& number) {
+            if (f3) f3->takeRecord(name, number);
+        };
+        f4->links.saveOwnBook = [f3] {
+            if (f3) f3->bbSaveClick();
+        };
+        f4->links.resetOwnBook = [f3] {
+            if (f3) f3->bbResetClick();
+        };
+    }
+
+    // Missed calls: calling back is the main window's call.
+    if (f6) {
+        f6->callAction = [f1] {
+            if (f1) f1->bbCallClick();
+        };
+        f6->hangUpAction = [f1] {
+            if (f1) f1->bbHangUpClick();
+        };
+    }
+
+    // Both phone list windows read alike, and either read touches the
+    // phone book window's transfer buttons and both grids' hints.
+    PhoneBookLinks pb;
+    pb.cycleStarted = [f3, f4] {
+        if (f4) f4->transferOff();
+        if (f3) f3->findFreeRow();
+    };
+    pb.dataLoaded = [f4] {
+        if (f4) f4->transferReady();
+    };
+    pb.freshList = [f4, f6] {
+        if (f4) f4->showFreshHint();
+        if (f6) f6->showFreshHint();
+    };
+    pb.ownHeader = [f3] {
+        return f3 ? f3->headerCells() : std::pair{OwnHeaderName(), OwnHeaderNumber()};
+    };
+    pb.beepWanted = [f2] { return f2 && f2->beepTicked(); };
+    if (f4) f4->readerLinks() = pb;
+    if (f6) f6->readerLinks() = pb;
 }
 
 void destroyForms() {

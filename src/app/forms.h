@@ -1,6 +1,8 @@
 #pragma once
 // The program's eleven windows, created once at start (main window first)
-// and alive for the whole run.
+// and alive for the whole run. This is the one place that knows them all:
+// wireForms connects what each window asks of the others (its hooks and
+// links) to the windows that answer.
 
 class TForm1;
 class TForm2;
@@ -31,7 +33,12 @@ struct Forms {
 };
 
 Forms& forms();
-void createForms();   // TForm1 first, then TForm2 to TForm11
+void createForms();   // TForm1 first, then TForm2 to TForm11, then wireForms
 void destroyForms();  // in reverse order
+
+// Connects the windows' hooks. A window missing from f is left out: hooks
+// that would reach it do nothing (tests wire only the windows they build).
+// The hooks hold guarded pointers, so a window deleted later is skipped too.
+void wireForms(const Forms& f);
 
 }  // namespace td

@@ -30,3 +30,19 @@ TForm2::TForm2(QWidget* parent) : QDialog(parent) {
     box->addWidget(CheckBoxMultiPhone);
     box->addStretch();
 }
+
+bool TForm2::beepTicked() const {
+    return CheckBoxBeep->isChecked();
+}
+void TForm2::setBeepTicked(bool on) {
+    CheckBoxBeep->setChecked(on);
+}
+bool TForm2::engineWindowTicked() const {
+    return CheckBoxWindowCellTalk->isChecked();
+}
+void TForm2::setEngineWindowTicked(bool on) {
+    CheckBoxWindowCellTalk->setChecked(on);
+}
+bool TForm2::multiPhoneTicked() const {
+    return CheckBoxMultiPhone->isChecked();
+}

@@ -24,7 +24,12 @@ std::string ReadCycle::busyHintFor(int pollInterval) {
 }
 
 ReadCycle::ReadCycle(ReadCycleConfig config, ReadView& view, ReadCycleHooks hooks)
-    : config_(std::move(config)), view_(view), hooks_(std::move(hooks)) {
+    : view_(view), hooks_(std::move(hooks)) {
+    setConfig(std::move(config));
+}
+
+void ReadCycle::setConfig(ReadCycleConfig config) {
+    config_ = std::move(config);
     if (!config_.sizeOf) config_.sizeOf = [](const std::string& p) { return files::size(p); };
 }
 

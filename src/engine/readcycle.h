@@ -116,6 +116,12 @@ enum class ReadOutcome {
 class ReadCycle {
   public:
     ReadCycle(ReadCycleConfig config, ReadView& view, ReadCycleHooks hooks = {});
+    ReadCycle(const ReadCycle&) = delete;
+    ReadCycle& operator=(const ReadCycle&) = delete;
+
+    // A long-lived cycle takes the settings in force before each run (never
+    // while it runs: the running cycle reads its config throughout).
+    void setConfig(ReadCycleConfig config);
 
     // The refresh button: a read from the phone, or an abort while one runs.
     void refreshClick();

@@ -15,13 +15,14 @@ class TForm11 : public QDialog {
     void bbSaveShowHelpClick();  // saves it as ProgName + ".txt"
     void bbCloseShowHelpClick();
 
-    QPushButton* bbSaveShowHelp = nullptr;
-    QPushButton* bbCloseShowHelp = nullptr;  // hidden: the frame's close box closes the window
-    QPlainTextEdit* MemoShowHelp = nullptr;
-
     static constexpr int ClientWidth = 639;
     static constexpr int ClientHeight = 483;
 
   protected:
     void showEvent(QShowEvent* e) override;
+
+  private:
+    QPushButton* bbSaveShowHelp = nullptr;
+    QPushButton* bbCloseShowHelp = nullptr;  // hidden: the frame's close box closes the window
+    QPlainTextEdit* MemoShowHelp = nullptr;
 };

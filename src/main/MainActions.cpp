@@ -10,34 +10,18 @@
 #include <QPushButton>
 #include <QToolButton>
 
-#include "app/forms.h"
-#include "binding/SelectFromCellTalk.h"
-#include "datebook/MemDayBook.h"
 #include "engine/launcher.h"
 #include "engine/operlookup.h"
 #include "engine/settings.h"
-#include "help/ShowHelp.h"
 #include "main/TapdeckP.h"
 #include "main/mainlogic.h"
-#include "phonebook/MissCall.h"
-#include "phonebook/TpdPBook.h"
 #include "platform/cp1251.h"
 #include "platform/files.h"
 #include "platform/qtservices.h"
 #include "platform/services.h"
-#include "sms/GetAllSMS.h"
-#include "sms/GetSentSMS.h"
-#include "sms/GetUnReadSMS.h"
 
 using td::prog;
 namespace ml = td::mainlogic;
-
-namespace {
-bool severalRecipients() {
-    TForm2* settings = td::forms().Form2;
-    return settings && settings->CheckBoxMultiPhone->isChecked();
-}
-}  // namespace
 
 void TForm1::connectSignals() {
     // The number field takes every ordinary editing key (characters,
@@ -207,7 +191,7 @@ void TForm1::chooseRecipient(const SmsBand& b, int index) {
     const auto& numbers = prog().PhoneNumbers;
     if (index < 0 || static_cast<size_t>(index) >= numbers.size()) return;
     const std::string& number = numbers[static_cast<size_t>(index)];
-    bool several = severalRecipients();
+    bool several = links.multiPhoneTicked && links.multiPhoneTicked();
     *b.list = ml::addRecipient(*b.list, number, several);
     if (several) {
         b.number->setText(td::fromWin(td::W("СМС нескольким абонентам")));
@@ -322,33 +306,69 @@ void TForm1::openChild(QWidget* window, bool smsWindow) {
 }
 
 void TForm1::bbHelpClick() {
-    if (td::forms().Form11) td::modalRunner().showModal(td::forms().Form11);
+    if (links.help) td::modalRunner().showModal(links.help);
 }
 
 void TForm1::bbSetUpClick() {
-    openChild(td::forms().Form2, false);
+    openChild(links.settings, false);
 }
 void TForm1::bbPhoneBookClick() {
-    openChild(td::forms().Form3, false);
+    openChild(links.phoneBook, false);
 }
 
 // A switched-off button cannot be clicked; the checks keep it so for direct calls.
 void TForm1::bbMissCallClick() {
-    if (bbMissCall->isEnabled()) openChild(td::forms().Form6, false);
+    if (bbMissCall->isEnabled()) openChild(links.missCalls, false);
 }
 void TForm1::bbSentSMSClick() {
-    openChild(td::forms().Form5, true);
+    openChild(links.sentSms, true);
 }
 void TForm1::bbUnReadSMSClick() {
-    if (bbUnReadSMS->isEnabled()) openChild(td::forms().Form7, true);
+    if (bbUnReadSMS->isEnabled()) openChild(links.unreadSms, true);
 }
 void TForm1::bbAllSMSClick() {
-    if (bbAllSMS->isEnabled()) openChild(td::forms().Form8, true);
+    if (bbAllSMS->isEnabled()) openChild(links.allSms, true);
 }
 void TForm1::bbMemDayBookClick() {
-    if (bbMemDayBook->isEnabled()) openChild(td::forms().Form9, false);
+    if (bbMemDayBook->isEnabled()) openChild(links.dateBook, false);
 }
 void TForm1::bbPBookModifyClick() {
     if (!bbPBookModify->isEnabled()) return;
     td::dialogs().message(td::W("Эта возможность будет реализована в одной из следующих версий"));
+}
+
+// ---- hand-overs from the other windows ---------------------------------------------
+
+void TForm1::clearReSendBox() {
+    ComboBoxSMSText->clear();
+    ComboBoxSMSText->setEditText(QString());
+}
+
+void TForm1::addReSendLine(const std::string& line) {
+    ComboBoxSMSText->addItem(td::fromWin(line));
+}
+
+void TForm1::setReSendText(const std::string& text) {
+    ComboBoxSMSText->setEditText(td::fromWin(text));
+}
+
+std::vector<std::string> TForm1::abonentNames() const {
+    std::vector<std::string> names;
+    for (int i = 0; i < ComboBoxAbonentName->count(); ++i)
+        names.push_back(td::toWin(ComboBoxAbonentName->itemText(i)));
+    return names;
+}
+
+void TForm1::setRecipientText(const std::string& text, int index) {
+    for (QComboBox* box : {ComboBoxSmsRecepter, ComboBoxSmsRecepterRus}) {
+        if (index >= 0 && index < box->count()) box->setCurrentIndex(index);
+        box->setEditText(td::fromWin(text));
+    }
+}
+
+void TForm1::setRecipients(const std::string& lat, const std::string& rus) {
+    prog().LatRecipients = lat;
+    prog().RusRecipients = rus;
+    lLatSMSPhoneNumber->setText(td::fromWin(lat));
+    lRusSMSPhoneNumber->setText(td::fromWin(rus));
 }

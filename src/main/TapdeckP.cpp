@@ -9,12 +9,9 @@
 #include <QPushButton>
 #include <QTimer>
 
-#include "app/forms.h"
-#include "binding/SelectFromCellTalk.h"
 #include "engine/launcher.h"
 #include "engine/settings.h"
 #include "main/mainlogic.h"
-#include "phonebook/TpdPBook.h"
 #include "platform/cp1251.h"
 #include "platform/files.h"
 #include "platform/ini.h"
@@ -38,10 +35,6 @@ QStringList toQt(const std::vector<std::string>& lines) {
     QStringList out;
     for (const auto& l : lines) out << td::fromWin(l);
     return out;
-}
-
-TForm2* settingsWindow() {
-    return td::forms().Form2;
 }
 
 }  // namespace
@@ -168,8 +161,7 @@ void TForm1::readOwnIni() {
     td::IniFile own(td::startPath(td::OwnIniName));
     p.OwnWindow = own.readString("Common", "Window", "Min");
     p.OwnBeep = td::upperAscii(own.readString("Common", "Beep", "NO"));
-    TForm2* settings = settingsWindow();
-    if (settings) settings->CheckBoxBeep->setChecked(p.OwnBeep == "YES");
+    if (links.setBeepTick) links.setBeepTick(p.OwnBeep == "YES");
     p.PLusBeforeNumber = own.readString("Common", "PLusBeforeNumber", td::DefaultPlusBeforeNumber);
 
     // Names and numbers stay index-aligned, a name without a number included.
@@ -188,7 +180,7 @@ void TForm1::readOwnIni() {
         own.writeString("Commands", "GroupDeleteSMS", "at+cmgd=");
     }
     auto tick = ml::engineWindowTick(td::upperAscii(own.readString("Common", "Window", "")));
-    if (tick && settings) settings->CheckBoxWindowCellTalk->setChecked(*tick);
+    if (tick && links.setEngineWindowTick) links.setEngineWindowTick(*tick);
 
     p.OperIniName = ml::exeIniName(p.ExeFileName);
     if (td::upperAscii(p.OperIniName) == td::upperAscii(td::OwnIniName)) {
@@ -247,11 +239,7 @@ void TForm1::applySwitches() {
         int h = Panel11->y();
         if (FormCanResize(w, h)) resize(w, h);
     }
-    if (p.PBookRead == "NO" && td::forms().Form3) {
-        QWidget* phoneBook = td::forms().Form3;
-        auto* fromMobile = phoneBook->findChild<QWidget*>("bbFromMobile");
-        if (fromMobile) fromMobile->setEnabled(false);
-    }
+    if (p.PBookRead == "NO" && links.phoneBookReadOff) links.phoneBookReadOff();
 }
 
 void TForm1::readOperIni() {
@@ -334,8 +322,7 @@ void TForm1::FormClose() {
     }
     if (td::files::exists(td::startPath(td::OwnIniName))) {
         td::IniFile own(td::startPath(td::OwnIniName));
-        TForm2* settings = settingsWindow();
-        bool shown = settings && settings->CheckBoxWindowCellTalk->isChecked();
+        bool shown = links.engineWindowTicked && links.engineWindowTicked();
         own.writeString("Common", "Window", shown ? "Norm" : "Min");
         auto lines = [](QComboBox* box) {
             std::vector<std::string> out;

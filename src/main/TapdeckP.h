@@ -4,9 +4,11 @@
 // the program (re)reads its settings (TapdeckP.cpp); the engine actions live
 // in MainActions.cpp and the controls are built in MainLayout.cpp.
 
+#include <QPointer>
 #include <QWidget>
 #include <functional>
 #include <string>
+#include <vector>
 
 class QCheckBox;
 class QComboBox;
@@ -81,6 +83,40 @@ class TForm1 : public QWidget {
     // The outer height as designed: client height plus the frame allowance.
     int designedOuterHeight() const;
 
+    // What the main window needs from the windows around it. Wired once
+    // where the windows are created (src/app); a missing window or an unset
+    // hook is skipped.
+    struct Links {
+        // Windows its buttons open modally.
+        QPointer<QWidget> help, settings, phoneBook, missCalls, sentSms, unreadSms, allSms,
+            dateBook;
+        // The settings window's options.
+        std::function<bool()> multiPhoneTicked;
+        std::function<bool()> engineWindowTicked;
+        std::function<void(bool)> setBeepTick;
+        std::function<void(bool)> setEngineWindowTick;
+        // The own phone book may no longer read the phone's book (switch PBookRead).
+        std::function<void()> phoneBookReadOff;
+    };
+    Links links;
+
+    // Hand-overs the other windows make; their hooks call these.
+    void clearReSendBox();  // every line and the edit text
+    void addReSendLine(const std::string& line);
+    void setReSendText(const std::string& text);
+    std::vector<std::string> abonentNames() const;  // the number field's list, in order
+    // Both recipient boxes show text; an index >= 0 also chooses that entry.
+    void setRecipientText(const std::string& text, int index);
+    // LatRecipients and RusRecipients, and the number labels of both bands.
+    void setRecipients(const std::string& lat, const std::string& rus);
+
+  protected:
+    void showEvent(QShowEvent* e) override;
+    void changeEvent(QEvent* e) override;
+    void closeEvent(QCloseEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
+
+  private:
     // Bands.
     QLabel* Panel2 = nullptr;
     QFrame* PanelDirectCall = nullptr;
@@ -140,13 +176,6 @@ class TForm1 : public QWidget {
     QLabel* lRusHistoryNote = nullptr;
     QCheckBox* CheckBoxCycleSendRus = nullptr;
 
-  protected:
-    void showEvent(QShowEvent* e) override;
-    void changeEvent(QEvent* e) override;
-    void closeEvent(QCloseEvent* e) override;
-    bool eventFilter(QObject* watched, QEvent* e) override;
-
-  private:
     // One SMS band's controls and values, so both bands share one routine.
     struct SmsBand {
         QComboBox* recipients;

@@ -8,15 +8,13 @@
 #include <QStyle>
 #include <QVBoxLayout>
 
-#include "app/forms.h"
 #include "engine/settings.h"
-#include "phonebook/TpdPBook.h"
 #include "phonebook/pblist.h"
 #include "phonebook/pbparser.h"
 #include "phonebook/readerwindow.h"
-#include "phonebook/stringgrid.h"
 #include "platform/cp1251.h"
 #include "platform/qtservices.h"
+#include "widgets/stringgrid.h"
 
 using td::fromWin;
 using td::W;
@@ -29,7 +27,8 @@ TForm4::TForm4(QWidget* parent) : QDialog(parent) {
         this, "Телефонная книга из вашего мобильного телефона", DesignRows,
         "Переносите по одной записи телефонной книги из телефона",
         "Последняя копия телефонной книги", "Прочесть Телефонную книгу из ТЕЛЕФОНА");
-    td::takeReaderControls(this, c);
+    std::tie(Panel2, Panel5, StringGridMobilePB, lGetRecordCount, bbDelete, bbLastCopy,
+             bbGetPBook) = c.fields();
     StringGridMobilePB->setSelectionBehavior(QAbstractItemView::SelectRows);
     connect(StringGridMobilePB, &StringGrid::selectCell, this,
             &TForm4::StringGridMobilePBSelectCell);
@@ -52,6 +51,15 @@ TForm4::TForm4(QWidget* parent) : QDialog(parent) {
     connect(bbDelete, &QPushButton::clicked, this, &TForm4::bbDeleteClick);
 
     td::layoutReader(this, c, {bbReady, bbSaveMyPB, bbResetMyPB}, 560);
+    reader_ = std::make_unique<td::PhoneBookReader>([] { return td::prog().PhoneBookName; }, "",
+                                                    td::phoneBookTexts(), StringGridMobilePB,
+                                                    bbGetPBook, lGetRecordCount, Panel5);
+}
+
+TForm4::~TForm4() = default;
+
+td::PhoneBookLinks& TForm4::readerLinks() {
+    return reader_->links;
 }
 
 void TForm4::showEvent(QShowEvent* e) {
@@ -59,15 +67,8 @@ void TForm4::showEvent(QShowEvent* e) {
     FormActivate();
 }
 
-void TForm4::ReadPhoneBook(const std::string& operation, StringGrid* grid, QPushButton* button,
-                           const std::string& prefix, QLabel* label, QLabel* panel) {
-    td::PhoneBookTexts texts = prefix.empty() ? td::phoneBookTexts() : td::missCallTexts();
-    td::PhoneBookReader reader(operation, prefix, texts, grid, button, label, panel);
-    reader.cycle().run();
-}
-
 void TForm4::placeBesideOwnBook() {
-    TForm3* own = td::forms().Form3;
+    QWidget* own = links.ownBook;
     QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen();
     if (!own || !s) return;
     td::SideBySide p = td::placeBeside(s->geometry().width(), own->frameGeometry().width(),
@@ -86,15 +87,11 @@ void TForm4::FormActivate() {
 }
 
 void TForm4::bbGetPBookClick() {
-    td::PhoneBookReader reader(td::prog().PhoneBookName, "", td::phoneBookTexts(),
-                               StringGridMobilePB, bbGetPBook, lGetRecordCount, Panel5);
-    reader.cycle().refreshClick();
+    reader_->refreshClick();
 }
 
 void TForm4::bbLastCopyClick() {
-    td::PhoneBookReader reader(td::prog().PhoneBookName, "", td::phoneBookTexts(),
-                               StringGridMobilePB, bbGetPBook, lGetRecordCount, Panel5);
-    reader.cycle().lastCopyClick();
+    reader_->lastCopyClick();
 }
 
 void TForm4::bbReadyClick() {
@@ -106,9 +103,8 @@ void TForm4::bbReadyClick() {
     std::string name = StringGridMobilePB->cell(0, selRow_);
     std::string number = StringGridMobilePB->cell(1, selRow_);
     if (td::isBlankCell(name) || td::isBlankCell(number)) return;
-    TForm3* own = td::forms().Form3;
-    if (!own) return;
-    own->takeRecord(name, number);
+    if (!links.takeRecord) return;
+    links.takeRecord(name, number);
     bbSaveMyPB->setEnabled(true);
     bbResetMyPB->setEnabled(true);
 }
@@ -127,16 +123,32 @@ void TForm4::StringGridMobilePBClick() {
 }
 
 void TForm4::bbSaveMyPBClick() {
-    if (TForm3* own = td::forms().Form3) own->bbSaveClick();
+    if (links.saveOwnBook) links.saveOwnBook();
     bbSaveMyPB->setEnabled(false);
     bbResetMyPB->setEnabled(false);
 }
 
 void TForm4::bbResetMyPBClick() {
-    if (TForm3* own = td::forms().Form3) own->bbResetClick();
+    if (links.resetOwnBook) links.resetOwnBook();
     bbReady->setEnabled(false);
 }
 
 void TForm4::bbDeleteClick() {
     td::dialogs().message(W("Эта возможность будет реализована в одной из следующих версий"));
+}
+
+void TForm4::transferOff() {
+    bbReady->setEnabled(false);
+    bbSaveMyPB->setEnabled(false);
+    bbResetMyPB->setEnabled(false);
+}
+
+void TForm4::transferReady() {
+    bbReady->setEnabled(true);
+}
+
+void TForm4::showFreshHint() {
+    StringGridMobilePB->setToolTip(td::hintText(
+        W("Переносите по одной записи телефонной книги из телефона\r(двойной клик - выбор и "
+          "перенос)")));
 }

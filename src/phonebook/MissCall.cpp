@@ -7,15 +7,12 @@
 #include <QStyle>
 #include <QVBoxLayout>
 
-#include "app/forms.h"
 #include "engine/settings.h"
-#include "main/TapdeckP.h"
-#include "phonebook/GetPBook.h"
 #include "phonebook/pblist.h"
 #include "phonebook/readerwindow.h"
-#include "phonebook/stringgrid.h"
 #include "platform/cp1251.h"
 #include "platform/qtservices.h"
+#include "widgets/stringgrid.h"
 
 using td::fromWin;
 using td::W;
@@ -23,18 +20,13 @@ using td::W;
 TForm6::TForm6(QWidget* parent) : QDialog(parent) {
     setObjectName("TForm6");
     setWindowTitle(fromWin(W(" Пропущенные вызовы, считанные из телефона")));
-    callAction = [] {
-        if (TForm1* f = td::forms().Form1) f->bbCallClick();
-    };
-    hangUpAction = [] {
-        if (TForm1* f = td::forms().Form1) f->bbHangUpClick();
-    };
 
     td::ReaderControls c = td::makeReaderControls(
         this, "Последние пропущенные Вами вызовы (из телефона)", DesignRows,
         "Выберите запись, если хотите позвонить", "Последняя копия записей из телефона",
         "Прочесть записи из ТЕЛЕФОНА");
-    td::takeReaderControls(this, c);
+    std::tie(Panel2, Panel5, StringGridMobilePB, lGetRecordCount, bbDelete, bbLastCopy,
+             bbGetPBook) = c.fields();
     StringGridMobilePB->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     connect(StringGridMobilePB, &StringGrid::selectCell, this,
             &TForm6::StringGridMobilePBSelectCell);
@@ -55,6 +47,20 @@ TForm6::TForm6(QWidget* parent) : QDialog(parent) {
     connect(bbGetPBook, &QPushButton::clicked, this, &TForm6::bbGetPBookClick);
 
     td::layoutReader(this, c, {bbMissCall, bbHangUpMissCall}, 520);
+    reader_ = std::make_unique<td::PhoneBookReader>(
+        [] { return td::prog().MissCallName; }, td::MissCallPrefix, td::missCallTexts(),
+        StringGridMobilePB, bbGetPBook, lGetRecordCount, Panel5);
+    reader_->setOnRefreshClick([this] { forgetSelection(); });
+}
+
+TForm6::~TForm6() = default;
+
+td::PhoneBookLinks& TForm6::readerLinks() {
+    return reader_->links;
+}
+
+void TForm6::showFreshHint() {
+    StringGridMobilePB->setToolTip(fromWin(W("Выберите запись, если хотите позвонить")));
 }
 
 void TForm6::showEvent(QShowEvent* e) {
@@ -76,25 +82,18 @@ void TForm6::FormActivate() {
         sizeLocked_ = true;
         setFixedSize(size());
     }
-    td::PhoneBookReader reader(td::prog().MissCallName, td::MissCallPrefix, td::missCallTexts(),
-                               StringGridMobilePB, bbGetPBook, lGetRecordCount, Panel5);
-    reader.cycle().run();
+    reader_->run();
     StringGridMobilePB->setCell(0, 0, td::OwnHeaderName());
     StringGridMobilePB->setCell(1, 0, td::OwnHeaderNumber());
 }
 
 void TForm6::bbGetPBookClick() {
-    td::PhoneBookReader reader(td::prog().MissCallName, td::MissCallPrefix, td::missCallTexts(),
-                               StringGridMobilePB, bbGetPBook, lGetRecordCount, Panel5);
-    reader.cycle().setOnRefreshClick([this] { forgetSelection(); });
-    reader.cycle().refreshClick();
+    reader_->refreshClick();
 }
 
 void TForm6::bbLastCopyClick() {
     forgetSelection();
-    td::PhoneBookReader reader(td::prog().MissCallName, td::MissCallPrefix, td::missCallTexts(),
-                               StringGridMobilePB, bbGetPBook, lGetRecordCount, Panel5);
-    reader.cycle().lastCopyClick();
+    reader_->lastCopyClick();
 }
 
 void TForm6::StringGridMobilePBSelectCell(int col, int row) {

@@ -8,16 +8,14 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "app/forms.h"
 #include "engine/settings.h"
-#include "phonebook/GetPBook.h"
 #include "phonebook/ownbook.h"
 #include "phonebook/pblist.h"
 #include "phonebook/readerwindow.h"
-#include "phonebook/stringgrid.h"
 #include "platform/cp1251.h"
 #include "platform/files.h"
 #include "platform/qtservices.h"
+#include "widgets/stringgrid.h"
 
 using td::fromWin;
 using td::W;
@@ -192,7 +190,7 @@ void TForm3::bbDeleteClick() {
 
 void TForm3::bbFromMobileClick() {
     td::prog().PhoneReadUpdate = false;
-    if (TForm4* f = td::forms().Form4) td::modalRunner().showModal(f);
+    if (phoneBookWindow) td::modalRunner().showModal(phoneBookWindow);
 }
 
 void TForm3::StringGridPhoneBookSelectCell(int col, int row) {
@@ -219,4 +217,12 @@ void TForm3::takeRecord(const std::string& name, const std::string& number) {
     g->setCell(1, row, number);
     g->setCurrentGridRow(row);
     td::prog().FreeRow = row + 1;
+}
+
+std::pair<std::string, std::string> TForm3::headerCells() const {
+    return {StringGridPhoneBook->cell(0, 0), StringGridPhoneBook->cell(1, 0)};
+}
+
+void TForm3::phoneReadOff() {
+    bbFromMobile->setEnabled(false);
 }

@@ -1,6 +1,8 @@
 #pragma once
 #include <QDialog>
+#include <QPointer>
 #include <string>
+#include <utility>
 
 class QLabel;
 class QPushButton;
@@ -14,13 +16,8 @@ class TForm3 : public QDialog {
   public:
     explicit TForm3(QWidget* parent = nullptr);
 
-    QLabel* Panel2;
-    StringGrid* StringGridPhoneBook;
-    QLabel* lMyCount;
-    QPushButton* bbSave;
-    QPushButton* bbReset;
-    QPushButton* bbDelete;
-    QPushButton* bbFromMobile;
+    // The phone's phone book window, opened by "Из телефона"; wired in src/app.
+    QPointer<QWidget> phoneBookWindow;
 
     int selectedCol() const { return selCol_; }
     int selectedRow() const { return selRow_; }
@@ -32,6 +29,10 @@ class TForm3 : public QDialog {
     // after it, adding one when the grid is full), makes it current and
     // moves FreeRow on.
     void takeRecord(const std::string& name, const std::string& number);
+    // The titles of the grid's row 0 (name, number).
+    std::pair<std::string, std::string> headerCells() const;
+    // "Из телефона" off for the rest of the run (the phone book may not be read).
+    void phoneReadOff();
 
     // Free rows kept below the last stored record, however long the book.
     static constexpr int SpareRows = 20;
@@ -49,6 +50,14 @@ class TForm3 : public QDialog {
     void showEvent(QShowEvent* e) override;
 
   private:
+    QLabel* Panel2;
+    StringGrid* StringGridPhoneBook;
+    QLabel* lMyCount;
+    QPushButton* bbSave;
+    QPushButton* bbReset;
+    QPushButton* bbDelete;
+    QPushButton* bbFromMobile;
+
     void loadGrid();
     bool ownIniThere();
     int selCol_ = 0;

@@ -1,51 +1,26 @@
 #pragma once
-// What the phone book window and the missed calls window share: the read
-// cycle over their grid, refresh button, counter and status panel, the
-// filling of the grid from a fresh answer or from the last copy, and the
-// header texts of the own phone book.
+// What the phone book window and the missed calls window share: their
+// reader (the read cycle over their grid, refresh button, counter and status
+// panel), the filling of the grid from a fresh answer or from the last copy,
+// and the header texts of the own phone book.
 
 #include <QLabel>
 #include <QPushButton>
+#include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "engine/readcycle.h"
 #include "phonebook/pbcycle.h"
 #include "phonebook/pbparser.h"
-#include "phonebook/stringgrid.h"
+#include "widgets/gridview.h"
+#include "widgets/stringgrid.h"
 
 namespace td {
 
 std::string OwnHeaderName();    // " Имя абонента"
 std::string OwnHeaderNumber();  // " Номер телефона"
-
-// The "beep when a read produced nothing" option of the settings window.
-bool beepOptionTicked();
-
-// The refresh button, status panel and grid of one reading window.
-class GridReadView : public ReadView {
-  public:
-    GridReadView(StringGrid* grid, QPushButton* button, QLabel* panel)
-        : grid_(grid), button_(button), panel_(panel) {}
-    std::string refreshCaption() const override;
-    void setRefreshCaption(const std::string& text) override;
-    void setRefreshColor(unsigned rgb) override;
-    void setRefreshHint(const std::string& text) override;
-    void setRefreshEnabled(bool on) override;
-    void setStatus(const std::string& text) override;
-    void setGridHint(const std::string& text) override;
-
-  private:
-    StringGrid* grid_;
-    QPushButton* button_;
-    QLabel* panel_;
-};
-
-// A hint with "\r" line breaks as the widgets show it.
-QString hintText(const std::string& text);
-
-// Colours a button's caption (0xRRGGBB).
-void setCaptionColor(QPushButton* b, unsigned rgb);
 
 // Fills rows 1, 2, ... from records, growing the grid when they do not fit;
 // the counter follows each row. Pending events run after each row when
@@ -53,21 +28,50 @@ void setCaptionColor(QPushButton* b, unsigned rgb);
 void fillRecords(StringGrid* grid, QLabel* counter, const std::vector<PBRecord>& records,
                  bool pumpEvents);
 
-// One read of a phone-book-like list into one window's controls.
+// What a phone-book-like read asks of the windows around it: the phone book
+// window's transfer buttons, the own phone book's free row and titles, the
+// grid hints of both phone list windows, the settings window's beep option.
+// Wired once in src/app; an unset hook is skipped.
+struct PhoneBookLinks {
+    std::function<void()> cycleStarted;  // transfer buttons off, free row found
+    std::function<void()> dataLoaded;    // transfer button on
+    std::function<void()> freshList;     // a fresh answer is being shown
+    std::function<std::pair<std::string, std::string>()> ownHeader;  // titles of row 0
+    std::function<bool()> beepWanted;
+};
+
+// The read cycle of one window over a phone-book-like list: one per window,
+// alive as long as the window. The operation is looked up at each start,
+// because the main window's activation may have bound another one.
 class PhoneBookReader {
   public:
-    PhoneBookReader(const std::string& operation, const std::string& prefix,
-                    const PhoneBookTexts& texts, StringGrid* grid, QPushButton* button,
-                    QLabel* counter, QLabel* panel);
-    ReadCycle& cycle() { return cycle_; }
+    PhoneBookReader(std::function<std::string()> operation, std::string prefix,
+                    PhoneBookTexts texts, StringGrid* grid, QPushButton* button, QLabel* counter,
+                    QLabel* panel);
+    PhoneBookReader(const PhoneBookReader&) = delete;
+    PhoneBookReader& operator=(const PhoneBookReader&) = delete;
+
+    PhoneBookLinks links;
+
+    void refreshClick();
+    void lastCopyClick();
+    void run();
+    void setOnRefreshClick(std::function<void()> f) { cycle_.setOnRefreshClick(std::move(f)); }
 
   private:
     ReadCycleHooks hooks();
+    template <class F>
+    void enter(F f);
+    void header();
+    std::function<std::string()> operation_;
+    std::string prefix_;
+    PhoneBookTexts texts_;
     StringGrid* grid_;
     QLabel* counter_;
     QLabel* panel_;
     GridReadView view_;
     ReadCycle cycle_;
+    int depth_ = 0;  // nested runs: a click during a wait
 };
 
 }  // namespace td

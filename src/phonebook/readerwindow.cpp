@@ -6,27 +6,11 @@
 #include <QVBoxLayout>
 
 #include "phonebook/pblist.h"
-#include "phonebook/stringgrid.h"
 #include "platform/cp1251.h"
 #include "platform/qtservices.h"
+#include "widgets/stringgrid.h"
 
 namespace td {
-
-QPushButton* navyButton(QWidget* parent, const char* name, const char* caption, const char* hint) {
-    auto* b = new QPushButton(fromWin(W(caption)), parent);
-    b->setObjectName(name);
-    if (*hint) b->setToolTip(hintText(W(hint)));
-    setCaptionColor(b, NavyColor);
-    return b;
-}
-
-QPushButton* glyphButton(QWidget* parent, const char* name, QStyle::StandardPixmap glyph,
-                         const char* hint) {
-    QPushButton* b = navyButton(parent, name, "", hint);
-    b->setIcon(parent->style()->standardIcon(glyph));
-    b->setFixedWidth(36);
-    return b;
-}
 
 ReaderControls makeReaderControls(QDialog* w, const char* title, int rows, const char* gridHint,
                                   const char* lastCopyHint, const char* refreshHint) {

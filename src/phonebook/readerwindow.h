@@ -4,20 +4,16 @@
 // record counter on its right, and the row of Delete, Last copy and Refresh.
 
 #include <QPushButton>
-#include <QStyle>
 #include <initializer_list>
+#include <tuple>
+
+#include "widgets/gridview.h"
 
 class QDialog;
 class QLabel;
 class StringGrid;
 
 namespace td {
-
-// A button with navy caption; texts are UTF-8 literals, an empty hint sets none.
-QPushButton* navyButton(QWidget* parent, const char* name, const char* caption, const char* hint);
-// A caption-less button showing one of the style's glyphs.
-QPushButton* glyphButton(QWidget* parent, const char* name, QStyle::StandardPixmap glyph,
-                         const char* hint);
 
 struct ReaderControls {
     QLabel* title;
@@ -27,24 +23,15 @@ struct ReaderControls {
     QPushButton* del;
     QPushButton* lastCopy;
     QPushButton* refresh;
+    // Ties for the window's named fields, in this order (the phone book and
+    // missed calls windows name them alike): Panel2, Panel5,
+    // StringGridMobilePB, lGetRecordCount, bbDelete, bbLastCopy, bbGetPBook.
+    auto fields() const { return std::tuple{title, status, grid, counter, del, lastCopy, refresh}; }
 };
 
 // Creates the shared controls with their object names and texts.
 ReaderControls makeReaderControls(QDialog* w, const char* title, int rows, const char* gridHint,
                                   const char* lastCopyHint, const char* refreshHint);
-
-// Hands the shared controls to a window's named fields (the phone book and
-// the missed calls windows name them alike).
-template <class Window>
-void takeReaderControls(Window* w, const ReaderControls& c) {
-    w->Panel2 = c.title;
-    w->Panel5 = c.status;
-    w->StringGridMobilePB = c.grid;
-    w->lGetRecordCount = c.counter;
-    w->bbDelete = c.del;
-    w->bbLastCopy = c.lastCopy;
-    w->bbGetPBook = c.refresh;
-}
 
 // Lays the window out: actions on the left of the counter row, and the
 // grid's header row given the own phone book's column titles.

@@ -18,11 +18,13 @@
 #include "main/TapdeckP.h"
 #include "phonebook/GetPBook.h"
 #include "phonebook/MissCall.h"
-#include "phonebook/stringgrid.h"
+#include "widgets/stringgrid.h"
 #include "platform/files.h"
 #include "platform/qtservices.h"
 #include "support/fakes.h"
+#include "support/widgets.h"
 
+using td::test::child;
 using td::test::U;
 using td::test::W;
 
@@ -153,15 +155,18 @@ TEST_F(EndToEnd, LatinAndCyrillicSmsArriveIntact) {
 TEST_F(EndToEnd, PhoneBookReadFillsTheGridAndTheLastCopy) {
     TForm4* f4 = td::forms().Form4;
     f4->bbGetPBookClick();  // the confirmation is answered Yes; a full read cycle in real time
-    ASSERT_TRUE(env.exists("AutoRun/LastPBook.txt")) << f4->Panel5->text().toStdString();
+    ASSERT_TRUE(env.exists("AutoRun/LastPBook.txt"))
+        << child<QLabel>(f4, "Panel5")->text().toStdString();
     std::string copy = env.readFile("AutoRun/LastPBook.txt");
     EXPECT_NE(copy.find(W("Анна-Мария=")), std::string::npos) << U(copy);
     int rows = 0;
-    for (int r = 1; r < f4->StringGridMobilePB->rows() && !f4->StringGridMobilePB->rowEmpty(r); ++r)
+    for (int r = 1; r < child<StringGrid>(f4, "StringGridMobilePB")->rows() &&
+                    !child<StringGrid>(f4, "StringGridMobilePB")->rowEmpty(r);
+         ++r)
         ++rows;
     EXPECT_GE(rows, 3);
-    EXPECT_EQ(f4->lGetRecordCount->text().toInt(), rows);
-    EXPECT_EQ(td::toWin(f4->bbGetPBook->text()), W("Обновить"));
+    EXPECT_EQ(child<QLabel>(f4, "lGetRecordCount")->text().toInt(), rows);
+    EXPECT_EQ(td::toWin(child<QPushButton>(f4, "bbGetPBook")->text()), W("Обновить"));
 }
 
 }  // namespace

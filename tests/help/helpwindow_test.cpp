@@ -8,6 +8,9 @@
 #include "help/ShowHelp.h"
 #include "platform/qtservices.h"
 #include "support/fakes.h"
+#include "support/widgets.h"
+
+using td::test::child;
 
 namespace {
 
@@ -26,7 +29,7 @@ class HelpWindowTest : public ::testing::Test {
 };
 
 int lineCount(const TForm11& w) {
-    return w.MemoShowHelp->document()->blockCount();
+    return child<QPlainTextEdit>(w, "MemoShowHelp")->document()->blockCount();
 }
 
 }  // namespace
@@ -41,7 +44,7 @@ TEST_F(HelpWindowTest, TextIsRebuiltAtEachShowingFromTheSwitchesInForce) {
     w.show();  // showing builds the text too
     EXPECT_EQ(lineCount(w), 30);
     w.hide();
-    EXPECT_TRUE(w.MemoShowHelp->isReadOnly());
+    EXPECT_TRUE(child<QPlainTextEdit>(w, "MemoShowHelp")->isReadOnly());
 }
 
 TEST_F(HelpWindowTest, FixedClientSizeAndControls) {
@@ -50,7 +53,7 @@ TEST_F(HelpWindowTest, FixedClientSizeAndControls) {
     EXPECT_EQ(w.size(), QSize(639, 483));
     w.resize(800, 600);
     EXPECT_EQ(w.size(), QSize(639, 483));
-    EXPECT_TRUE(w.bbCloseShowHelp->isHidden());
+    EXPECT_TRUE(child<QPushButton>(w, "bbCloseShowHelp")->isHidden());
 }
 
 TEST_F(HelpWindowTest, SavingWritesTheProgramNamedFileInWindows1251) {
@@ -60,7 +63,7 @@ TEST_F(HelpWindowTest, SavingWritesTheProgramNamedFileInWindows1251) {
     TForm11 w;
     w.FormActivate();
     EXPECT_EQ(lineCount(w), 30);
-    w.bbSaveShowHelp->click();
+    child<QPushButton>(w, "bbSaveShowHelp")->click();
     std::string bytes = env.readFile("phone2.txt");
     ASSERT_FALSE(bytes.empty());
     std::string second = td::test::W(
@@ -72,6 +75,6 @@ TEST_F(HelpWindowTest, SavingWritesTheProgramNamedFileInWindows1251) {
     EXPECT_EQ(lines, 30u);
     EXPECT_EQ(bytes.substr(bytes.size() - 2), "\r\n");
     // Saving again replaces the file.
-    w.bbSaveShowHelp->click();
+    child<QPushButton>(w, "bbSaveShowHelp")->click();
     EXPECT_EQ(env.readFile("phone2.txt"), bytes);
 }

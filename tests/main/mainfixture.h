@@ -32,6 +32,7 @@
 #include "sms/GetSentSMS.h"
 #include "sms/GetUnReadSMS.h"
 #include "support/fakes.h"
+#include "support/widgets.h"
 
 namespace tdtest {
 
@@ -59,6 +60,7 @@ class RecordingModal : public td::ModalRunner {
 inline QString Q(const char* utf8) {
     return QString::fromUtf8(utf8);
 }
+using td::test::child;
 using td::test::U;
 using td::test::W;
 
@@ -154,6 +156,7 @@ class MainWindowTest : public ::testing::Test {
         form = std::make_unique<TForm1>();
         form->terminateApp = [this] { ++terminations; };
         td::forms().Form1 = form.get();
+        td::wireForms(td::forms());
         form->FormShow();
         form->FormActivate();
     }

@@ -9,6 +9,7 @@ TEST_F(MainWindowTest, CaptionBeforeAndAfterTheFirstActivation) {
     writeStandardFiles();
     form = std::make_unique<TForm1>();
     td::forms().Form1 = form.get();
+    td::wireForms(td::forms());
     form->FormShow();
     std::string shown = td::toWin(form->windowTitle());
     EXPECT_EQ(shown.rfind("Tapdeck v 0.54 / 13.10.2005 -", 0), 0u) << U(shown);
@@ -83,10 +84,11 @@ TEST_F(MainWindowTest, ActivationEnsuresOperationsAndRepairsCallAndHangUp) {
     EXPECT_EQ(engineIni("Operations", W("Громче")), "at+ckvu");
     EXPECT_EQ(ownIni("Commands", "GroupDeleteSMS"), "at+cmgd=");
     // The bound names become the hints of the call row.
-    EXPECT_EQ(td::toWin(form->bbCall->toolTip()), W("Набрать номер (ввод) и звонить"));
-    EXPECT_EQ(td::toWin(form->bbHangUp->toolTip()), W("Прервать вызов"));
-    EXPECT_EQ(td::toWin(form->bbSoundUp->toolTip()), W("Громче"));
-    EXPECT_EQ(td::toWin(form->bbSoundDown->toolTip()), W("Тише"));
+    EXPECT_EQ(td::toWin(child<QPushButton>(form, "bbCall")->toolTip()),
+              W("Набрать номер (ввод) и звонить"));
+    EXPECT_EQ(td::toWin(child<QPushButton>(form, "bbHangUp")->toolTip()), W("Прервать вызов"));
+    EXPECT_EQ(td::toWin(child<QPushButton>(form, "bbSoundUp")->toolTip()), W("Громче"));
+    EXPECT_EQ(td::toWin(child<QPushButton>(form, "bbSoundDown")->toolTip()), W("Тише"));
     // The engine's beep is kept upper-cased and written back so at closing.
     EXPECT_EQ(td::prog().EngineBeep, "YES");
 }
@@ -109,11 +111,13 @@ TEST_F(MainWindowTest, HistoriesAreReadOnceAndAtMost21LinesAreSaved) {
     env.writeFile("tapdeck.ini", own);
     env.writeFile("celltalk.ini", kEngineIni);
     start();
-    EXPECT_EQ(form->cbLatSMSHistory->count(), 22);  // a hand-made key "21" is read
-    EXPECT_EQ(form->cbRusSMSHistory->count(), 1);
-    for (int i = 0; i < 8; ++i) form->cbLatSMSHistory->insertItem(0, QString("new %1").arg(i));
+    EXPECT_EQ(child<QComboBox>(form, "cbLatSMSHistory")->count(),
+              22);  // a hand-made key "21" is read
+    EXPECT_EQ(child<QComboBox>(form, "cbRusSMSHistory")->count(), 1);
+    for (int i = 0; i < 8; ++i)
+        child<QComboBox>(form, "cbLatSMSHistory")->insertItem(0, QString("new %1").arg(i));
     form->FormActivate();  // a re-activation does not read the histories again
-    EXPECT_EQ(form->cbLatSMSHistory->count(), 30);
+    EXPECT_EQ(child<QComboBox>(form, "cbLatSMSHistory")->count(), 30);
     form->FormClose();
     td::IniFile ini(env.path("tapdeck.ini"));
     auto keys = ini.readSectionKeys("History");
@@ -140,9 +144,9 @@ TEST_F(MainWindowTest, WindowSettingTicksTheBoxAndIsWrittenBackAsNormOrMin) {
         td::prog().StartDir = env.dir;
         env.writeFile("tapdeck.ini", std::string("[Common]\nWindow=") + c.window + "\n");
         env.writeFile("celltalk.ini", kEngineIni);
-        form2->CheckBoxWindowCellTalk->setChecked(c.initialTick);
+        child<QCheckBox>(form2, "CheckBoxWindowCellTalk")->setChecked(c.initialTick);
         start();
-        EXPECT_EQ(form2->CheckBoxWindowCellTalk->isChecked(), c.ticked);
+        EXPECT_EQ(child<QCheckBox>(form2, "CheckBoxWindowCellTalk")->isChecked(), c.ticked);
         // The engine runs in the program's window mode meanwhile.
         EXPECT_EQ(engineIni("AutoRun", "Window"), c.window);
         form->FormClose();
@@ -154,17 +158,17 @@ TEST_F(MainWindowTest, WindowSettingTicksTheBoxAndIsWrittenBackAsNormOrMin) {
 TEST_F(MainWindowTest, BeepSettingTicksTheSettingsBox) {
     env.writeFile("tapdeck.ini", "[Common]\nBeep=yes\n");
     start();
-    EXPECT_TRUE(form2->CheckBoxBeep->isChecked());
+    EXPECT_TRUE(child<QCheckBox>(form2, "CheckBoxBeep")->isChecked());
     env.writeFile("tapdeck.ini", "[Common]\nBeep=no\n");
     form->FormActivate();
-    EXPECT_FALSE(form2->CheckBoxBeep->isChecked());
+    EXPECT_FALSE(child<QCheckBox>(form2, "CheckBoxBeep")->isChecked());
 }
 
 TEST_F(MainWindowTest, WithoutCyrillicSendingTheWindowEndsAtItsBandAndStaysSo) {
     env.writeFile("tapdeck.ini", "[Common]\nSendSMSRus=no\n");
     env.writeFile("celltalk.ini", kEngineIni);
     start();
-    EXPECT_EQ(form->Panel11->y(), 352);
+    EXPECT_EQ(child<QLabel>(form, "Panel11")->y(), 352);
     EXPECT_EQ(form->height(), 352);
     EXPECT_EQ(form->designedOuterHeight(), 376);
     EXPECT_EQ(form->width(), TForm1::DesignWidth);
@@ -189,24 +193,24 @@ TEST_F(MainWindowTest, DefaultSizeIsTheDesignedOneAndIsLockedAfterActivation) {
 TEST_F(MainWindowTest, FeatureSwitchesDisableButtonsForTheWholeRun) {
     struct Case {
         const char* key;
-        QPushButton* TForm1::*button;
+        const char* button;
         void (TForm1::*click)();
-    } cases[] = {{"MissCall", &TForm1::bbMissCall, &TForm1::bbMissCallClick},
-                 {"UnReadSMS", &TForm1::bbUnReadSMS, &TForm1::bbUnReadSMSClick},
-                 {"PBookModify", &TForm1::bbPBookModify, &TForm1::bbPBookModifyClick},
-                 {"MemDayBook", &TForm1::bbMemDayBook, &TForm1::bbMemDayBookClick},
-                 {"AllSMS", &TForm1::bbAllSMS, &TForm1::bbAllSMSClick}};
+    } cases[] = {{"MissCall", "bbMissCall", &TForm1::bbMissCallClick},
+                 {"UnReadSMS", "bbUnReadSMS", &TForm1::bbUnReadSMSClick},
+                 {"PBookModify", "bbPBookModify", &TForm1::bbPBookModifyClick},
+                 {"MemDayBook", "bbMemDayBook", &TForm1::bbMemDayBookClick},
+                 {"AllSMS", "bbAllSMS", &TForm1::bbAllSMSClick}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.key);
         td::resetProg();
         td::prog().StartDir = env.dir;
         env.writeFile("tapdeck.ini", std::string("[Common]\n") + c.key + "=no\n");
         start();
-        QPushButton* b = (*form).*c.button;
+        QPushButton* b = child<QPushButton>(form, c.button);
         EXPECT_FALSE(b->isEnabled());
         for (const auto& other : cases) {
             if (other.key != c.key) {
-                EXPECT_TRUE(((*form).*other.button)->isEnabled()) << other.key;
+                EXPECT_TRUE(child<QPushButton>(form, other.button)->isEnabled()) << other.key;
             }
         }
         size_t shown = modal.shown.size(), messages = env.dialogs.messages.size();
@@ -238,28 +242,28 @@ TEST_F(MainWindowTest, MissingFilesAreReportedAndActivationGoesOn) {
     EXPECT_EQ(env.dialogs.messages[0], W("- Файл tapdeck.ini - не найден"));
     EXPECT_TRUE(td::prog().FirstActivationDone);
     EXPECT_FALSE(td::prog().SatelliteMarker.empty());
-    EXPECT_EQ(form->ComboBoxAbonentName->count(), 0);
+    EXPECT_EQ(child<QComboBox>(form, "ComboBoxAbonentName")->count(), 0);
 
     env.writeFile("tapdeck.ini", kOwnIni);
     form->FormActivate();
     ASSERT_EQ(env.dialogs.messages.size(), 2u);
     EXPECT_EQ(env.dialogs.messages[1], W("- Файл celltalk.ini - не найден"));
-    EXPECT_EQ(form->ComboBoxAbonentName->count(), 3);
+    EXPECT_EQ(child<QComboBox>(form, "ComboBoxAbonentName")->count(), 3);
 }
 
 TEST_F(MainWindowTest, PhoneBookNamesAndNumbersStayAligned) {
     env.writeFile("tapdeck.ini", "[PhoneBook]\nNobody=\nPetrov=222\nSecond=\nLast=444\n");
     env.writeFile("celltalk.ini", kEngineIni);
     start();
-    ASSERT_EQ(form->ComboBoxAbonentName->count(), 4);
+    ASSERT_EQ(child<QComboBox>(form, "ComboBoxAbonentName")->count(), 4);
     EXPECT_EQ(td::prog().PhoneNumbers, (std::vector<std::string>{"", "222", "", "444"}));
-    EXPECT_EQ(form->ComboBoxSmsRecepter->count(), 4);
-    EXPECT_EQ(form->ComboBoxSmsRecepterRus->itemText(3), "Last");
-    EXPECT_EQ(form->ComboBoxSmsRecepter->currentText(), "");
-    EXPECT_EQ(form->ComboBoxAbonentName->currentText(), "");
-    choose(form->ComboBoxAbonentName, 3);
+    EXPECT_EQ(child<QComboBox>(form, "ComboBoxSmsRecepter")->count(), 4);
+    EXPECT_EQ(child<QComboBox>(form, "ComboBoxSmsRecepterRus")->itemText(3), "Last");
+    EXPECT_EQ(child<QComboBox>(form, "ComboBoxSmsRecepter")->currentText(), "");
+    EXPECT_EQ(child<QComboBox>(form, "ComboBoxAbonentName")->currentText(), "");
+    choose(child<QComboBox>(form, "ComboBoxAbonentName"), 3);
     EXPECT_EQ(td::prog().DialNumber, "444");
-    choose(form->ComboBoxAbonentName, 0);
+    choose(child<QComboBox>(form, "ComboBoxAbonentName"), 0);
     EXPECT_EQ(td::prog().DialNumber, "");
     form->bbCallClick();
     EXPECT_TRUE(params().empty());
@@ -269,13 +273,15 @@ TEST_F(MainWindowTest, PhoneBookNamesAndNumbersStayAligned) {
 TEST_F(MainWindowTest, CycleBoxesAppearWithTheModelMarker) {
     writeStandardFiles();
     start();
-    for (QCheckBox* b :
-         {form->CheckBoxCycleResent, form->CheckBoxCycleSendLat, form->CheckBoxCycleSendRus})
+    for (QCheckBox* b : {child<QCheckBox>(form, "CheckBoxCycleResent"),
+                         child<QCheckBox>(form, "CheckBoxCycleSendLat"),
+                         child<QCheckBox>(form, "CheckBoxCycleSendRus")})
         EXPECT_TRUE(b->isHidden());
     env.writeFile("MotorolaC.350", "");
     form->FormActivate();
-    for (QCheckBox* b :
-         {form->CheckBoxCycleResent, form->CheckBoxCycleSendLat, form->CheckBoxCycleSendRus})
+    for (QCheckBox* b : {child<QCheckBox>(form, "CheckBoxCycleResent"),
+                         child<QCheckBox>(form, "CheckBoxCycleSendLat"),
+                         child<QCheckBox>(form, "CheckBoxCycleSendRus")})
         EXPECT_FALSE(b->isHidden());
 }
 
@@ -333,7 +339,7 @@ TEST_F(MainWindowTest, SatelliteQuestionIsAskedOnceAndYesEndsTheProgram) {
                   0u);
         EXPECT_EQ(terminations, c.terminations);
         EXPECT_EQ(td::prog().FirstActivationDone, c.activated);
-        EXPECT_EQ(form->ComboBoxAbonentName->count(), c.activated ? 3 : 0);
+        EXPECT_EQ(child<QComboBox>(form, "ComboBoxAbonentName")->count(), c.activated ? 3 : 0);
         if (c.activated) {
             form->FormActivate();  // asked at most once per run
             EXPECT_EQ(env.dialogs.questions.size(), 1u);

@@ -12,6 +12,7 @@ const char* kCall = "oper \"Набрать номер (ввод) и звонит
 
 class MainActionsTest : public MainWindowTest {
   protected:
+    QComboBox* lat() { return child<QComboBox>(form, "ComboBoxSmsRecepter"); }
     void SetUp() override {
         MainWindowTest::SetUp();
         writeStandardFiles();
@@ -20,18 +21,20 @@ class MainActionsTest : public MainWindowTest {
 };
 
 TEST_F(MainActionsTest, CallDialsTheChosenNameOrTheTypedNumber) {
-    choose(form->ComboBoxAbonentName, 0);
-    EXPECT_EQ(form->LabelPhoneNumber->text(), "89161234567");
+    choose(child<QComboBox>(form, "ComboBoxAbonentName"), 0);
+    EXPECT_EQ(child<QLabel>(form, "LabelPhoneNumber")->text(), "89161234567");
     form->bbCallClick();
     ASSERT_EQ(params().size(), 1u);
     EXPECT_EQ(params()[0], W(kCall) + " \"89161234567\"");
     EXPECT_EQ(env.starter.starts[0].file, "celltalk.exe");
     EXPECT_EQ(env.starter.starts[0].dir, "");
 
-    form->ComboBoxAbonentName->lineEdit()->selectAll();  // typing replaces the chosen name
-    typeText(form->ComboBoxAbonentName->lineEdit(), "84951234567");
+    child<QComboBox>(form, "ComboBoxAbonentName")
+        ->lineEdit()
+        ->selectAll();  // typing replaces the chosen name
+    typeText(child<QComboBox>(form, "ComboBoxAbonentName")->lineEdit(), "84951234567");
     EXPECT_EQ(td::prog().DialNumber, "84951234567");
-    EXPECT_EQ(form->LabelPhoneNumber->text(), "84951234567");
+    EXPECT_EQ(child<QLabel>(form, "LabelPhoneNumber")->text(), "84951234567");
     form->bbCallClick();
     EXPECT_EQ(params().back(), W(kCall) + " \"84951234567\"");
 }
@@ -42,7 +45,7 @@ TEST_F(MainActionsTest, BoundCyrillicCallOperationIsPassedAsWindows1251) {
     env.writeFile("celltalk.ini",
                   std::string(kEngineIni) + "Позвонить абоненту=atd№;\nОтбой=ath\n");
     form->FormActivate();
-    choose(form->ComboBoxAbonentName, 1);
+    choose(child<QComboBox>(form, "ComboBoxAbonentName"), 1);
     form->bbCallClick();
     form->bbHangUpClick();
     EXPECT_EQ(params(), (std::vector<std::string>{W("oper \"Позвонить абоненту\" \"89031112233\""),
@@ -50,7 +53,7 @@ TEST_F(MainActionsTest, BoundCyrillicCallOperationIsPassedAsWindows1251) {
 }
 
 TEST_F(MainActionsTest, InternationalNumberGoesThroughTheBatchFile) {
-    typeText(form->ComboBoxAbonentName->lineEdit(), "+79161234567");
+    typeText(child<QComboBox>(form, "ComboBoxAbonentName")->lineEdit(), "+79161234567");
     form->bbCallClick();
     EXPECT_EQ(env.readFile("@ScriBat.txt"),
               "at+ckpd=\"0\",22|!dly|AT+CKPD=\"79161234567\"|!DLY|AT+CKPD=\"S\"\r\n");
@@ -61,14 +64,14 @@ TEST_F(MainActionsTest, InternationalNumberGoesThroughTheBatchFile) {
     own.replace(own.find("Window=Min"), 10, "PLusBeforeNumber=PLUS|");
     env.writeFile("tapdeck.ini", own);
     form->FormActivate();
-    choose(form->ComboBoxAbonentName, 2);
+    choose(child<QComboBox>(form, "ComboBoxAbonentName"), 2);
     form->bbCallClick();
     EXPECT_EQ(env.readFile("@ScriBat.txt"), "PLUS|AT+CKPD=\"79160000000\"|!DLY|AT+CKPD=\"S\"\r\n");
 }
 
 TEST_F(MainActionsTest, InternationalCallWithoutItsOperationStillRunsThePrefix) {
     env.writeFile("celltalk.ini", "[AutoRun]\n");  // no call operation any more
-    typeText(form->ComboBoxAbonentName->lineEdit(), "+44");
+    typeText(child<QComboBox>(form, "ComboBoxAbonentName")->lineEdit(), "+44");
     form->bbCallClick();
     ASSERT_EQ(env.dialogs.messages.size(), 1u);
     EXPECT_EQ(env.readFile("@ScriBat.txt"), "at+ckpd=\"0\",22|!dly|\r\n");
@@ -76,13 +79,13 @@ TEST_F(MainActionsTest, InternationalCallWithoutItsOperationStillRunsThePrefix) 
 }
 
 TEST_F(MainActionsTest, NumberFieldEdgeCases) {
-    typeText(form->ComboBoxAbonentName->lineEdit(), "8916+123");
+    typeText(child<QComboBox>(form, "ComboBoxAbonentName")->lineEdit(), "8916+123");
     form->bbCallClick();
     EXPECT_TRUE(params().empty());
     EXPECT_TRUE(env.dialogs.messages.empty());
 
     // Erasing the field keeps the number typed before.
-    QLineEdit* edit = form->ComboBoxAbonentName->lineEdit();
+    QLineEdit* edit = child<QComboBox>(form, "ComboBoxAbonentName")->lineEdit();
     edit->clear();
     typeText(edit, "555");
     edit->selectAll();
@@ -92,7 +95,7 @@ TEST_F(MainActionsTest, NumberFieldEdgeCases) {
     EXPECT_EQ(td::prog().DialNumber, "555");
 
     // Typing after a choice drops the choice: volume then takes the typed text.
-    choose(form->ComboBoxAbonentName, 0);
+    choose(child<QComboBox>(form, "ComboBoxAbonentName"), 0);
     form->bbSoundUpClick();
     EXPECT_EQ(td::prog().DialNumber, "89161234567");
     edit->clear();
@@ -103,9 +106,9 @@ TEST_F(MainActionsTest, NumberFieldEdgeCases) {
 }
 
 TEST_F(MainActionsTest, VolumeWithAnEmptyFieldEmptiesTheNumber) {
-    choose(form->ComboBoxAbonentName, 0);
+    choose(child<QComboBox>(form, "ComboBoxAbonentName"), 0);
     form->FormActivate();  // the field is blank again, the number is kept
-    EXPECT_EQ(form->ComboBoxAbonentName->currentText(), "");
+    EXPECT_EQ(child<QComboBox>(form, "ComboBoxAbonentName")->currentText(), "");
     EXPECT_EQ(td::prog().DialNumber, "89161234567");
     form->bbSoundUpClick();
     EXPECT_EQ(td::prog().DialNumber, "");
@@ -125,11 +128,11 @@ TEST_F(MainActionsTest, BusyEngineStartsNothing) {
         std::function<void()> act;
     };
     td::prog().ReSendIndex = "4";
-    form->leLatSMSText->setText("hello");
-    form->leRusSMSText->setText(Q("привет"));
-    choose(form->ComboBoxSmsRecepter, 0);
-    choose(form->ComboBoxSmsRecepterRus, 0);
-    choose(form->ComboBoxAbonentName, 0);
+    child<QLineEdit>(form, "leLatSMSText")->setText("hello");
+    child<QLineEdit>(form, "leRusSMSText")->setText(Q("привет"));
+    choose(child<QComboBox>(form, "ComboBoxSmsRecepter"), 0);
+    choose(child<QComboBox>(form, "ComboBoxSmsRecepterRus"), 0);
+    choose(child<QComboBox>(form, "ComboBoxAbonentName"), 0);
     Case cases[] = {{"call", [&] { form->bbCallClick(); }},
                     {"hang up", [&] { form->bbHangUpClick(); }},
                     {"louder", [&] { form->bbSoundUpClick(); }},
@@ -146,29 +149,29 @@ TEST_F(MainActionsTest, BusyEngineStartsNothing) {
         EXPECT_EQ(env.dialogs.messages.back().rfind(W("- Пожалуйста, дождитесь"), 0), 0u);
     }
     EXPECT_TRUE(params().empty());
-    EXPECT_EQ(form->cbLatSMSHistory->count(), 0);
+    EXPECT_EQ(child<QComboBox>(form, "cbLatSMSHistory")->count(), 0);
 }
 
 TEST_F(MainActionsTest, LatinAndCyrillicTextLimits) {
     QString longLatin(170, 'a');
-    typeText(form->leLatSMSText, longLatin);
-    EXPECT_EQ(form->leLatSMSText->text().size(), 160);
-    EXPECT_EQ(form->lLatSMSLen->text(), "160");
-    typeText(form->leRusSMSText, QString(75, QChar(0x0416)));
-    EXPECT_EQ(form->leRusSMSText->text().size(), 70);
-    EXPECT_EQ(form->lRusSMSLen->text(), "70");
-    EXPECT_EQ(form->lLatSMSMax->text(), "==>160");
-    EXPECT_EQ(form->lRusSMSMax->text(), "==>70");
+    typeText(child<QLineEdit>(form, "leLatSMSText"), longLatin);
+    EXPECT_EQ(child<QLineEdit>(form, "leLatSMSText")->text().size(), 160);
+    EXPECT_EQ(child<QLabel>(form, "lLatSMSLen")->text(), "160");
+    typeText(child<QLineEdit>(form, "leRusSMSText"), QString(75, QChar(0x0416)));
+    EXPECT_EQ(child<QLineEdit>(form, "leRusSMSText")->text().size(), 70);
+    EXPECT_EQ(child<QLabel>(form, "lRusSMSLen")->text(), "70");
+    EXPECT_EQ(child<QLabel>(form, "lLatSMSMax")->text(), "==>160");
+    EXPECT_EQ(child<QLabel>(form, "lRusSMSMax")->text(), "==>70");
 }
 
 TEST_F(MainActionsTest, NonLatinCharactersBecomeDotsInTheLatinField) {
-    typeText(form->leLatSMSText, Q("Hi Жора №1"));
-    EXPECT_EQ(form->leLatSMSText->text(), "Hi .... .1");
-    form->leLatSMSText->clear();
-    form->leLatSMSText->insert(Q("вставка ok"));  // pasted text too
-    EXPECT_EQ(form->leLatSMSText->text(), "....... ok");
-    typeText(form->leRusSMSText, Q("Жора"));
-    EXPECT_EQ(form->leRusSMSText->text(), Q("Жора"));
+    typeText(child<QLineEdit>(form, "leLatSMSText"), Q("Hi Жора №1"));
+    EXPECT_EQ(child<QLineEdit>(form, "leLatSMSText")->text(), "Hi .... .1");
+    child<QLineEdit>(form, "leLatSMSText")->clear();
+    child<QLineEdit>(form, "leLatSMSText")->insert(Q("вставка ok"));  // pasted text too
+    EXPECT_EQ(child<QLineEdit>(form, "leLatSMSText")->text(), "....... ok");
+    typeText(child<QLineEdit>(form, "leRusSMSText"), Q("Жора"));
+    EXPECT_EQ(child<QLineEdit>(form, "leRusSMSText")->text(), Q("Жора"));
 }
 
 TEST_F(MainActionsTest, SendButtonFollowsTheOneBlankRule) {
@@ -177,84 +180,87 @@ TEST_F(MainActionsTest, SendButtonFollowsTheOneBlankRule) {
         bool enabled;
     } cases[] = {{"", false}, {" ", false}, {"  ", true}, {"x", true}, {" x", true}};
     for (const auto& c : cases) {
-        form->leLatSMSText->setText(c.text);
-        form->leRusSMSText->setText(c.text);
-        EXPECT_EQ(form->bbASCIISendSMS->isEnabled(), c.enabled) << '"' << c.text << '"';
-        EXPECT_EQ(form->bbRUSSendSMS->isEnabled(), c.enabled) << '"' << c.text << '"';
+        child<QLineEdit>(form, "leLatSMSText")->setText(c.text);
+        child<QLineEdit>(form, "leRusSMSText")->setText(c.text);
+        EXPECT_EQ(child<QPushButton>(form, "bbASCIISendSMS")->isEnabled(), c.enabled)
+            << '"' << c.text << '"';
+        EXPECT_EQ(child<QPushButton>(form, "bbRUSSendSMS")->isEnabled(), c.enabled)
+            << '"' << c.text << '"';
     }
 }
 
 TEST_F(MainActionsTest, SendingReplacesQuotesButTheHistoryKeepsThem) {
-    choose(form->ComboBoxSmsRecepter, 0);
-    EXPECT_EQ(form->lLatSMSPhoneNumber->text(), "89161234567");
-    typeText(form->leLatSMSText, "say \"hi\"");
+    choose(child<QComboBox>(form, "ComboBoxSmsRecepter"), 0);
+    EXPECT_EQ(child<QLabel>(form, "lLatSMSPhoneNumber")->text(), "89161234567");
+    typeText(child<QLineEdit>(form, "leLatSMSText"), "say \"hi\"");
     form->bbASCIISendSMSClick();
     EXPECT_EQ(params(),
               (std::vector<std::string>{"oper \"SendLat\" \"89161234567\" \"say 'hi'\""}));
-    ASSERT_EQ(form->cbLatSMSHistory->count(), 1);
-    EXPECT_EQ(form->cbLatSMSHistory->itemText(0), "say \"hi\"");
-    EXPECT_TRUE(form->bbASCIISendSMS->isEnabled());
+    ASSERT_EQ(child<QComboBox>(form, "cbLatSMSHistory")->count(), 1);
+    EXPECT_EQ(child<QComboBox>(form, "cbLatSMSHistory")->itemText(0), "say \"hi\"");
+    EXPECT_TRUE(child<QPushButton>(form, "bbASCIISendSMS")->isEnabled());
 
-    choose(form->ComboBoxSmsRecepterRus, 1);
-    typeText(form->leRusSMSText, Q("Привет, \"друг\""));
+    choose(child<QComboBox>(form, "ComboBoxSmsRecepterRus"), 1);
+    typeText(child<QLineEdit>(form, "leRusSMSText"), Q("Привет, \"друг\""));
     form->bbRUSSendSMSClick();
     EXPECT_EQ(params().back(), W("oper \"Послать русское\" \"89031112233\" \"Привет, 'друг'\""));
-    EXPECT_EQ(form->cbRusSMSHistory->itemText(0), Q("Привет, \"друг\""));
+    EXPECT_EQ(child<QComboBox>(form, "cbRusSMSHistory")->itemText(0), Q("Привет, \"друг\""));
 
     // Equal texts are not merged; the newest is on top.
-    form->leLatSMSText->setText("second");
+    child<QLineEdit>(form, "leLatSMSText")->setText("second");
     form->bbASCIISendSMSClick();
-    form->leLatSMSText->setText("second");
+    child<QLineEdit>(form, "leLatSMSText")->setText("second");
     form->bbASCIISendSMSClick();
-    EXPECT_EQ(form->cbLatSMSHistory->count(), 3);
-    EXPECT_EQ(form->cbLatSMSHistory->itemText(0), "second");
-    EXPECT_EQ(form->cbLatSMSHistory->itemText(2), "say \"hi\"");
+    EXPECT_EQ(child<QComboBox>(form, "cbLatSMSHistory")->count(), 3);
+    EXPECT_EQ(child<QComboBox>(form, "cbLatSMSHistory")->itemText(0), "second");
+    EXPECT_EQ(child<QComboBox>(form, "cbLatSMSHistory")->itemText(2), "say \"hi\"");
 }
 
 TEST_F(MainActionsTest, HistoryEntryBecomesTheText) {
-    form->cbLatSMSHistory->addItems({"one", "two"});
-    choose(form->cbLatSMSHistory, 1);
-    EXPECT_EQ(form->leLatSMSText->text(), "two");
-    EXPECT_TRUE(form->bbASCIISendSMS->isEnabled());
+    child<QComboBox>(form, "cbLatSMSHistory")->addItems({"one", "two"});
+    choose(child<QComboBox>(form, "cbLatSMSHistory"), 1);
+    EXPECT_EQ(child<QLineEdit>(form, "leLatSMSText")->text(), "two");
+    EXPECT_TRUE(child<QPushButton>(form, "bbASCIISendSMS")->isEnabled());
 }
 
 TEST_F(MainActionsTest, SeveralRecipientsAreCollectedUntilCleared) {
-    form2->CheckBoxMultiPhone->setChecked(true);
-    choose(form->ComboBoxSmsRecepter, 0);
-    choose(form->ComboBoxSmsRecepter, 1);
+    child<QCheckBox>(form2, "CheckBoxMultiPhone")->setChecked(true);
+    choose(child<QComboBox>(form, "ComboBoxSmsRecepter"), 0);
+    choose(child<QComboBox>(form, "ComboBoxSmsRecepter"), 1);
     EXPECT_EQ(td::prog().LatRecipients, " 89161234567 89031112233");
-    EXPECT_EQ(form->lLatSMSPhoneNumber->text(), Q("СМС нескольким абонентам"));
-    EXPECT_EQ(form->ComboBoxSmsRecepter->toolTip(), " 89161234567 89031112233");
-    form->leLatSMSText->setText("meet");
+    EXPECT_EQ(child<QLabel>(form, "lLatSMSPhoneNumber")->text(), Q("СМС нескольким абонентам"));
+    EXPECT_EQ(child<QComboBox>(form, "ComboBoxSmsRecepter")->toolTip(), " 89161234567 89031112233");
+    child<QLineEdit>(form, "leLatSMSText")->setText("meet");
     form->bbASCIISendSMSClick();
     EXPECT_EQ(params().back(), "oper \"SendLat\" \" 89161234567 89031112233\" \"meet\"");
 
-    form->sbClearLatPhone->click();
+    child<QToolButton>(form, "sbClearLatPhone")->click();
     EXPECT_EQ(td::prog().LatRecipients, "");
-    EXPECT_EQ(form->lLatSMSPhoneNumber->text(), "");
-    EXPECT_EQ(form->ComboBoxSmsRecepter->toolTip(), "");
-    EXPECT_EQ(form->ComboBoxSmsRecepter->currentText(), "");
+    EXPECT_EQ(child<QLabel>(form, "lLatSMSPhoneNumber")->text(), "");
+    EXPECT_EQ(child<QComboBox>(form, "ComboBoxSmsRecepter")->toolTip(), "");
+    EXPECT_EQ(child<QComboBox>(form, "ComboBoxSmsRecepter")->currentText(), "");
 
     // Single mode replaces; the Cyrillic band keeps its own list.
-    form2->CheckBoxMultiPhone->setChecked(false);
-    choose(form->ComboBoxSmsRecepter, 0);
-    choose(form->ComboBoxSmsRecepter, 1);
+    child<QCheckBox>(form2, "CheckBoxMultiPhone")->setChecked(false);
+    choose(child<QComboBox>(form, "ComboBoxSmsRecepter"), 0);
+    choose(child<QComboBox>(form, "ComboBoxSmsRecepter"), 1);
     EXPECT_EQ(td::prog().LatRecipients, "89031112233");
     EXPECT_EQ(td::prog().RusRecipients, "");
 }
 
 TEST_F(MainActionsTest, ChoosingARecipientEnablesSendingOnlyWithText) {
-    form->leLatSMSText->setText("x");
+    child<QLineEdit>(form, "leLatSMSText")->setText("x");
     form->FormActivate();  // disables both send buttons
-    EXPECT_FALSE(form->bbASCIISendSMS->isEnabled());
-    choose(form->ComboBoxSmsRecepter, 0);
-    EXPECT_TRUE(form->bbASCIISendSMS->isEnabled());
-    choose(form->ComboBoxSmsRecepterRus, 0);
-    EXPECT_FALSE(form->bbRUSSendSMS->isEnabled());
+    EXPECT_FALSE(child<QPushButton>(form, "bbASCIISendSMS")->isEnabled());
+    choose(child<QComboBox>(form, "ComboBoxSmsRecepter"), 0);
+    EXPECT_TRUE(child<QPushButton>(form, "bbASCIISendSMS")->isEnabled());
+    choose(child<QComboBox>(form, "ComboBoxSmsRecepterRus"), 0);
+    EXPECT_FALSE(child<QPushButton>(form, "bbRUSSendSMS")->isEnabled());
 }
 
 TEST_F(MainActionsTest, RecipientBoxesRefuseTyping) {
-    for (QComboBox* box : {form->ComboBoxSmsRecepter, form->ComboBoxSmsRecepterRus}) {
+    for (QComboBox* box : {child<QComboBox>(form, "ComboBoxSmsRecepter"),
+                           child<QComboBox>(form, "ComboBoxSmsRecepterRus")}) {
         int beeps = env.feedback.beeps;
         size_t messages = env.dialogs.messages.size();
         typeText(box->lineEdit(), "a");
@@ -269,13 +275,13 @@ TEST_F(MainActionsTest, RecipientBoxesRefuseTyping) {
 
 TEST_F(MainActionsTest, MissingRecipientOrTextIsReported) {
     const std::string missing = W("- Абонент и/или текст не заданы");
-    form->leLatSMSText->setText("text");
+    child<QLineEdit>(form, "leLatSMSText")->setText("text");
     form->bbASCIISendSMSClick();  // no recipient chosen
     EXPECT_EQ(env.dialogs.messages.back(), missing);
-    EXPECT_TRUE(form->bbASCIISendSMS->isEnabled());
+    EXPECT_TRUE(child<QPushButton>(form, "bbASCIISendSMS")->isEnabled());
 
     // After a child window closed the box is empty although the list is kept.
-    choose(form->ComboBoxSmsRecepter, 0);
+    choose(child<QComboBox>(form, "ComboBoxSmsRecepter"), 0);
     form->FormActivate();
     EXPECT_EQ(td::prog().LatRecipients, "89161234567");
     form->bbASCIISendSMSClick();
@@ -285,7 +291,7 @@ TEST_F(MainActionsTest, MissingRecipientOrTextIsReported) {
     // A name without a number is no recipient either.
     env.writeFile("tapdeck.ini", std::string(kOwnIni) + "[PhoneBook]\nNoNumber=\n");
     form->FormActivate();
-    choose(form->ComboBoxSmsRecepter, 3);
+    choose(child<QComboBox>(form, "ComboBoxSmsRecepter"), 3);
     form->bbASCIISendSMSClick();
     EXPECT_EQ(env.dialogs.messages.size(), 3u);
     EXPECT_TRUE(params().empty());
@@ -293,34 +299,34 @@ TEST_F(MainActionsTest, MissingRecipientOrTextIsReported) {
 
 TEST_F(MainActionsTest, ReSendChoiceAndPromptLine) {
     const QString prompt = Q("Если список пустой нажмите кнопку, расположеннную справа");
-    ASSERT_EQ(form->ComboBoxSMSText->count(), 1);
-    EXPECT_EQ(form->ComboBoxSMSText->itemText(0), prompt);
-    EXPECT_EQ(form->ComboBoxSMSText->currentText(), "");
+    ASSERT_EQ(child<QComboBox>(form, "ComboBoxSMSText")->count(), 1);
+    EXPECT_EQ(child<QComboBox>(form, "ComboBoxSMSText")->itemText(0), prompt);
+    EXPECT_EQ(child<QComboBox>(form, "ComboBoxSMSText")->currentText(), "");
     form->FormActivate();
-    EXPECT_EQ(form->ComboBoxSMSText->count(), 1);  // added only once
+    EXPECT_EQ(child<QComboBox>(form, "ComboBoxSMSText")->count(), 1);  // added only once
 
     // What the sent-SMS window hands over.
-    form->ComboBoxSMSText->clear();
-    form->ComboBoxSMSText->addItems({"first", Q("смотри справа"), "third"});
-    form->ComboBoxSMSText->setEditText("Ivanov ==> first");
+    child<QComboBox>(form, "ComboBoxSMSText")->clear();
+    child<QComboBox>(form, "ComboBoxSMSText")->addItems({"first", Q("смотри справа"), "third"});
+    child<QComboBox>(form, "ComboBoxSMSText")->setEditText("Ivanov ==> first");
     td::prog().SentSMSIndexes = {"3", "5", "9"};
     form->FormActivate();
-    EXPECT_EQ(form->ComboBoxSMSText->count(), 4);
-    EXPECT_EQ(form->ComboBoxSMSText->currentText(), "Ivanov ==> first");
-    EXPECT_FALSE(form->bbReSend->isEnabled());
+    EXPECT_EQ(child<QComboBox>(form, "ComboBoxSMSText")->count(), 4);
+    EXPECT_EQ(child<QComboBox>(form, "ComboBoxSMSText")->currentText(), "Ivanov ==> first");
+    EXPECT_FALSE(child<QPushButton>(form, "bbReSend")->isEnabled());
 
-    choose(form->ComboBoxSMSText, 3);  // the prompt
-    EXPECT_FALSE(form->bbReSend->isEnabled());
-    choose(form->ComboBoxSMSText, 1);  // a text with the prompt's word
-    EXPECT_FALSE(form->bbReSend->isEnabled());
-    choose(form->ComboBoxSMSText, 2);
-    EXPECT_TRUE(form->bbReSend->isEnabled());
+    choose(child<QComboBox>(form, "ComboBoxSMSText"), 3);  // the prompt
+    EXPECT_FALSE(child<QPushButton>(form, "bbReSend")->isEnabled());
+    choose(child<QComboBox>(form, "ComboBoxSMSText"), 1);  // a text with the prompt's word
+    EXPECT_FALSE(child<QPushButton>(form, "bbReSend")->isEnabled());
+    choose(child<QComboBox>(form, "ComboBoxSMSText"), 2);
+    EXPECT_TRUE(child<QPushButton>(form, "bbReSend")->isEnabled());
     EXPECT_EQ(td::prog().ReSendIndex, "9");
     form->bbReSendClick();
     EXPECT_EQ(params(), (std::vector<std::string>{"oper \"ReSend\" \"9\""}));
-    EXPECT_TRUE(form->bbReSend->isEnabled());
+    EXPECT_TRUE(child<QPushButton>(form, "bbReSend")->isEnabled());
 
-    form->CheckBoxCycleResent->setChecked(true);
+    child<QCheckBox>(form, "CheckBoxCycleResent")->setChecked(true);
     form->bbReSendClick();
     EXPECT_EQ(params().size(), 1u);
 }
@@ -328,10 +334,10 @@ TEST_F(MainActionsTest, ReSendChoiceAndPromptLine) {
 TEST_F(MainActionsTest, ReSendReadyEnablesTheButtonAtActivation) {
     td::prog().ReSendReady = true;
     form->FormActivate();
-    EXPECT_TRUE(form->bbReSend->isEnabled());
+    EXPECT_TRUE(child<QPushButton>(form, "bbReSend")->isEnabled());
     td::prog().ReSendReady = false;
     form->FormActivate();
-    EXPECT_FALSE(form->bbReSend->isEnabled());
+    EXPECT_FALSE(child<QPushButton>(form, "bbReSend")->isEnabled());
 }
 
 TEST_F(MainActionsTest, PresetRecipientFromTheOwnBook) {
@@ -341,15 +347,16 @@ TEST_F(MainActionsTest, PresetRecipientFromTheOwnBook) {
     p.RecipientPreset = true;
     form->FormActivate();
     EXPECT_FALSE(p.RecipientPreset);
-    for (QComboBox* box : {form->ComboBoxSmsRecepter, form->ComboBoxSmsRecepterRus}) {
+    for (QComboBox* box : {child<QComboBox>(form, "ComboBoxSmsRecepter"),
+                           child<QComboBox>(form, "ComboBoxSmsRecepterRus")}) {
         EXPECT_EQ(box->currentIndex(), 1);
         EXPECT_EQ(box->currentText(), "Petrov");
     }
     EXPECT_EQ(p.LatRecipients, "89031112233");
     EXPECT_EQ(p.RusRecipients, "89031112233");
-    EXPECT_EQ(form->lLatSMSPhoneNumber->text(), "89031112233");
-    EXPECT_EQ(form->lRusSMSPhoneNumber->text(), "89031112233");
-    form->leLatSMSText->setText("reply");
+    EXPECT_EQ(child<QLabel>(form, "lLatSMSPhoneNumber")->text(), "89031112233");
+    EXPECT_EQ(child<QLabel>(form, "lRusSMSPhoneNumber")->text(), "89031112233");
+    child<QLineEdit>(form, "leLatSMSText")->setText("reply");
     form->bbASCIISendSMSClick();
     EXPECT_EQ(params().back(), "oper \"SendLat\" \"89031112233\" \"reply\"");
 }
@@ -360,23 +367,85 @@ TEST_F(MainActionsTest, PresetRecipientOutsideTheOwnBook) {
     p.PresetIndex = -1;
     p.PresetText = "+79990001122";
     p.LatRecipients = p.RusRecipients = "+79990001122";
-    form->lLatSMSPhoneNumber->setText("+79990001122");
+    child<QLabel>(form, "lLatSMSPhoneNumber")->setText("+79990001122");
     p.RecipientPreset = true;
     form->FormActivate();
-    for (QComboBox* box : {form->ComboBoxSmsRecepter, form->ComboBoxSmsRecepterRus}) {
+    for (QComboBox* box : {child<QComboBox>(form, "ComboBoxSmsRecepter"),
+                           child<QComboBox>(form, "ComboBoxSmsRecepterRus")}) {
         EXPECT_EQ(box->currentIndex(), -1);
         EXPECT_EQ(box->currentText(), "+79990001122");
     }
-    EXPECT_FALSE(form->bbASCIISendSMS->isEnabled());
-    EXPECT_FALSE(form->bbRUSSendSMS->isEnabled());
-    EXPECT_EQ(form->lLatSMSPhoneNumber->text(), "+79990001122");
-    form->leRusSMSText->setText(Q("ответ"));
-    EXPECT_TRUE(form->bbRUSSendSMS->isEnabled());
+    EXPECT_FALSE(child<QPushButton>(form, "bbASCIISendSMS")->isEnabled());
+    EXPECT_FALSE(child<QPushButton>(form, "bbRUSSendSMS")->isEnabled());
+    EXPECT_EQ(child<QLabel>(form, "lLatSMSPhoneNumber")->text(), "+79990001122");
+    child<QLineEdit>(form, "leRusSMSText")->setText(Q("ответ"));
+    EXPECT_TRUE(child<QPushButton>(form, "bbRUSSendSMS")->isEnabled());
     form->bbRUSSendSMSClick();
     EXPECT_EQ(params().back(), W("oper \"Послать русское\" \"+79990001122\" \"ответ\""));
     // The next activation no longer applies it.
     form->FormActivate();
-    EXPECT_EQ(form->ComboBoxSmsRecepter->currentText(), "");
+    EXPECT_EQ(child<QComboBox>(form, "ComboBoxSmsRecepter")->currentText(), "");
+}
+
+// What the SMS windows hand over arrives through the main window's own
+// calls: the re-send box and both recipient bands.
+TEST_F(MainActionsTest, HandOversFillTheReSendBoxAndTheRecipients) {
+    QComboBox* reSend = child<QComboBox>(form, "ComboBoxSMSText");
+    ASSERT_GT(reSend->count(), 0);  // the prompt line of the activation
+    form->clearReSendBox();
+    EXPECT_EQ(reSend->count(), 0);
+    EXPECT_EQ(reSend->currentText(), "");
+    form->addReSendLine(W("Ivanov ==> привет"));
+    form->addReSendLine("Petrov ==> hi");
+    form->setReSendText("Petrov ==> hi");
+    EXPECT_EQ(reSend->count(), 2);
+    EXPECT_EQ(reSend->itemText(0), Q("Ivanov ==> привет"));
+    EXPECT_EQ(reSend->currentText(), "Petrov ==> hi");
+
+    EXPECT_EQ(form->abonentNames(), (std::vector<std::string>{"Ivanov", "Petrov", W("Сидоров")}));
+
+    QComboBox* lat = child<QComboBox>(form, "ComboBoxSmsRecepter");
+    QComboBox* rus = child<QComboBox>(form, "ComboBoxSmsRecepterRus");
+    struct Case {
+        const char* text;
+        int index;
+        int chosen;  // the boxes' entry afterwards
+    } cases[] = {{"Petrov", 1, 1}, {"+79990001122", -1, 1}, {"Nobody", 7, 1}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        form->setRecipientText(c.text, c.index);
+        for (QComboBox* box : {lat, rus}) {
+            EXPECT_EQ(box->currentIndex(), c.chosen);
+            EXPECT_EQ(box->currentText(), c.text);
+        }
+    }
+    form->setRecipients("111", "222");
+    EXPECT_EQ(td::prog().LatRecipients, "111");
+    EXPECT_EQ(td::prog().RusRecipients, "222");
+    EXPECT_EQ(child<QLabel>(form, "lLatSMSPhoneNumber")->text(), "111");
+    EXPECT_EQ(child<QLabel>(form, "lRusSMSPhoneNumber")->text(), "222");
+}
+
+// The options of the settings window reach the main window through its
+// links, also when that window is gone.
+TEST_F(MainActionsTest, SettingsOptionsThroughTheLinks) {
+    std::string ini = kOwnIni;
+    ini.replace(ini.find("Window=Min"), 10, "Window=Norm\nBeep=yes");
+    env.writeFile("tapdeck.ini", ini);
+    form->FormActivate();
+    EXPECT_TRUE(child<QCheckBox>(form2, "CheckBoxBeep")->isChecked());
+    EXPECT_TRUE(child<QCheckBox>(form2, "CheckBoxWindowCellTalk")->isChecked());
+    child<QCheckBox>(form2, "CheckBoxWindowCellTalk")->setChecked(false);
+    form->FormClose();
+    EXPECT_EQ(ownIni("Common", "Window"), "Min");
+
+    form2.reset();  // no settings window: nothing ticked, nothing breaks
+    form->FormActivate();
+    form->FormClose();
+    EXPECT_EQ(ownIni("Common", "Window"), "Min");
+    choose(lat(), 0);
+    choose(lat(), 1);
+    EXPECT_EQ(td::prog().LatRecipients, "89031112233");  // one recipient at a time
 }
 
 TEST_F(MainActionsTest, NavigationOpensWindowsAndTakesOverTheirChanges) {
@@ -411,7 +480,7 @@ TEST_F(MainActionsTest, NavigationOpensWindowsAndTakesOverTheirChanges) {
         ASSERT_EQ(modal.shown.size(), 1u);
         EXPECT_EQ(modal.shown[0], c.window);
         EXPECT_EQ(refreshWhileOpen, !c.smsWindow);
-        EXPECT_EQ(form->bbCall->toolTip() == Q(c.what), c.reactivates);
+        EXPECT_EQ(child<QPushButton>(form, "bbCall")->toolTip() == Q(c.what), c.reactivates);
         env.writeFile("tapdeck.ini", kOwnIni);
     }
 }
@@ -429,9 +498,10 @@ TEST_F(MainActionsTest, OnlyTheCallRowTitleAnswersAClick) {
                       Qt::LeftButton, Qt::NoModifier);
     QMouseEvent release(QEvent::MouseButtonRelease, QPointF(5, 5), QPointF(5, 5), Qt::LeftButton,
                         Qt::NoButton, Qt::NoModifier);
-    for (QWidget* title :
-         {static_cast<QWidget*>(form->Panel3), static_cast<QWidget*>(form->Panel4),
-          static_cast<QWidget*>(form->Panel11), static_cast<QWidget*>(form->Panel2)}) {
+    for (QWidget* title : {static_cast<QWidget*>(child<QLabel>(form, "Panel3")),
+                           static_cast<QWidget*>(child<QLabel>(form, "Panel4")),
+                           static_cast<QWidget*>(child<QLabel>(form, "Panel11")),
+                           static_cast<QWidget*>(child<QLabel>(form, "Panel2"))}) {
         QApplication::sendEvent(title, &press);
         QApplication::sendEvent(title, &release);
     }

@@ -15,15 +15,17 @@
 #include "phonebook/GetPBook.h"
 #include "phonebook/MissCall.h"
 #include "phonebook/TpdPBook.h"
-#include "phonebook/stringgrid.h"
+#include "widgets/stringgrid.h"
 #include "platform/cp1251.h"
 #include "platform/files.h"
 #include "platform/ini.h"
 #include "platform/qtservices.h"
 #include "support/fakes.h"
+#include "support/widgets.h"
 
 namespace {
 
+using td::test::child;
 using td::test::TestEnv;
 using td::test::W;
 
@@ -67,6 +69,7 @@ struct Windows : ::testing::Test {
         forms.Form3 = f3 = new TForm3;
         forms.Form4 = f4 = new TForm4;
         forms.Form6 = f6 = new TForm6;
+        td::wireForms(forms);
         f6->callAction = [this] { calls.push_back("call " + td::prog().DialNumber); };
         f6->hangUpAction = [this] { calls.push_back("hang up"); };
         td::prog().PhoneBookName = W("Чтение ТК");
@@ -97,13 +100,13 @@ struct Windows : ::testing::Test {
 TEST_F(Windows, OwnBookLoadsRowsAtKeyPositions) {
     env.writeFile("tapdeck.ini", "[PhoneBook]\nAnn=111\nEmpty=\nBob=222\n");
     f3->FormActivate();
-    StringGrid* g = f3->StringGridPhoneBook;
+    StringGrid* g = child<StringGrid>(f3, "StringGridPhoneBook");
     EXPECT_EQ(cell(g, 0, 0), W(" Имя абонента"));
     EXPECT_EQ(cell(g, 1, 0), W(" Номер телефона"));
     EXPECT_EQ(cell(g, 0, 1), "Ann");
     EXPECT_TRUE(g->rowEmpty(2));
     EXPECT_EQ(cell(g, 1, 3), "222");
-    EXPECT_EQ(text(f3->lMyCount), "2");
+    EXPECT_EQ(text(child<QLabel>(f3, "lMyCount")), "2");
     EXPECT_EQ(td::prog().FreeRow, 3);
     EXPECT_EQ(g->rows(), TForm3::DesignRows);
 }
@@ -112,13 +115,13 @@ TEST_F(Windows, OwnBookMissingIniIsReported) {
     f3->FormActivate();
     ASSERT_EQ(env.dialogs.messages.size(), 1u);
     EXPECT_EQ(env.dialogs.messages[0], W("- Файл tapdeck.ini - не найден"));
-    EXPECT_EQ(text(f3->lMyCount), "-");
+    EXPECT_EQ(text(child<QLabel>(f3, "lMyCount")), "-");
 }
 
 TEST_F(Windows, TypedEqualsBecomesHyphen) {
     env.writeFile("tapdeck.ini", "[PhoneBook]\n");
     f3->show();
-    StringGrid* g = f3->StringGridPhoneBook;
+    StringGrid* g = child<StringGrid>(f3, "StringGridPhoneBook");
     g->setFocus();
     g->setCurrentCell(0, 0);
     // A key typed straight into the grid opens the editor with that key.
@@ -136,7 +139,7 @@ TEST_F(Windows, TypedEqualsBecomesHyphen) {
 TEST_F(Windows, OwnBookSaveDuplicatesAndBlanks) {
     env.writeFile("tapdeck.ini", "[PhoneBook]\nAnn=111\n");
     f3->FormActivate();
-    StringGrid* g = f3->StringGridPhoneBook;
+    StringGrid* g = child<StringGrid>(f3, "StringGridPhoneBook");
     g->setCell(0, 2, "Bob");
     g->setCell(1, 2, "222");
     g->setCell(0, 3, "Ann");  // same name lower down: its number wins
@@ -199,7 +202,7 @@ TEST_F(Windows, DeleteAsksAndSavesOtherEdits) {
     };
     env.writeFile("tapdeck.ini", "[PhoneBook]\nAnn=111\nBob=222\n");
     f3->FormActivate();
-    f3->StringGridPhoneBook->setCurrentCell(0, 0);  // a click on row 1
+    child<StringGrid>(f3, "StringGridPhoneBook")->setCurrentCell(0, 0);  // a click on row 1
     EXPECT_EQ(f3->selectedRow(), 1);
     for (const DeleteCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -207,7 +210,7 @@ TEST_F(Windows, DeleteAsksAndSavesOtherEdits) {
         env.dialogs.messages.clear();
         env.writeFile("tapdeck.ini", "[PhoneBook]\nAnn=111\nBob=222\n");
         f3->FormActivate();
-        StringGrid* g = f3->StringGridPhoneBook;
+        StringGrid* g = child<StringGrid>(f3, "StringGridPhoneBook");
         g->setCell(1, 2, "999");  // an unsaved edit of Bob's row
         f3->StringGridPhoneBookSelectCell(0, c.row);
         env.dialogs.answers.assign(c.answers.begin(), c.answers.end());
@@ -227,8 +230,8 @@ TEST_F(Windows, LongOwnBookKeepsEveryRecordAndGrows) {
     for (int i = 1; i <= 320; ++i) ini += "N" + std::to_string(i) + "=" + std::to_string(i) + "\n";
     env.writeFile("tapdeck.ini", ini);
     f3->FormActivate();
-    StringGrid* g = f3->StringGridPhoneBook;
-    EXPECT_EQ(text(f3->lMyCount), "320");
+    StringGrid* g = child<StringGrid>(f3, "StringGridPhoneBook");
+    EXPECT_EQ(text(child<QLabel>(f3, "lMyCount")), "320");
     EXPECT_EQ(cell(g, 0, 320), "N320");
     EXPECT_GE(g->rows(), 321 + TForm3::SpareRows);
     g->setCell(1, 5, "555");
@@ -243,7 +246,7 @@ TEST_F(Windows, LongOwnBookKeepsEveryRecordAndGrows) {
 TEST_F(Windows, TransferNeverOverwritesAndAddsARowWhenFull) {
     env.writeFile("tapdeck.ini", "[PhoneBook]\nAnn=1\nBob=2\n");
     f3->FormActivate();
-    StringGrid* g = f3->StringGridPhoneBook;
+    StringGrid* g = child<StringGrid>(f3, "StringGridPhoneBook");
     g->setCell(0, 3, "Typed");  // unsaved, in the row FreeRow names
     td::prog().FreeRow = 3;
     f3->takeRecord("Phone=One", "+7111");
@@ -269,12 +272,12 @@ TEST_F(Windows, FromMobileOpensPhoneBookOnItsLastCopy) {
     ASSERT_EQ(modal.shown.size(), 1u);
     EXPECT_EQ(modal.shown[0], f4);
     EXPECT_FALSE(td::prog().PhoneReadUpdate);
-    EXPECT_EQ(cell(f4->StringGridMobilePB, 0, 1), W("Анна-Мария"));
-    EXPECT_EQ(cell(f4->StringGridMobilePB, 0, 2), "");
-    EXPECT_EQ(cell(f4->StringGridMobilePB, 1, 2), "+7495");
-    EXPECT_EQ(text(f4->lGetRecordCount), "2");
-    EXPECT_EQ(text(f4->Panel5).rfind(W("Последняя копия "), 0), 0u);
-    EXPECT_TRUE(f4->bbReady->isEnabled());
+    EXPECT_EQ(cell(child<StringGrid>(f4, "StringGridMobilePB"), 0, 1), W("Анна-Мария"));
+    EXPECT_EQ(cell(child<StringGrid>(f4, "StringGridMobilePB"), 0, 2), "");
+    EXPECT_EQ(cell(child<StringGrid>(f4, "StringGridMobilePB"), 1, 2), "+7495");
+    EXPECT_EQ(text(child<QLabel>(f4, "lGetRecordCount")), "2");
+    EXPECT_EQ(text(child<QLabel>(f4, "Panel5")).rfind(W("Последняя копия "), 0), 0u);
+    EXPECT_TRUE(child<QPushButton>(f4, "bbReady")->isEnabled());
     EXPECT_TRUE(env.starter.starts.empty());
 }
 
@@ -290,17 +293,17 @@ TEST_F(Windows, ReadFromPhoneFillsGridAndLastCopy) {
     env.dialogs.answers = {true};
     f4->bbGetPBookClick();
     EXPECT_EQ(env.starter.params(), std::vector<std::string>{W("oper \"Чтение ТК\"")});
-    StringGrid* g = f4->StringGridMobilePB;
+    StringGrid* g = child<StringGrid>(f4, "StringGridMobilePB");
     EXPECT_EQ(cell(g, 0, 1), W("Анна-Мария"));
     EXPECT_EQ(cell(g, 0, 2), "Jean-Luc");
     EXPECT_EQ(cell(g, 1, 3), "84951234567");
     EXPECT_TRUE(g->rowEmpty(4));
-    EXPECT_EQ(text(f4->lGetRecordCount), "3");
-    EXPECT_EQ(text(f4->Panel5), W("Текущие записи из мобильного телефона"));
+    EXPECT_EQ(text(child<QLabel>(f4, "lGetRecordCount")), "3");
+    EXPECT_EQ(text(child<QLabel>(f4, "Panel5")), W("Текущие записи из мобильного телефона"));
     EXPECT_EQ(env.readFile("AutoRun/LastPBook.txt"),
               W("Анна-Мария=+79031112233\r\nJean-Luc=+33612345678\r\n=84951234567\r\n"));
-    EXPECT_TRUE(f4->bbReady->isEnabled());
-    EXPECT_EQ(td::toWin(f4->bbGetPBook->text()), W("Обновить"));
+    EXPECT_TRUE(child<QPushButton>(f4, "bbReady")->isEnabled());
+    EXPECT_EQ(td::toWin(child<QPushButton>(f4, "bbGetPBook")->text()), W("Обновить"));
     EXPECT_FALSE(td::prog().PhoneReadUpdate);
     EXPECT_FALSE(env.feedback.hourglass);
 }
@@ -315,18 +318,18 @@ TEST_F(Windows, MoreThan499RecordsAllCountedAndSaved) {
     engineAnswers(answer);
     env.dialogs.answers = {true};
     f4->bbGetPBookClick();
-    EXPECT_EQ(text(f4->lGetRecordCount), "620");
+    EXPECT_EQ(text(child<QLabel>(f4, "lGetRecordCount")), "620");
     EXPECT_EQ(td::prog().RecordList.size(), 620u);
     std::vector<std::string> copy;
     ASSERT_TRUE(td::files::readLines(env.path("AutoRun/LastPBook.txt"), copy));
     EXPECT_EQ(copy.size(), 620u);
     EXPECT_EQ(copy.back(), "N620=+7900620");
     // The grid grows to show them all, and shrinks back for a short list.
-    EXPECT_EQ(cell(f4->StringGridMobilePB, 0, 620), "N620");
+    EXPECT_EQ(cell(child<StringGrid>(f4, "StringGridMobilePB"), 0, 620), "N620");
     env.writeFile("AutoRun/LastPBook.txt", "A=1\n");
     f4->bbLastCopyClick();
-    EXPECT_EQ(f4->StringGridMobilePB->rows(), TForm4::DesignRows);
-    EXPECT_TRUE(f4->StringGridMobilePB->rowEmpty(2));
+    EXPECT_EQ(child<StringGrid>(f4, "StringGridMobilePB")->rows(), TForm4::DesignRows);
+    EXPECT_TRUE(child<StringGrid>(f4, "StringGridMobilePB")->rowEmpty(2));
 }
 
 TEST_F(Windows, TransferAndButtonsOfThePhoneBook) {
@@ -337,25 +340,25 @@ TEST_F(Windows, TransferAndButtonsOfThePhoneBook) {
     f4->bbReadyClick();
     EXPECT_EQ(env.dialogs.messages.back(), W("- Вы ничего не выбрали !"));
 
-    f4->StringGridMobilePB->setCurrentCell(1, 0);  // row 2: no name
+    child<StringGrid>(f4, "StringGridMobilePB")->setCurrentCell(1, 0);  // row 2: no name
     f4->bbReadyClick();
-    EXPECT_TRUE(f3->StringGridPhoneBook->rowEmpty(2));
-    EXPECT_FALSE(f4->bbSaveMyPB->isEnabled());
+    EXPECT_TRUE(child<StringGrid>(f3, "StringGridPhoneBook")->rowEmpty(2));
+    EXPECT_FALSE(child<QPushButton>(f4, "bbSaveMyPB")->isEnabled());
 
-    f4->StringGridMobilePB->setCurrentCell(0, 0);  // row 1: Bob
+    child<StringGrid>(f4, "StringGridMobilePB")->setCurrentCell(0, 0);  // row 1: Bob
     f4->StringGridMobilePBDblClick();
-    EXPECT_EQ(cell(f3->StringGridPhoneBook, 0, 2), "Bob");
-    EXPECT_TRUE(f4->bbSaveMyPB->isEnabled());
-    EXPECT_TRUE(f4->bbResetMyPB->isEnabled());
+    EXPECT_EQ(cell(child<StringGrid>(f3, "StringGridPhoneBook"), 0, 2), "Bob");
+    EXPECT_TRUE(child<QPushButton>(f4, "bbSaveMyPB")->isEnabled());
+    EXPECT_TRUE(child<QPushButton>(f4, "bbResetMyPB")->isEnabled());
 
     f4->bbResetMyPBClick();  // drops the transfer
-    EXPECT_TRUE(f3->StringGridPhoneBook->rowEmpty(2));
-    EXPECT_FALSE(f4->bbReady->isEnabled());
+    EXPECT_TRUE(child<StringGrid>(f3, "StringGridPhoneBook")->rowEmpty(2));
+    EXPECT_FALSE(child<QPushButton>(f4, "bbReady")->isEnabled());
 
-    f4->StringGridMobilePB->setCurrentCell(2, 0);  // row 3: Carl
+    child<StringGrid>(f4, "StringGridMobilePB")->setCurrentCell(2, 0);  // row 3: Carl
     f4->bbReadyClick();
     f4->bbSaveMyPBClick();
-    EXPECT_FALSE(f4->bbSaveMyPB->isEnabled());
+    EXPECT_FALSE(child<QPushButton>(f4, "bbSaveMyPB")->isEnabled());
     td::IniFile ini(env.path("tapdeck.ini"));
     EXPECT_EQ(ini.readString("PhoneBook", "Carl", ""), "4");
 
@@ -385,9 +388,11 @@ TEST_P(ReaderWindowTexts, ReadLooksAndEndings) {
     const ReaderTexts& c = GetParam();
     env.writeFile("tapdeck.ini", "[PhoneBook]\nAnn=1\n");
     f3->FormActivate();
-    QPushButton* refresh = c.missedCalls ? f6->bbGetPBook : f4->bbGetPBook;
-    QLabel* panel = c.missedCalls ? f6->Panel5 : f4->Panel5;
-    StringGrid* grid = c.missedCalls ? f6->StringGridMobilePB : f4->StringGridMobilePB;
+    QPushButton* refresh =
+        c.missedCalls ? child<QPushButton>(f6, "bbGetPBook") : child<QPushButton>(f4, "bbGetPBook");
+    QLabel* panel = c.missedCalls ? child<QLabel>(f6, "Panel5") : child<QLabel>(f4, "Panel5");
+    StringGrid* grid = c.missedCalls ? child<StringGrid>(f6, "StringGridMobilePB")
+                                     : child<StringGrid>(f4, "StringGridMobilePB");
     auto click = [&] { c.missedCalls ? f6->bbGetPBookClick() : f4->bbGetPBookClick(); };
     auto hint = [](QWidget* w) { return td::toWin(w->toolTip()); };
 
@@ -446,13 +451,59 @@ INSTANTIATE_TEST_SUITE_P(
 
 // ---- missed calls ----------------------------------------------------------------
 
+// One reader lives as long as its window, and each read takes the operation
+// bound at that moment (the main window's activation may rebind it).
+TEST_F(Windows, EachReadTakesTheOperationBoundThen) {
+    engineAnswers("+CPBR: 1,\"+7903\",145,\"Ann\"\nOK\nOK\n");
+    env.dialogs.answers = {true, true};
+    f4->bbGetPBookClick();
+    td::prog().PhoneBookName = "Other";
+    f4->bbGetPBookClick();
+    EXPECT_EQ(env.starter.params(),
+              (std::vector<std::string>{W("oper \"Чтение ТК\""), "oper \"Other\""}));
+}
+
+// A read in the missed calls window touches the phone book window as well:
+// its transfer buttons go off at the start, the transfer comes back with
+// the data, and its grid gets the hint for a fresh list.
+TEST_F(Windows, MissedCallsReadTouchesThePhoneBookWindow) {
+    for (const char* b : {"bbReady", "bbSaveMyPB", "bbResetMyPB"})
+        child<QPushButton>(f4, b)->setEnabled(true);
+    engineAnswers("+CPBR: 1,\"+7903\",145,\"Caller\"\nOK\nOK\n");
+    env.dialogs.answers = {true};
+    f6->bbGetPBookClick();
+    EXPECT_TRUE(child<QPushButton>(f4, "bbReady")->isEnabled());
+    EXPECT_FALSE(child<QPushButton>(f4, "bbSaveMyPB")->isEnabled());
+    EXPECT_FALSE(child<QPushButton>(f4, "bbResetMyPB")->isEnabled());
+    EXPECT_EQ(td::toWin(child<StringGrid>(f4, "StringGridMobilePB")->toolTip()),
+              W("Переносите по одной записи телефонной книги из телефона\n(двойной клик - выбор "
+                "и перенос)"));
+}
+
+// A window deleted after the wiring is skipped by the hooks that reach it.
+TEST_F(Windows, PhoneBookWithoutTheOwnBookWindow) {
+    delete f3;
+    f3 = nullptr;
+    td::forms().Form3 = nullptr;
+    env.writeFile("AutoRun/LastPBook.txt", "Bob=2\n");
+    f4->FormActivate();
+    StringGrid* g = child<StringGrid>(f4, "StringGridMobilePB");
+    EXPECT_EQ(cell(g, 0, 0), td::OwnHeaderName());
+    EXPECT_EQ(cell(g, 0, 1), "Bob");
+    g->setCurrentCell(0, 0);
+    f4->bbReadyClick();
+    f4->bbSaveMyPBClick();
+    f4->bbResetMyPBClick();
+    EXPECT_TRUE(env.dialogs.messages.empty());
+}
+
 TEST_F(Windows, MissedCallsWithoutLastCopy) {
     f6->FormActivate();
-    EXPECT_EQ(text(f6->Panel5),
+    EXPECT_EQ(text(child<QLabel>(f6, "Panel5")),
               W("- Нет файла с последней копией телефонной книги - нажмите \"Обновить\""));
-    EXPECT_EQ(cell(f6->StringGridMobilePB, 0, 0), W(" Имя абонента"));
-    EXPECT_FALSE(f6->bbMissCall->isEnabled());
-    EXPECT_FALSE(f6->bbHangUpMissCall->isEnabled());
+    EXPECT_EQ(cell(child<StringGrid>(f6, "StringGridMobilePB"), 0, 0), W(" Имя абонента"));
+    EXPECT_FALSE(child<QPushButton>(f6, "bbMissCall")->isEnabled());
+    EXPECT_FALSE(child<QPushButton>(f6, "bbHangUpMissCall")->isEnabled());
 }
 
 TEST_F(Windows, MissedCallsCallBackAndHangUp) {
@@ -460,24 +511,24 @@ TEST_F(Windows, MissedCallsCallBackAndHangUp) {
     f6->FormActivate();
     // A name whose number is empty: callable cell, but the call only disables.
     f6->StringGridMobilePBSelectCell(0, 1);
-    EXPECT_TRUE(f6->bbMissCall->isEnabled());
+    EXPECT_TRUE(child<QPushButton>(f6, "bbMissCall")->isEnabled());
     f6->bbMissCallClick();
-    EXPECT_FALSE(f6->bbMissCall->isEnabled());
+    EXPECT_FALSE(child<QPushButton>(f6, "bbMissCall")->isEnabled());
     EXPECT_TRUE(calls.empty());
     // An empty cell does not enable the button.
     f6->StringGridMobilePBSelectCell(0, 2);
-    EXPECT_FALSE(f6->bbMissCall->isEnabled());
+    EXPECT_FALSE(child<QPushButton>(f6, "bbMissCall")->isEnabled());
     f6->StringGridMobilePBSelectCell(1, 2);
-    EXPECT_TRUE(f6->bbMissCall->isEnabled());
+    EXPECT_TRUE(child<QPushButton>(f6, "bbMissCall")->isEnabled());
     f6->bbMissCallClick();
     EXPECT_EQ(td::prog().DialNumber, "+7495");
     EXPECT_EQ(f6->selectedRow(), -1);
-    EXPECT_FALSE(f6->bbMissCall->isEnabled());
-    EXPECT_TRUE(f6->bbHangUpMissCall->isEnabled());
+    EXPECT_FALSE(child<QPushButton>(f6, "bbMissCall")->isEnabled());
+    EXPECT_TRUE(child<QPushButton>(f6, "bbHangUpMissCall")->isEnabled());
     f6->bbHangUpMissCallClick();
     EXPECT_EQ(calls, (std::vector<std::string>{"call +7495", "hang up"}));
     f6->bbLastCopyClick();
-    EXPECT_FALSE(f6->bbHangUpMissCall->isEnabled());
+    EXPECT_FALSE(child<QPushButton>(f6, "bbHangUpMissCall")->isEnabled());
 }
 
 // With the main window's own actions: calling back starts the engine.
@@ -486,6 +537,7 @@ TEST_F(Windows, MissedCallsUseTheMainWindowActions) {
     td::forms().Form1 = f1;
     TForm6 fresh;  // default actions
     td::forms().Form6 = &fresh;
+    td::wireForms(td::forms());
     td::prog().CallName = "Call";
     td::prog().HangUpName = "HangUp";
     env.writeFile("AutoRun/MC-LastPBook.txt", "Ann=84951234567\n");
@@ -517,9 +569,9 @@ TEST_F(Windows, MissedCallsReadKeepsTheirOwnCopy) {
     std::vector<std::string> copy;
     td::files::readLines(env.path("AutoRun/MC-LastPBook.txt"), copy);
     EXPECT_EQ(copy.size(), 25u);
-    EXPECT_EQ(text(f6->lGetRecordCount), "25");
-    EXPECT_EQ(cell(f6->StringGridMobilePB, 1, 25), "2500");
-    EXPECT_EQ(td::toWin(f6->StringGridMobilePB->toolTip()),
+    EXPECT_EQ(text(child<QLabel>(f6, "lGetRecordCount")), "25");
+    EXPECT_EQ(cell(child<StringGrid>(f6, "StringGridMobilePB"), 1, 25), "2500");
+    EXPECT_EQ(td::toWin(child<StringGrid>(f6, "StringGridMobilePB")->toolTip()),
               W("Выберите запись, если хотите позвонить"));
 }
 

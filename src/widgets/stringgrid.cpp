@@ -1,4 +1,4 @@
-#include "phonebook/stringgrid.h"
+#include "widgets/stringgrid.h"
 
 #include <QHeaderView>
 

@@ -1,0 +1,57 @@
+#include "widgets/gridview.h"
+
+#include "platform/cp1251.h"
+#include "platform/qtservices.h"
+
+namespace td {
+
+std::string GridReadView::refreshCaption() const {
+    return toWin(button_->text());
+}
+void GridReadView::setRefreshCaption(const std::string& text) {
+    button_->setText(fromWin(text));
+}
+void GridReadView::setRefreshColor(unsigned rgb) {
+    setCaptionColor(button_, rgb);
+}
+void GridReadView::setRefreshHint(const std::string& text) {
+    button_->setToolTip(hintText(text));
+}
+void GridReadView::setRefreshEnabled(bool on) {
+    button_->setEnabled(on);
+}
+void GridReadView::setStatus(const std::string& text) {
+    panel_->setText(fromWin(text));
+}
+void GridReadView::setGridHint(const std::string& text) {
+    grid_->setToolTip(hintText(text));
+}
+
+QString hintText(const std::string& text) {
+    QString s = fromWin(text);
+    s.replace(QChar('\r'), QChar('\n'));
+    return s;
+}
+
+void setCaptionColor(QPushButton* b, unsigned rgb) {
+    b->setStyleSheet(
+        QStringLiteral("QPushButton { color: #%1; }").arg(rgb & 0xFFFFFF, 6, 16, QLatin1Char('0')));
+}
+
+QPushButton* navyButton(QWidget* parent, const char* name, const char* caption, const char* hint) {
+    auto* b = new QPushButton(fromWin(W(caption)), parent);
+    b->setObjectName(name);
+    if (*hint) b->setToolTip(hintText(W(hint)));
+    setCaptionColor(b, NavyColor);
+    return b;
+}
+
+QPushButton* glyphButton(QWidget* parent, const char* name, QStyle::StandardPixmap glyph,
+                         const char* hint) {
+    QPushButton* b = navyButton(parent, name, "", hint);
+    b->setIcon(parent->style()->standardIcon(glyph));
+    b->setFixedWidth(36);
+    return b;
+}
+
+}  // namespace td

@@ -1,0 +1,46 @@
+#pragma once
+// Pieces every reading window shares: the read cycle's view over a refresh
+// button, a status panel and a grid, and the navy-captioned buttons.
+
+#include <QLabel>
+#include <QPushButton>
+#include <QStyle>
+#include <string>
+
+#include "engine/readcycle.h"
+#include "widgets/stringgrid.h"
+
+namespace td {
+
+// The refresh button, status panel and grid of one reading window.
+class GridReadView : public ReadView {
+  public:
+    GridReadView(StringGrid* grid, QPushButton* button, QLabel* panel)
+        : grid_(grid), button_(button), panel_(panel) {}
+    std::string refreshCaption() const override;
+    void setRefreshCaption(const std::string& text) override;
+    void setRefreshColor(unsigned rgb) override;
+    void setRefreshHint(const std::string& text) override;
+    void setRefreshEnabled(bool on) override;
+    void setStatus(const std::string& text) override;
+    void setGridHint(const std::string& text) override;
+
+  private:
+    StringGrid* grid_;
+    QPushButton* button_;
+    QLabel* panel_;
+};
+
+// A hint with "\r" line breaks as the widgets show it.
+QString hintText(const std::string& text);
+
+// Colours a button's caption (0xRRGGBB).
+void setCaptionColor(QPushButton* b, unsigned rgb);
+
+// A button with navy caption; texts are UTF-8 literals, an empty hint sets none.
+QPushButton* navyButton(QWidget* parent, const char* name, const char* caption, const char* hint);
+// A caption-less button showing one of the style's glyphs.
+QPushButton* glyphButton(QWidget* parent, const char* name, QStyle::StandardPixmap glyph,
+                         const char* hint);
+
+}  // namespace td
