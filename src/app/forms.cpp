@@ -115,6 +115,9 @@ void wireForms(const Forms& f) {
     pb.beepWanted = [f2] { return f2 && f2->beepTicked(); };
     if (f4) f4->readerLinks() = pb;
     if (f6) f6->readerLinks() = pb;
+
+    // Date book: the settings window's beep option.
+    if (f.Form9) f.Form9->beepWanted = [f2] { return f2 && f2->beepTicked(); };
 }
 
 void destroyForms() {
