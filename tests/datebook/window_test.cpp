@@ -18,6 +18,7 @@
 #include "platform/files.h"
 #include "platform/qtservices.h"
 #include "support/fakes.h"
+#include "support/qtapp.h"
 #include "support/widgets.h"
 #include "widgets/stringgrid.h"
 
@@ -26,21 +27,6 @@ namespace {
 using td::test::child;
 using td::test::TestEnv;
 using td::test::W;
-
-class QtEnvironment : public ::testing::Environment {
-  public:
-    void SetUp() override {
-        static int argc = 1;
-        static char name[] = "datebook_window_tests";
-        static char* argv[] = {name, nullptr};
-        app_ = new QApplication(argc, argv);
-    }
-    void TearDown() override { delete app_; }
-
-  private:
-    QApplication* app_ = nullptr;
-};
-const auto* const kQt = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
 
 // Lines as the engine writes them from the simulated phone (UCS2 decoded).
 const char* const kResult =
@@ -58,6 +44,7 @@ const char* const kLog =
     "at+mdbad?\n+MDBAD: 2\nOK\nat+mdbl=0\nOK\n";
 
 struct DateBook : ::testing::Test {
+    QApplication* app = td::test::qtApp();  // before any window
     TestEnv env;
     TForm9 f9;
     StringGrid* grid = child<StringGrid>(f9, "StringGridMobileMDB");

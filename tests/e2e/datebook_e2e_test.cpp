@@ -6,16 +6,15 @@
 
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QLabel>
 #include <QPushButton>
 #include <cstdlib>
-#include <filesystem>
 #include <fstream>
 
 #include "app/forms.h"
 #include "datebook/MemDayBook.h"
 #include "datebook/mdbrecord.h"
+#include "e2e_support.h"
 #include "engine/launcher.h"
 #include "engine/settings.h"
 #include "main/TapdeckP.h"
@@ -23,6 +22,7 @@
 #include "platform/ini.h"
 #include "platform/qtservices.h"
 #include "support/fakes.h"
+#include "support/qtapp.h"
 #include "support/widgets.h"
 #include "widgets/stringgrid.h"
 
@@ -31,18 +31,6 @@ using td::test::U;
 using td::test::W;
 
 namespace {
-
-QApplication* app() {
-    static int argc = 1;
-    static char name[] = "datebook_e2e_tests";
-    static char* argv[] = {name, nullptr};
-    static QApplication* a = new QApplication(argc, argv);
-    return a;
-}
-
-struct NoModal : td::ModalRunner {
-    int showModal(QWidget*) override { return 0; }
-};
 
 // Both alphabets, a comma in a title, every repeat kind, events without a
 // start time or an alarm; deletion after 4 weeks.
@@ -61,23 +49,12 @@ const char* const kEmptyPhone = "[phone]\nautodelete 0\n[datebook 500]\n";
 class DateBookEndToEnd : public ::testing::Test {
   protected:
     td::test::TestEnv env;
-    td::QtEventPump realPump;
-    td::SystemProcessStarter realStarter;
-    NoModal modal;
+    td::test::DemoRun demo{env};
     TForm9* f9 = nullptr;
 
     void SetUp() override {
-        app();
-        namespace fs = std::filesystem;
-        for (const char* f : {"tapdeck.ini", "celltalk.ini", "DelSMS.txt"})
-            fs::copy_file(fs::path(DEMO_DIR) / f, fs::path(env.dir) / f);
-        fs::create_symlink(CELLTALK_BIN, fs::path(env.dir) / "celltalk");
+        td::test::qtApp();
         usePhone("phone1.state", kFirstPhone);
-        td::services().pump = &realPump;
-        td::services().starter = &realStarter;
-        env.dialogs.defaultAnswer = true;
-        env.dialogs.failOnUnscripted = false;
-        td::setModalRunner(&modal);
         td::createForms();
         td::forms().Form1->FormShow();
         td::forms().Form1->FormActivate();
@@ -86,7 +63,6 @@ class DateBookEndToEnd : public ::testing::Test {
     void TearDown() override {
         waitForEngine();
         td::destroyForms();
-        td::setModalRunner(nullptr);
     }
 
     // The engine talks to the phone kept in `file` from now on.
@@ -95,12 +71,7 @@ class DateBookEndToEnd : public ::testing::Test {
         td::IniFile(env.path("celltalk.ini")).writeString("Common", "SimState", file);
     }
     void waitForEngine() {
-        for (int i = 0; i < 300; ++i) {
-            realPump.sleep(50);
-            bool started = env.exists("AutoRun/LastRun.log") || env.exists("CellTalk.err");
-            if (started && !env.exists("celltalk.run")) return;
-        }
-        ADD_FAILURE() << "the engine did not finish";
+        if (!demo.waitForEngine()) ADD_FAILURE() << "the engine did not finish";
     }
     // The grid's event rows, every column.
     std::vector<std::vector<std::string>> rows() {
@@ -146,7 +117,7 @@ TEST_F(DateBookEndToEnd, ReadShowsTheBookAndItsLastCopyAfterARestart) {
 
     if (const char* dir = std::getenv("TAPDECK_SHOT_DIR")) {
         f9->show();
-        realPump.sleep(300);
+        demo.pump.sleep(300);
         f9->grab().save(QString::fromLocal8Bit(dir) + "/datebook.png");
         f9->hide();
     }
