@@ -220,6 +220,46 @@ TEST_F(DateBook, NothingFromTheEngine) {
     }
 }
 
+TEST_F(DateBook, AFailedRunNeverShowsTheAnswerOfAnEarlierOne) {
+    struct Case {
+        const char* why;
+        std::string oldResult;
+    } cases[] = {{"an earlier full answer", kResult}, {"an earlier short answer", "OK\n"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.why);
+        env.writeFile("AutoRun/LastMDBook.txt",
+                      "+MDBR: 1,\"Old\",1,1,\"10:00\",\"x\",1,\"t\",\"d\",0\n");
+        env.writeFile("AutoRun/LastRun.mdb", c.oldResult);
+        f9.FormActivate();
+        beep = true;
+        env.feedback.beeps = 0;
+        // The engine fails: its log and error file, the old result file stays.
+        env.pump.after(100, [this] { env.writeFile("celltalk.run", ""); });
+        env.pump.after(3000, [this] {
+            env.writeFile("AutoRun/LastRun.log", "at+cscs=\"UCS2\"\nОшибка: нет ответа телефона\n");
+            env.writeFile("CellTalk.err", "нет ответа телефона\n");
+            td::files::remove(env.path("celltalk.run"));
+        });
+        env.dialogs.answers = {true};
+        f9.bbGetMDBookClick();
+        EXPECT_EQ(text(status), W("- Файл с записями книга напоминаний \"LastRun.mdb\" не создан "
+                                  "программой CellTalk"));
+        EXPECT_EQ(env.feedback.beeps, 1);
+        EXPECT_EQ(cell(0, 1), "Old");
+        EXPECT_EQ(lines("AutoRun/LastMDBook.txt").size(), 1u);
+        EXPECT_FALSE(td::prog().ListFresh);
+        // Nor is it unloaded.
+        env.dialogs.answers = {true};
+        env.pump.after(3000, [this] {
+            env.writeFile("AutoRun/LastRun.log", "Ошибка\n");
+            env.writeFile("CellTalk.err", "нет ответа телефона\n");
+        });
+        f9.bbUnloadMemBookClick();
+        EXPECT_FALSE(env.exists("AutoRun/Unload-06.12.2026 14-09-06-MemDay-LastRun.txt"));
+        td::files::remove(env.path("AutoRun/LastRun.log"));
+    }
+}
+
 TEST_F(DateBook, SaveUnderADatedName) {
     env.clock.shortDateFormat = "M/d/yyyy";  // a format with folder separators
     env.clock.longTimeFormat = "h:mm:ss";
