@@ -150,7 +150,8 @@ void TForm9::bbSaveMDBListClick() {
         lines.emplace();
         td::files::readLines(result, *lines);
     }
-    td::MdbSave save = td::dateBookToSave(lines, weeks_, autoDeleteText_, p.RecordList);
+    td::MdbSave save =
+        td::dateBookToSave(lines, weeks_, autoDeleteText_, p.RecordList, p.PrefixAutoDelete);
     if (save.fresh) {
         p.ResultLines = save.lines;
         p.ListFresh = true;

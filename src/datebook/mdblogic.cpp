@@ -112,9 +112,10 @@ MdbShown showDateBook(MdbReader& reader, const std::vector<std::string>& lines, 
 }
 
 MdbSave dateBookToSave(const std::optional<std::vector<std::string>>& resultFile, int weeks,
-                       const std::string& autoDeleteText, const std::vector<std::string>& shown) {
+                       const std::string& autoDeleteText, const std::vector<std::string>& shown,
+                       const std::string& autoDeletePrefix) {
     MdbSave save;
-    if (resultFile) save.lines = mdbLastCopy(*resultFile, weeks, autoDeleteText);
+    if (resultFile) save.lines = mdbLastCopy(*resultFile, weeks, autoDeleteText, autoDeletePrefix);
     save.fresh = !save.lines.empty();
     if (!save.fresh) save.lines = shown;
     return save;

@@ -82,7 +82,8 @@ struct MdbSave {
     bool fresh = false;
 };
 MdbSave dateBookToSave(const std::optional<std::vector<std::string>>& resultFile, int weeks,
-                       const std::string& autoDeleteText, const std::vector<std::string>& shown);
+                       const std::string& autoDeleteText, const std::vector<std::string>& shown,
+                       const std::string& autoDeletePrefix = MdbAutoDeletePrefix);
 
 // ---- the unload ------------------------------------------------------------
 

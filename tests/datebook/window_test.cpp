@@ -180,6 +180,10 @@ TEST_F(DateBook, ReadFromThePhoneFillsTheGridAndTheLastCopy) {
     EXPECT_FALSE(td::prog().DateBookUpdate);
     EXPECT_FALSE(env.feedback.hourglass);
 
+    // Saved now: the answer with the setting read in this run.
+    f9.bbSaveMDBListClick();
+    EXPECT_EQ(lines("AutoRun/06.12.2026 14-09-06-LastRun.mdb"), copy);
+
     // Shown again from the copy, after a restart of the window.
     TForm9 again;
     again.FormActivate();
