@@ -19,7 +19,8 @@ std::string GetOperByName(const std::string& iniName, const std::string& operati
         dialogs().message(W("- Пустая операция"));
         return {};
     }
-    std::string value = IniFile(path).readString("Operations", operation, "");
+    std::string value =
+        IniFile(path).readString(std::string(setting::OperationsSection), operation, "");
     if (!value.empty() && value != " ") return value;
     dialogs().message(W("- Операция \"") + operation + W("\" неверна"));
     return {};

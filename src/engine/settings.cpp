@@ -5,13 +5,7 @@
 
 namespace td {
 
-const std::string EngineExeName = "celltalk.exe";
-const std::string OwnIniName = "tapdeck.ini";
-const std::string EngineIniName = "celltalk.ini";
-const std::string RunMarkerName = "celltalk.run";
-const std::string EngineErrorName = "CellTalk.err";
 const std::string ModelMarkerName = "MotorolaC.350";
-const std::string AutoRunDir = "AutoRun";
 const std::string BatchOperName = W("Выполнить_пакет");
 const std::string BatchOperCmd = "at+cgsn|!bat[";
 const std::string CheckPhoneOperName = W("Получить_характеристики_телефона");
@@ -32,7 +26,7 @@ const std::string DefaultCallName = W("Набрать номер (ввод) и �
 const std::string DefaultCallCMD = W("at+ckpd=\"№\"|!dly|at+ckpd=\"s\"");
 const std::string DefaultHangUpName = W("Прервать вызов");
 const std::string DefaultHangUpCMD = "at+ckpd=\"e\"";
-const std::string DefaultPlusBeforeNumber = "at+ckpd=\"0\",22|!dly|";
+const std::string DefaultPlusBeforeNumber{setting::PlusBeforeNumber.def};
 
 const std::vector<std::string> FunctionKeys = {"CallName",
                                                "CallCMD",

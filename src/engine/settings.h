@@ -7,16 +7,12 @@
 #include <string>
 #include <vector>
 
+#include "engine/settingkeys.h"
+
 namespace td {
 
-// ---- constants --------------------------------------------------------------
-extern const std::string EngineExeName;    // "celltalk.exe"
-extern const std::string OwnIniName;       // "tapdeck.ini"
-extern const std::string EngineIniName;    // "celltalk.ini"
-extern const std::string RunMarkerName;    // "celltalk.run"
-extern const std::string EngineErrorName;  // "CellTalk.err"
+// ---- constants (file names and ini keys: engine/settingkeys.h) ----------------
 extern const std::string ModelMarkerName;  // "MotorolaC.350"
-extern const std::string AutoRunDir;       // "AutoRun"
 extern const std::string BatchOperName;    // "Выполнить_пакет"
 extern const std::string BatchOperCmd;     // at+cgsn|!bat[
 extern const std::string CheckPhoneOperName;  // "Получить_характеристики_телефона"
@@ -74,25 +70,25 @@ struct Prog {
 
     // Operations ini values.
     std::string EngineWindow;
-    std::string WaitSec = "5";
-    std::string PBFile = "LastRun.pbf";
-    std::string SMSFile = "LastRun.sms";
-    std::string MDBFile = "LastRun.mdb";
-    std::string LogFile = "LastRun.log";
+    std::string WaitSec{setting::WaitSec.def};
+    std::string PBFile{setting::PBFile.def}, SMSFile{setting::SMSFile.def},
+        MDBFile{setting::MDBFile.def}, LogFile{setting::LogFile.def};
     std::string EngineBeep;
 
     // Answer prefixes (section MetaOperation).
-    std::string PrefixPhoneBook = "+CPBR";      // "Чтение памяти ТК"
-    std::string PrefixSmsList = "+CMGL";        // "Чтение списка СМС"
-    std::string PrefixMotoSmsList = "+MMGL";    // "Moto-Чтение списка СМС"
-    std::string PrefixDateBook = "+MDBR";       // "Moto-Чтение напоминаний"
-    std::string PrefixAutoDelete = "+MDBAD";    // "Moto-Чтение автоудаления"
-    std::string PrefixDateBookWrite = "+MDBW";  // "Moto-Запись напоминаний"
-    std::string PrefixCharset = "+CSCS";        // "Чтение кодировки"
+    std::string PrefixPhoneBook{setting::PrefixPhoneBook.def};
+    std::string PrefixSmsList{setting::PrefixSmsList.def};
+    std::string PrefixMotoSmsList{setting::PrefixMotoSmsList.def};
+    std::string PrefixDateBook{setting::PrefixDateBook.def};
+    std::string PrefixAutoDelete{setting::PrefixAutoDelete.def};
+    std::string PrefixDateBookWrite{setting::PrefixDateBookWrite.def};
+    std::string PrefixCharset{setting::PrefixCharset.def};
 
     // Feature switches (section Common, upper-cased, default "YES").
-    std::string MissCall = "YES", UnReadSMS = "YES", MemDayBook = "YES", SendSMSRus = "YES",
-                PBookModify = "YES", AllSMS = "YES", PBookRead = "YES";
+    std::string MissCall{setting::MissCallSwitch.def}, UnReadSMS{setting::UnReadSMSSwitch.def},
+        MemDayBook{setting::MemDayBookSwitch.def}, SendSMSRus{setting::SendSMSRusSwitch.def},
+        PBookModify{setting::PBookModifySwitch.def}, AllSMS{setting::AllSMSSwitch.def},
+        PBookRead{setting::PBookReadSwitch.def};
 
     // Flags of the main window.
     bool SatelliteAsked = false;

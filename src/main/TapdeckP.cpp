@@ -20,6 +20,7 @@
 
 using td::prog;
 namespace ml = td::mainlogic;
+namespace S = td::setting;
 
 namespace {
 
@@ -92,7 +93,7 @@ void TForm1::FormActivate() {
     // The marker this program made at an earlier activation is not counted.
     if (td::files::exists(td::startPath(td::EngineIniName))) {
         td::IniFile engine(td::startPath(td::EngineIniName));
-        p.EngineModelIni = engine.readString("Common", "ModelIni", td::EngineIniName);
+        p.EngineModelIni = td::readSetting(engine, S::ModelIni, td::EngineIniName);
         p.ExeIniName = ml::exeIniName(p.ExeFileName);
         std::string model = td::upperAscii(p.EngineModelIni);
         if (model != td::upperAscii(td::EngineIniName) && model != td::upperAscii(p.ExeIniName) &&
@@ -138,8 +139,9 @@ void TForm1::FormActivate() {
     // 8. The engine's window and beep as they now stand.
     if (td::files::exists(td::startPath(p.OperIniName))) {
         td::IniFile oper(td::startPath(p.OperIniName));
-        p.EngineWindow = oper.readString("AutoRun", "Window", "Min");
-        p.EngineBeep = td::upperAscii(oper.readString("Common", "Beep", "NO"));
+        // A missing window switch reads as "Min" here (as "Norm" when first read).
+        p.EngineWindow = td::readSetting(oper, S::EngineWindow, "Min");
+        p.EngineBeep = td::upperAscii(td::readSetting(oper, S::EngineBeep));
     }
     // 9-10.
     p.FirstActivationDone = true;
@@ -159,14 +161,14 @@ void TForm1::FormActivate() {
 void TForm1::readOwnIni() {
     auto& p = prog();
     td::IniFile own(td::startPath(td::OwnIniName));
-    p.OwnWindow = own.readString("Common", "Window", "Min");
-    p.OwnBeep = td::upperAscii(own.readString("Common", "Beep", "NO"));
+    p.OwnWindow = td::readSetting(own, S::OwnWindow);
+    p.OwnBeep = td::upperAscii(td::readSetting(own, S::OwnBeep));
     if (links.setBeepTick) links.setBeepTick(p.OwnBeep == "YES");
-    p.PLusBeforeNumber = own.readString("Common", "PLusBeforeNumber", td::DefaultPlusBeforeNumber);
+    p.PLusBeforeNumber = td::readSetting(own, S::PlusBeforeNumber);
 
     // Names and numbers stay index-aligned, a name without a number included.
     QStringList names;
-    for (const auto& [name, number] : own.readSection("PhoneBook")) {
+    for (const auto& [name, number] : own.readSection(std::string(S::PhoneBookSection))) {
         names << td::fromWin(name);
         p.PhoneNumbers.push_back(number);
     }
@@ -175,11 +177,11 @@ void TForm1::readOwnIni() {
     refill(ComboBoxSmsRecepterRus, names);
 
     for (const auto& key : td::FunctionKeys)
-        *p.function(key) = own.readString("Functions", key, "");
-    if (own.readString("Commands", "GroupDeleteSMS", "").empty()) {
-        own.writeString("Commands", "GroupDeleteSMS", "at+cmgd=");
+        *p.function(key) = own.readString(std::string(S::FunctionsSection), key, "");
+    if (td::readSetting(own, S::GroupDeleteSMS, "").empty()) {
+        td::writeSetting(own, S::GroupDeleteSMS, std::string(S::GroupDeleteSMS.def));
     }
-    auto tick = ml::engineWindowTick(td::upperAscii(own.readString("Common", "Window", "")));
+    auto tick = ml::engineWindowTick(td::upperAscii(td::readSetting(own, S::OwnWindow, "")));
     if (tick && links.setEngineWindowTick) links.setEngineWindowTick(*tick);
 
     p.OperIniName = ml::exeIniName(p.ExeFileName);
@@ -192,35 +194,33 @@ void TForm1::readOwnIni() {
     }
     setWindowTitle(td::fromWin("Hi " + p.ProgName + " " + p.ProgVersion + " / " + td::ProgDate +
                                " -" + td::DownloadNote));
-    own.writeString("Common", "ModelIni", p.OperIniName);
+    td::writeSetting(own, S::OwnModelIni, p.OperIniName);
 
     // The histories are read once per run: a box that holds lines is kept.
     if (cbLatSMSHistory->count() == 0) {
-        cbLatSMSHistory->addItems(toQt(ml::readHistory(own, "History")));
+        cbLatSMSHistory->addItems(toQt(ml::readHistory(own, std::string(S::LatHistorySection))));
         cbLatSMSHistory->setCurrentIndex(-1);
     }
     if (cbRusSMSHistory->count() == 0) {
-        cbRusSMSHistory->addItems(toQt(ml::readHistory(own, "RusHistory")));
+        cbRusSMSHistory->addItems(toQt(ml::readHistory(own, std::string(S::RusHistorySection))));
         cbRusSMSHistory->setCurrentIndex(-1);
     }
 
-    auto sw = [&own](const char* key) {
-        return td::upperAscii(own.readString("Common", key, "YES"));
-    };
-    p.MissCall = sw("MissCall");
-    p.UnReadSMS = sw("UnReadSMS");
-    p.PBookModify = sw("PBookModify");
-    p.MemDayBook = sw("MemDayBook");
-    p.SendSMSRus = sw("SendSMSRus");
-    p.AllSMS = sw("AllSMS");
-    p.PBookRead = sw("PBookRead");
+    auto sw = [&own](const td::Setting& s) { return td::upperAscii(td::readSetting(own, s)); };
+    p.MissCall = sw(S::MissCallSwitch);
+    p.UnReadSMS = sw(S::UnReadSMSSwitch);
+    p.PBookModify = sw(S::PBookModifySwitch);
+    p.MemDayBook = sw(S::MemDayBookSwitch);
+    p.SendSMSRus = sw(S::SendSMSRusSwitch);
+    p.AllSMS = sw(S::AllSMSSwitch);
+    p.PBookRead = sw(S::PBookReadSwitch);
     applySwitches();
 
     if (!p.FirstActivationDone &&
         td::upperAscii(p.OperIniName) != td::upperAscii(td::EngineIniName) &&
         td::files::exists(td::startPath(td::EngineIniName))) {
         td::IniFile engine(td::startPath(td::EngineIniName));
-        engine.writeString("Common", "ModelIni", p.OperIniName);
+        td::writeSetting(engine, S::ModelIni, p.OperIniName);
     }
 }
 
@@ -245,42 +245,42 @@ void TForm1::applySwitches() {
 void TForm1::readOperIni() {
     auto& p = prog();
     td::IniFile oper(td::startPath(p.OperIniName));
-    if (!oper.keyExists("Operations", td::BatchOperName) ||
-        oper.readString("Operations", td::BatchOperName, "") != td::BatchOperCmd) {
-        oper.writeString("Operations", td::BatchOperName, td::BatchOperCmd);
+    const std::string ops(S::OperationsSection);
+    if (!oper.keyExists(ops, td::BatchOperName) ||
+        oper.readString(ops, td::BatchOperName, "") != td::BatchOperCmd) {
+        oper.writeString(ops, td::BatchOperName, td::BatchOperCmd);
     }
-    if (!oper.keyExists("Operations", td::CheckPhoneOperName) ||
-        oper.readString("Operations", td::CheckPhoneOperName, "") != td::CheckPhoneOperCmd) {
-        oper.writeString("Operations", td::CheckPhoneOperName, td::CheckPhoneOperCmd);
+    if (!oper.keyExists(ops, td::CheckPhoneOperName) ||
+        oper.readString(ops, td::CheckPhoneOperName, "") != td::CheckPhoneOperCmd) {
+        oper.writeString(ops, td::CheckPhoneOperName, td::CheckPhoneOperCmd);
     }
-    p.EngineWindow = oper.readString("AutoRun", "Window", "Norm");
-    oper.writeString("AutoRun", "Window", p.OwnWindow);
+    p.EngineWindow = td::readSetting(oper, S::EngineWindow);
+    td::writeSetting(oper, S::EngineWindow, p.OwnWindow);
     // A wait time that is not a whole number is taken as 5 seconds.
-    p.WaitSec = ml::effectiveWaitSec(oper.readString("AutoRun", "WaitSec", "5"));
-    oper.writeString("AutoRun", "Wait", std::to_string(ml::halfToEven(*ml::parseWhole(p.WaitSec))));
-    p.PBFile = oper.readString("AutoRun", "PBFile", "LastRun.pbf");
-    p.SMSFile = oper.readString("AutoRun", "SMSFile", "LastRun.sms");
-    p.MDBFile = oper.readString("AutoRun", "MDBFile", "LastRun.mdb");
-    p.LogFile = oper.readString("AutoRun", "LogFile", "LastRun.log");
-    p.EngineBeep = td::upperAscii(oper.readString("Common", "Beep", "NO"));
-    const std::string meta = "MetaOperation";
-    p.PrefixPhoneBook = oper.readString(meta, td::W("Чтение памяти ТК"), "+CPBR");
-    p.PrefixSmsList = oper.readString(meta, td::W("Чтение списка СМС"), "+CMGL");
-    p.PrefixMotoSmsList = oper.readString(meta, td::W("Moto-Чтение списка СМС"), "+MMGL");
-    p.PrefixDateBook = oper.readString(meta, td::W("Moto-Чтение напоминаний"), "+MDBR");
-    p.PrefixAutoDelete = oper.readString(meta, td::W("Moto-Чтение автоудаления"), "+MDBAD");
-    p.PrefixDateBookWrite = oper.readString(meta, td::W("Moto-Запись напоминаний"), "+MDBW");
-    p.PrefixCharset = oper.readString(meta, td::W("Чтение кодировки"), "+CSCS");
+    p.WaitSec = ml::effectiveWaitSec(td::readSetting(oper, S::WaitSec));
+    td::writeSetting(oper, S::Wait, std::to_string(ml::halfToEven(*ml::parseWhole(p.WaitSec))));
+    p.PBFile = td::readSetting(oper, S::PBFile);
+    p.SMSFile = td::readSetting(oper, S::SMSFile);
+    p.MDBFile = td::readSetting(oper, S::MDBFile);
+    p.LogFile = td::readSetting(oper, S::LogFile);
+    p.EngineBeep = td::upperAscii(td::readSetting(oper, S::EngineBeep));
+    p.PrefixPhoneBook = td::readSetting(oper, S::PrefixPhoneBook);
+    p.PrefixSmsList = td::readSetting(oper, S::PrefixSmsList);
+    p.PrefixMotoSmsList = td::readSetting(oper, S::PrefixMotoSmsList);
+    p.PrefixDateBook = td::readSetting(oper, S::PrefixDateBook);
+    p.PrefixAutoDelete = td::readSetting(oper, S::PrefixAutoDelete);
+    p.PrefixDateBookWrite = td::readSetting(oper, S::PrefixDateBookWrite);
+    p.PrefixCharset = td::readSetting(oper, S::PrefixCharset);
     // Repair an empty call or hang-up operation from the bindings or their fallbacks.
-    std::string call = oper.readString("Operations", p.CallName, "");
-    std::string hangUp = oper.readString("Operations", p.HangUpName, "");
+    std::string call = oper.readString(ops, p.CallName, "");
+    std::string hangUp = oper.readString(ops, p.HangUpName, "");
     if (call.empty() || hangUp.empty()) {
         if (p.CallName.empty()) p.CallName = td::DefaultCallName;
         if (p.CallCMD.empty()) p.CallCMD = td::DefaultCallCMD;
         if (p.HangUpName.empty()) p.HangUpName = td::DefaultHangUpName;
         if (p.HangUpCMD.empty()) p.HangUpCMD = td::DefaultHangUpCMD;
-        oper.writeString("Operations", p.CallName, p.CallCMD);
-        oper.writeString("Operations", p.HangUpName, p.HangUpCMD);
+        oper.writeString(ops, p.CallName, p.CallCMD);
+        oper.writeString(ops, p.HangUpName, p.HangUpCMD);
     }
 }
 
@@ -317,26 +317,26 @@ void TForm1::lockSize() {
 void TForm1::FormClose() {
     auto& p = prog();
     if (td::files::exists(td::startPath(td::EngineIniName))) {
-        td::IniFile(td::startPath(td::EngineIniName))
-            .writeString("Common", "ModelIni", td::EngineIniName);
+        td::IniFile engine(td::startPath(td::EngineIniName));
+        td::writeSetting(engine, S::ModelIni, td::EngineIniName);
     }
     if (td::files::exists(td::startPath(td::OwnIniName))) {
         td::IniFile own(td::startPath(td::OwnIniName));
         bool shown = links.engineWindowTicked && links.engineWindowTicked();
-        own.writeString("Common", "Window", shown ? "Norm" : "Min");
+        td::writeSetting(own, S::OwnWindow, shown ? "Norm" : "Min");
         auto lines = [](QComboBox* box) {
             std::vector<std::string> out;
             for (int i = 0; i < box->count(); ++i) out.push_back(td::toWin(box->itemText(i)));
             return out;
         };
-        ml::writeHistory(own, "History", lines(cbLatSMSHistory));
-        ml::writeHistory(own, "RusHistory", lines(cbRusSMSHistory));
+        ml::writeHistory(own, std::string(S::LatHistorySection), lines(cbLatSMSHistory));
+        ml::writeHistory(own, std::string(S::RusHistorySection), lines(cbRusSMSHistory));
     }
     if (td::files::exists(td::startPath(p.OperIniName))) {
         td::IniFile oper(td::startPath(p.OperIniName));
-        oper.writeString("AutoRun", "Window", p.EngineWindow);
-        oper.writeString("AutoRun", "Wait", p.WaitSec);
-        oper.writeString("Common", "Beep", p.EngineBeep);
+        td::writeSetting(oper, S::EngineWindow, p.EngineWindow);
+        td::writeSetting(oper, S::Wait, p.WaitSec);
+        td::writeSetting(oper, S::EngineBeep, p.EngineBeep);
     }
     td::files::remove(td::startPath(td::RunMarkerName));
     if (!p.SatelliteMarker.empty()) td::files::remove(p.SatelliteMarker);

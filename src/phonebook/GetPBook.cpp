@@ -1,17 +1,12 @@
 #include "phonebook/GetPBook.h"
 
 #include <QGuiApplication>
-#include <QHBoxLayout>
-#include <QLabel>
 #include <QPushButton>
 #include <QScreen>
 #include <QStyle>
-#include <QVBoxLayout>
 
 #include "engine/settings.h"
-#include "phonebook/pblist.h"
 #include "phonebook/pbparser.h"
-#include "phonebook/readerwindow.h"
 #include "platform/cp1251.h"
 #include "platform/qtservices.h"
 #include "widgets/stringgrid.h"
@@ -19,16 +14,13 @@
 using td::fromWin;
 using td::W;
 
-TForm4::TForm4(QWidget* parent) : QDialog(parent) {
-    setObjectName("TForm4");
-    setWindowTitle(fromWin(W(" Телефонная книга из мобильного телефона")));
-
-    td::ReaderControls c = td::makeReaderControls(
-        this, "Телефонная книга из вашего мобильного телефона", DesignRows,
-        "Переносите по одной записи телефонной книги из телефона",
-        "Последняя копия телефонной книги", "Прочесть Телефонную книгу из ТЕЛЕФОНА");
-    std::tie(Panel2, Panel5, StringGridMobilePB, lGetRecordCount, bbDelete, bbLastCopy,
-             bbGetPBook) = c.fields();
+TForm4::TForm4(QWidget* parent)
+    : PhoneListWindow(
+          {"TForm4", " Телефонная книга из мобильного телефона",
+           "Телефонная книга из вашего мобильного телефона", DesignRows,
+           "Переносите по одной записи телефонной книги из телефона",
+           "Последняя копия телефонной книги", "Прочесть Телефонную книгу из ТЕЛЕФОНА"},
+          [] { return td::prog().PhoneBookName; }, "", td::phoneBookTexts(), parent) {
     StringGridMobilePB->setSelectionBehavior(QAbstractItemView::SelectRows);
     connect(StringGridMobilePB, &StringGrid::selectCell, this,
             &TForm4::StringGridMobilePBSelectCell);
@@ -46,25 +38,9 @@ TForm4::TForm4(QWidget* parent) : QDialog(parent) {
     connect(bbReady, &QPushButton::clicked, this, &TForm4::bbReadyClick);
     connect(bbSaveMyPB, &QPushButton::clicked, this, &TForm4::bbSaveMyPBClick);
     connect(bbResetMyPB, &QPushButton::clicked, this, &TForm4::bbResetMyPBClick);
-    connect(bbLastCopy, &QPushButton::clicked, this, &TForm4::bbLastCopyClick);
-    connect(bbGetPBook, &QPushButton::clicked, this, &TForm4::bbGetPBookClick);
     connect(bbDelete, &QPushButton::clicked, this, &TForm4::bbDeleteClick);
 
-    td::layoutReader(this, c, {bbReady, bbSaveMyPB, bbResetMyPB}, 560);
-    reader_ = std::make_unique<td::PhoneBookReader>([] { return td::prog().PhoneBookName; }, "",
-                                                    td::phoneBookTexts(), StringGridMobilePB,
-                                                    bbGetPBook, lGetRecordCount, Panel5);
-}
-
-TForm4::~TForm4() = default;
-
-td::PhoneBookLinks& TForm4::readerLinks() {
-    return reader_->links;
-}
-
-void TForm4::showEvent(QShowEvent* e) {
-    QDialog::showEvent(e);
-    FormActivate();
+    layOut({bbReady, bbSaveMyPB, bbResetMyPB}, 560);
 }
 
 void TForm4::placeBesideOwnBook() {
@@ -84,14 +60,6 @@ void TForm4::FormActivate() {
         setFixedSize(size());
     }
     bbLastCopyClick();
-}
-
-void TForm4::bbGetPBookClick() {
-    reader_->refreshClick();
-}
-
-void TForm4::bbLastCopyClick() {
-    reader_->lastCopyClick();
 }
 
 void TForm4::bbReadyClick() {

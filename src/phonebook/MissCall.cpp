@@ -1,15 +1,10 @@
 #include "phonebook/MissCall.h"
 
-#include <QHBoxLayout>
 #include <QHeaderView>
-#include <QLabel>
 #include <QPushButton>
 #include <QStyle>
-#include <QVBoxLayout>
 
 #include "engine/settings.h"
-#include "phonebook/pblist.h"
-#include "phonebook/readerwindow.h"
 #include "platform/cp1251.h"
 #include "platform/qtservices.h"
 #include "widgets/stringgrid.h"
@@ -17,16 +12,14 @@
 using td::fromWin;
 using td::W;
 
-TForm6::TForm6(QWidget* parent) : QDialog(parent) {
-    setObjectName("TForm6");
-    setWindowTitle(fromWin(W(" Пропущенные вызовы, считанные из телефона")));
-
-    td::ReaderControls c = td::makeReaderControls(
-        this, "Последние пропущенные Вами вызовы (из телефона)", DesignRows,
-        "Выберите запись, если хотите позвонить", "Последняя копия записей из телефона",
-        "Прочесть записи из ТЕЛЕФОНА");
-    std::tie(Panel2, Panel5, StringGridMobilePB, lGetRecordCount, bbDelete, bbLastCopy,
-             bbGetPBook) = c.fields();
+TForm6::TForm6(QWidget* parent)
+    : PhoneListWindow(
+          {"TForm6", " Пропущенные вызовы, считанные из телефона",
+           "Последние пропущенные Вами вызовы (из телефона)", DesignRows,
+           "Выберите запись, если хотите позвонить", "Последняя копия записей из телефона",
+           "Прочесть записи из ТЕЛЕФОНА"},
+          [] { return td::prog().MissCallName; }, td::MissCallPrefix, td::missCallTexts(), parent) {
+    selRow_ = -1;
     StringGridMobilePB->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     connect(StringGridMobilePB, &StringGrid::selectCell, this,
             &TForm6::StringGridMobilePBSelectCell);
@@ -43,29 +36,13 @@ TForm6::TForm6(QWidget* parent) : QDialog(parent) {
     bbSaveMyPB->hide();
     connect(bbMissCall, &QPushButton::clicked, this, &TForm6::bbMissCallClick);
     connect(bbHangUpMissCall, &QPushButton::clicked, this, &TForm6::bbHangUpMissCallClick);
-    connect(bbLastCopy, &QPushButton::clicked, this, &TForm6::bbLastCopyClick);
-    connect(bbGetPBook, &QPushButton::clicked, this, &TForm6::bbGetPBookClick);
 
-    td::layoutReader(this, c, {bbMissCall, bbHangUpMissCall}, 520);
-    reader_ = std::make_unique<td::PhoneBookReader>(
-        [] { return td::prog().MissCallName; }, td::MissCallPrefix, td::missCallTexts(),
-        StringGridMobilePB, bbGetPBook, lGetRecordCount, Panel5);
+    layOut({bbMissCall, bbHangUpMissCall}, 520);
     reader_->setOnRefreshClick([this] { forgetSelection(); });
-}
-
-TForm6::~TForm6() = default;
-
-td::PhoneBookLinks& TForm6::readerLinks() {
-    return reader_->links;
 }
 
 void TForm6::showFreshHint() {
     StringGridMobilePB->setToolTip(fromWin(W("Выберите запись, если хотите позвонить")));
-}
-
-void TForm6::showEvent(QShowEvent* e) {
-    QDialog::showEvent(e);
-    FormActivate();
 }
 
 void TForm6::forgetSelection() {
@@ -87,13 +64,9 @@ void TForm6::FormActivate() {
     StringGridMobilePB->setCell(1, 0, td::OwnHeaderNumber());
 }
 
-void TForm6::bbGetPBookClick() {
-    reader_->refreshClick();
-}
-
 void TForm6::bbLastCopyClick() {
     forgetSelection();
-    reader_->lastCopyClick();
+    PhoneListWindow::bbLastCopyClick();
 }
 
 void TForm6::StringGridMobilePBSelectCell(int col, int row) {

@@ -1,10 +1,11 @@
 #include "phonebook/ownbook.h"
 
+#include "engine/settingkeys.h"
 #include "platform/ini.h"
 
 namespace td {
 
-const std::string PhoneBookSection = "PhoneBook";
+const std::string PhoneBookSection{setting::PhoneBookSection};
 
 OwnBookRows loadOwnBook(const std::string& iniPath) {
     IniFile ini(iniPath);

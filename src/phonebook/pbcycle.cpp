@@ -6,9 +6,6 @@
 
 namespace td {
 
-const std::string PhoneBookCopyName = "LastPBook.txt";
-const std::string MissCallPrefix = "MC-";
-
 namespace {
 const char* const kTakesHalfAMinute =
     "\rЭто займёт примерно полминуты, на которые Ваш телефон будет занят для внешнего "

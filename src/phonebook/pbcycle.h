@@ -4,11 +4,9 @@
 #include <string>
 
 #include "engine/readcycle.h"
+#include "phonebook/pbrecord.h"
 
 namespace td {
-
-extern const std::string PhoneBookCopyName;  // "LastPBook.txt"
-extern const std::string MissCallPrefix;     // "MC-"
 
 struct PhoneBookTexts {
     std::string question;  // asked before a read from the phone

@@ -48,16 +48,6 @@ std::vector<PBRecord> parsePhoneBookAnswer(const std::vector<std::string>& lines
     return out;
 }
 
-std::string recordLine(const PBRecord& r) {
-    return r.name + "=" + r.number;
-}
-
-PBRecord splitRecordLine(const std::string& line) {
-    size_t eq = line.find('=');
-    if (eq == std::string::npos) return {line, ""};
-    return {line.substr(0, eq), line.substr(eq + 1)};
-}
-
 bool isBlankCell(const std::string& s) {
     return s.empty() || s == " ";
 }

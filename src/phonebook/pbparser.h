@@ -1,18 +1,14 @@
 #pragma once
 // The phone's phone book as the engine hands it over: +CPBR answer lines in
-// the result file, and the "name=number" lines of the last-copy file that
-// this program keeps of every list it has read. No widgets here.
+// the result file (their last-copy lines: pbrecord.h). No widgets here.
 
 #include <optional>
 #include <string>
 #include <vector>
 
-namespace td {
+#include "phonebook/pbrecord.h"
 
-struct PBRecord {
-    std::string name;    // may be empty
-    std::string number;  // never empty, never a single blank
-};
+namespace td {
 
 // One answer line, e.g. +CPBR: 3,"+79161234567",145,"Анна-Мария". Nothing
 // when the line is no record: 16 characters or fewer, without prefix + ":",
@@ -21,10 +17,6 @@ struct PBRecord {
 std::optional<PBRecord> parsePhoneBookLine(const std::string& line, const std::string& prefix);
 std::vector<PBRecord> parsePhoneBookAnswer(const std::vector<std::string>& lines,
                                            const std::string& prefix);
-
-// A last-copy line: name + "=" + number, and back (split at the first "=").
-std::string recordLine(const PBRecord& r);
-PBRecord splitRecordLine(const std::string& line);
 
 // A cell counts as empty when it is empty or one blank.
 bool isBlankCell(const std::string& s);

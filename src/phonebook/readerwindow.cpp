@@ -1,70 +1,91 @@
 #include "phonebook/readerwindow.h"
 
-#include <QDialog>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QVBoxLayout>
 
-#include "phonebook/pblist.h"
 #include "platform/cp1251.h"
 #include "platform/qtservices.h"
 #include "widgets/stringgrid.h"
 
 namespace td {
 
-ReaderControls makeReaderControls(QDialog* w, const char* title, int rows, const char* gridHint,
-                                  const char* lastCopyHint, const char* refreshHint) {
-    ReaderControls c;
-    c.title = new QLabel(fromWin(W(title)), w);
-    c.title->setObjectName("Panel2");
-    c.title->setFrameStyle(QFrame::Panel | QFrame::Raised);
-    c.title->setAlignment(Qt::AlignCenter);
-    c.title->setMinimumHeight(26);
-    c.status = new QLabel("-", w);
-    c.status->setObjectName("Panel5");
-    c.status->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    c.status->setMinimumHeight(22);
+PhoneListWindow::PhoneListWindow(const Look& look, std::function<std::string()> operation,
+                                 const std::string& prefix, const PhoneBookTexts& texts,
+                                 QWidget* parent)
+    : QDialog(parent) {
+    setObjectName(look.objectName);
+    setWindowTitle(fromWin(W(look.caption)));
 
-    c.grid = new StringGrid(2, rows, w);
-    c.grid->setObjectName("StringGridMobilePB");
-    c.grid->setColumnWidth(0, 201);
-    c.grid->setColumnWidth(1, 157);
-    c.grid->setFixedWidth(201 + 157 + 24);
-    c.grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    c.grid->setToolTip(fromWin(W(gridHint)));
+    Panel2 = new QLabel(fromWin(W(look.title)), this);
+    Panel2->setObjectName("Panel2");
+    Panel2->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    Panel2->setAlignment(Qt::AlignCenter);
+    Panel2->setMinimumHeight(26);
+    Panel5 = new QLabel("-", this);
+    Panel5->setObjectName("Panel5");
+    Panel5->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    Panel5->setMinimumHeight(22);
 
-    c.counter = new QLabel("-", w);
-    c.counter->setObjectName("lGetRecordCount");
-    c.counter->setToolTip(fromWin(W("Количество прочтённых записей Тел. книги")));
-    c.counter->setMinimumWidth(30);
-    c.del = navyButton(w, "bbDelete", "Удалить", "");
-    c.lastCopy = navyButton(w, "bbLastCopy", "Последняя", lastCopyHint);
-    c.refresh = navyButton(w, "bbGetPBook", "Обновить", refreshHint);
-    return c;
+    StringGridMobilePB = new StringGrid(2, look.rows, this);
+    StringGridMobilePB->setObjectName("StringGridMobilePB");
+    StringGridMobilePB->setColumnWidth(0, 201);
+    StringGridMobilePB->setColumnWidth(1, 157);
+    StringGridMobilePB->setFixedWidth(201 + 157 + 24);
+    StringGridMobilePB->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    StringGridMobilePB->setToolTip(fromWin(W(look.gridHint)));
+
+    lGetRecordCount = new QLabel("-", this);
+    lGetRecordCount->setObjectName("lGetRecordCount");
+    lGetRecordCount->setToolTip(fromWin(W("Количество прочтённых записей Тел. книги")));
+    lGetRecordCount->setMinimumWidth(30);
+    bbDelete = navyButton(this, "bbDelete", "Удалить", "");
+    bbLastCopy = navyButton(this, "bbLastCopy", "Последняя", look.lastCopyHint);
+    bbGetPBook = navyButton(this, "bbGetPBook", "Обновить", look.refreshHint);
+    connect(bbLastCopy, &QPushButton::clicked, this, &PhoneListWindow::bbLastCopyClick);
+    connect(bbGetPBook, &QPushButton::clicked, this, &PhoneListWindow::bbGetPBookClick);
+
+    reader_ =
+        std::make_unique<PhoneBookReader>(std::move(operation), prefix, texts, StringGridMobilePB,
+                                          bbGetPBook, lGetRecordCount, Panel5);
 }
 
-void layoutReader(QDialog* w, const ReaderControls& c, std::initializer_list<QWidget*> actions,
-                  int height) {
+PhoneListWindow::~PhoneListWindow() = default;
+
+void PhoneListWindow::showEvent(QShowEvent* e) {
+    QDialog::showEvent(e);
+    FormActivate();
+}
+
+void PhoneListWindow::bbGetPBookClick() {
+    reader_->refreshClick();
+}
+
+void PhoneListWindow::bbLastCopyClick() {
+    reader_->lastCopyClick();
+}
+
+void PhoneListWindow::layOut(std::initializer_list<QWidget*> actions, int height) {
     auto* row1 = new QHBoxLayout;
     for (QWidget* a : actions) row1->addWidget(a);
     row1->addStretch();
-    row1->addWidget(c.counter);
+    row1->addWidget(lGetRecordCount);
     auto* row2 = new QHBoxLayout;
-    row2->addWidget(c.del);
+    row2->addWidget(bbDelete);
     row2->addStretch();
-    row2->addWidget(c.lastCopy);
-    row2->addWidget(c.refresh);
-    auto* v = new QVBoxLayout(w);
+    row2->addWidget(bbLastCopy);
+    row2->addWidget(bbGetPBook);
+    auto* v = new QVBoxLayout(this);
     v->setContentsMargins(6, 6, 6, 6);
-    v->addWidget(c.title);
-    v->addWidget(c.status);
-    v->addWidget(c.grid, 1);
+    v->addWidget(Panel2);
+    v->addWidget(Panel5);
+    v->addWidget(StringGridMobilePB, 1);
     v->addLayout(row1);
     v->addLayout(row2);
-    w->resize(396, height);
+    resize(396, height);
 
-    c.grid->setCell(0, 0, OwnHeaderName());
-    c.grid->setCell(1, 0, OwnHeaderNumber());
+    StringGridMobilePB->setCell(0, 0, OwnHeaderName());
+    StringGridMobilePB->setCell(1, 0, OwnHeaderNumber());
 }
 
 }  // namespace td

@@ -161,4 +161,11 @@ bool equalsNoCase(std::string_view a, std::string_view b) {
     return a.size() == b.size() && foldCase(a) == foldCase(b);
 }
 
+std::string trim(std::string_view s, std::string_view blanks) {
+    size_t b = s.find_first_not_of(blanks);
+    if (b == std::string_view::npos) return {};
+    size_t e = s.find_last_not_of(blanks);
+    return std::string(s.substr(b, e - b + 1));
+}
+
 }  // namespace td

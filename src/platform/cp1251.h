@@ -37,6 +37,9 @@ std::string upperAscii(std::string_view s);
 std::string foldCase(std::string_view s);
 bool equalsNoCase(std::string_view a, std::string_view b);
 
+// s without blanks (spaces and tabs unless told otherwise) at either end.
+std::string trim(std::string_view s, std::string_view blanks = " \t");
+
 // Convenience for source code: the literal is written in UTF-8 and the
 // program's text model wants Windows-1251.
 inline std::string W(std::string_view utf8) {

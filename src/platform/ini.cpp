@@ -9,17 +9,6 @@ namespace td {
 
 namespace {
 
-bool isBlank(char c) {
-    return c == ' ' || c == '\t';
-}
-
-std::string trim(const std::string& s) {
-    size_t b = 0, e = s.size();
-    while (b < e && isBlank(s[b])) ++b;
-    while (e > b && isBlank(s[e - 1])) --e;
-    return s.substr(b, e - b);
-}
-
 std::vector<std::string> loadLines(const std::string& path) {
     std::vector<std::string> lines;
     files::readLines(path, lines);  // a missing file is an empty one

@@ -118,12 +118,7 @@ void installQtServices() {
     static QtEventPump pump;
     static SystemProcessStarter starter;
     static SystemClock clock;
-    Services& s = services();
-    s.dialogs = &dialogs;
-    s.feedback = &feedback;
-    s.pump = &pump;
-    s.starter = &starter;
-    s.clock = &clock;
+    installServices(dialogs, feedback, pump, starter, clock);
 }
 
 }  // namespace td

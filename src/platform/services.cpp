@@ -12,6 +12,10 @@ Services& services() {
     return s;
 }
 
+void installServices(Dialogs& d, Feedback& f, EventPump& p, ProcessStarter& s, Clock& c) {
+    services() = Services{&d, &f, &p, &s, &c};
+}
+
 int SystemProcessStarter::open(const std::string& file, const std::string& params,
                                const std::string& dir, int show) {
     return shellOpen(file, params, dir, show);

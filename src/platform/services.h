@@ -71,6 +71,8 @@ struct Services {
 
 // The installed services (set once by the program, or by each test).
 Services& services();
+// Installs a whole set; the objects must outlive their use.
+void installServices(Dialogs& d, Feedback& f, EventPump& p, ProcessStarter& s, Clock& c);
 inline Dialogs& dialogs() {
     return *services().dialogs;
 }

@@ -60,6 +60,18 @@ TEST(Cp1251, CaseFoldingCoversBothAlphabets) {
         EXPECT_EQ(equalsNoCase(utf8ToCp1251(c.a), utf8ToCp1251(c.b)), c.equal) << c.a << " " << c.b;
 }
 
+TEST(Text, TrimTakesBlanksFromBothEndsOnly) {
+    struct Case {
+        std::string in, blanks, out;
+    } cases[] = {
+        {"  a b\t", " \t", "a b"},    {"\t \t", " \t", ""}, {"", " \t", ""},
+        {"a\r\n", " \t", "a\r\n"},  // line ends stay
+        {" a\r\r\n", " \t\r\n", "a"}, {"x", " \t", "x"},    {W(" Имя "), " \t", W("Имя")},
+    };
+    for (const auto& c : cases) EXPECT_EQ(td::trim(c.in, c.blanks), c.out) << c.in;
+    EXPECT_EQ(td::trim("\t a \t"), "a");  // spaces and tabs unless told otherwise
+}
+
 TEST(DateFormat, ShortDateAndLongTime) {
     test::TestEnv env;
     env.clock.setLocal(2026, 3, 7, 9, 5, 4);

@@ -1,5 +1,5 @@
-// The phone book answer parser, the last-copy line format, the own phone
-// book's ini section and the side-by-side placement.
+// The phone book answer parser, the own phone book's ini section and the
+// side-by-side placement.
 
 #include "phonebook/pbparser.h"
 
@@ -93,23 +93,6 @@ TEST(PbParser, WholeAnswerKeepsOrderAndEveryRecord) {
     ASSERT_EQ(recs.size(), 600u);
     EXPECT_EQ(recs.front().name, "Name 1");
     EXPECT_EQ(recs.back().number, "+7900600");
-}
-
-TEST(PbParser, RecordLinesRoundTrip) {
-    struct Case {
-        std::string line, name, number;
-    } cases[] = {
-        {"Ann=123", "Ann", "123"},      {"=+7495", "", "+7495"},
-        {"A=B=C", "A", "B=C"},  // a name cut at its own "=" when read back
-        {"no equals", "no equals", ""}, {"=", "", ""},
-    };
-    for (const auto& c : cases) {
-        td::PBRecord r = td::splitRecordLine(c.line);
-        EXPECT_EQ(r.name, c.name) << c.line;
-        EXPECT_EQ(r.number, c.number) << c.line;
-    }
-    EXPECT_EQ(td::recordLine({"", "+7495"}), "=+7495");
-    EXPECT_EQ(td::recordLine({W("Анна-Мария"), "1"}), W("Анна-Мария=1"));
 }
 
 TEST(PbParser, SideBySidePlacement) {

@@ -15,13 +15,13 @@
 #include "phonebook/GetPBook.h"
 #include "phonebook/MissCall.h"
 #include "phonebook/TpdPBook.h"
-#include "widgets/stringgrid.h"
 #include "platform/cp1251.h"
 #include "platform/files.h"
 #include "platform/ini.h"
 #include "platform/qtservices.h"
 #include "support/fakes.h"
 #include "support/widgets.h"
+#include "widgets/stringgrid.h"
 
 namespace {
 
@@ -306,6 +306,18 @@ TEST_F(Windows, ReadFromPhoneFillsGridAndLastCopy) {
     EXPECT_EQ(td::toWin(child<QPushButton>(f4, "bbGetPBook")->text()), W("Обновить"));
     EXPECT_FALSE(td::prog().PhoneReadUpdate);
     EXPECT_FALSE(env.feedback.hourglass);
+}
+
+// A name holding "=" keeps it through the last copy.
+TEST_F(Windows, NameWithEqualsSurvivesTheLastCopy) {
+    engineAnswers("+CPBR: 1,\"+79161234567\",145,\"A=B\"\nOK\nOK\n");
+    env.dialogs.answers = {true};
+    f4->bbGetPBookClick();
+    EXPECT_EQ(env.readFile("AutoRun/LastPBook.txt"), "A=B=+79161234567\r\n");
+    f4->bbLastCopyClick();
+    StringGrid* g = child<StringGrid>(f4, "StringGridMobilePB");
+    EXPECT_EQ(cell(g, 0, 1), "A=B");
+    EXPECT_EQ(cell(g, 1, 1), "+79161234567");
 }
 
 TEST_F(Windows, MoreThan499RecordsAllCountedAndSaved) {

@@ -94,12 +94,7 @@ TestEnv::TestEnv() {
     oldCwd_ = files::currentDir();
     files::setCurrentDir(dir);
     setMarkerDir(markers);
-    Services& s = services();
-    s.dialogs = &dialogs;
-    s.feedback = &feedback;
-    s.pump = &pump;
-    s.starter = &starter;
-    s.clock = &clock;
+    installServices(dialogs, feedback, pump, starter, clock);
     resetProg();
     prog().StartDir = dir;
 }

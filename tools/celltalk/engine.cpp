@@ -28,16 +28,7 @@ void checkInterrupt() {
     if (g_interrupt.load()) throw Interrupted{};
 }
 
-std::string trim(const std::string& s) {
-    size_t b = s.find_first_not_of(" \t");
-    if (b == std::string::npos) return {};
-    size_t e = s.find_last_not_of(" \t");
-    return s.substr(b, e - b + 1);
-}
-
-bool startsWith(const std::string& s, const std::string& p) {
-    return s.size() >= p.size() && s.compare(0, p.size(), p) == 0;
-}
+using td::trim;
 
 double number(const std::string& text, double def) {
     std::string t = trim(text);
@@ -68,7 +59,7 @@ void clearInterrupt() {
 // ---------------------------------------------------------------- settings
 
 std::string Config::autoRunDir() const {
-    return td::files::join(dir, "AutoRun");
+    return td::files::join(dir, td::AutoRunDir);
 }
 
 bool Config::simulated() const {
@@ -77,58 +68,56 @@ bool Config::simulated() const {
 }
 
 Config loadConfig(const std::string& dir) {
+    namespace S = td::setting;
     Config cfg;
     cfg.dir = dir;
-    const std::string engineIni = td::files::join(dir, "celltalk.ini");
+    const std::string engineIni = td::files::join(dir, td::EngineIniName);
     if (!td::files::exists(engineIni))
-        throw EngineError(td::W("не найден файл celltalk.ini в ") + dir, 2);
+        throw EngineError(td::W("не найден файл ") + td::EngineIniName + td::W(" в ") + dir, 2);
     td::IniFile eng(engineIni);
-    std::string model = trim(eng.readString("Common", "ModelIni", "celltalk.ini"));
-    if (model.empty()) model = "celltalk.ini";
+    std::string model = trim(td::readSetting(eng, S::ModelIni));
+    if (model.empty()) model = td::EngineIniName;
     cfg.opsIni = td::files::join(dir, model);
     if (!td::files::exists(cfg.opsIni))
         throw EngineError(td::W("не найден файл операций ") + model, 2);
     td::IniFile ops(cfg.opsIni);
     // A satellite program's operations ini may name its own port and line
     // settings in its [Common]; what it leaves out comes from celltalk.ini.
-    auto common = [&](const char* key, const std::string& def) {
-        return ops.readString("Common", key, eng.readString("Common", key, def));
+    auto common = [&](const td::Setting& s) {
+        return td::readSetting(ops, s, td::readSetting(eng, s));
     };
-    cfg.comPort = common("ComPort", "");
-    cfg.baud = static_cast<int>(number(common("Baud", ""), 115200));
-    cfg.timeoutSec = number(common("Timeout", ""), 10);
-    if (cfg.timeoutSec <= 0) cfg.timeoutSec = 10;
-    cfg.simState = common("SimState", cfg.simState);
+    cfg.comPort = common(S::ComPort);
+    cfg.baud = static_cast<int>(number(common(S::Baud), cfg.baud));
+    cfg.timeoutSec = number(common(S::Timeout), cfg.timeoutSec);
+    if (cfg.timeoutSec <= 0) cfg.timeoutSec = td::settingNumber(S::Timeout);
+    cfg.simState = common(S::SimState);
 
-    cfg.waitSec = number(ops.readString("AutoRun", "Wait", ""), 1);
-    auto file = [&](const char* key, std::string& v) {
-        std::string s = trim(ops.readString("AutoRun", key, v));
-        if (!s.empty()) v = s;
+    cfg.waitSec = number(td::readSetting(ops, S::Wait), cfg.waitSec);
+    // A file name or prefix left empty keeps its default.
+    auto value = [&](const td::Setting& s, std::string& v) {
+        std::string text = trim(td::readSetting(ops, s, v));
+        if (!text.empty()) v = text;
     };
-    file("PBFile", cfg.pbFile);
-    file("SMSFile", cfg.smsFile);
-    file("MDBFile", cfg.mdbFile);
-    file("LogFile", cfg.logFile);
-    auto prefix = [&](const char* keyUtf8, std::string& v) {
-        std::string s = trim(ops.readString("MetaOperation", td::W(keyUtf8), v));
-        if (!s.empty()) v = s;
-    };
-    prefix("Чтение памяти ТК", cfg.pbPrefix);
-    prefix("Чтение списка СМС", cfg.smsPrefix);
-    prefix("Moto-Чтение списка СМС", cfg.motoSmsPrefix);
-    prefix("Moto-Чтение напоминаний", cfg.mdbrPrefix);
-    prefix("Moto-Чтение автоудаления", cfg.mdbadPrefix);
+    value(S::PBFile, cfg.pbFile);
+    value(S::SMSFile, cfg.smsFile);
+    value(S::MDBFile, cfg.mdbFile);
+    value(S::LogFile, cfg.logFile);
+    value(S::PrefixPhoneBook, cfg.pbPrefix);
+    value(S::PrefixSmsList, cfg.smsPrefix);
+    value(S::PrefixMotoSmsList, cfg.motoSmsPrefix);
+    value(S::PrefixDateBook, cfg.mdbrPrefix);
+    value(S::PrefixAutoDelete, cfg.mdbadPrefix);
     return cfg;
 }
 
 std::string lookupOperation(const Config& cfg, const std::string& name) {
     td::IniFile ops(cfg.opsIni);
     if (trim(name).empty()) throw EngineError(td::W("не задано имя операции"), 2);
-    if (!ops.keyExists("Operations", name))
+    if (!ops.keyExists(std::string(td::setting::OperationsSection), name))
         throw EngineError(td::W("операция \"") + name + td::W("\" не найдена в ") +
                               td::files::baseName(cfg.opsIni),
                           2);
-    std::string text = ops.readString("Operations", name, "");
+    std::string text = ops.readString(std::string(td::setting::OperationsSection), name, "");
     if (trim(text).empty()) throw EngineError(td::W("операция \"") + name + td::W("\" пуста"), 2);
     return text;
 }
@@ -139,7 +128,7 @@ std::string findNoCase(const std::string& dir, const std::string& name) {
     std::string rest = name;
     for (char& c : rest)
         if (c == '\\') c = '/';
-    if (startsWith(rest, "/")) cur = "/", rest = rest.substr(1);
+    if (rest.starts_with("/")) cur = "/", rest = rest.substr(1);
     size_t start = 0;
     while (start <= rest.size()) {
         size_t slash = rest.find('/', start);
@@ -416,7 +405,7 @@ Executor::Answer Executor::collect(const std::string& cmd, bool sending) {
         std::string logged = labelIdentityAnswer(cmd, *line);
         out_.log.line(logged);
         a.lines.push_back(logged);
-        bodyExpected = list && !bodyExpected && startsWith(td::upperAscii(trim(*line)), listHeader);
+        bodyExpected = list && !bodyExpected && td::upperAscii(trim(*line)).starts_with(listHeader);
     }
 }
 
@@ -437,7 +426,7 @@ void Executor::noteSettings(const std::string& cmd, const Answer& a) {
         value = unquote(cmd.substr(eq + 1));
     } else {
         for (const auto& l : a.lines)
-            if (startsWith(td::upperAscii(trim(l)), prefix + ":"))
+            if (td::upperAscii(trim(l)).starts_with(prefix + ":"))
                 value = unquote(splitFields(trim(l).substr(prefix.size() + 1))[0]);
         if (value.empty()) return;
     }
@@ -541,8 +530,8 @@ std::unique_ptr<Transport> openTransport(const Config& cfg) {
 }
 
 int runOperation(const RunRequest& req, const TransportFactory& makeTransport) {
-    const std::string marker = td::files::join(req.dir, "celltalk.run");
-    const std::string errFile = td::files::join(req.dir, "CellTalk.err");
+    const std::string marker = td::files::join(req.dir, td::RunMarkerName);
+    const std::string errFile = td::files::join(req.dir, td::EngineErrorName);
     td::files::remove(errFile);
     td::files::createEmpty(marker);
 

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/settingkeys.h"
 #include "oplang.h"
 #include "transport.h"
 
@@ -30,15 +31,18 @@ struct Config {
     std::string dir;      // the folder the engine runs in (Windows-1251)
     std::string opsIni;   // path of the operations ini
     std::string comPort;  // empty or "SIM": the built-in simulated phone
-    int baud = 115200;
-    double timeoutSec = 10;  // silence after which a command counts as unanswered
-    double waitSec = 1;      // the pause of !dly without a number
-    std::string simState = "phonesim.state";
-    std::string pbFile = "LastRun.pbf", smsFile = "LastRun.sms", mdbFile = "LastRun.mdb",
-                logFile = "LastRun.log";
+    int baud = static_cast<int>(td::settingNumber(td::setting::Baud));
+    // Silence after which a command counts as unanswered.
+    double timeoutSec = td::settingNumber(td::setting::Timeout);
+    double waitSec = td::settingNumber(td::setting::Wait);  // the pause of !dly without a number
+    std::string simState{td::setting::SimState.def};
+    std::string pbFile{td::setting::PBFile.def}, smsFile{td::setting::SMSFile.def},
+        mdbFile{td::setting::MDBFile.def}, logFile{td::setting::LogFile.def};
     // Answer prefixes (MetaOperation).
-    std::string pbPrefix = "+CPBR", smsPrefix = "+CMGL", motoSmsPrefix = "+MMGL",
-                mdbrPrefix = "+MDBR", mdbadPrefix = "+MDBAD";
+    std::string pbPrefix{td::setting::PrefixPhoneBook.def},
+        smsPrefix{td::setting::PrefixSmsList.def},
+        motoSmsPrefix{td::setting::PrefixMotoSmsList.def},
+        mdbrPrefix{td::setting::PrefixDateBook.def}, mdbadPrefix{td::setting::PrefixAutoDelete.def};
 
     std::string autoRunDir() const;
     bool simulated() const;

@@ -34,7 +34,7 @@ int main(int argc, char** argv) {
     req.dir = td::files::currentDir();
     if (!celltalk::parseCommandLine(args, req)) {
         td::files::writeLines(
-            td::files::join(req.dir, "CellTalk.err"),
+            td::files::join(req.dir, td::EngineErrorName),
             {td::W("вызов: celltalk oper \"<операция>\" [\"<арг1>\"] [\"<арг2>\"]")});
         return 2;
     }

@@ -11,10 +11,7 @@ namespace {
 // Blanks and stray line ends around an item (a batch file written through a
 // text-mode stream ends its lines in CR CR LF) are no part of the command.
 std::string trim(const std::string& s) {
-    size_t b = s.find_first_not_of(" \t\r\n");
-    if (b == std::string::npos) return {};
-    size_t e = s.find_last_not_of(" \t\r\n");
-    return s.substr(b, e - b + 1);
+    return td::trim(s, " \t\r\n");
 }
 
 std::string replaceMark(const std::string& s, const std::string& value) {

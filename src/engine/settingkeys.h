@@ -1,0 +1,93 @@
+#pragma once
+// Where every setting lives: the files this program and the engine share,
+// and each ini setting as section, key and the value a missing key reads
+// as. One table for both programs. Keys are written in UTF-8 here; the ini
+// files hold Windows-1251 (only the MetaOperation keys differ), which
+// keyName() gives.
+
+#include <string>
+#include <string_view>
+
+namespace td {
+
+class IniFile;
+
+// ---- files --------------------------------------------------------------------
+extern const std::string EngineExeName;    // "celltalk.exe"
+extern const std::string OwnIniName;       // "tapdeck.ini"
+extern const std::string EngineIniName;    // "celltalk.ini"
+extern const std::string RunMarkerName;    // "celltalk.run"
+extern const std::string EngineErrorName;  // "CellTalk.err"
+extern const std::string AutoRunDir;       // "AutoRun", beside the engine
+
+// ---- ini settings -------------------------------------------------------------
+struct Setting {
+    std::string_view section;
+    std::string_view key;  // UTF-8
+    std::string_view def;  // what a missing key reads as
+};
+
+std::string keyName(const Setting& s);  // the key as the ini file holds it
+// The value, with the table's default or another one.
+std::string readSetting(const IniFile& f, const Setting& s);
+std::string readSetting(const IniFile& f, const Setting& s, const std::string& def);
+bool writeSetting(IniFile& f, const Setting& s, const std::string& value);
+bool settingExists(const IniFile& f, const Setting& s);
+// The default as a number (0 when it is none).
+double settingNumber(const Setting& s);
+
+namespace setting {
+
+// Own ini (tapdeck.ini). Section Functions holds the bindings (FunctionKeys
+// in engine/settings.h); PhoneBook the own phone book; History and
+// RusHistory the SMS texts sent; CheckProper what the phone check asks.
+inline constexpr std::string_view FunctionsSection = "Functions";
+inline constexpr std::string_view PhoneBookSection = "PhoneBook";
+inline constexpr std::string_view LatHistorySection = "History";
+inline constexpr std::string_view RusHistorySection = "RusHistory";
+inline constexpr std::string_view CheckProperSection = "CheckProper";
+inline constexpr Setting OwnWindow{"Common", "Window", "Min"};
+inline constexpr Setting OwnBeep{"Common", "Beep", "NO"};
+inline constexpr Setting PlusBeforeNumber{"Common", "PLusBeforeNumber", "at+ckpd=\"0\",22|!dly|"};
+inline constexpr Setting OwnModelIni{"Common", "ModelIni", ""};
+// Written with its default when it is missing or empty.
+inline constexpr Setting GroupDeleteSMS{"Commands", "GroupDeleteSMS", "at+cmgd="};
+// Feature switches: "NO" switches a function off.
+inline constexpr Setting MissCallSwitch{"Common", "MissCall", "YES"};
+inline constexpr Setting UnReadSMSSwitch{"Common", "UnReadSMS", "YES"};
+inline constexpr Setting PBookModifySwitch{"Common", "PBookModify", "YES"};
+inline constexpr Setting MemDayBookSwitch{"Common", "MemDayBook", "YES"};
+inline constexpr Setting SendSMSRusSwitch{"Common", "SendSMSRus", "YES"};
+inline constexpr Setting AllSMSSwitch{"Common", "AllSMS", "YES"};
+inline constexpr Setting PBookReadSwitch{"Common", "PBookRead", "YES"};
+
+// Engine ini (celltalk.ini): which operations ini is in force, and the link
+// to the phone (an operations ini may name its own in its Common).
+inline constexpr Setting ModelIni{"Common", "ModelIni", "celltalk.ini"};
+inline constexpr Setting ComPort{"Common", "ComPort", ""};
+inline constexpr Setting Baud{"Common", "Baud", "115200"};
+inline constexpr Setting Timeout{"Common", "Timeout", "10"};  // seconds
+inline constexpr Setting SimState{"Common", "SimState", "phonesim.state"};
+
+// Operations ini (the engine ini or the one ModelIni names).
+inline constexpr std::string_view OperationsSection = "Operations";
+inline constexpr Setting EngineWindow{"AutoRun", "Window", "Norm"};
+inline constexpr Setting WaitSec{"AutoRun", "WaitSec", "5"};
+inline constexpr Setting Wait{"AutoRun", "Wait", "1"};  // seconds of !dly
+inline constexpr Setting PBFile{"AutoRun", "PBFile", "LastRun.pbf"};
+inline constexpr Setting SMSFile{"AutoRun", "SMSFile", "LastRun.sms"};
+inline constexpr Setting MDBFile{"AutoRun", "MDBFile", "LastRun.mdb"};
+inline constexpr Setting LogFile{"AutoRun", "LogFile", "LastRun.log"};
+inline constexpr Setting EngineBeep{"Common", "Beep", "NO"};
+// Answer prefixes.
+inline constexpr Setting PrefixPhoneBook{"MetaOperation", "Чтение памяти ТК", "+CPBR"};
+inline constexpr Setting PrefixSmsList{"MetaOperation", "Чтение списка СМС", "+CMGL"};
+inline constexpr Setting PrefixMotoSmsList{"MetaOperation", "Moto-Чтение списка СМС", "+MMGL"};
+inline constexpr Setting PrefixDateBook{"MetaOperation", "Moto-Чтение напоминаний", "+MDBR"};
+inline constexpr Setting PrefixAutoDelete{"MetaOperation", "Moto-Чтение автоудаления", "+MDBAD"};
+inline constexpr Setting PrefixDateBookWrite{"MetaOperation", "Moto-Запись напоминаний", "+MDBW"};
+inline constexpr Setting PrefixCharset{"MetaOperation", "Чтение кодировки", "+CSCS"};
+
+}  // namespace setting
+
+}  // namespace td

@@ -1,0 +1,114 @@
+// This program and the engine read the shared ini files through one table
+// of settings: they start from the same defaults and find the same values,
+// Cyrillic keys included.
+
+#include "engine/settings.h"
+
+#include <gtest/gtest.h>
+
+#include "engine.h"
+#include "engine/settingkeys.h"
+#include "platform/ini.h"
+#include "support.h"
+
+namespace {
+
+namespace S = td::setting;
+using celltalk::test::EngineDir;
+
+TEST(SettingsTable, ProgramAndEngineStartFromTheSameDefaults) {
+    td::Prog p;
+    celltalk::Config c;
+    struct Case {
+        const char* what;
+        std::string program, engine;
+    } cases[] = {
+        {"PBFile", p.PBFile, c.pbFile},
+        {"SMSFile", p.SMSFile, c.smsFile},
+        {"MDBFile", p.MDBFile, c.mdbFile},
+        {"LogFile", p.LogFile, c.logFile},
+        {"phone book prefix", p.PrefixPhoneBook, c.pbPrefix},
+        {"SMS list prefix", p.PrefixSmsList, c.smsPrefix},
+        {"Motorola SMS list prefix", p.PrefixMotoSmsList, c.motoSmsPrefix},
+        {"date book prefix", p.PrefixDateBook, c.mdbrPrefix},
+        {"auto delete prefix", p.PrefixAutoDelete, c.mdbadPrefix},
+    };
+    for (const auto& k : cases) EXPECT_EQ(k.program, k.engine) << k.what;
+    EXPECT_EQ(p.WaitSec, "5");
+    EXPECT_EQ(c.baud, 115200);
+    EXPECT_EQ(c.timeoutSec, 10);
+    EXPECT_EQ(c.waitSec, 1);
+}
+
+// What the engine takes from an operations ini is what the program reads
+// through the same table entries.
+TEST(SettingsTable, ProgramAndEngineReadTheSameOperationsIni) {
+    EngineDir d({{"A", "at"}});
+    d.write("celltalk.ini", "[Common]\r\nModelIni=phone2.ini\r\n");
+    d.write(
+        "phone2.ini",
+        "[Common]\r\nBaud=9600\r\n"
+        "[AutoRun]\r\nPBFile=pb.txt\r\nSMSFile=sms.txt\r\nMDBFile=mdb.txt\r\nLogFile=run.log\r\n"
+        "Wait=2\r\n"
+        "[MetaOperation]\r\nЧтение памяти ТК=+XPBR\r\nЧтение списка СМС=+XMGL\r\n"
+        "Moto-Чтение списка СМС=+YMGL\r\nMoto-Чтение напоминаний=+XDBR\r\n"
+        "Moto-Чтение автоудаления=+XDBAD\r\n[Operations]\r\n");
+    celltalk::Config c = celltalk::loadConfig(d.dir);
+    td::IniFile ops(d.path("phone2.ini"));
+    struct Case {
+        const td::Setting& setting;
+        std::string engine;
+        const char* expected;
+    } cases[] = {
+        {S::PBFile, c.pbFile, "pb.txt"},
+        {S::SMSFile, c.smsFile, "sms.txt"},
+        {S::MDBFile, c.mdbFile, "mdb.txt"},
+        {S::LogFile, c.logFile, "run.log"},
+        {S::PrefixPhoneBook, c.pbPrefix, "+XPBR"},
+        {S::PrefixSmsList, c.smsPrefix, "+XMGL"},
+        {S::PrefixMotoSmsList, c.motoSmsPrefix, "+YMGL"},
+        {S::PrefixDateBook, c.mdbrPrefix, "+XDBR"},
+        {S::PrefixAutoDelete, c.mdbadPrefix, "+XDBAD"},
+    };
+    for (const auto& k : cases) {
+        SCOPED_TRACE(std::string(k.setting.key));
+        EXPECT_EQ(k.engine, k.expected);
+        EXPECT_EQ(td::readSetting(ops, k.setting), k.expected);
+    }
+    EXPECT_EQ(c.baud, 9600);
+    EXPECT_EQ(c.waitSec, 2);
+    EXPECT_EQ(td::readSetting(td::IniFile(d.path("celltalk.ini")), S::ModelIni), "phone2.ini");
+}
+
+TEST(SettingsTable, MissingKeysReadAsTheirDefaultsAndWritesComeBack) {
+    EngineDir d({{"A", "at"}});
+    td::IniFile f(d.path("any.ini"));
+    struct Case {
+        const td::Setting& setting;
+        const char* missing;  // UTF-8
+    } cases[] = {
+        {S::OwnWindow, "Min"},
+        {S::EngineWindow, "Norm"},
+        {S::WaitSec, "5"},
+        {S::MissCallSwitch, "YES"},
+        {S::GroupDeleteSMS, "at+cmgd="},
+        {S::PrefixCharset, "+CSCS"},
+        {S::PlusBeforeNumber, "at+ckpd=\"0\",22|!dly|"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.setting.key));
+        EXPECT_FALSE(td::settingExists(f, c.setting));
+        EXPECT_EQ(td::readSetting(f, c.setting), td::W(c.missing));
+        EXPECT_EQ(td::readSetting(f, c.setting, "other"), "other");
+        ASSERT_TRUE(td::writeSetting(f, c.setting, td::W("значение")));
+        EXPECT_TRUE(td::settingExists(f, c.setting));
+        EXPECT_EQ(td::readSetting(f, c.setting), td::W("значение"));
+    }
+    // The Cyrillic key stands in the file in Windows-1251.
+    std::string bytes;
+    ASSERT_TRUE(td::files::readAll(d.path("any.ini"), bytes));
+    EXPECT_NE(bytes.find(td::W("[MetaOperation]\r\nЧтение кодировки=")), std::string::npos);
+    EXPECT_EQ(td::keyName(S::PrefixCharset), td::W("Чтение кодировки"));
+}
+
+}  // namespace

@@ -1,0 +1,72 @@
+// The lines of the phone book's last-copy file: what is written comes back,
+// and the lines of existing files read as they always did.
+
+#include "phonebook/pbrecord.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/files.h"
+#include "support/fakes.h"
+
+namespace {
+
+using td::test::TestEnv;
+using td::test::W;
+
+TEST(PbRecord, EveryRecordComesBackFromItsLine) {
+    struct Case {
+        std::string name, number, line;
+    } cases[] = {
+        {"Ann", "123", "Ann=123"},
+        {"", "+7495", "=+7495"},
+        {W("Анна-Мария"), "+79031112233", W("Анна-Мария=+79031112233")},
+        {"A=B", "+79161234567", "A=B=+79161234567"},  // "=" in a name stays in the name
+        {"==", "1", "===1"},
+        {"Ends with=", "2", "Ends with==2"},
+        {" spaced ", " 3 ", " spaced = 3 "},
+        {"Comma, name", "*100#", "Comma, name=*100#"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.line);
+        std::string line = td::recordLine({c.name, c.number});
+        EXPECT_EQ(line, c.line);
+        td::PBRecord back = td::splitRecordLine(line);
+        EXPECT_EQ(back.name, c.name);
+        EXPECT_EQ(back.number, c.number);
+    }
+}
+
+TEST(PbRecord, LinesOfExistingFiles) {
+    struct Case {
+        std::string line, name, number;
+    } cases[] = {
+        {"Ann=123", "Ann", "123"},      {"=+7495", "", "+7495"},
+        {"no equals", "no equals", ""}, {"=", "", ""},
+        {"Name=", "Name", ""},          {"", "", ""},
+    };
+    for (const auto& c : cases) {
+        td::PBRecord r = td::splitRecordLine(c.line);
+        EXPECT_EQ(r.name, c.name) << c.line;
+        EXPECT_EQ(r.number, c.number) << c.line;
+    }
+}
+
+// Through the file, as the read cycle stores the lines and reads them back.
+TEST(PbRecord, FileRoundTrip) {
+    TestEnv env;
+    std::vector<td::PBRecord> records = {{"A=B", "+7916"}, {"", "1"}, {W("Иван"), "+7903"}};
+    std::vector<std::string> lines;
+    for (const auto& r : records) lines.push_back(td::recordLine(r));
+    const std::string path = env.path(td::PhoneBookCopyName);
+    ASSERT_TRUE(td::files::writeLines(path, lines));
+    std::vector<std::string> read;
+    ASSERT_TRUE(td::files::readLines(path, read));
+    ASSERT_EQ(read.size(), records.size());
+    for (size_t i = 0; i < read.size(); ++i) {
+        td::PBRecord r = td::splitRecordLine(read[i]);
+        EXPECT_EQ(r.name, records[i].name) << i;
+        EXPECT_EQ(r.number, records[i].number) << i;
+    }
+}
+
+}  // namespace
