@@ -16,6 +16,7 @@
 #include "datebook/mdbrecord.h"
 #include "e2e_support.h"
 #include "engine/launcher.h"
+#include "engine/settingkeys.h"
 #include "engine/settings.h"
 #include "main/TapdeckP.h"
 #include "platform/files.h"
@@ -68,7 +69,8 @@ class DateBookEndToEnd : public ::testing::Test {
     // The engine talks to the phone kept in `file` from now on.
     void usePhone(const std::string& file, const char* state) {
         std::ofstream(env.path(file), std::ios::binary) << state;
-        td::IniFile(env.path("celltalk.ini")).writeString("Common", "SimState", file);
+        td::IniFile ini(env.path("celltalk.ini"));
+        td::writeSetting(ini, td::setting::SimState, file);
     }
     void waitForEngine() {
         if (!demo.waitForEngine()) ADD_FAILURE() << "the engine did not finish";
