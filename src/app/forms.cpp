@@ -159,6 +159,9 @@ void wireForms(const Forms& f) {
     auto smsReader = [f5]() -> sms::SmsReader* { return f5 ? &f5->smsReader() : nullptr; };
     if (f7) f7->links = {smsReader, reply};
     if (f8) f8->links = {smsReader, reply};
+
+    // Date book: the settings window's beep option.
+    if (f.Form9) f.Form9->beepWanted = [f2] { return f2 && f2->beepTicked(); };
 }
 
 void destroyForms() {

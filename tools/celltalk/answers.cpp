@@ -150,6 +150,46 @@ std::string decodeUcs2Fields(std::string_view line) {
     return out;
 }
 
+namespace {
+struct TextFields {
+    std::string_view prefix;
+    std::array<int, 2> fields;  // 1-based positions; 0 = none
+};
+// Write commands and which of their parameters are texts in the phone's
+// character set.
+constexpr std::array<TextFields, 3> kWriteTexts = {{
+    {"+MDBW", {2, 0}},
+    {"+CPBW", {4, 0}},
+    {"+CPBF", {1, 0}},
+}};
+}  // namespace
+
+std::string encodeUcs2WriteText(std::string_view command) {
+    const std::string prefix = commandPrefix(command);
+    const TextFields* table = nullptr;
+    for (const auto& t : kWriteTexts)
+        if (prefix == t.prefix) table = &t;
+    size_t eq = command.find('=');
+    if (!table || eq == std::string_view::npos) return std::string(command);
+    std::vector<std::string> fields = splitFields(command.substr(eq + 1));
+    std::string out(command.substr(0, eq + 1));
+    for (size_t k = 0; k < fields.size(); ++k) {
+        std::string& f = fields[k];
+        const int position = static_cast<int>(k) + 1;
+        bool text = position == table->fields[0] || position == table->fields[1];
+        size_t open = f.find('"');
+        size_t close = f.rfind('"');
+        if (text && open != std::string::npos && close > open)
+            f = f.substr(0, open + 1) +
+                gsmcodec::cp1251::toUcs2Hex(
+                    std::string_view(f).substr(open + 1, close - open - 1)) +
+                f.substr(close);
+        if (k) out += ',';
+        out += f;
+    }
+    return out;
+}
+
 std::string pduStatusText(std::string_view stat) {
     std::string s(trimView(stat));
     if (s == "0") return "\"REC UNREAD\"";

@@ -432,6 +432,8 @@ void Executor::noteSettings(const std::string& cmd, const Answer& a) {
         if (value.empty()) return;
     }
     value = td::upperAscii(trim(value));
+    if (prefix == "+CSCS" && eq != std::string::npos && cmd.find('?') == std::string::npos)
+        charsetCmd_ = trim(cmd);
     if (prefix == "+CSCS")
         ucs2_ = value == "UCS2";
     else
@@ -454,6 +456,12 @@ void Executor::route(const std::string& cmd, const Answer& a) {
         for (const auto& r : buildSmsRecords(a.lines, trim(prefix), ucs2_)) file->line(r);
     } else if (is(cfg_.mdbrPrefix) || is(cfg_.mdbadPrefix)) {
         file = &out_.mdb;
+        // The date book file names the character set its titles were read
+        // in, so that a backup made of it writes them back in the same one.
+        if (charsetCmd_ != mdbCharsetCmd_) {
+            file->line(charsetCmd_);
+            mdbCharsetCmd_ = charsetCmd_;
+        }
         file->line(cmd);
         for (const auto& l : a.lines) file->line(decoded(l));
     }
@@ -461,9 +469,12 @@ void Executor::route(const std::string& cmd, const Answer& a) {
 }
 
 void Executor::command(const std::string& cmd) {
+    // The log keeps the command as written; the phone gets its texts in the
+    // character set it was told to use, as its answers are read.
+    const std::string wire = ucs2_ ? encodeUcs2WriteText(cmd) : cmd;
     out_.log.line(cmd);
-    t_.write(cmd + "\r");
-    Answer a = collect(cmd, false);
+    t_.write(wire + "\r");
+    Answer a = collect(wire, false);
     noteSettings(cmd, a);
     route(cmd, a);
 }

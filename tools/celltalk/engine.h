@@ -124,7 +124,9 @@ class Executor {
     std::string buf_;
     bool reportBody_ = false;  // the next line belongs to the report just logged
     bool ucs2_ = false, pdu_ = false;
-    bool ucs2Text_ = false;  // AT+CSMP asked for UCS2 data coding
+    bool ucs2Text_ = false;      // AT+CSMP asked for UCS2 data coding
+    std::string charsetCmd_;     // the last character-set command the phone took
+    std::string mdbCharsetCmd_;  // the one last written into the date book file
     unsigned smsRef_ = 0;
 };
 
