@@ -107,6 +107,8 @@ Config loadConfig(const std::string& dir) {
     value(S::PrefixMotoSmsList, cfg.motoSmsPrefix);
     value(S::PrefixDateBook, cfg.mdbrPrefix);
     value(S::PrefixAutoDelete, cfg.mdbadPrefix);
+    cfg.window = trim(td::readSetting(ops, S::EngineWindow, cfg.window));
+    cfg.beep = td::upperAscii(trim(td::readSetting(ops, S::EngineBeep))) == "YES";
     return cfg;
 }
 
@@ -244,10 +246,19 @@ Executor::Executor(Transport& t, Outputs& out, const Config& cfg, const OpArgs& 
     smsRef_ = static_cast<unsigned>(Clock::now().time_since_epoch().count()) & 0xFF;
 }
 
+static_assert(static_cast<int>(Step::Kind::SendSms) ==
+              static_cast<int>(RunObserver::StepKind::SendSms));
+
 void Executor::run(const std::vector<Step>& steps) {
     t_.discardInput();
-    for (const auto& s : steps) {
+    for (size_t i = 0; i < steps.size(); ++i) {
+        const Step& s = steps[i];
         checkInterrupt();
+        if (obs_)
+            obs_->step(i + 1, steps.size(), static_cast<RunObserver::StepKind>(s.kind),
+                       s.kind == Step::Kind::Delay
+                           ? seconds(s.seconds < 0 ? cfg_.waitSec : s.seconds)
+                           : s.text);
         switch (s.kind) {
             case Step::Kind::Command:
                 command(s.text);
@@ -316,6 +327,7 @@ bool Executor::takeUnsolicited(const std::string& line, const std::string& cmdPr
         return false;
     }
     out_.log.line("~" + line);  // logged, never taken as an answer
+    if (obs_) obs_->received(line, true);
     return true;
 }
 
@@ -354,6 +366,7 @@ bool Executor::waitPrompt(const std::string& cmd) {
                 continue;
             }
             out_.log.line(line);
+            if (obs_) obs_->received(line, false);
             if (finalResult(line, false) != Final::None) return false;
             deadline = Clock::now() + std::chrono::duration<double>(cfg_.timeoutSec);
             continue;
@@ -396,6 +409,7 @@ Executor::Answer Executor::collect(const std::string& cmd, bool sending) {
             continue;
         }
         first = false;
+        if (obs_) obs_->received(*line, false);
         Final f = bodyExpected ? Final::None : finalResult(*line, dial);
         if (f != Final::None) {
             a.final = *line;
@@ -461,6 +475,7 @@ void Executor::route(const std::string& cmd, const Answer& a) {
 
 void Executor::command(const std::string& cmd) {
     out_.log.line(cmd);
+    if (obs_) obs_->sent(cmd);
     t_.write(cmd + "\r");
     Answer a = collect(cmd, false);
     noteSettings(cmd, a);
@@ -469,9 +484,11 @@ void Executor::command(const std::string& cmd) {
 
 bool Executor::sendWithPrompt(const std::string& cmd, const std::string& body) {
     out_.log.line(cmd);
+    if (obs_) obs_->sent(cmd);
     t_.write(cmd + "\r");
     if (!waitPrompt(cmd)) return false;
     out_.log.line(body);
+    if (obs_) obs_->sent(body);
     t_.write(body + "\x1A");
     // With echo on, the phone repeats the text first; it is not the answer
     // even when the text reads "OK".
@@ -523,6 +540,7 @@ int runOperation(const RunRequest& req, const TransportFactory& makeTransport) {
     const std::string errFile = td::files::join(req.dir, td::EngineErrorName);
     td::files::remove(errFile);
     td::files::createEmpty(marker);
+    if (req.observer) req.observer->started(req.operation);
 
     int code = 0;
     std::string reason;
@@ -541,6 +559,7 @@ int runOperation(const RunRequest& req, const TransportFactory& makeTransport) {
         }
         std::unique_ptr<Transport> link = makeTransport(cfg);
         Executor ex(*link, *out, cfg, req.args);
+        ex.watch(req.observer);
         ex.run(steps);
         out->commitAll();
     } catch (const EngineError& e) {
@@ -569,6 +588,7 @@ int runOperation(const RunRequest& req, const TransportFactory& makeTransport) {
         td::files::writeLines(errFile, {reason});
     }
     td::files::remove(marker);
+    if (req.observer) req.observer->finished(code, reason);
     return code;
 }
 
