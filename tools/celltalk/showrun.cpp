@@ -80,7 +80,7 @@ int runAsAsked(const RunRequest& req) {
         code = runWithWindow(req, cfg);
     if (code != kWindowNotStarted) return code;  // the window beeped, if asked
     code = runOperation(req);
-    if (cfg.beep) {
+    if (cfg.beep && !interruptRequested()) {  // a stopped run ends silently
         std::fputs("\a", stderr);
         std::fflush(stderr);
     }
