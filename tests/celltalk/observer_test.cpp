@@ -8,6 +8,7 @@
 #include "support.h"
 
 using namespace celltalk;
+using celltalk::test::Borrowed;
 using celltalk::test::EngineDir;
 using celltalk::test::ScriptedPhone;
 using td::W;
@@ -40,17 +41,6 @@ class Recorder : public RunObserver {
   private:
     static std::string utf(const std::string& s) { return td::cp1251ToUtf8(s); }
     const EngineDir& d_;
-};
-
-class Borrowed : public Transport {
-  public:
-    explicit Borrowed(Transport& t) : t_(t) {}
-    void write(std::string_view b) override { t_.write(b); }
-    std::string read(int ms) override { return t_.read(ms); }
-    bool canWait() const override { return t_.canWait(); }
-
-  private:
-    Transport& t_;
 };
 
 std::string answer(const std::string& cmd) {

@@ -17,6 +17,7 @@
 #include "support.h"
 
 using celltalk::test::EngineDir;
+using celltalk::test::waitExit;
 using td::W;
 using Clock = std::chrono::steady_clock;
 
@@ -45,12 +46,6 @@ pid_t startEngine(const EngineDir& d, const std::string& op, const Env& env) {
         ::_exit(121);
     }
     return pid;
-}
-
-int waitExit(pid_t pid) {
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status);
 }
 
 int runEngine(const EngineDir& d, const std::string& op, const Env& env) {
