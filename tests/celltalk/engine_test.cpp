@@ -10,23 +10,12 @@
 #include "support.h"
 
 using namespace celltalk;
+using celltalk::test::Borrowed;
 using celltalk::test::EngineDir;
 using celltalk::test::ScriptedPhone;
 using td::W;
 
 namespace {
-
-// Lends a test-owned phone to the engine.
-class Borrowed : public Transport {
-  public:
-    explicit Borrowed(Transport& t) : t_(t) {}
-    void write(std::string_view b) override { t_.write(b); }
-    std::string read(int ms) override { return t_.read(ms); }
-    bool canWait() const override { return t_.canWait(); }
-
-  private:
-    Transport& t_;
-};
 
 int run(const EngineDir& d, const std::string& opUtf8, Transport* phone = nullptr,
         const std::string& arg1 = "", const std::string& arg2 = "") {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "engine/settingkeys.h"
+#include "observer.h"
 #include "oplang.h"
 #include "transport.h"
 
@@ -43,6 +44,10 @@ struct Config {
         smsPrefix{td::setting::PrefixSmsList.def},
         motoSmsPrefix{td::setting::PrefixMotoSmsList.def},
         mdbrPrefix{td::setting::PrefixDateBook.def}, mdbadPrefix{td::setting::PrefixAutoDelete.def};
+    // How the run is shown (AutoRun/Window: Min, Norm, Max; a missing key
+    // shows nothing) and whether its end is signalled audibly (Common/Beep).
+    std::string window{"Min"};
+    bool beep = false;
 
     std::string autoRunDir() const;
     bool simulated() const;
@@ -94,6 +99,8 @@ class Executor {
   public:
     Executor(Transport& t, Outputs& out, const Config& cfg, const OpArgs& args);
     void run(const std::vector<Step>& steps);
+    // Reports the steps, the lines sent and the lines received to `o` (may be null).
+    void watch(RunObserver* o) { obs_ = o; }
 
     // Charset and SMS mode the phone was last told (watched in the commands).
     bool ucs2() const { return ucs2_; }
@@ -128,12 +135,14 @@ class Executor {
     std::string charsetCmd_;     // the last character-set command the phone took
     std::string mdbCharsetCmd_;  // the one last written into the date book file
     unsigned smsRef_ = 0;
+    RunObserver* obs_ = nullptr;
 };
 
 struct RunRequest {
     std::string dir;        // folder with celltalk.ini; marker and error file go here
     std::string operation;  // Windows-1251
     OpArgs args;
+    RunObserver* observer = nullptr;  // told what happens, when set
 };
 using TransportFactory = std::function<std::unique_ptr<Transport>(const Config&)>;
 std::unique_ptr<Transport> openTransport(const Config& cfg);

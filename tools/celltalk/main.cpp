@@ -1,6 +1,7 @@
 // celltalk oper "<operation>" ["<arg1>"] ["<arg2>"]
 // Runs one operation of the operations ini against the phone, in the current
-// folder. Exit code 0 on success; otherwise CellTalk.err says why.
+// folder. Exit code 0 on success; otherwise CellTalk.err says why. The
+// operations ini's AutoRun/Window may ask for a window that shows the run.
 // celltalk ports [--dev DIR] | ports --set DEVICE: finds the phone (ports.h).
 
 #include <csignal>
@@ -12,6 +13,7 @@
 #include "platform/cp1251.h"
 #include "platform/files.h"
 #include "ports.h"
+#include "showrun.h"
 
 namespace {
 
@@ -43,5 +45,5 @@ int main(int argc, char** argv) {
             {td::W("вызов: celltalk oper \"<операция>\" [\"<арг1>\"] [\"<арг2>\"]")});
         return 2;
     }
-    return celltalk::runOperation(req);
+    return celltalk::runAsAsked(req);
 }
