@@ -14,6 +14,7 @@ mkdir -p "$demo/AutoRun"
 cp demo/tapdeck.ini demo/celltalk.ini "$demo/"
 for f in demo/*.bat demo/*.txt; do [ -e "$f" ] && cp "$f" "$demo/"; done
 cp build/bin/tapdeck build/bin/celltalk build/bin/phonesim "$demo/"
+cp build/bin/celltalk_window.so "$demo/"  # the engine's window, when a run is to be shown
 
 cd "$demo"
 if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then

@@ -43,7 +43,10 @@ void wireForms(const Forms& f) {
     QPointer<TForm2> f2 = f.Form2;
     QPointer<TForm3> f3 = f.Form3;
     QPointer<TForm4> f4 = f.Form4;
+    QPointer<TForm5> f5 = f.Form5;
     QPointer<TForm6> f6 = f.Form6;
+    QPointer<TForm7> f7 = f.Form7;
+    QPointer<TForm8> f8 = f.Form8;
 
     // Main window: the windows its buttons open, the settings window's
     // options, the own phone book's read switch.
@@ -69,6 +72,16 @@ void wireForms(const Forms& f) {
             if (f3) f3->phoneReadOff();
         };
     }
+
+    // Settings window: the main window explains a missing binding; its
+    // cancel button opens the phone check, which beeps as the settings say.
+    if (f2) {
+        f2->buttonMess = [f1](bool found, const std::string& caption, const std::string& op) {
+            if (f1) f1->ButtonMess(found, caption, op);
+        };
+        f2->phoneCheck = f.Form10;
+    }
+    if (QPointer<TForm10> f10 = f.Form10) f10->beepWanted = [f2] { return f2 && f2->beepTicked(); };
 
     // Own phone book and the phone's phone book beside it.
     if (f3) f3->phoneBookWindow = f.Form4;
@@ -115,6 +128,40 @@ void wireForms(const Forms& f) {
     pb.beepWanted = [f2] { return f2 && f2->beepTicked(); };
     if (f4) f4->readerLinks() = pb;
     if (f6) f6->readerLinks() = pb;
+
+    // SMS lists: the sent window carries the reader of all three and hands
+    // its list to the main window's re-send box; the unread and all windows
+    // reply through the main window's recipients.
+    if (f5) {
+        TForm5::Links& l = f5->links;
+        l.clearReSendBox = [f1] {
+            if (f1) f1->clearReSendBox();
+        };
+        l.addReSendLine = [f1](const std::string& line) {
+            if (f1) f1->addReSendLine(line);
+        };
+        l.setReSendText = [f1](const std::string& text) {
+            if (f1) f1->setReSendText(text);
+        };
+        l.reSend = [f1] {
+            if (f1) f1->bbReSendClick();
+        };
+        l.beepWanted = [f2] { return f2 && f2->beepTicked(); };
+    }
+    sms::ReplyLinks reply;
+    reply.abonentNames = [f1] { return f1 ? f1->abonentNames() : std::vector<std::string>{}; };
+    reply.setRecipientText = [f1](const std::string& text, int index) {
+        if (f1) f1->setRecipientText(text, index);
+    };
+    reply.setRecipients = [f1](const std::string& lat, const std::string& rus) {
+        if (f1) f1->setRecipients(lat, rus);
+    };
+    auto smsReader = [f5]() -> sms::SmsReader* { return f5 ? &f5->smsReader() : nullptr; };
+    if (f7) f7->links = {smsReader, reply};
+    if (f8) f8->links = {smsReader, reply};
+
+    // Date book: the settings window's beep option.
+    if (f.Form9) f.Form9->beepWanted = [f2] { return f2 && f2->beepTicked(); };
 }
 
 void destroyForms() {

@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QFile>
 #include <QFileInfo>
 #include <QLocale>
 #include <QPointer>
@@ -7,7 +8,9 @@
 
 #include "app/forms.h"
 #include "engine/settings.h"
+#include "engine/userfolder.h"
 #include "main/TapdeckP.h"
+#include "platform/files.h"
 #include "platform/qtservices.h"
 #include "platform/services.h"
 
@@ -26,11 +29,25 @@ void screenshotWhenReady(TForm1* form, const QString& path) {
     });
 }
 
+// Started outside a folder of its own, the program works in the per-user
+// folder, made from the templates installed beside it.
+void enterStartFolder() {
+    std::string exe = td::files::fromOsPath(
+        QFile::encodeName(QCoreApplication::applicationFilePath()).toStdString());
+    td::StartFolder start = td::chooseStartFolder(
+        td::files::currentDir(), td::userDataFolder(td::systemEnv()), td::templateFolderFor(exe));
+    if (start.moved && !td::files::setCurrentDir(start.folder))
+        start.error = td::files::toOsPath(start.folder) + ": cannot enter the folder";
+    if (!start.error.empty())
+        qWarning("tapdeck: per-user folder not used: %s", start.error.c_str());
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     td::installQtServices();
+    enterStartFolder();
     if (argc > 0) {
         td::prog().ExeFileName = td::toWin(QFileInfo(QString::fromLocal8Bit(argv[0])).fileName());
     }

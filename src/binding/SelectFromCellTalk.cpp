@@ -1,34 +1,58 @@
 #include "binding/SelectFromCellTalk.h"
 
 #include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
 #include <QVBoxLayout>
 
+#include "engine/settings.h"
 #include "platform/cp1251.h"
+#include "platform/files.h"
+#include "platform/ini.h"
 #include "platform/qtservices.h"
+#include "platform/services.h"
+#include "widgets/gridview.h"
 
 using td::fromWin;
 using td::W;
+namespace bind = td::binding;
+
+namespace {
+
+// The operation list: moving the selection with the keys counts as a click,
+// as in a list box of the window system; focus alone selects nothing.
+class OperList : public QListWidget {
+  public:
+    using QListWidget::QListWidget;
+    std::function<void()> keySelected;
+
+  protected:
+    void keyPressEvent(QKeyEvent* e) override {
+        int before = currentRow();
+        QListWidget::keyPressEvent(e);
+        if (currentRow() != before && keySelected) keySelected();
+    }
+};
+
+void notFound(const std::string& name) {
+    td::dialogs().message(W("- Файл ") + name + W(" - не найден"));
+    td::files::setCurrentDir(td::prog().StartDir);
+}
+
+}  // namespace
 
 TForm2::TForm2(QWidget* parent) : QDialog(parent) {
     setObjectName("TForm2");
     setWindowTitle(
         fromWin(W("Определение операций для кнопок и другие установки. Характеристики телефона ")));
-
-    CheckBoxWindowCellTalk = new QCheckBox(fromWin(W("Показывать работу  CellTalk")), this);
-    CheckBoxWindowCellTalk->setObjectName("CheckBoxWindowCellTalk");
-    CheckBoxWindowCellTalk->setToolTip(fromWin(W("Открыать окно программы CellTalk")));
-    CheckBoxBeep = new QCheckBox(fromWin(W("Сопровождать звуком")), this);
-    CheckBoxBeep->setObjectName("CheckBoxBeep");
-    CheckBoxMultiPhone = new QCheckBox(fromWin(W("СМС нескольким абонентам")), this);
-    CheckBoxMultiPhone->setObjectName("CheckBoxMultiPhone");
-    CheckBoxMultiPhone->setToolTip(fromWin(
-        W("Допустить выбор нескольких абонентов для отправки одного сообщения (не запоминается)")));
-
-    auto* box = new QVBoxLayout(this);
-    box->addWidget(CheckBoxWindowCellTalk);
-    box->addWidget(CheckBoxBeep);
-    box->addWidget(CheckBoxMultiPhone);
-    box->addStretch();
+    buildLayout();
 }
 
 bool TForm2::beepTicked() const {
@@ -45,4 +69,252 @@ void TForm2::setEngineWindowTicked(bool on) {
 }
 bool TForm2::multiPhoneTicked() const {
     return CheckBoxMultiPhone->isChecked();
+}
+
+void TForm2::showEvent(QShowEvent* e) {
+    QDialog::showEvent(e);
+    FormActivate();
+}
+
+void TForm2::FormActivate() {
+    td::Prog& p = td::prog();
+    const std::string operPath = td::startPath(p.OperIniName);
+    const bool operExists = td::files::exists(operPath);
+    if (operExists) {
+        bind::Operations ops = bind::readOperations(td::IniFile(operPath));
+        ListBoxOper->clear();
+        for (const std::string& name : ops.names) ListBoxOper->addItem(fromWin(name));
+        p.OperationLines = ops.lines;
+        session_.setOperations(ops.names);
+    } else {
+        notFound(p.OperIniName);
+    }
+    session_.activate();
+    fillModelArea();
+    apply();
+}
+
+// The phone-model area shows the ini files of the start folder and the
+// current one; it offers no action of its own, so all of it stays disabled.
+void TForm2::fillModelArea() {
+    td::Prog& p = td::prog();
+    const std::string remembered = td::files::currentDir();
+    td::files::setCurrentDir(p.StartDir);
+    std::vector<std::string> names = td::files::listIni(p.StartDir);
+    if (!names.empty()) {
+        const std::string operPath = td::startPath(p.OperIniName);
+        const bool operExists = td::files::exists(operPath);
+        td::IniFile oper(operPath);
+        bind::ModelArea area = bind::modelArea(names, p.OperIniName, operExists ? &oper : nullptr);
+        ComboBoxIniFile->clear();
+        for (const std::string& n : area.iniFiles) ComboBoxIniFile->addItem(fromWin(n));
+        if (operExists) {
+            ComboBoxIniFile->setCurrentIndex(area.current);
+            leModelFullName->setText(fromWin(area.fullName));
+            leModelName->setText(fromWin(area.modelName));
+        } else {
+            notFound(p.OperIniName);
+        }
+    }
+    td::files::setCurrentDir(remembered);
+}
+
+void TForm2::apply() {
+    Panel12->setText(fromWin(session_.chosenCaption()));
+    ListBoxOper->setEnabled(session_.listEnabled());
+    bbReady->setEnabled(session_.readyEnabled());
+    bbReset->setEnabled(session_.resetEnabled());
+}
+
+void TForm2::functionClick(std::size_t function) {
+    const bool found = session_.choose(function);
+    if (found) ListBoxOper->setCurrentRow(session_.selected());
+    apply();
+    // The unread-SMS function has never explained a missing binding.
+    if (function != 10 && buttonMess) buttonMess(found, session_.chosenCaption(), session_.bound());
+}
+
+void TForm2::ListBoxOperClick() {
+    const QList<QListWidgetItem*> chosen = ListBoxOper->selectedItems();
+    if (chosen.isEmpty()) return;
+    const int row = ListBoxOper->row(chosen.first());
+    session_.click(row);
+    const auto& lines = td::prog().OperationLines;
+    const std::string line = row < static_cast<int>(lines.size()) ? lines[row] : std::string();
+    ListBoxOper->setToolTip(fromWin(bind::operationHint(line)));
+    apply();
+}
+
+void TForm2::ListBoxOperDblClick() {
+    ListBoxOperClick();
+    bbReadyClick();
+    accept();
+}
+
+void TForm2::bbReadyClick() {
+    switch (session_.save()) {
+        case bind::Session::Save::NoFunction:
+            td::dialogs().message(bind::NoFunctionChosenText());
+            apply();
+            return;
+        case bind::Session::Save::Nothing:
+            return;
+        case bind::Session::Save::Ask:
+            break;
+    }
+    const int bound = session_.answer(td::dialogs().confirm(session_.question()));
+    if (bound >= 0) panels_[bound]->setToolTip(fromWin(bind::bindingOf(bound)));
+    const std::string own = td::startPath(td::OwnIniName);
+    if (td::files::exists(own)) {
+        td::IniFile ini(own);
+        if (!bind::writeFunctions(ini))
+            td::dialogs().message(W("- Не удаётся записать файл \"") + own + "\"");
+    }
+    apply();
+}
+
+void TForm2::bbResetClick() {
+    session_.reset();
+    ListBoxOper->clearSelection();
+    ListBoxOper->setCurrentRow(-1);
+    apply();
+}
+
+// The phone check window; the button is the window's cancel button, so the
+// settings window closes once the phone check is closed.
+void TForm2::bbTestPhoneClick() {
+    if (phoneCheck) td::modalRunner().showModal(phoneCheck);
+    reject();
+}
+
+void TForm2::keyPressEvent(QKeyEvent* e) {
+    if (e->key() == Qt::Key_Escape && e->modifiers() == Qt::NoModifier) {
+        bbTestPhoneClick();
+        return;
+    }
+    QDialog::keyPressEvent(e);
+}
+
+void TForm2::done(int r) {
+    FormClose();
+    QDialog::done(r);
+}
+
+void TForm2::FormClose() {
+    for (const std::string& path :
+         bind::writeCloseSettings(CheckBoxWindowCellTalk->isChecked(), CheckBoxBeep->isChecked()))
+        td::dialogs().message(W("- Не удаётся записать файл \"") + path + "\"");
+}
+
+void TForm2::buildLayout() {
+    auto* column = new QVBoxLayout;
+    column->setSpacing(2);
+    Panel12 = new QLabel(this);
+    Panel12->setObjectName("Panel12");
+    Panel12->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    Panel12->setAlignment(Qt::AlignCenter);
+    Panel12->setMinimumHeight(24);
+    column->addWidget(Panel12);
+    for (std::size_t i = 0; i < bind::FunctionCount; ++i) {
+        const bind::FunctionSpec& f = bind::functions()[i];
+        QPushButton* b = td::navyButton(this, f.panel, f.caption, f.hint);
+        b->setAutoDefault(false);
+        b->setMinimumWidth(130);
+        connect(b, &QPushButton::clicked, this, [this, i] { functionClick(i); });
+        panels_[i] = b;
+        column->addWidget(b);
+    }
+    column->addStretch();
+
+    Panel2 = new QLabel(fromWin(W("Выберите кнопку и операцию для присвоения кнопке ")), this);
+    Panel2->setObjectName("Panel2");
+    Panel2->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    Panel2->setAlignment(Qt::AlignCenter);
+    Panel2->setMinimumHeight(24);
+
+    auto* list = new OperList(this);
+    list->setObjectName("ListBoxOper");
+    list->keySelected = [this] { ListBoxOperClick(); };
+    ListBoxOper = list;
+    connect(ListBoxOper, &QListWidget::itemClicked, this, [this] { ListBoxOperClick(); });
+    connect(ListBoxOper, &QListWidget::itemDoubleClicked, this, [this] { ListBoxOperDblClick(); });
+
+    bbReady = td::navyButton(this, "bbReady", "Сохранить", "Присвоить кнопке выбранную операцию");
+    bbReset = td::navyButton(this, "bbReset", "Сбросить", "Сбросить выбор");
+    bbTestPhone = td::navyButton(this, "bbTestPhone", "Кодировки? Формат SMS ? Другое ...",
+                                 "Проверить ключевые характеристики телефона");
+    for (QPushButton* b : {bbReady, bbReset, bbTestPhone}) b->setAutoDefault(false);
+    connect(bbReady, &QPushButton::clicked, this, &TForm2::bbReadyClick);
+    connect(bbReset, &QPushButton::clicked, this, &TForm2::bbResetClick);
+    connect(bbTestPhone, &QPushButton::clicked, this, &TForm2::bbTestPhoneClick);
+
+    CheckBoxWindowCellTalk = new QCheckBox(fromWin(W("Показывать работу  CellTalk")), this);
+    CheckBoxWindowCellTalk->setObjectName("CheckBoxWindowCellTalk");
+    CheckBoxWindowCellTalk->setToolTip(fromWin(W("Открыать окно программы CellTalk")));
+    CheckBoxBeep = new QCheckBox(fromWin(W("Сопровождать звуком")), this);
+    CheckBoxBeep->setObjectName("CheckBoxBeep");
+    CheckBoxMultiPhone = new QCheckBox(fromWin(W("СМС нескольким абонентам")), this);
+    CheckBoxMultiPhone->setObjectName("CheckBoxMultiPhone");
+    CheckBoxMultiPhone->setToolTip(fromWin(
+        W("Допустить выбор нескольких абонентов для отправки одного сообщения (не запоминается)")));
+
+    auto* actions = new QHBoxLayout;
+    actions->addWidget(bbReset);
+    actions->addStretch();
+    actions->addWidget(bbReady);
+    auto* options = new QGridLayout;
+    options->addWidget(CheckBoxWindowCellTalk, 0, 0);
+    options->addWidget(CheckBoxBeep, 1, 0);
+    options->addWidget(CheckBoxMultiPhone, 2, 0);
+    options->addWidget(bbTestPhone, 0, 1, 3, 1);
+
+    auto* right = new QVBoxLayout;
+    right->addWidget(Panel2);
+    right->addWidget(ListBoxOper, 1);
+    right->addLayout(actions);
+    right->addLayout(options);
+    right->addWidget(buildModelArea());
+
+    auto* all = new QHBoxLayout(this);
+    all->addLayout(column);
+    all->addLayout(right, 1);
+    resize(640, 600);
+}
+
+QWidget* TForm2::buildModelArea() {
+    auto* group = new QGroupBox(this);
+    group->setObjectName("grbModel");
+    ComboBoxIniFile = new QComboBox(group);
+    ComboBoxIniFile->setObjectName("ComboBoxIniFile");
+    ComboBoxIniFile->setToolTip(
+        fromWin(W("INI-файлы с операциями (для различных моделей телефонов)")));
+    ComboBoxIniFile->setEnabled(false);
+    leModelName = new QLineEdit(group);
+    leModelName->setObjectName("leModelName");
+    leModelName->setMaxLength(8);
+    leModelName->setToolTip(fromWin(W("это будет имя INI-файла (не болле 8 лат. букв и цифр)")));
+    leModelFullName = new QLineEdit(group);
+    leModelFullName->setObjectName("leModelFullName");
+    leModelFullName->setToolTip(fromWin(W("Полное наименование системы опрераций")));
+    for (QLineEdit* e : {leModelName, leModelFullName}) e->setReadOnly(true);
+
+    const char* names[] = {"bbModelSetCurrent", "bbModelEdit",  "bbModelAdd",
+                           "bbModelSave",       "bbModelReset", "bbModelDelete"};
+    const char* captions[] = {"Установить", "Изменить", "Добавить",
+                              "Сохранить",  "Сбросить", "Удалить"};
+    auto* buttons = new QHBoxLayout;
+    for (int i = 0; i < 6; ++i) {
+        modelButtons_[i] = td::navyButton(group, names[i], captions[i], "");
+        modelButtons_[i]->setAutoDefault(false);
+        modelButtons_[i]->setEnabled(false);
+        buttons->addWidget(modelButtons_[i]);
+    }
+    auto* grid = new QGridLayout(group);
+    grid->addWidget(ComboBoxIniFile, 0, 0, 1, 2);
+    grid->addWidget(new QLabel(fromWin(W("Модель")), group), 1, 0);
+    grid->addWidget(leModelName, 1, 1);
+    grid->addWidget(new QLabel(fromWin(W("Полное название модели")), group), 2, 0);
+    grid->addWidget(leModelFullName, 2, 1);
+    grid->addLayout(buttons, 3, 0, 1, 2);
+    return group;
 }

@@ -1,9 +1,86 @@
 #pragma once
 #include <QDialog>
+#include <functional>
+#include <memory>
+#include <string>
 
-// Date book window.
+#include "datebook/mdbcycle.h"
+#include "datebook/mdblogic.h"
+
+class QLabel;
+class QPushButton;
+class StringGrid;
+
+namespace td {
+class ReadCycle;
+class GridReadView;
+}  // namespace td
+
+// Date book window: the events of a Motorola phone's date book with its
+// auto-delete setting, read from the phone or from the last copy; the list
+// can be saved under a dated name and unloaded into a batch file that
+// writes the same events into a phone.
 class TForm9 : public QDialog {
     Q_OBJECT
   public:
     explicit TForm9(QWidget* parent = nullptr);
+    ~TForm9() override;
+
+    static constexpr int DesignRows = 25;
+
+    // The settings window's "beep when a read produced nothing", wired in src/app.
+    std::function<bool()> beepWanted;
+
+    // The phone's auto-delete setting as this run last read it from the phone
+    // (AutoDeleteUnknown before the first read and after a read without it).
+    int autoDeleteNumber() const { return weeks_; }
+
+    // One run of the date book read, in the mode DateBookUpdate selects.
+    void ReadMemDayBook();
+
+  public slots:
+    void FormActivate();
+    void bbGetMDBookClick();
+    void bbLastCopyClick();
+    void bbSaveMDBListClick();
+    void bbUnloadMemBookClick();
+    void bbDeleteClick();
+    void StringGridMobileMDBClick();
+    void StringGridMobileMDBSelectCell(int col, int row);
+    void PanelAutoDelClick();
+
+  protected:
+    void showEvent(QShowEvent* e) override;
+    bool eventFilter(QObject* o, QEvent* e) override;
+
+  private:
+    td::ReadCycle& cycle(td::MdbRun kind);
+    template <class F>
+    void enter(td::MdbRun kind, F f);
+    void afterPhoneRead(int outcome);
+    bool engineFailed();
+    void display(const td::MdbShown& s, td::MdbSource source);
+    void showPanel(const td::AutoDeletePanel& p);
+    void clearRows();
+    void writeUnload(const std::vector<std::string>& lines);
+    bool writeFile(const std::string& path, const std::vector<std::string>& lines);
+
+    QLabel* Panel2;
+    QLabel* Panel5;
+    StringGrid* StringGridMobileMDB;
+    QLabel* lGetRecordCount;
+    QPushButton* bbSaveMDBList;
+    QPushButton* bbUnloadMemBook;
+    QPushButton* bbDelete;
+    QLabel* PanelAutoDel;
+    QPushButton* bbLastCopy;
+    QPushButton* bbGetMDBook;
+
+    std::unique_ptr<td::GridReadView> readView_, unloadView_;
+    std::unique_ptr<td::ReadCycle> read_, unload_;
+    td::MdbReader reader_;   // the read in progress: words and unit carry over
+    int depth_[2] = {0, 0};  // nested runs of each cycle: a click during a wait
+    int weeks_ = td::AutoDeleteUnknown;
+    std::string autoDeleteText_;
+    bool sizeLocked_ = false;
 };

@@ -250,11 +250,13 @@ ReadOutcome ReadCycle::updateMode() {
     p.ResultLines.clear();
     view_.setRefreshCaption(AbortCaption());
     for (const std::string& f : config_.deleteBeforeStart) files::remove(f);
-    // A quick read trusts the files only when none is left from before.
+    // A quick read trusts the files only when this run must make them anew:
+    // the watched file, or the log it is measured beside, is gone now.
     const std::string errorFile = engineErrorFile();
     quick_ = p.QuickRead;
-    started_ =
-        !files::exists(config_.watchedFile) && (errorFile.empty() || !files::exists(errorFile));
+    started_ = (!files::exists(config_.watchedFile) ||
+                (!config_.watchedAlsoNeeds.empty() && !files::exists(config_.watchedAlsoNeeds))) &&
+               (errorFile.empty() || !files::exists(errorFile));
     started_ = StartEngine(config_.operation, config_.args) && started_;
 
     view_.setStatus(config_.readingStatus);

@@ -82,6 +82,8 @@ inline constexpr Setting SMSFile{"AutoRun", "SMSFile", "LastRun.sms"};
 inline constexpr Setting MDBFile{"AutoRun", "MDBFile", "LastRun.mdb"};
 inline constexpr Setting LogFile{"AutoRun", "LogFile", "LastRun.log"};
 inline constexpr Setting EngineBeep{"Common", "Beep", "NO"};
+// What the operations are for (the settings window's model description).
+inline constexpr Setting OperComment{"Common", "Comment", "Main operations"};
 // Answer prefixes.
 inline constexpr Setting PrefixPhoneBook{"MetaOperation", "Чтение памяти ТК", "+CPBR"};
 inline constexpr Setting PrefixSmsList{"MetaOperation", "Чтение списка СМС", "+CMGL"};

@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QToolButton>
 
+#include "binding/binding.h"
 #include "engine/launcher.h"
 #include "engine/operlookup.h"
 #include "engine/settings.h"
@@ -335,6 +336,10 @@ void TForm1::bbMemDayBookClick() {
 void TForm1::bbPBookModifyClick() {
     if (!bbPBookModify->isEnabled()) return;
     td::dialogs().message(td::W("Эта возможность будет реализована в одной из следующих версий"));
+}
+
+void TForm1::ButtonMess(bool found, const std::string& caption, const std::string& operation) {
+    if (!found) td::dialogs().message(td::binding::missingOperationText(caption, operation));
 }
 
 // ---- hand-overs from the other windows ---------------------------------------------

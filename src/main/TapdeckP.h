@@ -72,6 +72,10 @@ class TForm1 : public QWidget {
     void bbMemDayBookClick();
     void bbPBookModifyClick();
 
+    // Explains to the user, when found is false, that a function's binding
+    // is not among the engine's operations (the settings window asks).
+    void ButtonMess(bool found, const std::string& caption, const std::string& operation);
+
     // What ending the program at once means (the one-satellite question);
     // tests replace it.
     std::function<void()> terminateApp;

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 
 #include "platform/cp1251.h"
@@ -44,16 +45,36 @@ bool isExecutableFile(const std::string& osPath) {
 
 }  // namespace
 
+std::string findOnPath(const std::string& name, const std::string& searchPath) {
+    if (name.empty() || name.find('/') != std::string::npos) return {};
+    size_t start = 0;
+    while (start <= searchPath.size()) {
+        size_t end = searchPath.find(':', start);
+        if (end == std::string::npos) end = searchPath.size();
+        std::string folder = searchPath.substr(start, end - start);
+        start = end + 1;
+        if (folder.empty() || folder[0] != '/') continue;
+        std::string candidate = files::join(folder, name);
+        if (isExecutableFile(files::toOsPath(candidate))) return candidate;
+    }
+    return {};
+}
+
 std::string resolveExecutable(const std::string& file, const std::string& dir) {
     if (file.empty()) return {};
+    const bool bareName = file.find('/') == std::string::npos;
     std::string base = dir.empty() ? files::currentDir() : dir;
-    std::string full = file.find('/') == std::string::npos ? files::join(base, file) : file;
+    std::string full = bareName ? files::join(base, file) : file;
     if (isExecutableFile(files::toOsPath(full))) return full;
-    if (full.size() > 4 && upperAscii(full.substr(full.size() - 4)) == ".EXE") {
+    const bool exeName = full.size() > 4 && upperAscii(full.substr(full.size() - 4)) == ".EXE";
+    if (exeName) {
         std::string bare = full.substr(0, full.size() - 4);
         if (isExecutableFile(files::toOsPath(bare))) return bare;
     }
-    return {};
+    if (!bareName) return {};
+    const char* path = std::getenv("PATH");
+    return findOnPath(exeName ? file.substr(0, file.size() - 4) : file,
+                      path ? files::fromOsPath(path) : std::string());
 }
 
 int shellOpen(const std::string& file, const std::string& params, const std::string& dir,

@@ -24,8 +24,15 @@ std::vector<std::string> splitParameters(const std::string& params);
 
 // Finds the file to start: a bare name is looked up in dir (current folder
 // when empty); "name.exe" also finds an executable "name" when no such .exe
-// exists. Returns an empty text when nothing executable is found.
+// exists. A bare name found in neither form there is looked up on the PATH,
+// without ".exe" (an installed engine). Returns an empty text when nothing
+// executable is found.
 std::string resolveExecutable(const std::string& file, const std::string& dir);
+
+// The first executable `name` in the folders of a PATH-style list (folders
+// separated by ':'); empty and relative entries are skipped, since the
+// working folder has been looked at already. Empty when none is found.
+std::string findOnPath(const std::string& name, const std::string& searchPath);
 
 // Starts the program detached (it outlives this one and is never waited for),
 // with the arguments as Windows-1251 bytes. Returns kOpenOk or a code < 32.

@@ -1,9 +1,171 @@
 #include "sms/GetSentSMS.h"
 
+#include <QLabel>
+#include <QPushButton>
+
+#include "engine/settings.h"
 #include "platform/cp1251.h"
 #include "platform/qtservices.h"
+#include "platform/services.h"
+#include "sms/smslist.h"
+#include "widgets/stringgrid.h"
+
+using td::prog;
+
+namespace {
+const td::sms::SmsWindowDesign kDesign{
+    "Ранее отправленные SMS из мобильного телефона",
+    "Ранее отправленные SMS из Вашего мобильного телефона",
+    615,
+    471,
+    "StringGridMobileSentSMS",
+    {134, 421},
+    TForm5::DesignRows,
+    {"Кому", "Текст SMS-сообщения (если SMS не целиком, потяните вправо)"},
+    "bbSentSMSReady",
+    "К отправке SMS",
+    "bbGetSentSMS",
+    "Прочесть ранее отправленные SMS из телефона"};
+}  // namespace
 
 TForm5::TForm5(QWidget* parent) : QDialog(parent) {
     setObjectName("TForm5");
-    setWindowTitle(td::fromWin(td::W("Ранее отправленные SMS из мобильного телефона")));
+    td::sms::SmsControls c = td::sms::makeSmsControls(this, kDesign);
+    Panel2 = c.title;
+    Panel3 = c.status;
+    StringGridMobileSentSMS = c.grid;
+    lGetRecordCount = c.counter;
+    bbReSend = c.reSend;
+    bbSaveSMSList = c.save;
+    bbDelSentSMS = c.del;
+    bbSentSMSReady = c.action;
+    bbLastCopy = c.lastCopy;
+    bbGetSentSMS = c.refresh;
+    bbSentSMSReady->setToolTip(
+        td::fromWin(td::W("Закрыть форму и перейти с выбору сообщений для отправки")));
+    td::sms::layoutSms(this, c, kDesign);
+
+    view_ = std::make_unique<td::sms::SmsGridView>(StringGridMobileSentSMS, bbGetSentSMS, Panel3,
+                                                   lGetRecordCount, 2, DesignRows);
+    delView_ = std::make_unique<td::sms::SmsGridView>(StringGridMobileSentSMS, bbDelSentSMS, Panel3,
+                                                      lGetRecordCount, 2, DesignRows);
+    reader_.hooks().clearReSendList = [this] {
+        if (links.clearReSendBox) links.clearReSendBox();
+    };
+    reader_.hooks().beepWanted = [this] { return links.beepWanted && links.beepWanted(); };
+
+    td::sms::onUserSelect(StringGridMobileSentSMS, [this](int col, int row) {
+        StringGridMobileSentSMSSelectCell(col, row);
+    });
+    connect(bbLastCopy, &QPushButton::clicked, this, &TForm5::bbLastCopyClick);
+    connect(bbGetSentSMS, &QPushButton::clicked, this, &TForm5::bbGetSentSMSClick);
+    connect(bbSentSMSReady, &QPushButton::clicked, this, &TForm5::bbSentSMSReadyClick);
+    connect(bbReSend, &QPushButton::clicked, this, &TForm5::bbReSendClick);
+    connect(bbDelSentSMS, &QPushButton::clicked, this, &TForm5::bbDelSentSMSClick);
+    connect(bbSaveSMSList, &QPushButton::clicked, this, &TForm5::bbSaveSMSListClick);
+}
+
+TForm5::~TForm5() = default;
+
+void TForm5::showEvent(QShowEvent* e) {
+    QDialog::showEvent(e);
+    FormActivate();
+}
+
+td::ReadOutcome TForm5::ReadSMS(const std::string& operation, td::sms::SmsListView& view,
+                                const std::string& argument, const std::string& kind,
+                                const td::sms::SmsTexts& texts) {
+    return reader_.ReadSMS(view, operation, argument, kind, texts);
+}
+
+std::string TForm5::PhoneNameForNumber(const std::string& number) const {
+    return td::sms::PhoneNameForNumber(number);
+}
+
+bool TForm5::FormCanResize(int&, int&) const {
+    return !sizeLocked_;
+}
+
+void TForm5::actionsEnabled(bool on) {
+    bbReSend->setEnabled(on);
+    bbSentSMSReady->setEnabled(on);
+    bbDelSentSMS->setEnabled(on);
+}
+
+void TForm5::FormActivate() {
+    bbReSend->setEnabled(false);
+    bbDelSentSMS->setEnabled(false);
+    prog().ReSendReady = false;
+    if (!sizeLocked_) {
+        sizeLocked_ = true;
+        setFixedSize(size());
+    }
+    td::sms::setTitles(StringGridMobileSentSMS, kDesign);
+    bbLastCopyClick();
+    bbReSend->setEnabled(false);
+    bbSentSMSReady->setEnabled(false);
+    prog().ListFresh = false;
+}
+
+void TForm5::bbLastCopyClick() {
+    reader_.lastCopyClick(*view_, prog().SentSMSName, td::sms::SentKind, td::sms::sentTexts());
+    bbReSend->setEnabled(false);
+    bbDelSentSMS->setEnabled(false);
+}
+
+void TForm5::bbGetSentSMSClick() {
+    reader_.refreshClick(*view_, prog().SentSMSName, td::sms::SentKind, td::sms::sentTexts(),
+                         [this] {
+                             td::sms::setTitles(StringGridMobileSentSMS, kDesign);
+                             bbReSend->setEnabled(false);
+                         });
+}
+
+void TForm5::StringGridMobileSentSMSSelectCell(int col, int row) {
+    std::string who = StringGridMobileSentSMS->cell(0, row);
+    std::string text = StringGridMobileSentSMS->cell(1, row);
+    td::sms::Selection s =
+        td::sms::selectRow(who, text, row, prog().SentSMSIndexes, prog().ReSendSMSName);
+    if (s.needRefresh) td::dialogs().message(td::W("- Выполните, пожалуйста, Обновление"));
+    if (s.ok) {
+        prog().PresetText = who;
+        prog().SelectedSMSText = text;
+        prog().ReSendIndex = s.index;
+    }
+    actionsEnabled(s.actions);
+}
+
+void TForm5::bbSentSMSReadyClick() {
+    auto& p = prog();
+    p.ListFresh = false;
+    if (links.clearReSendBox) links.clearReSendBox();
+    for (int r = 1; r < StringGridMobileSentSMS->rows(); ++r) {
+        std::string who = StringGridMobileSentSMS->cell(0, r);
+        std::string text = StringGridMobileSentSMS->cell(1, r);
+        if (who.empty() || text.empty()) break;
+        if (links.addReSendLine) links.addReSendLine(who + " ==> " + text);
+    }
+    if (!p.PresetText.empty() && !p.SelectedSMSText.empty()) {
+        if (links.setReSendText) links.setReSendText(p.PresetText + " ==> " + p.SelectedSMSText);
+        bbReSend->setEnabled(true);
+        p.ReSendReady = true;
+    }
+    close();
+}
+
+void TForm5::bbReSendClick() {
+    if (links.reSend) links.reSend();
+    bbReSend->setEnabled(false);
+    bbDelSentSMS->setEnabled(false);
+    prog().ListFresh = false;
+}
+
+void TForm5::bbDelSentSMSClick() {
+    td::sms::deleteClick(reader_, *delView_,
+                         {prog().SentSMSName, td::sms::SentKind, td::sms::sentTexts(),
+                          [this] { td::sms::setTitles(StringGridMobileSentSMS, kDesign); }});
+}
+
+void TForm5::bbSaveSMSListClick() {
+    td::sms::saveSmsList();
 }

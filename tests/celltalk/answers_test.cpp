@@ -106,6 +106,37 @@ TEST(Answers, Ucs2FieldsOfAPhoneBookLine) {
     EXPECT_EQ(decodeUcs2Fields("+X: \"unclosed"), "+X: \"unclosed");
 }
 
+TEST(Answers, WriteCommandTextsGoOutInUcs2) {
+    auto hex = [](const char* utf8) { return gsmcodec::cp1251::toUcs2Hex(W(utf8)); };
+    struct Case {
+        const char* name;
+        std::string command;  // UTF-8
+        std::string sent;     // Windows-1251
+    };
+    const Case cases[] = {
+        {"date book title, the other fields stay",
+         "AT+MDBW=1,\"Встреча\",1,1,\"10:00\",\"06-15-2025\",60,\"09:45\",\"06-15-2025\",0",
+         "AT+MDBW=1,\"" + hex("Встреча") +
+             "\",1,1,\"10:00\",\"06-15-2025\",60,\"09:45\",\"06-15-2025\",0"},
+        {"a Latin title too, the command in any case",
+         "at+mdbw=2,\"Meeting\",0,0,\"00:00\",\"01-01-2026\",0,\"00:00\",\"00-00-2000\",5",
+         "at+mdbw=2,\"" + hex("Meeting") +
+             "\",0,0,\"00:00\",\"01-01-2026\",0,\"00:00\",\"00-00-2000\",5"},
+        {"a comma inside the title",
+         "AT+MDBW=3,\"Обед, кино\",1,0,\"13:00\",\"06-20-2025\",90,\"13:00\",\"06-20-2025\",4",
+         "AT+MDBW=3,\"" + hex("Обед, кино") +
+             "\",1,0,\"13:00\",\"06-20-2025\",90,\"13:00\",\"06-20-2025\",4"},
+        {"phone book name, not the number", "AT+CPBW=5,\"+79161234567\",145,\"Анна\"",
+         "AT+CPBW=5,\"+79161234567\",145,\"" + hex("Анна") + "\""},
+        {"phone book search", "AT+CPBF=\"Ан\"", "AT+CPBF=\"" + hex("Ан") + "\""},
+        {"delete: nothing quoted", "AT+MDBW=4", "AT+MDBW=4"},
+        {"reading commands are left alone", "AT+CPBS=\"SM\"", "AT+CPBS=\"SM\""},
+        {"the character set itself", "AT+CSCS=\"UCS2\"", "AT+CSCS=\"UCS2\""},
+        {"an unquoted title is no text field", "AT+MDBW=1,X,1", "AT+MDBW=1,X,1"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(encodeUcs2WriteText(W(c.command)), c.sent) << c.name;
+}
+
 TEST(Answers, SmsRecordsFromTextModeAnswers) {
     struct Case {
         const char* name;

@@ -10,23 +10,12 @@
 #include "support.h"
 
 using namespace celltalk;
+using celltalk::test::Borrowed;
 using celltalk::test::EngineDir;
 using celltalk::test::ScriptedPhone;
 using td::W;
 
 namespace {
-
-// Lends a test-owned phone to the engine.
-class Borrowed : public Transport {
-  public:
-    explicit Borrowed(Transport& t) : t_(t) {}
-    void write(std::string_view b) override { t_.write(b); }
-    std::string read(int ms) override { return t_.read(ms); }
-    bool canWait() const override { return t_.canWait(); }
-
-  private:
-    Transport& t_;
-};
 
 int run(const EngineDir& d, const std::string& opUtf8, Transport* phone = nullptr,
         const std::string& arg1 = "", const std::string& arg2 = "") {
@@ -334,6 +323,39 @@ TEST(EngineSim, DateBookGoesToItsOwnFile) {
     EXPECT_NE(mdb.find("+MDBR: 1,\"Встреча с Олегом\""), std::string::npos) << mdb;
     EXPECT_NE(mdb.find("+MDBAD: 1"), std::string::npos) << mdb;
     EXPECT_EQ(mdb.find("mdbl"), std::string::npos) << mdb;
+}
+
+TEST(EngineSim, DateBookTitlesWrittenInUcs2ComeBackTheSame) {
+    EngineDir d({{"Записать",
+                  "at+mdbl=1|at+cscs=\"UCS2\"|"
+                  "AT+MDBW=9,\"Обед, кино\",1,0,\"13:00\",\"06-20-2025\",90,\"00:00\","
+                  "\"00-00-2000\",4|"
+                  "AT+MDBW=10,\"Meeting\",1,1,\"10:00\",\"06-21-2025\",60,\"09:50\","
+                  "\"06-21-2025\",1|at+mdbl=0"},
+                 {"Прочитать", "at+cscs=\"UCS2\"|at+mdbl=1|at+mdbr=9,10|at+mdbad?|at+mdbl=0"}});
+    ASSERT_EQ(run(d, "Записать"), 0) << d.text("CellTalk.err");
+    // The log keeps the command as it was written.
+    EXPECT_NE(d.text("AutoRun/LastRun.log").find("AT+MDBW=9,\"Обед, кино\""), std::string::npos);
+    ASSERT_EQ(run(d, "Прочитать"), 0) << d.text("CellTalk.err");
+    // The date book file starts with the character set its titles were read in.
+    EXPECT_EQ(
+        d.lines("AutoRun/LastRun.mdb"),
+        (std::vector<std::string>{
+            "at+cscs=\"UCS2\"", "at+mdbr=9,10",
+            "+MDBR: 9,\"Обед, кино\",1,0,\"13:00\",\"06-20-2025\",90,\"00:00\",\"00-00-2000\",4",
+            "+MDBR: 10,\"Meeting\",1,1,\"10:00\",\"06-21-2025\",60,\"09:50\",\"06-21-2025\",1",
+            "OK", "at+mdbad?", "+MDBAD: 1", "OK"}));
+}
+
+TEST(EngineSim, DateBookFileNamesEachCharacterSetChange) {
+    EngineDir d(
+        {{"Ежедневник",
+          "at+mdbl=1|at+mdbr=1,1|at+cscs=\"UCS2\"|at+mdbr=2,2|at+cscs=\"UCS2\"|at+mdbad?"}});
+    ASSERT_EQ(run(d, "Ежедневник"), 0) << d.text("CellTalk.err");
+    auto lines = d.lines("AutoRun/LastRun.mdb");
+    ASSERT_GE(lines.size(), 4u);
+    EXPECT_EQ(lines[0], "at+mdbr=1,1");  // nothing said yet: no line
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), "at+cscs=\"UCS2\""), 1);
 }
 
 TEST(EngineSim, PhoneCheckLogNamesEveryAnswer) {

@@ -19,6 +19,7 @@
 #include "support.h"
 
 using celltalk::test::EngineDir;
+using celltalk::test::waitExit;
 using td::W;
 
 namespace {
@@ -77,12 +78,6 @@ pid_t startEngine(const std::string& dir, const std::vector<std::string>& args) 
         ::_exit(121);
     }
     return pid;
-}
-
-int waitExit(pid_t pid) {
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // Helpers of the engine tests: a scratch folder with the engine's ini files,
 // and phones scripted line by line.
 
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -63,6 +64,25 @@ struct EngineDir {
         return true;
     }
 };
+
+// Lends a test-owned phone to the engine.
+class Borrowed : public Transport {
+  public:
+    explicit Borrowed(Transport& t) : t_(t) {}
+    void write(std::string_view b) override { t_.write(b); }
+    std::string read(int ms) override { return t_.read(ms); }
+    bool canWait() const override { return t_.canWait(); }
+
+  private:
+    Transport& t_;
+};
+
+// The exit code of a finished child process; minus the signal that ended it.
+inline int waitExit(pid_t pid) {
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status);
+}
 
 // A phone whose answer to each command line is computed by `answer`.
 class ScriptedPhone : public Transport {

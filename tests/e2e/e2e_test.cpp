@@ -13,16 +13,17 @@
 #include <filesystem>
 
 #include "app/forms.h"
+#include "demorun.h"
 #include "engine/launcher.h"
 #include "engine/settings.h"
 #include "main/TapdeckP.h"
 #include "phonebook/GetPBook.h"
 #include "phonebook/MissCall.h"
-#include "widgets/stringgrid.h"
 #include "platform/files.h"
 #include "platform/qtservices.h"
 #include "support/fakes.h"
 #include "support/widgets.h"
+#include "widgets/stringgrid.h"
 
 using td::test::child;
 using td::test::U;
@@ -30,46 +31,8 @@ using td::test::W;
 
 namespace {
 
-QApplication* app() {
-    static int argc = 1;
-    static char name[] = "e2e_tests";
-    static char* argv[] = {name, nullptr};
-    static QApplication* a = new QApplication(argc, argv);
-    return a;
-}
-
-struct NoModal : td::ModalRunner {
-    int showModal(QWidget*) override { return 0; }
-};
-
-class EndToEnd : public ::testing::Test {
+class EndToEnd : public td::test::DemoRun {
   protected:
-    td::test::TestEnv env;
-    td::QtEventPump realPump;
-    td::SystemProcessStarter realStarter;
-    NoModal modal;
-
-    void SetUp() override {
-        app();
-        namespace fs = std::filesystem;
-        for (const char* f : {"tapdeck.ini", "celltalk.ini", "DelSMS.txt"})
-            fs::copy_file(fs::path(DEMO_DIR) / f, fs::path(env.dir) / f);
-        fs::create_symlink(CELLTALK_BIN, fs::path(env.dir) / "celltalk");
-        td::services().pump = &realPump;
-        td::services().starter = &realStarter;
-        env.dialogs.defaultAnswer = true;
-        env.dialogs.failOnUnscripted = false;
-        td::setModalRunner(&modal);
-        td::createForms();
-        form1()->FormShow();
-        form1()->FormActivate();
-    }
-    void TearDown() override {
-        waitForEngine();
-        td::destroyForms();
-        td::setModalRunner(nullptr);
-    }
-
     TForm1* form1() { return td::forms().Form1; }
     template <class T>
     T* child(QWidget* w, const char* name) {
@@ -78,15 +41,6 @@ class EndToEnd : public ::testing::Test {
         return c;
     }
 
-    // Waits, with the window responsive, until the engine run has ended.
-    void waitForEngine() {
-        for (int i = 0; i < 300; ++i) {
-            realPump.sleep(50);
-            bool started = env.exists("AutoRun/LastRun.log") || env.exists("CellTalk.err");
-            if (started && !env.exists("celltalk.run")) return;
-        }
-        ADD_FAILURE() << "the engine did not finish";
-    }
     std::string log() { return env.readFile("AutoRun/LastRun.log"); }
     void clearLog() { td::files::remove(env.path("AutoRun/LastRun.log")); }
 

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <thread>
 
 #include "platform/files.h"
@@ -68,8 +69,30 @@ TEST(ShellOpen, PrefersARealExeFile) {
     EXPECT_EQ(waitForFile(env, "args.out"), "oper\na\n");
 }
 
+// Sets PATH for one test and puts the old value back.
+class ScopedPath {
+  public:
+    explicit ScopedPath(const std::string& value) {
+        const char* old = std::getenv("PATH");
+        had_ = old != nullptr;
+        if (had_) old_ = old;
+        ::setenv("PATH", value.c_str(), 1);
+    }
+    ~ScopedPath() {
+        if (had_)
+            ::setenv("PATH", old_.c_str(), 1);
+        else
+            ::unsetenv("PATH");
+    }
+
+  private:
+    bool had_ = false;
+    std::string old_;
+};
+
 TEST(ShellOpen, MissingOrNotExecutableIsBelow32) {
     TestEnv env;
+    ScopedPath path(env.dir + "/empty-bin");  // an installed engine must not answer here
     EXPECT_LT(shellOpen("celltalk.exe", "oper \"a\"", "", SW_SHOWNORMAL), 32);
     env.writeFile("celltalk", "not a program");
     ::chmod(env.path("celltalk").c_str(), 0644);
@@ -78,9 +101,67 @@ TEST(ShellOpen, MissingOrNotExecutableIsBelow32) {
 
 TEST(ShellOpen, BrokenInterpreterIsReportedAsFailure) {
     TestEnv env;
+    ScopedPath path(env.dir + "/empty-bin");
     env.writeFile("celltalk", "#!/nonexistent/interpreter\n", false);
     ::chmod(env.path("celltalk").c_str(), 0755);
     EXPECT_LT(shellOpen("celltalk.exe", "oper \"a\"", "", SW_SHOWNORMAL), 32);
+}
+
+// Executables in bin1 and bin2 of a test folder, and things that are not.
+void makeExecutable(const TestEnv& env, const std::string& name, mode_t mode = 0755) {
+    env.writeFile(name, "#!/bin/sh\n", false);
+    ::chmod(env.path(name).c_str(), mode);
+}
+
+TEST(FindOnPath, TakesTheFirstExecutableInAnAbsoluteFolder) {
+    TestEnv env;
+    makeExecutable(env, "bin1/plain", 0644);
+    makeExecutable(env, "bin2/plain");
+    makeExecutable(env, "bin2/celltalk");
+    makeExecutable(env, "bin1/celltalk");
+    files::makeDir(env.path("bin1/folder"));
+    files::setCurrentDir(env.dir);
+    makeExecutable(env, "rel");
+    const std::string b1 = env.dir + "/bin1", b2 = env.dir + "/bin2";
+    struct Case {
+        std::string name, path, found;
+    } cases[] = {
+        {"celltalk", b1 + ":" + b2, b1 + "/celltalk"},
+        {"celltalk", b2 + ":" + b1, b2 + "/celltalk"},
+        {"plain", b1 + ":" + b2, b2 + "/plain"},  // not executable in bin1
+        {"folder", b1, ""},                       // a folder is no program
+        {"missing", b1 + ":" + b2, ""},
+        {"celltalk", "", ""},
+        {"celltalk", "::" + b2 + ":", b2 + "/celltalk"},
+        {"rel", ":.:" + b1, ""},         // empty and relative entries are skipped
+        {"bin1/celltalk", env.dir, ""},  // only bare names are looked up
+        {"", b1, ""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(findOnPath(c.name, c.path), c.found) << c.name << " in " << c.path;
+}
+
+TEST(ResolveExecutable, TheFolderComesFirstThenThePathWithoutExe) {
+    TestEnv env;
+    makeExecutable(env, "bin/celltalk");
+    makeExecutable(env, "bin/celltalk.exe");
+    ScopedPath path(env.dir + "/bin");
+    EXPECT_EQ(resolveExecutable("celltalk.exe", ""), env.dir + "/bin/celltalk");
+    makeExecutable(env, "celltalk");
+    EXPECT_EQ(resolveExecutable("celltalk.exe", ""), env.dir + "/celltalk");
+    makeExecutable(env, "celltalk.exe");
+    EXPECT_EQ(resolveExecutable("celltalk.exe", ""), env.dir + "/celltalk.exe");
+    // A path with a folder is taken as it is, never looked up on the PATH.
+    EXPECT_EQ(resolveExecutable(env.dir + "/nothing/celltalk.exe", ""), "");
+}
+
+TEST(ShellOpen, StartsTheEngineFoundOnThePathInTheWorkingFolder) {
+    TestEnv env;
+    writeEchoEngine(env, "bin/celltalk");
+    ScopedPath path(env.dir + "/bin:/usr/bin:/bin");  // the stand-in needs mv
+    ASSERT_GT(shellOpen("celltalk.exe", W("oper \"Все SMS\""), "", SW_SHOWNORMAL), 32);
+    // The engine runs in the program's folder: its answer file appears there.
+    EXPECT_EQ(waitForFile(env, "args.out"), "oper\n" + W("Все SMS\n"));
 }
 
 }  // namespace

@@ -111,14 +111,20 @@ const Row kRows[] = {
          "F439")},
     // Date book.
     {"", "AT+MDBR=?", answer("+MDBR: 500,4,64,5")},
-    {"", "AT+MDBR=2",
+    {"AT+MDBL=1", "AT+MDBR=2",
      answer("+MDBR: 2,\"Birthday "
             "Anna\",0,1,\"00:00\",\"07-02-2025\",1440,\"09:00\",\"07-02-2025\",5")},
-    {"", "AT+MDBR=5,500", kOk},
-    {"AT+CSCS=\"UTF-8\"", "AT+MDBR=3",
+    {"AT+MDBL=1", "AT+MDBR=5,500", kOk},
+    {"AT+CMEE=1", "AT+MDBR=1", "\r\n+CME ERROR: 3\r\n"},  // not locked for the computer
+    {"AT+CMEE=1|AT+MDBL=1|AT+MDBL=0", "AT+MDBR=1", "\r\n+CME ERROR: 3\r\n"},
+    {"AT+CSCS=\"UTF-8\"|AT+MDBL=1", "AT+MDBR=3",
      answer("+MDBR: 3,\"Планёрка\",1,0,\"09:30\",\"06-16-2025\",30,\"09:30\",\"06-16-2025\",2")},
     {"", "AT+MDBAD?", answer("+MDBAD: 1")},
     {"AT+MDBAD=8", "AT+MDBAD?", answer("+MDBAD: 8")},
+    {"AT+MDBAD= 2", "AT+MDBAD?", answer("+MDBAD: 2")},  // as a backup writes it
+    {"", "AT+MDBAD=?", answer("+MDBAD: (0,1,2,4,8)")},
+    {"", "AT+MDBL=?", answer("+MDBL: (0,1)")},
+    {"AT+CMEE=1", "AT+MDBL=2", "\r\n+CME ERROR: 50\r\n"},
     {"AT+CMEE=1", "AT+MDBAD=3", "\r\n+CME ERROR: 50\r\n"},
     {"AT+MDBL=1", "AT+MDBL?", answer("+MDBL: 1")},
     // Volume and calls.

@@ -331,6 +331,19 @@ const EventRow kEvents[] = {
     {"empty title", "AT+MDBW=5,\"\",1,1,\"10:00\",\"06-20-2025\",45,\"10:00\",\"06-20-2025\",0",
      "\r\n+CME ERROR: 50\r\n"},
     {"delete", "AT+MDBW=1", kOk},
+    {"no alarm: its time and date are kept as given",
+     "AT+MDBW=6,\"Note\",1,0,\"10:00\",\"06-20-2025\",0,\"00:00\",\"00-00-2000\",0", kOk},
+    {"no start time: its time is kept as given",
+     "AT+MDBW=6,\"Note\",0,1,\"99:99\",\"06-20-2025\",0,\"08:00\",\"06-20-2025\",0", kOk},
+    {"alarm on: its date must exist",
+     "AT+MDBW=6,\"Note\",1,1,\"10:00\",\"06-20-2025\",0,\"00:00\",\"00-00-2000\",0",
+     "\r\n+CME ERROR: 50\r\n"},
+    {"no alarm, but no date form either",
+     "AT+MDBW=6,\"Note\",1,0,\"10:00\",\"06-20-2025\",0,\"00:00\",\"later\",0",
+     "\r\n+CME ERROR: 50\r\n"},
+    {"comma inside the title",
+     "AT+MDBW=6,\"Lunch, then cinema\",1,0,\"13:00\",\"06-20-2025\",90,\"13:00\",\"06-20-2025\",1",
+     kOk},
 };
 
 TEST(DateBook, WriteAndDelete) {
@@ -338,15 +351,35 @@ TEST(DateBook, WriteAndDelete) {
         SCOPED_TRACE(row.name);
         TestPhone t;
         t.at("AT+CMEE=1");
+        EXPECT_EQ(t.at(row.write), "\r\n+CME ERROR: 3\r\n");  // not locked yet
+        t.at("AT+MDBL=1");
         EXPECT_EQ(t.at(row.write), row.reply);
     }
     TestPhone t;
+    t.at("AT+MDBL=1");
     t.at("AT+MDBW=5,\"Dentist\",1,1,\"14:30\",\"02-29-2028\",45,\"14:00\",\"02-29-2028\",0");
     t.at("AT+MDBW=1");
     EXPECT_EQ(t.at("AT+MDBR=5"), answer("+MDBR: 5,\"Dentist\",1,1,\"14:30\",\"02-29-2028\",45,"
                                         "\"14:00\",\"02-29-2028\",0"));
     EXPECT_EQ(t.at("AT+MDBR=1"), kOk);
     EXPECT_EQ(t.at("AT+MDBR=?"), answer("+MDBR: 500,4,64,5"));
+}
+
+TEST(DateBook, TitlesTravelInTheCharacterSet) {
+    TestPhone t;
+    t.at("AT+MDBL=1");
+    t.at("AT+CSCS=\"UCS2\"");
+    // "Обед, кино" as UCS2 hex; the comma is part of the title.
+    EXPECT_EQ(t.at("AT+MDBW=7,\"041E043104350434002C0020043A0438043D043E\",1,0,\"13:00\","
+                   "\"06-20-2025\",90,\"00:00\",\"00-00-2000\",4"),
+              kOk);
+    t.at("AT+CSCS=\"UTF-8\"");
+    EXPECT_EQ(t.at("AT+MDBR=7"), answer("+MDBR: 7,\"Обед, кино\",1,0,\"13:00\",\"06-20-2025\",90,"
+                                        "\"00:00\",\"00-00-2000\",4"));
+    t.at("AT+CSCS=\"UCS2\"");
+    EXPECT_EQ(t.at("AT+MDBW=8,\"Plain Latin\",1,0,\"13:00\",\"06-20-2025\",90,\"00:00\","
+                   "\"00-00-2000\",0"),
+              "\r\nERROR\r\n");  // not UCS2 hex: bad text
 }
 
 class StateFile : public ::testing::Test {
@@ -375,6 +408,7 @@ TEST_F(StateFile, ChangesSurviveARestart) {
         a.at("AT+CMGD=4");
         a.at("AT+CMGR=1");  // reading marks it read
         a.at("AT+CLVL=6");
+        a.at("AT+MDBL=1");
         a.at("AT+MDBW=9,\"Тест\",1,0,\"08:00\",\"01-01-2026\",15,\"08:00\",\"01-01-2026\",1");
     }
     TestPhone b(path);
@@ -385,6 +419,7 @@ TEST_F(StateFile, ChangesSurviveARestart) {
     EXPECT_EQ(b.at("AT+CMGR=8"), answer("+CMGR: \"STO SENT\",\"+79035556677\",\r\npersisted"));
     EXPECT_EQ(b.at("AT+CMGL=\"REC UNREAD\"").find("+CMGL: 1,"), std::string::npos);
     EXPECT_EQ(b.at("AT+CMGL=\"ALL\"").find("+CMGL: 4,"), std::string::npos);
+    b.at("AT+MDBL=1");
     EXPECT_NE(b.at("AT+MDBR=9").find("\"Тест\""), std::string::npos);
     EXPECT_EQ(b.at("AT+CPBR=7"), answer("+CPBR: 7,\"+79001112233\",145,\"Анна-Мария 2\""));
 }

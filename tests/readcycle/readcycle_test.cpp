@@ -7,8 +7,13 @@
 
 #include <optional>
 
+#include "datebook/mdbcycle.h"
 #include "engine/settings.h"
+#include "phonebook/pbcycle.h"
+#include "phonecheck/checkcycle.h"
 #include "platform/files.h"
+#include "sms/smscycle.h"
+#include "sms/smslist.h"
 #include "support/fakes.h"
 
 namespace {
@@ -715,7 +720,23 @@ INSTANTIATE_TEST_SUITE_P(
                       h.engine.file(200, "LastRun.sms", "+CMGL=1,\"REC\"\r\nOK\r\n");
                       h.engine.file(800, "LastRun.log", "log");
                   },
-                  ReadOutcome::Parsed, 800}),
+                  ReadOutcome::Parsed, 800},
+        // The date book clears only the log before its start: the log made
+        // anew tells the run's end, beside a result file of an earlier run.
+        QuickCase{"OldResultBesideAFreshLog",
+                  [](Harness& h) {
+                      h.config.watchedFile = td::autoRunPath("LastRun.mdb");
+                      h.config.watchedAlsoNeeds = td::autoRunPath("LastRun.log");
+                      h.config.workFile = td::autoRunPath("$LastRun.mdb");
+                      h.config.parseFile = h.config.watchedFile;
+                      h.config.parseFallback.clear();
+                      h.config.deleteBeforeStart = {td::autoRunPath("LastRun.log"), "CellTalk.err"};
+                      h.env.writeFile("AutoRun/LastRun.mdb", "old\r\nold\r\nold\r\n");
+                      h.engine.marker(40, 500);
+                      h.engine.file(450, "LastRun.mdb", kAnswer);
+                      h.engine.file(450, "LastRun.log", "log");
+                  },
+                  ReadOutcome::Parsed, 500}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(ReadCycle, QuickReadFromTheButtonKeepsItsLooks) {
@@ -748,6 +769,38 @@ TEST(ReadCycle, QuickReadDoesNotTrustAnOldFile) {
     h.config.deleteBeforeStart = {h.config.parseFile, "CellTalk.err"};
     EXPECT_EQ(h.update(), ReadOutcome::Parsed);
     EXPECT_GT(h.env.pump.now, 10000);
+}
+
+// Every reading window's own cycle ends at the first poll after an engine
+// that leaves its results, then its log, then removes its marker.
+TEST(ReadCycle, QuickReadInEveryWindowsCycle) {
+    const std::pair<const char*, std::function<td::ReadCycleConfig()>> windows[] = {
+        {"phone book", [] { return td::phoneBookCycleConfig("PB", "", td::phoneBookTexts()); }},
+        {"missed calls",
+         [] { return td::phoneBookCycleConfig("MC", "MC-", td::missCallTexts()); }},
+        {"SMS lists",
+         [] { return td::sms::smsCycleConfig("All", "", td::sms::AllKind, td::sms::allTexts()); }},
+        {"date book", [] { return td::dateBookCycleConfig("MDB", td::MdbRun::Read); }},
+        {"date book unload", [] { return td::dateBookCycleConfig("MDB", td::MdbRun::Unload); }},
+        {"phone check", [] { return td::phoneCheckCycleConfig(); }},
+    };
+    for (const auto& [name, build] : windows) {
+        SCOPED_TRACE(name);
+        Harness h;
+        h.env.writeFile("AutoRun/LastRun.mdb", "old\r\nold\r\nold\r\n");  // an earlier read's
+        td::prog().QuickRead = true;
+        h.config = build();
+        h.engine.marker(40, 700);
+        for (const char* result : {"LastRun.pbf", "LastRun.sms", "LastRun.mdb"})
+            h.engine.file(650, result, kAnswer);
+        h.engine.file(680, "LastRun.log", kAnswer);
+        *h.config.updateFlag = true;
+        auto c = h.make();
+        EXPECT_EQ(c.run(), ReadOutcome::Parsed);
+        EXPECT_EQ(h.env.pump.now, 700);
+        ASSERT_EQ(h.parsed.size(), 1u);
+        EXPECT_EQ(h.parsed[0].size(), 3u);
+    }
 }
 
 }  // namespace

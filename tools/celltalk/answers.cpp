@@ -4,6 +4,7 @@
 
 #include "gsmtext.h"
 #include "platform/cp1251.h"
+#include "sms/smsrecord.h"
 #include "smspdu.h"
 
 namespace celltalk {
@@ -149,6 +150,46 @@ std::string decodeUcs2Fields(std::string_view line) {
     return out;
 }
 
+namespace {
+struct TextFields {
+    std::string_view prefix;
+    std::array<int, 2> fields;  // 1-based positions; 0 = none
+};
+// Write commands and which of their parameters are texts in the phone's
+// character set.
+constexpr std::array<TextFields, 3> kWriteTexts = {{
+    {"+MDBW", {2, 0}},
+    {"+CPBW", {4, 0}},
+    {"+CPBF", {1, 0}},
+}};
+}  // namespace
+
+std::string encodeUcs2WriteText(std::string_view command) {
+    const std::string prefix = commandPrefix(command);
+    const TextFields* table = nullptr;
+    for (const auto& t : kWriteTexts)
+        if (prefix == t.prefix) table = &t;
+    size_t eq = command.find('=');
+    if (!table || eq == std::string_view::npos) return std::string(command);
+    std::vector<std::string> fields = splitFields(command.substr(eq + 1));
+    std::string out(command.substr(0, eq + 1));
+    for (size_t k = 0; k < fields.size(); ++k) {
+        std::string& f = fields[k];
+        const int position = static_cast<int>(k) + 1;
+        bool text = position == table->fields[0] || position == table->fields[1];
+        size_t open = f.find('"');
+        size_t close = f.rfind('"');
+        if (text && open != std::string::npos && close > open)
+            f = f.substr(0, open + 1) +
+                gsmcodec::cp1251::toUcs2Hex(
+                    std::string_view(f).substr(open + 1, close - open - 1)) +
+                f.substr(close);
+        if (k) out += ',';
+        out += f;
+    }
+    return out;
+}
+
 std::string pduStatusText(std::string_view stat) {
     std::string s(trimView(stat));
     if (s == "0") return "\"REC UNREAD\"";
@@ -170,40 +211,50 @@ namespace {
 
 std::string recordFromPdu(std::string_view prefix, const std::vector<std::string>& fields,
                           const std::string& pdu) {
-    std::string index = unquote(fields[0]);
-    std::string status = fields.size() > 1 ? pduStatusText(fields[1]) : "\"\"";
+    td::sms::SmsRecord r;
+    r.index = unquote(fields[0]);
+    r.status = unquote(fields.size() > 1 ? pduStatusText(fields[1]) : std::string());
     auto decoded = gsmcodec::decodePdu(pdu);
-    if (!decoded) return std::string(prefix) + "=" + index + "," + status + ",\"\"}" + pdu;
+    if (!decoded) {
+        r.text = pdu;
+        return td::sms::writeSmsRecord(prefix, r);
+    }
     const gsmcodec::Sms& sms = decoded->sms;
-    std::string rec = std::string(prefix) + "=" + index + "," + status + ",\"" +
-                      safeInQuotes(td::utf8ToCp1251(sms.number)) + "\"";
-    if (sms.deliver) rec += ",,\"" + sms.timestamp + "\"";
-    return rec + "}" + foldLineBreaks(gsmcodec::textCp1251(sms));
+    r.number = td::utf8ToCp1251(sms.number);
+    if (sms.deliver) r.extra = {"", "\"" + sms.timestamp + "\""};
+    r.text = gsmcodec::textCp1251(sms);
+    return td::sms::writeSmsRecord(prefix, r);
 }
 
 std::string recordFromText(std::string_view prefix, std::vector<std::string> fields,
                            const std::string& text, bool ucs2) {
-    std::string joined;
+    td::sms::SmsRecord r;
     for (size_t k = 0; k < fields.size(); ++k) {
         std::string f(trimView(fields[k]));
         if (ucs2 && k >= 2) f = decodeUcs2Fields(f);
-        if (k) joined += ',';
-        joined += f;
+        if (k == 0)
+            r.index = unquote(f);
+        else if (k == 1)
+            r.status = unquote(f);
+        else if (k == 2)
+            r.number = unquote(f);
+        else
+            r.extra.push_back(f);
     }
-    std::string body = text;
+    r.text = text;
     if (ucs2) {
-        if (auto d = gsmcodec::cp1251::fromUcs2Hex(body)) body = *d;
-    } else if (auto d = gsmcodec::cp1251::fromUcs2HexStrict(body)) {
+        if (auto d = gsmcodec::cp1251::fromUcs2Hex(r.text)) r.text = *d;
+    } else if (auto d = gsmcodec::cp1251::fromUcs2HexStrict(r.text)) {
         // A message coded in UCS2 is listed as hex in any character set. Take
         // it as such only when it holds a non-Latin letter: a Latin text
         // would have been sent in the 7-bit alphabet.
         for (unsigned char c : *d)
             if (c >= 0x80) {
-                body = *d;
+                r.text = *d;
                 break;
             }
     }
-    return std::string(prefix) + "=" + joined + "}" + foldLineBreaks(body);
+    return td::sms::writeSmsRecord(prefix, r);
 }
 
 }  // namespace

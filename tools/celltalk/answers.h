@@ -45,8 +45,17 @@ std::string unquote(std::string_view field);
 // decoded text become apostrophes so that the field stays one field.
 std::string decodeUcs2Fields(std::string_view line);
 
+// The other way round, for a phone set to UCS2: the quoted texts of a write
+// command that the phone stores as text (the title of +MDBW, the name of
+// +CPBW, the search text of +CPBF) as UCS2 hex of their Windows-1251
+// characters. Fields are found at commas outside quotes, so a comma inside a
+// title stays in it. Other commands and fields (numbers, times, dates,
+// memory names) are returned unchanged.
+std::string encodeUcs2WriteText(std::string_view command);
+
 // SMS list answer (+CMGL / +MMGL, text or PDU mode) -> the engine's record
-// lines: prefix "=" index "," status "," number [further fields] "}" text.
+// lines: prefix "=" index "," status "," number [further fields] "}" text,
+// as td::sms::writeSmsRecord (src/sms/smsrecord.h) writes them.
 // `lines` are the answer's information lines (no echo, no final result, no
 // unsolicited reports); `prefix` is the answer prefix ("+CMGL"); `ucs2` says
 // that texts and numbers of a text-mode answer are UCS2 hex. Line breaks

@@ -110,6 +110,8 @@ Config loadConfig(const std::string& dir) {
     value(S::PrefixMotoSmsList, cfg.motoSmsPrefix);
     value(S::PrefixDateBook, cfg.mdbrPrefix);
     value(S::PrefixAutoDelete, cfg.mdbadPrefix);
+    cfg.window = trim(td::readSetting(ops, S::EngineWindow, cfg.window));
+    cfg.beep = td::upperAscii(trim(td::readSetting(ops, S::EngineBeep))) == "YES";
     return cfg;
 }
 
@@ -247,10 +249,19 @@ Executor::Executor(Transport& t, Outputs& out, const Config& cfg, const OpArgs& 
     smsRef_ = static_cast<unsigned>(Clock::now().time_since_epoch().count()) & 0xFF;
 }
 
+static_assert(static_cast<int>(Step::Kind::SendSms) ==
+              static_cast<int>(RunObserver::StepKind::SendSms));
+
 void Executor::run(const std::vector<Step>& steps) {
     t_.discardInput();
-    for (const auto& s : steps) {
+    for (size_t i = 0; i < steps.size(); ++i) {
+        const Step& s = steps[i];
         checkInterrupt();
+        if (obs_)
+            obs_->step(i + 1, steps.size(), static_cast<RunObserver::StepKind>(s.kind),
+                       s.kind == Step::Kind::Delay
+                           ? seconds(s.seconds < 0 ? cfg_.waitSec : s.seconds)
+                           : s.text);
         switch (s.kind) {
             case Step::Kind::Command:
                 command(s.text);
@@ -319,6 +330,7 @@ bool Executor::takeUnsolicited(const std::string& line, const std::string& cmdPr
         return false;
     }
     out_.log.line("~" + line);  // logged, never taken as an answer
+    if (obs_) obs_->received(line, true);
     return true;
 }
 
@@ -357,6 +369,7 @@ bool Executor::waitPrompt(const std::string& cmd) {
                 continue;
             }
             out_.log.line(line);
+            if (obs_) obs_->received(line, false);
             if (finalResult(line, false) != Final::None) return false;
             deadline = Clock::now() + std::chrono::duration<double>(cfg_.timeoutSec);
             continue;
@@ -399,6 +412,7 @@ Executor::Answer Executor::collect(const std::string& cmd, bool sending) {
             continue;
         }
         first = false;
+        if (obs_) obs_->received(*line, false);
         Final f = bodyExpected ? Final::None : finalResult(*line, dial);
         if (f != Final::None) {
             a.final = *line;
@@ -434,6 +448,8 @@ void Executor::noteSettings(const std::string& cmd, const Answer& a) {
         if (value.empty()) return;
     }
     value = td::upperAscii(trim(value));
+    if (prefix == "+CSCS" && eq != std::string::npos && cmd.find('?') == std::string::npos)
+        charsetCmd_ = trim(cmd);
     if (prefix == "+CSCS")
         ucs2_ = value == "UCS2";
     else
@@ -456,6 +472,12 @@ void Executor::route(const std::string& cmd, const Answer& a) {
         for (const auto& r : buildSmsRecords(a.lines, trim(prefix), ucs2_)) file->line(r);
     } else if (is(cfg_.mdbrPrefix) || is(cfg_.mdbadPrefix)) {
         file = &out_.mdb;
+        // The date book file names the character set its titles were read
+        // in, so that a backup made of it writes them back in the same one.
+        if (charsetCmd_ != mdbCharsetCmd_) {
+            file->line(charsetCmd_);
+            mdbCharsetCmd_ = charsetCmd_;
+        }
         file->line(cmd);
         for (const auto& l : a.lines) file->line(decoded(l));
     }
@@ -463,18 +485,24 @@ void Executor::route(const std::string& cmd, const Answer& a) {
 }
 
 void Executor::command(const std::string& cmd) {
+    // The log keeps the command as written; the phone gets its texts in the
+    // character set it was told to use, as its answers are read.
+    const std::string wire = ucs2_ ? encodeUcs2WriteText(cmd) : cmd;
     out_.log.line(cmd);
-    t_.write(cmd + "\r");
-    Answer a = collect(cmd, false);
+    if (obs_) obs_->sent(cmd);
+    t_.write(wire + "\r");
+    Answer a = collect(wire, false);
     noteSettings(cmd, a);
     route(cmd, a);
 }
 
 bool Executor::sendWithPrompt(const std::string& cmd, const std::string& body) {
     out_.log.line(cmd);
+    if (obs_) obs_->sent(cmd);
     t_.write(cmd + "\r");
     if (!waitPrompt(cmd)) return false;
     out_.log.line(body);
+    if (obs_) obs_->sent(body);
     t_.write(body + "\x1A");
     // With echo on, the phone repeats the text first; it is not the answer
     // even when the text reads "OK".
@@ -528,12 +556,13 @@ int runOperation(const RunRequest& req, const TransportFactory& makeTransport) {
     // The marker carries this process's id and its lock, so that a marker
     // left by a killed engine can be told from a running one.
     td::RunMarkerHold hold(marker);
+    if (req.observer) req.observer->started(req.operation);
 
     int code = 0;
     std::string reason;
     std::unique_ptr<Outputs> out;
     try {
-        Config cfg = loadConfig(req.dir);
+        Config cfg = req.config ? *req.config : loadConfig(req.dir);
         td::files::makeDir(cfg.autoRunDir());
         out = std::make_unique<Outputs>(cfg);
         out->log.open();
@@ -546,6 +575,7 @@ int runOperation(const RunRequest& req, const TransportFactory& makeTransport) {
         }
         std::unique_ptr<Transport> link = makeTransport(cfg);
         Executor ex(*link, *out, cfg, req.args);
+        ex.watch(req.observer);
         ex.run(steps);
         out->commitAll();
     } catch (const EngineError& e) {
@@ -574,6 +604,7 @@ int runOperation(const RunRequest& req, const TransportFactory& makeTransport) {
         td::files::writeLines(errFile, {reason});
     }
     hold.release();
+    if (req.observer) req.observer->finished(code, reason);
     return code;
 }
 

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "engine/settingkeys.h"
+#include "observer.h"
 #include "oplang.h"
 #include "platform/ini.h"
 #include "transport.h"
@@ -46,6 +47,10 @@ struct Config {
         smsPrefix{td::setting::PrefixSmsList.def},
         motoSmsPrefix{td::setting::PrefixMotoSmsList.def},
         mdbrPrefix{td::setting::PrefixDateBook.def}, mdbadPrefix{td::setting::PrefixAutoDelete.def};
+    // How the run is shown (AutoRun/Window: Min, Norm, Max; a missing key
+    // shows nothing) and whether its end is signalled audibly (Common/Beep).
+    std::string window{"Min"};
+    bool beep = false;
 
     std::string autoRunDir() const;
     bool simulated() const;
@@ -97,6 +102,8 @@ class Executor {
   public:
     Executor(Transport& t, Outputs& out, const Config& cfg, const OpArgs& args);
     void run(const std::vector<Step>& steps);
+    // Reports the steps, the lines sent and the lines received to `o` (may be null).
+    void watch(RunObserver* o) { obs_ = o; }
 
     // Charset and SMS mode the phone was last told (watched in the commands).
     bool ucs2() const { return ucs2_; }
@@ -127,14 +134,21 @@ class Executor {
     std::string buf_;
     bool reportBody_ = false;  // the next line belongs to the report just logged
     bool ucs2_ = false, pdu_ = false;
-    bool ucs2Text_ = false;  // AT+CSMP asked for UCS2 data coding
+    bool ucs2Text_ = false;      // AT+CSMP asked for UCS2 data coding
+    std::string charsetCmd_;     // the last character-set command the phone took
+    std::string mdbCharsetCmd_;  // the one last written into the date book file
     unsigned smsRef_ = 0;
+    RunObserver* obs_ = nullptr;
 };
 
 struct RunRequest {
     std::string dir;        // folder with celltalk.ini; marker and error file go here
     std::string operation;  // Windows-1251
     OpArgs args;
+    RunObserver* observer = nullptr;  // told what happens, when set
+    // The settings loaded already for this run (null: the run loads them), so
+    // that each ini is read once per run.
+    std::shared_ptr<const Config> config;
 };
 using TransportFactory = std::function<std::unique_ptr<Transport>(const Config&)>;
 std::unique_ptr<Transport> openTransport(const Config& cfg);

@@ -1,14 +1,19 @@
 // celltalk oper "<operation>" ["<arg1>"] ["<arg2>"]
 // Runs one operation of the operations ini against the phone, in the current
-// folder. Exit code 0 on success; otherwise CellTalk.err says why.
+// folder. Exit code 0 on success; otherwise CellTalk.err says why. The
+// operations ini's AutoRun/Window may ask for a window that shows the run.
+// celltalk ports [--dev DIR] | ports --set DEVICE: finds the phone (ports.h).
 
 #include <csignal>
+#include <iostream>
 #include <string>
 #include <vector>
 
 #include "engine.h"
 #include "platform/cp1251.h"
 #include "platform/files.h"
+#include "ports.h"
+#include "showrun.h"
 
 namespace {
 
@@ -32,11 +37,13 @@ int main(int argc, char** argv) {
     std::vector<std::string> args(argv, argv + argc);
     celltalk::RunRequest req;
     req.dir = td::files::currentDir();
+    if (args.size() > 1 && args[1] == "ports")
+        return celltalk::ports::runPorts(args, req.dir, std::cout, std::cerr);
     if (!celltalk::parseCommandLine(args, req)) {
         td::files::writeLines(
             td::files::join(req.dir, td::EngineErrorName),
             {td::W("вызов: celltalk oper \"<операция>\" [\"<арг1>\"] [\"<арг2>\"]")});
         return 2;
     }
-    return celltalk::runOperation(req);
+    return celltalk::runAsAsked(req);
 }

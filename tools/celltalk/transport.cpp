@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/file.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -44,22 +45,7 @@ unsigned baudConstant(int baud) {
     }
 }
 
-SerialTransport::SerialTransport(const std::string& device, int baud) {
-    const unsigned speed = baudConstant(baud);
-    if (!speed)
-        throw TransportError(td::W("неподдерживаемая скорость порта: ") + std::to_string(baud));
-    fd_ = ::open(td::files::toOsPath(device).c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd_ < 0)
-        throw TransportError(td::W("не удаётся открыть порт ") + device + ": " +
-                             std::strerror(errno));
-    termios tio{};
-    if (tcgetattr(fd_, &tio) != 0) {
-        int e = errno;
-        ::close(fd_);
-        fd_ = -1;
-        throw TransportError(td::W("устройство ") + device + td::W(" не является портом: ") +
-                             std::strerror(e));
-    }
+void makeRawTermios(termios& tio, unsigned speed) {
     cfmakeraw(&tio);
     tio.c_cflag &= ~(CSTOPB | PARENB | CSIZE | CRTSCTS);
     tio.c_cflag |= CS8 | CLOCAL | CREAD;
@@ -68,6 +54,28 @@ SerialTransport::SerialTransport(const std::string& device, int baud) {
     tio.c_cc[VTIME] = 0;
     cfsetispeed(&tio, speed);
     cfsetospeed(&tio, speed);
+}
+
+SerialTransport::SerialTransport(const std::string& device, int baud) {
+    const unsigned speed = baudConstant(baud);
+    if (!speed)
+        throw TransportError(td::W("неподдерживаемая скорость порта: ") + std::to_string(baud));
+    fd_ = ::open(td::files::toOsPath(device).c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd_ < 0)
+        throw TransportError(td::W("не удаётся открыть порт ") + device + ": " +
+                             std::strerror(errno));
+    // Marks the port as in use, so `celltalk ports` leaves it alone during a
+    // run. Advisory only: a lock held by someone else does not stop the run.
+    (void)::flock(fd_, LOCK_EX | LOCK_NB);
+    termios tio{};
+    if (tcgetattr(fd_, &tio) != 0) {
+        int e = errno;
+        ::close(fd_);
+        fd_ = -1;
+        throw TransportError(td::W("устройство ") + device + td::W(" не является портом: ") +
+                             std::strerror(e));
+    }
+    makeRawTermios(tio, speed);
     if (tcsetattr(fd_, TCSANOW, &tio) != 0) {
         int e = errno;
         ::close(fd_);

@@ -2,6 +2,8 @@
 // The byte link to a phone: a serial device (a USB cable, a pseudo-terminal)
 // or the simulated phone built into the engine.
 
+#include <termios.h>
+
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -60,5 +62,8 @@ class SimTransport : public Transport {
 
 // Supported speeds; 0 when `baud` is not one of them.
 unsigned baudConstant(int baud);
+// Raw 8N1 without flow control, reads that never block, at `speed` (a B...
+// constant from baudConstant).
+void makeRawTermios(termios& tio, unsigned speed);
 
 }  // namespace celltalk

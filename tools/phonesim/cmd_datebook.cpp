@@ -3,6 +3,7 @@
 
 #include <cctype>
 
+#include "datebook/mdbrecord.h"
 #include "session.h"
 
 namespace phonesim {
@@ -16,9 +17,8 @@ std::string ts(int v) {
 }
 
 std::string eventLine(const Session& s, int index, const Event& e) {
-    return "+MDBR: " + ts(index) + "," + dq(s.out(e.title)) + "," + ts(e.timed) + "," +
-           ts(e.alarm) + "," + dq(e.time) + "," + dq(e.date) + "," + ts(e.duration) + "," +
-           dq(e.alarmTime) + "," + dq(e.alarmDate) + "," + ts(e.repeat);
+    return td::writeMdbRecord({ts(index), s.out(e.title), ts(e.timed), ts(e.alarm), e.time, e.date,
+                               ts(e.duration), e.alarmTime, e.alarmDate, ts(e.repeat)});
 }
 
 bool digitsAt(std::string_view s, std::initializer_list<size_t> at) {
@@ -27,17 +27,24 @@ bool digitsAt(std::string_view s, std::initializer_list<size_t> at) {
     return true;
 }
 
+bool timeShaped(std::string_view t) {
+    return t.size() == 5 && t[2] == ':' && digitsAt(t, {0, 1, 3, 4});
+}
+
+bool dateShaped(std::string_view d) {
+    return d.size() == 10 && d[2] == '-' && d[5] == '-' && digitsAt(d, {0, 1, 3, 4, 6, 7, 8, 9});
+}
+
 // "hh:mm", 00:00 to 23:59.
 bool validTime(std::string_view t) {
-    if (t.size() != 5 || t[2] != ':' || !digitsAt(t, {0, 1, 3, 4})) return false;
+    if (!timeShaped(t)) return false;
     int h = (t[0] - '0') * 10 + (t[1] - '0'), m = (t[3] - '0') * 10 + (t[4] - '0');
     return h < 24 && m < 60;
 }
 
 // "MM-DD-YYYY" with a day that exists in that month.
 bool validDate(std::string_view d) {
-    if (d.size() != 10 || d[2] != '-' || d[5] != '-' || !digitsAt(d, {0, 1, 3, 4, 6, 7, 8, 9}))
-        return false;
+    if (!dateShaped(d)) return false;
     int month = (d[0] - '0') * 10 + (d[1] - '0'), day = (d[3] - '0') * 10 + (d[4] - '0');
     int year = std::stoi(std::string(d.substr(6)));
     static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
@@ -46,22 +53,11 @@ bool validDate(std::string_view d) {
     return day <= days[month - 1] + (month == 2 && leap ? 1 : 0);
 }
 
+// The date book is open to the computer only while it is locked for it
+// (AT+MDBL=1), as on the phone: the phone's own calendar is kept out of the
+// way meanwhile.
 Reply mdbl(Session& s, const Command& c) {
-    switch (c.kind) {
-        case Command::Test:
-            return ok({"+MDBL: (0,1)"});
-        case Command::Read:
-            return ok({"+MDBL: " + ts(s.datebookLocked)});
-        case Command::Exec:
-            return error();
-        case Command::Set:
-            break;
-    }
-    auto p = params(c);
-    auto v = p && p->size() == 1 ? paramInt((*p)[0]) : std::nullopt;
-    if (!v || *v > 1) return cme(kCmeBadParams);
-    s.datebookLocked = *v;
-    return ok();
+    return intSetting(c, s.datebookLocked, {0, 1}, "(0,1)");
 }
 
 // Test form: +MDBR: <capacity>,<used>,<title length>,<highest repeat kind>.
@@ -71,6 +67,7 @@ Reply mdbr(Session& s, const Command& c) {
                    ts(static_cast<int>(s.state.datebook.size())) + "," + ts(kTitleLength) + "," +
                    ts(kMaxRepeat)});
     if (c.kind != Command::Set) return error();
+    if (!s.datebookLocked) return cme(kCmeNotAllowed);
     auto p = params(c);
     if (!p || p->empty() || p->size() > 2) return cme(kCmeBadParams);
     auto first = paramInt((*p)[0]);
@@ -93,6 +90,7 @@ Reply mdbw(Session& s, const Command& c) {
         return ok({"+MDBW: (1-" + ts(s.state.datebookCapacity) + ")," + ts(kTitleLength) +
                    ",(0,1),(0,1),,,(0-1440),,,(0-5)"});
     if (c.kind != Command::Set) return error();
+    if (!s.datebookLocked) return cme(kCmeNotAllowed);
     auto p = params(c);
     if (!p || (p->size() != 1 && p->size() != 10)) return cme(kCmeBadParams);
     const auto& v = *p;
@@ -118,8 +116,12 @@ Reply mdbw(Session& s, const Command& c) {
     if (!timed || *timed > 1 || !alarm || *alarm > 1 || !duration || *duration > 1440 || !repeat ||
         *repeat > kMaxRepeat)
         return cme(kCmeBadParams);
-    if (!validTime(v[4].text) || !validDate(v[5].text) || !validTime(v[7].text) ||
-        !validDate(v[8].text))
+    // A start time without the time flag and an alarm time and date without
+    // the alarm flag mean nothing to the phone: it keeps what it is given
+    // ("00:00", "00-00-2000"), as long as it has the form of one.
+    if (!(*timed ? validTime(v[4].text) : timeShaped(v[4].text)) || !validDate(v[5].text) ||
+        !(*alarm ? validTime(v[7].text) : timeShaped(v[7].text)) ||
+        !(*alarm ? validDate(v[8].text) : dateShaped(v[8].text)))
         return cme(kCmeBadParams);
     e.timed = *timed;
     e.alarm = *alarm;
@@ -141,24 +143,10 @@ Reply mdbw(Session& s, const Command& c) {
 
 // Weeks after which past events are deleted; 0 keeps them.
 Reply mdbad(Session& s, const Command& c) {
-    switch (c.kind) {
-        case Command::Test:
-            return ok({"+MDBAD: (0,1,2,4,8)"});
-        case Command::Read:
-            return ok({"+MDBAD: " + ts(s.state.autoDelete)});
-        case Command::Exec:
-            return error();
-        case Command::Set:
-            break;
-    }
-    auto p = params(c);
-    auto v = p && p->size() == 1 ? paramInt((*p)[0]) : std::nullopt;
-    if (!v || (*v != 0 && *v != 1 && *v != 2 && *v != 4 && *v != 8)) return cme(kCmeBadParams);
-    if (s.state.autoDelete != *v) {
-        s.state.autoDelete = *v;
-        s.changed();
-    }
-    return ok();
+    const int before = s.state.autoDelete;
+    Reply r = intSetting(c, s.state.autoDelete, {0, 1, 2, 4, 8}, "(0,1,2,4,8)");
+    if (s.state.autoDelete != before) s.changed();
+    return r;
 }
 
 }  // namespace

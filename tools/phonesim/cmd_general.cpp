@@ -138,6 +138,9 @@ Reply cbc(Session& s, const Command& c) {
 Reply csq(Session& s, const Command& c) {
     if (c.kind == Command::Test) return ok({"+CSQ: (0-31,99),(0-7,99)"});
     if (c.kind != Command::Exec) return error();
+    // With the radio off (+CFUN=0 or 4) there is nothing to measure: 99 is
+    // the standard's "not known or not detectable".
+    if (s.cfun != 1) return ok({"+CSQ: 99,99"});
     return ok({"+CSQ: " + std::to_string(s.state.rssi) + "," + std::to_string(s.state.ber)});
 }
 

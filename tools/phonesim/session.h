@@ -97,7 +97,7 @@ struct Session {
     int motoMode = 0;  // AT+MODE
     int clip = 0;
     int creg = 0;
-    bool datebookLocked = false;
+    int datebookLocked = 0;  // AT+MDBL
 
     std::string dialBuffer;
     CallState call = CallState::Idle;

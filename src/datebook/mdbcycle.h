@@ -1,0 +1,24 @@
+#pragma once
+// The read cycle as the date book window runs it, for a read and for an
+// unload: the engine gets the operation and "@ScriBat.txt"; the wait watches
+// the date book result file, measured only while the engine's log exists;
+// two lines are enough to go on. No widgets here.
+
+#include <string>
+
+#include "engine/readcycle.h"
+
+namespace td {
+
+enum class MdbRun { Read, Unload };
+
+ReadCycleConfig dateBookCycleConfig(const std::string& operation, MdbRun kind);
+
+// The refresh buttons' hints: idle (and after an abort click), and the
+// unload button's hint once an unload has ended.
+std::string readIdleHint();  // "Прочесть книгу напоминаний из ТЕЛЕФОНА"
+std::string unloadAbortHint();  // "Выгрузить книгу напоминаний из ТЕЛЕФОНА"
+std::string unloadIdleHint();  // "Выгрузить ежедневник для последующей загрузки"
+std::string unloadCaption();  // "Выгрузить"
+
+}  // namespace td

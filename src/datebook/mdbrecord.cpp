@@ -1,0 +1,103 @@
+#include "datebook/mdbrecord.h"
+
+#include <cstdlib>
+
+namespace td {
+
+const std::string MdbRecordPrefix = "+MDBR";
+const std::string MdbAutoDeletePrefix = "+MDBAD";
+
+namespace {
+
+std::string quoted(const std::string& s) {
+    return "\"" + s + "\"";
+}
+
+// The text between a field's first double quote and the next (or the end).
+std::string unquoted(const std::string& field) {
+    size_t open = field.find('"');
+    if (open == std::string::npos) return field;
+    size_t close = field.find('"', open + 1);
+    return field.substr(open + 1,
+                        close == std::string::npos ? std::string::npos : close - open - 1);
+}
+
+std::vector<std::string> splitAt(std::string_view text, bool honourQuotes) {
+    std::vector<std::string> out(1);
+    bool inQuotes = false;
+    for (char c : text) {
+        if (c == '"') inQuotes = !inQuotes;
+        if (c == ',' && !(honourQuotes && inQuotes))
+            out.emplace_back();
+        else
+            out.back() += c;
+    }
+    return out;
+}
+
+}  // namespace
+
+std::vector<std::string> splitMdbFields(std::string_view text) {
+    size_t quotes = 0;
+    for (char c : text)
+        if (c == '"') ++quotes;
+    // An unclosed quote would swallow the rest of the line into one field.
+    return splitAt(text, quotes % 2 == 0);
+}
+
+std::string writeMdbRecord(const MdbRecord& r, const std::string& prefix) {
+    return prefix + ": " + r.index + "," + quoted(r.title) + "," + r.timed + "," + r.alarm + "," +
+           quoted(r.time) + "," + quoted(r.date) + "," + r.duration + "," + quoted(r.alarmTime) +
+           "," + quoted(r.alarmDate) + "," + r.repeat;
+}
+
+std::optional<MdbRecord> readMdbRecord(std::string_view line, const std::string& prefix) {
+    size_t at = line.find(prefix + ":");
+    if (at == std::string_view::npos) return std::nullopt;
+    std::vector<std::string> f = splitMdbFields(line.substr(at + prefix.size() + 1));
+    f.resize(10);
+    MdbRecord r;
+    size_t b = f[0].find_first_not_of(' ');
+    r.index = b == std::string::npos ? std::string() : f[0].substr(b);
+    r.title = unquoted(f[1]);
+    r.timed = f[2];
+    r.alarm = f[3];
+    r.time = unquoted(f[4]);
+    r.date = unquoted(f[5]);
+    r.duration = f[6];
+    r.alarmTime = unquoted(f[7]);
+    r.alarmDate = unquoted(f[8]);
+    r.repeat = f[9];
+    return r;
+}
+
+std::string writeAutoDeleteLine(const std::string& text, const std::string& prefix) {
+    return prefix + ": " + text;
+}
+
+std::optional<std::string> readAutoDeleteText(std::string_view line, const std::string& prefix) {
+    size_t at = line.find(prefix + ":");
+    if (at == std::string_view::npos) return std::nullopt;
+    return std::string(line.substr(at + prefix.size() + 1));
+}
+
+int autoDeleteWeeks(std::string_view text) {
+    size_t i = 0;
+    while (i < text.size() && text[i] == ' ') ++i;
+    size_t digits = i;
+    if (digits < text.size() && (text[digits] == '-' || text[digits] == '+')) ++digits;
+    size_t end = digits;
+    while (end < text.size() && text[end] >= '0' && text[end] <= '9') ++end;
+    // A whole number and nothing else; too many digits is no number either.
+    if (end == digits || end != text.size() || end - digits > 9) return 0;
+    return std::atoi(std::string(text.substr(i, end - i)).c_str());
+}
+
+std::vector<std::string> mdbLastCopy(std::vector<std::string> resultLines, int weeks,
+                                     const std::string& autoDeleteText, const std::string& prefix) {
+    if (weeks < AutoDeleteUnknown)
+        resultLines.push_back(writeAutoDeleteLine(autoDeleteText, prefix));
+    return resultLines;
+}
+
+}  // namespace td

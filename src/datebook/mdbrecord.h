@@ -1,0 +1,63 @@
+#pragma once
+// The lines of a Motorola date book as they travel between the phone, the
+// engine's result file and this program's last copy:
+//
+//   +MDBR: <index>,"<title>",<timed>,<alarm>,"<time>","<date>",<duration>,
+//          "<alarm time>","<alarm date>",<repeat>      one event
+//   +MDBAD: <weeks>                                    the auto-delete setting
+//
+// The last copy "LastMDBook.txt" is the result file's lines followed, when the
+// phone's setting is known, by one auto-delete line. Reader and writer of both
+// line kinds live here, for the program, the engine and the simulated phone.
+// Texts are byte strings (Windows-1251 in the program).
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace td {
+
+extern const std::string MdbRecordPrefix;      // "+MDBR"
+extern const std::string MdbAutoDeletePrefix;  // "+MDBAD"
+
+// One event, its ten fields as texts without quotes.
+struct MdbRecord {
+    std::string index, title, timed, alarm, time, date, duration, alarmTime, alarmDate, repeat;
+    bool operator==(const MdbRecord&) const = default;
+};
+
+// prefix + ": " + the fields; title, times and dates in double quotes.
+std::string writeMdbRecord(const MdbRecord& r, const std::string& prefix = MdbRecordPrefix);
+
+// The event of a line that holds prefix + ":", nothing for any other line.
+// Fields are split at commas outside double quotes, so a comma inside a title
+// stays in it; a quote that is never closed makes every comma count. A quoted
+// field gives the text between its first quote and the next; missing fields
+// are empty.
+std::optional<MdbRecord> readMdbRecord(std::string_view line,
+                                       const std::string& prefix = MdbRecordPrefix);
+
+// The fields of a text at commas outside double quotes (see readMdbRecord).
+std::vector<std::string> splitMdbFields(std::string_view text);
+
+// prefix + ": " + text; the text is kept as the phone gave it (usually with
+// its own leading blank).
+std::string writeAutoDeleteLine(const std::string& text,
+                                const std::string& prefix = MdbAutoDeletePrefix);
+// What follows prefix + ":" on the line, unchanged; nothing without it.
+std::optional<std::string> readAutoDeleteText(std::string_view line,
+                                              const std::string& prefix = MdbAutoDeletePrefix);
+// The setting as a number: leading blanks allowed, 0 when it is not a number.
+int autoDeleteWeeks(std::string_view text);
+
+// The number that stands for "the phone's setting was not read".
+constexpr int AutoDeleteUnknown = 99;
+
+// The last copy of a read from the phone: the result lines and, when the
+// setting is known (weeks below AutoDeleteUnknown), its auto-delete line.
+std::vector<std::string> mdbLastCopy(std::vector<std::string> resultLines, int weeks,
+                                     const std::string& autoDeleteText,
+                                     const std::string& prefix = MdbAutoDeletePrefix);
+
+}  // namespace td

@@ -1,0 +1,148 @@
+#include "sms/smslist.h"
+
+#include <algorithm>
+
+#include "main/mainlogic.h"
+#include "phonebook/pbrecord.h"
+#include "platform/cp1251.h"
+#include "platform/services.h"
+
+namespace td::sms {
+
+const std::string SentKind = "Sent-";
+const std::string UnReadKind = "UnRead-";
+const std::string AllKind = "All-";
+
+std::string MarkText() {
+    return W("Удалить");
+}
+
+std::string nameForNumber(const std::string& number, const std::vector<std::string>& nameList) {
+    if (number.empty()) return number;
+    for (const std::string& line : nameList) {
+        if (line.find(number) == std::string::npos) continue;
+        std::string name = splitRecordLine(line).name;
+        return name.empty() ? number : name;
+    }
+    return number;
+}
+
+std::vector<SmsRow> listRows(const std::vector<std::string>& lines,
+                             const std::vector<std::string>& prefixes,
+                             const std::function<std::string(const std::string&)>& lookup) {
+    std::vector<SmsRow> rows;
+    for (const std::string& line : lines) {
+        std::optional<SmsFields> f = readSmsRecord(line, prefixes);
+        if (!f) continue;
+        rows.push_back({lookup ? lookup(f->number) : f->number, std::move(f->text),
+                        std::move(f->status), std::move(f->index)});
+    }
+    return rows;
+}
+
+bool usableIndex(const std::string& index) {
+    if (index.empty() || index == " ") return false;
+    std::optional<long long> n = mainlogic::parseWhole(index);
+    return n && *n > 0;
+}
+
+bool blankCell(const std::string& s) {
+    return s.empty() || s == " ";
+}
+
+Selection selectRow(const std::string& who, const std::string& text, int row,
+                    const std::vector<std::string>& indexes, const std::string& reSendOperation) {
+    Selection s;
+    if (blankCell(who) && blankCell(text)) return s;
+    if (indexes.empty() || row < 1 || indexes.size() < static_cast<std::size_t>(row)) {
+        s.needRefresh = indexes.empty();
+        return s;
+    }
+    s.ok = true;
+    s.index = indexes[row - 1];
+    s.actions = usableIndex(s.index) && !blankCell(reSendOperation);
+    return s;
+}
+
+std::string toggledMark(const std::string& cell) {
+    return cell == MarkText() ? std::string() : MarkText();
+}
+
+namespace {
+std::string trimBlanks(const std::string& s) {
+    std::size_t b = s.find_first_not_of(' ');
+    if (b == std::string::npos) return {};
+    std::size_t e = s.find_last_not_of(' ');
+    return s.substr(b, e - b + 1);
+}
+}  // namespace
+
+Reply resolveReply(const std::string& correspondent, const std::vector<std::string>& ownNames,
+                   const std::vector<std::string>& ownNumbers,
+                   const std::vector<std::string>& nameList) {
+    Reply r;
+    r.text = trimBlanks(correspondent);
+    for (std::size_t i = 0; i < ownNames.size(); ++i) {
+        if (trimBlanks(ownNames[i]) != r.text) continue;
+        r.kind = Reply::OwnBook;
+        r.ownIndex = static_cast<int>(i);
+        r.number = i < ownNumbers.size() ? ownNumbers[i] : std::string();
+        return r;
+    }
+    for (const std::string& line : nameList) {
+        PBRecord copy = splitRecordLine(line);
+        if (trimBlanks(copy.name) != r.text) continue;
+        r.kind = Reply::BookCopy;
+        r.number = copy.number;
+        return r;
+    }
+    std::optional<long long> n = mainlogic::parseWhole(r.text);
+    if (n && *n != 0) {
+        r.kind = Reply::Number;
+        r.number = r.text;
+    }
+    return r;
+}
+
+std::string unknownReplyText(const std::string& text) {
+    return W("- Номер абонента \"") + text + W("\" неизвестен !");
+}
+
+GroupDelete planGroupDelete(const std::vector<std::string>& marks, const std::string& selected,
+                            const std::string& deleteCommand) {
+    GroupDelete g;
+    for (const std::string& m : marks)
+        if (std::find(g.marks.begin(), g.marks.end(), m) == g.marks.end()) g.marks.push_back(m);
+    if (g.marks.empty()) return g;
+    bool selectedMarked = std::find(g.marks.begin(), g.marks.end(), selected) != g.marks.end();
+    g.argument = selectedMarked ? selected : g.marks.back();
+    for (const std::string& m : g.marks)
+        if (m != g.argument) g.batPrefix += deleteCommand + m + "|";
+    return g;
+}
+
+namespace {
+const char* const kTakesHalfAMinute =
+    "Это займёт примерно полминуты, на которые Ваш телефон будет занят для внешнего воздействия";
+}
+
+std::string groupDeleteQuestion(std::size_t count) {
+    return W("Вы действительно хотите удалить  ") + std::to_string(count) +
+           W("  SMS из Вашего аппарата ?") + "\r\r" + W(kTakesHalfAMinute);
+}
+
+std::string deleteQuestion(const std::string& text, const std::string& who) {
+    return W("Вы действительно хотите удалить SMS из Вашего аппарата ?") + "\r\r\"" + text +
+           "\"\r" + W("(абонент \"") + who + "\")\r\r" + W(kTakesHalfAMinute);
+}
+
+std::string savedListName(std::time_t when, const std::string& dateFormat,
+                          const std::string& timeFormat, const std::string& kind,
+                          const std::string& smsFile) {
+    std::string stamp = formatLocalTime(when, dateFormat) + " " + formatLocalTime(when, timeFormat);
+    for (char& c : stamp)
+        if (c == ':' || c == '/' || c == '\\' || c == '\0') c = '-';
+    return stamp + kind + smsFile;
+}
+
+}  // namespace td::sms

@@ -1,0 +1,222 @@
+#include "sms/smsreader.h"
+
+#include "engine/launcher.h"
+#include "engine/settings.h"
+#include "phonebook/pbrecord.h"
+#include "platform/cp1251.h"
+#include "platform/files.h"
+#include "platform/ini.h"
+#include "platform/services.h"
+#include "sms/smsbatch.h"
+
+namespace td::sms {
+
+std::vector<std::string> smsPrefixes() {
+    return {prog().PrefixSmsList, prog().PrefixMotoSmsList};
+}
+
+bool loadNameList() {
+    Prog& p = prog();
+    if (!p.NameList.empty()) return true;
+    const std::string copy = autoRunPath(PhoneBookCopyName);
+    return files::exists(copy) && files::readLines(copy, p.NameList);
+}
+
+std::string PhoneNameForNumber(const std::string& number) {
+    if (!loadNameList()) return number;
+    return nameForNumber(number, prog().NameList);
+}
+
+std::string groupDeleteCommand() {
+    const std::string path = startPath(OwnIniName);
+    std::string cmd =
+        files::exists(path) ? readSetting(IniFile(path), setting::GroupDeleteSMS) : std::string();
+    return cmd.empty() ? std::string(setting::GroupDeleteSMS.def) : cmd;
+}
+
+namespace {
+// Clears the list and shows the messages of these lines, their storage
+// indexes in SentSMSIndexes.
+void fillList(SmsListView& view, const std::vector<std::string>& lines) {
+    std::vector<SmsRow> rows = listRows(lines, smsPrefixes(), PhoneNameForNumber);
+    Prog& p = prog();
+    view.clearList();
+    p.SentSMSIndexes.clear();
+    p.SentSMSIndexes.reserve(rows.size());
+    for (const SmsRow& r : rows) p.SentSMSIndexes.push_back(r.index);
+    view.showRows(rows);
+}
+}  // namespace
+
+ReadCycleHooks SmsReader::cycleHooks(SmsListView& view) {
+    ReadCycleHooks h;
+    SmsListView* v = &view;
+    h.onCycleStart = [this, v] {
+        if (hooks_.clearReSendList) hooks_.clearReSendList();
+        if (prog().SMSRefresh) {
+            // A read from the phone: the list on screen no longer counts,
+            // and no message stays chosen from it.
+            prog().ListFresh = false;
+            prog().ReSendIndex.clear();
+            v->clearSelection();
+        }
+    };
+    h.loadLastCopy = [v](const std::vector<std::string>& lines) { fillList(*v, lines); };
+    h.parse = [v](const std::vector<std::string>& lines) {
+        v->readView().setStatus(W("Текущий список SMS из мобильного телефона"));
+        prog().RecordList.clear();
+        fillList(*v, lines);
+    };
+    h.onLastCopySaved = [] { prog().ListFresh = true; };
+    h.beepWanted = hooks_.beepWanted;
+    return h;
+}
+
+ReadOutcome SmsReader::ReadSMS(SmsListView& view, const std::string& operation,
+                               const std::string& argument, const std::string& kind,
+                               const SmsTexts& texts) {
+    ReadCycle cycle(smsCycleConfig(operation, argument, kind, texts), view.readView(),
+                    cycleHooks(view));
+    return cycle.run();
+}
+
+ReadOutcome SmsReader::refreshClick(SmsListView& view, const std::string& operation,
+                                    const std::string& kind, const SmsTexts& texts,
+                                    const std::function<void()>& onClick) {
+    ReadCycleHooks h = cycleHooks(view);
+    h.onRefreshClick = onClick;
+    ReadCycle cycle(smsCycleConfig(operation, "", kind, texts), view.readView(), std::move(h));
+    cycle.refreshClick();
+    return cycle.outcome();
+}
+
+ReadOutcome SmsReader::lastCopyClick(SmsListView& view, const std::string& operation,
+                                     const std::string& kind, const SmsTexts& texts) {
+    feedback().setHourglass(false);
+    prog().SMSRefresh = false;
+    prog().ListFresh = false;
+    return ReadSMS(view, operation, "", kind, texts);
+}
+
+namespace {
+
+std::string staleListWarning() {
+    return W(
+        "Вы выбрали SMS из списка, который, возможно, не соответстует содержимому телефона "
+        "!\rВыполнение удаления в этих условиях может привести к потере информации "
+        "!\r\rЖелательно выполнить Обновление информации, а затем повторить эту "
+        "операцию\r\rПродолжить ?");
+}
+
+// The delete button's two looks.
+void idleDeleteLook(ReadView& v) {
+    v.setRefreshCaption(W("Удалить"));
+    v.setRefreshColor(NavyColor);
+    v.setRefreshHint(deleteIdleHint());
+    v.setRefreshEnabled(true);
+}
+void busyLook(ReadView& v) {
+    v.setRefreshCaption(AbortCaption());
+    v.setRefreshColor(RedColor);
+    v.setRefreshHint(smsBusyHint());
+    v.setRefreshEnabled(true);
+}
+
+// An abort, or a stale list declined: the button idle, the read stopped.
+void stop(ReadView& v, const std::function<void(ReadView&)>& idle) {
+    feedback().setHourglass(false);
+    prog().ReadAbort = true;
+    idle(v);
+    pump().processEvents();
+}
+
+// Steps shared by both deletes once the batch file is written and the
+// question answered: the read that deletes and lists again.
+void runDelete(SmsReader& reader, SmsListView& view, const std::string& argument,
+               const std::string& kind, const SmsTexts& texts,
+               const std::function<void(ReadView&)>& idle) {
+    Prog& p = prog();
+    p.ReadAbort = false;
+    p.SMSRefresh = true;
+    busyLook(view.readView());
+    pump().processEvents();
+    pump().sleep(200);
+    p.ListFresh = false;
+    reader.ReadSMS(view, p.DeleteSMSName, argument, kind, texts);
+    idle(view.readView());
+    p.SMSRefresh = false;
+    pump().processEvents();
+}
+
+}  // namespace
+
+void deleteClick(SmsReader& reader, SmsListView& view, const DeleteRequest& req) {
+    Prog& p = prog();
+    if (CellBusy()) return;
+    if (view.readView().refreshCaption() == AbortCaption()) {
+        stop(view.readView(), idleDeleteLook);
+        return;
+    }
+    if (p.ReSendIndex.empty()) {
+        dialogs().message(W("- Выберите, пожалуйста SMS для удаления"));
+        return;
+    }
+    if (!p.ListFresh && !dialogs().confirm(staleListWarning())) {
+        stop(view.readView(), idleDeleteLook);
+        return;
+    }
+    p.BatPrefix.clear();
+    if (!PutOperToOperBat(p.OperIniName, p.DeleteSMSName, req.readOperation, p.BatPrefix)) return;
+    if (req.setTitles) req.setTitles();
+    if (!dialogs().confirm(deleteQuestion(p.SelectedSMSText, p.PresetText))) return;
+    runDelete(reader, view, p.ReSendIndex, req.kind, req.texts, idleDeleteLook);
+}
+
+void groupDeleteClick(SmsReader& reader, SmsListView& view, const GroupDeleteRequest& req) {
+    Prog& p = prog();
+    auto idle = [](ReadView& v) { v.setRefreshCaption(RefreshCaption()); };
+    if (CellBusy()) return;
+    if (view.readView().refreshCaption() == AbortCaption()) {
+        feedback().setHourglass(false);
+        p.ReadAbort = true;
+        idle(view.readView());
+        if (req.clearMarks) req.clearMarks();
+        pump().processEvents();
+        return;
+    }
+    if (req.marks.empty() || p.ReSendIndex.empty()) {
+        dialogs().message(
+            W("- Выберите, пожалуйста SMS для удаления (кликните в колонке \"Удалить\")"));
+        return;
+    }
+    if (!p.ListFresh && !dialogs().confirm(staleListWarning())) {
+        stop(view.readView(), idle);
+        return;
+    }
+    GroupDelete plan = planGroupDelete(req.marks, p.ReSendIndex, req.groupDeleteCommand);
+    p.BatPrefix = plan.batPrefix;
+    if (!PutOperToOperBat(p.OperIniName, p.DeleteSMSName, p.AllSMSName, p.BatPrefix)) return;
+    if (req.setTitles) req.setTitles();
+    if (!dialogs().confirm(groupDeleteQuestion(plan.count()))) return;
+    runDelete(reader, view, plan.argument, AllKind, allTexts(), idle);
+}
+
+bool saveSmsList() {
+    Prog& p = prog();
+    const std::vector<std::string>* lines = nullptr;
+    if (!p.ResultLines.empty()) {
+        p.ListFresh = true;
+        lines = &p.ResultLines;
+    } else if (!p.RecordList.empty()) {
+        lines = &p.RecordList;
+    }
+    if (!lines) return false;
+    Clock& c = clock();
+    const std::string path = autoRunPath(
+        savedListName(c.now(), c.shortDateFormat, c.longTimeFormat, p.CurrentPrefix, p.SMSFile));
+    if (files::writeLines(path, *lines)) return true;
+    dialogs().message(W("- Не удаётся записать файл \"") + path + "\"");
+    return false;
+}
+
+}  // namespace td::sms

@@ -1,0 +1,102 @@
+#pragma once
+// The SMS list reader shared by the sent, unread and all windows, and the
+// delete commands that run it: one read cycle (last copy or read from the
+// phone) into one window's list, the single delete and the group delete.
+// No widgets: a window supplies an SmsListView for its grid, counter,
+// status panel and the button that is the abort button while a read runs.
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "engine/readcycle.h"
+#include "sms/smscycle.h"
+#include "sms/smslist.h"
+
+namespace td::sms {
+
+class SmsListView {
+  public:
+    virtual ~SmsListView() = default;
+    // The button of the read (the abort button while it runs), the status
+    // panel and the grid's hint.
+    virtual ReadView& readView() = 0;
+    // Empties the list (columns 0 and 1; for the all window also 2 and 3).
+    virtual void clearList() = 0;
+    // Shows these rows from row 1 on, the grid sized once to hold them all,
+    // and the counter set to their number.
+    virtual void showRows(const std::vector<SmsRow>& rows) = 0;
+    // No row selected any more.
+    virtual void clearSelection() {}
+};
+
+// What the reader does outside the calling window.
+struct SmsReaderHooks {
+    std::function<void()> clearReSendList;  // the main window's re-send box
+    std::function<bool()> beepWanted;       // "beep when a read produced nothing"
+};
+
+// The prefixes of SMS records (the operations ini's two SMS answer prefixes).
+std::vector<std::string> smsPrefixes();
+// NameList: the phone book copy's lines (AutoRun\LastPBook.txt), loaded
+// when empty. False when there is none.
+bool loadNameList();
+// The name shown for a number: from NameList, else the number.
+std::string PhoneNameForNumber(const std::string& number);
+// The own ini's Commands/GroupDeleteSMS, "at+cmgd=" when empty.
+std::string groupDeleteCommand();
+
+// The reader of the three windows: one instance (the sent window's) for
+// the whole run. Every call builds its own read cycle, so a call made while
+// another one waits (the last-copy button during a read) runs nested
+// without disturbing it; the operation is taken as bound at the call.
+class SmsReader {
+  public:
+    explicit SmsReader(SmsReaderHooks hooks = {}) : hooks_(std::move(hooks)) {}
+    SmsReaderHooks& hooks() { return hooks_; }
+
+    // One call of the reader into `view`, in the mode SMSRefresh selects.
+    ReadOutcome ReadSMS(SmsListView& view, const std::string& operation,
+                        const std::string& argument, const std::string& kind,
+                        const SmsTexts& texts);
+    // The refresh button: a read from the phone, or the abort of one.
+    // `onClick` runs after the busy test (titles, buttons off).
+    ReadOutcome refreshClick(SmsListView& view, const std::string& operation,
+                             const std::string& kind, const SmsTexts& texts,
+                             const std::function<void()>& onClick);
+    // The last-copy button. Unlike the phone book's, it leaves a running
+    // read alone: the copy shows now, the read fills the list when it ends.
+    ReadOutcome lastCopyClick(SmsListView& view, const std::string& operation,
+                              const std::string& kind, const SmsTexts& texts);
+
+  private:
+    ReadCycleHooks cycleHooks(SmsListView& view);
+    SmsReaderHooks hooks_;
+};
+
+// The single delete of one window (the delete button is the view's button).
+struct DeleteRequest {
+    std::string readOperation;  // the window's list: written into the batch file
+    std::string kind;
+    SmsTexts texts;
+    std::function<void()> setTitles;
+};
+void deleteClick(SmsReader& reader, SmsListView& view, const DeleteRequest& req);
+
+// The group delete of the all window. The view's "refresh caption" is the
+// state of the two group buttons: AbortCaption() while the abort button
+// shows, anything else while the start button shows.
+struct GroupDeleteRequest {
+    std::vector<std::string> marks;  // indexes of the marked rows, in row order
+    std::string groupDeleteCommand;  // GroupDeleteSMS, "at+cmgd=" by default
+    std::function<void()> setTitles;
+    std::function<void()> clearMarks;  // empties the mark column
+};
+void groupDeleteClick(SmsReader& reader, SmsListView& view, const GroupDeleteRequest& req);
+
+// The save command: the latest result lines, else the shown copy's lines,
+// under a dated name in AutoRun. False when nothing was to be written or the
+// write failed (told to the user).
+bool saveSmsList();
+
+}  // namespace td::sms

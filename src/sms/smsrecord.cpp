@@ -1,0 +1,105 @@
+#include "sms/smsrecord.h"
+
+namespace td::sms {
+
+namespace {
+
+// Control characters would break the line apart (CR, LF) or cut it short
+// for other readers (NUL): they become blanks.
+std::string clean(std::string_view s) {
+    std::string out(s);
+    for (char& c : out)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = ' ';
+    return out;
+}
+
+std::string replaced(std::string s, char from, char to) {
+    for (char& c : s)
+        if (c == from) c = to;
+    return s;
+}
+
+// A field between quotes that no reader can end early.
+std::string quotedField(std::string_view s) {
+    return "\"" + replaced(replaced(clean(s), '"', '\''), '}', ')') + "\"";
+}
+
+}  // namespace
+
+std::string writeSmsRecord(std::string_view prefix, const SmsRecord& r) {
+    std::string line(prefix);
+    line += '=';
+    for (char c : clean(r.index))
+        if (c != ',' && c != '}' && c != '"') line += c;
+    line += ',';
+    line += quotedField(replaced(r.status, ',', ';'));
+    line += ',';
+    line += quotedField(r.number);
+    for (const std::string& f : r.extra) {
+        line += ',';
+        line += replaced(clean(f), '}', ')');
+    }
+    while (line.size() + 1 < MinRecordLength) line += ',';
+    line += '}';
+    std::string text = clean(r.text);
+    if (!text.empty() && text.front() == '"' && text.back() == '"') text = "\"" + text + "\"";
+    return line + text;
+}
+
+bool isRecordLine(std::string_view line, const std::vector<std::string>& prefixes) {
+    if (line.size() < MinRecordLength) return false;
+    for (const std::string& p : prefixes)
+        if (!p.empty() && line.find(p + "=") != std::string_view::npos) return true;
+    return false;
+}
+
+std::string unquoteField(std::string_view field) {
+    std::size_t first = field.find('"');
+    if (first == std::string_view::npos) return std::string(field);
+    std::size_t second = field.find('"', first + 1);
+    if (second == std::string_view::npos) return std::string(field.substr(first + 1));
+    return std::string(field.substr(first + 1, second - first - 1));
+}
+
+std::string unquoteText(std::string_view text) {
+    if (text.empty() || text.front() != '"' || text.back() != '"') return std::string(text);
+    if (text.size() < 2) return {};
+    return std::string(text.substr(1, text.size() - 2));
+}
+
+SmsFields cutRecord(std::string_view line) {
+    // Each cut takes the part before the first separator (the whole rest
+    // when there is none) and goes on after it (with nothing when there is
+    // none).
+    auto upTo = [](std::string_view s, char c) {
+        std::size_t at = s.find(c);
+        return at == std::string_view::npos ? s : s.substr(0, at);
+    };
+    auto after = [](std::string_view s, char c) {
+        std::size_t at = s.find(c);
+        return at == std::string_view::npos ? std::string_view() : s.substr(at + 1);
+    };
+    SmsFields f;
+    std::string_view rest = after(line, '=');
+    f.index = unquoteField(upTo(rest, ','));
+    rest = after(rest, ',');
+    f.status = std::string(upTo(rest, ','));
+    rest = after(rest, ',');
+    f.number = unquoteField(upTo(rest, '}'));
+    f.text = unquoteText(after(rest, '}'));
+    return f;
+}
+
+bool acceptedIndex(std::string_view index) {
+    return index.size() <= MaxIndexLength && index.find('(') == std::string_view::npos;
+}
+
+std::optional<SmsFields> readSmsRecord(std::string_view line,
+                                       const std::vector<std::string>& prefixes) {
+    if (!isRecordLine(line, prefixes)) return std::nullopt;
+    SmsFields f = cutRecord(line);
+    if (!acceptedIndex(f.index)) return std::nullopt;
+    return f;
+}
+
+}  // namespace td::sms

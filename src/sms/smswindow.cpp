@@ -1,0 +1,206 @@
+#include "sms/smswindow.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QFocusEvent>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <algorithm>
+
+#include "engine/settings.h"
+#include "platform/cp1251.h"
+#include "platform/files.h"
+#include "platform/qtservices.h"
+#include "platform/services.h"
+#include "widgets/stringgrid.h"
+
+namespace td::sms {
+
+namespace {
+QLabel* panel(QDialog* w, const char* name, const QString& text, int frame) {
+    auto* l = new QLabel(text, w);
+    l->setObjectName(name);
+    l->setFrameStyle(frame);
+    l->setMinimumHeight(24);
+    return l;
+}
+}  // namespace
+
+SmsControls makeSmsControls(QDialog* w, const SmsWindowDesign& d) {
+    w->setWindowTitle(fromWin(W(d.caption)));
+    SmsControls c;
+    c.title = panel(w, "Panel2", fromWin(W(d.title)), QFrame::Panel | QFrame::Raised);
+    c.title->setAlignment(Qt::AlignCenter);
+    c.title->setStyleSheet("QLabel { background: #c8ecc8; color: #000080; font-weight: bold; }");
+    c.status = panel(w, "Panel3", fromWin(W("Список SMS из мобильного телефона")),
+                     QFrame::Panel | QFrame::Sunken);
+    c.status->setStyleSheet("QLabel { background: #d8ecff; }");
+
+    const int columns = static_cast<int>(d.columnWidths.size());
+    c.grid = new StringGrid(columns, d.rows, w);
+    c.grid->setObjectName(d.gridName);
+    c.grid->setSelectionBehavior(QAbstractItemView::SelectRows);
+    c.grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    c.grid->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    c.grid->horizontalHeader()->setStretchLastSection(false);
+    // The designed column widths were made for a small font: the list uses
+    // one, so that statuses and marks are read whole.
+    QFont small = c.grid->font();
+    small.setPointSizeF(8);
+    c.grid->setFont(small);
+    c.grid->horizontalHeader()->setFont(small);
+    c.grid->verticalHeader()->setDefaultSectionSize(18);
+    for (int i = 0; i < columns; ++i) c.grid->setColumnWidth(i, d.columnWidths[i]);
+    setTitles(c.grid, d);
+
+    c.counter = new QLabel("-", w);
+    c.counter->setObjectName("lGetRecordCount");
+    c.counter->setMinimumWidth(40);
+    c.counter->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    c.reSend =
+        glyphButton(w, "bbReSend", QStyle::SP_BrowserReload,
+                    "Послать ещё раз ранее отправленное SMS-сообщение, хранящеееся в телефоне ");
+    c.save = glyphButton(w, "bbSaveSMSList", QStyle::SP_DialogSaveButton,
+                         "Сохранить на диске текущий список SMS");
+    c.del = navyButton(w, "bbDelSentSMS", "Удалить", "Удалить выбранную SMS и обновить информацию");
+    designDeleteLook(c.del);
+    c.action = navyButton(w, d.actionName, d.actionCaption,
+                          "Закрыть форму и перейти с выбору сообщений для отправки");
+    c.lastCopy = navyButton(
+        w, "bbLastCopy", "Последняя копия",
+        "Загрузить последнюю копию из файла - она может не соответствовать списку в телефоне !!");
+    c.refresh = navyButton(w, d.refreshName, "Обновить", d.refreshHint);
+    return c;
+}
+
+void layoutSms(QDialog* w, const SmsControls& c, const SmsWindowDesign& d,
+               std::initializer_list<QWidget*> extra) {
+    auto* row = new QHBoxLayout;
+    row->addWidget(c.reSend);
+    row->addWidget(c.save);
+    for (QWidget* e : extra) row->addWidget(e);
+    row->addWidget(c.counter);
+    row->addStretch();
+    row->addWidget(c.del);
+    row->addWidget(c.action);
+    row->addWidget(c.lastCopy);
+    row->addWidget(c.refresh);
+    auto* v = new QVBoxLayout(w);
+    v->setContentsMargins(6, 6, 6, 6);
+    v->setSpacing(4);
+    v->addWidget(c.title);
+    v->addWidget(c.status);
+    v->addWidget(c.grid, 1);
+    v->addLayout(row);
+    w->resize(d.width, d.height);
+    // Enter in the list must not press a button the dialog picked for it.
+    for (QPushButton* b : w->findChildren<QPushButton*>()) b->setAutoDefault(false);
+}
+
+void setTitles(StringGrid* grid, const SmsWindowDesign& d) {
+    for (std::size_t i = 0; i < d.titles.size(); ++i)
+        grid->setCell(static_cast<int>(i), 0, W(d.titles[i]));
+}
+
+void designDeleteLook(QPushButton* del) {
+    setCaptionColor(del, 0x008080);
+    QFont f = del->font();
+    f.setItalic(true);
+    del->setFont(f);
+}
+
+namespace {
+// Tells the current cell a grid takes on its own when it gets the focus
+// without one (the first cell) from one the user chose.
+class FocusGuard : public QObject {
+  public:
+    explicit FocusGuard(StringGrid* grid) : QObject(grid), grid_(grid) {
+        grid->installEventFilter(this);
+    }
+    bool focusing = false;
+
+  protected:
+    bool eventFilter(QObject* o, QEvent* e) override {
+        if (o == grid_ && e->type() == QEvent::FocusIn && !grid_->currentIndex().isValid() &&
+            static_cast<QFocusEvent*>(e)->reason() != Qt::MouseFocusReason) {
+            focusing = true;
+            QTimer::singleShot(0, this, [this] { focusing = false; });
+        }
+        return false;
+    }
+
+  private:
+    StringGrid* grid_;
+};
+}  // namespace
+
+void onUserSelect(StringGrid* grid, const std::function<void(int col, int row)>& select) {
+    auto* guard = new FocusGuard(grid);
+    QObject::connect(grid, &StringGrid::selectCell, grid, [guard, select](int col, int row) {
+        if (!guard->focusing) select(col, row);
+    });
+}
+
+// ---- the list view ------------------------------------------------------
+
+SmsGridView::SmsGridView(StringGrid* grid, std::unique_ptr<ReadView> read, QLabel* counter,
+                         int listColumns, int designRows)
+    : grid_(grid),
+      read_(std::move(read)),
+      counter_(counter),
+      columns_(listColumns),
+      designRows_(designRows) {}
+
+SmsGridView::SmsGridView(StringGrid* grid, QPushButton* button, QLabel* panel, QLabel* counter,
+                         int listColumns, int designRows)
+    : SmsGridView(grid, std::make_unique<GridReadView>(grid, button, panel), counter, listColumns,
+                  designRows) {}
+
+void SmsGridView::clearList() {
+    for (int r = 0; r < grid_->rowCount(); ++r)
+        for (int c = 0; c < columns_; ++c)
+            if (QTableWidgetItem* it = grid_->item(r, c)) it->setText(QString());
+}
+
+void SmsGridView::showRows(const std::vector<SmsRow>& rows) {
+    grid_->setUpdatesEnabled(false);
+    // Every message gets a row: the grid grows to hold them all, once.
+    grid_->setRows(std::max<int>(designRows_, static_cast<int>(rows.size()) + 1));
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const int r = static_cast<int>(i) + 1;
+        grid_->setCell(0, r, rows[i].who);
+        grid_->setCell(1, r, rows[i].text);
+        if (columns_ > 2) grid_->setCell(2, r, rows[i].status);
+    }
+    grid_->setUpdatesEnabled(true);
+    counter_->setText(QString::number(rows.size()));
+}
+
+void SmsGridView::clearSelection() {
+    grid_->clearSelection();
+    grid_->setCurrentCell(-1, -1);
+}
+
+// ---- reply --------------------------------------------------------------
+
+void handOverReply(const ReplyLinks& links) {
+    Prog& p = prog();
+    loadNameList();
+    std::vector<std::string> names =
+        links.abonentNames ? links.abonentNames() : std::vector<std::string>{};
+    Reply r = resolveReply(p.PresetText, names, p.PhoneNumbers, p.NameList);
+    p.PresetText = r.text;
+    if (r.kind == Reply::Unknown) {
+        dialogs().message(unknownReplyText(r.text));
+        return;
+    }
+    if (links.setRecipientText) links.setRecipientText(r.text, r.ownIndex);
+    if (links.setRecipients) links.setRecipients(r.number, r.number);
+    p.PresetIndex = r.ownIndex;
+    p.RecipientPreset = true;
+}
+
+}  // namespace td::sms

@@ -1,0 +1,165 @@
+// The date book window with the real engine program and its simulated
+// phone, in real time: a read shown in the grid and kept as the last copy,
+// and a backup that really loads back: the unload file, run by the engine's
+// batch operation against a second phone with an empty date book, gives the
+// same events and the same auto-delete setting.
+
+#include <gtest/gtest.h>
+
+#include <QLabel>
+#include <QPushButton>
+#include <cstdlib>
+#include <fstream>
+
+#include "app/forms.h"
+#include "datebook/MemDayBook.h"
+#include "datebook/mdbrecord.h"
+#include "e2e_support.h"
+#include "engine/launcher.h"
+#include "engine/settingkeys.h"
+#include "engine/settings.h"
+#include "main/TapdeckP.h"
+#include "platform/files.h"
+#include "platform/ini.h"
+#include "platform/qtservices.h"
+#include "support/fakes.h"
+#include "support/qtapp.h"
+#include "support/widgets.h"
+#include "widgets/stringgrid.h"
+
+using td::test::child;
+using td::test::U;
+using td::test::W;
+
+namespace {
+
+// Both alphabets, a comma in a title, every repeat kind, events without a
+// start time or an alarm; deletion after 4 weeks.
+const char* const kFirstPhone =
+    "[phone]\n"
+    "autodelete 4\n"
+    "[datebook 500]\n"
+    "1 \"Встреча с Олегом\" 1 1 \"10:00\" \"06-15-2025\" 60 \"09:45\" \"06-15-2025\" 0\n"
+    "2 \"Birthday Anna\" 0 1 \"00:00\" \"07-02-2025\" 1440 \"09:00\" \"07-02-2025\" 5\n"
+    "3 \"Обед, потом кино\" 1 0 \"13:00\" \"06-20-2025\" 90 \"00:00\" \"00-00-2000\" 1\n"
+    "7 \"Team sync, room 204\" 1 1 \"14:30\" \"02-29-2028\" 45 \"14:00\" \"02-29-2028\" 2\n"
+    "12 \"Оплата квартиры\" 0 1 \"00:00\" \"06-25-2025\" 0 \"12:00\" \"06-25-2025\" 3\n"
+    "40 \"Йога\" 1 0 \"07:00\" \"06-02-2025\" 60 \"07:00\" \"06-02-2025\" 4\n";
+const char* const kEmptyPhone = "[phone]\nautodelete 0\n[datebook 500]\n";
+
+class DateBookEndToEnd : public ::testing::Test {
+  protected:
+    td::test::TestEnv env;
+    td::test::DemoRun demo{env};
+    TForm9* f9 = nullptr;
+
+    void SetUp() override {
+        td::test::qtApp();
+        usePhone("phone1.state", kFirstPhone);
+        td::createForms();
+        td::forms().Form1->FormShow();
+        td::forms().Form1->FormActivate();
+        f9 = td::forms().Form9;
+    }
+    void TearDown() override {
+        waitForEngine();
+        td::destroyForms();
+    }
+
+    // The engine talks to the phone kept in `file` from now on.
+    void usePhone(const std::string& file, const char* state) {
+        std::ofstream(env.path(file), std::ios::binary) << state;
+        td::IniFile ini(env.path("celltalk.ini"));
+        td::writeSetting(ini, td::setting::SimState, file);
+    }
+    void waitForEngine() {
+        if (!demo.waitForEngine()) ADD_FAILURE() << "the engine did not finish";
+    }
+    // The grid's event rows, every column.
+    std::vector<std::vector<std::string>> rows() {
+        auto* g = child<StringGrid>(f9, "StringGridMobileMDB");
+        std::vector<std::vector<std::string>> out;
+        for (int r = 1; r < g->rows() && !g->cell(0, r).empty(); ++r) {
+            std::vector<std::string> row;
+            for (int c = 0; c < g->columnCount(); ++c) row.push_back(U(g->cell(c, r)));
+            out.push_back(row);
+        }
+        return out;
+    }
+    std::string panelText() { return U(td::toWin(child<QLabel>(f9, "PanelAutoDel")->text())); }
+    std::vector<td::MdbRecord> events() {
+        std::vector<std::string> lines;
+        td::files::readLines(env.path("AutoRun/LastRun.mdb"), lines);
+        std::vector<td::MdbRecord> out;
+        for (const auto& l : lines)
+            if (auto r = td::readMdbRecord(l)) out.push_back(*r);
+        return out;
+    }
+};
+
+TEST_F(DateBookEndToEnd, ReadShowsTheBookAndItsLastCopyAfterARestart) {
+    f9->FormActivate();
+    f9->bbGetMDBookClick();
+    ASSERT_TRUE(env.exists("AutoRun/LastMDBook.txt")) << U(env.readFile("CellTalk.err"));
+    auto shown = rows();
+    ASSERT_EQ(shown.size(), 6u);
+    EXPECT_EQ(shown[0],
+              (std::vector<std::string>{"Встреча с Олегом", "Да", "Да", "10:00", "06-15-2025", "60",
+                                        "09:45", "06-15-2025", "Не повторять "}));
+    EXPECT_EQ(shown[2][0], "Обед, потом кино");
+    EXPECT_EQ(shown[2][5], "90");  // the comma moved no field
+    std::vector<std::string> repeats;
+    for (const auto& r : shown) repeats.push_back(r[8]);
+    EXPECT_EQ(repeats,
+              (std::vector<std::string>{"Не повторять ", "Ежегодно", "Ежедневно", "Еженедельно",
+                                        "Ежемесячно-число", "Ежемесячно-день"}));
+    EXPECT_EQ(panelText(), "Авт. удалять через  4 недели");
+    EXPECT_EQ(f9->autoDeleteNumber(), 4);
+    EXPECT_EQ(U(td::toWin(child<QLabel>(f9, "lGetRecordCount")->text())), "6");
+
+    if (const char* dir = std::getenv("TAPDECK_SHOT_DIR")) {
+        f9->show();
+        demo.pump.sleep(300);
+        f9->grab().save(QString::fromLocal8Bit(dir) + "/datebook.png");
+        f9->hide();
+    }
+
+    // "Последняя" in a program started anew.
+    td::destroyForms();
+    td::createForms();
+    f9 = td::forms().Form9;
+    f9->FormActivate();
+    EXPECT_EQ(rows(), shown);
+    // The copy's own line adds its blank to the phone's.
+    EXPECT_EQ(panelText(), "Авт. удалять через   4 недели");
+}
+
+TEST_F(DateBookEndToEnd, UnloadLoadsIntoAnEmptyPhone) {
+    f9->FormActivate();
+    f9->bbGetMDBookClick();
+    const auto original = rows();
+    const auto originalEvents = events();
+    ASSERT_EQ(original.size(), 6u);
+
+    env.clock.setLocal(2026, 12, 6, 14, 9, 6);
+    f9->bbUnloadMemBookClick();
+    const std::string name = "Unload-06.12.2026 14-09-06-MemDay-LastRun.txt";
+    ASSERT_TRUE(env.exists("AutoRun/" + name)) << U(env.readFile("CellTalk.err"));
+
+    usePhone("phone2.state", kEmptyPhone);
+    td::files::remove(env.path("AutoRun/LastRun.log"));
+    td::StartEngine(td::BatchOperName, {name});
+    waitForEngine();
+    ASSERT_FALSE(env.exists("CellTalk.err")) << U(env.readFile("CellTalk.err"));
+    const std::string log = env.readFile("AutoRun/LastRun.log");
+    EXPECT_EQ(log.find("ERROR"), std::string::npos) << U(log);
+
+    td::files::remove(env.path("AutoRun/LastRun.mdb"));
+    f9->bbGetMDBookClick();
+    EXPECT_EQ(events(), originalEvents);  // every field, index included
+    EXPECT_EQ(rows(), original);
+    EXPECT_EQ(f9->autoDeleteNumber(), 4);
+    EXPECT_EQ(panelText(), "Авт. удалять через  4 недели");
+}
+
+}  // namespace

@@ -1,0 +1,88 @@
+#pragma once
+// The program on the demo settings with the real engine and its simulated
+// phone, in real time: a fresh folder holding the demo's inis and a link to
+// the engine, the real event pump and process start, every question
+// answered Yes, modal display recorded instead of blocking, and all eleven
+// windows created, the main window shown and activated.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "app/forms.h"
+#include "main/TapdeckP.h"
+#include "platform/qtservices.h"
+#include "support/fakes.h"
+
+namespace td::test {
+
+inline QApplication* e2eApp() {
+    static int argc = 1;
+    static char name[] = "e2e_tests";
+    static char* argv[] = {name, nullptr};
+    static QApplication* a = new QApplication(argc, argv);
+    return a;
+}
+
+struct RecordingModal : ModalRunner {
+    std::vector<QWidget*> shown;
+    int showModal(QWidget* w) override {
+        shown.push_back(w);
+        return 0;
+    }
+};
+
+// Starts the engine for real and keeps the parameter texts.
+struct RecordingRealStarter : ProcessStarter {
+    SystemProcessStarter real;
+    std::vector<std::string> params;
+    int open(const std::string& file, const std::string& p, const std::string& dir,
+             int show) override {
+        params.push_back(p);
+        return real.open(file, p, dir, show);
+    }
+};
+
+class DemoRun : public ::testing::Test {
+  protected:
+    TestEnv env;
+    QtEventPump realPump;
+    RecordingRealStarter starter;
+    RecordingModal modal;
+
+    void SetUp() override {
+        e2eApp();
+        namespace fs = std::filesystem;
+        for (const char* f : {"tapdeck.ini", "celltalk.ini", "DelSMS.txt"})
+            fs::copy_file(fs::path(DEMO_DIR) / f, fs::path(env.dir) / f);
+        fs::create_symlink(CELLTALK_BIN, fs::path(env.dir) / "celltalk");
+        services().pump = &realPump;
+        services().starter = &starter;
+        env.dialogs.defaultAnswer = true;
+        env.dialogs.failOnUnscripted = false;
+        setModalRunner(&modal);
+        createForms();
+        forms().Form1->FormShow();
+        forms().Form1->FormActivate();
+    }
+    void TearDown() override {
+        if (!starter.params.empty()) waitForEngine();
+        destroyForms();
+        setModalRunner(nullptr);
+    }
+
+    // Waits, with the windows responsive, until an engine run has ended.
+    void waitForEngine() {
+        for (int i = 0; i < 300; ++i) {
+            realPump.sleep(50);
+            bool started = env.exists("AutoRun/LastRun.log") || env.exists("CellTalk.err");
+            if (started && !env.exists("celltalk.run")) return;
+        }
+        ADD_FAILURE() << "the engine did not finish";
+    }
+};
+
+}  // namespace td::test

@@ -1,0 +1,360 @@
+// The SMS list reader, the single and the group delete and the save command
+// against a fake engine on virtual time and a recording list view.
+
+#include "sms/smsreader.h"
+
+#include <gtest/gtest.h>
+
+#include "engine/settings.h"
+#include "platform/files.h"
+#include "platform/ini.h"
+#include "support/fakes.h"
+
+namespace {
+
+using td::ReadOutcome;
+using td::test::TestEnv;
+using td::test::W;
+
+struct ListView : td::sms::SmsListView, td::ReadView {
+    std::string caption = td::RefreshCaption();
+    std::string hint, status = "-", gridHint;
+    unsigned color = td::NavyColor;
+    std::vector<td::sms::SmsRow> rows;
+    int clears = 0, fills = 0, selectionClears = 0;
+    td::ReadView& readView() override { return *this; }
+    std::string refreshCaption() const override { return caption; }
+    void setRefreshCaption(const std::string& t) override { caption = t; }
+    void setRefreshColor(unsigned rgb) override { color = rgb; }
+    void setRefreshHint(const std::string& t) override { hint = t; }
+    void setRefreshEnabled(bool) override {}
+    void setStatus(const std::string& t) override { status = t; }
+    void setGridHint(const std::string& t) override { gridHint = t; }
+    void clearList() override {
+        ++clears;
+        rows.clear();
+    }
+    void showRows(const std::vector<td::sms::SmsRow>& r) override {
+        ++fills;
+        rows = r;
+    }
+    void clearSelection() override { ++selectionClears; }
+};
+
+std::string record(int index, const std::string& number, const std::string& text) {
+    return "+CMGL=" + std::to_string(index) + ",\"STO SENT\",\"" + number + "\"}" + text;
+}
+
+// A folder with the demo-like operations, and a fake engine that answers
+// every start with the given result file a moment later.
+struct Harness {
+    TestEnv env;
+    ListView view;
+    int reSendCleared = 0;
+    td::sms::SmsReader reader;
+
+    Harness() {
+        td::Prog& p = td::prog();
+        p.OperIniName = "ops.ini";
+        p.SentSMSName = "Sent";
+        p.AllSMSName = "All";
+        p.DeleteSMSName = "Delete";
+        td::IniFile ops(env.path("ops.ini"));
+        ops.writeString("Operations", "Sent", "at+cmgl=\"STO SENT\"");
+        ops.writeString("Operations", "All", "at+cmgl=\"ALL\"");
+        ops.writeString("Operations", "Delete", W("at+cmgd=№|!bat\"DelSMS.txt\""));
+        reader.hooks().clearReSendList = [this] { ++reSendCleared; };
+        env.writeFile("AutoRun/LastPBook.txt", "Анна=+79161234567\nBob=222");
+    }
+    // The engine runs 1 s after each start and leaves `lines` as the list.
+    void engineAnswers(const std::vector<std::string>& lines) {
+        env.starter.onStart = [this, lines](const td::test::StartRecord&) {
+            env.pump.after(100, [this] { env.writeFile("celltalk.run", ""); });
+            env.pump.after(1000, [this, lines] {
+                std::vector<std::string> l = lines;
+                l.push_back("OK");
+                td::files::writeLines(env.path("AutoRun/LastRun.sms"), l);
+                env.writeFile("AutoRun/LastRun.log", "log");
+                td::files::remove(env.path("celltalk.run"));
+            });
+        };
+    }
+    ReadOutcome refresh(const std::string& kind = "Sent-") {
+        td::prog().SMSRefresh = true;
+        ReadOutcome o = reader.ReadSMS(view, "Sent", "", kind, td::sms::sentTexts());
+        td::prog().SMSRefresh = false;
+        return o;
+    }
+    ReadOutcome lastCopy(const std::string& kind = "Sent-") {
+        return reader.lastCopyClick(view, "Sent", kind, td::sms::sentTexts());
+    }
+};
+
+TEST(SmsReader, RefreshShowsThePhonesListWithNames) {
+    Harness h;
+    td::prog().ReSendIndex = "4";
+    h.engineAnswers(
+        {"at+cmgl=\"STO SENT\"", record(4, "+79161234567", "Hi"), record(9, "555", "\"Quoted\"")});
+    EXPECT_EQ(h.refresh(), ReadOutcome::Parsed);
+    ASSERT_EQ(h.view.rows.size(), 2u);
+    EXPECT_EQ(h.view.rows[0].who, W("Анна"));
+    EXPECT_EQ(h.view.rows[1].who, "555");
+    EXPECT_EQ(h.view.rows[1].text, "Quoted");
+    EXPECT_EQ(td::prog().SentSMSIndexes, (std::vector<std::string>{"4", "9"}));
+    EXPECT_EQ(h.view.status, W("Текущий список SMS из мобильного телефона"));
+    EXPECT_TRUE(td::prog().ListFresh);
+    EXPECT_TRUE(td::prog().ReSendIndex.empty());
+    EXPECT_EQ(h.reSendCleared, 1);
+    EXPECT_EQ(h.view.selectionClears, 1);
+    EXPECT_EQ(td::prog().CurrentPrefix, "Sent-");
+    // The last copy holds the result's lines, echo and final result included.
+    std::vector<std::string> copy;
+    td::files::readLines(h.env.path("AutoRun/Sent-LastRun.sms"), copy);
+    EXPECT_EQ(copy.size(), 4u);
+
+    // The copy shows the same rows later, without the phone.
+    h.view.rows.clear();
+    td::prog().SentSMSIndexes.clear();
+    EXPECT_EQ(h.lastCopy(), ReadOutcome::LastCopyShown);
+    EXPECT_EQ(h.view.rows.size(), 2u);
+    EXPECT_EQ(td::prog().SentSMSIndexes.size(), 2u);
+    EXPECT_FALSE(td::prog().ListFresh);
+    EXPECT_EQ(h.env.starter.starts.size(), 1u);
+}
+
+TEST(SmsReader, EveryMessageGetsARowAndAnIndex) {
+    Harness h;
+    std::vector<std::string> lines;
+    for (int i = 1; i <= 35; ++i) lines.push_back(record(i, "1" + std::to_string(i), "m"));
+    h.engineAnswers(lines);
+    h.refresh();
+    EXPECT_EQ(h.view.rows.size(), 35u);
+    EXPECT_EQ(td::prog().SentSMSIndexes.size(), 35u);
+    EXPECT_EQ(td::prog().SentSMSIndexes.back(), "35");
+}
+
+TEST(SmsReader, BadResultFiles) {
+    const std::string big(1 << 20, 'b');
+    std::vector<std::string> many;
+    for (int i = 0; i < 10000; ++i) many.push_back(record(i % 9999 + 1, "7", "t"));
+    struct {
+        const char* why;
+        std::vector<std::string> lines;
+        std::size_t rows;
+    } cases[] = {
+        {"NUL bytes", {std::string("\0\0+CMGL=1,\"A\",\"1\"}x\0y", 21), std::string(40, '\0')}, 1},
+        {"a megabyte line", {record(1, "1", big), big}, 1},
+        {"ten thousand records", many, 10000},
+        {"no brace", {"+CMGL=2,\"STO SENT\",\"12345\",,"}, 1},
+        {"no fields", {std::string(30, '.') + "+CMGL="}, 1},
+        {"only an echo", {"at+cmgl=\"STO SENT\"", "at+cmgl=\"STO SENT\""}, 0},
+    };
+    for (const auto& c : cases) {
+        Harness h;
+        h.engineAnswers(c.lines);
+        EXPECT_EQ(h.refresh(), ReadOutcome::Parsed) << c.why;
+        EXPECT_EQ(h.view.rows.size(), c.rows) << c.why;
+        EXPECT_EQ(td::prog().SentSMSIndexes.size(), c.rows) << c.why;
+        EXPECT_EQ(h.view.status, W("Текущий список SMS из мобильного телефона")) << c.why;
+        EXPECT_LT(h.env.pump.now, 30000) << c.why;
+    }
+}
+
+TEST(SmsReader, LastCopyDuringAReadShowsTheCopyThenTheNewList) {
+    Harness h;
+    h.env.writeFile("AutoRun/Sent-LastRun.sms", record(7, "7", "old") + "\n");
+    h.engineAnswers({record(8, "8", "new")});
+    std::string seenDuring;
+    h.env.pump.at(4000, [&] {
+        h.lastCopy();
+        seenDuring = h.view.rows.empty() ? "" : h.view.rows[0].text;
+    });
+    EXPECT_EQ(h.refresh(), ReadOutcome::Parsed) << "the read went on";
+    EXPECT_EQ(seenDuring, "old");
+    ASSERT_EQ(h.view.rows.size(), 1u);
+    EXPECT_EQ(h.view.rows[0].text, "new");
+    EXPECT_EQ(td::prog().SentSMSIndexes, std::vector<std::string>{"8"});
+}
+
+TEST(SmsReader, NoLastCopyAndEmptyLastCopy) {
+    Harness h;
+    EXPECT_EQ(h.lastCopy("UnRead-"), ReadOutcome::NoLastCopy);
+    EXPECT_EQ(h.view.status, W("- Нет файла с последней копией SMS - нажмите \"Обновить\""));
+    h.env.writeFile("AutoRun/UnRead-LastRun.sms", "");
+    h.view.status = "kept";
+    EXPECT_EQ(h.lastCopy("UnRead-"), ReadOutcome::LastCopyEmpty);
+    EXPECT_EQ(h.view.status, "kept");
+    EXPECT_EQ(h.view.fills, 0);
+}
+
+// ---- deletes ------------------------------------------------------------
+
+struct DeleteCase {
+    const char* why;
+    std::string caption = td::RefreshCaption();  // the delete button's
+    bool busy = false;
+    std::string index = "4";
+    bool fresh = true;
+    std::vector<bool> answers;
+    bool started = false;
+    std::vector<std::string> messages = {};
+};
+
+TEST(SmsReader, SingleDelete) {
+    DeleteCase cases[] = {
+        {"deleted", W("Удалить"), false, "4", true, {true}, true},
+        {"engine busy",
+         W("Удалить"),
+         true,
+         "4",
+         true,
+         {},
+         false,
+         {W("- Пожалуйста, дождитесь завершения предшествующей операции\rили "
+            "закройте/остановите программу CellTalk")}},
+        {"abort click", W("Прервать"), false, "4", true, {}, false},
+        {"nothing selected",
+         W("Удалить"),
+         false,
+         "",
+         true,
+         {},
+         false,
+         {W("- Выберите, пожалуйста SMS для удаления")}},
+        {"stale list declined", W("Удалить"), false, "4", false, {false}, false},
+        {"stale list accepted", W("Удалить"), false, "4", false, {true, true}, true},
+        {"final question declined", W("Удалить"), false, "4", true, {false}, false},
+    };
+    for (const DeleteCase& c : cases) {
+        Harness h;
+        td::Prog& p = td::prog();
+        h.view.caption = c.caption;
+        if (c.busy) h.env.writeFile("celltalk.run", "");
+        p.ReSendIndex = c.index;
+        p.ListFresh = c.fresh;
+        p.SelectedSMSText = "Hi";
+        p.PresetText = "Anna";
+        h.env.dialogs.answers.assign(c.answers.begin(), c.answers.end());
+        h.engineAnswers({record(5, "555", "left")});
+        td::sms::DeleteRequest req{"Sent", "Sent-", td::sms::sentTexts(), nullptr};
+        td::sms::deleteClick(h.reader, h.view, req);
+        EXPECT_EQ(h.env.dialogs.messages, c.messages) << c.why;
+        EXPECT_TRUE(h.env.dialogs.answers.empty()) << c.why;
+        ASSERT_EQ(h.env.starter.starts.size(), c.started ? 1u : 0u) << c.why;
+        EXPECT_EQ(h.view.caption, W("Удалить")) << c.why;
+        EXPECT_FALSE(p.SMSRefresh) << c.why;
+        if (c.started) {
+            EXPECT_EQ(h.env.starter.params()[0], W("oper \"Delete\" \"4\""));
+            EXPECT_EQ(h.env.readFile("DELSMS.TXT"), "at+cmgl=\"STO SENT\"\r\n");
+            EXPECT_EQ(h.view.rows.size(), 1u) << "the list read after the delete";
+            EXPECT_EQ(h.view.hint, W("Удалить SMS из телефона"));
+            EXPECT_NE(
+                h.env.dialogs.questions.back().find("\"Hi\"\r(" + W("абонент") + " \"Anna\")"),
+                std::string::npos);
+        }
+        if (c.caption == W("Прервать") || (!c.fresh && !c.started)) {
+            EXPECT_TRUE(p.ReadAbort) << c.why;
+        }
+    }
+}
+
+TEST(SmsReader, GroupDeleteDeletesTheMarkedMessagesInOneRun) {
+    struct {
+        const char* why;
+        std::vector<std::string> marks;
+        std::string selected;
+        std::string argument, batch;
+        std::string count;
+    } cases[] = {
+        {"rows 2, 4, 5 marked, 5 selected",
+         {"2", "4", "5"},
+         "5",
+         "5",
+         "at+cmgd=2|at+cmgd=4|at+cmgl=\"ALL\"\r\n",
+         "3"},
+        {"selected row not marked", {"2", "4"}, "7", "4", "at+cmgd=2|at+cmgl=\"ALL\"\r\n", "2"},
+        {"only the selected marked", {"6"}, "6", "6", "at+cmgl=\"ALL\"\r\n", "1"},
+    };
+    for (const auto& c : cases) {
+        Harness h;
+        td::Prog& p = td::prog();
+        p.ReSendIndex = c.selected;
+        p.ListFresh = true;
+        h.env.dialogs.answers = {true};
+        h.engineAnswers({record(1, "1", "kept")});
+        int titles = 0;
+        td::sms::GroupDeleteRequest req{c.marks, "at+cmgd=", [&] { ++titles; }, nullptr};
+        td::sms::groupDeleteClick(h.reader, h.view, req);
+        ASSERT_EQ(h.env.starter.starts.size(), 1u) << c.why;
+        EXPECT_EQ(h.env.starter.params()[0], "oper \"Delete\" \"" + c.argument + "\"") << c.why;
+        EXPECT_EQ(h.env.readFile("DELSMS.TXT"), c.batch) << c.why;
+        ASSERT_EQ(h.env.dialogs.questions.size(), 1u);
+        EXPECT_NE(h.env.dialogs.questions[0].find("  " + c.count + "  SMS"), std::string::npos)
+            << c.why;
+        EXPECT_EQ(titles, 1);
+        EXPECT_EQ(h.view.caption, td::RefreshCaption()) << "the start button shows again";
+        EXPECT_EQ(td::prog().CurrentPrefix, "All-");
+        EXPECT_EQ(h.view.rows.size(), 1u);
+    }
+}
+
+TEST(SmsReader, GroupDeleteRefusalsAndAbort) {
+    {
+        Harness h;
+        td::prog().ReSendIndex = "3";
+        td::sms::GroupDeleteRequest req{{}, "at+cmgd=", nullptr, nullptr};
+        td::sms::groupDeleteClick(h.reader, h.view, req);
+        EXPECT_EQ(
+            h.env.dialogs.messages,
+            (std::vector<std::string>{
+                W("- Выберите, пожалуйста SMS для удаления (кликните в колонке \"Удалить\")")}));
+        EXPECT_TRUE(h.env.starter.starts.empty());
+    }
+    {
+        Harness h;
+        td::prog().ReSendIndex = "3";
+        td::prog().ListFresh = false;
+        h.env.dialogs.answers = {false};
+        td::sms::GroupDeleteRequest req{{"3"}, "at+cmgd=", nullptr, nullptr};
+        td::sms::groupDeleteClick(h.reader, h.view, req);
+        EXPECT_TRUE(h.env.starter.starts.empty());
+        EXPECT_FALSE(h.env.exists("DELSMS.TXT")) << "nothing written for a declined stale list";
+        EXPECT_TRUE(td::prog().ReadAbort);
+    }
+    {
+        Harness h;
+        h.view.caption = td::AbortCaption();
+        int cleared = 0;
+        td::sms::GroupDeleteRequest req{{"3"}, "at+cmgd=", nullptr, [&] { ++cleared; }};
+        td::sms::groupDeleteClick(h.reader, h.view, req);
+        EXPECT_EQ(cleared, 1);
+        EXPECT_TRUE(td::prog().ReadAbort);
+        EXPECT_EQ(h.view.caption, td::RefreshCaption());
+    }
+}
+
+TEST(SmsReader, SaveCommand) {
+    Harness h;
+    h.env.clock.setLocal(2005, 12, 6, 14, 30, 5);
+    td::clock().shortDateFormat = "dd/MM/yyyy";
+    EXPECT_FALSE(td::sms::saveSmsList()) << "nothing to save";
+
+    h.env.writeFile("AutoRun/Sent-LastRun.sms", record(1, "1", "copy") + "\n");
+    h.lastCopy();
+    EXPECT_TRUE(td::sms::saveSmsList());
+    EXPECT_EQ(h.env.readFile("AutoRun/06-12-2005 14-30-05Sent-LastRun.sms"),
+              record(1, "1", "copy") + "\r\n");
+    EXPECT_FALSE(td::prog().ListFresh);
+
+    h.engineAnswers({record(2, "2", "fresh")});
+    h.refresh("All-");
+    td::prog().ListFresh = false;
+    h.env.clock.setLocal(2005, 12, 6, 14, 31, 0);
+    EXPECT_TRUE(td::sms::saveSmsList());
+    EXPECT_NE(h.env.readFile("AutoRun/06-12-2005 14-31-00All-LastRun.sms").find("fresh"),
+              std::string::npos);
+    EXPECT_TRUE(td::prog().ListFresh);
+    EXPECT_TRUE(h.env.dialogs.messages.empty());
+}
+
+}  // namespace
