@@ -3,22 +3,14 @@
 
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QLabel>
 
 #include "support/fakes.h"
+#include "support/qtapp.h"
 #include "widgets/gridview.h"
 #include "widgets/stringgrid.h"
 
 namespace {
-
-QApplication* app() {
-    static int argc = 1;
-    static char name[] = "widgets_tests";
-    static char* argv[] = {name, nullptr};
-    static QApplication* a = new QApplication(argc, argv);
-    return a;
-}
 
 struct FillCase {
     const char* name;
@@ -36,7 +28,7 @@ void PrintTo(const FillCase& c, std::ostream* os) {
 class GridFill : public ::testing::TestWithParam<FillCase> {};
 
 TEST_P(GridFill, SizedOnceEventsAfterEachRow) {
-    app();
+    td::test::qtApp();
     const FillCase& c = GetParam();
     td::test::TestEnv env;
     StringGrid grid(2, 4);
@@ -71,7 +63,7 @@ INSTANTIATE_TEST_SUITE_P(Widgets, GridFill,
 // While the rows go in, the counter shown at each event is never more than
 // GridCounterMs behind them.
 TEST(GridFill, CounterFollowsTheRowsWhileEventsRun) {
-    app();
+    td::test::qtApp();
     td::test::TestEnv env;
     StringGrid grid(2, 4);
     QLabel counter("-");
