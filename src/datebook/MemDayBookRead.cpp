@@ -40,13 +40,11 @@ td::ReadCycle& TForm9::cycle(MdbRun kind) {
             display(td::showDateBook(fresh, lines, MdbSource::LastCopy), MdbSource::LastCopy);
         };
         h.parse = [this](const std::vector<std::string>& lines) {
-            if (engineFailed()) return;
             Panel5->setText(fromWin(td::W("Текущая книга напоминаний из мобильного телефона")));
             display(td::showDateBook(reader_, lines, MdbSource::Result), MdbSource::Result);
         };
     } else {
         h.parse = [this](const std::vector<std::string>& lines) {
-            if (engineFailed()) return;
             Panel5->setText(fromWin(
                 td::W("Выгрузка завершена/Текущая книга напоминаний из мобильного телефона")));
             writeUnload(lines);
@@ -55,16 +53,6 @@ td::ReadCycle& TForm9::cycle(MdbRun kind) {
     td::GridReadView& view = kind == MdbRun::Unload ? *unloadView_ : *readView_;
     c = std::make_unique<td::ReadCycle>(td::ReadCycleConfig{}, view, std::move(h));
     return *c;
-}
-
-// The engine leaves its error file when a run fails; the result file then
-// still holds an earlier run's answer (it is not deleted before a start), so
-// nothing of it may pass for the phone's date book of now.
-bool TForm9::engineFailed() {
-    if (!td::files::exists(td::EngineErrorName)) return false;
-    if (beepWanted && beepWanted()) td::feedback().beep();
-    Panel5->setText(fromWin(td::notCreatedText(td::prog().MDBFile)));
-    return true;
 }
 
 // The bound operation is looked up again before each outermost run: the
@@ -114,8 +102,6 @@ void TForm9::afterPhoneRead(int outcome) {
         return;
     td::Prog& p = td::prog();
     td::feedback().setHourglass(false);
-    if (o != ReadOutcome::Parsed && engineFailed()) return;
-    if (td::files::exists(td::EngineErrorName)) return;  // told by the parse
     if (o == ReadOutcome::TooFewLines) StringGridMobileMDB->setRows(100);
 
     weeks_ = td::AutoDeleteUnknown;

@@ -246,8 +246,7 @@ TEST_F(DateBook, AFailedRunNeverShowsTheAnswerOfAnEarlierOne) {
         });
         env.dialogs.answers = {true};
         f9.bbGetMDBookClick();
-        EXPECT_EQ(text(status), W("- Файл с записями книга напоминаний \"LastRun.mdb\" не создан "
-                                  "программой CellTalk"));
+        EXPECT_EQ(text(status), W("- CellTalk не выполнил операцию: нет ответа телефона"));
         EXPECT_EQ(env.feedback.beeps, 1);
         EXPECT_EQ(cell(0, 1), "Old");
         EXPECT_EQ(lines("AutoRun/LastMDBook.txt").size(), 1u);
