@@ -7,7 +7,6 @@
 
 #include "datebook/MemDayBook.h"
 #include "datebook/mdbcycle.h"
-#include "engine/datedname.h"
 #include "engine/launcher.h"
 #include "engine/readcycle.h"
 #include "engine/settings.h"
@@ -129,7 +128,7 @@ void TForm9::afterPhoneRead(int outcome) {
 void TForm9::bbSaveMDBListClick() {
     td::Prog& p = td::prog();
     const std::string target =
-        td::autoRunPath(td::savedDateBookName(td::datedStampNow(), p.MDBFile));
+        td::autoRunPath(td::savedDateBookName(td::fileStampNow(), p.MDBFile));
     const std::string result = td::autoRunPath(p.MDBFile);
     std::optional<std::vector<std::string>> lines;
     if (td::files::exists(result)) {
@@ -164,7 +163,7 @@ void TForm9::writeUnload(const std::vector<std::string>& input) {
     td::Prog& p = td::prog();
     p.RecordList = td::unloadFile(
         input, {p.PrefixDateBook, p.PrefixAutoDelete, p.PrefixDateBookWrite, p.PrefixCharset});
-    writeFile(td::autoRunPath(td::unloadFileName(td::datedStampNow(), p.MDBFile)), p.RecordList);
+    writeFile(td::autoRunPath(td::unloadFileName(td::fileStampNow(), p.MDBFile)), p.RecordList);
 }
 
 bool TForm9::writeFile(const std::string& path, const std::vector<std::string>& lines) {
