@@ -166,9 +166,9 @@ void TForm2::bbReadyClick() {
     if (bound >= 0) panels_[bound]->setToolTip(fromWin(bind::bindingOf(bound)));
     const std::string own = td::startPath(td::OwnIniName);
     if (td::files::exists(own)) {
+        td::SaveReport report;  // a failed write is told once, by the ini itself
         td::IniFile ini(own);
-        if (!bind::writeFunctions(ini))
-            td::dialogs().message(W("- Не удаётся записать файл \"") + own + "\"");
+        bind::writeFunctions(ini);
     }
     apply();
 }
@@ -201,9 +201,8 @@ void TForm2::done(int r) {
 }
 
 void TForm2::FormClose() {
-    for (const std::string& path :
-         bind::writeCloseSettings(CheckBoxWindowCellTalk->isChecked(), CheckBoxBeep->isChecked()))
-        td::dialogs().message(W("- Не удаётся записать файл \"") + path + "\"");
+    td::SaveReport report;  // both inis' failures told in one message
+    bind::writeCloseSettings(CheckBoxWindowCellTalk->isChecked(), CheckBoxBeep->isChecked());
 }
 
 void TForm2::buildLayout() {

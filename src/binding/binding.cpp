@@ -101,25 +101,25 @@ bool writeFunctions(IniFile& ownIni) {
     return true;
 }
 
-std::vector<std::string> writeCloseSettings(bool showEngine, bool beep) {
+bool writeCloseSettings(bool showEngine, bool beep) {
     const Prog& p = prog();
     const std::string beepText = beep ? "YES" : "NO";
-    std::vector<std::string> failed;
+    bool allWritten = true;
     const std::string operPath = startPath(p.OperIniName);
     if (files::exists(operPath)) {
         IniFile oper(operPath);
         bool ok = writeSetting(oper, setting::EngineWindow, showEngine ? "Norm" : p.EngineWindow);
         ok = writeSetting(oper, setting::EngineBeep, beepText) && ok;
-        if (!ok) failed.push_back(operPath);
+        allWritten = ok && allWritten;
     }
     const std::string ownPath = startPath(OwnIniName);
     if (files::exists(ownPath)) {
         IniFile own(ownPath);
         bool ok = writeSetting(own, setting::OwnWindow, showEngine ? "Norm" : "Min");
         ok = writeSetting(own, setting::OwnBeep, beepText) && ok;
-        if (!ok) failed.push_back(ownPath);
+        allWritten = ok && allWritten;
     }
-    return failed;
+    return allWritten;
 }
 
 std::string modelNameOf(const std::string& iniName) {

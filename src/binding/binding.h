@@ -57,9 +57,9 @@ bool writeFunctions(IniFile& ownIni);
 
 // The check boxes written at every close of the window: to the operations
 // ini when it exists (engine window: "Norm" or the engine's own mode; beep)
-// and to the own ini when it exists (window: "Norm" or "Min"; beep). Each
-// path that could not be written is returned.
-std::vector<std::string> writeCloseSettings(bool showEngine, bool beep);
+// and to the own ini when it exists (window: "Norm" or "Min"; beep). A
+// failed write is reported as unsaved (reportUnsaved); false when any failed.
+bool writeCloseSettings(bool showEngine, bool beep);
 
 // The phone-model area: the ini files of the start folder a user could
 // pick (the own ini and hidden names left out), which one is current, its

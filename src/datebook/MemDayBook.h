@@ -58,7 +58,6 @@ class TForm9 : public QDialog {
     template <class F>
     void enter(td::MdbRun kind, F f);
     void afterPhoneRead(int outcome);
-    bool engineFailed();
     void display(const td::MdbShown& s, td::MdbSource source);
     void showPanel(const td::AutoDeletePanel& p);
     void clearRows();

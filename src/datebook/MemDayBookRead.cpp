@@ -7,7 +7,6 @@
 
 #include "datebook/MemDayBook.h"
 #include "datebook/mdbcycle.h"
-#include "engine/datedname.h"
 #include "engine/launcher.h"
 #include "engine/readcycle.h"
 #include "engine/settings.h"
@@ -40,13 +39,11 @@ td::ReadCycle& TForm9::cycle(MdbRun kind) {
             display(td::showDateBook(fresh, lines, MdbSource::LastCopy), MdbSource::LastCopy);
         };
         h.parse = [this](const std::vector<std::string>& lines) {
-            if (engineFailed()) return;
             Panel5->setText(fromWin(td::W("Текущая книга напоминаний из мобильного телефона")));
             display(td::showDateBook(reader_, lines, MdbSource::Result), MdbSource::Result);
         };
     } else {
         h.parse = [this](const std::vector<std::string>& lines) {
-            if (engineFailed()) return;
             Panel5->setText(fromWin(
                 td::W("Выгрузка завершена/Текущая книга напоминаний из мобильного телефона")));
             writeUnload(lines);
@@ -55,16 +52,6 @@ td::ReadCycle& TForm9::cycle(MdbRun kind) {
     td::GridReadView& view = kind == MdbRun::Unload ? *unloadView_ : *readView_;
     c = std::make_unique<td::ReadCycle>(td::ReadCycleConfig{}, view, std::move(h));
     return *c;
-}
-
-// The engine leaves its error file when a run fails; the result file then
-// still holds an earlier run's answer (it is not deleted before a start), so
-// nothing of it may pass for the phone's date book of now.
-bool TForm9::engineFailed() {
-    if (!td::files::exists(td::EngineErrorName)) return false;
-    if (beepWanted && beepWanted()) td::feedback().beep();
-    Panel5->setText(fromWin(td::notCreatedText(td::prog().MDBFile)));
-    return true;
 }
 
 // The bound operation is looked up again before each outermost run: the
@@ -114,8 +101,6 @@ void TForm9::afterPhoneRead(int outcome) {
         return;
     td::Prog& p = td::prog();
     td::feedback().setHourglass(false);
-    if (o != ReadOutcome::Parsed && engineFailed()) return;
-    if (td::files::exists(td::EngineErrorName)) return;  // told by the parse
     if (o == ReadOutcome::TooFewLines) StringGridMobileMDB->setRows(100);
 
     weeks_ = td::AutoDeleteUnknown;
@@ -143,7 +128,7 @@ void TForm9::afterPhoneRead(int outcome) {
 void TForm9::bbSaveMDBListClick() {
     td::Prog& p = td::prog();
     const std::string target =
-        td::autoRunPath(td::savedDateBookName(td::datedStampNow(), p.MDBFile));
+        td::autoRunPath(td::savedDateBookName(td::fileStampNow(), p.MDBFile));
     const std::string result = td::autoRunPath(p.MDBFile);
     std::optional<std::vector<std::string>> lines;
     if (td::files::exists(result)) {
@@ -178,7 +163,7 @@ void TForm9::writeUnload(const std::vector<std::string>& input) {
     td::Prog& p = td::prog();
     p.RecordList = td::unloadFile(
         input, {p.PrefixDateBook, p.PrefixAutoDelete, p.PrefixDateBookWrite, p.PrefixCharset});
-    writeFile(td::autoRunPath(td::unloadFileName(td::datedStampNow(), p.MDBFile)), p.RecordList);
+    writeFile(td::autoRunPath(td::unloadFileName(td::fileStampNow(), p.MDBFile)), p.RecordList);
 }
 
 bool TForm9::writeFile(const std::string& path, const std::vector<std::string>& lines) {

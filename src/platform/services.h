@@ -105,6 +105,10 @@ inline ProcessStarter& starter() {
 inline Clock& clock() {
     return *services().clock;
 }
+// The installed clock's file-name stamp of this moment (Clock::fileStamp).
+inline std::string fileStampNow() {
+    return clock().fileStamp(clock().now());
+}
 
 // Plain implementations without windows: the real process start and the
 // system clock.

@@ -59,14 +59,16 @@ bool PutOperToOperBat(const std::string& iniName, const std::string& batchOperat
     }
     const std::vector<std::string> line = {
         batchLine(prefix, GetOperByName(iniName, readOperation))};
-    if (!files::writeLines(path, line)) {
-        if (!told) dialogs().message(W("- Не удаётся записать файл \"") + path + "\"");
+    SaveReport report;  // every batch file that could not be written, told once
+    int err = 0;
+    if (!files::writeLines(path, line, &err)) {
+        if (!told) reportUnsaved(path, err);
         return false;
     }
     for (const std::string& other : caseVariants(prog().StartDir, name)) {
         const std::string otherPath = startPath(other);
-        if (!files::writeLines(otherPath, line)) {
-            dialogs().message(W("- Не удаётся записать файл \"") + otherPath + "\"");
+        if (!files::writeLines(otherPath, line, &err)) {
+            reportUnsaved(otherPath, err);
             return false;
         }
     }

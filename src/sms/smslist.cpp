@@ -136,12 +136,8 @@ std::string deleteQuestion(const std::string& text, const std::string& who) {
            "\"\r" + W("(абонент \"") + who + "\")\r\r" + W(kTakesHalfAMinute);
 }
 
-std::string savedListName(std::time_t when, const std::string& dateFormat,
-                          const std::string& timeFormat, const std::string& kind,
+std::string savedListName(const std::string& stamp, const std::string& kind,
                           const std::string& smsFile) {
-    std::string stamp = formatLocalTime(when, dateFormat) + " " + formatLocalTime(when, timeFormat);
-    for (char& c : stamp)
-        if (c == ':' || c == '/' || c == '\\' || c == '\0') c = '-';
     return stamp + kind + smsFile;
 }
 

@@ -96,11 +96,9 @@ std::string groupDeleteQuestion(std::size_t count);
 // The single delete's question about one message.
 std::string deleteQuestion(const std::string& text, const std::string& who);
 
-// The name of a saved list: date and time (the given formats, every ":"
-// made "-", and every character a file name cannot hold made "-") followed
-// by the kind and the result file's name.
-std::string savedListName(std::time_t when, const std::string& dateFormat,
-                          const std::string& timeFormat, const std::string& kind,
+// The name of a saved list: the file-name stamp (Clock::fileStamp)
+// followed by the kind and the result file's name.
+std::string savedListName(const std::string& stamp, const std::string& kind,
                           const std::string& smsFile);
 
 }  // namespace td::sms

@@ -211,9 +211,7 @@ bool saveSmsList() {
         lines = &p.RecordList;
     }
     if (!lines) return false;
-    Clock& c = clock();
-    const std::string path = autoRunPath(
-        savedListName(c.now(), c.shortDateFormat, c.longTimeFormat, p.CurrentPrefix, p.SMSFile));
+    const std::string path = autoRunPath(savedListName(fileStampNow(), p.CurrentPrefix, p.SMSFile));
     if (files::writeLines(path, *lines)) return true;
     dialogs().message(W("- Не удаётся записать файл \"") + path + "\"");
     return false;

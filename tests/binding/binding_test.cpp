@@ -4,10 +4,14 @@
 #include "binding/binding.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cerrno>
 
 #include "engine/settings.h"
 #include "platform/files.h"
 #include "platform/ini.h"
+#include "platform/services.h"
 #include "support/fakes.h"
 
 namespace td::binding {
@@ -119,7 +123,7 @@ TEST(Ini, CloseSettingsGoToBothInis) {
         prog().EngineWindow = "Max";
         if (r.own) env.writeFile("tapdeck.ini", "[Common]\nWindow=Max\nBeep=NO\n");
         if (r.oper) env.writeFile("celltalk.ini", "[AutoRun]\nWindow=Min\n[Common]\nBeep=YES\n");
-        EXPECT_TRUE(writeCloseSettings(r.show, r.beep).empty());
+        EXPECT_TRUE(writeCloseSettings(r.show, r.beep));
         IniFile own(env.path("tapdeck.ini")), oper(env.path("celltalk.ini"));
         EXPECT_EQ(env.exists("tapdeck.ini"), r.own);
         EXPECT_EQ(env.exists("celltalk.ini"), r.oper);
@@ -135,12 +139,31 @@ TEST(Ini, CloseSettingsGoToBothInis) {
 }
 
 TEST(Ini, CloseSettingsTellAFailedWrite) {
-    test::TestEnv env;
-    // Folders where the inis should be: nothing can be written over them.
-    ASSERT_TRUE(files::makeDir(env.path("tapdeck.ini")));
-    ASSERT_TRUE(files::makeDir(env.path("celltalk.ini")));
-    EXPECT_EQ(writeCloseSettings(true, true),
-              (std::vector<std::string>{env.path("celltalk.ini"), env.path("tapdeck.ini")}));
+    // Which inis refuse the write (read-only), and the one message that tells them.
+    struct Row {
+        bool operFails, ownFails;
+    } rows[] = {{true, true}, {true, false}, {false, true}, {false, false}};
+    for (const Row& r : rows) {
+        test::TestEnv env;
+        env.writeFile("tapdeck.ini", "[Common]\nWindow=Max\n");
+        env.writeFile("celltalk.ini", "[Common]\nBeep=NO\n");
+        std::vector<std::pair<std::string, int>> told;
+        if (r.operFails) {
+            ASSERT_EQ(::chmod(env.path("celltalk.ini").c_str(), 0444), 0);
+            told.emplace_back(env.path("celltalk.ini"), EACCES);
+        }
+        if (r.ownFails) {
+            ASSERT_EQ(::chmod(env.path("tapdeck.ini").c_str(), 0444), 0);
+            told.emplace_back(env.path("tapdeck.ini"), EACCES);
+        }
+        {
+            td::SaveReport report;
+            EXPECT_EQ(writeCloseSettings(true, true), told.empty());
+        }
+        std::vector<std::string> messages;
+        if (!told.empty()) messages.push_back(td::unsavedMessage(told));
+        EXPECT_EQ(env.dialogs.messages, messages) << r.operFails << r.ownFails;
+    }
 }
 
 TEST(ModelArea, NamesAndFilter) {

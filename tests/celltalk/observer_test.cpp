@@ -167,3 +167,17 @@ TEST(RunObserver, AWindowOnlyForNormOrMaxWithADisplay) {
         EXPECT_EQ(wantWindow(WindowMode::Max, display), e.display);
     }
 }
+
+TEST(RunObserver, WindowModuleBesideTheEngineThenInstalled) {
+    struct Case {
+        std::string exeDir;
+        std::vector<std::string> paths;
+    } cases[] = {
+        {"/usr/bin", {"/usr/bin/celltalk_window.so", "/usr/bin/../lib/tapdeck/celltalk_window.so"}},
+        {"/work/build/bin",
+         {"/work/build/bin/celltalk_window.so",
+          "/work/build/bin/../lib/tapdeck/celltalk_window.so"}},
+        {"", {}},  // the executable's place unknown: no guess in the current folder
+    };
+    for (const Case& c : cases) EXPECT_EQ(windowModulePaths(c.exeDir), c.paths) << c.exeDir;
+}

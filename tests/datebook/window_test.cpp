@@ -246,8 +246,7 @@ TEST_F(DateBook, AFailedRunNeverShowsTheAnswerOfAnEarlierOne) {
         });
         env.dialogs.answers = {true};
         f9.bbGetMDBookClick();
-        EXPECT_EQ(text(status), W("- Файл с записями книга напоминаний \"LastRun.mdb\" не создан "
-                                  "программой CellTalk"));
+        EXPECT_EQ(text(status), W("- CellTalk не выполнил операцию: нет ответа телефона"));
         EXPECT_EQ(env.feedback.beeps, 1);
         EXPECT_EQ(cell(0, 1), "Old");
         EXPECT_EQ(lines("AutoRun/LastMDBook.txt").size(), 1u);
@@ -265,14 +264,16 @@ TEST_F(DateBook, AFailedRunNeverShowsTheAnswerOfAnEarlierOne) {
 }
 
 TEST_F(DateBook, SaveUnderADatedName) {
-    env.clock.shortDateFormat = "M/d/yyyy";  // a format with folder separators
+    // Folder separators in the date, a 12-hour time without AM/PM: the clock's
+    // file stamp falls back to its own day-first date and 24-hour time.
+    env.clock.shortDateFormat = "M/d/yyyy";
     env.clock.longTimeFormat = "h:mm:ss";
     env.writeFile("AutoRun/LastRun.mdb", kResult);
     env.writeFile("AutoRun/LastMDBook.txt",
                   "+MDBR: 1,\"Shown\",1,1,\"10:00\",\"x\",1,\"t\",\"d\",0\n");
     f9.FormActivate();
     f9.bbSaveMDBListClick();  // the setting is unknown: the result file as it is
-    const std::string name = "AutoRun/12-6-2026 2-09-06-LastRun.mdb";
+    const std::string name = "AutoRun/06.12.2026 14-09-06-LastRun.mdb";
     ASSERT_TRUE(env.exists(name));
     EXPECT_EQ(lines(name).size(), 9u);
     EXPECT_TRUE(td::prog().ListFresh);

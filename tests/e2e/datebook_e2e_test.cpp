@@ -14,7 +14,7 @@
 #include "app/forms.h"
 #include "datebook/MemDayBook.h"
 #include "datebook/mdbrecord.h"
-#include "e2e_support.h"
+#include "demorun.h"
 #include "engine/launcher.h"
 #include "engine/settingkeys.h"
 #include "engine/settings.h"
@@ -47,23 +47,14 @@ const char* const kFirstPhone =
     "40 \"Йога\" 1 0 \"07:00\" \"06-02-2025\" 60 \"07:00\" \"06-02-2025\" 4\n";
 const char* const kEmptyPhone = "[phone]\nautodelete 0\n[datebook 500]\n";
 
-class DateBookEndToEnd : public ::testing::Test {
+class DateBookEndToEnd : public td::test::DemoRun {
   protected:
-    td::test::TestEnv env;
-    td::test::DemoRun demo{env};
     TForm9* f9 = nullptr;
 
+    void beforeForms() override { usePhone("phone1.state", kFirstPhone); }
     void SetUp() override {
-        td::test::qtApp();
-        usePhone("phone1.state", kFirstPhone);
-        td::createForms();
-        td::forms().Form1->FormShow();
-        td::forms().Form1->FormActivate();
+        DemoRun::SetUp();
         f9 = td::forms().Form9;
-    }
-    void TearDown() override {
-        waitForEngine();
-        td::destroyForms();
     }
 
     // The engine talks to the phone kept in `file` from now on.
@@ -71,9 +62,6 @@ class DateBookEndToEnd : public ::testing::Test {
         std::ofstream(env.path(file), std::ios::binary) << state;
         td::IniFile ini(env.path("celltalk.ini"));
         td::writeSetting(ini, td::setting::SimState, file);
-    }
-    void waitForEngine() {
-        if (!demo.waitForEngine()) ADD_FAILURE() << "the engine did not finish";
     }
     // The grid's event rows, every column.
     std::vector<std::vector<std::string>> rows() {
@@ -119,7 +107,7 @@ TEST_F(DateBookEndToEnd, ReadShowsTheBookAndItsLastCopyAfterARestart) {
 
     if (const char* dir = std::getenv("TAPDECK_SHOT_DIR")) {
         f9->show();
-        demo.pump.sleep(300);
+        realPump.sleep(300);
         f9->grab().save(QString::fromLocal8Bit(dir) + "/datebook.png");
         f9->hide();
     }

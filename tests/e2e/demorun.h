@@ -16,16 +16,9 @@
 #include "main/TapdeckP.h"
 #include "platform/qtservices.h"
 #include "support/fakes.h"
+#include "support/qtapp.h"
 
 namespace td::test {
-
-inline QApplication* e2eApp() {
-    static int argc = 1;
-    static char name[] = "e2e_tests";
-    static char* argv[] = {name, nullptr};
-    static QApplication* a = new QApplication(argc, argv);
-    return a;
-}
 
 struct RecordingModal : ModalRunner {
     std::vector<QWidget*> shown;
@@ -54,7 +47,7 @@ class DemoRun : public ::testing::Test {
     RecordingModal modal;
 
     void SetUp() override {
-        e2eApp();
+        qtApp();
         namespace fs = std::filesystem;
         for (const char* f : {"tapdeck.ini", "celltalk.ini", "DelSMS.txt"})
             fs::copy_file(fs::path(DEMO_DIR) / f, fs::path(env.dir) / f);
@@ -64,6 +57,7 @@ class DemoRun : public ::testing::Test {
         env.dialogs.defaultAnswer = true;
         env.dialogs.failOnUnscripted = false;
         setModalRunner(&modal);
+        beforeForms();
         createForms();
         forms().Form1->FormShow();
         forms().Form1->FormActivate();
@@ -73,6 +67,9 @@ class DemoRun : public ::testing::Test {
         destroyForms();
         setModalRunner(nullptr);
     }
+
+    // What a test sets up in the folder before the windows are created.
+    virtual void beforeForms() {}
 
     // Waits, with the windows responsive, until an engine run has ended.
     void waitForEngine() {

@@ -101,7 +101,7 @@ TEST(ChooseStartFolder, FirstStartMakesThePrivateUserFolderFromTheTemplates) {
     struct stat st {};
     ASSERT_EQ(::stat(t.user.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0700u);
-    EXPECT_TRUE(files::exists(t.user + "/AutoRun"));
+    EXPECT_TRUE(files::pathExists(t.user + "/AutoRun"));  // a folder
 }
 
 TEST(ChooseStartFolder, LaterStartsKeepTheUsersFiles) {

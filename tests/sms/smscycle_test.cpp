@@ -4,6 +4,9 @@
 #include "sms/smscycle.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cerrno>
 
 #include "engine/settings.h"
 #include "platform/files.h"
@@ -299,13 +302,27 @@ TEST(SmsBatch, Failures) {
 }
 
 TEST(SmsBatch, FileThatCannotBeWrittenIsToldOnce) {
-    BatchHarness h;
-    h.ops({{"Del", "!bat\"sub.txt\""}, {"Read", "at+cmgl"}});
-    // A folder in the file's place: it can be neither created nor written.
-    td::files::makeDir(h.env.path("SUB.TXT"));
-    EXPECT_FALSE(td::sms::PutOperToOperBat("ops.ini", "Del", "Read", ""));
-    ASSERT_EQ(h.env.dialogs.messages.size(), 1u);
-    EXPECT_EQ(h.env.dialogs.messages[0].rfind(W("- Не удаётся записать файл \""), 0), 0u);
+    // A folder in the file's place cannot be created (told as such, nothing more);
+    // a read-only file is refused and told as not saved.
+    struct Case {
+        const char* why;
+        bool folder;
+    } cases[] = {{"folder in the way", true}, {"read-only file", false}};
+    for (const auto& c : cases) {
+        BatchHarness h;
+        h.ops({{"Del", "!bat\"sub.txt\""}, {"Read", "at+cmgl"}});
+        const std::string path = h.env.path("SUB.TXT");
+        if (c.folder) {
+            td::files::makeDir(path);
+        } else {
+            h.env.writeFile("SUB.TXT", "old\n");
+            ::chmod(path.c_str(), 0444);
+        }
+        EXPECT_FALSE(td::sms::PutOperToOperBat("ops.ini", "Del", "Read", "")) << c.why;
+        const std::string expected =
+            c.folder ? W("- Ошибка создания файла=") + path : td::unsavedMessage({{path, EACCES}});
+        EXPECT_EQ(h.env.dialogs.messages, std::vector<std::string>{expected}) << c.why;
+    }
 }
 
 }  // namespace

@@ -199,23 +199,21 @@ TEST(SmsList, Questions) {
                 "для внешнего воздействия"));
 }
 
-TEST(SmsList, SavedListNameIsOneFileName) {
+TEST(SmsList, SavedListNameIsTheStampKindAndFile) {
+    // The stamp itself is the clock's file stamp (tested with the clock).
     td::test::TestEnv env;
     env.clock.setLocal(2005, 12, 6, 14, 30, 5);
     struct {
-        const char* date;
-        const char* time;
+        const char* kind;
         const char* expect;
     } cases[] = {
-        {"dd.MM.yyyy", "HH:mm:ss", "06.12.2005 14-30-05Sent-LastRun.sms"},
-        {"dd/MM/yyyy", "HH:mm:ss", "06-12-2005 14-30-05Sent-LastRun.sms"},
-        {"M/d/yy", "h:mm:ss", "12-6-05 2-30-05Sent-LastRun.sms"},
-        {"yyyy\\MM\\dd", "HH:mm", "2005-12-06 14-30Sent-LastRun.sms"},
+        {"Sent-", "06.12.2005 14-30-05Sent-LastRun.sms"},
+        {"UnRead-", "06.12.2005 14-30-05UnRead-LastRun.sms"},
+        {"", "06.12.2005 14-30-05LastRun.sms"},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(td::sms::savedListName(env.clock.now(), c.date, c.time, "Sent-", "LastRun.sms"),
-                  c.expect)
-            << c.date;
+        EXPECT_EQ(td::sms::savedListName(td::fileStampNow(), c.kind, "LastRun.sms"), c.expect)
+            << c.kind;
 }
 
 }  // namespace

@@ -10,7 +10,9 @@ inline QApplication* qtApp() {
     static int argc = 1;
     static char name[] = "tapdeck_tests";
     static char* argv[] = {name, nullptr};
-    static QApplication* a = new QApplication(argc, argv);
+    static QApplication* a = QApplication::instance()
+                                 ? qobject_cast<QApplication*>(QApplication::instance())
+                                 : new QApplication(argc, argv);
     return a;
 }
 

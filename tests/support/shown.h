@@ -20,19 +20,9 @@
 #include <vector>
 
 #include "platform/qtservices.h"
+#include "support/qtapp.h"
 
 namespace td::test {
-
-// The application object of a GUI test program, made at its first use.
-inline QApplication* qtApp() {
-    static int argc = 1;
-    static char name[] = "tapdeck_gui_tests";
-    static char* argv[] = {name, nullptr};
-    static QApplication* a = QApplication::instance()
-                                 ? qobject_cast<QApplication*>(QApplication::instance())
-                                 : new QApplication(argc, argv);
-    return a;
-}
 
 // Shows w, makes it the active window and gives focus to `focus` (or to the
 // window's own first focus widget).

@@ -30,6 +30,11 @@ bool wantWindow(WindowMode mode, bool display) {
     return mode != WindowMode::Min && display;
 }
 
+std::vector<std::string> windowModulePaths(const std::string& exeDir) {
+    if (exeDir.empty()) return {};
+    return {exeDir + "/" + kWindowModuleName, exeDir + "/../lib/tapdeck/" + kWindowModuleName};
+}
+
 namespace {
 
 // The folder of the running executable, where the window module lies.
@@ -45,8 +50,11 @@ std::string exeDir() {
 // Runs with the window; kWindowNotStarted when the module is missing or no
 // window could be opened.
 int runWithWindow(const RunRequest& req, const Config& cfg) {
-    const std::string module = exeDir() + "/" + kWindowModuleName;
-    void* handle = ::dlopen(module.c_str(), RTLD_NOW | RTLD_LOCAL);
+    void* handle = nullptr;
+    for (const std::string& module : windowModulePaths(exeDir())) {
+        handle = ::dlopen(module.c_str(), RTLD_NOW | RTLD_LOCAL);
+        if (handle) break;
+    }
     if (!handle) return kWindowNotStarted;
     auto entry = reinterpret_cast<WindowEntry>(::dlsym(handle, kWindowEntryName));
     if (!entry) return kWindowNotStarted;

@@ -2,11 +2,12 @@
 // How a run is shown: with the engine's window when the operations ini asks
 // for it and a display is there, else without one, exactly as always. The
 // window lives in a module of its own (celltalk_window.so beside the
-// executable), loaded only when it is wanted: without it the engine needs
-// no window library at all.
+// executable in the build tree, in ../lib/tapdeck from it when installed), loaded only when it is
+// wanted: without it the engine needs no window library at all.
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "engine.h"
 #include "windowrun.h"
@@ -22,6 +23,9 @@ WindowMode windowMode(const std::string& value);
 bool displayPresent(const std::function<const char*(const char*)>& getenv);
 // The window is wanted for this mode and environment.
 bool wantWindow(WindowMode mode, bool display);
+// Where the window module is looked for, in order, given the folder of the
+// running executable: beside it, then the installed place ../lib/tapdeck.
+std::vector<std::string> windowModulePaths(const std::string& exeDir);
 
 // The whole run as the command asks for it: with the window when wanted and
 // possible, else without; then the end signal when Common/Beep is YES
