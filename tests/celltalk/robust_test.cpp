@@ -354,6 +354,25 @@ TEST(EngineFiles, AFullDiskLeavesNoResultNoWorkFileAndAnErrorFile) {
     }
 }
 
+TEST(EngineFiles, AResultAlreadyInPlaceGoesWhenTheLogCannotBeWritten) {
+    // The result files are renamed before the log; when the log's rename
+    // fails (here a folder stands in its way) the run has failed, and the
+    // result it had already put in place goes too.
+    EngineDir d({{"Книга", "at+cpbr=1,3"}});
+    td::files::makeDir(d.path("AutoRun"));
+    td::files::makeDir(d.path("AutoRun/LastRun.log"));
+    ScriptedPhone phone;
+    phone.answer = [](const std::string& cmd) {
+        return cmd.rfind("at+cpbr", 0) == 0 ? phoneBook(3) : okAnswer(cmd);
+    };
+    EXPECT_EQ(run(d, "Книга", phone), 1);
+    EXPECT_FALSE(d.has("AutoRun/LastRun.pbf"));
+    EXPECT_TRUE(d.clean());
+    auto err = d.lines("CellTalk.err");
+    ASSERT_EQ(err.size(), 1u);
+    EXPECT_NE(err[0].find("LastRun.log"), std::string::npos) << err[0];
+}
+
 TEST(EngineFiles, ResultFilesAreInPlaceBeforeTheLogAppears) {
     // A window measures a result file only while the log exists: the log
     // must be the last file renamed into place.

@@ -29,6 +29,11 @@ std::atomic<bool> g_interrupt{false};
 
 struct Interrupted {};
 
+// The phone did not answer a command in time.
+struct NoAnswer : EngineError {
+    using EngineError::EngineError;
+};
+
 void checkInterrupt() {
     if (g_interrupt.load()) throw Interrupted{};
 }
@@ -466,11 +471,11 @@ Executor::Answer Executor::collect(const std::string& cmd, bool sending) {
         std::optional<std::string> line;
         if (left > 0) line = nextLine(std::min(timeout, left), urc, prefix, bodyExpected);
         if (!line && Clock::now() >= hardEnd)
-            throw EngineError(td::W("телефон не закончил ответ на команду ") + cmd + " (" +
-                              seconds(limit) + td::W(" с, CommandLimit)"));
+            throw NoAnswer(td::W("телефон не закончил ответ на команду ") + cmd + " (" +
+                           seconds(limit) + td::W(" с, CommandLimit)"));
         if (!line)
-            throw EngineError(td::W("нет ответа телефона на команду ") + cmd + " (" +
-                              seconds(timeout) + td::W(" с)"));
+            throw NoAnswer(td::W("нет ответа телефона на команду ") + cmd + " (" +
+                           seconds(timeout) + td::W(" с)"));
         if (first && !sending && td::equalsNoCase(trim(*line), trim(cmd))) {
             first = false;  // the phone's echo of the command
             continue;
@@ -550,7 +555,7 @@ void Executor::learnCharset() {
         Answer a = collect("AT+CSCS?", false);
         quiet_ = false;
         noteSettings("AT+CSCS?", a);
-    } catch (const EngineError&) {
+    } catch (const NoAnswer&) {
         // No answer: the phone cannot say, and the set stays the default.
         quiet_ = false;
     }
@@ -727,7 +732,12 @@ int runOperation(const RunRequest& req, const TransportFactory& makeTransport) {
                 out->log.discard();
             }
         }
-        td::files::writeLines(errFile, {reason});
+        // The error file is the one thing a failed run must leave; on a full
+        // disk the log makes room for it.
+        if (!td::files::writeLines(errFile, {reason}) && out) {
+            out->log.unpublish();
+            td::files::writeLines(errFile, {reason});
+        }
     }
     hold.release();
     return code;
