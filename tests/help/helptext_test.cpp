@@ -83,8 +83,7 @@ TEST(HelpText, LinesNameTheProgramAndTheEngineSource) {
     EXPECT_EQ(lines[5].rfind(W("  3."), 0), 0u);
     EXPECT_EQ(lines[6], W("в каталог phone2"));
     // The port goes where the engine reads it, not into the program's own ini.
-    EXPECT_EQ(lines[8], W("Укажите этот СОМ-порт в ComPort= секции [Common] файла celltalk.ini "
-                          "(celltalk ports --set <устройство>)"));
+    EXPECT_EQ(lines[8], W("Укажите этот СОМ-порт в ComPort= секции [Common] файла celltalk.ini"));
     EXPECT_EQ(lines[9], W("  5. Программа phone2 позволяет: "));
     // Where the engine comes from: this project's own folder and README section.
     const std::string& whereFrom = lines[lines.size() - 2];
