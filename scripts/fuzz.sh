@@ -2,7 +2,7 @@
 # Builds the libFuzzer targets of tests/fuzz with clang under AddressSanitizer
 # and UndefinedBehaviorSanitizer, and runs each for a fixed time on its seed
 # corpus. A crash, a sanitizer report or a round-trip mismatch fails the run.
-#   scripts/fuzz.sh             20 s per target (CI)
+#   scripts/fuzz.sh             20 s per target (CI runs 15)
 #   scripts/fuzz.sh 300         5 minutes per target
 #   scripts/fuzz.sh 60 fuzz_pdu one target
 # Without clang the targets are skipped (exit 0, with a note).

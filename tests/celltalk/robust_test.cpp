@@ -146,6 +146,32 @@ TEST(EngineArguments, ControlCharactersAreRefusedBeforeTheyReachThePhone) {
     }
 }
 
+TEST(EngineArguments, ARecipientLongerThanAnAddressHoldsIsRefused) {
+    struct Case {
+        const char* name;
+        std::string recipients;
+        int code;
+        size_t sends;
+    } cases[] = {
+        {"20 digits", "+79161234567890123456", 0, 1},
+        {"21 digits", "+791612345678901234567", 2, 0},
+        {"the second of two", "+79161234567 1234567890123456789012345", 2, 1},
+    };
+    for (const auto& c : cases) {
+        EngineDir d({{"СМС", "at+cmgf=0|!sms"}});
+        ScriptedPhone phone;
+        phone.answer = [](const std::string& cmd) {
+            return cmd.rfind("AT+CMGS=", 0) == 0 ? std::string("\r\n> ") : okAnswer(cmd);
+        };
+        EXPECT_EQ(run(d, "СМС", phone, c.recipients, "Hi"), c.code) << c.name;
+        size_t sends =
+            std::count_if(phone.received.begin(), phone.received.end(),
+                          [](const std::string& l) { return l.rfind("AT+CMGS=", 0) == 0; });
+        EXPECT_EQ(sends, c.sends) << c.name;
+        EXPECT_EQ(d.has("CellTalk.err"), c.code != 0) << c.name;
+    }
+}
+
 TEST(EngineArguments, NumbersThatAreNotFiniteOrOutOfRangeAreRefused) {
     struct Case {
         const char* name;

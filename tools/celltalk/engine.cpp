@@ -621,6 +621,13 @@ bool Executor::sendWithPrompt(const std::string& cmd, const std::string& body) {
 
 void Executor::sendSms(const std::string& number) {
     const std::string& text = args_.arg2;
+    size_t digits = 0;
+    for (char c : number) digits += (c >= '0' && c <= '9') || c == '*' || c == '#';
+    if (digits > gsmcodec::kMaxAddressDigits)
+        throw EngineError(td::W("номер получателя длиннее ") +
+                              std::to_string(gsmcodec::kMaxAddressDigits) + td::W(" цифр: ") +
+                              number,
+                          2);
     if (!pdu_ && !charsetKnown_) learnCharset();
     if (!pdu_) {
         std::string body;
