@@ -70,6 +70,8 @@ inline constexpr Setting ModelIni{"Common", "ModelIni", "celltalk.ini"};
 inline constexpr Setting ComPort{"Common", "ComPort", ""};
 inline constexpr Setting Baud{"Common", "Baud", "115200"};
 inline constexpr Setting Timeout{"Common", "Timeout", "10"};  // seconds
+// The longest one command's answer may take, however busily the phone talks.
+inline constexpr Setting CommandLimit{"Common", "CommandLimit", "120"};  // seconds
 inline constexpr Setting SimState{"Common", "SimState", "phonesim.state"};
 
 // Operations ini (the engine ini or the one ModelIni names).

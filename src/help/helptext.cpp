@@ -1,5 +1,6 @@
 #include "help/helptext.h"
 
+#include "engine/settingkeys.h"
 #include "platform/cp1251.h"
 
 namespace td::help {
@@ -21,7 +22,9 @@ std::vector<std::string> helpLines(const HelpInputs& in) {
         "файлы");
     l.push_back(W("в каталог ") + p);
     add("  4. Настройте программу CellTalk (укажите СОМ-порт, к которому \"подключён\" телефон)");
-    l.push_back(W("Укажите тот же СОМ-порт в ComPort= секции [Common] файла ") + p + ".ini");
+    // The engine takes its port from its own ini (`celltalk ports --set`
+    // writes it there), never from this program's settings file.
+    l.push_back(W("Укажите этот СОМ-порт в ComPort= секции [Common] файла ") + EngineIniName);
     l.push_back(W("  5. Программа ") + p + W(" позволяет: "));
     if (in.pbookRead == "YES") {
         add("- считывать телефонную книгу и из неё формировать свою;");

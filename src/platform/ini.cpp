@@ -21,6 +21,9 @@ struct IniDoc {
         return utf8 ? utf8ToCp1251(stored) : stored;
     }
     std::string toStored(const std::string& text) const { return utf8 ? cp1251ToUtf8(text) : text; }
+    // A UTF-8 file cannot hold the one byte the code page leaves unassigned
+    // (0x98): a text holding it would not read back.
+    bool holds(const std::string& text) const { return !utf8 || toText(toStored(text)) == text; }
 };
 
 namespace {
@@ -231,7 +234,9 @@ bool IniFile::writeString(const std::string& section, const std::string& key,
                           const std::string& value) {
     Doc d = load(path_);
     bool bad = iniSectionProblem(section) != IniProblem::None ||
-               iniKeyProblem(key) != IniProblem::None || iniValueProblem(value) != IniProblem::None;
+               iniKeyProblem(key) != IniProblem::None ||
+               iniValueProblem(value) != IniProblem::None || !d.holds(section) || !d.holds(key) ||
+               !d.holds(value);
     if (refused(path_, d, bad)) return false;
     std::vector<std::string>& lines = d.lines;
     std::string keyName = trim(key);
@@ -256,10 +261,10 @@ bool IniFile::writeString(const std::string& section, const std::string& key,
 bool IniFile::writeSection(const std::string& section,
                            const std::vector<std::pair<std::string, std::string>>& entries) {
     Doc d = load(path_);
-    bool bad = iniSectionProblem(section) != IniProblem::None;
+    bool bad = iniSectionProblem(section) != IniProblem::None || !d.holds(section);
     for (const auto& [key, value] : entries)
         bad = bad || iniKeyProblem(key) != IniProblem::None ||
-              iniValueProblem(value) != IniProblem::None;
+              iniValueProblem(value) != IniProblem::None || !d.holds(key) || !d.holds(value);
     if (refused(path_, d, bad)) return false;
 
     std::vector<std::string> body;

@@ -1,5 +1,8 @@
 #include "platform/services.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstdlib>
 #include <string_view>
@@ -304,11 +307,35 @@ void setMarkerDir(const std::string& dir) {
     markerDirOverride() = dir;
 }
 
+namespace {
+// A folder only this user can write in: it exists (or is made) as a real
+// folder, not a link, owned by this user, and nobody else may write in it.
+bool ownPrivateDir(const std::string& osPath, bool create) {
+    if (osPath.empty()) return false;
+    if (create) ::mkdir(osPath.c_str(), 0700);
+    struct stat st {};
+    return ::lstat(osPath.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::geteuid() &&
+           (st.st_mode & 022) == 0;
+}
+}  // namespace
+
 std::string markerDir() {
     if (!markerDirOverride().empty()) return markerDirOverride();
     if (const char* e = std::getenv("TAPDECK_MARKER_DIR"); e && *e) return files::fromOsPath(e);
-    if (const char* t = std::getenv("TMPDIR"); t && *t) return files::fromOsPath(t);
-    return "/tmp";
+    // The markers are one user's: in a shared folder another user's marker
+    // could neither be removed nor told apart from one's own.
+    if (const char* r = std::getenv("XDG_RUNTIME_DIR"); r && *r && ownPrivateDir(r, false))
+        return files::fromOsPath(r);
+    const char* t = std::getenv("TMPDIR");
+    std::string own = std::string(t && *t ? t : "/tmp") + "/tapdeck-" + std::to_string(::geteuid());
+    if (ownPrivateDir(own, true)) return files::fromOsPath(own);
+    if (const char* h = std::getenv("HOME"); h && *h) {
+        std::string home = std::string(h) + "/.cache";
+        ::mkdir(home.c_str(), 0700);
+        home += "/tapdeck";
+        if (ownPrivateDir(home, true)) return files::fromOsPath(home);
+    }
+    return files::fromOsPath(own);
 }
 
 std::string mapMarkerPath(const std::string& windowsPath) {

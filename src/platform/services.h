@@ -139,8 +139,10 @@ void reportUnsaved(const std::string& path, int error);
 std::string unsavedMessage(const std::vector<std::pair<std::string, int>>& failures);
 
 // The folder that stands in for "c:\" of the satellite markers: every
-// satellite program of one user shares it. Default: the TAPDECK_MARKER_DIR
-// environment variable, else the system's temporary folder. Tests redirect it.
+// satellite program of one user shares it, and no other user's program
+// sees it. Default: the TAPDECK_MARKER_DIR environment variable, else
+// $XDG_RUNTIME_DIR, else the folder tapdeck-<uid> in the temporary folder
+// (made private to the user), else ~/.cache/tapdeck. Tests redirect it.
 void setMarkerDir(const std::string& dir);
 std::string markerDir();
 // Maps a Windows marker path such as "c:\swapping.fl3" onto markerDir().

@@ -79,6 +79,7 @@ TEST(EngineRun, AFloodOfUnsolicitedLinesIsLoggedAndNeverTakenForAnAnswer) {
             flood += "RING\r\n+CMTI: \"SM\"," + std::to_string(i) + "\r\n+CSQ: 15,99\r\n";
         std::string a = basicAnswer(c);
         size_t mid = a.find("+CPBR: 2");
+        if (mid == std::string::npos) return a;  // the engine asking the character set
         return flood + a.substr(0, mid) + "+CIEV: 1,4\r\n" + a.substr(mid);
     };
     EXPECT_EQ(run(d, "Книга", &phone), 0);
@@ -549,7 +550,9 @@ TEST(EngineRun, BatchFilesOfAFrontEndRunAsWritten) {
         EXPECT_EQ(run(d, "Выполнить", &phone, c.arg1), 0) << c.name << "\n"
                                                           << d.text("CellTalk.err");
         std::vector<std::string> sent;
-        for (const auto& s : phone.received) sent.push_back(td::cp1251ToUtf8(s));
+        // The engine's own question for the phone's character set is no line of the batch.
+        for (const auto& s : phone.received)
+            if (s != "AT+CSCS?") sent.push_back(td::cp1251ToUtf8(s));
         EXPECT_EQ(sent, c.sent) << c.name;
         EXPECT_EQ(phone.raw.find("\r\r"), std::string::npos) << c.name;
     }

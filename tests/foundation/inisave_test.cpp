@@ -181,6 +181,31 @@ TEST(IniSave, Utf8FileWithByteOrderMarkStaysUtf8) {
     EXPECT_EQ(ini.readSectionKeys("PhoneBook"), keys);
 }
 
+TEST(IniSave, AUtf8FileRefusesWhatItCannotHold) {
+    // 0x98 has no character in the code page, so UTF-8 cannot carry it: the
+    // write is refused (and told), rather than reported done and lost.
+    struct Case {
+        const char* name;
+        std::string section, key, value;
+    } cases[] = {
+        {"value", "Common", "Key",
+         "a\x98"
+         "b"},
+        {"key", "Common", "K\x98", "1"},
+        {"section", "C\x98", "Key", "1"},
+    };
+    for (const auto& c : cases) {
+        TestEnv env;
+        const std::string text = "\xEF\xBB\xBF[Common]\r\nBeep=YES\r\n";
+        std::ofstream(env.path("a.ini"), std::ios::binary) << text;
+        IniFile ini(env.path("a.ini"));
+        EXPECT_FALSE(ini.writeString(c.section, c.key, c.value)) << c.name;
+        EXPECT_FALSE(ini.writeSection(c.section, {{c.key, c.value}})) << c.name;
+        EXPECT_EQ(env.readFile("a.ini"), text) << c.name;
+        EXPECT_EQ(env.dialogs.messages.size(), 2u) << c.name;  // each refused write is told
+    }
+}
+
 struct RoundTripCase {
     const char* name;
     std::string key, value;

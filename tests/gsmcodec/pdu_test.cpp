@@ -47,6 +47,8 @@ TEST(Address, NumericAndAlphanumeric) {
         {"MTS", "06D04DEA14", "MTS"},
         {"InformationService", "14D049B7F92D6F87E9E9B71B", "Information"},  // 11 septets
         {"Informatio€x", "12D049B7F92D6F87E9E937", "Informatio"},           // no half of "€"
+        // An address holds 20 digits at most.
+        {"123456789012345678901234", "148121436587092143658709", "12345678901234567890"},
     };
     for (const auto& r : rows) {
         SCOPED_TRACE(r.number);
@@ -56,6 +58,20 @@ TEST(Address, NumericAndAlphanumeric) {
         auto decoded = decodePdu(encodePdu(sms).hex);
         ASSERT_TRUE(decoded);
         EXPECT_EQ(decoded->sms.number, r.decoded);
+    }
+}
+
+TEST(Address, ANumberTooLongForTheLengthOctetStillGivesAReadablePdu) {
+    // Found by fuzzing: 300 digits wrapped the digit count and the decoder
+    // read the rest of the PDU from the wrong place.
+    for (const std::string& number : {std::string(300, '7'), "+" + std::string(256, '1')}) {
+        auto parts = encodeSubmit(number, U"Hi");
+        ASSERT_EQ(parts.size(), 1u);
+        std::string error;
+        auto decoded = decodePdu(parts[0].hex, &error);
+        ASSERT_TRUE(decoded) << error;
+        EXPECT_EQ(decoded->sms.text, U"Hi");
+        EXPECT_EQ(decoded->sms.number.size(), number[0] == '+' ? 21u : 20u);
     }
 }
 

@@ -82,7 +82,8 @@ TEST(HelpText, LinesNameTheProgramAndTheEngineSource) {
                           "содержимое"));
     EXPECT_EQ(lines[5].rfind(W("  3."), 0), 0u);
     EXPECT_EQ(lines[6], W("в каталог phone2"));
-    EXPECT_EQ(lines[8], W("Укажите тот же СОМ-порт в ComPort= секции [Common] файла phone2.ini"));
+    // The port goes where the engine reads it, not into the program's own ini.
+    EXPECT_EQ(lines[8], W("Укажите этот СОМ-порт в ComPort= секции [Common] файла celltalk.ini"));
     EXPECT_EQ(lines[9], W("  5. Программа phone2 позволяет: "));
     // Where the engine comes from: this project's own folder and README section.
     const std::string& whereFrom = lines[lines.size() - 2];

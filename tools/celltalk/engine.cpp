@@ -1,8 +1,11 @@
 #include "engine.h"
 
 #include <atomic>
+#include <cerrno>
 #include <chrono>
+#include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <thread>
 
@@ -12,6 +15,7 @@
 #include "platform/files.h"
 #include "platform/ini.h"
 #include "platform/runmarker.h"
+#include "ports.h"
 #include "smspdu.h"
 
 namespace celltalk {
@@ -25,19 +29,39 @@ std::atomic<bool> g_interrupt{false};
 
 struct Interrupted {};
 
+// The phone did not answer a command in time.
+struct NoAnswer : EngineError {
+    using EngineError::EngineError;
+};
+
 void checkInterrupt() {
     if (g_interrupt.load()) throw Interrupted{};
 }
 
 using td::trim;
 
-double number(const std::string& text, double def) {
+// A number setting: empty keeps the default; anything else must be a finite
+// number from lo to hi (lo itself excluded when openLow).
+double number(const td::Setting& key, const std::string& text, double def, double lo, double hi,
+              bool openLow = false) {
     std::string t = trim(text);
     if (t.empty()) return def;
     char* end = nullptr;
+    errno = 0;
     double v = std::strtod(t.c_str(), &end);
-    return (end && *end == '\0' && v >= 0) ? v : def;
+    bool ok = end && end != t.c_str() && *end == '\0' && std::isfinite(v) && v <= hi &&
+              (openLow ? v > lo : v >= lo);
+    if (!ok) {
+        char range[64];
+        std::snprintf(range, sizeof range, "%s%g%s%g", openLow ? "> " : "", lo, " .. ", hi);
+        throw EngineError(td::W("неверное значение ") + std::string(key.key) + "=" + t +
+                              td::W(" (нужно число ") + range + ")",
+                          2);
+    }
+    return v;
 }
+
+constexpr double kMaxTimeoutSec = 3600;
 
 std::string seconds(double s) {
     char buf[32];
@@ -64,8 +88,22 @@ std::string Config::autoRunDir() const {
 }
 
 bool Config::simulated() const {
-    std::string p = td::upperAscii(trim(comPort));
-    return p.empty() || p == "SIM";
+    return td::upperAscii(trim(comPort)) == "SIM";
+}
+
+std::string missingPortMessage(const std::vector<ports::Candidate>& found) {
+    std::string text = td::W(
+                           "не задан порт телефона: впишите ComPort=<устройство> в секцию "
+                           "[Common] файла ") +
+                       td::EngineIniName +
+                       td::W(
+                           " (или celltalk ports --set <устройство>; ComPort=SIM - "
+                           "имитатор телефона); ");
+    if (found.empty()) return text + td::W("последовательных устройств не найдено");
+    text += td::W("найдены устройства:");
+    for (size_t k = 0; k < found.size(); ++k)
+        text += (k ? ", " : " ") + td::files::fromOsPath(found[k].name);
+    return text;
 }
 
 Config loadConfig(const std::string& dir) {
@@ -90,12 +128,14 @@ Config loadConfig(const std::string& dir) {
         return td::readSetting(ops, s, td::readSetting(eng, s));
     };
     cfg.comPort = common(S::ComPort);
-    cfg.baud = static_cast<int>(number(common(S::Baud), cfg.baud));
-    cfg.timeoutSec = number(common(S::Timeout), cfg.timeoutSec);
-    if (cfg.timeoutSec <= 0) cfg.timeoutSec = td::settingNumber(S::Timeout);
+    cfg.baud = static_cast<int>(number(S::Baud, common(S::Baud), cfg.baud, 1, 4000000));
+    cfg.timeoutSec =
+        number(S::Timeout, common(S::Timeout), cfg.timeoutSec, 0, kMaxTimeoutSec, true);
+    cfg.commandLimitSec = number(S::CommandLimit, common(S::CommandLimit), cfg.commandLimitSec, 0,
+                                 24 * kMaxTimeoutSec, true);
     cfg.simState = common(S::SimState);
 
-    cfg.waitSec = number(td::readSetting(ops, S::Wait), cfg.waitSec);
+    cfg.waitSec = number(S::Wait, td::readSetting(ops, S::Wait), cfg.waitSec, 0, kMaxDelaySec);
     // A file name or prefix left empty keeps its default.
     auto value = [&](const td::Setting& s, std::string& v) {
         std::string text = trim(td::readSetting(ops, s, v));
@@ -192,33 +232,59 @@ std::string WorkFile::workPath() const {
 void WorkFile::open() {
     if (f_) return;
     f_ = std::fopen(td::files::toOsPath(workPath()).c_str(), "wb");
-    if (!f_) throw EngineError(td::W("не удаётся создать файл ") + workPath());
+    if (!f_)
+        throw EngineError(td::W("не удаётся создать файл ") + workPath() + ": " +
+                          std::strerror(errno));
+    created_ = true;
+}
+
+void WorkFile::failed(int error) {
+    // The work file goes at once: a file that cannot be written completely
+    // (a full disk) is no result, and the clean-up must not depend on it.
+    if (f_) std::fclose(f_);
+    f_ = nullptr;
+    td::files::remove(workPath());
+    created_ = false;
+    throw EngineError(td::W("не удаётся записать файл ") + finalPath() + ": " +
+                      std::strerror(error));
 }
 
 void WorkFile::line(const std::string& text) {
     open();
-    std::fwrite(text.data(), 1, text.size(), f_);
-    std::fwrite("\r\n", 1, 2, f_);
+    if (std::fwrite(text.data(), 1, text.size(), f_) != text.size() ||
+        std::fwrite("\r\n", 1, 2, f_) != 2)
+        failed(errno ? errno : EIO);
 }
 
 void WorkFile::flush() {
-    if (f_) std::fflush(f_);
+    if (f_ && std::fflush(f_) != 0) failed(errno ? errno : EIO);
 }
 
 void WorkFile::commit() {
     if (!f_) return;
-    bool ok = std::fclose(f_) == 0;
+    errno = 0;
+    bool ok = !std::ferror(f_);
+    ok = std::fclose(f_) == 0 && ok;
     f_ = nullptr;
-    if (!ok || std::rename(td::files::toOsPath(workPath()).c_str(),
-                           td::files::toOsPath(finalPath()).c_str()) != 0)
-        throw EngineError(td::W("не удаётся записать файл ") + finalPath());
+    if (!ok) failed(errno ? errno : EIO);
+    if (std::rename(td::files::toOsPath(workPath()).c_str(),
+                    td::files::toOsPath(finalPath()).c_str()) != 0)
+        failed(errno);
+    created_ = false;
+    committed_ = true;
 }
 
 void WorkFile::discard() {
-    if (!f_) return;
-    std::fclose(f_);
+    if (f_) std::fclose(f_);
     f_ = nullptr;
-    td::files::remove(workPath());
+    if (created_) td::files::remove(workPath());
+    created_ = false;
+}
+
+void WorkFile::unpublish() {
+    discard();
+    if (committed_) td::files::remove(finalPath());
+    committed_ = false;
 }
 
 Outputs::Outputs(const Config& cfg)
@@ -237,9 +303,11 @@ void Outputs::commitAll() {
 }
 
 void Outputs::discardResults() {
-    pb.discard();
-    sms.discard();
-    mdb.discard();
+    // Also a result file this run had already put in place when a later
+    // one failed: a failed run leaves no result of its own.
+    pb.unpublish();
+    sms.unpublish();
+    mdb.unpublish();
 }
 
 // ---------------------------------------------------------------- execution
@@ -349,7 +417,12 @@ bool Executor::waitPrompt(const std::string& cmd) {
     // complete: the prompt may follow the echo, an unsolicited report or a
     // lone line end in a later read, and must still be seen when it comes.
     const std::string prefix = commandPrefix(cmd);
-    auto deadline = Clock::now() + std::chrono::duration<double>(cfg_.timeoutSec);
+    auto span = [](double sec) {
+        return std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(sec));
+    };
+    Clock::time_point deadline = Clock::now() + span(cfg_.timeoutSec);
+    const Clock::time_point hardEnd =
+        Clock::now() + span(std::max(cfg_.commandLimitSec, cfg_.timeoutSec));
     bool echoSeen = false;
     for (;;) {
         size_t first = buf_.find_first_not_of("\r\n");
@@ -371,7 +444,8 @@ bool Executor::waitPrompt(const std::string& cmd) {
             out_.log.line(line);
             if (obs_) obs_->received(line, false);
             if (finalResult(line, false) != Final::None) return false;
-            deadline = Clock::now() + std::chrono::duration<double>(cfg_.timeoutSec);
+            // A line resets the wait for silence, never the command's limit.
+            deadline = std::min(hardEnd, Clock::now() + span(cfg_.timeoutSec));
             continue;
         }
         if (interruptRequested()) {
@@ -401,12 +475,22 @@ Executor::Answer Executor::collect(const std::string& cmd, bool sending) {
     bool bodyExpected = false;
     // A send waits longer: the phone answers once the network has taken the message.
     const double timeout = sending ? std::max(cfg_.timeoutSec, 60.0) : cfg_.timeoutSec;
+    // Every line restarts the wait for silence; the whole answer still has
+    // its limit, so a phone that talks without end cannot hold the run.
+    const double limit = std::max(cfg_.commandLimitSec, timeout);
+    const auto hardEnd = Clock::now() + std::chrono::duration_cast<Clock::duration>(
+                                            std::chrono::duration<double>(limit));
     for (;;) {
         bool urc = false;
-        auto line = nextLine(timeout, urc, prefix, bodyExpected);
+        const double left = std::chrono::duration<double>(hardEnd - Clock::now()).count();
+        std::optional<std::string> line;
+        if (left > 0) line = nextLine(std::min(timeout, left), urc, prefix, bodyExpected);
+        if (!line && Clock::now() >= hardEnd)
+            throw NoAnswer(td::W("телефон не закончил ответ на команду ") + cmd + " (" +
+                           seconds(limit) + td::W(" с, CommandLimit)"));
         if (!line)
-            throw EngineError(td::W("нет ответа телефона на команду ") + cmd + " (" +
-                              seconds(timeout) + td::W(" с)"));
+            throw NoAnswer(td::W("нет ответа телефона на команду ") + cmd + " (" +
+                           seconds(timeout) + td::W(" с)"));
         if (first && !sending && td::equalsNoCase(trim(*line), trim(cmd))) {
             first = false;  // the phone's echo of the command
             continue;
@@ -416,11 +500,11 @@ Executor::Answer Executor::collect(const std::string& cmd, bool sending) {
         Final f = bodyExpected ? Final::None : finalResult(*line, dial);
         if (f != Final::None) {
             a.final = *line;
-            out_.log.line(*line);
+            if (!quiet_) out_.log.line(*line);
             return a;
         }
         std::string logged = labelIdentityAnswer(cmd, *line);
-        out_.log.line(logged);
+        if (!quiet_) out_.log.line(logged);
         a.lines.push_back(logged);
         bodyExpected = list && !bodyExpected && td::upperAscii(trim(*line)).starts_with(listHeader);
     }
@@ -433,6 +517,12 @@ void Executor::noteSettings(const std::string& cmd, const Answer& a) {
         // The data coding of text-mode sends: UCS2 wants the text as hex.
         auto f = splitFields(cmd.substr(cmd.find('=') + 1));
         if (f.size() >= 4) ucs2Text_ = (std::atoi(unquote(f[3]).c_str()) & 0xEC) == 0x08;
+        return;
+    }
+    if (prefix == "Z" || (prefix == "&" && td::upperAscii(cmd).find("&F") != std::string::npos)) {
+        // A reset puts the phone back in its default character set, which
+        // the engine then asks before it reads texts again.
+        if (finalResult(a.final, false) == Final::Ok) charsetKnown_ = ucs2_ = false;
         return;
     }
     if (prefix != "+CSCS" && prefix != "+CMGF") return;
@@ -450,10 +540,41 @@ void Executor::noteSettings(const std::string& cmd, const Answer& a) {
     value = td::upperAscii(trim(value));
     if (prefix == "+CSCS" && eq != std::string::npos && cmd.find('?') == std::string::npos)
         charsetCmd_ = trim(cmd);
-    if (prefix == "+CSCS")
+    if (prefix == "+CSCS") {
         ucs2_ = value == "UCS2";
-    else
+        charsetKnown_ = true;
+    } else {
         pdu_ = value == "0";
+    }
+}
+
+bool Executor::charsetGoverns(const std::string& cmd) const {
+    const std::string p = commandPrefix(cmd);
+    for (const std::string* cfgPrefix : {&cfg_.pbPrefix, &cfg_.smsPrefix, &cfg_.motoSmsPrefix,
+                                         &cfg_.mdbrPrefix, &cfg_.mdbadPrefix})
+        if (p == td::upperAscii(trim(*cfgPrefix))) return true;
+    static const char* const kTexts[] = {"+CPBR", "+CPBF", "+CPBW", "+CMGL", "+MMGL", "+MDBR",
+                                         "+MDBW", "+CMGR", "+CMGW", "+CMGS", "+CNUM"};
+    for (const char* t : kTexts)
+        if (p == t) return true;
+    return false;
+}
+
+void Executor::learnCharset() {
+    // A phone keeps its character set from an earlier run until it is reset:
+    // ask it before the first text is read or written. The question is the
+    // engine's own and stays out of the log.
+    charsetKnown_ = true;
+    quiet_ = true;
+    try {
+        t_.write("AT+CSCS?\r");
+        Answer a = collect("AT+CSCS?", false);
+        quiet_ = false;
+        noteSettings("AT+CSCS?", a);
+    } catch (const NoAnswer&) {
+        // No answer: the phone cannot say, and the set stays the default.
+        quiet_ = false;
+    }
 }
 
 void Executor::route(const std::string& cmd, const Answer& a) {
@@ -485,6 +606,7 @@ void Executor::route(const std::string& cmd, const Answer& a) {
 }
 
 void Executor::command(const std::string& cmd) {
+    if (!charsetKnown_ && charsetGoverns(cmd)) learnCharset();
     // The log keeps the command as written; the phone gets its texts in the
     // character set it was told to use, as its answers are read.
     const std::string wire = ucs2_ ? encodeUcs2WriteText(cmd) : cmd;
@@ -508,7 +630,7 @@ bool Executor::sendWithPrompt(const std::string& cmd, const std::string& body) {
     // even when the text reads "OK".
     const std::string bodyEcho = trim(body);
     Answer a;
-    for (;;) {
+    for (int echoes = 0; echoes < 3; ++echoes) {
         a = collect(cmd, true);
         bool echoOnly = a.lines.empty() && trim(a.final) == bodyEcho;
         if (!echoOnly) break;
@@ -518,6 +640,14 @@ bool Executor::sendWithPrompt(const std::string& cmd, const std::string& body) {
 
 void Executor::sendSms(const std::string& number) {
     const std::string& text = args_.arg2;
+    size_t digits = 0;
+    for (char c : number) digits += (c >= '0' && c <= '9') || c == '*' || c == '#';
+    if (digits > gsmcodec::kMaxAddressDigits)
+        throw EngineError(td::W("номер получателя длиннее ") +
+                              std::to_string(gsmcodec::kMaxAddressDigits) + td::W(" цифр: ") +
+                              number,
+                          2);
+    if (!pdu_ && !charsetKnown_) learnCharset();
     if (!pdu_) {
         std::string body;
         if (ucs2_ || ucs2Text_) {
@@ -549,6 +679,32 @@ std::unique_ptr<Transport> openTransport(const Config& cfg) {
     return std::make_unique<SerialTransport>(trim(cfg.comPort), cfg.baud);
 }
 
+void checkArguments(const RunRequest& req) {
+    // A line end inside an argument would end the AT command it is put in
+    // and start another one of the caller's making. The text of a message
+    // (the second argument) may hold line breaks and tabs: it only ever goes
+    // as message text.
+    struct Part {
+        const std::string& text;
+        const char* what;
+        bool messageText;
+    };
+    for (const Part& p :
+         {Part{req.operation, "имя операции", false}, Part{req.args.arg1, "аргумент 1", false},
+          Part{req.args.arg2, "аргумент 2", true}}) {
+        for (unsigned char c : p.text) {
+            if (c >= 0x20 && c != 0x7F) continue;
+            if (p.messageText && (c == '\r' || c == '\n' || c == '\t')) continue;
+            char code[8];
+            std::snprintf(code, sizeof code, "%d", c);
+            throw EngineError(td::W(p.what) + td::W(" содержит управляющий символ (код ") + code +
+                                  td::W("): переводы строк и другие управляющие символы в "
+                                        "аргументах не допускаются"),
+                              2);
+        }
+    }
+}
+
 int runOperation(const RunRequest& req, const TransportFactory& makeTransport) {
     const std::string marker = td::files::join(req.dir, td::RunMarkerName);
     const std::string errFile = td::files::join(req.dir, td::EngineErrorName);
@@ -562,6 +718,7 @@ int runOperation(const RunRequest& req, const TransportFactory& makeTransport) {
     std::string reason;
     std::unique_ptr<Outputs> out;
     try {
+        checkArguments(req);
         Config cfg = req.config ? *req.config : loadConfig(req.dir);
         td::files::makeDir(cfg.autoRunDir());
         out = std::make_unique<Outputs>(cfg);
@@ -573,6 +730,8 @@ int runOperation(const RunRequest& req, const TransportFactory& makeTransport) {
         } catch (const OpError& e) {
             throw EngineError(td::W("операция \"") + req.operation + "\": " + e.what(), 2);
         }
+        if (trim(cfg.comPort).empty())
+            throw EngineError(missingPortMessage(ports::listCandidates("/dev")), 2);
         std::unique_ptr<Transport> link = makeTransport(cfg);
         Executor ex(*link, *out, cfg, req.args);
         ex.watch(req.observer);
@@ -601,7 +760,12 @@ int runOperation(const RunRequest& req, const TransportFactory& makeTransport) {
                 out->log.discard();
             }
         }
-        td::files::writeLines(errFile, {reason});
+        // The error file is the one thing a failed run must leave; on a full
+        // disk the log makes room for it.
+        if (!td::files::writeLines(errFile, {reason}) && out) {
+            out->log.unpublish();
+            td::files::writeLines(errFile, {reason});
+        }
     }
     hold.release();
     if (req.observer) req.observer->finished(code, reason);

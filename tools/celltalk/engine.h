@@ -14,6 +14,7 @@
 #include "observer.h"
 #include "oplang.h"
 #include "platform/ini.h"
+#include "ports.h"
 #include "transport.h"
 
 namespace celltalk {
@@ -34,10 +35,12 @@ struct Config {
     std::string opsIni;  // path of the operations ini
     // The operations ini as read once by loadConfig (null: read it from opsIni).
     std::shared_ptr<const td::IniFile> ops;
-    std::string comPort;  // empty or "SIM": the built-in simulated phone
+    std::string comPort;  // "SIM": the built-in simulated phone; else a serial device
     int baud = static_cast<int>(td::settingNumber(td::setting::Baud));
     // Silence after which a command counts as unanswered.
     double timeoutSec = td::settingNumber(td::setting::Timeout);
+    // The longest one command's answer may take, however busily the phone talks.
+    double commandLimitSec = td::settingNumber(td::setting::CommandLimit);
     double waitSec = td::settingNumber(td::setting::Wait);  // the pause of !dly without a number
     std::string simState{td::setting::SimState.def};
     std::string pbFile{td::setting::PBFile.def}, smsFile{td::setting::SMSFile.def},
@@ -57,6 +60,8 @@ struct Config {
 };
 
 // Reads celltalk.ini in `dir` and the operations ini it names, each once.
+// Throws EngineError (code 2) for a number setting that is not a finite
+// number in its range.
 Config loadConfig(const std::string& dir);
 // The command text of an operation (names match as ini keys match).
 std::string lookupOperation(const Config& cfg, const std::string& name);
@@ -76,22 +81,32 @@ class WorkFile {
     void line(const std::string& text);
     void flush();
     bool isOpen() const { return f_ != nullptr; }
-    void commit();   // closes and renames; throws EngineError when it cannot
-    void discard();  // closes and removes the "$" file
+    // Closes and renames; throws EngineError when it cannot (the "$" file is
+    // gone then). line() and flush() throw as well when the file cannot be
+    // written.
+    void commit();
+    void discard();    // closes and removes the "$" file
+    void unpublish();  // discard(), and removes the file commit() put in place
     std::string finalPath() const;
     std::string workPath() const;
 
   private:
+    [[noreturn]] void failed(int error);
     std::string dir_, name_;
     std::FILE* f_ = nullptr;
+    bool created_ = false, committed_ = false;
 };
 
 struct Outputs {
     explicit Outputs(const Config& cfg);
     WorkFile log, pb, sms, mdb;
-    void commitAll();  // result files first, the log last
-    void discardResults();
+    void commitAll();       // result files first, the log last
+    void discardResults();  // the run failed: none of its result files stays
 };
+
+// The one line CellTalk.err gets when no port is set: how to set one, and the
+// serial devices found.
+std::string missingPortMessage(const std::vector<ports::Candidate>& found);
 
 // Set from a signal handler; every wait of the engine looks at it.
 void requestInterrupt();
@@ -125,6 +140,8 @@ class Executor {
     bool takeUnsolicited(const std::string& line, const std::string& cmdPrefix);
     void pause(double seconds);
     void noteSettings(const std::string& cmd, const Answer& a);
+    bool charsetGoverns(const std::string& cmd) const;
+    void learnCharset();
     void route(const std::string& cmd, const Answer& a);
 
     Transport& t_;
@@ -134,6 +151,8 @@ class Executor {
     std::string buf_;
     bool reportBody_ = false;  // the next line belongs to the report just logged
     bool ucs2_ = false, pdu_ = false;
+    bool charsetKnown_ = false;  // asked or set in this run (a phone keeps it between runs)
+    bool quiet_ = false;         // the engine's own question: its answer is not logged
     bool ucs2Text_ = false;      // AT+CSMP asked for UCS2 data coding
     std::string charsetCmd_;     // the last character-set command the phone took
     std::string mdbCharsetCmd_;  // the one last written into the date book file
@@ -157,6 +176,11 @@ std::unique_ptr<Transport> openTransport(const Config& cfg);
 // Returns the process exit code (0 success, 1 phone or link failure,
 // 2 bad settings or operation, 3 interrupted).
 int runOperation(const RunRequest& req, const TransportFactory& makeTransport = openTransport);
+
+// Refuses (EngineError, code 2) an operation name or first argument holding
+// a control character, and a message text (second argument) holding one
+// other than a line break or a tab.
+void checkArguments(const RunRequest& req);
 
 // Parses the command line (oper "<operation>" ["<arg1>"] ["<arg2>"]).
 bool parseCommandLine(const std::vector<std::string>& argv, RunRequest& req);

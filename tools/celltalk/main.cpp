@@ -28,6 +28,9 @@ void installHandlers() {
     sa.sa_flags = 0;  // no restart: a blocked wait returns and sees the request
     for (int sig : {SIGINT, SIGTERM, SIGHUP}) sigaction(sig, &sa, nullptr);
     signal(SIGPIPE, SIG_IGN);
+    // A file-size limit makes a write fail (EFBIG) instead of ending the
+    // run before it can clean up and say why.
+    signal(SIGXFSZ, SIG_IGN);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "oplang.h"
 
+#include <cmath>
 #include <cstdlib>
 
 #include "platform/cp1251.h"
@@ -25,11 +26,22 @@ std::string replaceMark(const std::string& s, const std::string& value) {
     return out;
 }
 
+struct Budget {
+    size_t batchReads = 0;
+};
+
+void add(std::vector<Step>& out, Step s) {
+    if (out.size() >= kMaxSteps)
+        throw OpError(td::W("операция разрастается больше чем на ") + std::to_string(kMaxSteps) +
+                      td::W(" команд"));
+    out.push_back(std::move(s));
+}
+
 // `putArgument` false: the first argument named the batch file being read
 // (!bat[), so a mark in its lines is text of its own (a "№" in a date book
 // title) and stays as written.
 void expandInto(const std::string& text, const OpArgs& args, const BatchLoader& load, int depth,
-                bool putArgument, std::vector<Step>& out) {
+                bool putArgument, Budget& budget, std::vector<Step>& out) {
     size_t start = 0;
     while (start <= text.size()) {
         size_t bar = text.find('|', start);
@@ -38,8 +50,7 @@ void expandInto(const std::string& text, const OpArgs& args, const BatchLoader& 
         start = bar == std::string::npos ? text.size() + 1 : bar + 1;
         if (item.empty()) continue;
         if (item[0] != '!') {
-            out.push_back(
-                {Step::Kind::Command, putArgument ? replaceMark(item, args.arg1) : item, -1});
+            add(out, {Step::Kind::Command, putArgument ? replaceMark(item, args.arg1) : item, -1});
             continue;
         }
         std::string word = td::upperAscii(item.substr(0, 4));
@@ -49,10 +60,13 @@ void expandInto(const std::string& text, const OpArgs& args, const BatchLoader& 
             if (!rest.empty()) {
                 char* end = nullptr;
                 sec = std::strtod(rest.c_str(), &end);
-                if (end == rest.c_str() || *end != '\0' || sec < 0)
-                    throw OpError(td::W("неверная пауза: ") + item);
+                if (end == rest.c_str() || *end != '\0' || !std::isfinite(sec) || sec < 0 ||
+                    sec > kMaxDelaySec)
+                    throw OpError(td::W("неверная пауза (от 0 до ") +
+                                  std::to_string(static_cast<int>(kMaxDelaySec)) + td::W(" с): ") +
+                                  item);
             }
-            out.push_back({Step::Kind::Delay, {}, sec});
+            add(out, {Step::Kind::Delay, {}, sec});
         } else if (word == "!BAT") {
             std::string name;
             bool byArgument = false;
@@ -71,15 +85,18 @@ void expandInto(const std::string& text, const OpArgs& args, const BatchLoader& 
             if (name.empty()) throw OpError(td::W("не задано имя пакетного файла: ") + item);
             if (depth >= kMaxBatchDepth)
                 throw OpError(td::W("слишком глубокая вложенность пакетов: ") + name);
+            if (++budget.batchReads > kMaxBatchReads)
+                throw OpError(td::W("операция читает больше ") + std::to_string(kMaxBatchReads) +
+                              td::W(" пакетных файлов"));
             auto lines = load(name);
             if (!lines) throw OpError(td::W("пакетный файл не найден: ") + name);
             for (const auto& line : *lines)
-                expandInto(line, args, load, depth + 1, putArgument && !byArgument, out);
+                expandInto(line, args, load, depth + 1, putArgument && !byArgument, budget, out);
         } else if (word == "!SMS") {
             if (!rest.empty()) throw OpError(td::W("неверный макрос: ") + item);
             auto numbers = splitRecipients(args.arg1);
             if (numbers.empty()) throw OpError(td::W("не заданы номера получателей SMS"));
-            for (auto& n : numbers) out.push_back({Step::Kind::SendSms, n, -1});
+            for (auto& n : numbers) add(out, {Step::Kind::SendSms, n, -1});
         } else {
             throw OpError(td::W("неизвестный макрос: ") + item);
         }
@@ -105,7 +122,8 @@ std::vector<std::string> splitRecipients(const std::string& list) {
 std::vector<Step> expandOperation(const std::string& text, const OpArgs& args,
                                   const BatchLoader& loadBatch) {
     std::vector<Step> out;
-    expandInto(text, args, loadBatch, 0, true, out);
+    Budget budget;
+    expandInto(text, args, loadBatch, 0, true, budget, out);
     return out;
 }
 

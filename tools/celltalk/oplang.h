@@ -35,10 +35,17 @@ class OpError : public std::runtime_error {
 
 constexpr char kNumberMark = '\xB9';  // "№" in Windows-1251
 constexpr int kMaxBatchDepth = 8;
+// Bounds on one run's work, whatever the batch files say: the steps an
+// operation may expand to, and the batch files it may read on the way.
+constexpr size_t kMaxSteps = 20000;
+constexpr size_t kMaxBatchReads = 2000;
+// The longest pause !dly may ask for, in seconds.
+constexpr double kMaxDelaySec = 3600;
 
 // Expands a command text. Throws OpError on an unknown macro, a batch file
-// that cannot be found, batch files nested deeper than kMaxBatchDepth, or a
-// send macro without recipients.
+// that cannot be found, batch files nested deeper than kMaxBatchDepth, more
+// than kMaxSteps steps or kMaxBatchReads batch files, a pause that is not a
+// number from 0 to kMaxDelaySec, or a send macro without recipients.
 std::vector<Step> expandOperation(const std::string& text, const OpArgs& args,
                                   const BatchLoader& loadBatch);
 

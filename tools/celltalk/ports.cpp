@@ -199,6 +199,12 @@ std::vector<Candidate> listCandidates(const std::string& devDir) {
     return byId;
 }
 
+std::string holderOf(const std::string& device) {
+    std::string who = flockHolder(device);
+    if (who.empty()) who = holdersOf(resolvedPath(device));
+    return who;
+}
+
 Access accessOfOpenError(int err) {
     switch (err) {
         case ENOENT:

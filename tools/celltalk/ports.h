@@ -34,6 +34,10 @@ struct Probe {
     std::string maker, model;
 };
 
+// The program that holds `device` (through a flock or an open file), for a
+// message; empty when none is found.
+std::string holderOf(const std::string& device);
+
 // What a failed open() means for the user.
 Access accessOfOpenError(int err);
 

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/file.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -13,6 +14,7 @@
 #include "phonesim.h"
 #include "platform/cp1251.h"
 #include "platform/files.h"
+#include "ports.h"
 
 namespace celltalk {
 
@@ -56,17 +58,40 @@ void makeRawTermios(termios& tio, unsigned speed) {
     cfsetospeed(&tio, speed);
 }
 
+std::string busyMessage(const std::string& device) {
+    std::string who = ports::holderOf(td::files::toOsPath(device));
+    return td::W("порт ") + device + td::W(" занят другой программой") +
+           (who.empty() ? std::string() : " (" + td::files::fromOsPath(who) + ")") +
+           td::W(": закройте её или не давайте ей этот порт");
+}
+
 SerialTransport::SerialTransport(const std::string& device, int baud) {
     const unsigned speed = baudConstant(baud);
     if (!speed)
         throw TransportError(td::W("неподдерживаемая скорость порта: ") + std::to_string(baud));
     fd_ = ::open(td::files::toOsPath(device).c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd_ < 0)
-        throw TransportError(td::W("не удаётся открыть порт ") + device + ": " +
-                             std::strerror(errno));
-    // Marks the port as in use, so `celltalk ports` leaves it alone during a
-    // run. Advisory only: a lock held by someone else does not stop the run.
-    (void)::flock(fd_, LOCK_EX | LOCK_NB);
+    if (fd_ < 0) {
+        int e = errno;
+        if (e == EBUSY) throw TransportError(busyMessage(device));
+        throw TransportError(td::W("не удаётся открыть порт ") + device + ": " + std::strerror(e));
+    }
+    // The line is this run's alone: a lock that other careful programs (and
+    // `celltalk ports`) respect, and TIOCEXCL, which makes the kernel refuse
+    // any further open of the device (a modem manager probing new devices)
+    // until the engine closes it.
+    if (::flock(fd_, LOCK_EX | LOCK_NB) != 0) {
+        int e = errno;
+        ::close(fd_);
+        fd_ = -1;
+        if (e == EWOULDBLOCK) throw TransportError(busyMessage(device));
+        throw TransportError(td::W("не удаётся занять порт ") + device + ": " + std::strerror(e));
+    }
+    if (::ioctl(fd_, TIOCEXCL) != 0 && errno != ENOTTY) {
+        int e = errno;
+        ::close(fd_);
+        fd_ = -1;
+        throw TransportError(td::W("не удаётся занять порт ") + device + ": " + std::strerror(e));
+    }
     termios tio{};
     if (tcgetattr(fd_, &tio) != 0) {
         int e = errno;
@@ -86,7 +111,12 @@ SerialTransport::SerialTransport(const std::string& device, int baud) {
 }
 
 SerialTransport::~SerialTransport() {
-    if (fd_ >= 0) ::close(fd_);
+    if (fd_ < 0) return;
+    // The exclusive mode belongs to the tty, not to this descriptor: give it
+    // back, or the next run could not open a line that stays up (a
+    // pseudo-terminal whose other end lives on).
+    (void)::ioctl(fd_, TIOCNXCL);
+    ::close(fd_);
 }
 
 void SerialTransport::write(std::string_view bytes) {

@@ -33,7 +33,12 @@ class Transport {
     virtual bool canWait() const { return true; }
 };
 
-// A serial device opened raw, 8N1, no flow control, at `baud`.
+// The error text for a device another program holds (names the program when
+// it can be seen).
+std::string busyMessage(const std::string& device);
+
+// A serial device opened raw, 8N1, no flow control, at `baud`, and held
+// exclusively (a flock and TIOCEXCL) until the transport is destroyed.
 class SerialTransport : public Transport {
   public:
     SerialTransport(const std::string& device, int baud);

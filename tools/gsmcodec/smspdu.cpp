@@ -197,6 +197,9 @@ std::vector<uint8_t> encodeAddress(std::string_view number) {
     std::string digits = dialable(number);
     bool international = !digits.empty() && digits[0] == '+';
     if (international) digits.erase(0, 1);
+    // An address holds at most 20 digits; more would not even fit the
+    // length octet beyond 255, and no reader could take the PDU apart.
+    if (digits.size() > kMaxAddressDigits) digits.resize(kMaxAddressDigits);
     out.push_back(static_cast<uint8_t>(digits.size()));
     out.push_back(numericType(international));
     append(out, encodeSemiOctets(digits));

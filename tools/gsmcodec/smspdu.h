@@ -25,7 +25,9 @@ std::string decodeSemiOctets(std::span<const uint8_t> octets, size_t count);
 // An originator or destination address: digit count, type of number, value.
 // A number holding a letter (or any non-ASCII character) is alphanumeric:
 // its name in the 7-bit alphabet, at most 11 septets. Otherwise the dialable
-// characters 0-9, "*", "#" are kept, international when "+" comes first.
+// characters 0-9, "*", "#" are kept, international when "+" comes first,
+// at most kMaxAddressDigits of them (callers refuse a longer number).
+constexpr size_t kMaxAddressDigits = 20;
 std::vector<uint8_t> encodeAddress(std::string_view number);
 // The service centre address: octet count, type of number, value; an empty
 // number is the single octet 00 (the phone's own setting).
