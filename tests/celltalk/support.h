@@ -121,18 +121,6 @@ class ScriptedPhone : public Transport {
     std::string partial_, pending_;
 };
 
-// Lends a test-owned phone to the engine.
-class Borrowed : public Transport {
-  public:
-    explicit Borrowed(Transport& t) : t_(t) {}
-    void write(std::string_view b) override { t_.write(b); }
-    std::string read(int ms) override { return t_.read(ms); }
-    bool canWait() const override { return t_.canWait(); }
-
-  private:
-    Transport& t_;
-};
-
 // Hands out what another phone sends at most `chunk` bytes per read, the way
 // a serial line delivers an answer in pieces.
 class ChunkedLink : public Transport {
