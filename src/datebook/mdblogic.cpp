@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "engine/readcycle.h"
 #include "platform/cp1251.h"
 
 namespace td {
@@ -191,15 +192,9 @@ std::string unloadFileName(const std::string& stamp, const std::string& mdbFile)
     return "Unload-" + stamp + "-MemDay-" + base + ".txt";
 }
 
-namespace {
-const char* const kTakesHalfAMinute =
-    "Это займёт примерно полминуты, на которые Ваш телефон будет занят для внешнего "
-    "воздействия";
-}
-
 std::string readQuestion() {
     return W("Вы действительно хотите прочитать книгу напоминаний из Вашего аппарата ?\r") +
-           W(kTakesHalfAMinute);
+           TakesHalfAMinute();
 }
 
 std::string unloadQuestion() {
@@ -210,11 +205,10 @@ std::string unloadQuestion() {
         "Загрузить выгруженные записи ежедневника можно, \"выполнив пакет\" в программе Celltalk,",
         "указав имя выгруженного файла (см. выше)",
         "",
-        "Вы действительно хотите выгрузить книгу напоминаний из Вашего аппарата ?",
-        kTakesHalfAMinute};
+        "Вы действительно хотите выгрузить книгу напоминаний из Вашего аппарата ?"};
     std::string text;
     for (const char* l : lines) text += W(l) + "\r";
-    return text;
+    return text + TakesHalfAMinute() + "\r";
 }
 
 std::string notCreatedText(const std::string& mdbFile) {

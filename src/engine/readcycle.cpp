@@ -17,6 +17,11 @@ std::string RefreshCaption() {
 std::string AbortCaption() {
     return W("Прервать");
 }
+std::string TakesHalfAMinute() {
+    return W(
+        "Это займёт примерно полминуты, на которые Ваш телефон будет занят для внешнего "
+        "воздействия");
+}
 
 std::string ReadCycle::busyHintFor(int pollInterval) {
     long seconds = std::lrint(std::nearbyint(pollInterval / 1000.0));

@@ -172,5 +172,7 @@ std::string EngineFailedStatus(const std::vector<std::string>& errorLines);
 // The texts of the refresh button's two looks.
 std::string RefreshCaption();  // "Обновить"
 std::string AbortCaption();    // "Прервать"
+// The sentence every question before a phone read or delete ends with.
+std::string TakesHalfAMinute();
 
 }  // namespace td

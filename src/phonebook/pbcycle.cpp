@@ -6,22 +6,16 @@
 
 namespace td {
 
-namespace {
-const char* const kTakesHalfAMinute =
-    "\rЭто займёт примерно полминуты, на которые Ваш телефон будет занят для внешнего "
-    "воздействия";
-}
-
 PhoneBookTexts phoneBookTexts() {
-    return {W("Вы действительно хотите прочитать телефонную книгу из Вашего аппарата ?") +
-                W(kTakesHalfAMinute),
+    return {W("Вы действительно хотите прочитать телефонную книгу из Вашего аппарата ?") + "\r" +
+                TakesHalfAMinute(),
             W("Прочесть Телефонную книгу из ТЕЛЕФОНА")};
 }
 
 PhoneBookTexts missCallTexts() {
-    return {
-        W("Вы действительно хотите прочитать записи из Вашего аппарата ?") + W(kTakesHalfAMinute),
-        W("Прочесть записи из ТЕЛЕФОНА")};
+    return {W("Вы действительно хотите прочитать записи из Вашего аппарата ?") + "\r" +
+                TakesHalfAMinute(),
+            W("Прочесть записи из ТЕЛЕФОНА")};
 }
 
 ReadCycleConfig phoneBookCycleConfig(const std::string& operation, const std::string& prefix,

@@ -6,28 +6,22 @@
 
 namespace td::sms {
 
-namespace {
-const char* const kTakesHalfAMinute =
-    "\rЭто займёт примерно полминуты, на которые Ваш телефон будет занят для внешнего "
-    "воздействия";
-}
-
 SmsTexts sentTexts() {
     return {W("Вы действительно хотите прочитать отправленные ранее SMS из Вашего аппарата ?") +
-                W(kTakesHalfAMinute),
+                "\r" + TakesHalfAMinute(),
             W("Прочесть SMS из телефона")};
 }
 
 SmsTexts unreadTexts() {
-    return {W("Вы действительно хотите прочитать не прочтённые SMS из Вашего аппарата ?") +
-                W(kTakesHalfAMinute),
+    return {W("Вы действительно хотите прочитать не прочтённые SMS из Вашего аппарата ?") + "\r" +
+                TakesHalfAMinute(),
             W("Прочесть не прочтённые SMS из телефона")};
 }
 
 SmsTexts allTexts() {
-    return {
-        W("Вы действительно хотите прочитать ВСЕ SMS из Вашего аппарата ?") + W(kTakesHalfAMinute),
-        W("Прочесть ВСЕ SMS из телефона")};
+    return {W("Вы действительно хотите прочитать ВСЕ SMS из Вашего аппарата ?") + "\r" +
+                TakesHalfAMinute(),
+            W("Прочесть ВСЕ SMS из телефона")};
 }
 
 std::string smsBusyHint() {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "engine/readcycle.h"
 #include "main/mainlogic.h"
 #include "phonebook/pbrecord.h"
 #include "platform/cp1251.h"
@@ -121,19 +122,14 @@ GroupDelete planGroupDelete(const std::vector<std::string>& marks, const std::st
     return g;
 }
 
-namespace {
-const char* const kTakesHalfAMinute =
-    "Это займёт примерно полминуты, на которые Ваш телефон будет занят для внешнего воздействия";
-}
-
 std::string groupDeleteQuestion(std::size_t count) {
     return W("Вы действительно хотите удалить  ") + std::to_string(count) +
-           W("  SMS из Вашего аппарата ?") + "\r\r" + W(kTakesHalfAMinute);
+           W("  SMS из Вашего аппарата ?") + "\r\r" + TakesHalfAMinute();
 }
 
 std::string deleteQuestion(const std::string& text, const std::string& who) {
     return W("Вы действительно хотите удалить SMS из Вашего аппарата ?") + "\r\r\"" + text +
-           "\"\r" + W("(абонент \"") + who + "\")\r\r" + W(kTakesHalfAMinute);
+           "\"\r" + W("(абонент \"") + who + "\")\r\r" + TakesHalfAMinute();
 }
 
 std::string savedListName(const std::string& stamp, const std::string& kind,
