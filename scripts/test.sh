@@ -4,6 +4,9 @@
 #   SANITIZE=1 scripts/test.sh AddressSanitizer + UndefinedBehaviorSanitizer in build-asan/
 set -euo pipefail
 cd "$(dirname "$0")/.."
+# Compiled objects are shared through ccache between this tree's builds and
+# other clones of the project: paths are hashed relative to the clone.
+export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$PWD}" CCACHE_NOHASHDIR=1
 bash scripts/deps.sh
 
 if [ "${SANITIZE:-0}" = 1 ]; then
