@@ -716,15 +716,13 @@ bool Executor::routed(const std::string& cmd) const {
     const std::string p = commandPrefix(cmd);
     for (const std::string* cfgPrefix : {&cfg_.pbPrefix, &cfg_.smsPrefix, &cfg_.motoSmsPrefix,
                                          &cfg_.mdbrPrefix, &cfg_.mdbadPrefix})
-        if (p == td::upperAscii(trim(*cfgPrefix))) return !td::trim(cmd).ends_with("=?");
+        if (p == td::upperAscii(trim(*cfgPrefix))) return true;
     return false;
 }
 
 bool Executor::charsetGoverns(const std::string& cmd) const {
+    if (routed(cmd)) return true;
     const std::string p = commandPrefix(cmd);
-    for (const std::string* cfgPrefix : {&cfg_.pbPrefix, &cfg_.smsPrefix, &cfg_.motoSmsPrefix,
-                                         &cfg_.mdbrPrefix, &cfg_.mdbadPrefix})
-        if (p == td::upperAscii(trim(*cfgPrefix))) return true;
     static const char* const kTexts[] = {"+CPBR", "+CPBF", "+CPBW", "+CMGL", "+MMGL", "+MDBR",
                                          "+MDBW", "+CMGR", "+CMGW", "+CMGS", "+CNUM"};
     for (const char* t : kTexts)
@@ -800,8 +798,9 @@ void Executor::command(const std::string& cmd) {
     }
     noteSettings(cmd, a);
     route(cmd, a);
+    // "=?" only asks what a command would take: a probe, which may be refused.
     if (finalResult(a.final, commandPrefix(cmd) == "D") == Final::Error &&
-        (mustSucceed(cmd) || routed(cmd)))
+        (mustSucceed(cmd) || (routed(cmd) && !trim(cmd).ends_with("=?"))))
         refused(cmd, a.final);
 }
 

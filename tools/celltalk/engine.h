@@ -161,7 +161,8 @@ class Executor {
     void pause(double seconds, bool logged = true);
     void noteSettings(const std::string& cmd, const Answer& a);
     bool charsetGoverns(const std::string& cmd) const;
-    // Its answer goes to a result file (an answer prefix of MetaOperation).
+    // Its prefix is an answer prefix of MetaOperation: the answer goes to a
+    // result file.
     bool routed(const std::string& cmd) const;
     void learnCharset();
     void route(const std::string& cmd, const Answer& a);
