@@ -743,6 +743,21 @@ TEST(EngineSync, AnswersOfAnEarlierRunAreNotTakenForThisOne) {
     }
 }
 
+TEST(EngineSync, APhoneLeftTakingMessageTextIsBroughtBackToCommands) {
+    EngineDir d({{"Книга", "at+cpbr=1,3"}});
+    ScriptedPhone phone;
+    bool entry = true;  // an earlier run was stopped at the "> " prompt
+    phone.answer = [&entry](const std::string& line) {
+        size_t esc = line.find('\x1B');
+        if (entry && esc == std::string::npos) return std::string("\r\n> ");
+        entry = false;
+        const std::string cmd = esc == std::string::npos ? line : line.substr(esc + 1);
+        return cmd == "at+cpbr=1,3" ? std::string(kBook3) : std::string("\r\nOK\r\n");
+    };
+    ASSERT_EQ(run(d, "Книга", &phone), 0) << d.text("CellTalk.err");
+    EXPECT_EQ(d.lines("AutoRun/LastRun.pbf").size(), 4u) << d.text("AutoRun/LastRun.log");
+}
+
 TEST(EngineSim, IdentityAnswersKeepEveryLineAndSentTextsAreLoggedOnce) {
     EngineDir d({{"Версия", "at+cgmr"}, {"Послать", "at+cmgf=1|!sms"}});
     ReplyingPhone phone(Replies{{"at+cgmr", {"\r\n\"R374_G_0E.41\"\r\nBL 0.5\r\n\r\nOK\r\n"}}});

@@ -451,7 +451,12 @@ void Executor::synchronise() {
     const double answerSec = std::min(cfg_.timeoutSec, 1.0);
     for (int attempt = 0; attempt < 3; ++attempt) {
         checkInterrupt();
-        t_.write("AT\r");
+        // A run stopped at the "> " prompt leaves the phone taking message
+        // text, where "AT" is text too: ESC drops that message. A phone in
+        // command mode ignores what comes before "AT".
+        t_.write(attempt ? "\x1B"
+                           "AT\r"
+                         : "AT\r");
         bool echoed = false, ok = false, urc = false, heard = false;
         const auto end = Clock::now() + std::chrono::duration<double>(answerSec);
         while (!ok) {
@@ -467,7 +472,8 @@ void Executor::synchronise() {
             else
                 stale(*line);
         }
-        if (!ok && !heard) break;  // a silent phone: its first command will tell
+        heard = heard || !buf_.empty();  // a prompt "> " ends no line
+        if (!ok && !heard) break;        // a silent phone: its first command will tell
         if (!ok) continue;
         echo_ = echoed;
         // An OK of an earlier command may have come just before this one's:
