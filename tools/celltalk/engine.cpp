@@ -454,9 +454,8 @@ void Executor::synchronise() {
         // A run stopped at the "> " prompt leaves the phone taking message
         // text, where "AT" is text too: ESC drops that message. A phone in
         // command mode ignores what comes before "AT".
-        t_.write(attempt ? "\x1B"
-                           "AT\r"
-                         : "AT\r");
+        if (attempt) t_.write("\x1B");
+        t_.write("AT\r");
         bool echoed = false, ok = false, urc = false, heard = false;
         const auto end = Clock::now() + std::chrono::duration<double>(answerSec);
         while (!ok) {
