@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <utility>
 
 #include "support.h"
 
@@ -753,6 +754,21 @@ TEST(EngineSync, APhoneLeftTakingMessageTextIsBroughtBackToCommands) {
         entry = false;
         const std::string cmd = esc == std::string::npos ? line : line.substr(esc + 1);
         return cmd == "at+cpbr=1,3" ? std::string(kBook3) : std::string("\r\nOK\r\n");
+    };
+    ASSERT_EQ(run(d, "Книга", &phone), 0) << d.text("CellTalk.err");
+    EXPECT_EQ(d.lines("AutoRun/LastRun.pbf").size(), 4u) << d.text("AutoRun/LastRun.log");
+}
+
+TEST(EngineSync, ALateAnswerToTheCharacterSetQuestionIsNotTakenForTheRead) {
+    EngineDir d({{"Книга", "at+cpbr=1,3"}});
+    ScriptedPhone phone;
+    std::string held;  // the answer to AT+CSCS?, sent only with the next command's
+    phone.answer = [&held](const std::string& cmd) {
+        if (cmd == "AT+CSCS?") {
+            held = "\r\n+CSCS: \"GSM\"\r\n\r\nOK\r\n";
+            return std::string();
+        }
+        return std::exchange(held, "") + (cmd == "at+cpbr=1,3" ? kBook3 : "\r\nOK\r\n");
     };
     ASSERT_EQ(run(d, "Книга", &phone), 0) << d.text("CellTalk.err");
     EXPECT_EQ(d.lines("AutoRun/LastRun.pbf").size(), 4u) << d.text("AutoRun/LastRun.log");

@@ -748,7 +748,10 @@ void Executor::learnCharset() {
         noteSettings("AT+CSCS?", a);
     } catch (const NoAnswer&) {
         // No answer: the phone cannot say, and the set stays the default.
+        // An answer that comes later must not be taken for the next
+        // command's: the line is brought into step again.
         quiet_ = false;
+        synchronise();
     }
 }
 
