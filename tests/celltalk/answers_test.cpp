@@ -43,8 +43,77 @@ TEST(Answers, FinalResults) {
         {"BUSY", true, Final::Other},
         {"OK then", false, Final::None},
         {"+CPBR: 1,\"OK\",129,\"OK\"", false, Final::None},
+        // Verbatim final words of real modems and V.250.
+        {"COMMAND NOT SUPPORT", false, Final::Error},
+        {"TOO MANY PARAMETERS", false, Final::Error},
+        {"+CME ERROR: SIM busy", false, Final::Error},
+        {"NO DIALTONE", true, Final::Error},
+        {"NO ANSWER", true, Final::Other},
+        {"CONNECT 9600", true, Final::Other},
+        {"BUSY", false, Final::Error},
+        {"CONNECT", false, Final::None},
+        {"OKAY", false, Final::None},
+        {"> ", false, Final::None},
+        {"+CMGS: 5", false, Final::None},
     };
     for (const auto& c : cases) EXPECT_EQ(finalResult(c.line, c.dial), c.expect) << c.line;
+}
+
+TEST(Answers, RefusalsAreNamedAndBusyOnesRetried) {
+    struct {
+        const char* line;
+        const char* meaning;  // UTF-8; empty: none known
+        bool busy;
+    } cases[] = {
+        {"+CME ERROR: 515", "телефон занят (SIM-карта), повторите позже", true},
+        {"+CME ERROR: 14", "SIM-карта занята, повторите позже", true},
+        {"+CMS ERROR: 314", "SIM-карта занята, повторите позже", true},
+        {"+CMS ERROR: 500", "неизвестная ошибка", false},
+        {"+CMS ERROR: 321", "неверный номер ячейки памяти", false},
+        {"+CME ERROR: 21", "неверный номер ячейки памяти", false},
+        {"+CMS ERROR: 42", "отказ сети (причина 42)", false},
+        {"+CME ERROR: 9999", "", false},
+        {"+CME ERROR: SIM busy", "", false},
+        {"COMMAND NOT SUPPORT", "команда не поддерживается", false},
+        {"ERROR", "команда отвергнута", false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(errorMeaning(c.line), W(c.meaning)) << c.line;
+        EXPECT_EQ(phoneBusy(c.line), c.busy) << c.line;
+    }
+}
+
+TEST(Answers, CommandsWhoseRefusalFailsTheRun) {
+    struct {
+        const char* cmd;
+        bool must;
+    } cases[] = {
+        {"at+cpbr=1,250", true},       {"AT+CMGL=\"ALL\"", true}, {"at+mdbr=1,100", true},
+        {"at+mdbad?", true},           {"at+cmgs=23", true},      {"at+cmss=5", true},
+        {"at+cmgd=0", true},           {"at+mdbw=1,\"x\"", true}, {"ATD89161234567;", true},
+        {"at+ckpd=\"s\"", true},       {"at+cpbr=?", false},      {"at+cscs=\"UCS2\"", false},
+        {"at+cmgf=1", false},          {"at+cpbs=\"SM\"", false}, {"at+cpms=\"SM\"", false},
+        {"at+csmp=17,167,0,8", false}, {"at+cgmr", false},        {"at", false},
+    };
+    for (const auto& c : cases) EXPECT_EQ(mustSucceed(c.cmd), c.must) << c.cmd;
+}
+
+TEST(Answers, AnAnswerNamingAnotherCommandIsNotTaken) {
+    struct {
+        const char* cmd;
+        const char* line;
+        bool fits;
+    } cases[] = {
+        {"at+cpbr=1,3", "+CPBR: 1,\"1\",129,\"A\"", true},
+        {"at+cpbr=1,3", "+CMGL: 1,\"REC READ\",\"1\"", false},
+        {"at+cmgl=4", "+CPBR: 1,\"1\",129,\"A\"", false},
+        {"at+cgmr", "+GMR: R374", true},
+        {"at+cpbf=\"A\"", "+CPBR: 1,\"1\",129,\"A\"", true},
+        {"at+cmgl=4", "+79161234567: text of a message", true},
+        {"at+cmgl=4", "hello", true},
+        {"ati", "+CGMI: Motorola", true},
+    };
+    for (const auto& c : cases) EXPECT_EQ(answerFits(c.cmd, c.line), c.fits) << c.cmd << c.line;
 }
 
 TEST(Answers, UnsolicitedLinesAreToldFromAnswers) {
@@ -93,6 +162,12 @@ TEST(Answers, IdentityAnswersGetTheirPrefix) {
     EXPECT_EQ(labelIdentityAnswer("at+cgmi", "+CGMI: Motorola"), "+CGMI: Motorola");
     EXPECT_EQ(labelIdentityAnswer("at+cgsn=?", "x"), "x");
     EXPECT_EQ(labelIdentityAnswer("at+cmgl", "Hello"), "Hello");  // an SMS text stays as it is
+    EXPECT_EQ(labelIdentityAnswer("at+cgmr", "+CGMR: \"R374_G_0E.41\""), "+CGMR: R374_G_0E.41");
+    EXPECT_EQ(labelIdentityAnswer("at+cgmr", "\"R374\""), "+CGMR: R374");
+    EXPECT_EQ(labelIdentityAnswer("at+cgmr", std::vector<std::string>{"+CGMR: R374", "BL 0.5"}),
+              "+CGMR: R374 BL 0.5");
+    EXPECT_EQ(labelIdentityAnswer("at+gmr", std::vector<std::string>{"V1.2", "", "2006-01-02"}),
+              "+GMR: V1.2 2006-01-02");
 }
 
 TEST(Answers, Ucs2FieldsOfAPhoneBookLine) {

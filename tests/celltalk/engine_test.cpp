@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <utility>
 
 #include "support.h"
 
@@ -47,7 +48,8 @@ TEST(EngineRun, AnErrorAnswerDoesNotStopTheOperation) {
     ScriptedPhone phone;
     phone.answer = basicAnswer;
     EXPECT_EQ(run(d, "Пакет", &phone), 0);
-    EXPECT_EQ(phone.received, (std::vector<std::string>{"at", "at+bad", "at+cgsn"}));
+    // (The first "AT" is the engine's own check that the line is in step.)
+    EXPECT_EQ(phone.received, (std::vector<std::string>{"AT", "at", "at+bad", "at+cgsn"}));
     EXPECT_EQ(d.lines("AutoRun/LastRun.log"),
               (std::vector<std::string>{"at", "OK", "at+bad", "ERROR", "at+cgsn",
                                         "+CGSN: 351234567890123", "OK"}));
@@ -116,6 +118,7 @@ TEST(EngineRun, AMessageDeliveredDuringACommandIsNoPartOfItsAnswer) {
         ScriptedPhone phone;
         phone.answer = [&](const std::string& cmd) {
             if (cmd == "at+cgmi") return c.report + "\r\nMotorola\r\n\r\nOK\r\n";
+            if (cmd == "AT") return std::string("\r\nOK\r\n");
             return std::string("\r\nC650\r\n\r\nOK\r\n");
         };
         EXPECT_EQ(run(d, "Фирма", &phone), 0) << c.name;
@@ -226,7 +229,7 @@ TEST(EngineRun, BatchFileNamesMatchWithoutRegardToCase) {
     phone.answer = basicAnswer;
     EXPECT_EQ(run(d, "удалить", &phone, "7"), 0);  // operation names match as ini keys
     EXPECT_EQ(phone.received,
-              (std::vector<std::string>{"at+cmgd=7", "at+cmgd=3", "at+cmgd=5", "at+cgsn"}));
+              (std::vector<std::string>{"AT", "at+cmgd=7", "at+cmgd=3", "at+cmgd=5", "at+cgsn"}));
 }
 
 TEST(EngineRun, PausesAreShortWithTheSimulatedPhone) {
@@ -471,7 +474,7 @@ TEST(EngineSend, APhoneThatNeverPromptsIsToldToDropTheMessage) {
         {"no prompt for the second part of a long send", "at+cmgf=0|!sms", std::string(200, 'x'), 2,
          "", 1, 1, true},
         {"an error instead of the prompt", "at+cmgf=1|!sms", "Hello", 0, "\r\n+CMS ERROR: 304\r\n",
-         0, 0, false},
+         kExitRefused, 0, false},
     };
     for (const auto& c : cases) {
         EngineDir d({{"Отправить", c.op}});
@@ -551,9 +554,234 @@ TEST(EngineRun, BatchFilesOfAFrontEndRunAsWritten) {
                                                           << d.text("CellTalk.err");
         std::vector<std::string> sent;
         // The engine's own question for the phone's character set is no line of the batch.
+        // Nor is its check that the line is in step.
         for (const auto& s : phone.received)
-            if (s != "AT+CSCS?") sent.push_back(td::cp1251ToUtf8(s));
+            if (s != "AT+CSCS?" && s != "AT") sent.push_back(td::cp1251ToUtf8(s));
         EXPECT_EQ(sent, c.sent) << c.name;
         EXPECT_EQ(phone.raw.find("\r\r"), std::string::npos) << c.name;
     }
+}
+
+// ---- the phone's refusals, final words and answers out of step
+
+namespace {
+
+// basicAnswer, with the replies of `special` (command -> reply) first; a
+// reply list is handed out one per sending, its last one kept.
+using Replies = std::vector<std::pair<std::string, std::vector<std::string>>>;
+
+struct ReplyingPhone : ScriptedPhone {
+    Replies special;
+    explicit ReplyingPhone(Replies s) : special(std::move(s)) {
+        answer = [this](const std::string& cmd) {
+            for (auto& [c, replies] : special)
+                if (td::equalsNoCase(c, cmd)) {
+                    std::string r = replies.front();
+                    if (replies.size() > 1) replies.erase(replies.begin());
+                    return r;
+                }
+            return basicAnswer(cmd);
+        };
+    }
+};
+
+const char* const kBook3 =
+    "\r\n+CPBR: 1,\"111\",129,\"Ann\"\r\n+CPBR: 2,\"222\",129,\"Bob\"\r\n\r\nOK\r\n";
+
+}  // namespace
+
+TEST(EngineRefusal, ACommandThatMustSucceedFailsTheRunWhenRefused) {
+    struct Case {
+        const char* name;
+        const char* op;
+        Replies replies;
+        int code;
+        const char* errHas;  // UTF-8
+        const char* result;  // result file that must (code 0) or must not exist
+    } cases[] = {
+        {"busy book read",
+         "at+cpbs=\"SM\"|at+cpbr=1,3",
+         {{"at+cpbr=1,3", {"\r\n+CME ERROR: 515\r\n"}}},
+         4,
+         "at+cpbr=1,3: +CME ERROR: 515 (телефон занят",
+         "AutoRun/LastRun.pbf"},
+        {"busy once, then read",
+         "at+cpbr=1,3",
+         {{"at+cpbr=1,3", {"\r\n+CME ERROR: 14\r\n", kBook3}}},
+         0,
+         "",
+         "AutoRun/LastRun.pbf"},
+        {"list cut off",
+         "at+cmgf=1|at+cmgl=\"ALL\"",
+         {{"at+cmgl=\"ALL\"",
+           {"\r\n+CMGL: 1,\"REC READ\",\"+7916\"\r\nHi\r\n+CMS ERROR: 500\r\n"}}},
+         4,
+         "+CMS ERROR: 500 (неизвестная ошибка)",
+         "AutoRun/LastRun.sms"},
+        {"list cut off by ERROR",
+         "at+mdbr=1,100",
+         {{"at+mdbr=1,100", {"\r\n+MDBR: 1,\"Обед\"\r\nERROR\r\n"}}},
+         4,
+         "at+mdbr=1,100: ERROR",
+         "AutoRun/LastRun.mdb"},
+        {"delete of a bad index",
+         "at+cmgd=3",
+         {{"at+cmgd=3", {"\r\n+CMS ERROR: 321\r\n"}}},
+         4,
+         "(неверный номер ячейки памяти)",
+         ""},
+        {"refused send",
+         "at+cmgf=1|!sms",
+         {{"AT+CMGS=\"123\"", {"\r\n+CMS ERROR: 500\r\n"}}},
+         4,
+         "AT+CMGS=\"123\" (!sms 123): +CMS ERROR: 500",
+         ""},
+        {"no dial tone", "ATD123;", {{"ATD123;", {"\r\nNO DIALTONE\r\n"}}}, 4, "NO DIALTONE", ""},
+        {"busy callee is no refusal", "ATD123;", {{"ATD123;", {"\r\nBUSY\r\n"}}}, 0, "", ""},
+        {"set-up and probes may fail",
+         "at+cscs=\"PCCP437\"|at+cpbs=\"XX\"|at+cpbr=?|at+cpbr=1,3",
+         {{"at+cscs=\"PCCP437\"", {"\r\nERROR\r\n"}},
+          {"at+cpbs=\"XX\"", {"\r\n+CME ERROR: 3\r\n"}},
+          {"at+cpbr=?", {"\r\nCOMMAND NOT SUPPORT\r\n"}},
+          {"at+cpbr=1,3", {kBook3}}},
+         0,
+         "",
+         "AutoRun/LastRun.pbf"},
+    };
+    for (auto& c : cases) {
+        EngineDir d({{"Оп", c.op}});
+        ReplyingPhone phone(c.replies);
+        EXPECT_EQ(run(d, "Оп", &phone, "123", "Hi"), c.code) << c.name;
+        if (c.code) {
+            auto err = d.lines("CellTalk.err");
+            ASSERT_EQ(err.size(), 1u) << c.name;
+            EXPECT_NE(err[0].find(c.errHas), std::string::npos) << c.name << ": " << err[0];
+            EXPECT_NE(d.text("AutoRun/LastRun.log").find("Отказ: "), std::string::npos) << c.name;
+        } else {
+            EXPECT_FALSE(d.has("CellTalk.err")) << c.name << ": " << d.text("CellTalk.err");
+        }
+        if (*c.result) {
+            EXPECT_EQ(d.has(c.result), c.code == 0) << c.name;
+        }
+        EXPECT_TRUE(d.clean()) << c.name;
+    }
+}
+
+TEST(EngineRefusal, BusyIsTriedAgainAFewTimesBeforeItCounts) {
+    EngineDir d({{"Книга", "at+cpbr=1,3"}});
+    ReplyingPhone phone(Replies{{"at+cpbr=1,3", {"\r\n+CME ERROR: 515\r\n"}}});
+    EXPECT_EQ(run(d, "Книга", &phone), kExitRefused);
+    EXPECT_EQ(std::count(phone.received.begin(), phone.received.end(), "at+cpbr=1,3"), 4);
+}
+
+TEST(EngineRefusal, EveryRefusedLineOfABatchIsReported) {
+    EngineDir d({{"Восстановить", "at+mdbl=1|!bat\"Restore.txt\"|at+mdbl=0"}});
+    d.write("Restore.txt", "at+mdbw=1,\"A\"\r\nat+mdbw=2,\"B\"\r\nat+mdbw=3,\"C\"\r\n");
+    ReplyingPhone phone({{"at+mdbw=1,\"A\"", {"\r\n+CME ERROR: 20\r\n"}},
+                         {"at+mdbw=3,\"C\"", {"\r\n+CME ERROR: 20\r\n"}}});
+    EXPECT_EQ(run(d, "Восстановить", &phone), kExitRefused);
+    // The run goes on to its end: the date book is unlocked again.
+    EXPECT_EQ(phone.received.back(), "at+mdbl=0");
+    auto log = d.lines("AutoRun/LastRun.log");
+    EXPECT_EQ(count(log, "Отказ: "), 2u);
+    auto err = d.text("CellTalk.err");
+    EXPECT_NE(err.find("at+mdbw=1,\"A\": +CME ERROR: 20 (память заполнена) (и ещё отказов: 1"),
+              std::string::npos)
+        << err;
+}
+
+TEST(EngineRefusal, UnknownFinalWordsEndACommandAndAProbeMayBeRefused) {
+    EngineDir d({{"Проверка", "at+cscs=\"UTF-8\"|at+cgmi|at+cbc"}});
+    ReplyingPhone phone({{"at+cscs=\"UTF-8\"", {"\r\nCOMMAND NOT SUPPORT\r\n"}},
+                         {"at+cgmi", {"\r\nTOO MANY PARAMETERS\r\n"}}});
+    EXPECT_EQ(run(d, "Проверка", &phone), 0) << d.text("CellTalk.err");
+    EXPECT_EQ(count(d.lines("AutoRun/LastRun.log"), "COMMAND NOT SUPPORT"), 1u);
+}
+
+TEST(EngineSync, AnswersOfAnEarlierRunAreNotTakenForThisOne) {
+    struct Case {
+        const char* name;
+        std::vector<std::string> late;
+        bool echo;
+        std::string reply;  // to at+cpbr=1,3
+    } cases[] = {
+        {"stale list and OK on the line",
+         {"+CPBR: 9,\"999\",129,\"Old\"\r\n", "OK\r\n"},
+         false,
+         kBook3},
+        {"stale in pieces, echo on",
+         {"+CPBR: 9,\"999\",1", "29,\"Old\"\r\nO", "K\r\n"},
+         true,
+         kBook3},
+        {"late OK before the echo", {}, true, std::string("\r\nOK\r\nat+cpbr=1,3\r") + kBook3},
+        {"another command's line inside the answer",
+         {},
+         false,
+         std::string("\r\n+CPBR: 1,\"111\",129,\"Ann\"\r\n+CMGL: 9,\"REC READ\",\"999\"\r\n") +
+             "+CPBR: 2,\"222\",129,\"Bob\"\r\nOK\r\n"},
+    };
+    for (auto& c : cases) {
+        EngineDir d({{"Книга", "at+cpbr=1,3"}});
+        ScriptedPhone phone;
+        phone.late = c.late;
+        const bool echo = c.echo;
+        const std::string reply = c.reply;
+        phone.answer = [echo, reply](const std::string& cmd) {
+            std::string e = echo ? cmd + "\r" : "";
+            if (cmd != "at+cpbr=1,3") return e + "\r\nOK\r\n";
+            return reply.find("at+cpbr") != std::string::npos ? reply : e + reply;
+        };
+        ASSERT_EQ(run(d, "Книга", &phone), 0) << c.name << d.text("CellTalk.err");
+        auto pb = d.lines("AutoRun/LastRun.pbf");
+        EXPECT_EQ(pb, (std::vector<std::string>{"at+cpbr=1,3", "+CPBR: 1,\"111\",129,\"Ann\"",
+                                                "+CPBR: 2,\"222\",129,\"Bob\"", "OK"}))
+            << c.name;
+        EXPECT_EQ(phone.received.front(), "AT") << c.name;
+        auto log = d.text("AutoRun/LastRun.log");
+        if (!c.late.empty() || c.reply != kBook3) {
+            EXPECT_NE(log.find("~"), std::string::npos) << c.name << log;
+        }
+    }
+}
+
+TEST(EngineSync, APhoneLeftTakingMessageTextIsBroughtBackToCommands) {
+    EngineDir d({{"Книга", "at+cpbr=1,3"}});
+    ScriptedPhone phone;
+    bool entry = true;  // an earlier run was stopped at the "> " prompt
+    phone.answer = [&entry](const std::string& line) {
+        size_t esc = line.find('\x1B');
+        if (entry && esc == std::string::npos) return std::string("\r\n> ");
+        entry = false;
+        const std::string cmd = esc == std::string::npos ? line : line.substr(esc + 1);
+        return cmd == "at+cpbr=1,3" ? std::string(kBook3) : std::string("\r\nOK\r\n");
+    };
+    ASSERT_EQ(run(d, "Книга", &phone), 0) << d.text("CellTalk.err");
+    EXPECT_EQ(d.lines("AutoRun/LastRun.pbf").size(), 4u) << d.text("AutoRun/LastRun.log");
+}
+
+TEST(EngineSync, ALateAnswerToTheCharacterSetQuestionIsNotTakenForTheRead) {
+    EngineDir d({{"Книга", "at+cpbr=1,3"}});
+    ScriptedPhone phone;
+    std::string held;  // the answer to AT+CSCS?, sent only with the next command's
+    phone.answer = [&held](const std::string& cmd) {
+        if (cmd == "AT+CSCS?") {
+            held = "\r\n+CSCS: \"GSM\"\r\n\r\nOK\r\n";
+            return std::string();
+        }
+        return std::exchange(held, "") + (cmd == "at+cpbr=1,3" ? kBook3 : "\r\nOK\r\n");
+    };
+    ASSERT_EQ(run(d, "Книга", &phone), 0) << d.text("CellTalk.err");
+    EXPECT_EQ(d.lines("AutoRun/LastRun.pbf").size(), 4u) << d.text("AutoRun/LastRun.log");
+}
+
+TEST(EngineSim, IdentityAnswersKeepEveryLineAndSentTextsAreLoggedOnce) {
+    EngineDir d({{"Версия", "at+cgmr"}, {"Послать", "at+cmgf=1|!sms"}});
+    ReplyingPhone phone(Replies{{"at+cgmr", {"\r\n\"R374_G_0E.41\"\r\nBL 0.5\r\n\r\nOK\r\n"}}});
+    ASSERT_EQ(run(d, "Версия", &phone), 0);
+    EXPECT_EQ(count(d.lines("AutoRun/LastRun.log"), "+CGMR: R374_G_0E.41 BL 0.5"), 1u)
+        << d.text("AutoRun/LastRun.log");
+    ASSERT_EQ(run(d, "Послать", nullptr, "+79161234567", "Unique text 42"), 0)
+        << d.text("CellTalk.err");
+    EXPECT_EQ(count(d.lines("AutoRun/LastRun.log"), "Unique text 42"), 1u)
+        << d.text("AutoRun/LastRun.log");
 }

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -152,4 +153,83 @@ TEST(EngineProcess, ABadCommandLineIsReported) {
     // The whole parameter text in one argument is understood as well.
     EXPECT_EQ(waitExit(startEngine(d.dir, {"oper \"A\""})), 0) << d.text("CellTalk.err");
     EXPECT_FALSE(d.has("CellTalk.err"));
+}
+
+namespace {
+
+struct Ran {
+    int code;
+    std::string out, err;
+};
+
+// Runs the engine to its end with its standard output and error caught.
+Ran runCaptured(const std::string& dir, const std::vector<std::string>& args) {
+    int out[2], err[2];
+    if (::pipe(out) != 0 || ::pipe(err) != 0) return {-1, {}, {}};
+    pid_t pid = ::fork();
+    if (pid == 0) {
+        ::dup2(out[1], 1);
+        ::dup2(err[1], 2);
+        ::close(out[0]);
+        ::close(err[0]);
+        if (::chdir(dir.c_str()) != 0) ::_exit(120);
+        std::vector<char*> argv{const_cast<char*>("celltalk")};
+        for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        ::execv(CELLTALK_EXE, argv.data());
+        ::_exit(121);
+    }
+    ::close(out[1]);
+    ::close(err[1]);
+    Ran r{0, {}, {}};
+    for (auto [fd, text] : {std::pair{out[0], &r.out}, std::pair{err[0], &r.err}}) {
+        char buf[4096];
+        ssize_t n;
+        while ((n = ::read(fd, buf, sizeof buf)) > 0) text->append(buf, static_cast<size_t>(n));
+        ::close(fd);
+    }
+    r.code = waitExit(pid);
+    return r;
+}
+
+}  // namespace
+
+TEST(EngineProcess, UsageIsPrintedForHelpAndForNoArguments) {
+    EngineDir d({{"A", "at"}});
+    Ran help = runCaptured(d.dir, {"--help"});
+    EXPECT_EQ(help.code, 0);
+    EXPECT_NE(help.out.find("celltalk ports"), std::string::npos) << help.out;
+    EXPECT_NE(help.out.find("celltalk oper"), std::string::npos) << help.out;
+    EXPECT_FALSE(d.has("CellTalk.err"));
+    Ran none = runCaptured(d.dir, {});
+    EXPECT_EQ(none.code, 2);
+    EXPECT_NE(none.err.find("celltalk ports"), std::string::npos) << none.err;
+    EXPECT_FALSE(d.has("CellTalk.err"));
+}
+
+TEST(EngineProcess, ABatchThatIsNoRegularFileOrTooLargeIsRefused) {
+    EngineDir d({{"Fifo", "at|!bat\"pipe.txt\""},
+                 {"Zero", "at|!bat\"/dev/zero\""},
+                 {"Big", "at|!bat\"big.txt\""}});
+    ASSERT_EQ(::mkfifo(d.path("pipe.txt").c_str(), 0600), 0);
+    d.write("big.txt", std::string(1024 * 1024 + 1, 'a'));
+    for (const char* op : {"Fifo", "Zero", "Big"}) {
+        auto t0 = std::chrono::steady_clock::now();
+        EXPECT_EQ(waitExit(startEngine(d.dir, {"oper", op})), 2) << op;
+        EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::seconds(10)) << op;
+        EXPECT_EQ(d.lines("CellTalk.err").size(), 1u) << op;
+        EXPECT_TRUE(d.clean()) << op;
+    }
+}
+
+TEST(EngineProcess, TheDemoPhoneCheckRunsAsTheReadmeSaysWithAUtf8Name) {
+    namespace fs = std::filesystem;
+    EngineDir d({{"A", "at"}});
+    for (const char* f : {"celltalk.ini", "CheckPhone.bat"})
+        fs::copy_file(fs::path(DEMO_DIR) / f, fs::path(d.dir) / f,
+                      fs::copy_options::overwrite_existing);
+    // The operation name as a UTF-8 terminal gives it.
+    EXPECT_EQ(waitExit(startEngine(d.dir, {"oper", "Получить_характеристики_телефона"})), 0)
+        << d.text("CellTalk.err");
+    EXPECT_NE(d.text("AutoRun/LastRun.log").find("+CGMM: "), std::string::npos);
 }

@@ -92,6 +92,9 @@ class ScriptedPhone : public Transport {
     std::vector<std::string> received;
     std::string raw;  // every byte the engine wrote
     bool waits = true;
+    // Still on the line when the engine starts (an earlier run's answers):
+    // handed out first, one piece per read.
+    std::vector<std::string> late;
 
     void write(std::string_view b) override {
         raw += b;
@@ -106,6 +109,11 @@ class ScriptedPhone : public Transport {
     }
     std::string read(int ms) override {
         std::string out;
+        if (!late.empty()) {
+            out = late.front();
+            late.erase(late.begin());
+            return out;
+        }
         out.swap(pending_);
         if (noise) {
             std::this_thread::sleep_for(std::chrono::milliseconds(1));

@@ -194,13 +194,14 @@ TEST(EngineWindow, ClosingItOrASignalStopsTheRunCleanly) {
                     std::string("ComPort=") + ::ptsname(master) + "\r\nTimeout=30\r\n");
         Env env = d.offscreen();
         env["CELLTALK_WINDOW_LINGER_MS"] = "";  // as the user has it: a failure lingers
-        if (std::string(how) == "close") env["CELLTALK_WINDOW_CLOSE_MS"] = "500";
+        // The engine first waits up to 1 s for the phone to answer its "AT".
+        if (std::string(how) == "close") env["CELLTALK_WINDOW_CLOSE_MS"] = "1700";
         auto t0 = Clock::now();
         pid_t pid = startEngine(d, kOp, env);
         while (!d.has("AutoRun/$LastRun.log") && Clock::now() - t0 < std::chrono::seconds(10))
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         if (std::string(how) == "SIGTERM") {
-            std::this_thread::sleep_for(std::chrono::milliseconds(300));
+            std::this_thread::sleep_for(std::chrono::milliseconds(1500));
             ::kill(pid, SIGTERM);
         }
         EXPECT_EQ(waitExit(pid), 3) << how;

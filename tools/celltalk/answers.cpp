@@ -63,11 +63,17 @@ bool isExecForm(std::string_view command) {
 Final finalResult(std::string_view line, bool dialCommand) {
     std::string up = td::upperAscii(trimView(line));
     if (up == "OK") return Final::Ok;
-    if (up == "ERROR" || startsWith(up, "+CME ERROR") || startsWith(up, "+CMS ERROR"))
+    // Refusals: the V.250 word, the 27.007 / 27.005 codes, and the words some
+    // modems end a command with that they do not know or cannot take.
+    if (up == "ERROR" || startsWith(up, "+CME ERROR") || startsWith(up, "+CMS ERROR") ||
+        up == "COMMAND NOT SUPPORT" || up == "TOO MANY PARAMETERS" || up == "NO DIALTONE")
         return Final::Error;
-    if (dialCommand && (up == "NO CARRIER" || up == "BUSY" || up == "NO ANSWER" ||
-                        up == "NO DIALTONE" || startsWith(up, "CONNECT")))
+    // What became of a call: the command was carried out.
+    if (dialCommand &&
+        (up == "NO CARRIER" || up == "BUSY" || up == "NO ANSWER" || startsWith(up, "CONNECT")))
         return Final::Other;
+    // Outside a call these still end a command, which was not done.
+    if (!dialCommand && (up == "BUSY" || up == "NO ANSWER")) return Final::Error;
     return Final::None;
 }
 
@@ -91,14 +97,43 @@ bool reportHasBodyLine(std::string_view line) {
     return p == "+CDS" && splitFields(line.substr(line.find(':') + 1)).size() == 1;
 }
 
-std::string labelIdentityAnswer(std::string_view command, std::string_view line) {
-    static constexpr std::array<std::string_view, 9> kIdentity = {
-        "+CGMI", "+CGMM", "+CGMR", "+CGSN", "+CIMI", "+GMI", "+GMM", "+GMR", "+GSN"};
-    std::string prefix = commandPrefix(command);
-    if (!isExecForm(command) || startsWith(trimView(line), "+")) return std::string(line);
+namespace {
+constexpr std::array<std::string_view, 9> kIdentity = {"+CGMI", "+CGMM", "+CGMR", "+CGSN", "+CIMI",
+                                                       "+GMI",  "+GMM",  "+GMR",  "+GSN"};
+}  // namespace
+
+bool isIdentityQuestion(std::string_view command) {
+    if (!isExecForm(command)) return false;
+    const std::string prefix = commandPrefix(command);
     for (auto k : kIdentity)
-        if (prefix == k) return prefix + ": " + std::string(trimView(line));
-    return std::string(line);
+        if (prefix == k) return true;
+    return false;
+}
+
+std::string labelIdentityAnswer(std::string_view command, std::string_view line) {
+    if (!isIdentityQuestion(command)) return std::string(line);
+    std::string_view value = trimView(line);
+    std::string label = commandPrefix(command) + ": ";
+    if (startsWith(value, "+")) {
+        size_t colon = value.find(':');
+        if (colon == std::string_view::npos) return std::string(line);
+        label = std::string(value.substr(0, colon)) + ": ";
+        value = trimView(value.substr(colon + 1));
+    }
+    // Some phones quote the value ("+CGMR: \"R374_G\""); the quotes are no part of it.
+    return label + unquote(value);
+}
+
+std::string labelIdentityAnswer(std::string_view command, const std::vector<std::string>& lines) {
+    // A version given on several lines stays whole, as one line.
+    std::string joined;
+    for (const auto& l : lines) {
+        std::string v = labelIdentityAnswer(command, l);
+        size_t colon = v.find(':');
+        if (!joined.empty() && colon != std::string::npos) v = trimView(v.substr(colon + 1));
+        if (!v.empty()) joined += (joined.empty() ? "" : " ") + v;
+    }
+    return joined;
 }
 
 std::vector<std::string> splitFields(std::string_view params) {
@@ -306,6 +341,153 @@ std::vector<std::string> buildSmsRecords(const std::vector<std::string>& lines,
     }
     flush();
     return records;
+}
+
+}  // namespace celltalk
+
+namespace celltalk {
+
+namespace {
+
+struct CodeText {
+    int code;
+    const char* text;  // UTF-8
+};
+
+// 3GPP 27.007 (+CME ERROR), with the busy code several makers use beside it.
+constexpr CodeText kCmeErrors[] = {
+    {0, "сбой телефона"},
+    {1, "нет связи с телефоном"},
+    {3, "операция не разрешена"},
+    {4, "операция не поддерживается"},
+    {5, "нужен PIN телефона"},
+    {10, "SIM-карта не вставлена"},
+    {11, "нужен PIN SIM-карты"},
+    {12, "нужен PUK SIM-карты"},
+    {13, "сбой SIM-карты"},
+    {14, "SIM-карта занята, повторите позже"},
+    {15, "неверная SIM-карта"},
+    {16, "неверный пароль"},
+    {17, "нужен PIN2"},
+    {18, "нужен PUK2"},
+    {20, "память заполнена"},
+    {21, "неверный номер ячейки памяти"},
+    {22, "не найдено"},
+    {23, "сбой памяти"},
+    {24, "слишком длинный текст"},
+    {25, "недопустимые символы в тексте"},
+    {26, "слишком длинный номер"},
+    {27, "недопустимые символы в номере"},
+    {30, "нет сети"},
+    {31, "сеть не ответила вовремя"},
+    {32, "сеть не разрешена, только экстренные вызовы"},
+    {100, "неизвестная ошибка"},
+    {515, "телефон занят (SIM-карта), повторите позже"},
+};
+
+// 3GPP 27.005 (+CMS ERROR); 0 ... 255 are causes given by the network.
+constexpr CodeText kCmsErrors[] = {
+    {300, "сбой телефона"},
+    {301, "служба SMS телефона занята"},
+    {302, "операция не разрешена"},
+    {303, "операция не поддерживается"},
+    {304, "неверный параметр режима PDU"},
+    {305, "неверный параметр текстового режима"},
+    {310, "SIM-карта не вставлена"},
+    {311, "нужен PIN SIM-карты"},
+    {312, "нужен PIN телефона"},
+    {313, "сбой SIM-карты"},
+    {314, "SIM-карта занята, повторите позже"},
+    {315, "неверная SIM-карта"},
+    {316, "нужен PUK SIM-карты"},
+    {317, "нужен PIN2"},
+    {318, "нужен PUK2"},
+    {320, "сбой памяти"},
+    {321, "неверный номер ячейки памяти"},
+    {322, "память заполнена"},
+    {330, "неизвестен адрес SMS-центра"},
+    {331, "нет сети"},
+    {332, "сеть не ответила вовремя"},
+    {340, "подтверждение +CNMA не ожидалось"},
+    {500, "неизвестная ошибка"},
+};
+
+// The number after "+CME ERROR:" / "+CMS ERROR:"; -1 when there is none
+// (a phone in verbose mode gives the text instead).
+int errorCode(std::string_view up, std::string_view head) {
+    if (!startsWith(up, head)) return -1;
+    std::string_view rest = trimView(up.substr(head.size()));
+    if (rest.empty() || rest.size() > 6) return -1;
+    int v = 0;
+    for (char c : rest) {
+        if (c < '0' || c > '9') return -1;
+        v = v * 10 + (c - '0');
+    }
+    return v;
+}
+
+}  // namespace
+
+std::string errorMeaning(std::string_view finalLine) {
+    const std::string up = td::upperAscii(trimView(finalLine));
+    auto find = [](const auto& table, int code) -> std::string {
+        for (const auto& e : table)
+            if (e.code == code) return td::W(e.text);
+        return {};
+    };
+    if (int c = errorCode(up, "+CME ERROR:"); c >= 0) return find(kCmeErrors, c);
+    if (int c = errorCode(up, "+CMS ERROR:"); c >= 0) {
+        if (c < 256) return td::W("отказ сети (причина ") + std::to_string(c) + ")";
+        return find(kCmsErrors, c);
+    }
+    if (up == "ERROR") return td::W("команда отвергнута");
+    if (up == "COMMAND NOT SUPPORT") return td::W("команда не поддерживается");
+    if (up == "TOO MANY PARAMETERS") return td::W("слишком много параметров");
+    if (up == "NO DIALTONE") return td::W("нет готовности к набору");
+    if (up == "BUSY" || up == "NO ANSWER") return td::W("команда не выполнена");
+    return {};
+}
+
+bool phoneBusy(std::string_view finalLine) {
+    const std::string up = td::upperAscii(trimView(finalLine));
+    int cme = errorCode(up, "+CME ERROR:");
+    return cme == 14 || cme == 515 || errorCode(up, "+CMS ERROR:") == 314;
+}
+
+bool mustSucceed(std::string_view command) {
+    static constexpr std::array<std::string_view, 17> kMust = {
+        "+CPBR", "+CPBF", "+CMGL", "+MMGL", "+CMGR", "+MDBR", "+MDBAD", "+CMGS", "+CMSS",
+        "+CMGD", "+MDBD", "+CPBW", "+MDBW", "+CMGW", "+MMGD", "+CKPD",  "D"};
+    std::string_view t = trimView(command);
+    // "=?" only asks what the command would take: a probe.
+    if (t.size() >= 2 && t.substr(t.size() - 2) == "=?") return false;
+    const std::string prefix = commandPrefix(t);
+    for (auto m : kMust)
+        if (prefix == m) return true;
+    return false;
+}
+
+bool answerFits(std::string_view command, std::string_view line) {
+    line = trimView(line);
+    if (line.size() < 3 || line[0] != '+') return true;
+    size_t end = 1;
+    while (end < line.size() &&
+           ((line[end] >= 'A' && line[end] <= 'Z') || (line[end] >= 'a' && line[end] <= 'z')))
+        ++end;
+    // Only "+NAME:" names a command; "+7916...: text" is a message's text.
+    if (end == 1 || end >= line.size() || line[end] != ':') return true;
+    const std::string cmd = commandPrefix(command);
+    if (cmd.empty() || cmd[0] != '+') return true;
+    const std::string got = td::upperAscii(line.substr(0, end));
+    // "+GMR" and "+CGMR" ask the same; a search of the book answers as a read.
+    auto base = [](const std::string& p) {
+        return p.size() > 2 && p[1] == 'C' &&
+                       (p == "+CGMI" || p == "+CGMM" || p == "+CGMR" || p == "+CGSN")
+                   ? "+" + p.substr(2)
+                   : p;
+    };
+    if (base(got) == base(cmd)) return true;
+    return cmd == "+CPBF" && got == "+CPBR";
 }
 
 }  // namespace celltalk

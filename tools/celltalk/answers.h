@@ -16,10 +16,27 @@ std::string commandPrefix(std::string_view command);
 bool isExecForm(std::string_view command);
 
 enum class Final { None, Ok, Error, Other };
-// Classifies a line as the end of a command's answer. For a dial command
-// (prefix "D") the call results (NO CARRIER, BUSY, NO ANSWER, NO DIALTONE,
-// CONNECT) end it as well.
+// Classifies a line as the end of a command's answer: OK; a refusal (Error):
+// ERROR, +CME ERROR, +CMS ERROR, COMMAND NOT SUPPORT, TOO MANY PARAMETERS,
+// NO DIALTONE, and BUSY or NO ANSWER outside a call. For a dial command
+// (prefix "D") what became of the call (NO CARRIER, BUSY, NO ANSWER,
+// CONNECT) ends it as well (Other). Any other line is None, never OK.
 Final finalResult(std::string_view line, bool dialCommand);
+
+// The meaning of a refusal ("+CME ERROR: 515" -> "телефон занят ...", in
+// Windows-1251); empty for a code the engine does not know.
+std::string errorMeaning(std::string_view finalLine);
+// The phone is busy and the command may succeed when tried again:
+// +CME ERROR 14 or 515, +CMS ERROR 314.
+bool phoneBusy(std::string_view finalLine);
+// Commands whose refusal fails the run: list reads, sends, re-sends, deletes,
+// entry writes, dialling and key presses. Their "=?" forms, and every other
+// command (character set, SMS format, storage, identity and capability
+// questions) may be refused without failing it.
+bool mustSucceed(std::string_view command);
+// False for a line "+NAME: ..." that names another command than `command`
+// (a late answer to an earlier one); lines without such a name fit.
+bool answerFits(std::string_view command, std::string_view line);
 
 // A line the phone sends of its own accord (RING, +CMTI:, +CRING:, +CLIP:,
 // +CIEV:, +CSQ:, ...). A line that carries the prefix of the command being
@@ -34,7 +51,12 @@ bool reportHasBodyLine(std::string_view line);
 // A phone answers the identity commands (+CGMI, +CGMM, +CGMR, +CGSN, ...)
 // with a bare line; the log gets it with the command's prefix so that every
 // answer line names its command ("+CGSN: 351234...").
+// Quotes around the whole value are taken off.
 std::string labelIdentityAnswer(std::string_view command, std::string_view line);
+// The information lines of one identity answer as one labelled line (a
+// version some phones give on two or three lines keeps them all).
+std::string labelIdentityAnswer(std::string_view command, const std::vector<std::string>& lines);
+bool isIdentityQuestion(std::string_view command);
 
 // Fields of an answer's parameter list, split at commas outside quotes.
 std::vector<std::string> splitFields(std::string_view params);

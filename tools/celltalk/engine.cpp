@@ -1,5 +1,9 @@
 #include "engine.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <atomic>
 #include <cerrno>
 #include <chrono>
@@ -62,6 +66,8 @@ double number(const td::Setting& key, const std::string& text, double def, doubl
 }
 
 constexpr double kMaxTimeoutSec = 3600;
+// How often a command the phone answered "busy" is tried again.
+constexpr int kBusyRetries = 3;
 
 std::string seconds(double s) {
     char buf[32];
@@ -201,16 +207,59 @@ std::string findNoCase(const std::string& dir, const std::string& name) {
     return cur;
 }
 
+std::optional<std::vector<std::string>> readBatchFile(const std::string& path) {
+    // Opened without waiting (a FIFO would block until a writer came) and
+    // checked on the open descriptor: only a regular file of sane size.
+    const int fd = ::open(td::files::toOsPath(path).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return std::nullopt;
+    struct FdCloser {
+        int fd;
+        ~FdCloser() { ::close(fd); }
+    } closer{fd};
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) return std::nullopt;
+    if (!S_ISREG(st.st_mode)) throw OpError(td::W("пакетный файл не обычный файл: ") + path);
+    if (st.st_size > static_cast<off_t>(kMaxBatchBytes))
+        throw OpError(td::W("пакетный файл больше ") + std::to_string(kMaxBatchBytes / 1024) +
+                      td::W(" КБ: ") + path);
+    std::vector<std::string> lines;
+    if (!td::files::readLines(path, lines)) return std::nullopt;
+    return lines;
+}
+
 BatchLoader folderBatchLoader(const Config& cfg) {
     return [cfg](const std::string& name) -> std::optional<std::vector<std::string>> {
         std::string path = findNoCase(cfg.dir, name);
         if (path.empty()) path = findNoCase(cfg.autoRunDir(), name);
-        std::vector<std::string> lines;
-        if (path.empty() || fs::is_directory(td::files::toOsPath(path)) ||
-            !td::files::readLines(path, lines))
-            return std::nullopt;
-        return lines;
+        if (path.empty()) return std::nullopt;
+        return readBatchFile(path);
     };
+}
+
+std::string argumentText(const std::string& raw) {
+    // Strict UTF-8: well-formed sequences, no overlong forms, no surrogates.
+    bool wide = false;
+    for (size_t i = 0; i < raw.size();) {
+        const unsigned char c = static_cast<unsigned char>(raw[i]);
+        if (c < 0x80) {
+            ++i;
+            continue;
+        }
+        wide = true;
+        size_t len = c >= 0xC2 && c <= 0xDF   ? 2
+                     : c >= 0xE0 && c <= 0xEF ? 3
+                     : c >= 0xF0 && c <= 0xF4 ? 4
+                                              : 0;
+        if (len == 0 || i + len > raw.size()) return raw;
+        for (size_t k = 1; k < len; ++k)
+            if ((static_cast<unsigned char>(raw[i + k]) & 0xC0) != 0x80) return raw;
+        const unsigned char d = static_cast<unsigned char>(raw[i + 1]);
+        if ((c == 0xE0 && d < 0xA0) || (c == 0xED && d > 0x9F) || (c == 0xF0 && d < 0x90) ||
+            (c == 0xF4 && d > 0x8F))
+            return raw;
+        i += len;
+    }
+    return wide ? td::utf8ToCp1251(raw) : raw;
 }
 
 // ---------------------------------------------------------------- work files
@@ -321,7 +370,7 @@ static_assert(static_cast<int>(Step::Kind::SendSms) ==
               static_cast<int>(RunObserver::StepKind::SendSms));
 
 void Executor::run(const std::vector<Step>& steps) {
-    t_.discardInput();
+    synchronise();
     for (size_t i = 0; i < steps.size(); ++i) {
         const Step& s = steps[i];
         checkInterrupt();
@@ -347,10 +396,94 @@ void Executor::run(const std::vector<Step>& steps) {
     bool urc = false;
     while (t_.canWait() ? false : nextLine(0, urc, "", false).has_value()) {
     }
+    if (!refusals_.empty()) {
+        std::string reason = refusals_.front();
+        if (refusals_.size() > 1)
+            reason += td::W(" (и ещё отказов: ") + std::to_string(refusals_.size() - 1) +
+                      td::W(", см. журнал)");
+        throw EngineError(reason, kExitRefused);
+    }
 }
 
-void Executor::pause(double sec) {
-    out_.log.line("!dly " + seconds(sec));
+void Executor::refused(const std::string& what, const std::string& final) {
+    std::string meaning = errorMeaning(final);
+    std::string text = td::W("телефон отверг команду ") + what + ": " + trim(final) +
+                       (meaning.empty() ? "" : " (" + meaning + ")");
+    out_.log.line(td::W("Отказ: ") + text);
+    refusals_.push_back(text);
+}
+
+void Executor::stale(const std::string& line) {
+    // A late answer to a command of an earlier run (or one given up on):
+    // logged as such, never taken as an answer.
+    out_.log.line("~" + line + td::W("  (запоздалый ответ, не к этой команде)"));
+    if (obs_) obs_->received(line, true);
+}
+
+bool Executor::drainStale(double quietSec, double limitSec) {
+    const auto end = Clock::now() + std::chrono::duration<double>(limitSec);
+    bool any = false, urc = false;
+    for (;;) {
+        auto line = nextLine(quietSec, urc, "", false);
+        if (!line) {
+            // A line without its end yet counts as well: it is no answer.
+            if (t_.canWait() && !buf_.empty() && Clock::now() < end) continue;
+            break;
+        }
+        stale(*line);
+        any = true;
+        if (Clock::now() >= end) break;
+    }
+    if (!buf_.empty()) {
+        stale(buf_);
+        buf_.clear();
+        any = true;
+    }
+    return any;
+}
+
+void Executor::synchronise() {
+    // A run stopped on a slow line leaves answers on their way; without this
+    // they would be taken for the answers of this run, one command behind.
+    t_.discardInput();
+    const bool waits = t_.canWait();
+    drainStale(waits ? 0.15 : 0, waits ? 2.0 : 0);
+    const double answerSec = std::min(cfg_.timeoutSec, 1.0);
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        checkInterrupt();
+        // A run stopped at the "> " prompt leaves the phone taking message
+        // text, where "AT" is text too: ESC drops that message. A phone in
+        // command mode ignores what comes before "AT".
+        if (attempt) t_.write("\x1B");
+        t_.write("AT\r");
+        bool echoed = false, ok = false, urc = false, heard = false;
+        const auto end = Clock::now() + std::chrono::duration<double>(answerSec);
+        while (!ok) {
+            double left = std::chrono::duration<double>(end - Clock::now()).count();
+            auto line =
+                left > 0 || !waits ? nextLine(std::max(left, 0.001), urc, "", false) : std::nullopt;
+            if (!line) break;
+            heard = true;
+            if (!echoed && td::equalsNoCase(trim(*line), "AT"))
+                echoed = true;
+            else if (finalResult(*line, false) == Final::Ok)
+                ok = true;
+            else
+                stale(*line);
+        }
+        heard = heard || !buf_.empty();  // a prompt "> " ends no line
+        if (!ok && !heard) break;        // a silent phone: its first command will tell
+        if (!ok) continue;
+        echo_ = echoed;
+        // An OK of an earlier command may have come just before this one's:
+        // what follows it is then stale too, and the check is repeated.
+        if (!drainStale(waits ? 0.1 : 0, waits ? 1.0 : 0)) return;
+    }
+    out_.log.line(td::W("~телефон не ответил OK на AT перед первой командой"));
+}
+
+void Executor::pause(double sec, bool logged) {
+    if (logged) out_.log.line("!dly " + seconds(sec));
     if (!t_.canWait()) return;  // the simulated phone needs no time
     const auto end = Clock::now() + std::chrono::duration_cast<Clock::duration>(
                                         std::chrono::duration<double>(sec));
@@ -412,7 +545,7 @@ void Executor::cancelMessageEntry() {
     }
 }
 
-bool Executor::waitPrompt(const std::string& cmd) {
+bool Executor::waitPrompt(const std::string& cmd, std::string& refusal) {
     // The prompt "> " ends no line, so lines are taken here only when they are
     // complete: the prompt may follow the echo, an unsolicited report or a
     // lone line end in a later read, and must still be seen when it comes.
@@ -443,7 +576,10 @@ bool Executor::waitPrompt(const std::string& cmd) {
             }
             out_.log.line(line);
             if (obs_) obs_->received(line, false);
-            if (finalResult(line, false) != Final::None) return false;
+            if (finalResult(line, false) != Final::None) {
+                refusal = line;
+                return false;
+            }
             // A line resets the wait for silence, never the command's limit.
             deadline = std::min(hardEnd, Clock::now() + span(cfg_.timeoutSec));
             continue;
@@ -473,6 +609,10 @@ Executor::Answer Executor::collect(const std::string& cmd, bool sending) {
     const std::string listHeader = up + ":";
     bool first = true;
     bool bodyExpected = false;
+    // With echo on, the phone repeats the command before it answers it: what
+    // comes before the repetition belongs to an earlier command.
+    bool echoPending = echo_ && !sending;
+    const bool identity = !sending && isIdentityQuestion(cmd);
     // A send waits longer: the phone answers once the network has taken the message.
     const double timeout = sending ? std::max(cfg_.timeoutSec, 60.0) : cfg_.timeoutSec;
     // Every line restarts the wait for silence; the whole answer still has
@@ -491,17 +631,41 @@ Executor::Answer Executor::collect(const std::string& cmd, bool sending) {
         if (!line)
             throw NoAnswer(td::W("нет ответа телефона на команду ") + cmd + " (" +
                            seconds(timeout) + td::W(" с)"));
-        if (first && !sending && td::equalsNoCase(trim(*line), trim(cmd))) {
+        const bool echo = td::equalsNoCase(trim(*line), trim(cmd));
+        if (echoPending) {
+            if (echo)
+                echoPending = first = false;
+            else
+                stale(*line);
+            continue;
+        }
+        if (first && !sending && echo) {
             first = false;  // the phone's echo of the command
             continue;
         }
         first = false;
+        if (sending && !sendingBody_.empty() && trim(*line) == sendingBody_) {
+            sendingBody_.clear();  // the phone's echo of the text: logged once, as sent
+            continue;
+        }
+        if (!bodyExpected && !answerFits(cmd, *line)) {
+            stale(*line);
+            continue;
+        }
         if (obs_) obs_->received(*line, false);
         Final f = bodyExpected ? Final::None : finalResult(*line, dial);
         if (f != Final::None) {
+            if (identity && !a.lines.empty()) {
+                a.lines = {labelIdentityAnswer(cmd, a.lines)};
+                if (!quiet_) out_.log.line(a.lines.front());
+            }
             a.final = *line;
             if (!quiet_) out_.log.line(*line);
             return a;
+        }
+        if (identity) {
+            a.lines.push_back(*line);  // labelled and logged whole with the final word
+            continue;
         }
         std::string logged = labelIdentityAnswer(cmd, *line);
         if (!quiet_) out_.log.line(logged);
@@ -519,10 +683,15 @@ void Executor::noteSettings(const std::string& cmd, const Answer& a) {
         if (f.size() >= 4) ucs2Text_ = (std::atoi(unquote(f[3]).c_str()) & 0xEC) == 0x08;
         return;
     }
+    if (prefix == "E" && finalResult(a.final, false) == Final::Ok) {
+        echo_ = td::upperAscii(trim(cmd)).ends_with("E1");
+        return;
+    }
     if (prefix == "Z" || (prefix == "&" && td::upperAscii(cmd).find("&F") != std::string::npos)) {
         // A reset puts the phone back in its default character set, which
-        // the engine then asks before it reads texts again.
-        if (finalResult(a.final, false) == Final::Ok) charsetKnown_ = ucs2_ = false;
+        // the engine then asks before it reads texts again; whether it
+        // repeats commands is not known any more.
+        if (finalResult(a.final, false) == Final::Ok) charsetKnown_ = ucs2_ = echo_ = false;
         return;
     }
     if (prefix != "+CSCS" && prefix != "+CMGF") return;
@@ -548,11 +717,17 @@ void Executor::noteSettings(const std::string& cmd, const Answer& a) {
     }
 }
 
-bool Executor::charsetGoverns(const std::string& cmd) const {
+bool Executor::routed(const std::string& cmd) const {
     const std::string p = commandPrefix(cmd);
     for (const std::string* cfgPrefix : {&cfg_.pbPrefix, &cfg_.smsPrefix, &cfg_.motoSmsPrefix,
                                          &cfg_.mdbrPrefix, &cfg_.mdbadPrefix})
         if (p == td::upperAscii(trim(*cfgPrefix))) return true;
+    return false;
+}
+
+bool Executor::charsetGoverns(const std::string& cmd) const {
+    if (routed(cmd)) return true;
+    const std::string p = commandPrefix(cmd);
     static const char* const kTexts[] = {"+CPBR", "+CPBF", "+CPBW", "+CMGL", "+MMGL", "+MDBR",
                                          "+MDBW", "+CMGR", "+CMGW", "+CMGS", "+CNUM"};
     for (const char* t : kTexts)
@@ -573,7 +748,10 @@ void Executor::learnCharset() {
         noteSettings("AT+CSCS?", a);
     } catch (const NoAnswer&) {
         // No answer: the phone cannot say, and the set stays the default.
+        // An answer that comes later must not be taken for the next
+        // command's: the line is brought into step again.
         quiet_ = false;
+        synchronise();
     }
 }
 
@@ -614,28 +792,47 @@ void Executor::command(const std::string& cmd) {
     if (obs_) obs_->sent(cmd);
     t_.write(wire + "\r");
     Answer a = collect(wire, false);
+    // A busy SIM (still loading its books, say) takes the command a moment
+    // later: a few tries, further apart each time, before it counts.
+    for (int retry = 0; retry < kBusyRetries && phoneBusy(a.final); ++retry) {
+        // 0.5, 1, 2 s, never longer than the wait for an answer.
+        const double sec = std::min(0.5 * (1 << retry), cfg_.timeoutSec);
+        out_.log.line(td::W("~телефон занят, повтор через ") + seconds(sec) + td::W(" с"));
+        if (t_.canWait()) pause(sec, false);
+        out_.log.line(cmd);
+        if (obs_) obs_->sent(cmd);
+        t_.write(wire + "\r");
+        a = collect(wire, false);
+    }
     noteSettings(cmd, a);
     route(cmd, a);
+    // "=?" only asks what a command would take: a probe, which may be refused.
+    if (finalResult(a.final, commandPrefix(cmd) == "D") == Final::Error &&
+        (mustSucceed(cmd) || (routed(cmd) && !trim(cmd).ends_with("=?"))))
+        refused(cmd, a.final);
 }
 
-bool Executor::sendWithPrompt(const std::string& cmd, const std::string& body) {
+std::string Executor::sendWithPrompt(const std::string& cmd, const std::string& body) {
     out_.log.line(cmd);
     if (obs_) obs_->sent(cmd);
     t_.write(cmd + "\r");
-    if (!waitPrompt(cmd)) return false;
+    std::string refusal;
+    if (!waitPrompt(cmd, refusal)) return refusal;
     out_.log.line(body);
     if (obs_) obs_->sent(body);
     t_.write(body + "\x1A");
     // With echo on, the phone repeats the text first; it is not the answer
     // even when the text reads "OK".
     const std::string bodyEcho = trim(body);
+    sendingBody_ = bodyEcho;
     Answer a;
     for (int echoes = 0; echoes < 3; ++echoes) {
         a = collect(cmd, true);
         bool echoOnly = a.lines.empty() && trim(a.final) == bodyEcho;
         if (!echoOnly) break;
     }
-    return finalResult(a.final, false) == Final::Ok;
+    sendingBody_.clear();
+    return a.final;
 }
 
 void Executor::sendSms(const std::string& number) {
@@ -659,13 +856,21 @@ void Executor::sendSms(const std::string& number) {
             }
         }
         std::string num = ucs2_ ? gsmcodec::cp1251::toUcs2Hex(number) : number;
-        sendWithPrompt("AT+CMGS=\"" + num + "\"", body);
+        const std::string cmd = "AT+CMGS=\"" + num + "\"";
+        std::string final = sendWithPrompt(cmd, body);
+        if (finalResult(final, false) != Final::Ok) refused(cmd + " (!sms " + number + ")", final);
         return;
     }
     auto parts = gsmcodec::encodeSubmit(number, gsmcodec::cp1251Decode(text),
                                         static_cast<uint8_t>(smsRef_++ & 0xFF));
-    for (const auto& p : parts)
-        if (!sendWithPrompt("AT+CMGS=" + std::to_string(p.tpduLength), p.hex)) break;
+    for (const auto& p : parts) {
+        const std::string cmd = "AT+CMGS=" + std::to_string(p.tpduLength);
+        std::string final = sendWithPrompt(cmd, p.hex);
+        if (finalResult(final, false) != Final::Ok) {
+            refused(cmd + " (!sms " + number + ")", final);
+            break;
+        }
+    }
 }
 
 // ---------------------------------------------------------------- the run
@@ -805,9 +1010,10 @@ bool parseCommandLine(const std::vector<std::string>& argv, RunRequest& req) {
     std::vector<std::string> a(argv.begin() + (argv.empty() ? 0 : 1), argv.end());
     if (a.size() == 1 && a[0].find(' ') != std::string::npos) a = splitParameterText(a[0]);
     if (a.size() < 2 || a.size() > 4 || !td::equalsNoCase(a[0], "oper")) return false;
-    req.operation = stripQuotes(a[1]);
-    req.args.arg1 = a.size() > 2 ? stripQuotes(a[2]) : "";
-    req.args.arg2 = a.size() > 3 ? stripQuotes(a[3]) : "";
+    // A terminal gives UTF-8, a front end Windows-1251: both are taken.
+    req.operation = argumentText(stripQuotes(a[1]));
+    req.args.arg1 = a.size() > 2 ? argumentText(stripQuotes(a[2])) : "";
+    req.args.arg2 = a.size() > 3 ? argumentText(stripQuotes(a[3])) : "";
     return !req.operation.empty();
 }
 

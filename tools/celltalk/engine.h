@@ -20,6 +20,10 @@
 namespace celltalk {
 
 // A failure that ends the run; its text goes to CellTalk.err.
+// The exit code of a run in which the phone refused a command that had to
+// succeed (a list read, a send, a delete, a write, a dial).
+constexpr int kExitRefused = 4;
+
 class EngineError : public std::runtime_error {
   public:
     explicit EngineError(const std::string& what, int code = 1)
@@ -69,7 +73,14 @@ std::string lookupOperation(const Config& cfg, const std::string& name);
 // case (Latin and Cyrillic); the exact name wins. Empty when there is none.
 std::string findNoCase(const std::string& dir, const std::string& name);
 // Batch loader: a file in the engine's folder, else in its AutoRun folder.
+// Throws OpError for one that is not a regular file or is larger than
+// kMaxBatchBytes.
 BatchLoader folderBatchLoader(const Config& cfg);
+constexpr size_t kMaxBatchBytes = 1024 * 1024;
+
+// A command-line argument in Windows-1251: valid UTF-8 holding more than
+// ASCII (a terminal's) is converted; anything else is taken as it is.
+std::string argumentText(const std::string& raw);
 
 // A result or log file that is written as "$" + name and renamed to its name
 // once complete.
@@ -131,16 +142,28 @@ class Executor {
     };
     void command(const std::string& cmd);
     void sendSms(const std::string& number);
-    bool sendWithPrompt(const std::string& cmd, const std::string& body);
+    // The phone's final word on the message ("OK" when it took it).
+    std::string sendWithPrompt(const std::string& cmd, const std::string& body);
     Answer collect(const std::string& cmd, bool sending);
-    bool waitPrompt(const std::string& cmd);
+    bool waitPrompt(const std::string& cmd, std::string& refusal);
+    // Drains what an earlier run left on the line and makes sure the next
+    // answer is the phone's answer to this run's first command.
+    void synchronise();
+    bool drainStale(double quietSec, double limitSec);
+    void stale(const std::string& line);
+    // Notes a refusal of a command that had to succeed; the run goes on and
+    // fails at its end.
+    void refused(const std::string& what, const std::string& final);
     void cancelMessageEntry();
     std::optional<std::string> nextLine(double timeoutSec, bool& wasUnsolicited,
                                         const std::string& cmdPrefix, bool bodyExpected);
     bool takeUnsolicited(const std::string& line, const std::string& cmdPrefix);
-    void pause(double seconds);
+    void pause(double seconds, bool logged = true);
     void noteSettings(const std::string& cmd, const Answer& a);
     bool charsetGoverns(const std::string& cmd) const;
+    // Its prefix is an answer prefix of MetaOperation: the answer goes to a
+    // result file.
+    bool routed(const std::string& cmd) const;
     void learnCharset();
     void route(const std::string& cmd, const Answer& a);
 
@@ -157,6 +180,9 @@ class Executor {
     std::string charsetCmd_;     // the last character-set command the phone took
     std::string mdbCharsetCmd_;  // the one last written into the date book file
     unsigned smsRef_ = 0;
+    bool echo_ = false;        // the phone repeats each command line (seen at the start)
+    std::string sendingBody_;  // the text just sent, whose echo is no answer
+    std::vector<std::string> refusals_;
     RunObserver* obs_ = nullptr;
 };
 
@@ -174,7 +200,8 @@ std::unique_ptr<Transport> openTransport(const Config& cfg);
 
 // The whole run: marker, settings, expansion, execution, files, error file.
 // Returns the process exit code (0 success, 1 phone or link failure,
-// 2 bad settings or operation, 3 interrupted).
+// 2 bad settings or operation, 3 interrupted, 4 the phone refused a command
+// that had to succeed).
 int runOperation(const RunRequest& req, const TransportFactory& makeTransport = openTransport);
 
 // Refuses (EngineError, code 2) an operation name or first argument holding

@@ -33,6 +33,19 @@ void installHandlers() {
     signal(SIGXFSZ, SIG_IGN);
 }
 
+// For a person at a terminal (UTF-8).
+const char kUsage[] =
+    "celltalk oper \"<операция>\" [\"<арг1>\"] [\"<арг2>\"]\n"
+    "    выполняет операцию из секции [Operations] файла операций (celltalk.ini,\n"
+    "    ключ ModelIni) с телефоном, указанным ключом ComPort, в текущей папке;\n"
+    "    ответы - в папке AutoRun, причина неудачи - в CellTalk.err\n"
+    "celltalk ports [--dev DIR]\n"
+    "    находит телефон: последовательные устройства и ответы на AT\n"
+    "celltalk ports --set DEVICE\n"
+    "    записывает ComPort=DEVICE в celltalk.ini текущей папки\n"
+    "Коды выхода: 0 выполнено, 1 нет связи с телефоном, 2 неверный вызов,\n"
+    "настройки или операция, 3 прервано сигналом, 4 телефон отверг команду.\n";
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -42,7 +55,16 @@ int main(int argc, char** argv) {
     req.dir = td::files::currentDir();
     if (args.size() > 1 && args[1] == "ports")
         return celltalk::ports::runPorts(args, req.dir, std::cout, std::cerr);
+    if (args.size() == 2 && (args[1] == "--help" || args[1] == "-h")) {
+        std::cout << kUsage;
+        return 0;
+    }
+    if (args.size() < 2) {
+        std::cerr << kUsage;
+        return 2;
+    }
     if (!celltalk::parseCommandLine(args, req)) {
+        std::cerr << kUsage;
         td::files::writeLines(
             td::files::join(req.dir, td::EngineErrorName),
             {td::W("вызов: celltalk oper \"<операция>\" [\"<арг1>\"] [\"<арг2>\"]")});

@@ -66,3 +66,28 @@ os.makedirs(DEMO, exist_ok=True)
 write("celltalk.ini", CELLTALK_INI)
 # The delete operation's batch file; the program rewrites it before each delete.
 write("DelSMS.txt", [READ_ALL])
+
+
+def check_phone_line(tapdeck_ini):
+    """The phone check's batch line from [CheckProper] of the program's ini,
+    built as the program builds it ("at" + command, and for a command with a
+    value "=" + value and the question "at" + command + "?")."""
+    entries, section = {}, None
+    with open(tapdeck_ini, "rb") as f:
+        for raw in f.read().decode("cp1251").splitlines():
+            line = raw.strip()
+            if line.startswith("[") and line.endswith("]"):
+                section = line[1:-1].strip().lower()
+            elif section == "checkproper" and "=" in line:
+                key, value = line.split("=", 1)
+                entries[key.strip()] = value.strip()
+    items = []
+    for k in range(12):
+        command, _, value = entries[str(k)].partition("-")
+        items.append("at" + command + ("=" + value + "|at" + command + "?" if value else ""))
+    return "|".join(items)
+
+
+# The phone check's batch, which the program writes before each check; the
+# engine alone can run the check with it (celltalk oper "Получить_характеристики_телефона").
+write("CheckPhone.bat", [check_phone_line(os.path.join(DEMO, "tapdeck.ini"))])
