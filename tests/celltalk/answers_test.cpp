@@ -210,3 +210,40 @@ TEST(Answers, RecordLinesSatisfyTheReadersCutting) {
     EXPECT_EQ(rest.substr(0, rest.find(',')), "12");
     EXPECT_EQ(rest.substr(rest.find('}') + 1), "ok");
 }
+
+TEST(Answers, PhoneBookLinesAsRealPhonesGiveThem) {
+    const std::string anna = gsmcodec::cp1251::toUcs2Hex(W("Анна"));
+    struct {
+        const char* why;
+        std::vector<std::string> lines;
+        bool ucs2;
+        std::vector<std::string> expect;
+    } cases[] = {
+        {"line feed inside the quoted number",
+         {"+CPBR: 241,\"", "+79161234567\",129,\"O2\",0", "+CPBR: 242,\"1\",129,\"B\""},
+         false,
+         {"+CPBR: 241,\"+79161234567\",129,\"O2\",0", "+CPBR: 242,\"1\",129,\"B\""}},
+        {"an open quote never swallows the next entry",
+         {"+CPBR: 1,\"12\",129,\"Joe \"the", "+CPBR: 2,\"3\",129,\"X\""},
+         false,
+         {"+CPBR: 1,\"12\",129,\"Joe \"the", "+CPBR: 2,\"3\",129,\"X\""}},
+        {"8-bit hex name ending 00 in UCS2",
+         {"+CPBR: 419,\"030450566735\",129,56697263686F77204B6C696E696B756D2053742E20333100"},
+         true,
+         {"+CPBR: 419,\"030450566735\",129,\"Virchow Klinikum St. 31\""}},
+        {"name only, quoted UCS2",
+         {"+CPBR: 16,\"\",,\"" + anna + "\""},
+         true,
+         {W("+CPBR: 16,\"\",,\"Анна\"")}},
+        {"numbers and types stay as they are",
+         {"+CPBR: 3,4142434400,129,\"00410042\"", "+CPBR: 4,\"+7916\",145,1200"},
+         true,
+         {"+CPBR: 3,4142434400,129,\"AB\"", "+CPBR: 4,\"+7916\",145,1200"}},
+        {"hex names only in UCS2",
+         {"+CPBR: 5,\"1\",129,416E6E6100"},
+         false,
+         {"+CPBR: 5,\"1\",129,416E6E6100"}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(phoneBookLines(c.lines, "+CPBR", c.ucs2), c.expect) << c.why;
+}

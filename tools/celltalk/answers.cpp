@@ -1,6 +1,7 @@
 #include "answers.h"
 
 #include <array>
+#include <optional>
 
 #include "gsmtext.h"
 #include "platform/cp1251.h"
@@ -147,6 +148,68 @@ std::string decodeUcs2Fields(std::string_view line) {
         i = close + 1;
     }
     out.append(line.substr(std::min(i, line.size())));
+    return out;
+}
+
+namespace {
+
+bool oddQuotes(std::string_view s) {
+    size_t n = 0;
+    for (char c : s) n += c == '"';
+    return n % 2 != 0;
+}
+
+// An unquoted field of 8-bit hex ending 00, as its text in quotes; nothing
+// when the field is not one (a type of number, a plain number, control
+// characters among the octets).
+std::optional<std::string> hexNameField(std::string_view field) {
+    field = trimView(field);
+    if (field.size() < 8 || field.size() % 2 != 0 || field.substr(field.size() - 2) != "00")
+        return std::nullopt;
+    auto octets = gsmcodec::fromHex(field.substr(0, field.size() - 2));
+    if (!octets) return std::nullopt;
+    std::u32string text;
+    bool letter = false;
+    for (uint8_t o : *octets) {
+        if (o < 0x20 || o == 0x7F || o == '"') return std::nullopt;
+        letter = letter || (o >= 'A' && o <= 'Z') || (o >= 'a' && o <= 'z') || o >= 0xC0;
+        text += static_cast<char32_t>(o);
+    }
+    if (!letter) return std::nullopt;
+    return "\"" + gsmcodec::cp1251Encode(text) + "\"";
+}
+
+std::string decodeHexNames(std::string_view line, std::string_view prefix) {
+    const std::string head = td::upperAscii(prefix) + ":";
+    std::string_view t = trimView(line);
+    if (!startsWith(td::upperAscii(t.substr(0, head.size())), head)) return std::string(line);
+    std::vector<std::string> fields = splitFields(t.substr(head.size()));
+    std::string out(t.substr(0, head.size()));
+    for (size_t k = 0; k < fields.size(); ++k) {
+        if (k) out += ',';
+        // Index, number and type come first; an unquoted number may well
+        // read as hex (4142434400), so only the fields after them are names.
+        auto hex = k >= 3 ? hexNameField(fields[k]) : std::nullopt;
+        out += hex ? *hex : fields[k];
+    }
+    return out;
+}
+
+}  // namespace
+
+std::vector<std::string> phoneBookLines(const std::vector<std::string>& lines,
+                                        std::string_view prefix, bool ucs2) {
+    const std::string head = td::upperAscii(prefix) + ":";
+    auto startsEntry = [&](const std::string& l) {
+        return startsWith(td::upperAscii(trimView(l)), head);
+    };
+    std::vector<std::string> out;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        std::string line = lines[i];
+        while (oddQuotes(line) && i + 1 < lines.size() && !startsEntry(lines[i + 1]))
+            line += lines[++i];
+        out.push_back(ucs2 ? decodeHexNames(decodeUcs2Fields(line), prefix) : line);
+    }
     return out;
 }
 

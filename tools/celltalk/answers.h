@@ -45,6 +45,16 @@ std::string unquote(std::string_view field);
 // decoded text become apostrophes so that the field stays one field.
 std::string decodeUcs2Fields(std::string_view line);
 
+// A phone-book answer's lines as the result file gets them. A line whose
+// quotes are left open (a phone that splits a long entry with a line feed
+// inside the quoted number) is joined with the lines that follow until they
+// close, unless a following line starts a new entry (`prefix` + ":"). For a
+// phone in UCS2 the quoted UCS2 fields are decoded (decodeUcs2Fields), and
+// so is an unquoted field of 8-bit hex ending 00 after the index, number and
+// type (a name as some phones give it in UCS2: 416E6E6100 -> "Anna").
+std::vector<std::string> phoneBookLines(const std::vector<std::string>& lines,
+                                        std::string_view prefix, bool ucs2);
+
 // The other way round, for a phone set to UCS2: the quoted texts of a write
 // command that the phone stores as text (the title of +MDBW, the name of
 // +CPBW, the search text of +CPBF) as UCS2 hex of their Windows-1251

@@ -585,7 +585,7 @@ void Executor::route(const std::string& cmd, const Answer& a) {
     if (is(cfg_.pbPrefix)) {
         file = &out_.pb;
         file->line(cmd);
-        for (const auto& l : a.lines) file->line(decoded(l));
+        for (const auto& l : phoneBookLines(a.lines, trim(cfg_.pbPrefix), ucs2_)) file->line(l);
     } else if (is(cfg_.smsPrefix) || is(cfg_.motoSmsPrefix)) {
         file = &out_.sms;
         file->line(cmd);
