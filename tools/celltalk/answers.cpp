@@ -289,8 +289,19 @@ std::string recordFromPdu(std::string_view prefix, const std::vector<std::string
     return td::sms::writeSmsRecord(prefix, r);
 }
 
+// Bytes of the GSM alphabet as Windows-1251 text; nothing when a byte is
+// outside the alphabet's 7 bits.
+std::optional<std::string> fromGsmBytes(std::string_view bytes) {
+    std::vector<uint8_t> septets;
+    for (unsigned char c : bytes) {
+        if (c > 0x7F) return std::nullopt;
+        septets.push_back(c);
+    }
+    return gsmcodec::cp1251Encode(gsmcodec::fromGsm7Septets(septets));
+}
+
 std::string recordFromText(std::string_view prefix, std::vector<std::string> fields,
-                           const std::string& text, bool ucs2) {
+                           const std::string& text, bool ucs2, bool gsm) {
     td::sms::SmsRecord r;
     for (size_t k = 0; k < fields.size(); ++k) {
         std::string f(trimView(fields[k]));
@@ -311,11 +322,13 @@ std::string recordFromText(std::string_view prefix, std::vector<std::string> fie
         // A message coded in UCS2 is listed as hex in any character set. Take
         // it as such only when it holds a non-Latin letter: a Latin text
         // would have been sent in the 7-bit alphabet.
-        for (unsigned char c : *d)
-            if (c >= 0x80) {
-                r.text = *d;
-                break;
-            }
+        bool hex = false;
+        for (unsigned char c : *d) hex = hex || c >= 0x80;
+        if (hex) r.text = *d;
+        if (!hex && gsm)
+            if (auto g = fromGsmBytes(r.text)) r.text = *g;
+    } else if (gsm) {
+        if (auto g = fromGsmBytes(r.text)) r.text = *g;
     }
     return td::sms::writeSmsRecord(prefix, r);
 }
@@ -323,7 +336,7 @@ std::string recordFromText(std::string_view prefix, std::vector<std::string> fie
 }  // namespace
 
 std::vector<std::string> buildSmsRecords(const std::vector<std::string>& lines,
-                                         std::string_view prefix, bool ucs2) {
+                                         std::string_view prefix, bool ucs2, bool gsm) {
     std::vector<std::string> records;
     const std::string header = td::upperAscii(prefix) + ":";
     std::vector<std::string> fields;
@@ -347,7 +360,7 @@ std::vector<std::string> buildSmsRecords(const std::vector<std::string>& lines,
                 if (k) text += ' ';
                 text += body[k];
             }
-            records.push_back(recordFromText(prefix, fields, text, ucs2));
+            records.push_back(recordFromText(prefix, fields, text, ucs2, gsm));
         }
         body.clear();
     };

@@ -68,10 +68,11 @@ std::string encodeUcs2WriteText(std::string_view command);
 // as td::sms::writeSmsRecord (src/sms/smsrecord.h) writes them.
 // `lines` are the answer's information lines (no echo, no final result, no
 // unsolicited reports); `prefix` is the answer prefix ("+CMGL"); `ucs2` says
-// that texts and numbers of a text-mode answer are UCS2 hex. Line breaks
-// inside a text are folded to blanks.
+// that texts and numbers of a text-mode answer are UCS2 hex, `gsm` that the
+// texts are bytes of the GSM 7-bit alphabet (the phone's set is "GSM": "@"
+// comes as 00, "{" as 1B 28). Line breaks inside a text are folded to blanks.
 std::vector<std::string> buildSmsRecords(const std::vector<std::string>& lines,
-                                         std::string_view prefix, bool ucs2);
+                                         std::string_view prefix, bool ucs2, bool gsm = false);
 
 // Status word of a PDU-mode list ("0" -> "REC UNREAD", ...), quoted.
 std::string pduStatusText(std::string_view stat);

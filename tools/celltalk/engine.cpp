@@ -522,7 +522,7 @@ void Executor::noteSettings(const std::string& cmd, const Answer& a) {
     if (prefix == "Z" || (prefix == "&" && td::upperAscii(cmd).find("&F") != std::string::npos)) {
         // A reset puts the phone back in its default character set, which
         // the engine then asks before it reads texts again.
-        if (finalResult(a.final, false) == Final::Ok) charsetKnown_ = ucs2_ = false;
+        if (finalResult(a.final, false) == Final::Ok) charsetKnown_ = ucs2_ = gsm_ = false;
         return;
     }
     if (prefix != "+CSCS" && prefix != "+CMGF") return;
@@ -542,6 +542,7 @@ void Executor::noteSettings(const std::string& cmd, const Answer& a) {
         charsetCmd_ = trim(cmd);
     if (prefix == "+CSCS") {
         ucs2_ = value == "UCS2";
+        gsm_ = value == "GSM";
         charsetKnown_ = true;
     } else {
         pdu_ = value == "0";
@@ -590,7 +591,7 @@ void Executor::route(const std::string& cmd, const Answer& a) {
         file = &out_.sms;
         file->line(cmd);
         std::string prefix = is(cfg_.smsPrefix) ? cfg_.smsPrefix : cfg_.motoSmsPrefix;
-        for (const auto& r : buildSmsRecords(a.lines, trim(prefix), ucs2_)) file->line(r);
+        for (const auto& r : buildSmsRecords(a.lines, trim(prefix), ucs2_, gsm_)) file->line(r);
     } else if (is(cfg_.mdbrPrefix) || is(cfg_.mdbadPrefix)) {
         file = &out_.mdb;
         // The date book file names the character set its titles were read
@@ -648,10 +649,22 @@ void Executor::sendSms(const std::string& number) {
                               number,
                           2);
     if (!pdu_ && !charsetKnown_) learnCharset();
-    if (!pdu_) {
+    const std::u32string chars = gsmcodec::cp1251Decode(text);
+    // In the GSM set a character of the extension table ({ } [ ] ~ \ ^ | and
+    // the euro) takes an escape, 1B, which a phone typing a text-mode message
+    // takes as "cancel": such a text goes as a PDU, whose septets carry the
+    // escape safely, and the phone is put back in text mode after it.
+    bool escapes = false;
+    if (!pdu_ && gsm_ && !ucs2Text_)
+        for (uint8_t septet : gsmcodec::toGsm7Septets(chars)) escapes = escapes || septet == 0x1B;
+    if (!pdu_ && !escapes) {
         std::string body;
         if (ucs2_ || ucs2Text_) {
             body = gsmcodec::cp1251::toUcs2Hex(text);
+        } else if (gsm_) {
+            // One byte a character of the GSM alphabet ("@" is 00, "$" 02,
+            // "_" 11); a character it lacks becomes "?".
+            for (uint8_t septet : gsmcodec::toGsm7Septets(chars)) body += static_cast<char>(septet);
         } else {
             for (unsigned char c : text) {
                 if (c == 0x1A || c == 0x1B) continue;
@@ -662,10 +675,19 @@ void Executor::sendSms(const std::string& number) {
         sendWithPrompt("AT+CMGS=\"" + num + "\"", body);
         return;
     }
-    auto parts = gsmcodec::encodeSubmit(number, gsmcodec::cp1251Decode(text),
-                                        static_cast<uint8_t>(smsRef_++ & 0xFF));
+    const bool textMode = !pdu_;
+    if (textMode) {
+        command("AT+CMGF=0");
+        if (!pdu_)
+            throw EngineError(td::W("телефон не перешёл в режим PDU (AT+CMGF=0), а текст в "
+                                    "алфавите GSM с символами { } [ ] ~ \\ ^ | € в текстовом "
+                                    "режиме не передать"),
+                              1);
+    }
+    auto parts = gsmcodec::encodeSubmit(number, chars, static_cast<uint8_t>(smsRef_++ & 0xFF));
     for (const auto& p : parts)
         if (!sendWithPrompt("AT+CMGS=" + std::to_string(p.tpduLength), p.hex)) break;
+    if (textMode) command("AT+CMGF=1");
 }
 
 // ---------------------------------------------------------------- the run

@@ -152,6 +152,7 @@ class Executor {
     bool reportBody_ = false;  // the next line belongs to the report just logged
     bool ucs2_ = false, pdu_ = false;
     bool charsetKnown_ = false;  // asked or set in this run (a phone keeps it between runs)
+    bool gsm_ = false;           // the phone's character set is the GSM 7-bit alphabet
     bool quiet_ = false;         // the engine's own question: its answer is not logged
     bool ucs2Text_ = false;      // AT+CSMP asked for UCS2 data coding
     std::string charsetCmd_;     // the last character-set command the phone took
