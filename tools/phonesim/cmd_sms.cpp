@@ -40,7 +40,8 @@ std::string textBody(const Session& s, const Sms& m) {
     if (m.part.ref >= 0 && s.csdh) {
         // A part of a longer message, with the header shown: its whole user
         // data as hex, the concatenation header first, then the text (UCS2
-        // hex, or one hex pair per 7-bit character).
+        // hex, or one hex pair per 7-bit character), the text-mode form of a
+        // message with a user data header (no capture in the peers' suites).
         const auto& p = m.part;
         std::vector<uint8_t> udh = p.wide ? std::vector<uint8_t>{0x06,
                                                                  0x08,

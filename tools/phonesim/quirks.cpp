@@ -59,8 +59,10 @@ const std::vector<Profile>& profiles() {
         // half-way and refused sends are set per test (quirk lines).
         {"nokia", make({{&Quirks::cmee, 1}})},
         // ModemManager src/mm-serial-parsers.c knows "COMMAND NOT SUPPORT" as
-        // a modem's refusal (the device is not named there); data modems
-        // number their storage from 0 and know no Motorola commands.
+        // a modem's refusal, and its src/tests/test-modem-helpers.c
+        // (test_cmgl_response_generic) lists a message stored at index 0,
+        // "+CMGL: 0,1,,147"; neither names the device. Kept with the data
+        // modem kind, which knows no Motorola commands.
         {"huawei", make({{&Quirks::notSupportWord, 1},
                          {&Quirks::noMotorola, 1},
                          {&Quirks::smsFromZero, 1},
