@@ -23,6 +23,11 @@ const char* const kMessages =
     "0 \"REC READ\" \"+7916\" \"25/06/02,18:05:12+12\" gsm \"first\" part 7 2 1 8\n"
     "1 \"REC READ\" \"+7916\" \"25/06/02,18:05:13+12\" ucs2 \"Да\" part 4660 2 2 16\n";
 
+const std::string kEvents =
+    "[datebook 500]\n"
+    "1 \"One\" 1 0 \"10:00\" \"06-15-2025\" 60 \"00:00\" \"00-00-2000\" 0\n"
+    "2 \"Two\" 1 0 \"11:00\" \"06-15-2025\" 60 \"00:00\" \"00-00-2000\" 0\n";
+
 struct Row {
     const char* why;
     std::string state;
@@ -53,6 +58,10 @@ const Row kRows[] = {
     {"message list broken off", phone("nokia", "quirk break-list 1\n"), "AT+CMGF=1",
      "AT+CMGL=\"ALL\"",
      "\r\n+CMGL: 0,\"REC READ\",\"+7916\",,\"25/06/02,18:05:12+12\"\r\nfirst\r\n\r\nERROR\r\n"},
+    {"date book broken off", phone("nokia", "quirk break-list 1\n") + kEvents, "AT+MDBL=1",
+     "AT+MDBR=1,5",
+     "\r\n+MDBR: 1,\"One\",1,0,\"10:00\",\"06-15-2025\",60,\"00:00\",\"00-00-2000\",0\r\n"
+     "\r\nERROR\r\n"},
     {"unknown command", phone("huawei"), "", "AT+XYZ", "\r\nCOMMAND NOT SUPPORT\r\n"},
     {"no Motorola commands", phone("huawei"), "", "AT+MDBL=1", "\r\nCOMMAND NOT SUPPORT\r\n"},
     {"storage from 0: delete", phone("huawei"), "AT+CMGD=0", "AT+CMGR=0",

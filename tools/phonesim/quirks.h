@@ -17,7 +17,7 @@ struct Quirks {
     int cmee = 0;            // error mode at start and after ATZ
     int simBusyReads = 0;    // the first N list reads of a session: +CME ERROR: 515
     int refuseSend = 0;      // +CMGS is refused after the text: +CMS ERROR: 500
-    int breakListAfter = 0;  // +CMGL / +CPBR stop with ERROR after N entries (0: never)
+    int breakListAfter = 0;  // +CMGL, +CPBR, +MDBR stop with ERROR after N entries (0: never)
     int notSupportWord = 0;  // an unknown command ends "COMMAND NOT SUPPORT"
     int noMotorola = 0;      // Motorola's own commands (+MDB*, +MMG*, +MODE) are unknown
     int smsFromZero = 0;     // message storage is numbered from 0
