@@ -1,7 +1,8 @@
 // The program with the real engine against each kind of simulated phone
 // (phonesim profiles): the phone book read whole, a Latin message sent in
-// the phone's alphabet, a stored message deleted by its index (0 on phones
-// that count from 0), and the parts of a long message listed as one.
+// the phone's alphabet, a stored message deleted and sent again by its index
+// (0 on phones that count from 0), and the parts of a long message listed as
+// one.
 
 #include <gtest/gtest.h>
 
@@ -105,6 +106,26 @@ TEST_P(Profiles, DeleteTheFirstStoredMessageByItsIndex) {
     QTest::mouseClick(child<QPushButton>(f5, "bbDelSentSMS"), Qt::LeftButton);
     EXPECT_EQ(phone().find("\"sent first\""), std::string::npos) << phone();
     EXPECT_NE(phone().find("\"sent second\""), std::string::npos) << phone();
+    EXPECT_FALSE(env.exists("CellTalk.err")) << err();
+}
+
+TEST_P(Profiles, ResendTheFirstStoredMessageByItsIndex) {
+    TForm5* f5 = td::forms().Form5;
+    f5->show();
+    QTest::mouseClick(child<QPushButton>(f5, "bbGetSentSMS"), Qt::LeftButton);
+    const auto& idx = td::prog().SentSMSIndexes;
+    auto row = std::find(idx.begin(), idx.end(), first());
+    ASSERT_NE(row, idx.end()) << U(env.readFile("AutoRun/LastRun.sms"));
+    StringGrid* g = child<StringGrid>(f5, "StringGridMobileSentSMS");
+    const int r = static_cast<int>(row - idx.begin()) + 1;
+    QTest::mouseClick(g->viewport(), Qt::LeftButton, Qt::NoModifier,
+                      g->visualRect(g->model()->index(r - 1, 1)).center());
+    td::files::remove(env.path("AutoRun/LastRun.log"));
+    QTest::mouseClick(child<QPushButton>(f5, "bbReSend"), Qt::LeftButton);
+    waitForEngine();
+    const std::string log = env.readFile("AutoRun/LastRun.log");
+    EXPECT_NE(log.find("at+cmss=" + first() + "\r"), std::string::npos) << U(log);
+    EXPECT_NE(log.find("+CMSS:"), std::string::npos) << U(log);
     EXPECT_FALSE(env.exists("CellTalk.err")) << err();
 }
 
