@@ -48,6 +48,9 @@ const Row kRows[] = {
      "AT+CSCS=\"UCS2\"|AT+CPBR=1|AT+CPBR=1", "AT+CPBR=1,2",
      "\r\n+CPBR: 1,\"+79161234567\",145,416E6E6100\r\n"
      "+CPBR: 2,\"+7916\",145,\"0410043D043D0430\"\r\n\r\nOK\r\n"},
+    {"an empty name stays quoted", phone("motorola", "[phonebook ME 500]\n4 \"12\" 129 \"\"\n"),
+     "AT+CSCS=\"UCS2\"|AT+CPBS=\"ME\"|AT+CPBR=4|AT+CPBR=4", "AT+CPBR=4",
+     answer("+CPBR: 4,\"12\",129,\"\"")},
     {"line feed in a long number, empty field, date", phone("samsung"), "", "AT+CPBR=1,2",
      "\r\n+CPBR: 1,,\"\n+79161234567\",145,\"Anna\",\"2025/06/02,18:05\"\r\n"
      "+CPBR: 2,,\"+7916\",145,\"?\?\?\?\",\"2025/06/02,18:05\"\r\n\r\nOK\r\n"},

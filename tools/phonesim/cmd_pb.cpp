@@ -19,8 +19,10 @@ PhoneBook& current(Session& s) {
 }
 
 // A Latin name as some phones give it in UCS2: unquoted hex of its 8-bit
-// characters, ending 00. Nothing for a name with other characters.
+// characters, ending 00. Nothing for an empty name or one with other
+// characters.
 std::optional<std::string> hexName(const std::string& utf8) {
+    if (utf8.empty()) return std::nullopt;  // no name: the quotes alone
     std::string bytes;
     for (char32_t c : gsmcodec::utf8Decode(utf8)) {
         if (c == 0 || c > 0xFF) return std::nullopt;
