@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <chrono>
 
 #include "app/forms.h"
 #include "demorun.h"
@@ -147,5 +148,78 @@ std::string kindName(const ::testing::TestParamInfo<const char*>& info) {
 
 INSTANTIATE_TEST_SUITE_P(Kinds, Profiles,
                          ::testing::Values("generic", "samsung", "nokia", "huawei"), kindName);
+
+// A phone that is busy for its first reads (+CME ERROR: 515) is read once
+// the engine's retries have waited it out.
+INSTANTIATE_TEST_SUITE_P(AfterRetries, Profiles, ::testing::Values("motorola"), kindName);
+
+// The phone's refusals fail the run with its reason, and a list cut off
+// half-way is no result: the program keeps its last copy.
+struct Fault {
+    const char* name;
+    const char* profile;
+    const char* quirks;  // further state lines
+    enum Action { Send, ListAll, PhoneBook, DateBook } action;
+    const char* reason;  // in CellTalk.err
+};
+
+void PrintTo(const Fault& f, std::ostream* os) {
+    *os << f.name;
+}
+
+const Fault kFaults[] = {
+    {"refused_send", "nokia", "quirk refuse-send 1\n", Fault::Send, "500"},
+    {"sms_list_broken_off", "nokia", "quirk break-list 1\n", Fault::ListAll, "ERROR"},
+    {"phone_book_broken_off", "nokia", "quirk break-list 1\n", Fault::PhoneBook, "ERROR"},
+    {"busy_beyond_retries", "generic", "quirk cmee 1\nquirk sim-busy 50\n", Fault::PhoneBook,
+     "515"},
+    {"no_date_book_on_a_modem", "huawei", "", Fault::DateBook, "COMMAND NOT SUPPORT"},
+};
+
+class PhoneRefusals : public td::test::DemoRun, public ::testing::WithParamInterface<Fault> {
+  protected:
+    void beforeForms() override {
+        td::files::writeAll(env.path("phonesim.state"),
+                            phoneState(GetParam().profile, GetParam().quirks));
+        env.writeFile("AutoRun/LastPBook.txt", "Old=1\n");
+    }
+};
+
+TEST_P(PhoneRefusals, FailTheRunWithThePhonesReason) {
+    const Fault& f = GetParam();
+    const auto start = std::chrono::steady_clock::now();
+    switch (f.action) {
+        case Fault::Send: {
+            auto* lat = child<QComboBox>(td::forms().Form1, "ComboBoxSmsRecepter");
+            lat->setCurrentIndex(0);
+            emit lat->activated(0);
+            child<QLineEdit>(td::forms().Form1, "leLatSMSText")->setText("refused");
+            td::forms().Form1->bbASCIISendSMSClick();
+            waitForEngine();
+            break;
+        }
+        case Fault::ListAll:
+            td::StartEngine(W("Все SMS"));
+            waitForEngine();
+            EXPECT_FALSE(env.exists("AutoRun/LastRun.sms"));
+            break;
+        case Fault::PhoneBook:
+            td::forms().Form4->bbGetPBookClick();
+            EXPECT_EQ(env.readFile("AutoRun/LastPBook.txt"), "Old=1\r\n");
+            break;
+        case Fault::DateBook:
+            td::StartEngine(W("Прочитать ежедневник"));
+            waitForEngine();
+            // The phone's word ends the command at once, not the engine's timeout.
+            EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+            break;
+    }
+    ASSERT_TRUE(env.exists("CellTalk.err")) << U(env.readFile("AutoRun/LastRun.log"));
+    EXPECT_NE(env.readFile("CellTalk.err").find(f.reason), std::string::npos)
+        << U(env.readFile("CellTalk.err"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, PhoneRefusals, ::testing::ValuesIn(kFaults),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
