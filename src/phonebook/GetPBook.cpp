@@ -70,6 +70,12 @@ void TForm4::bbReadyClick() {
     if (selRow_ >= StringGridMobilePB->rows()) return;
     std::string name = StringGridMobilePB->cell(0, selRow_);
     std::string number = StringGridMobilePB->cell(1, selRow_);
+    if (!td::isBlankCell(name) && td::isBlankCell(number)) {
+        // The phone keeps names without a number; the own book holds numbers.
+        td::dialogs().message(W("- У записи \"") + name +
+                              W("\" в телефоне нет номера: её нечего перенести"));
+        return;
+    }
     if (td::isBlankCell(name) || td::isBlankCell(number)) return;
     if (!links.takeRecord) return;
     links.takeRecord(name, number);

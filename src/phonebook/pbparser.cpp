@@ -29,13 +29,19 @@ std::optional<PBRecord> parsePhoneBookLine(const std::string& line, const std::s
     if (index.find('(') != std::string::npos || index.find('-') != std::string::npos)
         return std::nullopt;
     std::string rest1 = CopyFromChars(rest0, ',');
+    // Some phones put an empty field before the quoted number:
+    // +CPBR: 1,,"+31234657899",145,"Mama GSM","2007/11/02,09:27".
+    if (CopyUptoChars(rest1, ',').empty() && CopyFromChars(rest1, ',').starts_with('"'))
+        rest1 = CopyFromChars(rest1, ',');
     std::string number = CopyUptoChars(rest1, ',');
     std::string rest2 = CopyFromChars(rest1, ',');
     std::string name = CopyFromChars(rest2, ',');
 
     if (number.find('"') != std::string::npos) number = unquote(number);
-    if (number.empty()) return std::nullopt;
     if (name.find('"') != std::string::npos) name = unquote(name);
+    // An entry may hold a name and no number (+CPBR: 16,"",,"Steve"): it is
+    // kept. Without either there is nothing to show.
+    if (number.empty() && isBlankCell(name)) return std::nullopt;
     if (number == " ") return std::nullopt;
     return PBRecord{name, number};
 }

@@ -13,7 +13,8 @@ namespace td {
 // One answer line, e.g. +CPBR: 3,"+79161234567",145,"Анна-Мария". Nothing
 // when the line is no record: 16 characters or fewer, without prefix + ":",
 // the answer to the range query (its index is a range such as (1-250)), or
-// without a number.
+// with neither number nor name. An entry with a name and no number is kept
+// (its number empty); an empty field before the quoted number is skipped.
 std::optional<PBRecord> parsePhoneBookLine(const std::string& line, const std::string& prefix);
 std::vector<PBRecord> parsePhoneBookAnswer(const std::vector<std::string>& lines,
                                            const std::string& prefix);

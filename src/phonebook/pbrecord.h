@@ -13,7 +13,7 @@ extern const std::string MissCallPrefix;     // "MC-"
 
 struct PBRecord {
     std::string name;    // may be empty
-    std::string number;  // never empty, never a single blank
+    std::string number;  // never a single blank; empty for an entry with a name only
 };
 
 // A record as its line: name + "=" + number.

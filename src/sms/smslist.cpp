@@ -44,7 +44,7 @@ std::vector<SmsRow> listRows(const std::vector<std::string>& lines,
 bool usableIndex(const std::string& index) {
     if (index.empty() || index == " ") return false;
     std::optional<long long> n = mainlogic::parseWhole(index);
-    return n && *n > 0;
+    return n && *n >= 0;
 }
 
 bool blankCell(const std::string& s) {

@@ -43,7 +43,7 @@ std::vector<SmsRow> listRows(const std::vector<std::string>& lines,
                              const std::function<std::string(const std::string&)>& lookup);
 
 // The storage index is one a message can be re-sent or deleted by: a whole
-// number greater than 0.
+// number, 0 included (several phones number their storage from 0).
 bool usableIndex(const std::string& index);
 
 // A cell counts as empty when it is empty or one blank.

@@ -285,3 +285,91 @@ TEST(Answers, RecordLinesSatisfyTheReadersCutting) {
     EXPECT_EQ(rest.substr(0, rest.find(',')), "12");
     EXPECT_EQ(rest.substr(rest.find('}') + 1), "ok");
 }
+
+TEST(Answers, PhoneBookLinesAsRealPhonesGiveThem) {
+    const std::string anna = gsmcodec::cp1251::toUcs2Hex(W("Анна"));
+    struct {
+        const char* why;
+        std::vector<std::string> lines;
+        bool ucs2;
+        std::vector<std::string> expect;
+    } cases[] = {
+        {"line feed inside the quoted number",
+         {"+CPBR: 241,\"", "+79161234567\",129,\"O2\",0", "+CPBR: 242,\"1\",129,\"B\""},
+         false,
+         {"+CPBR: 241,\"+79161234567\",129,\"O2\",0", "+CPBR: 242,\"1\",129,\"B\""}},
+        {"an open quote never swallows the next entry",
+         {"+CPBR: 1,\"12\",129,\"Joe \"the", "+CPBR: 2,\"3\",129,\"X\""},
+         false,
+         {"+CPBR: 1,\"12\",129,\"Joe \"the", "+CPBR: 2,\"3\",129,\"X\""}},
+        {"8-bit hex name ending 00 in UCS2",
+         {"+CPBR: 419,\"030450566735\",129,56697263686F77204B6C696E696B756D2053742E20333100"},
+         true,
+         {"+CPBR: 419,\"030450566735\",129,\"Virchow Klinikum St. 31\""}},
+        {"name only, quoted UCS2",
+         {"+CPBR: 16,\"\",,\"" + anna + "\""},
+         true,
+         {W("+CPBR: 16,\"\",,\"Анна\"")}},
+        {"numbers and types stay as they are",
+         {"+CPBR: 3,4142434400,129,\"00410042\"", "+CPBR: 4,\"+7916\",145,1200"},
+         true,
+         {"+CPBR: 3,4142434400,129,\"AB\"", "+CPBR: 4,\"+7916\",145,1200"}},
+        {"hex names only in UCS2",
+         {"+CPBR: 5,\"1\",129,416E6E6100"},
+         false,
+         {"+CPBR: 5,\"1\",129,416E6E6100"}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(phoneBookLines(c.lines, "+CPBR", c.ucs2), c.expect) << c.why;
+}
+
+TEST(Answers, PartsOfALongMessageAreJoined) {
+    auto part = [](int ref, int count, int seq, bool wide, std::u32string text) {
+        gsmcodec::Sms s;
+        s.deliver = true;
+        s.smsc = "+79168999100";
+        s.number = "+79161234567";
+        s.timestamp = "25/06/02,18:05:12+12";
+        s.alphabet = gsmcodec::fitsGsm7(text) ? gsmcodec::Alphabet::Gsm7 : gsmcodec::Alphabet::Ucs2;
+        s.text = std::move(text);
+        s.part = {ref, count, seq, wide};
+        return gsmcodec::encodePdu(s).hex;
+    };
+    const std::string head = "+CMGL=";
+    const std::string from = ",\"REC READ\",\"+79161234567\",,\"25/06/02,18:05:12+12\"}";
+    const std::string sentFrom = ",\"STO SENT\",\"+79161234567\"}";
+    auto sent = gsmcodec::encodeSubmit("+79161234567", std::u32string(170, U'x'), 9);
+    struct {
+        const char* why;
+        std::vector<std::string> lines;
+        std::vector<std::string> expect;
+    } cases[] = {
+        {"PDU, 8-bit reference, listed out of order, a whole one between",
+         {"+CMGL: 4,1,,30", part(7, 2, 2, false, U"world"), "+CMGL: 5,1,,30",
+          part(-1, 0, 0, false, U"alone"), "+CMGL: 6,1,,30", part(7, 2, 1, false, U"hello ")},
+         {head + "4" + from + "hello world", head + "5" + from + "alone"}},
+        {"PDU, 16-bit reference, the middle part missing",
+         {"+CMGL: 0,1,,30", part(0x1234, 3, 1, true, U"Да "), "+CMGL: 2,1,,30",
+          part(0x1234, 3, 3, true, U" нет")},
+         {head + "0" + from + "Да [часть 2 из 3 отсутствует] нет"}},
+        {"PDU, same reference from another kind of list stays apart",
+         {"+CMGL: 1,1,,30", part(9, 2, 1, false, U"a"), "+CMGL: 2,3,,30", sent[1].hex},
+         {head + "1" + from + "a[часть 2 из 2 отсутствует]",
+          head + "2" + sentFrom + "[часть 1 из 2 отсутствует]" + std::string(17, 'x')}},
+        {"text mode with the header shown, both kinds of reference",
+         {"+CMGL: 1,\"REC READ\",\"+79161234567\",,\"25/06/02,18:05:12+12\",145,5",
+          "0500030702016669727374",
+          "+CMGL: 3,\"REC READ\",\"+79161234567\",,\"25/06/02,18:05:12+12\",145,4",
+          "0608041234020204140430",
+          "+CMGL: 2,\"REC READ\",\"+79161234567\",,\"25/06/02,18:05:12+12\",145,5",
+          "0500030702022C207365636F6E64"},
+         {head + "1" + from.substr(0, from.size() - 1) + ",145,5}first, second",
+          head + "3" + from.substr(0, from.size() - 1) + ",145,4}" +
+              "[часть 1 из 2 отсутствует]Да"}},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> want;
+        for (const auto& e : c.expect) want.push_back(W(e.c_str()));
+        EXPECT_EQ(buildSmsRecords(c.lines, "+CMGL", false), want) << c.why;
+    }
+}

@@ -151,6 +151,9 @@ TEST(Pdu, FieldsRoundTrip) {
     ucs2Part.part = {255, 2, 2};
     ucs2Part.validity.reset();
     rows.push_back(ucs2Part);
+    Sms widePart = deliver(Alphabet::Gsm7, U"16-bit reference");
+    widePart.part = {0x1234, 3, 3, true};
+    rows.push_back(widePart);
 
     for (const Sms& s : rows) {
         SCOPED_TRACE(utf8Encode(s.text));
@@ -171,6 +174,7 @@ TEST(Pdu, FieldsRoundTrip) {
         EXPECT_EQ(d->sms.part.ref, s.part.ref);
         EXPECT_EQ(d->sms.part.count, s.part.count);
         EXPECT_EQ(d->sms.part.seq, s.part.seq);
+        EXPECT_EQ(d->sms.part.wide, s.part.wide);
         EXPECT_EQ(d->tpduOctets, static_cast<size_t>(enc.tpduLength));
         EXPECT_EQ(d->trailingOctets, 0u);
     }

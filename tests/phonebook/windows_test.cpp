@@ -290,7 +290,8 @@ TEST_F(Windows, ReadFromPhoneFillsGridAndLastCopy) {
     f3->FormActivate();
     engineAnswers(
         "AT+CPBR=1,250\n+CPBR: (1-250),40,14\n+CPBR: 1,\"+79031112233\",145,\"Анна-Мария\"\n"
-        "+CPBR: 2,\"+33612345678\",145,\"Jean-Luc\"\n+CPBR: 3,\"84951234567\",129,\"\"\nOK\n");
+        "+CPBR: 2,\"+33612345678\",145,\"Jean-Luc\"\n+CPBR: 3,\"84951234567\",129,\"\"\n"
+        "+CPBR: 4,\"\",,\"Steve\"\nOK\n");
     env.dialogs.answers = {true};
     f4->bbGetPBookClick();
     EXPECT_EQ(env.starter.params(), std::vector<std::string>{W("oper \"Чтение ТК\"")});
@@ -298,11 +299,14 @@ TEST_F(Windows, ReadFromPhoneFillsGridAndLastCopy) {
     EXPECT_EQ(cell(g, 0, 1), W("Анна-Мария"));
     EXPECT_EQ(cell(g, 0, 2), "Jean-Luc");
     EXPECT_EQ(cell(g, 1, 3), "84951234567");
-    EXPECT_TRUE(g->rowEmpty(4));
-    EXPECT_EQ(text(child<QLabel>(f4, "lGetRecordCount")), "3");
+    EXPECT_EQ(cell(g, 0, 4), "Steve");
+    EXPECT_EQ(cell(g, 1, 4), "");
+    EXPECT_TRUE(g->rowEmpty(5));
+    EXPECT_EQ(text(child<QLabel>(f4, "lGetRecordCount")), "4");
     EXPECT_EQ(text(child<QLabel>(f4, "Panel5")), W("Текущие записи из мобильного телефона"));
     EXPECT_EQ(env.readFile("AutoRun/LastPBook.txt"),
-              W("Анна-Мария=+79031112233\r\nJean-Luc=+33612345678\r\n=84951234567\r\n"));
+              W("Анна-Мария=+79031112233\r\nJean-Luc=+33612345678\r\n=84951234567\r\n"
+                "Steve=\r\n"));
     EXPECT_TRUE(child<QPushButton>(f4, "bbReady")->isEnabled());
     EXPECT_EQ(td::toWin(child<QPushButton>(f4, "bbGetPBook")->text()), W("Обновить"));
     EXPECT_FALSE(td::prog().PhoneReadUpdate);
@@ -347,7 +351,7 @@ TEST_F(Windows, MoreThan499RecordsAllCountedAndSaved) {
 
 TEST_F(Windows, TransferAndButtonsOfThePhoneBook) {
     env.writeFile("tapdeck.ini", "[PhoneBook]\nAnn=1\n");
-    env.writeFile("AutoRun/LastPBook.txt", "Bob=2\n=3\nCarl=4\n");
+    env.writeFile("AutoRun/LastPBook.txt", "Bob=2\n=3\nCarl=4\nNoNumber=\n");
     f3->FormActivate();
     f4->FormActivate();
     f4->bbReadyClick();
@@ -357,6 +361,12 @@ TEST_F(Windows, TransferAndButtonsOfThePhoneBook) {
     f4->bbReadyClick();
     EXPECT_TRUE(child<StringGrid>(f3, "StringGridPhoneBook")->rowEmpty(2));
     EXPECT_FALSE(child<QPushButton>(f4, "bbSaveMyPB")->isEnabled());
+
+    td::test::clickCell(child<StringGrid>(f4, "StringGridMobilePB"), 4, 0);  // no number
+    f4->bbReadyClick();
+    EXPECT_TRUE(child<StringGrid>(f3, "StringGridPhoneBook")->rowEmpty(2));
+    EXPECT_EQ(env.dialogs.messages.back(),
+              W("- У записи \"NoNumber\" в телефоне нет номера: её нечего перенести"));
 
     td::test::clickCell(child<StringGrid>(f4, "StringGridMobilePB"), 1, 0);  // Bob
     f4->StringGridMobilePBDblClick();

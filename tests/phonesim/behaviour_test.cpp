@@ -439,6 +439,10 @@ TEST_F(StateFile, UnreadableFileIsLeftAlone) {
 TEST(StateText, SerializeParseRoundTrip) {
     State seed = seedState();
     seed.books["ME"].entries[3] = {"+1", 145, "Say \"hi\" \\ now\nthen"};
+    seed.profile = "huawei";
+    seed.quirks["sim-busy"] = 3;
+    seed.sms["ME"].messages[0] = {SmsStatus::RecRead, "+1",   "25/01/01,00:00:00+00",
+                                  SmsCoding::Gsm7,    "part", {0x1234, 2, 2, true}};
     std::string text = serializeState(seed);
     std::string error;
     auto back = parseState(text, &error);
@@ -455,6 +459,10 @@ TEST(StateText, ReportsTheBadLine) {
         {"\n\n[weird]\n", "line 3"},
         {"1 \"+1\" 129 \"x\"\n", "line 1"},
         {"[datebook 500]\n1 \"t\" 1 1 \"10:00\"\n", "line 2"},
+        {"[phone]\nprofile nokla\n", "line 2"},
+        {"[phone]\nquirk sim-bussy 2\n", "line 2"},
+        {"[sms SM 30]\n1 \"REC READ\" \"1\" \"\" gsm \"x\" part 300 2 1 8\n", "line 2"},
+        {"[sms SM 30]\n1 \"REC READ\" \"1\" \"\" gsm \"x\" part 3 2 3 8\n", "line 2"},
     };
     for (const auto& [text, where] : bad) {
         std::string error;

@@ -98,6 +98,27 @@ pid=
 [ $stopped -eq 0 ] || fail "phonesim exited with $stopped on SIGTERM"
 [ -L "$tmp/ttySIM" ] && fail "link left behind after SIGTERM"
 
+# A Motorola-kind phone: busy for its first two reads (gammu: "Wait and
+# restart"), then a name given unquoted in 8-bit hex and an entry without a
+# number, both read by gammu as the phone meant them.
+printf '[phone]\nprofile motorola\n[phonebook SM 100]\n1 "+79161234567" 145 "Anna Schmidt"\n2 "" 129 "Steve"\n' >"$tmp/moto"
+"$PHONESIM" --pty "$tmp/ttySIM" --state "$tmp/moto" 2>"$tmp/phonesim.err" &
+pid=$!
+i=0
+while [ ! -L "$tmp/ttySIM" ] && [ $i -lt 50 ]; do sleep 0.1; i=$((i + 1)); done
+for try in 1 2; do
+    run busy$try getmemory SM 1 2
+    expect_out busy$try "device was busy"
+done
+run motorola getmemory SM 1 2
+[ $rc -eq 0 ] || fail "getmemory of the Motorola kind exited with $rc"
+expect_out motorola 'Name                 : "Anna Schmidt"'
+expect_out motorola 'General number       : ""'
+expect_out motorola 'Name                 : "Steve"'
+kill -TERM "$pid"
+wait "$pid"
+pid=
+
 if [ $failures -ne 0 ]; then
     echo "--- gammu traffic (last lines) ---"
     grep -aE '^[0-9]+ "' "$tmp/gammu.log" | tail -40

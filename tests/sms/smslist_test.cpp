@@ -82,7 +82,7 @@ TEST(SmsList, UsableIndex) {
         const char* index;
         bool usable;
     } cases[] = {
-        {"1", true},  {"30", true},  {"0", false}, {"-1", false}, {"", false},
+        {"1", true},  {"30", true},  {"0", true}, {"-1", false}, {"", false},
         {" ", false}, {"1a", false}, {"+5", true}, {" 5", false}, {"99999999999999999999", false}};
     for (const auto& c : cases) EXPECT_EQ(td::sms::usableIndex(c.index), c.usable) << c.index;
 }
@@ -103,7 +103,7 @@ TEST(SmsList, SelectingARow) {
         {"name only", "Anna", " ", 4, idx, "op", true, false, true, "7"},
         {"no list read yet", "Anna", "Hi", 1, {}, "op", false, true, false, ""},
         {"row past the indexes", "Anna", "Hi", 5, idx, "op", false, false, false, ""},
-        {"index zero", "Anna", "Hi", 2, idx, "op", true, false, false, "0"},
+        {"index zero", "Anna", "Hi", 2, idx, "op", true, false, true, "0"},
         {"index not a number", "Anna", "Hi", 3, idx, "op", true, false, false, "x"},
         {"no re-send operation", "Anna", "Hi", 1, idx, "", true, false, false, "3"},
         {"re-send operation a blank", "Anna", "Hi", 1, idx, " ", true, false, false, "3"},

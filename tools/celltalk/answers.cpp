@@ -1,6 +1,8 @@
 #include "answers.h"
 
 #include <array>
+#include <map>
+#include <optional>
 
 #include "gsmtext.h"
 #include "platform/cp1251.h"
@@ -186,6 +188,68 @@ std::string decodeUcs2Fields(std::string_view line) {
 }
 
 namespace {
+
+bool oddQuotes(std::string_view s) {
+    size_t n = 0;
+    for (char c : s) n += c == '"';
+    return n % 2 != 0;
+}
+
+// An unquoted field of 8-bit hex ending 00, as its text in quotes; nothing
+// when the field is not one (a type of number, a plain number, control
+// characters among the octets).
+std::optional<std::string> hexNameField(std::string_view field) {
+    field = trimView(field);
+    if (field.size() < 8 || field.size() % 2 != 0 || field.substr(field.size() - 2) != "00")
+        return std::nullopt;
+    auto octets = gsmcodec::fromHex(field.substr(0, field.size() - 2));
+    if (!octets) return std::nullopt;
+    std::u32string text;
+    bool letter = false;
+    for (uint8_t o : *octets) {
+        if (o < 0x20 || o == 0x7F || o == '"') return std::nullopt;
+        letter = letter || (o >= 'A' && o <= 'Z') || (o >= 'a' && o <= 'z') || o >= 0xC0;
+        text += static_cast<char32_t>(o);
+    }
+    if (!letter) return std::nullopt;
+    return "\"" + gsmcodec::cp1251Encode(text) + "\"";
+}
+
+std::string decodeHexNames(std::string_view line, std::string_view prefix) {
+    const std::string head = td::upperAscii(prefix) + ":";
+    std::string_view t = trimView(line);
+    if (!startsWith(td::upperAscii(t.substr(0, head.size())), head)) return std::string(line);
+    std::vector<std::string> fields = splitFields(t.substr(head.size()));
+    std::string out(t.substr(0, head.size()));
+    for (size_t k = 0; k < fields.size(); ++k) {
+        if (k) out += ',';
+        // Index, number and type come first; an unquoted number may well
+        // read as hex (4142434400), so only the fields after them are names.
+        auto hex = k >= 3 ? hexNameField(fields[k]) : std::nullopt;
+        out += hex ? *hex : fields[k];
+    }
+    return out;
+}
+
+}  // namespace
+
+std::vector<std::string> phoneBookLines(const std::vector<std::string>& lines,
+                                        std::string_view prefix, bool ucs2) {
+    const std::string head = td::upperAscii(prefix) + ":";
+    auto startsEntry = [&](const std::string& l) {
+        return startsWith(td::upperAscii(trimView(l)), head);
+    };
+    std::vector<std::string> out;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        std::string line = lines[i];
+        while (oddQuotes(line) && i + 1 < lines.size() && !startsEntry(lines[i + 1]))
+            line += lines[++i];
+        out.push_back(ucs2 ? decodeHexNames(decodeUcs2Fields(line), prefix) : line);
+    }
+    return out;
+}
+
+namespace {
 struct TextFields {
     std::string_view prefix;
     std::array<int, 2> fields;  // 1-based positions; 0 = none
@@ -244,26 +308,76 @@ std::string foldLineBreaks(std::string_view text) {
 
 namespace {
 
-std::string recordFromPdu(std::string_view prefix, const std::vector<std::string>& fields,
-                          const std::string& pdu) {
-    td::sms::SmsRecord r;
+// A listed message, and where it belongs when it is a part of a longer one.
+struct Listed {
+    td::sms::SmsRecord record;
+    gsmcodec::PartInfo part;
+};
+
+Listed recordFromPdu(const std::vector<std::string>& fields, const std::string& pdu) {
+    Listed l;
+    td::sms::SmsRecord& r = l.record;
     r.index = unquote(fields[0]);
     r.status = unquote(fields.size() > 1 ? pduStatusText(fields[1]) : std::string());
     auto decoded = gsmcodec::decodePdu(pdu);
     if (!decoded) {
         r.text = pdu;
-        return td::sms::writeSmsRecord(prefix, r);
+        return l;
     }
     const gsmcodec::Sms& sms = decoded->sms;
     r.number = td::utf8ToCp1251(sms.number);
     if (sms.deliver) r.extra = {"", "\"" + sms.timestamp + "\""};
     r.text = gsmcodec::textCp1251(sms);
-    return td::sms::writeSmsRecord(prefix, r);
+    l.part = sms.part;
+    return l;
 }
 
-std::string recordFromText(std::string_view prefix, std::vector<std::string> fields,
-                           const std::string& text, bool ucs2) {
-    td::sms::SmsRecord r;
+// The text of a text-mode part whose phone shows the user data header
+// (+CSDH=1): the whole user data as hex, a concatenation element first
+// (05 00 03 <ref> <count> <seq>, or 06 08 04 <ref16> <count> <seq>), then the
+// text as UCS2 hex or one hex pair per 7-bit character. Nothing for any
+// other text.
+std::optional<std::pair<gsmcodec::PartInfo, std::string>> textPart(std::string_view body) {
+    body = trimView(body);
+    auto octets = gsmcodec::fromHex(body);
+    if (!octets || octets->size() < 6) return std::nullopt;
+    const auto& o = *octets;
+    gsmcodec::PartInfo part;
+    size_t header = 0;
+    if (o[0] == 0x05 && o[1] == 0x00 && o[2] == 0x03) {
+        part = {o[3], o[4], o[5]};
+        header = 6;
+    } else if (o.size() >= 7 && o[0] == 0x06 && o[1] == 0x08 && o[2] == 0x04) {
+        part = {o[3] * 256 + o[4], o[5], o[6], true};
+        header = 7;
+    } else {
+        return std::nullopt;
+    }
+    if (part.count < 1 || part.seq < 1 || part.seq > part.count) return std::nullopt;
+    std::string_view rest = body.substr(header * 2);
+    if (rest.size() % 4 == 0)
+        if (auto ucs2 = gsmcodec::cp1251::fromUcs2HexStrict(rest)) return {{part, *ucs2}};
+    std::vector<uint8_t> septets(o.begin() + static_cast<long>(header), o.end());
+    for (uint8_t c : septets)
+        if (c > 0x7F) return std::nullopt;
+    return {{part, gsmcodec::cp1251Encode(gsmcodec::fromGsm7Septets(septets))}};
+}
+
+// Bytes of the GSM alphabet as Windows-1251 text; nothing when a byte is
+// outside the alphabet's 7 bits.
+std::optional<std::string> fromGsmBytes(std::string_view bytes) {
+    std::vector<uint8_t> septets;
+    for (unsigned char c : bytes) {
+        if (c > 0x7F) return std::nullopt;
+        septets.push_back(c);
+    }
+    return gsmcodec::cp1251Encode(gsmcodec::fromGsm7Septets(septets));
+}
+
+Listed recordFromText(std::vector<std::string> fields, const std::string& text, bool ucs2,
+                      bool gsm) {
+    Listed l;
+    td::sms::SmsRecord& r = l.record;
     for (size_t k = 0; k < fields.size(); ++k) {
         std::string f(trimView(fields[k]));
         if (ucs2 && k >= 2) f = decodeUcs2Fields(f);
@@ -277,26 +391,71 @@ std::string recordFromText(std::string_view prefix, std::vector<std::string> fie
             r.extra.push_back(f);
     }
     r.text = text;
-    if (ucs2) {
+    if (auto part = textPart(text)) {
+        l.part = part->first;
+        r.text = part->second;
+    } else if (ucs2) {
         if (auto d = gsmcodec::cp1251::fromUcs2Hex(r.text)) r.text = *d;
     } else if (auto d = gsmcodec::cp1251::fromUcs2HexStrict(r.text)) {
         // A message coded in UCS2 is listed as hex in any character set. Take
         // it as such only when it holds a non-Latin letter: a Latin text
         // would have been sent in the 7-bit alphabet.
-        for (unsigned char c : *d)
-            if (c >= 0x80) {
-                r.text = *d;
-                break;
-            }
+        bool hex = false;
+        for (unsigned char c : *d) hex = hex || c >= 0x80;
+        if (hex) r.text = *d;
+        if (!hex && gsm)
+            if (auto g = fromGsmBytes(r.text)) r.text = *g;
+    } else if (gsm) {
+        if (auto g = fromGsmBytes(r.text)) r.text = *g;
     }
-    return td::sms::writeSmsRecord(prefix, r);
+    return l;
+}
+
+std::string missingPart(int seq, int count) {
+    return td::W("[часть ") + std::to_string(seq) + td::W(" из ") + std::to_string(count) +
+           td::W(" отсутствует]");
+}
+
+// Parts of one longer message (same correspondent, reference and part count,
+// both received or both stored) become one record where the first of them is
+// listed: its index and status, the texts in part order, a missing part
+// marked as such.
+std::vector<std::string> joinParts(std::string_view prefix, const std::vector<Listed>& listed) {
+    auto key = [](const Listed& l) {
+        return l.record.number + '\x01' + std::to_string(l.part.ref) + '\x01' +
+               std::to_string(l.part.count) + (l.part.wide ? "w" : "n") +
+               (l.record.status.starts_with("REC") ? "r" : "s");
+    };
+    auto isPart = [](const Listed& l) { return l.part.ref >= 0 && l.part.count > 1; };
+    std::map<std::string, std::vector<const Listed*>> groups;
+    for (const Listed& l : listed)
+        if (isPart(l)) groups[key(l)].push_back(&l);
+    std::vector<std::string> out;
+    for (const Listed& l : listed) {
+        if (!isPart(l)) {
+            out.push_back(td::sms::writeSmsRecord(prefix, l.record));
+            continue;
+        }
+        const auto& group = groups[key(l)];
+        if (group.front() != &l) continue;  // joined where the first part stands
+        td::sms::SmsRecord joined = l.record;
+        joined.text.clear();
+        for (int seq = 1; seq <= l.part.count; ++seq) {
+            const Listed* found = nullptr;
+            for (const Listed* p : group)
+                if (p->part.seq == seq && !found) found = p;
+            joined.text += found ? found->record.text : missingPart(seq, l.part.count);
+        }
+        out.push_back(td::sms::writeSmsRecord(prefix, joined));
+    }
+    return out;
 }
 
 }  // namespace
 
 std::vector<std::string> buildSmsRecords(const std::vector<std::string>& lines,
-                                         std::string_view prefix, bool ucs2) {
-    std::vector<std::string> records;
+                                         std::string_view prefix, bool ucs2, bool gsm) {
+    std::vector<Listed> listed;
     const std::string header = td::upperAscii(prefix) + ":";
     std::vector<std::string> fields;
     std::vector<std::string> body;
@@ -312,14 +471,14 @@ std::vector<std::string> buildSmsRecords(const std::vector<std::string>& lines,
         if (pduMode) {
             std::string pdu;
             for (const auto& b : body) pdu += trimView(b);
-            records.push_back(recordFromPdu(prefix, fields, pdu));
+            listed.push_back(recordFromPdu(fields, pdu));
         } else {
             std::string text;
             for (size_t k = 0; k < body.size(); ++k) {
                 if (k) text += ' ';
                 text += body[k];
             }
-            records.push_back(recordFromText(prefix, fields, text, ucs2));
+            listed.push_back(recordFromText(fields, text, ucs2, gsm));
         }
         body.clear();
     };
@@ -340,7 +499,7 @@ std::vector<std::string> buildSmsRecords(const std::vector<std::string>& lines,
         }
     }
     flush();
-    return records;
+    return joinParts(prefix, listed);
 }
 
 }  // namespace celltalk

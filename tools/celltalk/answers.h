@@ -67,6 +67,16 @@ std::string unquote(std::string_view field);
 // decoded text become apostrophes so that the field stays one field.
 std::string decodeUcs2Fields(std::string_view line);
 
+// A phone-book answer's lines as the result file gets them. A line whose
+// quotes are left open (a phone that splits a long entry with a line feed
+// inside the quoted number) is joined with the lines that follow until they
+// close, unless a following line starts a new entry (`prefix` + ":"). For a
+// phone in UCS2 the quoted UCS2 fields are decoded (decodeUcs2Fields), and
+// so is an unquoted field of 8-bit hex ending 00 after the index, number and
+// type (a name as some phones give it in UCS2: 416E6E6100 -> "Anna").
+std::vector<std::string> phoneBookLines(const std::vector<std::string>& lines,
+                                        std::string_view prefix, bool ucs2);
+
 // The other way round, for a phone set to UCS2: the quoted texts of a write
 // command that the phone stores as text (the title of +MDBW, the name of
 // +CPBW, the search text of +CPBF) as UCS2 hex of their Windows-1251
@@ -80,10 +90,11 @@ std::string encodeUcs2WriteText(std::string_view command);
 // as td::sms::writeSmsRecord (src/sms/smsrecord.h) writes them.
 // `lines` are the answer's information lines (no echo, no final result, no
 // unsolicited reports); `prefix` is the answer prefix ("+CMGL"); `ucs2` says
-// that texts and numbers of a text-mode answer are UCS2 hex. Line breaks
-// inside a text are folded to blanks.
+// that texts and numbers of a text-mode answer are UCS2 hex, `gsm` that the
+// texts are bytes of the GSM 7-bit alphabet (the phone's set is "GSM": "@"
+// comes as 00, "{" as 1B 28). Line breaks inside a text are folded to blanks.
 std::vector<std::string> buildSmsRecords(const std::vector<std::string>& lines,
-                                         std::string_view prefix, bool ucs2);
+                                         std::string_view prefix, bool ucs2, bool gsm = false);
 
 // Status word of a PDU-mode list ("0" -> "REC UNREAD", ...), quoted.
 std::string pduStatusText(std::string_view stat);

@@ -691,7 +691,7 @@ void Executor::noteSettings(const std::string& cmd, const Answer& a) {
         // A reset puts the phone back in its default character set, which
         // the engine then asks before it reads texts again; whether it
         // repeats commands is not known any more.
-        if (finalResult(a.final, false) == Final::Ok) charsetKnown_ = ucs2_ = echo_ = false;
+        if (finalResult(a.final, false) == Final::Ok) charsetKnown_ = ucs2_ = gsm_ = echo_ = false;
         return;
     }
     if (prefix != "+CSCS" && prefix != "+CMGF") return;
@@ -711,6 +711,7 @@ void Executor::noteSettings(const std::string& cmd, const Answer& a) {
         charsetCmd_ = trim(cmd);
     if (prefix == "+CSCS") {
         ucs2_ = value == "UCS2";
+        gsm_ = value == "GSM";
         charsetKnown_ = true;
     } else {
         pdu_ = value == "0";
@@ -763,12 +764,12 @@ void Executor::route(const std::string& cmd, const Answer& a) {
     if (is(cfg_.pbPrefix)) {
         file = &out_.pb;
         file->line(cmd);
-        for (const auto& l : a.lines) file->line(decoded(l));
+        for (const auto& l : phoneBookLines(a.lines, trim(cfg_.pbPrefix), ucs2_)) file->line(l);
     } else if (is(cfg_.smsPrefix) || is(cfg_.motoSmsPrefix)) {
         file = &out_.sms;
         file->line(cmd);
         std::string prefix = is(cfg_.smsPrefix) ? cfg_.smsPrefix : cfg_.motoSmsPrefix;
-        for (const auto& r : buildSmsRecords(a.lines, trim(prefix), ucs2_)) file->line(r);
+        for (const auto& r : buildSmsRecords(a.lines, trim(prefix), ucs2_, gsm_)) file->line(r);
     } else if (is(cfg_.mdbrPrefix) || is(cfg_.mdbadPrefix)) {
         file = &out_.mdb;
         // The date book file names the character set its titles were read
@@ -812,14 +813,17 @@ void Executor::command(const std::string& cmd) {
         refused(cmd, a.final);
 }
 
-std::string Executor::sendWithPrompt(const std::string& cmd, const std::string& body) {
+std::string Executor::sendWithPrompt(const std::string& cmd, const std::string& body,
+                                     const std::string& shown) {
     out_.log.line(cmd);
     if (obs_) obs_->sent(cmd);
     t_.write(cmd + "\r");
     std::string refusal;
     if (!waitPrompt(cmd, refusal)) return refusal;
-    out_.log.line(body);
-    if (obs_) obs_->sent(body);
+    // The log and the window show the text as written when the phone gets
+    // it in another form (the GSM alphabet's bytes, "@" a NUL among them).
+    out_.log.line(shown.empty() ? body : shown);
+    if (obs_) obs_->sent(shown.empty() ? body : shown);
     t_.write(body + "\x1A");
     // With echo on, the phone repeats the text first; it is not the answer
     // even when the text reads "OK".
@@ -845,10 +849,22 @@ void Executor::sendSms(const std::string& number) {
                               number,
                           2);
     if (!pdu_ && !charsetKnown_) learnCharset();
-    if (!pdu_) {
+    const std::u32string chars = gsmcodec::cp1251Decode(text);
+    // In the GSM set a character of the extension table ({ } [ ] ~ \ ^ | and
+    // the euro) takes an escape, 1B, which a phone typing a text-mode message
+    // takes as "cancel": such a text goes as a PDU, whose septets carry the
+    // escape safely, and the phone is put back in text mode after it.
+    bool escapes = false;
+    if (!pdu_ && gsm_ && !ucs2Text_)
+        for (uint8_t septet : gsmcodec::toGsm7Septets(chars)) escapes = escapes || septet == 0x1B;
+    if (!pdu_ && !escapes) {
         std::string body;
         if (ucs2_ || ucs2Text_) {
             body = gsmcodec::cp1251::toUcs2Hex(text);
+        } else if (gsm_) {
+            // One byte a character of the GSM alphabet ("@" is 00, "$" 02,
+            // "_" 11); a character it lacks becomes "?".
+            for (uint8_t septet : gsmcodec::toGsm7Septets(chars)) body += static_cast<char>(septet);
         } else {
             for (unsigned char c : text) {
                 if (c == 0x1A || c == 0x1B) continue;
@@ -857,12 +873,20 @@ void Executor::sendSms(const std::string& number) {
         }
         std::string num = ucs2_ ? gsmcodec::cp1251::toUcs2Hex(number) : number;
         const std::string cmd = "AT+CMGS=\"" + num + "\"";
-        std::string final = sendWithPrompt(cmd, body);
+        std::string final = sendWithPrompt(cmd, body, gsm_ && !ucs2_ && !ucs2Text_ ? text : "");
         if (finalResult(final, false) != Final::Ok) refused(cmd + " (!sms " + number + ")", final);
         return;
     }
-    auto parts = gsmcodec::encodeSubmit(number, gsmcodec::cp1251Decode(text),
-                                        static_cast<uint8_t>(smsRef_++ & 0xFF));
+    const bool textMode = !pdu_;
+    if (textMode) {
+        command("AT+CMGF=0");
+        if (!pdu_)
+            throw EngineError(td::W("телефон не перешёл в режим PDU (AT+CMGF=0), а текст в "
+                                    "алфавите GSM с символами { } [ ] ~ \\ ^ | € в текстовом "
+                                    "режиме не передать"),
+                              1);
+    }
+    auto parts = gsmcodec::encodeSubmit(number, chars, static_cast<uint8_t>(smsRef_++ & 0xFF));
     for (const auto& p : parts) {
         const std::string cmd = "AT+CMGS=" + std::to_string(p.tpduLength);
         std::string final = sendWithPrompt(cmd, p.hex);
@@ -871,6 +895,7 @@ void Executor::sendSms(const std::string& number) {
             break;
         }
     }
+    if (textMode) command("AT+CMGF=1");
 }
 
 // ---------------------------------------------------------------- the run

@@ -143,7 +143,8 @@ class Executor {
     void command(const std::string& cmd);
     void sendSms(const std::string& number);
     // The phone's final word on the message ("OK" when it took it).
-    std::string sendWithPrompt(const std::string& cmd, const std::string& body);
+    std::string sendWithPrompt(const std::string& cmd, const std::string& body,
+                               const std::string& shown = {});
     Answer collect(const std::string& cmd, bool sending);
     bool waitPrompt(const std::string& cmd, std::string& refusal);
     // Drains what an earlier run left on the line and makes sure the next
@@ -175,6 +176,7 @@ class Executor {
     bool reportBody_ = false;  // the next line belongs to the report just logged
     bool ucs2_ = false, pdu_ = false;
     bool charsetKnown_ = false;  // asked or set in this run (a phone keeps it between runs)
+    bool gsm_ = false;           // the phone's character set is the GSM 7-bit alphabet
     bool quiet_ = false;         // the engine's own question: its answer is not logged
     bool ucs2Text_ = false;      // AT+CSMP asked for UCS2 data coding
     std::string charsetCmd_;     // the last character-set command the phone took

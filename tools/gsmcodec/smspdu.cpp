@@ -73,6 +73,14 @@ size_t headerSeptets(size_t headerOctets) {
 
 Bytes concatHeader(const PartInfo& part) {
     if (part.ref < 0) return {};
+    if (part.wide)
+        return {0x06,
+                0x08,
+                0x04,
+                static_cast<uint8_t>((part.ref >> 8) & 0xFF),
+                static_cast<uint8_t>(part.ref & 0xFF),
+                static_cast<uint8_t>(part.count),
+                static_cast<uint8_t>(part.seq)};
     return {0x05,
             0x00,
             0x03,
@@ -394,7 +402,7 @@ std::optional<DecodedPdu> decodePdu(std::string_view hex, std::string* error) {
             if (iei == 0x00 && len == 3)
                 sms.part = {ud[k + 2], ud[k + 3], ud[k + 4]};
             else if (iei == 0x08 && len == 4)
-                sms.part = {ud[k + 2] * 256 + ud[k + 3], ud[k + 4], ud[k + 5]};
+                sms.part = {ud[k + 2] * 256 + ud[k + 3], ud[k + 4], ud[k + 5], true};
             k += 2 + len;
         }
     }

@@ -43,6 +43,7 @@ struct PartInfo {
     int ref = -1;  // -1: not a part of a longer message
     int count = 0;
     int seq = 0;
+    bool wide = false;  // 16-bit reference (element 08) instead of 8-bit (element 00)
 };
 
 struct Sms {

@@ -79,7 +79,7 @@ Reply mdbr(Session& s, const Command& c) {
     auto& events = s.state.datebook;
     for (auto it = events.lower_bound(*first); it != events.end() && it->first <= *last; ++it)
         lines.push_back(eventLine(s, it->first, it->second));
-    return ok(lines);
+    return listReply(s, std::move(lines), 1);
 }
 
 // AT+MDBW=<index>,"<title>",<timed>,<alarm>,"<time>","<date>",<duration>,

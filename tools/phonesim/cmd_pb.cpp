@@ -18,9 +18,33 @@ PhoneBook& current(Session& s) {
     return s.state.books[s.pbMemory];
 }
 
+// A Latin name as some phones give it in UCS2: unquoted hex of its 8-bit
+// characters, ending 00. Nothing for an empty name or one with other
+// characters.
+std::optional<std::string> hexName(const std::string& utf8) {
+    if (utf8.empty()) return std::nullopt;  // no name: the quotes alone
+    std::string bytes;
+    for (char32_t c : gsmcodec::utf8Decode(utf8)) {
+        if (c == 0 || c > 0xFF) return std::nullopt;
+        bytes += static_cast<char>(c);
+    }
+    return gsmcodec::toHex(bytes) + "00";
+}
+
 std::string entryLine(Session& s, int index, const PbEntry& e) {
-    return "+CPBR: " + std::to_string(index) + "," + dq(e.number) + "," + std::to_string(e.type) +
-           "," + dq(s.out(e.name));
+    const Quirks& q = s.quirks;
+    std::string number = e.number;
+    // Split long numbers with a line feed after the opening quote.
+    if (q.lfInNumber && number.size() > 11) number = "\n" + number;
+    std::string name = dq(s.out(e.name));
+    if (q.hexNames && s.charset == Charset::Ucs2)
+        if (auto hex = hexName(e.name)) name = *hex;
+    // No number, no type of number.
+    std::string type = e.number.empty() ? "" : std::to_string(e.type);
+    std::string line = "+CPBR: " + std::to_string(index) + "," + (q.datedEntries ? "," : "") +
+                       dq(number) + "," + type + "," + name;
+    if (q.datedEntries) line += ",\"2025/06/02,18:05\"";
+    return line;
 }
 
 Reply cpbs(Session& s, const Command& c) {
@@ -65,10 +89,11 @@ Reply cpbr(Session& s, const Command& c) {
     auto last = p->size() == 2 ? paramInt((*p)[1]) : first;
     if (!first || !last) return cme(kCmeBadParams);
     if (*first < 1 || *last > b.capacity || *first > *last) return cme(kCmeInvalidIndex);
+    if (auto busy = stillBusy(s)) return *busy;
     std::vector<std::string> lines;
     for (auto it = b.entries.lower_bound(*first); it != b.entries.end() && it->first <= *last; ++it)
         lines.push_back(entryLine(s, it->first, it->second));
-    return ok(lines);
+    return listReply(s, std::move(lines), 1);
 }
 
 // AT+CPBW=[<index>][,<number>[,<type>[,<text>]]]; an index alone deletes.

@@ -37,6 +37,30 @@ int textLength(const Sms& m) {
 // A message's text in text mode: a UCS2-coded one is shown as hex unless the
 // host reads UTF-8; a 7-bit one in the current character set.
 std::string textBody(const Session& s, const Sms& m) {
+    if (m.part.ref >= 0 && s.csdh) {
+        // A part of a longer message, with the header shown: its whole user
+        // data as hex, the concatenation header first, then the text (UCS2
+        // hex, or one hex pair per 7-bit character), the text-mode form of a
+        // message with a user data header (no capture in the peers' suites).
+        const auto& p = m.part;
+        std::vector<uint8_t> udh = p.wide ? std::vector<uint8_t>{0x06,
+                                                                 0x08,
+                                                                 0x04,
+                                                                 static_cast<uint8_t>(p.ref >> 8),
+                                                                 static_cast<uint8_t>(p.ref & 0xFF),
+                                                                 static_cast<uint8_t>(p.count),
+                                                                 static_cast<uint8_t>(p.seq)}
+                                          : std::vector<uint8_t>{0x05,
+                                                                 0x00,
+                                                                 0x03,
+                                                                 static_cast<uint8_t>(p.ref),
+                                                                 static_cast<uint8_t>(p.count),
+                                                                 static_cast<uint8_t>(p.seq)};
+        auto text = gsmcodec::utf8Decode(m.text);
+        return gsmcodec::toHex(udh) + (m.coding == SmsCoding::Ucs2
+                                           ? gsmcodec::toUcs2Hex(text)
+                                           : gsmcodec::toHex(gsmcodec::toGsm7Septets(text)));
+    }
     if (m.coding == SmsCoding::Ucs2 && s.charset != Charset::Utf8)
         return gsmcodec::toUcs2Hex(gsmcodec::utf8Decode(m.text));
     return s.out(m.text);
@@ -59,8 +83,9 @@ int nextReference(Session& s) {
     return mr;
 }
 
-std::optional<int> freeIndex(const SmsStore& store) {
-    for (int i = 1; i <= store.capacity; ++i)
+std::optional<int> freeIndex(const Session& s, const SmsStore& store) {
+    const int first = s.quirks.smsFromZero ? 0 : 1;
+    for (int i = first; i < first + store.capacity; ++i)
         if (!store.messages.count(i)) return i;
     return std::nullopt;
 }
@@ -244,6 +269,7 @@ Reply listMessages(Session& s, const Command& c, bool markRead) {
     if (c.kind == Command::Read) return cms(kCmsNotAllowed);
     auto filter = listFilter(s, c);
     if (!filter) return cms(s.cmgf ? kCmsBadText : kCmsBadPdu);
+    if (auto busy = stillBusy(s)) return *busy;
     std::vector<std::string> lines;
     bool touched = false;
     for (auto& [index, m] : memory(s, kReadMem).messages) {
@@ -255,7 +281,7 @@ Reply listMessages(Session& s, const Command& c, bool markRead) {
         }
     }
     if (touched) s.changed();
-    return ok(lines);
+    return listReply(s, std::move(lines), 2);
 }
 
 Reply readMessage(Session& s, const Command& c, bool markRead) {
@@ -322,7 +348,7 @@ Reply startEntry(Session& s, const Command& c, bool send) {
         }
     }
     s.entry = e;
-    return {{}, Reply::Prompt, 0};
+    return {{}, Reply::Prompt, 0, {}};
 }
 
 Reply cmgs(Session& s, const Command& c) {
@@ -415,9 +441,10 @@ Reply finishSmsEntry(Session& s, const SmsEntry& e) {
         if (units > (m.coding == SmsCoding::Ucs2 ? 70u : 160u)) return cms(kCmsBadText);
     }
     SmsStore& store = memory(s, kWriteMem);
-    auto index = freeIndex(store);
+    auto index = freeIndex(s, store);
     if (e.send) {
         if (!validDialString(m.number)) return cms(e.pdu ? kCmsBadPdu : kCmsBadText);
+        if (s.quirks.refuseSend) return cms(kCmsUnknown);  // the network refused it
         int mr = nextReference(s);
         m.status = SmsStatus::StoSent;
         // The copy goes to the storage when there is room; the message is

@@ -16,6 +16,7 @@ std::string encodeStored(const Sms& sms, const std::string& smsc, int* tpduLengt
     pdu.alphabet =
         sms.coding == SmsCoding::Ucs2 ? gsmcodec::Alphabet::Ucs2 : gsmcodec::Alphabet::Gsm7;
     pdu.text = gsmcodec::utf8Decode(sms.text);
+    pdu.part = sms.part;
     auto encoded = gsmcodec::encodePdu(pdu);
     if (tpduLength) *tpduLength = encoded.tpduLength;
     return encoded.hex;

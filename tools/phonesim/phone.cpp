@@ -48,6 +48,8 @@ const char* cmeText(int code) {
             return "no network service";
         case kCmeBadParams:
             return "incorrect parameters";
+        case kCmeBusy:
+            return "busy, try again";
         default:
             return "unknown";
     }
@@ -67,6 +69,8 @@ Phone::Phone(std::string stateFile) : s_(std::make_unique<Session>()) {
     if (!s_->stateFile.empty() && std::filesystem::exists(s_->stateFile)) {
         if (auto loaded = loadStateFile(s_->stateFile, &loadError_)) {
             s_->state = std::move(*loaded);
+            s_->quirks = quirksOf(s_->state);
+            s_->cmee = s_->quirks.cmee;
             return;
         }
         loadError_ = s_->stateFile + ": " + loadError_;
@@ -104,7 +108,7 @@ std::string Phone::format(const std::vector<std::string>& lines) const {
     return out + "\r\n";
 }
 
-std::string Phone::formatResult(int result, int code) const {
+std::string Phone::formatResult(int result, int code, const std::string& word) const {
     if (s_->quiet) return {};
     std::string text;
     switch (result) {
@@ -122,6 +126,7 @@ std::string Phone::formatResult(int result, int code) const {
         default:
             break;
     }
+    if (result == Reply::Word) text = word;
     if (text.empty()) {
         if (!s_->verbose) return "4\r";
         text = "ERROR";
@@ -141,10 +146,16 @@ std::string Phone::executeLine(std::string line) {
     std::string out;
     for (const Command& cmd : *commands) {
         auto it = registry().find(cmd.name);
-        Reply r = it == registry().end() ? error() : it->second(*s_, cmd);
+        // A phone without Motorola's extensions does not know them.
+        bool motorola =
+            cmd.name.rfind("+MDB", 0) == 0 || cmd.name.rfind("+MMG", 0) == 0 || cmd.name == "+MODE";
+        if (s_->quirks.noMotorola && motorola) it = registry().end();
+        Reply r = it != registry().end()      ? it->second(*s_, cmd)
+                  : s_->quirks.notSupportWord ? Reply{{}, Reply::Word, 0, "COMMAND NOT SUPPORT"}
+                                              : error();
         out += format(r.lines);
         if (r.result == Reply::Prompt) return out + "\r\n> ";
-        if (r.result != Reply::Ok) return out + formatResult(r.result, r.code);
+        if (r.result != Reply::Ok) return out + formatResult(r.result, r.code, r.word);
     }
     return out + formatResult(Reply::Ok, 0);
 }
@@ -156,7 +167,7 @@ std::string Phone::entryInput(char c) {
             SmsEntry done = std::move(e);
             s_->entry.reset();
             Reply r = finishSmsEntry(*s_, done);
-            return format(r.lines) + formatResult(r.result, r.code);
+            return format(r.lines) + formatResult(r.result, r.code, r.word);
         }
         case 0x1B:
             s_->entry.reset();
@@ -232,9 +243,10 @@ std::string Phone::callerHangsUp() {
 std::string Phone::receiveSms(const std::string& number, const std::string& text) {
     const std::string mem = s_->smsMem[2];
     SmsStore& store = s_->state.sms[mem];
-    int index = 1;
+    int index = s_->quirks.smsFromZero ? 0 : 1;
     while (store.messages.count(index)) ++index;
-    if (index > store.capacity) return {};  // memory full: the network keeps it
+    // memory full: the network keeps it
+    if (index > store.capacity - (s_->quirks.smsFromZero ? 1 : 0)) return {};
     Sms m;
     m.status = SmsStatus::RecUnread;
     m.number = number;
@@ -256,7 +268,7 @@ void Session::resetSettings() {
     echo = true;
     verbose = true;
     quiet = false;
-    cmee = 0;
+    cmee = quirks.cmee;
     charset = Charset::Gsm;
     cmgf = 0;
     csdh = 0;
@@ -279,6 +291,19 @@ std::optional<std::string> Session::numberIn(std::string_view text) const {
         if (decoded && validDialString(*decoded)) return decoded;
     }
     return std::string(text);
+}
+
+std::optional<Reply> stillBusy(Session& s) {
+    if (s.busyAnswered >= s.quirks.simBusyReads) return std::nullopt;
+    ++s.busyAnswered;
+    return cme(kCmeBusy);
+}
+
+Reply listReply(const Session& s, std::vector<std::string> lines, size_t perEntry) {
+    const size_t keep = static_cast<size_t>(s.quirks.breakListAfter) * perEntry;
+    if (s.quirks.breakListAfter <= 0 || lines.size() <= keep) return ok(std::move(lines));
+    lines.resize(keep);
+    return {std::move(lines), Reply::Error, 0, {}};
 }
 
 std::optional<std::vector<Param>> params(const Command& c) {

@@ -49,7 +49,7 @@ class Phone {
     std::string executeLine(std::string line);
     std::string entryInput(char c);
     std::string format(const std::vector<std::string>& lines) const;
-    std::string formatResult(int result, int code) const;
+    std::string formatResult(int result, int code, const std::string& word = {}) const;
 
     std::unique_ptr<Session> s_;
     std::string line_;

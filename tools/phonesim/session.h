@@ -11,29 +11,31 @@
 
 #include "atparse.h"
 #include "charset.h"
+#include "quirks.h"
 #include "state.h"
 
 namespace phonesim {
 
 // What one command answers: information lines and its result.
 struct Reply {
-    enum Result { Ok, Error, CmeError, CmsError, Prompt };
+    enum Result { Ok, Error, CmeError, CmsError, Prompt, Word };
     std::vector<std::string> lines;
     Result result = Ok;
     int code = 0;
+    std::string word;  // Word: the final line a phone of some kind gives instead
 };
 
 inline Reply ok(std::vector<std::string> lines = {}) {
-    return {std::move(lines), Reply::Ok, 0};
+    return {std::move(lines), Reply::Ok, 0, {}};
 }
 inline Reply error() {
-    return {{}, Reply::Error, 0};
+    return {{}, Reply::Error, 0, {}};
 }
 inline Reply cme(int code) {
-    return {{}, Reply::CmeError, code};
+    return {{}, Reply::CmeError, code, {}};
 }
 inline Reply cms(int code) {
-    return {{}, Reply::CmsError, code};
+    return {{}, Reply::CmsError, code, {}};
 }
 
 // Equipment error codes used by the handlers.
@@ -50,6 +52,7 @@ enum CmeCode {
     kCmeNoNetwork = 30,
     kCmeBadParams = 50,
     kCmeUnknown = 100,
+    kCmeBusy = 515,  // vendor code: please wait, initialising or busy
 };
 // Message service error codes.
 enum CmsCode {
@@ -106,6 +109,9 @@ struct Session {
 
     std::optional<SmsEntry> entry;
 
+    Quirks quirks;         // of the phone's kind (state's profile)
+    int busyAnswered = 0;  // list reads refused as busy in this session
+
     // Resets what ATZ / AT&F reset.
     void resetSettings();
     // Writes the state file after a change (no-op without a file).
@@ -128,6 +134,13 @@ void addDatebookCommands(Registry& r);
 
 // Ends the "> " entry of a message: the text or PDU typed (without Ctrl-Z).
 Reply finishSmsEntry(Session& s, const SmsEntry& entry);
+
+// A list read while the phone is still busy (quirk sim-busy): the error to
+// answer, counted; nothing once the phone is ready.
+std::optional<Reply> stillBusy(Session& s);
+// A list of entries the phone breaks off half-way (quirk break-list): the
+// lines of the first entries and ERROR. `perEntry` lines make one entry.
+Reply listReply(const Session& s, std::vector<std::string> lines, size_t perEntry);
 
 // Helpers for handlers.
 std::optional<std::vector<Param>> params(const Command& c);

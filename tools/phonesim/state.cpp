@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "charset.h"
+#include "quirks.h"
 
 namespace phonesim {
 namespace {
@@ -230,6 +231,8 @@ std::string serializeState(const State& s) {
     o << "signal " << s.rssi << " " << s.ber << "\n";
     o << "autodelete " << s.autoDelete << "\n";
     o << "next-message-ref " << s.nextMessageRef << "\n";
+    if (s.profile != "generic") o << "profile " << s.profile << "\n";
+    for (const auto& [name, value] : s.quirks) o << "quirk " << name << " " << value << "\n";
     for (const auto& [id, book] : s.books) {
         o << "\n[phonebook " << id << " " << book.capacity << "]\n";
         for (const auto& [index, e] : book.entries)
@@ -237,10 +240,15 @@ std::string serializeState(const State& s) {
     }
     for (const auto& [id, store] : s.sms) {
         o << "\n[sms " << id << " " << store.capacity << "]\n";
-        for (const auto& [index, m] : store.messages)
+        for (const auto& [index, m] : store.messages) {
             o << index << " " << quote(statusText(m.status)) << " " << quote(m.number) << " "
               << quote(m.time) << " " << (m.coding == SmsCoding::Ucs2 ? "ucs2" : "gsm") << " "
-              << quote(m.text) << "\n";
+              << quote(m.text);
+            if (m.part.ref >= 0)
+                o << " part " << m.part.ref << " " << m.part.count << " " << m.part.seq << " "
+                  << (m.part.wide ? 16 : 8);
+            o << "\n";
+        }
     }
     o << "\n[datebook " << s.datebookCapacity << "]\n";
     for (const auto& [index, e] : s.datebook)
@@ -320,7 +328,10 @@ std::optional<State> parseState(std::string_view text, std::string* error) {
                       : key == "signal"           ? ints({&s.rssi, &s.ber})
                       : key == "autodelete"       ? ints({&s.autoDelete})
                       : key == "next-message-ref" ? ints({&s.nextMessageRef})
+                      : key == "profile"          ? str(s.profile) && knownProfile(s.profile)
+                      : key == "quirk"            ? v.size() == 3 && knownQuirk(v[1]) && toInt(v[2])
                                                   : false;
+            if (ok && key == "quirk") s.quirks[v[1]] = *toInt(v[2]);
             if (!ok) return fail("bad phone setting " + key);
         } else if (section == "phonebook") {
             auto index = toInt(v[0]);
@@ -329,11 +340,21 @@ std::optional<State> parseState(std::string_view text, std::string* error) {
             s.books[sectionId].entries[*index] = {v[1], *type, v[3]};
         } else if (section == "sms") {
             auto index = toInt(v[0]);
-            auto status = v.size() == 6 ? statusFromText(v[1]) : std::nullopt;
+            auto status = v.size() == 6 || v.size() == 11 ? statusFromText(v[1]) : std::nullopt;
             if (!index || !status || (v[4] != "gsm" && v[4] != "ucs2"))
                 return fail("bad message record");
-            s.sms[sectionId].messages[*index] = {
-                *status, v[2], v[3], v[4] == "ucs2" ? SmsCoding::Ucs2 : SmsCoding::Gsm7, v[5]};
+            Sms& m = s.sms[sectionId].messages[*index];
+            m = {*status, v[2], v[3], v[4] == "ucs2" ? SmsCoding::Ucs2 : SmsCoding::Gsm7, v[5], {}};
+            if (v.size() == 11) {
+                // "part <ref> <count> <seq> <8|16>": a part of a longer message.
+                auto ref = toInt(v[7]), count = toInt(v[8]), seq = toInt(v[9]), bits = toInt(v[10]);
+                if (v[6] != "part" || !ref || !count || !seq || !bits ||
+                    (*bits != 8 && *bits != 16) || *ref < 0 ||
+                    *ref > (*bits == 8 ? 0xFF : 0xFFFF) || *count < 1 || *count > 255 || *seq < 1 ||
+                    *seq > *count)
+                    return fail("bad message part");
+                m.part = {*ref, *count, *seq, *bits == 16};
+            }
         } else if (section == "datebook") {
             if (v.size() != 10) return fail("bad date book record");
             auto index = toInt(v[0]), timed = toInt(v[2]), alarm = toInt(v[3]),

@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "smspdu.h"
+
 namespace phonesim {
 
 struct PbEntry {
@@ -31,11 +33,12 @@ struct Sms {
     std::string time;  // "yy/MM/dd,hh:mm:ss+zz" for received messages, else empty
     SmsCoding coding = SmsCoding::Gsm7;
     std::string text;
+    gsmcodec::PartInfo part;  // one part of a longer message (ref -1: a whole one)
 };
 
 struct SmsStore {
     int capacity = 30;
-    std::map<int, Sms> messages;  // by index, 1-based
+    std::map<int, Sms> messages;  // by index, 1-based (0-based with some profiles)
 };
 
 struct Event {
@@ -61,6 +64,10 @@ struct State {
     std::map<std::string, SmsStore> sms;     // "SM", "ME"
     int datebookCapacity = 500;
     std::map<int, Event> datebook;
+    // The kind of phone whose habits it shows (quirks.h) and single habits
+    // set apart from its kind's.
+    std::string profile = "generic";
+    std::map<std::string, int> quirks;
 };
 
 const char* statusText(SmsStatus s);  // "REC UNREAD" ...
