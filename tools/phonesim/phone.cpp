@@ -19,6 +19,7 @@ const Registry& registry() {
         addPhonebookCommands(reg);
         addSmsCommands(reg);
         addDatebookCommands(reg);
+        addUssdCommands(reg);
         return reg;
     }();
     return r;

@@ -98,6 +98,7 @@ struct Session {
     int clip = 0;
     int creg = 0;
     int datebookLocked = 0;  // AT+MDBL
+    int cusd = 0;            // AT+CUSD presentation
 
     std::string dialBuffer;
     CallState call = CallState::Idle;
@@ -125,6 +126,7 @@ void addCallCommands(Registry& r);
 void addPhonebookCommands(Registry& r);
 void addSmsCommands(Registry& r);
 void addDatebookCommands(Registry& r);
+void addUssdCommands(Registry& r);
 
 // Ends the "> " entry of a message: the text or PDU typed (without Ctrl-Z).
 Reply finishSmsEntry(Session& s, const SmsEntry& entry);
