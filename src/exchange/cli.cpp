@@ -1,14 +1,8 @@
 #include "exchange/cli.h"
 
-#include <ctime>
-
-#include "datebook/mdbrecord.h"
 #include "engine/settingkeys.h"
 #include "engine/settings.h"
-#include "exchange/csvbook.h"
-#include "exchange/icalbook.h"
-#include "exchange/smscsv.h"
-#include "exchange/vcard.h"
+#include "exchange/exchangefile.h"
 #include "main/mainlogic.h"
 #include "phonebook/ownbook.h"
 #include "phonebook/pbrecord.h"
@@ -35,15 +29,6 @@ const char* const Usage =
     "  --help                                эта справка\n"
     "Коды выхода: 0 - выполнено, 1 - ошибка или не всё принято, 2 - неверный вызов.\n";
 
-std::string lowerExt(const std::string& path) {
-    size_t dot = path.rfind('.');
-    size_t slash = path.find_last_of("/\\");
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return "";
-    std::string ext = upperAscii(path.substr(dot + 1));
-    for (char& c : ext) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-    return ext;
-}
-
 // Runs with the folder's settings: the start folder, the own ini and the
 // operations ini the windows would use.
 struct Folder {
@@ -64,16 +49,16 @@ struct Folder {
 
 class Run {
   public:
-    Run(std::ostream& err) : err_(err) {}
+    explicit Run(std::ostream& err) : err_(err) {}
+    void say(const std::string& cp1251) { err_ << "tapdeck: " << cp1251ToUtf8(cp1251) << "\n"; }
     int fail(const std::string& cp1251) {
         say(cp1251);
         return ExitFailed;
     }
-    void say(const std::string& cp1251) { err_ << "tapdeck: " << cp1251ToUtf8(cp1251) << "\n"; }
-    bool write(const std::string& path, const std::string& bytes) {
-        if (files::writeAll(path, bytes)) return true;
-        say(W("- Не удалось записать файл ") + path);
-        return false;
+    // Tells the outcome; 0 when the file was done with nothing refused.
+    int tell(const FileOutcome& o) {
+        for (const std::string& m : o.messages) say(m);
+        return o.ok && o.complete ? ExitOk : ExitFailed;
     }
     bool read(const std::string& path, std::vector<std::string>& lines) {
         if (files::exists(path) && files::readLines(path, lines)) return true;
@@ -85,59 +70,41 @@ class Run {
     std::ostream& err_;
 };
 
+std::string notFound(const std::string& path) {
+    return W("- Файл ") + path + W(" - не найден");
+}
+
 int exportBook(Run& run, const Folder& f, const std::string& file) {
-    std::string ext = lowerExt(file);
-    if (!files::exists(f.ownIni)) return run.fail(W("- Файл ") + f.ownIni + W(" - не найден"));
-    std::vector<PBRecord> rows = loadOwnBook(f.ownIni).rows;
-    std::string text = ext == "csv" ? writeBookCsv(rows) : writeVCards(rows);
-    if (!run.write(file, text)) return ExitFailed;
-    int count = 0;
-    for (const PBRecord& r : rows) count += !trim(r.name).empty() && !trim(r.number).empty();
-    run.say(file + W(": записей ") + std::to_string(count));
-    return ExitOk;
+    if (!files::exists(f.ownIni)) return run.fail(notFound(f.ownIni));
+    return run.tell(exportBookFile(file, loadOwnBook(f.ownIni).rows));
 }
 
 int importBook(Run& run, const Folder& f, const std::string& file) {
-    std::string bytes;
-    if (!files::exists(file) || !files::readAll(file, bytes))
-        return run.fail(W("- Файл ") + file + W(" - не найден"));
-    if (!files::exists(f.ownIni)) return run.fail(W("- Файл ") + f.ownIni + W(" - не найден"));
-    std::string ext = lowerExt(file);
-    bool vcard =
-        ext == "vcf" || ext == "vcard" ||
-        (ext != "csv" && upperAscii(bytes.substr(0, 40)).find("BEGIN:VCARD") != std::string::npos);
-    ContactsRead read = vcard ? readVCards(bytes) : readBookCsv(bytes);
+    if (!files::exists(f.ownIni)) return run.fail(notFound(f.ownIni));
     std::vector<PBRecord> rows = loadOwnBook(f.ownIni).rows;
-    MergeReport report = mergeContacts(rows, read);
-    for (const std::string& line : mergeSummary(report, file)) run.say(line);
+    MergeReport report;
+    FileOutcome o = importBookFile(file, rows, &report);
+    int code = run.tell(o);
     if (report.added > 0) {
         OwnBookSave saved = saveOwnBook(f.ownIni, rows);
         if (saved.refused) return run.fail(ownBookRefusal(saved, rows));
-        if (!saved) return run.fail(W("- Не удалось записать файл ") + f.ownIni);
+        if (!saved) return run.fail(W("- Не удаётся записать файл \"") + f.ownIni + "\"");
     }
-    return report.refused.empty() ? ExitOk : ExitFailed;
+    return code;
 }
 
 int exportDateBook(Run& run, const std::string& file) {
     std::vector<std::string> lines;
     if (!run.read(autoRunPath(DateBookListName), lines)) return ExitFailed;
-    std::vector<MdbRecord> events;
-    for (const std::string& line : lines)
-        if (auto r = readMdbRecord(line, prog().PrefixDateBook)) events.push_back(*r);
-    ICalWritten w = writeICalendar(events, std::time(nullptr));
-    for (const Refusal& r : w.refused)
-        run.say(W("событие ") + std::to_string(r.line) + ": " + r.reason);
-    if (!run.write(file, w.text)) return ExitFailed;
-    run.say(file + W(": событий ") + std::to_string(w.written));
-    return w.refused.empty() ? ExitOk : ExitFailed;
+    return run.tell(exportDateBookFile(file, lines, prog().PrefixDateBook));
 }
 
 int exportSms(Run& run, const std::string& kind, const std::string& file) {
     std::vector<std::string> lines, names;
     if (!run.read(autoRunPath(kind + prog().SMSFile), lines)) return ExitFailed;
     files::readLines(autoRunPath(PhoneBookCopyName), names);  // no copy: numbers only
-    std::string text = smsListCsv(lines, {prog().PrefixSmsList, prog().PrefixMotoSmsList}, names);
-    return run.write(file, text) ? ExitOk : ExitFailed;
+    return run.tell(
+        exportSmsFile(file, lines, {prog().PrefixSmsList, prog().PrefixMotoSmsList}, names));
 }
 
 }  // namespace
@@ -171,9 +138,7 @@ int runCommandLine(const std::vector<std::string>& args, const std::string& exeN
     const std::string file = files::fromOsPath(args.back());
     Folder folder(exeName);
     if (option == "--export-phonebook") {
-        std::string ext = lowerExt(file);
-        if (ext != "vcf" && ext != "vcard" && ext != "csv")
-            return usage(option + ": the file must end in .vcf or .csv");
+        if (bookFormat(file).empty()) return usage(option + ": the file must end in .vcf or .csv");
         return exportBook(run, folder, file);
     }
     if (option == "--import-phonebook") return importBook(run, folder, file);
