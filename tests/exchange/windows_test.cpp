@@ -48,6 +48,11 @@ struct ExchangeButtons : ::testing::Test {
     ScriptedChooser chooser;
     void SetUp() override { td::setFileChooser(&chooser); }
     void TearDown() override { td::setFileChooser(nullptr); }
+    // TAPDECK_SHOTS=<folder>: pictures of the windows for the documentation.
+    static void shot(QWidget* w, const char* file) {
+        if (QString dir = qEnvironmentVariable("TAPDECK_SHOTS"); !dir.isEmpty())
+            w->grab().save(dir + "/" + file);
+    }
     void click(QWidget* w, const char* button) {
         QTest::mouseClick(child<QPushButton>(w, button), Qt::LeftButton);
     }
@@ -77,6 +82,7 @@ TEST_F(ExchangeButtons, OwnBookExportsWhatIsShownAndImportsWithoutOverwriting) {
     EXPECT_EQ(stored[2].name, "Ann (2)");
     EXPECT_EQ(stored[2].number, "333");
     EXPECT_EQ(grid->cell(0, 3), "Ann (2)");
+    shot(&form, "phonebook-exchange.png");
     ASSERT_EQ(env.dialogs.messages.size(), 2u);
     EXPECT_NE(env.dialogs.messages[1].find(W("не принято 1")), std::string::npos)
         << td::test::U(env.dialogs.messages[1]);
@@ -97,15 +103,18 @@ TEST_F(ExchangeButtons, DateBookAndSmsListExportTheirLastCopies) {
     env.writeFile(
         "AutoRun/LastMDBook.txt",
         "+MDBR: 1,\"Встреча\",1,0,\"10:00\",\"06-15-2025\",60,\"10:00\",\"06-15-2025\",0\n");
+    click(&dateBook, "bbLastCopy");
     chooser.answers = {env.path("book.ics")};
     click(&dateBook, "bbICalendar");
     EXPECT_NE(env.readFile("book.ics").find("SUMMARY:Встреча"), std::string::npos);
+    shot(&dateBook, "datebook-exchange.png");
 
     env.writeFile("AutoRun/Sent-LastRun.sms", "+CMGL=1,\"STO SENT\",\"+7903\"}Hello there\n");
     TForm5 sent;
     sent.show();  // opens on its last copy
     chooser.answers = {env.path("sent.csv")};
     click(&sent, "bbExportCsv");
+    shot(&sent, "sms-exchange.png");
     EXPECT_EQ(env.readFile("sent.csv"),
               "Index,Status,Number,Name,Text\r\n1,STO SENT,+7903,,Hello there\r\n");
 }
