@@ -66,7 +66,8 @@ SmsControls makeSmsControls(QDialog* w, const SmsWindowDesign& d) {
                     "Послать ещё раз ранее отправленное SMS-сообщение, хранящеееся в телефоне ");
     c.save = glyphButton(w, "bbSaveSMSList", QStyle::SP_DialogSaveButton,
                          "Сохранить на диске текущий список SMS");
-    c.csv = navyButton(w, "bbExportCsv", "CSV...", "Записать список SMS в файл CSV");
+    c.csv = navyButton(w, "bbExportCsv", "CSV", "Записать список SMS в файл CSV...");
+    c.csv->setFixedWidth(36);  // as narrow as the picture buttons beside it
     QObject::connect(c.csv, &QPushButton::clicked, w, [w] { exportSmsListAsked(w); });
     c.del = navyButton(w, "bbDelSentSMS", "Удалить", "Удалить выбранную SMS и обновить информацию");
     designDeleteLook(c.del);
