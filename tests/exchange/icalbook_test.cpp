@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/cp1251.h"
+#include "platform/files.h"
 
 namespace {
 
@@ -62,6 +63,27 @@ TEST(ICalBook, WhatCannotTravelIsReported) {
     EXPECT_EQ(r.events[0].duration, "90");
     EXPECT_EQ(r.events[0].repeat, "2");
     EXPECT_EQ(r.events[0].index, "1");
+}
+
+}  // namespace
+
+namespace {
+
+// A calendar written by Python's icalendar library (Debian's python3-icalendar):
+// DTEND instead of DURATION, an all-day event, relative alarms, BYMONTHDAY.
+TEST(ICalBook, CalendarOfAnotherLibrary) {
+    std::string text;
+    ASSERT_TRUE(td::files::readAll(EXCHANGE_DATA "/icalendar-lib.ics", text));
+    ICalRead r = readICalendar(text);
+    EXPECT_TRUE(r.refused.empty());
+    std::vector<MdbRecord> want = {
+        {"1", W("Планёрка"), "1", "1", "09:00", "03-03-2025", "45", "08:50", "03-03-2025", "2"},
+        {"2", W("Отпуск"), "0", "0", "00:00", "07-01-2025", "0", "00:00", "07-01-2025", "0"},
+        {"3", "Payday", "1", "0", "12:00", "01-25-2025", "60", "12:00", "01-25-2025", "3"},
+        {"4", W("Юбилей"), "1", "1", "18:30", "05-09-2025", "0", "18:30", "05-08-2025", "5"},
+    };
+    ASSERT_EQ(r.events.size(), want.size());
+    for (size_t i = 0; i < want.size(); ++i) EXPECT_EQ(r.events[i], want[i]) << i;
 }
 
 }  // namespace
