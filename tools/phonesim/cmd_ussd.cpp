@@ -2,7 +2,7 @@
 // UCS2 hex (data coding scheme 72). "*100#" (the balance) answers with the
 // state's balance message and asks a follow-up (mode 1); the reply "1" to it
 // gives the details and ends the session (mode 0); any other request ends it
-// with a refusal. The line comes before the OK, as several modems send it.
+// with a refusal. The answer comes after the OK, unasked, as from a network.
 
 #include "session.h"
 
@@ -11,9 +11,11 @@ namespace {
 
 constexpr int kUcs2Dcs = 72;
 
-std::string cusdLine(const Session& s, int mode, const std::string& utf8) {
-    return "+CUSD: " + std::to_string(mode) + "," + dq(toCharset(utf8, Charset::Ucs2)) + "," +
-           std::to_string(kUcs2Dcs);
+Reply answer(int mode, const std::string& utf8) {
+    Reply r = ok();
+    r.unsolicited.push_back("+CUSD: " + std::to_string(mode) + "," +
+                            dq(toCharset(utf8, Charset::Ucs2)) + "," + std::to_string(kUcs2Dcs));
+    return r;
 }
 
 Reply cusd(Session& s, const Command& c) {
@@ -39,9 +41,10 @@ Reply cusd(Session& s, const Command& c) {
     if (s.cfun != 1) return cme(kCmeNoNetwork);
     const std::string balance =
         s.state.ussdBalance.empty() ? "Баланс: 0,00 р." : s.state.ussdBalance;
-    if (*request == "*100#") return ok({cusdLine(s, 1, balance + "\n1 - подробнее")});
-    if (*request == "1") return ok({cusdLine(s, 0, balance + ", тариф \"Простой\"")});
-    return ok({cusdLine(s, 0, "Неизвестный запрос")});
+    if (presentation == 0) return ok();  // sent, but the answer is not to be shown
+    if (*request == "*100#") return answer(1, balance + "\n1 - подробнее");
+    if (*request == "1") return answer(0, balance + ", тариф \"Простой\"");
+    return answer(0, "Неизвестный запрос");
 }
 
 }  // namespace

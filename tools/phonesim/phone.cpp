@@ -139,15 +139,16 @@ std::string Phone::executeLine(std::string line) {
     lastLine_ = line;
     auto commands = splitCommandLine(std::string_view(line).substr(2));
     if (!commands) return formatResult(Reply::Error, 0);
-    std::string out;
+    std::string out, later;
     for (const Command& cmd : *commands) {
         auto it = registry().find(cmd.name);
         Reply r = it == registry().end() ? error() : it->second(*s_, cmd);
         out += format(r.lines);
+        for (const std::string& u : r.unsolicited) later += "\r\n" + u + "\r\n";
         if (r.result == Reply::Prompt) return out + "\r\n> ";
-        if (r.result != Reply::Ok) return out + formatResult(r.result, r.code);
+        if (r.result != Reply::Ok) return out + formatResult(r.result, r.code) + later;
     }
-    return out + formatResult(Reply::Ok, 0);
+    return out + formatResult(Reply::Ok, 0) + later;
 }
 
 std::string Phone::entryInput(char c) {

@@ -21,6 +21,9 @@ struct Reply {
     std::vector<std::string> lines;
     Result result = Ok;
     int code = 0;
+    // Sent unasked after the command line's final result (a network's late
+    // answer, such as +CUSD).
+    std::vector<std::string> unsolicited = {};
 };
 
 inline Reply ok(std::vector<std::string> lines = {}) {
