@@ -7,8 +7,12 @@ import subprocess
 import sys
 import tempfile
 
-import icalendar
-import vobject
+try:
+    import icalendar
+    import vobject
+except ImportError as e:  # scripts/deps.sh installs python3-vobject and python3-icalendar
+    print(f"skipped: {e}")
+    sys.exit(77)
 
 TAPDECK = sys.argv[1]
 BOOK = [("Иван Петров", "+79031112233"), ("Smith, John; Jr", "8 (495) 123-45-67"),
