@@ -53,7 +53,7 @@ struct Event {
 struct State {
     std::string manufacturer, model, revision, imei, imsi, smsc, operatorName;
     std::string ussdBalance;  // the answer to the balance request (UTF-8)
-    int volume = 4;  // 0..7
+    int volume = 4;           // 0..7
     int batteryCharging = 0, batteryLevel = 80;
     int rssi = 20, ber = 99;
     int autoDelete = 1;  // weeks after which past events go; 0 = never
