@@ -52,8 +52,7 @@ struct Event {
 
 struct State {
     std::string manufacturer, model, revision, imei, imsi, smsc, operatorName;
-    std::string ussdBalance;  // the answer to the balance request (UTF-8)
-    int volume = 4;           // 0..7
+    int volume = 4;  // 0..7
     int batteryCharging = 0, batteryLevel = 80;
     int rssi = 20, ber = 99;
     int autoDelete = 1;  // weeks after which past events go; 0 = never
@@ -62,6 +61,8 @@ struct State {
     std::map<std::string, SmsStore> sms;     // "SM", "ME"
     int datebookCapacity = 500;
     std::map<int, Event> datebook;
+    // The network's answer to the balance request *100# (UTF-8).
+    std::string ussdBalance;
 };
 
 const char* statusText(SmsStatus s);  // "REC UNREAD" ...
