@@ -7,6 +7,7 @@
 
 #include "phonesim.h"
 #include "platform/cp1251.h"
+#include "state.h"
 
 namespace {
 
@@ -69,6 +70,18 @@ TEST(Ussd, SimulatedBalanceSession) {
     EXPECT_EQ(phone.input("AT+CUSD=?\r"), "\r\n+CUSD: (0,1,2)\r\n\r\nOK\r\n");
     EXPECT_EQ(phone.input("AT+CUSD=3\r").find("OK"), std::string::npos);
     EXPECT_EQ(phone.input("AT+CUSD=0,\"*100#\"\r"), "\r\nOK\r\n");  // presentation off
+}
+
+// The balance text comes from the phone's state file.
+TEST(Ussd, BalanceFromTheStateFile) {
+    const std::string path = ::testing::TempDir() + "ussd.state";
+    phonesim::State state = phonesim::seedState();
+    state.ussdBalance = "Остаток: 5 р.";
+    ASSERT_TRUE(phonesim::saveStateFile(path, state));
+    phonesim::Phone phone(path);
+    auto a = parseCusd(phone.input("AT+CUSD=1,\"*100#\",15\r"));
+    ASSERT_TRUE(a);
+    EXPECT_EQ(td::cp1251ToUtf8(a->text), "Остаток: 5 р.\n1 - подробнее");
 }
 
 }  // namespace
