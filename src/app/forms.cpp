@@ -14,6 +14,7 @@
 #include "sms/GetAllSMS.h"
 #include "sms/GetSentSMS.h"
 #include "sms/GetUnReadSMS.h"
+#include "ussd/UssdWindow.h"
 
 namespace td {
 
@@ -35,6 +36,7 @@ void createForms() {
     f.Form9 = new TForm9();
     f.Form10 = new TForm10();
     f.Form11 = new TForm11();
+    f.FormUssd = new TFormUssd();
     wireForms(f);
 }
 
@@ -53,6 +55,7 @@ void wireForms(const Forms& f) {
     if (f1) {
         TForm1::Links& l = f1->links;
         l.help = f.Form11;
+        l.ussd = f.FormUssd;
         l.settings = f.Form2;
         l.phoneBook = f.Form3;
         l.missCalls = f.Form6;
@@ -166,6 +169,7 @@ void wireForms(const Forms& f) {
 
 void destroyForms() {
     Forms& f = forms();
+    delete f.FormUssd;
     delete f.Form11;
     delete f.Form10;
     delete f.Form9;

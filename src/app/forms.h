@@ -15,6 +15,7 @@ class TForm8;
 class TForm9;
 class TForm10;
 class TForm11;
+class TFormUssd;
 
 namespace td {
 
@@ -30,6 +31,7 @@ struct Forms {
     TForm9* Form9 = nullptr;
     TForm10* Form10 = nullptr;
     TForm11* Form11 = nullptr;
+    TFormUssd* FormUssd = nullptr;  // balance and other USSD requests
 };
 
 Forms& forms();

@@ -5,10 +5,12 @@
 #include <QPointer>
 #include <QSessionManager>
 #include <QTimer>
+#include <iostream>
 
 #include "app/forms.h"
 #include "engine/settings.h"
 #include "engine/userfolder.h"
+#include "exchange/cli.h"
 #include "main/TapdeckP.h"
 #include "platform/files.h"
 #include "platform/qtservices.h"
@@ -42,9 +44,21 @@ void enterStartFolder() {
         qWarning("tapdeck: per-user folder not used: %s", start.error.c_str());
 }
 
+// The command line's exports and imports run without a display or a window.
+int runCommandLine(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    enterStartFolder();
+    std::string exe = td::files::fromOsPath(
+        QFileInfo(QString::fromLocal8Bit(argv[0])).fileName().toLocal8Bit().toStdString());
+    return td::exchange::runCommandLine(std::vector<std::string>(argv + 1, argv + argc), exe,
+                                        std::cout, std::cerr);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (td::exchange::wantsCommandLine(std::vector<std::string>(argv + 1, argv + argc)))
+        return runCommandLine(argc, argv);
     QApplication app(argc, argv);
     td::installQtServices();
     enterStartFolder();

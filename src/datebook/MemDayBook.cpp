@@ -19,6 +19,7 @@
 #include "platform/cp1251.h"
 #include "platform/qtservices.h"
 #include "platform/services.h"
+#include "widgets/exchangeui.h"
 #include "widgets/gridview.h"
 #include "widgets/stringgrid.h"
 
@@ -77,6 +78,8 @@ TForm9::TForm9(QWidget* parent) : QDialog(parent) {
                                     "Сохранить на диске текущий список напоминаний");
     bbUnloadMemBook = td::navyButton(this, "bbUnloadMemBook", "Выгрузить",
                                      "Выгрузить ежедневник для последующей загрузки");
+    bbICalendar = td::navyButton(this, "bbICalendar", "В iCalendar...",
+                                 "Записать последнюю копию ежедневника в файл iCalendar (.ics)");
     bbDelete =
         td::navyButton(this, "bbDelete", "Удалить", "Удалить выбранную запись из ежедневника");
     bbDelete->setEnabled(false);
@@ -90,11 +93,13 @@ TForm9::TForm9(QWidget* parent) : QDialog(parent) {
     bbLastCopy =
         td::navyButton(this, "bbLastCopy", "Последняя", "Последняя копия записей из телефона");
     bbGetMDBook = td::navyButton(this, "bbGetMDBook", "Обновить", "Прочесть записи из ТЕЛЕФОНА");
-    for (QPushButton* b : {bbSaveMDBList, bbUnloadMemBook, bbDelete, bbLastCopy, bbGetMDBook})
+    for (QPushButton* b :
+         {bbSaveMDBList, bbUnloadMemBook, bbICalendar, bbDelete, bbLastCopy, bbGetMDBook})
         b->setAutoDefault(false);
 
     connect(bbSaveMDBList, &QPushButton::clicked, this, &TForm9::bbSaveMDBListClick);
     connect(bbUnloadMemBook, &QPushButton::clicked, this, &TForm9::bbUnloadMemBookClick);
+    connect(bbICalendar, &QPushButton::clicked, this, &TForm9::bbICalendarClick);
     connect(bbDelete, &QPushButton::clicked, this, &TForm9::bbDeleteClick);
     connect(bbLastCopy, &QPushButton::clicked, this, &TForm9::bbLastCopyClick);
     connect(bbGetMDBook, &QPushButton::clicked, this, &TForm9::bbGetMDBookClick);
@@ -102,6 +107,7 @@ TForm9::TForm9(QWidget* parent) : QDialog(parent) {
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(bbSaveMDBList);
     buttons->addWidget(bbUnloadMemBook);
+    buttons->addWidget(bbICalendar);
     buttons->addWidget(bbDelete);
     buttons->addSpacing(12);
     buttons->addWidget(PanelAutoDel);
@@ -200,4 +206,8 @@ void TForm9::display(const td::MdbShown& s, td::MdbSource source) {
         PanelAutoDel->setVisible(s.panelVisible);
     else if (s.panel)
         PanelAutoDel->show();
+}
+
+void TForm9::bbICalendarClick() {
+    td::exportDateBookAsked(this);
 }

@@ -44,6 +44,7 @@ class TForm9 : public QDialog {
     void bbLastCopyClick();
     void bbSaveMDBListClick();
     void bbUnloadMemBookClick();
+    void bbICalendarClick();  // the last copy to an iCalendar file
     void bbDeleteClick();
     void StringGridMobileMDBClick();
     void StringGridMobileMDBSelectCell(int col, int row);
@@ -70,6 +71,7 @@ class TForm9 : public QDialog {
     QLabel* lGetRecordCount;
     QPushButton* bbSaveMDBList;
     QPushButton* bbUnloadMemBook;
+    QPushButton* bbICalendar;
     QPushButton* bbDelete;
     QLabel* PanelAutoDel;
     QPushButton* bbLastCopy;

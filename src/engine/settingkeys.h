@@ -63,6 +63,8 @@ inline constexpr Setting PBookReadSwitch{"Common", "PBookRead", "YES"};
 // "YES": a read from the phone ends as soon as the engine is done, not after
 // the fixed polls (for engines that remove their run marker at the end).
 inline constexpr Setting QuickRead{"Common", "QuickRead", "NO"};
+// The operation the USSD window sends a request with (its argument).
+inline constexpr Setting UssdName{"Functions", "UssdName", "USSD-запрос"};
 
 // Engine ini (celltalk.ini): which operations ini is in force, and the link
 // to the phone (an operations ini may name its own in its Common).

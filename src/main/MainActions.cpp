@@ -57,6 +57,7 @@ void TForm1::connectSignals() {
 
     Panel2->installEventFilter(this);
     connect(bbHelp, &QPushButton::clicked, this, &TForm1::bbHelpClick);
+    connect(bbUssd, &QPushButton::clicked, this, &TForm1::bbUssdClick);
     connect(bbSetUp, &QPushButton::clicked, this, &TForm1::bbSetUpClick);
     connect(bbPhoneBook, &QPushButton::clicked, this, &TForm1::bbPhoneBookClick);
     connect(bbMissCall, &QPushButton::clicked, this, &TForm1::bbMissCallClick);
@@ -308,6 +309,10 @@ void TForm1::openChild(QWidget* window, bool smsWindow) {
 
 void TForm1::bbHelpClick() {
     if (links.help) td::modalRunner().showModal(links.help);
+}
+
+void TForm1::bbUssdClick() {
+    if (links.ussd) td::modalRunner().showModal(links.ussd);
 }
 
 void TForm1::bbSetUpClick() {

@@ -135,6 +135,10 @@ void TForm1::buildLayout() {
     Panel2 = titleBand(this, "Panel2",
                        "Вызов абонентов через сотовый телефон, подключённый к компьютеру",
                        QColor(200, 240, 200), 0);
+    bbUssd = new QPushButton(Q("Баланс"), Panel2);
+    bbUssd->setObjectName("bbUssd");
+    bbUssd->setGeometry(DesignWidth - 62, 1, 60, 20);
+    bbUssd->setToolTip(Q("USSD-запрос: баланс и другие службы оператора"));
     PanelDirectCall = band(this, "PanelDirectCall", 22, 96);
     QWidget* row = PanelDirectCall;
     bbHelp = button(row, "bbHelp", "", Picture::Help, {6, 4, 40, 42}, "Об этой программе");

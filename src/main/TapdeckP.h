@@ -63,6 +63,7 @@ class TForm1 : public QWidget {
 
     // Navigation.
     void bbHelpClick();
+    void bbUssdClick();  // the USSD window (balance)
     void bbSetUpClick();
     void bbPhoneBookClick();
     void bbMissCallClick();
@@ -95,7 +96,7 @@ class TForm1 : public QWidget {
     struct Links {
         // Windows its buttons open modally.
         QPointer<QWidget> help, settings, phoneBook, missCalls, sentSms, unreadSms, allSms,
-            dateBook;
+            dateBook, ussd;
         // The settings window's options.
         std::function<bool()> multiPhoneTicked;
         std::function<bool()> engineWindowTicked;
@@ -136,6 +137,7 @@ class TForm1 : public QWidget {
 
     // Call row.
     QPushButton* bbHelp = nullptr;
+    QPushButton* bbUssd = nullptr;
     QPushButton* bbSetUp = nullptr;
     QComboBox* ComboBoxAbonentName = nullptr;
     QLabel* LabelPhoneNumber = nullptr;

@@ -15,6 +15,7 @@
 #include "platform/cp1251.h"
 #include "platform/files.h"
 #include "platform/qtservices.h"
+#include "widgets/exchangeui.h"
 #include "widgets/stringgrid.h"
 
 using td::fromWin;
@@ -89,7 +90,13 @@ TForm3::TForm3(QWidget* parent) : QDialog(parent) {
     connect(bbSave, &QPushButton::clicked, this, &TForm3::bbSaveClick);
     connect(bbReset, &QPushButton::clicked, this, &TForm3::bbResetClick);
     connect(bbDelete, &QPushButton::clicked, this, &TForm3::bbDeleteClick);
+    bbExport = td::navyButton(this, "bbExport", "Экспорт...",
+                              "Записать книгу в файл vCard или CSV (для других программ)");
+    bbImport = td::navyButton(this, "bbImport", "Импорт...",
+                              "Добавить записи из файла vCard или CSV; ничего не заменяется");
     connect(bbFromMobile, &QPushButton::clicked, this, &TForm3::bbFromMobileClick);
+    connect(bbExport, &QPushButton::clicked, this, &TForm3::bbExportClick);
+    connect(bbImport, &QPushButton::clicked, this, &TForm3::bbImportClick);
 
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(lMyCount);
@@ -100,6 +107,8 @@ TForm3::TForm3(QWidget* parent) : QDialog(parent) {
     auto* lower = new QHBoxLayout;
     lower->addWidget(bbFromMobile);
     lower->addStretch();
+    lower->addWidget(bbExport);
+    lower->addWidget(bbImport);
     auto* v = new QVBoxLayout(this);
     // The phone book window overlaps this one's right edge: keep it clear.
     v->setContentsMargins(6, 6, 20, 6);
@@ -163,10 +172,7 @@ void TForm3::bbSaveClick() {
 
 bool TForm3::save() {
     if (!ownIniThere()) return false;
-    std::vector<td::PBRecord> rows;
-    rows.reserve(static_cast<size_t>(StringGridPhoneBook->rows()));
-    for (int r = 1; r < StringGridPhoneBook->rows(); ++r)
-        rows.push_back({StringGridPhoneBook->cell(0, r), StringGridPhoneBook->cell(1, r)});
+    std::vector<td::PBRecord> rows = gridRows();
     td::OwnBookSave result = td::saveOwnBook(td::startPath(td::OwnIniName), rows);
     // Unsaved rows stay in the grid, so nothing typed is lost: a refused
     // name is told here, a failed write by the ini layer.
@@ -174,6 +180,34 @@ bool TForm3::save() {
     if (!result) return false;
     loadGrid();
     return true;
+}
+
+std::vector<td::PBRecord> TForm3::gridRows() const {
+    std::vector<td::PBRecord> rows;
+    rows.reserve(static_cast<size_t>(StringGridPhoneBook->rows()));
+    for (int r = 1; r < StringGridPhoneBook->rows(); ++r)
+        rows.push_back({StringGridPhoneBook->cell(0, r), StringGridPhoneBook->cell(1, r)});
+    return rows;
+}
+
+void TForm3::bbExportClick() {
+    td::exportOwnBookAsked(this, gridRows());
+}
+
+void TForm3::bbImportClick() {
+    if (!ownIniThere()) return;
+    std::vector<td::PBRecord> rows = gridRows();
+    const size_t before = rows.size();
+    if (!td::importOwnBookAsked(this, rows)) return;
+    // The new entries go below the grid's rows; the save stores them with
+    // whatever the window shows, and reloads the grid in the stored order.
+    for (size_t i = before; i < rows.size(); ++i) {
+        const int row = static_cast<int>(i) + 1;
+        StringGridPhoneBook->ensureRow(row);
+        StringGridPhoneBook->setCell(0, row, rows[i].name);
+        StringGridPhoneBook->setCell(1, row, rows[i].number);
+    }
+    save();
 }
 
 void TForm3::bbResetClick() {

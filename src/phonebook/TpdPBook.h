@@ -3,6 +3,9 @@
 #include <QPointer>
 #include <string>
 #include <utility>
+#include <vector>
+
+#include "phonebook/pbrecord.h"
 
 class QLabel;
 class QPushButton;
@@ -44,6 +47,8 @@ class TForm3 : public QDialog {
     void bbResetClick();
     void bbDeleteClick();
     void bbFromMobileClick();
+    void bbExportClick();  // the rows shown, to vCard or CSV
+    void bbImportClick();  // a vCard or CSV file merged in, then saved
     void StringGridPhoneBookSelectCell(int col, int row);
 
   protected:
@@ -57,9 +62,12 @@ class TForm3 : public QDialog {
     QPushButton* bbReset;
     QPushButton* bbDelete;
     QPushButton* bbFromMobile;
+    QPushButton* bbExport;
+    QPushButton* bbImport;
 
     void loadGrid();
-    bool save();  // true when the grid was written and reloaded
+    std::vector<td::PBRecord> gridRows() const;  // rows 1 on, as the grid holds them
+    bool save();                                 // true when the grid was written and reloaded
     bool ownIniThere();
     int selCol_ = 0;
     int selRow_ = 0;

@@ -7,8 +7,11 @@
 #include <QApplication>
 #include <QCursor>
 #include <QDialog>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QFile>
+#include <QFileDialog>
 #include <QLocale>
 #include <QMessageBox>
 #include <QPushButton>
@@ -17,6 +20,7 @@
 #include <QWidget>
 
 #include "platform/cp1251.h"
+#include "platform/files.h"
 
 namespace td {
 
@@ -125,6 +129,40 @@ ModalRunner& modalRunner() {
 
 void setModalRunner(ModalRunner* r) {
     currentRunner() = r;
+}
+
+namespace {
+std::string osToWin(const QString& name) {
+    return name.isEmpty() ? std::string()
+                          : files::fromOsPath(QFile::encodeName(name).toStdString());
+}
+
+FileChooser*& currentChooser() {
+    static FileChooser* c = nullptr;
+    return c;
+}
+}  // namespace
+
+std::string FileChooser::saveName(QWidget* parent, const std::string& title,
+                                  const std::string& suggested, const std::string& filter) {
+    QString start = QDir(QFile::decodeName(files::toOsPath(files::currentDir()).c_str()))
+                        .filePath(fromWin(suggested));
+    return osToWin(QFileDialog::getSaveFileName(parent, fromWin(title), start, fromWin(filter)));
+}
+
+std::string FileChooser::openName(QWidget* parent, const std::string& title,
+                                  const std::string& filter) {
+    QString start = QFile::decodeName(files::toOsPath(files::currentDir()).c_str());
+    return osToWin(QFileDialog::getOpenFileName(parent, fromWin(title), start, fromWin(filter)));
+}
+
+FileChooser& fileChooser() {
+    static FileChooser qtChooser;
+    return currentChooser() ? *currentChooser() : qtChooser;
+}
+
+void setFileChooser(FileChooser* c) {
+    currentChooser() = c;
 }
 
 namespace {

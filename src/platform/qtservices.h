@@ -52,6 +52,21 @@ class ModalRunner {
 ModalRunner& modalRunner();
 void setModalRunner(ModalRunner* r);  // nullptr restores the Qt one
 
+// Asks the user for a file to write or to read (the system's file dialog).
+// Names are Windows-1251 paths (platform/files.h); "" when the user cancels.
+// Tests replace it with scripted answers.
+class FileChooser {
+  public:
+    virtual ~FileChooser() = default;
+    // `filter` as Qt writes it: "vCard (*.vcf);;CSV (*.csv)".
+    virtual std::string saveName(QWidget* parent, const std::string& title,
+                                 const std::string& suggested, const std::string& filter);
+    virtual std::string openName(QWidget* parent, const std::string& title,
+                                 const std::string& filter);
+};
+FileChooser& fileChooser();
+void setFileChooser(FileChooser* c);  // nullptr restores the Qt one
+
 // Installs the Qt services; the program calls it once at start.
 void installQtServices();
 

@@ -15,6 +15,7 @@
 #include "platform/files.h"
 #include "platform/qtservices.h"
 #include "platform/services.h"
+#include "widgets/exchangeui.h"
 #include "widgets/stringgrid.h"
 
 namespace td::sms {
@@ -65,6 +66,9 @@ SmsControls makeSmsControls(QDialog* w, const SmsWindowDesign& d) {
                     "Послать ещё раз ранее отправленное SMS-сообщение, хранящеееся в телефоне ");
     c.save = glyphButton(w, "bbSaveSMSList", QStyle::SP_DialogSaveButton,
                          "Сохранить на диске текущий список SMS");
+    c.csv = navyButton(w, "bbExportCsv", "CSV", "Записать список SMS в файл CSV...");
+    c.csv->setFixedWidth(36);  // as narrow as the picture buttons beside it
+    QObject::connect(c.csv, &QPushButton::clicked, w, [w] { exportSmsListAsked(w); });
     c.del = navyButton(w, "bbDelSentSMS", "Удалить", "Удалить выбранную SMS и обновить информацию");
     designDeleteLook(c.del);
     c.action = navyButton(w, d.actionName, d.actionCaption,
@@ -81,6 +85,7 @@ void layoutSms(QDialog* w, const SmsControls& c, const SmsWindowDesign& d,
     auto* row = new QHBoxLayout;
     row->addWidget(c.reSend);
     row->addWidget(c.save);
+    row->addWidget(c.csv);
     for (QWidget* e : extra) row->addWidget(e);
     row->addWidget(c.counter);
     row->addStretch();

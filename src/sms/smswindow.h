@@ -41,6 +41,7 @@ struct SmsControls {
     QLabel* counter;
     QPushButton* reSend;
     QPushButton* save;
+    QPushButton* csv;  // the list's last copy to CSV
     QPushButton* del;
     QPushButton* action;
     QPushButton* lastCopy;

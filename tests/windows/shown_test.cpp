@@ -31,6 +31,7 @@
 #include "sms/GetUnReadSMS.h"
 #include "support/fakes.h"
 #include "support/widgets.h"
+#include "ussd/UssdWindow.h"
 #include "widgets/stringgrid.h"
 
 namespace {
@@ -55,8 +56,8 @@ struct ShownWindows : ::testing::Test {
     // The child windows, as the main window's buttons open them.
     std::vector<QDialog*> children() {
         td::Forms& f = td::forms();
-        std::vector<QWidget*> all = {f.Form2, f.Form3, f.Form4, f.Form5,  f.Form6,
-                                     f.Form7, f.Form8, f.Form9, f.Form10, f.Form11};
+        std::vector<QWidget*> all = {f.Form2, f.Form3, f.Form4,  f.Form5,  f.Form6,   f.Form7,
+                                     f.Form8, f.Form9, f.Form10, f.Form11, f.FormUssd};
         std::vector<QDialog*> out;
         for (QWidget* w : all)
             if (auto* d = qobject_cast<QDialog*>(w)) out.push_back(d);
@@ -98,7 +99,7 @@ struct ShownWindows : ::testing::Test {
 // settings as they were.
 TEST_F(ShownWindows, EnterPressesNoButtonAnywhere) {
     auto children = this->children();
-    ASSERT_EQ(children.size(), 10u);
+    ASSERT_EQ(children.size(), 11u);
     for (QDialog* w : children) {
         SCOPED_TRACE(w->objectName().toStdString());
         std::string before = env.readFile("tapdeck.ini");

@@ -36,6 +36,9 @@ CELLTALK_INI = [
     'Выгрузить ежедневник=at+cscs="UCS2"|at+mdbl=1|at+mdbr=1,100|at+mdbad?|at+mdbl=0',
     'Выполнить_пакет=at+cgsn|!bat[',
     'Получить_характеристики_телефона=at+cgsn|!bat"CheckPhone.bat"',
+    # The network's answer may come after the OK: the pause and the last
+    # command keep the link open for it (the engine logs it with "~").
+    'USSD-запрос=at+cscs="GSM"|at+cusd=1,"№",15|!dly|at',
     "",
     "[AutoRun]",
     "Window=Norm",

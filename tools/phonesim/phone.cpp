@@ -19,6 +19,7 @@ const Registry& registry() {
         addPhonebookCommands(reg);
         addSmsCommands(reg);
         addDatebookCommands(reg);
+        addUssdCommands(reg);
         return reg;
     }();
     return r;
@@ -143,7 +144,7 @@ std::string Phone::executeLine(std::string line) {
     lastLine_ = line;
     auto commands = splitCommandLine(std::string_view(line).substr(2));
     if (!commands) return formatResult(Reply::Error, 0);
-    std::string out;
+    std::string out, later;
     for (const Command& cmd : *commands) {
         auto it = registry().find(cmd.name);
         // A phone without Motorola's extensions does not know them.
@@ -154,10 +155,11 @@ std::string Phone::executeLine(std::string line) {
                   : s_->quirks.notSupportWord ? Reply{{}, Reply::Word, 0, "COMMAND NOT SUPPORT"}
                                               : error();
         out += format(r.lines);
+        for (const std::string& u : r.unsolicited) later += "\r\n" + u + "\r\n";
         if (r.result == Reply::Prompt) return out + "\r\n> ";
-        if (r.result != Reply::Ok) return out + formatResult(r.result, r.code, r.word);
+        if (r.result != Reply::Ok) return out + formatResult(r.result, r.code, r.word) + later;
     }
-    return out + formatResult(Reply::Ok, 0);
+    return out + formatResult(Reply::Ok, 0) + later;
 }
 
 std::string Phone::entryInput(char c) {

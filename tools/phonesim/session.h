@@ -23,6 +23,9 @@ struct Reply {
     Result result = Ok;
     int code = 0;
     std::string word;  // Word: the final line a phone of some kind gives instead
+    // Sent unasked after the command line's final result (a network's late
+    // answer, such as +CUSD).
+    std::vector<std::string> unsolicited = {};
 };
 
 inline Reply ok(std::vector<std::string> lines = {}) {
@@ -101,6 +104,7 @@ struct Session {
     int clip = 0;
     int creg = 0;
     int datebookLocked = 0;  // AT+MDBL
+    int cusd = 0;            // AT+CUSD presentation
 
     std::string dialBuffer;
     CallState call = CallState::Idle;
@@ -131,6 +135,7 @@ void addCallCommands(Registry& r);
 void addPhonebookCommands(Registry& r);
 void addSmsCommands(Registry& r);
 void addDatebookCommands(Registry& r);
+void addUssdCommands(Registry& r);
 
 // Ends the "> " entry of a message: the text or PDU typed (without Ctrl-Z).
 Reply finishSmsEntry(Session& s, const SmsEntry& entry);

@@ -159,6 +159,7 @@ State seedState() {
     s.imsi = "250991234567890";
     s.smsc = "+79168999100";
     s.operatorName = "MegaFon";
+    s.ussdBalance = "Баланс: 123,45 р.";
     s.volume = 4;
     s.batteryCharging = 0;
     s.batteryLevel = 85;
@@ -226,6 +227,7 @@ std::string serializeState(const State& s) {
     o << "imsi " << quote(s.imsi) << "\n";
     o << "smsc " << quote(s.smsc) << "\n";
     o << "operator " << quote(s.operatorName) << "\n";
+    o << "ussd-balance " << quote(s.ussdBalance) << "\n";
     o << "volume " << s.volume << "\n";
     o << "battery " << s.batteryCharging << " " << s.batteryLevel << "\n";
     o << "signal " << s.rssi << " " << s.ber << "\n";
@@ -323,6 +325,7 @@ std::optional<State> parseState(std::string_view text, std::string* error) {
                       : key == "imsi"             ? str(s.imsi)
                       : key == "smsc"             ? str(s.smsc)
                       : key == "operator"         ? str(s.operatorName)
+                      : key == "ussd-balance"     ? str(s.ussdBalance)
                       : key == "volume"           ? ints({&s.volume})
                       : key == "battery"          ? ints({&s.batteryCharging, &s.batteryLevel})
                       : key == "signal"           ? ints({&s.rssi, &s.ber})

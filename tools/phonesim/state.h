@@ -68,6 +68,8 @@ struct State {
     // set apart from its kind's.
     std::string profile = "generic";
     std::map<std::string, int> quirks;
+    // The network's answer to the balance request *100# (UTF-8).
+    std::string ussdBalance;
 };
 
 const char* statusText(SmsStatus s);  // "REC UNREAD" ...

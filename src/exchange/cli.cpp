@@ -1,0 +1,153 @@
+#include "exchange/cli.h"
+
+#include "engine/settingkeys.h"
+#include "engine/settings.h"
+#include "exchange/exchangefile.h"
+#include "main/mainlogic.h"
+#include "phonebook/ownbook.h"
+#include "phonebook/pbrecord.h"
+#include "platform/cp1251.h"
+#include "platform/files.h"
+#include "platform/ini.h"
+#include "sms/smslist.h"
+
+namespace td::exchange {
+
+namespace {
+
+namespace S = setting;
+
+const char* const Usage =
+    "Использование: tapdeck [ПАРАМЕТР]\n"
+    "Без параметров открывает окна программы. Параметры для сценариев работают\n"
+    "с tapdeck.ini и последними копиями списков текущей папки, без окон:\n"
+    "  --export-phonebook ФАЙЛ.vcf|ФАЙЛ.csv  свою телефонную книгу в vCard 4.0 или CSV\n"
+    "  --import-phonebook ФАЙЛ               добавить в свою книгу записи из vCard\n"
+    "                                        (2.1, 3.0, 4.0) или CSV; ничего не заменяет\n"
+    "  --export-datebook ФАЙЛ.ics            ежедневник (последнюю копию) в iCalendar\n"
+    "  --export-sms ВИД ФАЙЛ.csv             список SMS (sent, unread или all) в CSV\n"
+    "  --help                                эта справка\n"
+    "Коды выхода: 0 - выполнено, 1 - ошибка или не всё принято, 2 - неверный вызов.\n";
+
+// Runs with the folder's settings: the start folder, the own ini and the
+// operations ini the windows would use.
+struct Folder {
+    std::string ownIni;
+    explicit Folder(const std::string& exeName) {
+        Prog& p = prog();
+        p.StartDir = files::currentDir();
+        p.OperIniName = mainlogic::exeIniName(exeName);
+        if (upperAscii(p.OperIniName) == upperAscii(OwnIniName)) p.OperIniName = EngineIniName;
+        ownIni = startPath(OwnIniName);
+        IniFile oper(startPath(p.OperIniName));
+        p.SMSFile = readSetting(oper, S::SMSFile);
+        p.PrefixSmsList = readSetting(oper, S::PrefixSmsList);
+        p.PrefixMotoSmsList = readSetting(oper, S::PrefixMotoSmsList);
+        p.PrefixDateBook = readSetting(oper, S::PrefixDateBook);
+    }
+};
+
+class Run {
+  public:
+    explicit Run(std::ostream& err) : err_(err) {}
+    void say(const std::string& cp1251) { err_ << "tapdeck: " << cp1251ToUtf8(cp1251) << "\n"; }
+    int fail(const std::string& cp1251) {
+        say(cp1251);
+        return ExitFailed;
+    }
+    // Tells the outcome; 0 when the file was done with nothing refused.
+    int tell(const FileOutcome& o) {
+        for (const std::string& m : o.messages) say(m);
+        return o.ok && o.complete ? ExitOk : ExitFailed;
+    }
+    bool read(const std::string& path, std::vector<std::string>& lines) {
+        if (files::exists(path) && files::readLines(path, lines)) return true;
+        say(W("- Файл ") + path + W(" - не найден"));
+        return false;
+    }
+
+  private:
+    std::ostream& err_;
+};
+
+std::string notFound(const std::string& path) {
+    return W("- Файл ") + path + W(" - не найден");
+}
+
+int exportBook(Run& run, const Folder& f, const std::string& file) {
+    if (!files::exists(f.ownIni)) return run.fail(notFound(f.ownIni));
+    return run.tell(exportBookFile(file, loadOwnBook(f.ownIni).rows));
+}
+
+int importBook(Run& run, const Folder& f, const std::string& file) {
+    if (!files::exists(f.ownIni)) return run.fail(notFound(f.ownIni));
+    std::vector<PBRecord> rows = loadOwnBook(f.ownIni).rows;
+    MergeReport report;
+    FileOutcome o = importBookFile(file, rows, &report);
+    int code = run.tell(o);
+    if (report.added > 0) {
+        OwnBookSave saved = saveOwnBook(f.ownIni, rows);
+        if (saved.refused) return run.fail(ownBookRefusal(saved, rows));
+        if (!saved) return run.fail(W("- Не удаётся записать файл \"") + f.ownIni + "\"");
+    }
+    return code;
+}
+
+int exportDateBook(Run& run, const std::string& file) {
+    std::vector<std::string> lines;
+    if (!run.read(autoRunPath(DateBookListName), lines)) return ExitFailed;
+    return run.tell(exportDateBookFile(file, lines, prog().PrefixDateBook));
+}
+
+int exportSms(Run& run, const std::string& kind, const std::string& file) {
+    std::vector<std::string> lines, names;
+    if (!run.read(autoRunPath(kind + prog().SMSFile), lines)) return ExitFailed;
+    files::readLines(autoRunPath(PhoneBookCopyName), names);  // no copy: numbers only
+    return run.tell(
+        exportSmsFile(file, lines, {prog().PrefixSmsList, prog().PrefixMotoSmsList}, names));
+}
+
+}  // namespace
+
+bool wantsCommandLine(const std::vector<std::string>& args) {
+    for (const std::string& a : args)
+        if (a.rfind("--", 0) == 0 || a == "-h") return true;
+    return false;
+}
+
+int runCommandLine(const std::vector<std::string>& args, const std::string& exeName,
+                   std::ostream& out, std::ostream& err) {
+    Run run(err);
+    auto usage = [&](const std::string& why) {
+        err << "tapdeck: " << why << "\n" << Usage;
+        return ExitUsage;
+    };
+    if (args.empty()) return usage("no option");
+    const std::string& option = args[0];
+    if (option == "--help" || option == "-h") {
+        if (args.size() != 1) return usage("--help takes no argument");
+        out << Usage;
+        return ExitOk;
+    }
+    const bool sms = option == "--export-sms";
+    const size_t want = sms ? 3 : 2;
+    if (option != "--export-phonebook" && option != "--import-phonebook" &&
+        option != "--export-datebook" && !sms)
+        return usage("unknown option " + option);
+    if (args.size() != want) return usage(option + ": wrong number of arguments");
+    const std::string file = files::fromOsPath(args.back());
+    Folder folder(exeName);
+    if (option == "--export-phonebook") {
+        if (bookFormat(file).empty()) return usage(option + ": the file must end in .vcf or .csv");
+        return exportBook(run, folder, file);
+    }
+    if (option == "--import-phonebook") return importBook(run, folder, file);
+    if (option == "--export-datebook") return exportDateBook(run, file);
+    const std::string kind = args[1];
+    if (kind == "sent") return exportSms(run, sms::SentKind, file);
+    if (kind == "unread") return exportSms(run, sms::UnReadKind, file);
+    if (kind == "all") return exportSms(run, sms::AllKind, file);
+    return usage(option + ": the kind is sent, unread or all");
+}
+
+}  // namespace td::exchange

@@ -1,0 +1,96 @@
+#include "exchange/exchangefile.h"
+
+#include <ctime>
+
+#include "datebook/mdbrecord.h"
+#include "exchange/csvbook.h"
+#include "exchange/icalbook.h"
+#include "exchange/smscsv.h"
+#include "exchange/vcard.h"
+#include "platform/cp1251.h"
+#include "platform/files.h"
+
+namespace td::exchange {
+
+std::string FileOutcome::text() const {
+    std::string out;
+    for (const std::string& m : messages) out += (out.empty() ? "" : "\r") + m;
+    return out;
+}
+
+namespace {
+
+FileOutcome written(const std::string& path, const std::string& bytes, const std::string& done) {
+    FileOutcome o;
+    o.ok = files::writeAll(path, bytes);
+    o.messages.push_back(o.ok ? done : W("- Не удаётся записать файл \"") + path + "\"");
+    return o;
+}
+
+std::string lowerExt(const std::string& path) {
+    std::string name = files::baseName(path);
+    size_t dot = name.rfind('.');
+    if (dot == std::string::npos) return "";
+    std::string ext;
+    for (char c : name.substr(dot + 1)) ext += (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c;
+    return ext;
+}
+
+}  // namespace
+
+std::string bookFormat(const std::string& path) {
+    std::string ext = lowerExt(path);
+    if (ext == "vcf" || ext == "vcard") return "vcf";
+    return ext == "csv" ? "csv" : "";
+}
+
+FileOutcome exportBookFile(const std::string& path, const std::vector<PBRecord>& rows) {
+    int count = 0;
+    for (const PBRecord& r : rows) count += !trim(r.name).empty() && !trim(r.number).empty();
+    std::string text = bookFormat(path) == "csv" ? writeBookCsv(rows) : writeVCards(rows);
+    return written(path, text, W("Записей в файле \"") + path + "\": " + std::to_string(count));
+}
+
+FileOutcome importBookFile(const std::string& path, std::vector<PBRecord>& rows,
+                           MergeReport* report) {
+    FileOutcome o;
+    std::string bytes;
+    if (!files::exists(path) || !files::readAll(path, bytes)) {
+        o.messages.push_back(W("- Файл ") + path + W(" - не найден"));
+        return o;
+    }
+    std::string format = bookFormat(path);
+    if (format.empty())
+        format = upperAscii(bytes.substr(0, 64)).find("BEGIN:VCARD") != std::string::npos ? "vcf"
+                                                                                          : "csv";
+    MergeReport m = mergeContacts(rows, format == "vcf" ? readVCards(bytes) : readBookCsv(bytes));
+    o.ok = true;
+    o.complete = m.refused.empty();
+    o.messages = mergeSummary(m, files::baseName(path));
+    if (report) *report = std::move(m);
+    return o;
+}
+
+FileOutcome exportDateBookFile(const std::string& path, const std::vector<std::string>& lines,
+                               const std::string& prefix) {
+    std::vector<MdbRecord> events;
+    for (const std::string& line : lines)
+        if (auto r = readMdbRecord(line, prefix)) events.push_back(*r);
+    ICalWritten w = writeICalendar(events, std::time(nullptr));
+    FileOutcome o =
+        written(path, w.text, W("Событий в файле \"") + path + "\": " + std::to_string(w.written));
+    o.complete = w.refused.empty();
+    for (const Refusal& r : w.refused)
+        o.messages.push_back(W("- Событие ") + std::to_string(r.line) + W(" не записано: ") +
+                             r.reason);
+    return o;
+}
+
+FileOutcome exportSmsFile(const std::string& path, const std::vector<std::string>& lines,
+                          const std::vector<std::string>& prefixes,
+                          const std::vector<std::string>& nameList) {
+    return written(path, smsListCsv(lines, prefixes, nameList),
+                   W("Список SMS записан в файл \"") + path + "\"");
+}
+
+}  // namespace td::exchange

@@ -1,0 +1,43 @@
+#pragma once
+// The exports and imports as one step each, from the book's rows or a last
+// copy's lines to a file and back, with the message that tells the user the
+// outcome (Windows-1251). The command line and the windows both use them.
+// Paths are Windows-1251 (platform/files.h).
+
+#include <string>
+#include <vector>
+
+#include "exchange/contacts.h"
+#include "phonebook/pbrecord.h"
+
+namespace td::exchange {
+
+struct FileOutcome {
+    bool ok = false;                    // the file was written (or read)
+    bool complete = true;               // nothing was refused
+    std::vector<std::string> messages;  // what to tell, one line each
+    std::string text() const;           // the lines joined by "\r"
+};
+
+// "vcf"/"vcard" or "csv" (lower case) of a path; "" for anything else.
+std::string bookFormat(const std::string& path);
+
+// The rows as vCard 4.0 or CSV, by the file's extension (vCard when it is
+// neither).
+FileOutcome exportBookFile(const std::string& path, const std::vector<PBRecord>& rows);
+
+// Reads a vCard or CSV file (by its extension, else by its first line) and
+// merges it into rows (see mergeContacts).
+FileOutcome importBookFile(const std::string& path, std::vector<PBRecord>& rows,
+                           MergeReport* report = nullptr);
+
+// The date book's last-copy lines (records with `prefix`) as iCalendar.
+FileOutcome exportDateBookFile(const std::string& path, const std::vector<std::string>& lines,
+                               const std::string& prefix);
+
+// An SMS list's lines as CSV (see smsListCsv).
+FileOutcome exportSmsFile(const std::string& path, const std::vector<std::string>& lines,
+                          const std::vector<std::string>& prefixes,
+                          const std::vector<std::string>& nameList);
+
+}  // namespace td::exchange

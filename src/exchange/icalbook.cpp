@@ -1,0 +1,229 @@
+#include "exchange/icalbook.h"
+
+#include <libical/ical.h>
+
+#include <cstdio>
+#include <memory>
+
+#include "platform/cp1251.h"
+
+namespace td::exchange {
+
+namespace {
+
+struct ComponentFree {
+    void operator()(icalcomponent* c) const { icalcomponent_free(c); }
+};
+using Component = std::unique_ptr<icalcomponent, ComponentFree>;
+
+bool readNumber(std::string_view s, int& out) {
+    if (s.empty()) return false;
+    out = 0;
+    for (char c : s) {
+        if (c < '0' || c > '9') return false;
+        out = out * 10 + (c - '0');
+    }
+    return true;
+}
+
+// "MM-DD-YYYY" and "HH:MM" as one floating time; is_date when no time.
+bool phoneTime(const std::string& date, const std::string& time, bool timed, icaltimetype& out) {
+    out = icaltime_null_time();
+    if (date.size() != 10 || date[2] != '-' || date[5] != '-') return false;
+    if (!readNumber(date.substr(0, 2), out.month) || !readNumber(date.substr(3, 2), out.day) ||
+        !readNumber(date.substr(6), out.year))
+        return false;
+    out.is_date = timed ? 0 : 1;
+    if (timed) {
+        size_t colon = time.find(':');
+        if (colon == std::string::npos || !readNumber(time.substr(0, colon), out.hour) ||
+            !readNumber(time.substr(colon + 1, 2), out.minute))
+            return false;
+    }
+    return icaltime_is_valid_time(out) && out.month >= 1 && out.month <= 12 && out.day >= 1 &&
+           out.day <= icaltime_days_in_month(out.month, out.year) && out.hour < 24 &&
+           out.minute < 60;
+}
+
+std::string twoDigits(int n) {
+    char buf[8];
+    std::snprintf(buf, sizeof buf, "%02d", n);
+    return buf;
+}
+
+std::string phoneDate(const icaltimetype& t) {
+    return twoDigits(t.month) + "-" + twoDigits(t.day) + "-" + std::to_string(t.year);
+}
+
+std::string phoneClock(const icaltimetype& t) {
+    return twoDigits(t.hour) + ":" + twoDigits(t.minute);
+}
+
+std::string ruleFor(const std::string& repeat, const icaltimetype& start) {
+    static const char* days[] = {"SU", "MO", "TU", "WE", "TH", "FR", "SA"};
+    int kind = 0;
+    if (!readNumber(repeat, kind)) return "";
+    switch (kind) {
+        case 1:
+            return "FREQ=DAILY";
+        case 2:
+            return "FREQ=WEEKLY";
+        case 3:
+            return "FREQ=MONTHLY;BYMONTHDAY=" + std::to_string(start.day);
+        case 4:
+            return "FREQ=MONTHLY;BYDAY=" + std::to_string((start.day - 1) / 7 + 1) +
+                   days[icaltime_day_of_week(start) - 1];
+        case 5:
+            return "FREQ=YEARLY";
+        default:
+            return "";
+    }
+}
+
+std::string repeatOf(const icalrecurrencetype& r) {
+    switch (r.freq) {
+        case ICAL_DAILY_RECURRENCE:
+            return "1";
+        case ICAL_WEEKLY_RECURRENCE:
+            return "2";
+        case ICAL_MONTHLY_RECURRENCE:
+            return r.by_day[0] != ICAL_RECURRENCE_ARRAY_MAX ? "4" : "3";
+        case ICAL_YEARLY_RECURRENCE:
+            return "5";
+        default:
+            return "0";
+    }
+}
+
+std::string title8(const std::string& title) {
+    return cp1251ToUtf8(title);
+}
+
+}  // namespace
+
+ICalWritten writeICalendar(const std::vector<MdbRecord>& events, std::time_t stamp) {
+    ICalWritten out;
+    Component cal(icalcomponent_new(ICAL_VCALENDAR_COMPONENT));
+    icalcomponent_add_property(cal.get(), icalproperty_new_version("2.0"));
+    icalcomponent_add_property(cal.get(), icalproperty_new_prodid("-//Tapdeck//Date book//RU"));
+    icaltimetype now = icaltime_from_timet_with_zone(stamp, 0, icaltimezone_get_utc_timezone());
+    for (size_t i = 0; i < events.size(); ++i) {
+        const MdbRecord& e = events[i];
+        const int line = static_cast<int>(i) + 1;
+        if (trim(e.title).empty()) continue;
+        icaltimetype start;
+        if (!phoneTime(e.date, e.time, e.timed != "0", start)) {
+            out.refused.push_back(
+                {line, W("дата или время события не читаются: ") + e.date + " " + e.time});
+            continue;
+        }
+        icalcomponent* ev = icalcomponent_new(ICAL_VEVENT_COMPONENT);
+        std::string uid = "mdb-" + e.index + "-" + std::to_string(line) + "-" +
+                          std::string(icaltime_as_ical_string(start)) + "@tapdeck";
+        icalcomponent_add_property(ev, icalproperty_new_uid(uid.c_str()));
+        icalcomponent_add_property(ev, icalproperty_new_dtstamp(now));
+        icalcomponent_add_property(ev, icalproperty_new_summary(title8(e.title).c_str()));
+        icalcomponent_add_property(ev, icalproperty_new_dtstart(start));
+        int minutes = 0;
+        if (readNumber(e.duration, minutes) && minutes > 0)
+            icalcomponent_add_property(
+                ev, icalproperty_new_duration(icaldurationtype_from_int(minutes * 60)));
+        std::string rule = ruleFor(e.repeat, start);
+        if (!rule.empty())
+            icalcomponent_add_property(
+                ev, icalproperty_new_rrule(icalrecurrencetype_from_string(rule.c_str())));
+        icaltimetype alarm;
+        if (e.alarm == "1" && phoneTime(e.alarmDate, e.alarmTime, true, alarm)) {
+            icaltimetype from = start;
+            from.is_date = 0;
+            icaltriggertype trigger{};
+            trigger.time = icaltime_null_time();
+            trigger.duration = icaldurationtype_from_int(
+                static_cast<int>(icaltime_as_timet(alarm) - icaltime_as_timet(from)));
+            icalcomponent* va = icalcomponent_new(ICAL_VALARM_COMPONENT);
+            icalcomponent_add_property(va, icalproperty_new_action(ICAL_ACTION_DISPLAY));
+            icalcomponent_add_property(va, icalproperty_new_description(title8(e.title).c_str()));
+            icalcomponent_add_property(va, icalproperty_new_trigger(trigger));
+            icalcomponent_add_component(ev, va);
+        }
+        icalcomponent_add_component(cal.get(), ev);
+        ++out.written;
+    }
+    char* text = icalcomponent_as_ical_string_r(cal.get());
+    out.text = text;
+    icalmemory_free_buffer(text);
+    return out;
+}
+
+ICalRead readICalendar(std::string_view text) {
+    ICalRead out;
+    Component root(icalparser_parse_string(std::string(text).c_str()));
+    if (!root) {
+        out.refused.push_back({0, W("файл не читается как iCalendar")});
+        return out;
+    }
+    std::vector<icalcomponent*> vevents;
+    if (icalcomponent_isa(root.get()) == ICAL_VEVENT_COMPONENT) vevents.push_back(root.get());
+    for (icalcomponent* c = icalcomponent_get_first_component(root.get(), ICAL_VEVENT_COMPONENT); c;
+         c = icalcomponent_get_next_component(root.get(), ICAL_VEVENT_COMPONENT))
+        vevents.push_back(c);
+    int position = 0;
+    for (icalcomponent* ev : vevents) {
+        ++position;
+        const char* summary = icalcomponent_get_summary(ev);
+        std::string title, bad;
+        if (!summary || trim(summary).empty()) {
+            out.refused.push_back({position, W("у события нет заголовка")});
+            continue;
+        }
+        if (!toCp1251Checked(summary, title, bad)) {
+            out.refused.push_back({position, W("в заголовке знак ") + bad +
+                                                 W(", которого нет в кодировке Windows-1251")});
+            continue;
+        }
+        icaltimetype start = icalcomponent_get_dtstart(ev);
+        if (icaltime_is_null_time(start)) {
+            out.refused.push_back({position, W("у события нет начала")});
+            continue;
+        }
+        MdbRecord r;
+        r.index = std::to_string(out.events.size() + 1);
+        r.title = title;
+        r.timed = start.is_date ? "0" : "1";
+        r.time = start.is_date ? "00:00" : phoneClock(start);
+        r.date = phoneDate(start);
+        // Without DTEND or DURATION libical gives a day-long event; the
+        // phone's event then has no duration.
+        int seconds = 0;
+        if (icalcomponent_get_first_property(ev, ICAL_DURATION_PROPERTY) ||
+            icalcomponent_get_first_property(ev, ICAL_DTEND_PROPERTY)) {
+            icaldurationtype d = icalcomponent_get_duration(ev);
+            if (!icaldurationtype_is_bad_duration(d)) seconds = icaldurationtype_as_int(d);
+        }
+        r.duration = std::to_string(seconds > 0 ? seconds / 60 : 0);
+        r.repeat = "0";
+        if (icalproperty* p = icalcomponent_get_first_property(ev, ICAL_RRULE_PROPERTY))
+            r.repeat = repeatOf(icalproperty_get_rrule(p));
+        r.alarm = "0";
+        r.alarmTime = r.time;
+        r.alarmDate = r.date;
+        if (icalcomponent* va = icalcomponent_get_first_component(ev, ICAL_VALARM_COMPONENT)) {
+            if (icalproperty* p = icalcomponent_get_first_property(va, ICAL_TRIGGER_PROPERTY)) {
+                icaltriggertype t = icalproperty_get_trigger(p);
+                icaltimetype at = start;
+                at.is_date = 0;
+                if (!icaltime_is_null_time(t.time))
+                    at = t.time;
+                else
+                    at = icaltime_add(at, t.duration);
+                r.alarm = "1";
+                r.alarmTime = phoneClock(at);
+                r.alarmDate = phoneDate(at);
+            }
+        }
+        out.events.push_back(std::move(r));
+    }
+    return out;
+}
+
+}  // namespace td::exchange

@@ -1,0 +1,39 @@
+#pragma once
+// The date book as iCalendar (one VEVENT an event, through libical). An
+// event maps thus: title - SUMMARY; date "MM-DD-YYYY" and time "HH:MM" -
+// DTSTART in floating local time (a date only when the event is not timed);
+// duration in minutes - DURATION; repeat kinds 1 to 5 - RRULE FREQ=DAILY,
+// WEEKLY, MONTHLY;BYMONTHDAY=<day>, MONTHLY;BYDAY=<n><weekday> (the n-th
+// weekday of the start's month), YEARLY; a switched-on alarm - a DISPLAY
+// VALARM triggered by the alarm time's distance from the start. Read back,
+// an RRULE's interval, count and end are not kept (the phone has no place
+// for them), a start in another time zone keeps its wall-clock time, and
+// events are numbered from 1.
+
+#include <ctime>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "datebook/mdbrecord.h"
+#include "exchange/contacts.h"
+
+namespace td::exchange {
+
+// The calendar of the events (Windows-1251 titles) as UTF-8 text. An event
+// without a title gives none; an event whose date or time cannot be read is
+// refused (its line is its position in `events`, from 1).
+struct ICalWritten {
+    std::string text;
+    int written = 0;
+    std::vector<Refusal> refused;
+};
+ICalWritten writeICalendar(const std::vector<MdbRecord>& events, std::time_t stamp);
+
+struct ICalRead {
+    std::vector<MdbRecord> events;
+    std::vector<Refusal> refused;  // line: the VEVENT's position, from 1
+};
+ICalRead readICalendar(std::string_view text);
+
+}  // namespace td::exchange

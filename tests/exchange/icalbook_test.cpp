@@ -1,0 +1,89 @@
+// The date book as iCalendar and back.
+
+#include "exchange/icalbook.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/cp1251.h"
+#include "platform/files.h"
+
+namespace {
+
+using td::MdbRecord;
+using td::W;
+using namespace td::exchange;
+
+TEST(ICalBook, EventsComeBackField) {
+    std::vector<MdbRecord> events = {
+        {"1", W("Встреча с Олегом"), "1", "1", "10:00", "06-15-2025", "60", "09:45", "06-15-2025",
+         "0"},
+        {"2", "Daily, standup; \\x", "1", "0", "09:30", "01-31-2026", "15", "09:30", "01-31-2026",
+         "1"},
+        {"3", "Weekly", "1", "1", "18:05", "02-28-2026", "90", "18:05", "02-27-2026", "2"},
+        {"4", "Monthly date", "1", "0", "07:00", "03-31-2026", "0", "07:00", "03-31-2026", "3"},
+        {"5", "Third Sunday", "1", "0", "12:00", "06-15-2025", "30", "12:00", "06-15-2025", "4"},
+        {"6", W("День рождения"), "0", "1", "00:00", "12-07-2026", "0", "08:00", "12-07-2026", "5"},
+    };
+    ICalWritten w = writeICalendar(events, 1765000000);
+    EXPECT_EQ(w.written, 6);
+    EXPECT_TRUE(w.refused.empty());
+    EXPECT_NE(w.text.find("RRULE:FREQ=MONTHLY;BYDAY=3SU"), std::string::npos) << w.text;
+    EXPECT_NE(w.text.find("DTSTART;VALUE=DATE:20261207"), std::string::npos);
+    EXPECT_NE(w.text.find("TRIGGER:-PT15M"), std::string::npos);
+    ICalRead r = readICalendar(w.text);
+    EXPECT_TRUE(r.refused.empty());
+    ASSERT_EQ(r.events.size(), events.size());
+    for (size_t i = 0; i < events.size(); ++i) {
+        MdbRecord want = events[i];
+        if (want.alarm == "0") want.alarmTime = want.time, want.alarmDate = want.date;
+        EXPECT_EQ(r.events[i], want) << i;
+    }
+}
+
+TEST(ICalBook, WhatCannotTravelIsReported) {
+    std::vector<MdbRecord> events = {
+        {"1", "", "1", "0", "10:00", "06-15-2025", "0", "", "", "0"},          // no title: skipped
+        {"2", "Bad date", "1", "0", "10:00", "2025-06-15", "0", "", "", "0"},  // refused
+        {"3", "Feb 30", "1", "0", "10:00", "02-30-2025", "0", "", "", "0"},    // refused
+        {"4", "Bad time", "1", "0", "25:00", "06-15-2025", "0", "", "", "0"},  // refused
+    };
+    ICalWritten w = writeICalendar(events, 0);
+    EXPECT_EQ(w.written, 0);
+    ASSERT_EQ(w.refused.size(), 3u);
+    EXPECT_EQ(w.refused[0].line, 2);
+
+    ICalRead r = readICalendar(
+        "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nBEGIN:VEVENT\r\nSUMMARY:\xF0\x9F\x8E\x82\r\n"
+        "DTSTART:20250101T100000\r\nEND:VEVENT\r\nBEGIN:VEVENT\r\nDTSTART:20250101\r\n"
+        "END:VEVENT\r\nBEGIN:VEVENT\r\nSUMMARY:ok\r\nDTSTART:20250101T100000Z\r\n"
+        "DTEND:20250101T113000Z\r\nRRULE:FREQ=WEEKLY;INTERVAL=2\r\nEND:VEVENT\r\nEND:"
+        "VCALENDAR\r\n");
+    ASSERT_EQ(r.refused.size(), 2u);
+    ASSERT_EQ(r.events.size(), 1u);
+    EXPECT_EQ(r.events[0].duration, "90");
+    EXPECT_EQ(r.events[0].repeat, "2");
+    EXPECT_EQ(r.events[0].index, "1");
+}
+
+}  // namespace
+
+namespace {
+
+// A calendar written by Python's icalendar library (Debian's python3-icalendar):
+// DTEND instead of DURATION, an all-day event, relative alarms, BYMONTHDAY.
+TEST(ICalBook, CalendarOfAnotherLibrary) {
+    std::string text;
+    ASSERT_TRUE(td::files::readAll(EXCHANGE_DATA "/icalendar-lib.ics", text));
+    ICalRead r = readICalendar(text);
+    EXPECT_TRUE(r.refused.empty());
+    std::vector<MdbRecord> want = {
+        {"1", W("Планёрка"), "1", "1", "09:00", "03-03-2025", "45", "08:50", "03-03-2025", "2"},
+        {"2", W("Отпуск"), "0", "0", "00:00", "07-01-2025", "0", "00:00", "07-01-2025", "0"},
+        {"3", "Payday", "1", "0", "12:00", "01-25-2025", "60", "12:00", "01-25-2025", "3"},
+        {"4", W("Юбилей"), "1", "1", "18:30", "05-09-2025", "0", "18:30", "05-08-2025", "5"},
+    };
+    ASSERT_EQ(r.events.size(), want.size());
+    for (size_t i = 0; i < want.size(); ++i) EXPECT_EQ(r.events[i], want[i]) << i;
+}
+
+}  // namespace

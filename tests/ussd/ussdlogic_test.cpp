@@ -1,0 +1,87 @@
+// USSD answers decoded as the data coding scheme says, requests checked,
+// and the simulated phone's balance session read back through the decoder.
+
+#include "ussd/ussdlogic.h"
+
+#include <gtest/gtest.h>
+
+#include "phonesim.h"
+#include "platform/cp1251.h"
+#include "state.h"
+
+namespace {
+
+using td::W;
+using namespace td::ussd;
+
+TEST(Ussd, AnswersDecoded) {
+    struct Case {
+        std::string line;
+        int mode;
+        std::string text;  // UTF-8
+    } cases[] = {
+        {"+CUSD: 0,\"C2303BEC1E9775A098CC558381A45521\",15", 0, "Balance: 12.50 RUB"},
+        {"~+CUSD: 1,\"04110430043B0430043D0441003A002000310030003000200440002E\",72", 1,
+         "Баланс: 100 р."},
+        {"+CUSD: 0,\"31D98C56B3DD00\",0", 0, "1234567"},  // the fill septet dropped
+        {"+CUSD: 2", 2, ""},
+        {"+CUSD: 0,\"Balance 5 EUR\",15", 0, "Balance 5 EUR"},  // not hex: plain text
+        {"+CUSD: 0,\"0041\",17", 0, "A"},                       // UCS2 after a language
+        {"+CUSD: 0,\"1B65\",68", 0,
+         "\x1B"
+         "e"},                                        // 8-bit data: the bytes as they are
+        {"+CUSD: 0,\"9B32\",15", 0, "\xE2\x82\xAC"},  // 7-bit escape 1B 65: the euro sign
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.line);
+        auto a = parseCusd(c.line);
+        ASSERT_TRUE(a);
+        EXPECT_EQ(a->mode, c.mode);
+        EXPECT_EQ(td::cp1251ToUtf8(a->text), c.text);
+    }
+    EXPECT_FALSE(parseCusd("+CUSD: (0,1,2)"));
+    EXPECT_FALSE(parseCusd("OK"));
+    auto last =
+        lastAnswer({"AT+CUSD=1,\"*100#\",15", "+CUSD: 1,\"41\",15", "OK", "~+CUSD: 0,\"Done\",15"});
+    ASSERT_TRUE(last);
+    EXPECT_EQ(last->text, "Done");
+}
+
+TEST(Ussd, RequestsThatFitTheCommand) {
+    for (std::string ok : {"*100#", "#102#", "*111*1*2#", "1", "+7"})
+        EXPECT_TRUE(validRequest(ok)) << ok;
+    for (const std::string& bad :
+         std::vector<std::string>{"", "*100\"#", "*1|at+cmgd=1", "abc", std::string(161, '1')})
+        EXPECT_FALSE(validRequest(bad)) << bad;
+}
+
+TEST(Ussd, SimulatedBalanceSession) {
+    phonesim::Phone phone;
+    phone.input("ATE0\r");
+    std::string first = phone.input("AT+CUSD=1,\"*100#\",15\r");
+    auto a = parseCusd(first);
+    ASSERT_TRUE(a) << first;
+    EXPECT_EQ(a->mode, 1);
+    EXPECT_EQ(td::cp1251ToUtf8(a->text), "Баланс: 123,45 р.\n1 - подробнее");
+    EXPECT_EQ(first.find("\r\nOK\r\n"), 0u) << first;  // the network's answer comes after the OK
+    auto b = parseCusd(phone.input("AT+CUSD=1,\"1\",15\r"));
+    ASSERT_TRUE(b);
+    EXPECT_EQ(b->mode, 0);
+    EXPECT_EQ(phone.input("AT+CUSD=?\r"), "\r\n+CUSD: (0,1,2)\r\n\r\nOK\r\n");
+    EXPECT_EQ(phone.input("AT+CUSD=3\r").find("OK"), std::string::npos);
+    EXPECT_EQ(phone.input("AT+CUSD=0,\"*100#\"\r"), "\r\nOK\r\n");  // presentation off
+}
+
+// The balance text comes from the phone's state file.
+TEST(Ussd, BalanceFromTheStateFile) {
+    const std::string path = ::testing::TempDir() + "ussd.state";
+    phonesim::State state = phonesim::seedState();
+    state.ussdBalance = "Остаток: 5 р.";
+    ASSERT_TRUE(phonesim::saveStateFile(path, state));
+    phonesim::Phone phone(path);
+    auto a = parseCusd(phone.input("AT+CUSD=1,\"*100#\",15\r"));
+    ASSERT_TRUE(a);
+    EXPECT_EQ(td::cp1251ToUtf8(a->text), "Остаток: 5 р.\n1 - подробнее");
+}
+
+}  // namespace
