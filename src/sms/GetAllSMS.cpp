@@ -198,7 +198,8 @@ void TForm8::bbDelSentSMSClick() {
 }
 
 void TForm8::bbSaveSMSListClick() {
-    td::sms::saveSmsList();
+    if (td::sms::SmsReader* r = links.reader ? links.reader() : nullptr)
+        td::sms::saveSmsList(*r, td::sms::AllKind);
 }
 
 std::vector<std::string> TForm8::markedIndexes() const {

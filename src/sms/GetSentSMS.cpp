@@ -167,5 +167,5 @@ void TForm5::bbDelSentSMSClick() {
 }
 
 void TForm5::bbSaveSMSListClick() {
-    td::sms::saveSmsList();
+    td::sms::saveSmsList(reader_, td::sms::SentKind);
 }

@@ -127,7 +127,8 @@ void TForm7::bbDelSentSMSClick() {
 }
 
 void TForm7::bbSaveSMSListClick() {
-    td::sms::saveSmsList();
+    if (td::sms::SmsReader* r = links.reader ? links.reader() : nullptr)
+        td::sms::saveSmsList(*r, td::sms::UnReadKind);
 }
 
 void TForm7::bbUnReadSMSReplyClick() {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "engine/phonenumber.h"
 #include "engine/readcycle.h"
 #include "main/mainlogic.h"
 #include "phonebook/pbrecord.h"
@@ -18,14 +19,23 @@ std::string MarkText() {
     return W("Удалить");
 }
 
-std::string nameForNumber(const std::string& number, const std::vector<std::string>& nameList) {
-    if (number.empty()) return number;
+NameIndex::NameIndex(const std::vector<std::string>& nameList) {
+    names_.reserve(nameList.size());
     for (const std::string& line : nameList) {
-        if (line.find(number) == std::string::npos) continue;
-        std::string name = splitRecordLine(line).name;
-        return name.empty() ? number : name;
+        PBRecord r = splitRecordLine(line);
+        if (r.number.empty()) continue;
+        names_.try_emplace(phoneMatchKey(r.number), std::move(r.name));
     }
-    return number;
+}
+
+std::string NameIndex::nameFor(const std::string& number) const {
+    if (number.empty()) return number;
+    auto it = names_.find(phoneMatchKey(number));
+    return it == names_.end() || it->second.empty() ? number : it->second;
+}
+
+std::string nameForNumber(const std::string& number, const std::vector<std::string>& nameList) {
+    return NameIndex(nameList).nameFor(number);
 }
 
 std::vector<SmsRow> listRows(const std::vector<std::string>& lines,

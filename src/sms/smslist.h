@@ -8,6 +8,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "sms/smsrecord.h"
@@ -30,10 +31,22 @@ struct SmsRow {
     std::string index;   // the phone's storage index (text)
 };
 
-// The name under which a number stands in the phone book copy's
-// "name=number" lines (phonebook/pbrecord.h): the first line that holds the
-// number anywhere; its name, when not empty. Otherwise the number itself.
-// An empty number matches no line.
+// Names for numbers, built once from the phone book copy's "name=number"
+// lines (phonebook/pbrecord.h). A number matches a line when both are the
+// same whole number after normalising (blanks, dashes, brackets and dots
+// dropped; an 11-digit Russian number "8…", "7…" or "+7…" the same), never
+// a part of one. The first line of a number wins; its name when not empty,
+// else the number itself. An empty number matches no line.
+class NameIndex {
+  public:
+    explicit NameIndex(const std::vector<std::string>& nameList);
+    std::string nameFor(const std::string& number) const;
+
+  private:
+    std::unordered_map<std::string, std::string> names_;  // match key -> name
+};
+
+// One lookup through a NameIndex built for it.
 std::string nameForNumber(const std::string& number, const std::vector<std::string>& nameList);
 
 // The rows of a result file or last copy, in file order. Lines that are no

@@ -85,6 +85,14 @@ struct Harness {
         td::prog().SMSRefresh = false;
         return o;
     }
+    // The window of this kind shows a list read from the phone, as before
+    // a delete; the start of that read is forgotten.
+    void readFresh(const std::string& kind) {
+        engineAnswers({record(4, "555", "Hi")});
+        refresh(kind);
+        env.starter.starts.clear();
+        view.caption = td::RefreshCaption();
+    }
     ReadOutcome lastCopy(const std::string& kind = "Sent-") {
         return reader.lastCopyClick(view, "Sent", kind, td::sms::sentTexts());
     }
@@ -228,6 +236,7 @@ TEST(SmsReader, SingleDelete) {
     for (const DeleteCase& c : cases) {
         Harness h;
         td::Prog& p = td::prog();
+        if (c.fresh) h.readFresh("Sent-");
         h.view.caption = c.caption;
         if (c.busy) h.env.writeFile("celltalk.run", "");
         p.ReSendIndex = c.index;
@@ -278,6 +287,7 @@ TEST(SmsReader, GroupDeleteDeletesTheMarkedMessagesInOneRun) {
     for (const auto& c : cases) {
         Harness h;
         td::Prog& p = td::prog();
+        h.readFresh("All-");
         p.ReSendIndex = c.selected;
         p.ListFresh = true;
         h.env.dialogs.answers = {true};
@@ -337,11 +347,11 @@ TEST(SmsReader, SaveCommand) {
     Harness h;
     h.env.clock.setLocal(2005, 12, 6, 14, 30, 5);
     td::clock().shortDateFormat = "dd/MM/yyyy";
-    EXPECT_FALSE(td::sms::saveSmsList()) << "nothing to save";
+    EXPECT_FALSE(td::sms::saveSmsList(h.reader, "Sent-")) << "nothing to save";
 
     h.env.writeFile("AutoRun/Sent-LastRun.sms", record(1, "1", "copy") + "\n");
     h.lastCopy();
-    EXPECT_TRUE(td::sms::saveSmsList());
+    EXPECT_TRUE(td::sms::saveSmsList(h.reader, "Sent-"));
     EXPECT_EQ(h.env.readFile("AutoRun/06-12-2005 14-30-05Sent-LastRun.sms"),
               record(1, "1", "copy") + "\r\n");
     EXPECT_FALSE(td::prog().ListFresh);
@@ -350,11 +360,43 @@ TEST(SmsReader, SaveCommand) {
     h.refresh("All-");
     td::prog().ListFresh = false;
     h.env.clock.setLocal(2005, 12, 6, 14, 31, 0);
-    EXPECT_TRUE(td::sms::saveSmsList());
+    EXPECT_TRUE(td::sms::saveSmsList(h.reader, "All-"));
     EXPECT_NE(h.env.readFile("AutoRun/06-12-2005 14-31-00All-LastRun.sms").find("fresh"),
               std::string::npos);
     EXPECT_TRUE(td::prog().ListFresh);
     EXPECT_TRUE(h.env.dialogs.messages.empty());
+}
+
+// Each window saves the lines of its own list under its own kind, whatever
+// was read last (another SMS window, the date book); and only a list read
+// from the phone makes the stale-list warning go.
+TEST(SmsReader, SaveWritesTheWindowsOwnListAfterAnotherRead) {
+    Harness h;
+    h.env.clock.setLocal(2005, 12, 6, 14, 30, 5);
+    td::clock().shortDateFormat = "dd/MM/yyyy";
+    h.env.writeFile("AutoRun/Sent-LastRun.sms", record(1, "1", "copy") + "\n");
+    h.lastCopy("Sent-");
+    h.engineAnswers({record(2, "2", "all list")});
+    h.refresh("All-");
+    // Another window's read (the date book) leaves its lines program-wide.
+    td::prog().ResultLines = {"+MDBR: 1,\"Lunch\",1,0"};
+    td::prog().CurrentPrefix = "";
+    td::prog().ListFresh = false;
+    EXPECT_TRUE(td::sms::saveSmsList(h.reader, "Sent-"));
+    EXPECT_EQ(h.env.readFile("AutoRun/06-12-2005 14-30-05Sent-LastRun.sms"),
+              record(1, "1", "copy") + "\r\n");
+    EXPECT_FALSE(h.env.exists("AutoRun/06-12-2005 14-30-05LastRun.sms"));
+    EXPECT_FALSE(td::prog().ListFresh) << "the sent list shown is the last copy";
+
+    // The sent window's delete asks about its stale list although the all
+    // window's list was read from the phone.
+    td::prog().ListFresh = true;
+    td::prog().ReSendIndex = "1";
+    h.env.dialogs.answers = {false};
+    h.view.caption = W("Удалить");
+    td::sms::deleteClick(h.reader, h.view, {"Sent", "Sent-", td::sms::sentTexts(), nullptr});
+    ASSERT_EQ(h.env.dialogs.questions.size(), 1u);
+    EXPECT_NE(h.env.dialogs.questions[0].find(W("не соответстует")), std::string::npos);
 }
 
 }  // namespace
