@@ -161,9 +161,13 @@ void TForm9::bbUnloadMemBookClick() {
 
 void TForm9::writeUnload(const std::vector<std::string>& input) {
     td::Prog& p = td::prog();
+    std::vector<std::string> refused;
     p.RecordList = td::unloadFile(
-        input, {p.PrefixDateBook, p.PrefixAutoDelete, p.PrefixDateBookWrite, p.PrefixCharset});
-    writeFile(td::autoRunPath(td::unloadFileName(td::fileStampNow(), p.MDBFile)), p.RecordList);
+        input, {p.PrefixDateBook, p.PrefixAutoDelete, p.PrefixDateBookWrite, p.PrefixCharset},
+        &refused);
+    const std::string path = td::autoRunPath(td::unloadFileName(td::fileStampNow(), p.MDBFile));
+    if (writeFile(path, p.RecordList) && !refused.empty())
+        td::dialogs().message(td::unloadRefusedText(refused));
 }
 
 bool TForm9::writeFile(const std::string& path, const std::vector<std::string>& lines) {
