@@ -46,6 +46,9 @@ td::ReadCycle& TForm9::cycle(MdbRun kind) {
         h.parse = [this](const std::vector<std::string>& lines) {
             Panel5->setText(fromWin(
                 td::W("Выгрузка завершена/Текущая книга напоминаний из мобильного телефона")));
+            // The grid and its count show the events just unloaded.
+            td::MdbReader fresh(td::prog().PrefixDateBook, td::prog().PrefixAutoDelete);
+            display(td::showDateBook(fresh, lines, MdbSource::Result), MdbSource::Result);
             writeUnload(lines);
         };
     }

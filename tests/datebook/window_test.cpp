@@ -314,6 +314,8 @@ TEST_F(DateBook, UnloadWritesTheBatchFile) {
                 "AT+MDBAD= 2\r\nat+mdbl=0\r\n"));
     EXPECT_EQ(text(status),
               W("Выгрузка завершена/Текущая книга напоминаний из мобильного телефона"));
+    EXPECT_EQ(text(count), "3") << "the count of the events shown";
+    EXPECT_EQ(cell(0, 3), W("Обед, потом кино"));
     EXPECT_EQ(text(unload), W("Выгрузить"));
     EXPECT_NE(unload->styleSheet().indexOf("000080"), -1);
     EXPECT_EQ(hint(unload), W("Выгрузить ежедневник для последующей загрузки"));
