@@ -360,6 +360,9 @@ void TForm1::ButtonMess(bool found, const std::string& caption, const std::strin
 void TForm1::clearReSendBox() {
     ComboBoxSMSText->clear();
     ComboBoxSMSText->setEditText(QString());
+    // The message once chosen for a re-send is no longer in the box.
+    bbReSend->setEnabled(false);
+    prog().ReSendReady = false;
 }
 
 void TForm1::addReSendLine(const std::string& line) {

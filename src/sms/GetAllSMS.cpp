@@ -85,18 +85,20 @@ TForm8::TForm8(QWidget* parent) : QDialog(parent) {
                                            Panel3),
         lGetRecordCount, 4, DesignRows);
 
-    td::sms::onUserSelect(StringGridMobileAllSMS, [this](int col, int row) {
-        mouseSelected_ = QApplication::mouseButtons() != Qt::NoButton;
+    // A re-read clears the selected index and the marks: nothing is left to
+    // act on. The delete button is the abort button of its own read meanwhile.
+    view_->onSelectionCleared = groupView_->onSelectionCleared = [this] { actionsEnabled(false); };
+    delView_->onSelectionCleared = [this] {
+        const bool del = bbDelSentSMS->isEnabled();
+        actionsEnabled(false);
+        bbDelSentSMS->setEnabled(del);
+    };
+    // Only a click or the space bar marks a row; the arrow keys pass the
+    // mark column without marking.
+    td::sms::onUserSelect(StringGridMobileAllSMS, [this](int col, int row, bool marking) {
+        keyMove_ = !marking;
         StringGridMobileAllSMSSelectCell(col, row);
-    });
-    // A click on the cell that is already the current one selects nothing
-    // new, but it still marks or unmarks the row.
-    connect(StringGridMobileAllSMS, &QTableWidget::cellClicked, this, [this](int r, int col) {
-        if (mouseSelected_) {
-            mouseSelected_ = false;
-            return;
-        }
-        StringGridMobileAllSMSSelectCell(col, r + 1);
+        keyMove_ = false;
     });
     connect(bbLastCopy, &QPushButton::clicked, this, &TForm8::bbLastCopyClick);
     connect(bbGetAllSMS, &QPushButton::clicked, this, &TForm8::bbGetAllSMSClick);
@@ -173,7 +175,7 @@ void TForm8::StringGridMobileAllSMSSelectCell(int col, int row) {
         bbDelGroupSMS->setEnabled(false);
         return;
     }
-    if (col == MarkColumn) {
+    if (col == MarkColumn && !keyMove_) {
         bbDelGroupSMS->setEnabled(true);
         StringGridMobileAllSMS->setCell(
             MarkColumn, row, td::sms::toggledMark(StringGridMobileAllSMS->cell(MarkColumn, row)));

@@ -48,7 +48,15 @@ TForm7::TForm7(QWidget* parent) : QDialog(parent) {
     delView_ = std::make_unique<td::sms::SmsGridView>(StringGridMobileUnReadSMS, bbDelSentSMS,
                                                       Panel3, lGetRecordCount, 2, DesignRows);
 
-    td::sms::onUserSelect(StringGridMobileUnReadSMS, [this](int col, int row) {
+    // A re-read clears the selected index: nothing is left to act on. The
+    // delete button is the abort button of its own read meanwhile.
+    view_->onSelectionCleared = [this] { actionsEnabled(false); };
+    delView_->onSelectionCleared = [this] {
+        const bool del = bbDelSentSMS->isEnabled();
+        actionsEnabled(false);
+        bbDelSentSMS->setEnabled(del);
+    };
+    td::sms::onUserSelect(StringGridMobileUnReadSMS, [this](int col, int row, bool) {
         StringGridMobileUnReadSMSSelectCell(col, row);
     });
     connect(bbLastCopy, &QPushButton::clicked, this, &TForm7::bbLastCopyClick);

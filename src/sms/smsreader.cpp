@@ -133,7 +133,8 @@ void idleDeleteLook(ReadView& v) {
     v.setRefreshCaption(W("Удалить"));
     v.setRefreshColor(NavyColor);
     v.setRefreshHint(deleteIdleHint());
-    v.setRefreshEnabled(true);
+    // After the list was read again no message is selected any more.
+    v.setRefreshEnabled(!prog().ReSendIndex.empty());
 }
 void busyLook(ReadView& v) {
     v.setRefreshCaption(AbortCaption());

@@ -5,6 +5,7 @@
 #include <QFocusEvent>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -114,13 +115,18 @@ void designDeleteLook(QPushButton* del) {
 
 namespace {
 // Tells the current cell a grid takes on its own when it gets the focus
-// without one (the first cell) from one the user chose.
-class FocusGuard : public QObject {
+// without one (the first cell) from one the user chose, a mouse press from
+// a key, and takes the space bar as a click on the current cell.
+class SelectGuard : public QObject {
   public:
-    explicit FocusGuard(StringGrid* grid) : QObject(grid), grid_(grid) {
+    SelectGuard(StringGrid* grid, std::function<void(int, int, bool)> select)
+        : QObject(grid), grid_(grid), select_(std::move(select)) {
         grid->installEventFilter(this);
+        grid->viewport()->installEventFilter(this);
     }
     bool focusing = false;
+    bool pressing = false;  // a mouse button is down on the grid
+    bool moved = false;     // that press made another cell the current one
 
   protected:
     bool eventFilter(QObject* o, QEvent* e) override {
@@ -129,18 +135,38 @@ class FocusGuard : public QObject {
             focusing = true;
             QTimer::singleShot(0, this, [this] { focusing = false; });
         }
+        if (o == grid_->viewport() && e->type() == QEvent::MouseButtonPress) {
+            pressing = true;
+            moved = false;
+        }
+        if (o == grid_->viewport() && e->type() == QEvent::MouseButtonRelease) pressing = false;
+        if (o == grid_ && e->type() == QEvent::KeyPress &&
+            static_cast<QKeyEvent*>(e)->key() == Qt::Key_Space && grid_->currentIndex().isValid()) {
+            select_(grid_->currentColumn(), grid_->currentGridRow(), true);
+            return true;
+        }
         return false;
     }
 
   private:
     StringGrid* grid_;
+    std::function<void(int, int, bool)> select_;
 };
 }  // namespace
 
-void onUserSelect(StringGrid* grid, const std::function<void(int col, int row)>& select) {
-    auto* guard = new FocusGuard(grid);
+void onUserSelect(StringGrid* grid,
+                  const std::function<void(int col, int row, bool marking)>& select) {
+    auto* guard = new SelectGuard(grid, select);
     QObject::connect(grid, &StringGrid::selectCell, grid, [guard, select](int col, int row) {
-        if (!guard->focusing) select(col, row);
+        if (guard->focusing) return;
+        guard->moved = guard->pressing;
+        select(col, row, guard->pressing);
+    });
+    // A click on the cell that is already the current one moves nothing,
+    // but it is still a choice of that row.
+    QObject::connect(grid, &QTableWidget::cellClicked, grid, [guard, select](int row, int col) {
+        if (!guard->moved) select(col, row + 1, true);
+        guard->moved = false;
     });
 }
 
@@ -182,6 +208,7 @@ void SmsGridView::showRows(const std::vector<SmsRow>& rows) {
 void SmsGridView::clearSelection() {
     grid_->clearSelection();
     grid_->setCurrentCell(-1, -1);
+    if (onSelectionCleared) onSelectionCleared();
 }
 
 // ---- reply --------------------------------------------------------------
