@@ -1,6 +1,7 @@
 #include "sms/smslist.h"
 
 #include <algorithm>
+#include <map>
 
 #include "engine/phonenumber.h"
 #include "engine/readcycle.h"
@@ -130,6 +131,37 @@ GroupDelete planGroupDelete(const std::vector<std::string>& marks, const std::st
     for (const std::string& m : g.marks)
         if (m != g.argument) g.batPrefix += deleteCommand + m + "|";
     return g;
+}
+
+namespace {
+std::map<std::string, std::pair<std::string, std::string>> byIndex(
+    const std::vector<std::string>& lines, const std::vector<std::string>& prefixes) {
+    std::map<std::string, std::pair<std::string, std::string>> out;
+    for (SmsRow& r : listRows(lines, prefixes, nullptr))
+        out.try_emplace(r.index, std::move(r.who), std::move(r.text));
+    return out;
+}
+}  // namespace
+
+std::vector<std::string> changedMarks(const std::vector<std::string>& marks,
+                                      const std::vector<std::string>& shown,
+                                      const std::vector<std::string>& now,
+                                      const std::vector<std::string>& prefixes) {
+    const auto before = byIndex(shown, prefixes), after = byIndex(now, prefixes);
+    std::vector<std::string> changed;
+    for (const std::string& m : marks) {
+        auto b = before.find(m), a = after.find(m);
+        if (b == before.end() || a == after.end() || a->second != b->second) changed.push_back(m);
+    }
+    return changed;
+}
+
+std::string changedMarksText(const std::vector<std::string>& changed) {
+    std::string list;
+    for (const std::string& m : changed) list += (list.empty() ? "" : ", ") + m;
+    return W("- Эти SMS изменились в телефоне после чтения списка и не удалены (номера в "
+             "памяти): ") +
+           list;
 }
 
 std::string groupDeleteQuestion(std::size_t count) {

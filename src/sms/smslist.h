@@ -104,6 +104,16 @@ struct GroupDelete {
 };
 GroupDelete planGroupDelete(const std::vector<std::string>& marks, const std::string& selected,
                             const std::string& deleteCommand);
+// The marked indexes that no longer hold the message the list showed: the
+// phone's list read just before the delete (`now`) has no message there, or
+// one from another sender or with another text than the lines the list was
+// filled from (`shown`). In the order of `marks`.
+std::vector<std::string> changedMarks(const std::vector<std::string>& marks,
+                                      const std::vector<std::string>& shown,
+                                      const std::vector<std::string>& now,
+                                      const std::vector<std::string>& prefixes);
+// "- Эти SMS изменились в телефоне ... : 3, 7"
+std::string changedMarksText(const std::vector<std::string>& changed);
 // "Вы действительно хотите удалить  N  SMS из Вашего аппарата ?..."
 std::string groupDeleteQuestion(std::size_t count);
 // The single delete's question about one message.

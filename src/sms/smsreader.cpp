@@ -1,5 +1,8 @@
 #include "sms/smsreader.h"
 
+#include <algorithm>
+#include <optional>
+
 #include "engine/launcher.h"
 #include "engine/settings.h"
 #include "phonebook/pbrecord.h"
@@ -169,6 +172,25 @@ void runDelete(SmsReader& reader, SmsListView& view, const std::string& argument
     pump().processEvents();
 }
 
+// The phone's whole list read now, without touching the window's list;
+// nothing when the read failed or was stopped.
+std::optional<std::vector<std::string>> listNow(SmsListView& view) {
+    Prog& p = prog();
+    SmsTexts texts = allTexts();
+    texts.question.clear();  // the delete was asked already
+    std::optional<std::vector<std::string>> lines;
+    ReadCycleHooks h;
+    h.parse = [&lines](const std::vector<std::string>& l) { lines = l; };
+    p.ReadAbort = false;
+    p.SMSRefresh = true;
+    ReadCycle cycle(smsCycleConfig(p.AllSMSName, "", AllKind, texts), view.readView(),
+                    std::move(h));
+    ReadOutcome outcome = cycle.run();
+    p.SMSRefresh = false;
+    if (outcome != ReadOutcome::Parsed) return std::nullopt;
+    return lines;
+}
+
 }  // namespace
 
 void deleteClick(SmsReader& reader, SmsListView& view, const DeleteRequest& req) {
@@ -219,6 +241,29 @@ void groupDeleteClick(SmsReader& reader, SmsListView& view, const GroupDeleteReq
     if (!PutOperToOperBat(p.OperIniName, p.DeleteSMSName, p.AllSMSName, p.BatPrefix)) return;
     if (req.setTitles) req.setTitles();
     if (!dialogs().confirm(groupDeleteQuestion(plan.count()))) return;
+    // Just before deleting, the phone's list as it is now: a marked index
+    // that no longer holds the message shown (emptied on the handset and
+    // filled by a new message) is left alone and named.
+    const SmsReader::ShownList* shown = reader.shownList(AllKind);
+    std::optional<std::vector<std::string>> now = listNow(view);
+    if (!shown || !now) {
+        stop(view.readView(), idle);
+        return;
+    }
+    std::vector<std::string> changed = changedMarks(plan.marks, shown->lines, *now, smsPrefixes());
+    if (!changed.empty()) {
+        dialogs().message(changedMarksText(changed));
+        std::vector<std::string> kept;
+        for (const std::string& m : plan.marks)
+            if (std::find(changed.begin(), changed.end(), m) == changed.end()) kept.push_back(m);
+        if (kept.empty()) {
+            stop(view.readView(), idle);
+            return;
+        }
+        plan = planGroupDelete(kept, p.ReSendIndex, req.groupDeleteCommand);
+        p.BatPrefix = plan.batPrefix;
+        if (!PutOperToOperBat(p.OperIniName, p.DeleteSMSName, p.AllSMSName, p.BatPrefix)) return;
+    }
     runDelete(reader, view, plan.argument, AllKind, allTexts(), idle);
 }
 

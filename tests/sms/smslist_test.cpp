@@ -50,6 +50,31 @@ TEST(SmsList, NameForNumberMatchesWholeNumbers) {
     EXPECT_EQ(td::sms::nameForNumber("900", {"=900", "Late=900"}), "900") << "first holder wins";
 }
 
+TEST(SmsList, ChangedMarks) {
+    auto rec = [](int i, const std::string& number, const std::string& text) {
+        return "+CMGL=" + std::to_string(i) + ",\"REC READ\",\"" + number + "\"}" + text;
+    };
+    const std::vector<std::string> shown = {rec(1, "111", "a"), rec(2, "222", "b"),
+                                            rec(3, "333", "c")};
+    struct {
+        const char* why;
+        std::vector<std::string> now, changed;
+    } cases[] = {
+        {"unchanged", shown, {}},
+        {"new sender", {rec(1, "111", "a"), rec(2, "999", "b"), rec(3, "333", "c")}, {"2"}},
+        {"new text", {rec(1, "111", "a"), rec(2, "222", "b"), rec(3, "333", "z")}, {"3"}},
+        {"gone", {rec(2, "222", "b")}, {"1", "3"}},
+        {"moved to another index",
+         {rec(4, "111", "a"), rec(2, "222", "b"), rec(3, "333", "c")},
+         {"1"}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(td::sms::changedMarks({"1", "2", "3"}, shown, c.now, kPrefixes), c.changed)
+            << c.why;
+    EXPECT_EQ(td::sms::changedMarks({"7"}, shown, shown, kPrefixes), std::vector<std::string>{"7"})
+        << "a mark the list never showed";
+}
+
 TEST(SmsList, RowsInFileOrderWithNamesAndIndexes) {
     std::vector<std::string> lines = {
         "at+cmgl=\"ALL\"",

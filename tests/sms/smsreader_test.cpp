@@ -87,8 +87,9 @@ struct Harness {
     }
     // The window of this kind shows a list read from the phone, as before
     // a delete; the start of that read is forgotten.
-    void readFresh(const std::string& kind) {
-        engineAnswers({record(4, "555", "Hi")});
+    void readFresh(const std::string& kind,
+                   const std::vector<std::string>& lines = {record(4, "555", "Hi")}) {
+        engineAnswers(lines);
         refresh(kind);
         env.starter.starts.clear();
         view.caption = td::RefreshCaption();
@@ -287,16 +288,18 @@ TEST(SmsReader, GroupDeleteDeletesTheMarkedMessagesInOneRun) {
     for (const auto& c : cases) {
         Harness h;
         td::Prog& p = td::prog();
-        h.readFresh("All-");
+        std::vector<std::string> phone;
+        for (int i = 1; i <= 7; ++i) phone.push_back(record(i, "55" + std::to_string(i), "m"));
+        h.readFresh("All-", phone);  // the same list again just before the delete
         p.ReSendIndex = c.selected;
         p.ListFresh = true;
         h.env.dialogs.answers = {true};
-        h.engineAnswers({record(1, "1", "kept")});
         int titles = 0;
         td::sms::GroupDeleteRequest req{c.marks, "at+cmgd=", [&] { ++titles; }, nullptr};
         td::sms::groupDeleteClick(h.reader, h.view, req);
-        ASSERT_EQ(h.env.starter.starts.size(), 1u) << c.why;
-        EXPECT_EQ(h.env.starter.params()[0], "oper \"Delete\" \"" + c.argument + "\"") << c.why;
+        ASSERT_EQ(h.env.starter.starts.size(), 2u) << c.why << ": the list, then the delete";
+        EXPECT_EQ(h.env.starter.params()[0], "oper \"All\"") << c.why;
+        EXPECT_EQ(h.env.starter.params()[1], "oper \"Delete\" \"" + c.argument + "\"") << c.why;
         EXPECT_EQ(h.env.readFile("DELSMS.TXT"), c.batch) << c.why;
         ASSERT_EQ(h.env.dialogs.questions.size(), 1u);
         EXPECT_NE(h.env.dialogs.questions[0].find("  " + c.count + "  SMS"), std::string::npos)
@@ -304,7 +307,48 @@ TEST(SmsReader, GroupDeleteDeletesTheMarkedMessagesInOneRun) {
         EXPECT_EQ(titles, 1);
         EXPECT_EQ(h.view.caption, td::RefreshCaption()) << "the start button shows again";
         EXPECT_EQ(td::prog().CurrentPrefix, "All-");
-        EXPECT_EQ(h.view.rows.size(), 1u);
+        EXPECT_EQ(h.view.rows.size(), 7u);
+    }
+}
+
+// A marked index that holds another message by the time of the delete (the
+// slot was emptied on the handset and a new SMS came in) is left alone.
+TEST(SmsReader, GroupDeleteSkipsMarksWhoseMessageChanged) {
+    struct {
+        const char* why;
+        std::vector<std::string> now;  // the phone's list just before the delete
+        std::string batch;             // empty: nothing deleted
+        std::string told;
+    } cases[] = {
+        {"index 4 holds a new message",
+         {record(2, "552", "m"), record(4, "999", "new"), record(5, "555", "m")},
+         "at+cmgd=2|at+cmgl=\"ALL\"\r\n",
+         ": 4"},
+        {"index 2 emptied, 4 new text from the same sender",
+         {record(4, "554", "other"), record(5, "555", "m"), record(9, "1", "x")},
+         "at+cmgl=\"ALL\"\r\n",
+         ": 2, 4"},
+        {"all changed",
+         {record(1, "1", "x"), record(3, "1", "x"), record(6, "1", "x")},
+         "",
+         ": 2, 4, 5"},
+    };
+    for (const auto& c : cases) {
+        Harness h;
+        td::Prog& p = td::prog();
+        h.readFresh("All-", {record(2, "552", "m"), record(4, "554", "m"), record(5, "555", "m")});
+        p.ReSendIndex = "5";
+        p.ListFresh = true;
+        h.env.dialogs.answers = {true};
+        h.engineAnswers(c.now);
+        td::sms::GroupDeleteRequest req{{"2", "4", "5"}, "at+cmgd=", nullptr, nullptr};
+        td::sms::groupDeleteClick(h.reader, h.view, req);
+        ASSERT_EQ(h.env.dialogs.messages.size(), 1u) << c.why;
+        EXPECT_NE(h.env.dialogs.messages[0].find(c.told), std::string::npos) << c.why;
+        ASSERT_EQ(h.env.starter.starts.size(), c.batch.empty() ? 1u : 2u) << c.why;
+        if (c.batch.empty()) continue;
+        EXPECT_EQ(h.env.starter.params()[1], "oper \"Delete\" \"5\"") << c.why;
+        EXPECT_EQ(h.env.readFile("DELSMS.TXT"), c.batch) << c.why;
     }
 }
 

@@ -418,8 +418,9 @@ TEST_F(Windows, AllWindowMarksAndGroupDelete) {
     EXPECT_EQ(td::prog().ReSendIndex, "5");
     env.dialogs.answers = {true};
     QTest::mouseClick(child<QPushButton>(f8, "bbDelGroupSMS"), Qt::LeftButton);
-    ASSERT_EQ(env.starter.starts.size(), 2u) << "one engine start for the group";
-    EXPECT_EQ(env.starter.params()[1], "oper \"Delete\" \"5\"");
+    ASSERT_EQ(env.starter.starts.size(), 3u) << "the list again, then one start for the group";
+    EXPECT_EQ(env.starter.params()[1], "oper \"All\"");
+    EXPECT_EQ(env.starter.params()[2], "oper \"Delete\" \"5\"");
     EXPECT_EQ(env.readFile("DELSMS.TXT"), "at+cmgd=2|at+cmgd=4|at+cmgl=\"ALL\"\r\n");
     EXPECT_NE(env.dialogs.questions.back().find(W("удалить  3  SMS")), std::string::npos);
     std::sort(deleted.begin(), deleted.end());
