@@ -85,14 +85,9 @@ TForm8::TForm8(QWidget* parent) : QDialog(parent) {
                                            Panel3),
         lGetRecordCount, 4, DesignRows);
 
-    // A re-read clears the selected index and the marks: nothing is left to
-    // act on. The delete button is the abort button of its own read meanwhile.
-    view_->onSelectionCleared = groupView_->onSelectionCleared = [this] { actionsEnabled(false); };
-    delView_->onSelectionCleared = [this] {
-        const bool del = bbDelSentSMS->isEnabled();
-        actionsEnabled(false);
-        bbDelSentSMS->setEnabled(del);
-    };
+    td::sms::actionsOffAfterReread(*view_, *delView_, bbDelSentSMS,
+                                   [this] { actionsEnabled(false); });
+    groupView_->onSelectionCleared = [this] { actionsEnabled(false); };
     // Only a click or the space bar marks a row; the arrow keys pass the
     // mark column without marking.
     td::sms::onUserSelect(StringGridMobileAllSMS, [this](int col, int row, bool marking) {

@@ -54,14 +54,8 @@ TForm5::TForm5(QWidget* parent) : QDialog(parent) {
     };
     reader_.hooks().beepWanted = [this] { return links.beepWanted && links.beepWanted(); };
 
-    // A re-read clears the selected index: nothing is left to act on. The
-    // delete button is the abort button of its own read meanwhile.
-    view_->onSelectionCleared = [this] { actionsEnabled(false); };
-    delView_->onSelectionCleared = [this] {
-        const bool del = bbDelSentSMS->isEnabled();
-        actionsEnabled(false);
-        bbDelSentSMS->setEnabled(del);
-    };
+    td::sms::actionsOffAfterReread(*view_, *delView_, bbDelSentSMS,
+                                   [this] { actionsEnabled(false); });
     td::sms::onUserSelect(StringGridMobileSentSMS, [this](int col, int row, bool) {
         StringGridMobileSentSMSSelectCell(col, row);
     });

@@ -48,14 +48,8 @@ TForm7::TForm7(QWidget* parent) : QDialog(parent) {
     delView_ = std::make_unique<td::sms::SmsGridView>(StringGridMobileUnReadSMS, bbDelSentSMS,
                                                       Panel3, lGetRecordCount, 2, DesignRows);
 
-    // A re-read clears the selected index: nothing is left to act on. The
-    // delete button is the abort button of its own read meanwhile.
-    view_->onSelectionCleared = [this] { actionsEnabled(false); };
-    delView_->onSelectionCleared = [this] {
-        const bool del = bbDelSentSMS->isEnabled();
-        actionsEnabled(false);
-        bbDelSentSMS->setEnabled(del);
-    };
+    td::sms::actionsOffAfterReread(*view_, *delView_, bbDelSentSMS,
+                                   [this] { actionsEnabled(false); });
     td::sms::onUserSelect(StringGridMobileUnReadSMS, [this](int col, int row, bool) {
         StringGridMobileUnReadSMSSelectCell(col, row);
     });

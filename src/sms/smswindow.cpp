@@ -211,6 +211,16 @@ void SmsGridView::clearSelection() {
     if (onSelectionCleared) onSelectionCleared();
 }
 
+void actionsOffAfterReread(SmsGridView& list, SmsGridView& del, QPushButton* delButton,
+                           const std::function<void()>& actionsOff) {
+    list.onSelectionCleared = actionsOff;
+    del.onSelectionCleared = [delButton, actionsOff] {
+        const bool enabled = delButton->isEnabled();
+        actionsOff();
+        delButton->setEnabled(enabled);
+    };
+}
+
 // ---- reply --------------------------------------------------------------
 
 void handOverReply(const ReplyLinks& links) {

@@ -92,6 +92,13 @@ class SmsGridView : public SmsListView {
     int designRows_;
 };
 
+// A re-read clears the selected index, so `actionsOff` turns the window's
+// buttons for a selected message off after the list view's and the delete
+// view's reads; the delete button, the abort button of its own read
+// meanwhile, keeps its state through the delete view's.
+void actionsOffAfterReread(SmsGridView& list, SmsGridView& del, QPushButton* delButton,
+                           const std::function<void()>& actionsOff);
+
 // The reply to the selected message's correspondent: the main window's
 // recipients, through these hooks.
 struct ReplyLinks {
