@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "engine/phonenumber.h"
 #include "engine/settings.h"
 #include "platform/cp1251.h"
 #include "platform/files.h"
@@ -234,8 +235,16 @@ void handOverReply(const ReplyLinks& links) {
         dialogs().message(unknownReplyText(r.text));
         return;
     }
+    // The number goes as the phone dials it: a blank in it would make
+    // several recipients of one.
+    std::optional<std::string> number = normalizePhoneNumber(r.number);
+    if (!number) {
+        dialogs().message(W("- Номер \"") + r.number + W("\" абонента \"") + r.text +
+                          W("\" не является номером телефона"));
+        return;
+    }
     if (links.setRecipientText) links.setRecipientText(r.text, r.ownIndex);
-    if (links.setRecipients) links.setRecipients(r.number, r.number);
+    if (links.setRecipients) links.setRecipients(*number, *number);
     p.PresetIndex = r.ownIndex;
     p.RecipientPreset = true;
 }
