@@ -24,7 +24,7 @@ cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang 
 targets=("$@")
 if [ ${#targets[@]} -eq 0 ]; then
     targets=(fuzz_ini fuzz_pbrecord fuzz_smsrecord fuzz_oplang fuzz_engine fuzz_phonesim_at
-             fuzz_phonesim_state fuzz_pdu)
+             fuzz_phonesim_state fuzz_pdu fuzz_mdbunload)
 fi
 cmake --build "$dir" -j"$(nproc)" --target "${targets[@]}"
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1

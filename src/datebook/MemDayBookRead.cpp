@@ -46,6 +46,9 @@ td::ReadCycle& TForm9::cycle(MdbRun kind) {
         h.parse = [this](const std::vector<std::string>& lines) {
             Panel5->setText(fromWin(
                 td::W("Выгрузка завершена/Текущая книга напоминаний из мобильного телефона")));
+            // The grid and its count show the events just unloaded.
+            td::MdbReader fresh(td::prog().PrefixDateBook, td::prog().PrefixAutoDelete);
+            display(td::showDateBook(fresh, lines, MdbSource::Result), MdbSource::Result);
             writeUnload(lines);
         };
     }
@@ -161,9 +164,13 @@ void TForm9::bbUnloadMemBookClick() {
 
 void TForm9::writeUnload(const std::vector<std::string>& input) {
     td::Prog& p = td::prog();
+    std::vector<std::string> refused;
     p.RecordList = td::unloadFile(
-        input, {p.PrefixDateBook, p.PrefixAutoDelete, p.PrefixDateBookWrite, p.PrefixCharset});
-    writeFile(td::autoRunPath(td::unloadFileName(td::fileStampNow(), p.MDBFile)), p.RecordList);
+        input, {p.PrefixDateBook, p.PrefixAutoDelete, p.PrefixDateBookWrite, p.PrefixCharset},
+        &refused);
+    const std::string path = td::autoRunPath(td::unloadFileName(td::fileStampNow(), p.MDBFile));
+    if (writeFile(path, p.RecordList) && !refused.empty())
+        td::dialogs().message(td::unloadRefusedText(refused));
 }
 
 bool TForm9::writeFile(const std::string& path, const std::vector<std::string>& lines) {

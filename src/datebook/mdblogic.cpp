@@ -153,27 +153,77 @@ bool startsWith(const std::string& s, const std::string& p) {
 
 }  // namespace
 
-std::vector<std::string> unloadFile(const std::vector<std::string>& input,
-                                    const UnloadPrefixes& p) {
+namespace {
+
+bool plainNumber(const std::string& field) {
+    std::string f = trimBlanks(field);
+    return f.find_first_not_of("0123456789") == std::string::npos;
+}
+
+// A quoted field: one text between two double quotes, no control character
+// in it but a tab (a line end would end the command at the phone).
+bool plainQuoted(const std::string& field) {
+    std::string f = trimBlanks(field);
+    if (f.size() < 2 || f.front() != '"' || f.back() != '"') return false;
+    for (size_t i = 1; i + 1 < f.size(); ++i) {
+        unsigned char c = static_cast<unsigned char>(f[i]);
+        if (c == '"' || (c < 0x20 && c != '\t') || c == 0x7F) return false;
+    }
+    return true;
+}
+
+// The write command of an event's fields, or nothing when a field is not
+// what the phone gave: every quoted text one closed string, every other
+// field a plain number. Such a command holds no separator of the operation
+// language outside its quoted texts, so it stays one command.
+std::optional<std::string> writeCommand(std::string fields, const std::string& write) {
+    fields.erase(0, fields.find_first_not_of(' '));
+    std::vector<std::string> f = splitMdbFields(fields);
+    if (f.size() > 10) return std::nullopt;
+    for (size_t k = 0; k < f.size(); ++k) {
+        bool quoted = k == 1 || k == 4 || k == 5 || k == 7 || k == 8;
+        if (quoted ? !plainQuoted(f[k]) : !plainNumber(f[k])) return std::nullopt;
+    }
+    return "AT" + write + "=" + fields;
+}
+
+// "+CSCS: \"UCS2\"" or "AT+CSCS=\"UCS2\"" (upper-cased) with a plain set name.
+std::optional<std::string> charsetCommand(const std::string& line, const std::string& charset) {
+    std::string rest;
+    if (startsWith(line, charset + ":"))
+        rest = line.substr(charset.size() + 1);
+    else if (startsWith(line, "AT" + charset + "="))
+        rest = line.substr(charset.size() + 3);
+    else
+        return std::nullopt;
+    std::string name = trimBlanks(rest);
+    if (name.size() < 3 || name.front() != '"' || name.back() != '"' ||
+        name.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789-_", 1) != name.size() - 1)
+        return std::nullopt;
+    return "AT" + charset + "=" + rest;
+}
+
+}  // namespace
+
+std::vector<std::string> unloadFile(const std::vector<std::string>& input, const UnloadPrefixes& p,
+                                    std::vector<std::string>* refused) {
     std::vector<std::string> out = {"at+mdbl=1"};
     const std::string recordMark = p.record + ":";
+    const std::string autoDeleteMark = p.autoDelete + ":";
     for (const std::string& raw : input) {
         std::string line = upperOutsideQuotes(raw);
         if (line.size() <= 8) continue;
-        if (line.find(p.charset) != std::string::npos) {
-            // A character-set answer is no command a phone would take: it
-            // becomes the command that sets that character set.
-            out.push_back(startsWith(line, p.charset + ":")
-                              ? "AT" + p.charset + "=" + line.substr(p.charset.size() + 1)
-                              : line);
-        }
-        if (line.find(p.autoDelete + ":") != std::string::npos)
+        // A character-set answer is no command a phone would take: it
+        // becomes the command that sets that character set.
+        if (auto cmd = charsetCommand(line, p.charset)) out.push_back(*cmd);
+        if (startsWith(line, autoDeleteMark) && plainNumber(line.substr(autoDeleteMark.size())))
             out.push_back("AT" + colonsToEquals(line));
         size_t at = line.find(recordMark);
         if (at != std::string::npos && line.size() > 30) {
-            std::string fields = line.substr(at + recordMark.size());
-            fields.erase(0, fields.find_first_not_of(' '));
-            out.push_back("AT" + p.write + "=" + fields);
+            if (auto cmd = writeCommand(line.substr(at + recordMark.size()), p.write))
+                out.push_back(*cmd);
+            else if (refused)
+                refused->push_back(raw);
         }
     }
     out.push_back("at+mdbl=0");
@@ -197,6 +247,12 @@ std::string readQuestion() {
            TakesHalfAMinute();
 }
 
+std::string unloadRefusedText(const std::vector<std::string>& refused) {
+    std::string text = W("- Эти записи не выгружены: их поля не такие, какие даёт телефон:");
+    for (const std::string& line : refused) text += "\r" + line;
+    return text;
+}
+
 std::string unloadQuestion() {
     const char* const lines[] = {
         "Записи ежедневника будут выгружены в каталог \\Autorun в файл вида "
@@ -204,6 +260,7 @@ std::string unloadQuestion() {
         "",
         "Загрузить выгруженные записи ежедневника можно, \"выполнив пакет\" в программе Celltalk,",
         "указав имя выгруженного файла (см. выше)",
+        "Записи встанут на те же номера и заменят записи телефона с этими номерами",
         "",
         "Вы действительно хотите выгрузить книгу напоминаний из Вашего аппарата ?"};
     std::string text;

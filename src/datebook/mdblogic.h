@@ -100,9 +100,15 @@ bool unloadAllowed(const std::string& altVersion, const std::string& progVersion
 std::string upperOutsideQuotes(const std::string& line);
 
 // The unload file: "at+mdbl=1", the write commands made of the input lines,
-// "at+mdbl=0".
+// "at+mdbl=0". Each event is one write command whatever its title holds: the
+// title stays in its double quotes, where a "|" is text to the engine. An
+// event line whose fields are not what a phone gives (a quote inside a
+// title, a line end in it, a field that should be a number and is not) is
+// left out and listed in `refused`. Character-set and auto-delete lines
+// count only when plain (a set name in quotes, a number of weeks).
 std::vector<std::string> unloadFile(const std::vector<std::string>& input,
-                                    const UnloadPrefixes& prefixes = {});
+                                    const UnloadPrefixes& prefixes = {},
+                                    std::vector<std::string>* refused = nullptr);
 
 // Dated names in AutoRun: stamp + "-" + the result file's name (a saved
 // list), "Unload-" + stamp + "-MemDay-" + the result file's name with the
@@ -114,6 +120,8 @@ std::string unloadFileName(const std::string& stamp, const std::string& mdbFile)
 std::string readQuestion();
 std::string unloadQuestion();
 std::string notCreatedText(const std::string& mdbFile);
+// The events an unload left out, one line each.
+std::string unloadRefusedText(const std::vector<std::string>& refused);
 std::string laterVersionText();       // the unload and delete buttons
 std::string autoDeleteLaterText();    // the auto-delete panel
 std::string autoDeleteDefaultHint();  // the panel's hint when deletion is set

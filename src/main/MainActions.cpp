@@ -13,6 +13,7 @@
 #include "binding/binding.h"
 #include "engine/launcher.h"
 #include "engine/operlookup.h"
+#include "engine/phonenumber.h"
 #include "engine/settings.h"
 #include "main/TapdeckP.h"
 #include "main/mainlogic.h"
@@ -192,7 +193,19 @@ TForm1::SmsBand TForm1::rusBand() {
 void TForm1::chooseRecipient(const SmsBand& b, int index) {
     const auto& numbers = prog().PhoneNumbers;
     if (index < 0 || static_cast<size_t>(index) >= numbers.size()) return;
-    const std::string& number = numbers[static_cast<size_t>(index)];
+    // The number goes as the phone dials it: a blank in it would make
+    // several recipients of one (a hand-written own book may hold one).
+    std::string number = numbers[static_cast<size_t>(index)];
+    if (!number.empty()) {
+        std::optional<std::string> dialled = td::normalizePhoneNumber(number);
+        if (!dialled) {
+            td::dialogs().message(td::W("- Номер \"") + number + td::W("\" абонента \"") +
+                                  td::toWin(b.recipients->itemText(index)) +
+                                  td::W("\" не является номером телефона, SMS ему не послать"));
+            return;
+        }
+        number = *dialled;
+    }
     bool several = links.multiPhoneTicked && links.multiPhoneTicked();
     *b.list = ml::addRecipient(*b.list, number, several);
     if (several) {
@@ -352,6 +365,9 @@ void TForm1::ButtonMess(bool found, const std::string& caption, const std::strin
 void TForm1::clearReSendBox() {
     ComboBoxSMSText->clear();
     ComboBoxSMSText->setEditText(QString());
+    // The message once chosen for a re-send is no longer in the box.
+    bbReSend->setEnabled(false);
+    prog().ReSendReady = false;
 }
 
 void TForm1::addReSendLine(const std::string& line) {

@@ -2,6 +2,7 @@
 
 #include <unordered_map>
 
+#include "engine/phonenumber.h"
 #include "engine/settingkeys.h"
 #include "platform/cp1251.h"
 #include "platform/ini.h"
@@ -49,11 +50,21 @@ OwnBookSave saveOwnBook(const std::string& iniPath, const std::vector<PBRecord>&
             result.problem = result.badName ? nameProblem : numberProblem;
             return result;
         }
+        // The number is stored as the phone dials it: a blank in it would
+        // split it into several recipients of a send.
+        std::optional<std::string> number = normalizePhoneNumber(r.number);
+        if (!number) {
+            result.refused = true;
+            result.badRow = static_cast<int>(i) + 1;
+            result.badName = false;
+            result.notANumber = true;
+            return result;
+        }
         auto [it, fresh] = index.try_emplace(foldCase(name), entries.size());
         if (fresh)
-            entries.emplace_back(std::move(name), r.number);
+            entries.emplace_back(std::move(name), std::move(*number));
         else
-            entries[it->second].second = r.number;
+            entries[it->second].second = std::move(*number);
     }
     result.ok = IniFile(iniPath).writeSection(PhoneBookSection, entries);
     return result;
@@ -61,6 +72,11 @@ OwnBookSave saveOwnBook(const std::string& iniPath, const std::vector<PBRecord>&
 
 std::string ownBookRefusal(const OwnBookSave& result, const std::vector<PBRecord>& rows) {
     const PBRecord& r = rows.at(static_cast<size_t>(result.badRow - 1));
+    if (result.notANumber)
+        return W("- Номер \"") + r.number + W("\" в строке ") + std::to_string(result.badRow) +
+               W(" не является номером телефона: допустимы цифры и знаки \"+\", \"*\", \"#\" "
+                 "(пробелы, дефисы, скобки и точки убираются).\rНичего не сохранено, исправьте "
+                 "строку.");
     std::string why = result.problem == IniProblem::BadStart
                           ? W("имя не может начинаться со знака \"[\" или \";\"")
                           : W("в тексте есть перевод строки");

@@ -31,6 +31,8 @@ struct OwnBookSave {
     int badRow = 0;
     bool badName = true;
     IniProblem problem = IniProblem::None;
+    // The number is no phone number (td::normalizePhoneNumber refused it).
+    bool notANumber = false;
     explicit operator bool() const { return ok; }
 };
 
@@ -38,7 +40,9 @@ struct OwnBookSave {
 // are both filled (neither empty nor one blank), in order; a later row with
 // a name already written (letter case aside) replaces its number. A "=" in a
 // name would split the key, so it is written as "-". Every row is checked
-// first: one that could not be read back refuses the whole save. A failed
+// first: one that could not be read back, or whose number is no phone
+// number, refuses the whole save. Numbers are stored normalised
+// (td::normalizePhoneNumber: "8 916 555-44-33" as "89165554433"). A failed
 // write has been told to the user by the ini layer.
 OwnBookSave saveOwnBook(const std::string& iniPath, const std::vector<PBRecord>& rows);
 

@@ -85,18 +85,15 @@ TForm8::TForm8(QWidget* parent) : QDialog(parent) {
                                            Panel3),
         lGetRecordCount, 4, DesignRows);
 
-    td::sms::onUserSelect(StringGridMobileAllSMS, [this](int col, int row) {
-        mouseSelected_ = QApplication::mouseButtons() != Qt::NoButton;
+    td::sms::actionsOffAfterReread(*view_, *delView_, bbDelSentSMS,
+                                   [this] { actionsEnabled(false); });
+    groupView_->onSelectionCleared = [this] { actionsEnabled(false); };
+    // Only a click or the space bar marks a row; the arrow keys pass the
+    // mark column without marking.
+    td::sms::onUserSelect(StringGridMobileAllSMS, [this](int col, int row, bool marking) {
+        keyMove_ = !marking;
         StringGridMobileAllSMSSelectCell(col, row);
-    });
-    // A click on the cell that is already the current one selects nothing
-    // new, but it still marks or unmarks the row.
-    connect(StringGridMobileAllSMS, &QTableWidget::cellClicked, this, [this](int r, int col) {
-        if (mouseSelected_) {
-            mouseSelected_ = false;
-            return;
-        }
-        StringGridMobileAllSMSSelectCell(col, r + 1);
+        keyMove_ = false;
     });
     connect(bbLastCopy, &QPushButton::clicked, this, &TForm8::bbLastCopyClick);
     connect(bbGetAllSMS, &QPushButton::clicked, this, &TForm8::bbGetAllSMSClick);
@@ -173,7 +170,7 @@ void TForm8::StringGridMobileAllSMSSelectCell(int col, int row) {
         bbDelGroupSMS->setEnabled(false);
         return;
     }
-    if (col == MarkColumn) {
+    if (col == MarkColumn && !keyMove_) {
         bbDelGroupSMS->setEnabled(true);
         StringGridMobileAllSMS->setCell(
             MarkColumn, row, td::sms::toggledMark(StringGridMobileAllSMS->cell(MarkColumn, row)));
@@ -198,7 +195,8 @@ void TForm8::bbDelSentSMSClick() {
 }
 
 void TForm8::bbSaveSMSListClick() {
-    td::sms::saveSmsList();
+    if (td::sms::SmsReader* r = links.reader ? links.reader() : nullptr)
+        td::sms::saveSmsList(*r, td::sms::AllKind);
 }
 
 std::vector<std::string> TForm8::markedIndexes() const {

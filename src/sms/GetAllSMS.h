@@ -61,6 +61,6 @@ class TForm8 : public QDialog {
     std::unique_ptr<td::sms::SmsGridView> delView_;
     std::unique_ptr<td::sms::SmsGridView> groupView_;
     std::vector<std::string> GroupMarks;
-    bool mouseSelected_ = false;
+    bool keyMove_ = false;  // the selection came from an arrow key
     bool sizeLocked_ = false;
 };

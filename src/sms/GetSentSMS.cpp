@@ -54,7 +54,9 @@ TForm5::TForm5(QWidget* parent) : QDialog(parent) {
     };
     reader_.hooks().beepWanted = [this] { return links.beepWanted && links.beepWanted(); };
 
-    td::sms::onUserSelect(StringGridMobileSentSMS, [this](int col, int row) {
+    td::sms::actionsOffAfterReread(*view_, *delView_, bbDelSentSMS,
+                                   [this] { actionsEnabled(false); });
+    td::sms::onUserSelect(StringGridMobileSentSMS, [this](int col, int row, bool) {
         StringGridMobileSentSMSSelectCell(col, row);
     });
     connect(bbLastCopy, &QPushButton::clicked, this, &TForm5::bbLastCopyClick);
@@ -167,5 +169,5 @@ void TForm5::bbDelSentSMSClick() {
 }
 
 void TForm5::bbSaveSMSListClick() {
-    td::sms::saveSmsList();
+    td::sms::saveSmsList(reader_, td::sms::SentKind);
 }

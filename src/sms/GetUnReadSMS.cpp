@@ -48,7 +48,9 @@ TForm7::TForm7(QWidget* parent) : QDialog(parent) {
     delView_ = std::make_unique<td::sms::SmsGridView>(StringGridMobileUnReadSMS, bbDelSentSMS,
                                                       Panel3, lGetRecordCount, 2, DesignRows);
 
-    td::sms::onUserSelect(StringGridMobileUnReadSMS, [this](int col, int row) {
+    td::sms::actionsOffAfterReread(*view_, *delView_, bbDelSentSMS,
+                                   [this] { actionsEnabled(false); });
+    td::sms::onUserSelect(StringGridMobileUnReadSMS, [this](int col, int row, bool) {
         StringGridMobileUnReadSMSSelectCell(col, row);
     });
     connect(bbLastCopy, &QPushButton::clicked, this, &TForm7::bbLastCopyClick);
@@ -127,7 +129,8 @@ void TForm7::bbDelSentSMSClick() {
 }
 
 void TForm7::bbSaveSMSListClick() {
-    td::sms::saveSmsList();
+    if (td::sms::SmsReader* r = links.reader ? links.reader() : nullptr)
+        td::sms::saveSmsList(*r, td::sms::UnReadKind);
 }
 
 void TForm7::bbUnReadSMSReplyClick() {

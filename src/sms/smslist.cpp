@@ -1,7 +1,9 @@
 #include "sms/smslist.h"
 
 #include <algorithm>
+#include <map>
 
+#include "engine/phonenumber.h"
 #include "engine/readcycle.h"
 #include "main/mainlogic.h"
 #include "phonebook/pbrecord.h"
@@ -18,14 +20,23 @@ std::string MarkText() {
     return W("Удалить");
 }
 
-std::string nameForNumber(const std::string& number, const std::vector<std::string>& nameList) {
-    if (number.empty()) return number;
+NameIndex::NameIndex(const std::vector<std::string>& nameList) {
+    names_.reserve(nameList.size());
     for (const std::string& line : nameList) {
-        if (line.find(number) == std::string::npos) continue;
-        std::string name = splitRecordLine(line).name;
-        return name.empty() ? number : name;
+        PBRecord r = splitRecordLine(line);
+        if (r.number.empty()) continue;
+        names_.try_emplace(phoneMatchKey(r.number), std::move(r.name));
     }
-    return number;
+}
+
+std::string NameIndex::nameFor(const std::string& number) const {
+    if (number.empty()) return number;
+    auto it = names_.find(phoneMatchKey(number));
+    return it == names_.end() || it->second.empty() ? number : it->second;
+}
+
+std::string nameForNumber(const std::string& number, const std::vector<std::string>& nameList) {
+    return NameIndex(nameList).nameFor(number);
 }
 
 std::vector<SmsRow> listRows(const std::vector<std::string>& lines,
@@ -120,6 +131,37 @@ GroupDelete planGroupDelete(const std::vector<std::string>& marks, const std::st
     for (const std::string& m : g.marks)
         if (m != g.argument) g.batPrefix += deleteCommand + m + "|";
     return g;
+}
+
+namespace {
+std::map<std::string, std::pair<std::string, std::string>> byIndex(
+    const std::vector<std::string>& lines, const std::vector<std::string>& prefixes) {
+    std::map<std::string, std::pair<std::string, std::string>> out;
+    for (SmsRow& r : listRows(lines, prefixes, nullptr))
+        out.try_emplace(r.index, std::move(r.who), std::move(r.text));
+    return out;
+}
+}  // namespace
+
+std::vector<std::string> changedMarks(const std::vector<std::string>& marks,
+                                      const std::vector<std::string>& shown,
+                                      const std::vector<std::string>& now,
+                                      const std::vector<std::string>& prefixes) {
+    const auto before = byIndex(shown, prefixes), after = byIndex(now, prefixes);
+    std::vector<std::string> changed;
+    for (const std::string& m : marks) {
+        auto b = before.find(m), a = after.find(m);
+        if (b == before.end() || a == after.end() || a->second != b->second) changed.push_back(m);
+    }
+    return changed;
+}
+
+std::string changedMarksText(const std::vector<std::string>& changed) {
+    std::string list;
+    for (const std::string& m : changed) list += (list.empty() ? "" : ", ") + m;
+    return W("- Эти SMS изменились в телефоне после чтения списка и не удалены (номера в "
+             "памяти): ") +
+           list;
 }
 
 std::string groupDeleteQuestion(std::size_t count) {

@@ -8,6 +8,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "sms/smsrecord.h"
@@ -30,10 +31,22 @@ struct SmsRow {
     std::string index;   // the phone's storage index (text)
 };
 
-// The name under which a number stands in the phone book copy's
-// "name=number" lines (phonebook/pbrecord.h): the first line that holds the
-// number anywhere; its name, when not empty. Otherwise the number itself.
-// An empty number matches no line.
+// Names for numbers, built once from the phone book copy's "name=number"
+// lines (phonebook/pbrecord.h). A number matches a line when both are the
+// same whole number after normalising (blanks, dashes, brackets and dots
+// dropped; an 11-digit Russian number "8…", "7…" or "+7…" the same), never
+// a part of one. The first line of a number wins; its name when not empty,
+// else the number itself. An empty number matches no line.
+class NameIndex {
+  public:
+    explicit NameIndex(const std::vector<std::string>& nameList);
+    std::string nameFor(const std::string& number) const;
+
+  private:
+    std::unordered_map<std::string, std::string> names_;  // match key -> name
+};
+
+// One lookup through a NameIndex built for it.
 std::string nameForNumber(const std::string& number, const std::vector<std::string>& nameList);
 
 // The rows of a result file or last copy, in file order. Lines that are no
@@ -91,6 +104,16 @@ struct GroupDelete {
 };
 GroupDelete planGroupDelete(const std::vector<std::string>& marks, const std::string& selected,
                             const std::string& deleteCommand);
+// The marked indexes that no longer hold the message the list showed: the
+// phone's list read just before the delete (`now`) has no message there, or
+// one from another sender or with another text than the lines the list was
+// filled from (`shown`). In the order of `marks`.
+std::vector<std::string> changedMarks(const std::vector<std::string>& marks,
+                                      const std::vector<std::string>& shown,
+                                      const std::vector<std::string>& now,
+                                      const std::vector<std::string>& prefixes);
+// "- Эти SMS изменились в телефоне ... : 3, 7"
+std::string changedMarksText(const std::vector<std::string>& changed);
 // "Вы действительно хотите удалить  N  SMS из Вашего аппарата ?..."
 std::string groupDeleteQuestion(std::size_t count);
 // The single delete's question about one message.

@@ -1,5 +1,8 @@
 #include "sms/smsreader.h"
 
+#include <algorithm>
+#include <optional>
+
 #include "engine/launcher.h"
 #include "engine/settings.h"
 #include "phonebook/pbrecord.h"
@@ -38,7 +41,11 @@ namespace {
 // Clears the list and shows the messages of these lines, their storage
 // indexes in SentSMSIndexes.
 void fillList(SmsListView& view, const std::vector<std::string>& lines) {
-    std::vector<SmsRow> rows = listRows(lines, smsPrefixes(), PhoneNameForNumber);
+    // The names are looked up in an index built once for the whole list.
+    loadNameList();
+    const NameIndex names(prog().NameList);
+    std::vector<SmsRow> rows =
+        listRows(lines, smsPrefixes(), [&names](const std::string& n) { return names.nameFor(n); });
     Prog& p = prog();
     view.clearList();
     p.SentSMSIndexes.clear();
@@ -48,7 +55,12 @@ void fillList(SmsListView& view, const std::vector<std::string>& lines) {
 }
 }  // namespace
 
-ReadCycleHooks SmsReader::cycleHooks(SmsListView& view) {
+const SmsReader::ShownList* SmsReader::shownList(const std::string& kind) const {
+    auto it = shown_.find(kind);
+    return it == shown_.end() ? nullptr : &it->second;
+}
+
+ReadCycleHooks SmsReader::cycleHooks(SmsListView& view, const std::string& kind) {
     ReadCycleHooks h;
     SmsListView* v = &view;
     h.onCycleStart = [this, v] {
@@ -61,10 +73,14 @@ ReadCycleHooks SmsReader::cycleHooks(SmsListView& view) {
             v->clearSelection();
         }
     };
-    h.loadLastCopy = [v](const std::vector<std::string>& lines) { fillList(*v, lines); };
-    h.parse = [v](const std::vector<std::string>& lines) {
+    h.loadLastCopy = [this, v, kind](const std::vector<std::string>& lines) {
+        shown_[kind] = {lines, false};
+        fillList(*v, lines);
+    };
+    h.parse = [this, v, kind](const std::vector<std::string>& lines) {
         v->readView().setStatus(W("Текущий список SMS из мобильного телефона"));
         prog().RecordList.clear();
+        shown_[kind] = {lines, true};
         fillList(*v, lines);
     };
     h.onLastCopySaved = [] { prog().ListFresh = true; };
@@ -76,14 +92,14 @@ ReadOutcome SmsReader::ReadSMS(SmsListView& view, const std::string& operation,
                                const std::string& argument, const std::string& kind,
                                const SmsTexts& texts) {
     ReadCycle cycle(smsCycleConfig(operation, argument, kind, texts), view.readView(),
-                    cycleHooks(view));
+                    cycleHooks(view, kind));
     return cycle.run();
 }
 
 ReadOutcome SmsReader::refreshClick(SmsListView& view, const std::string& operation,
                                     const std::string& kind, const SmsTexts& texts,
                                     const std::function<void()>& onClick) {
-    ReadCycleHooks h = cycleHooks(view);
+    ReadCycleHooks h = cycleHooks(view, kind);
     h.onRefreshClick = onClick;
     ReadCycle cycle(smsCycleConfig(operation, "", kind, texts), view.readView(), std::move(h));
     cycle.refreshClick();
@@ -108,12 +124,20 @@ std::string staleListWarning() {
         "операцию\r\rПродолжить ?");
 }
 
+// The list of this kind came from the phone and nothing has made it stale
+// since (another window's read does not make it fresh).
+bool listFresh(const SmsReader& reader, const std::string& kind) {
+    const SmsReader::ShownList* list = reader.shownList(kind);
+    return prog().ListFresh && list && list->fromPhone;
+}
+
 // The delete button's two looks.
 void idleDeleteLook(ReadView& v) {
     v.setRefreshCaption(W("Удалить"));
     v.setRefreshColor(NavyColor);
     v.setRefreshHint(deleteIdleHint());
-    v.setRefreshEnabled(true);
+    // After the list was read again no message is selected any more.
+    v.setRefreshEnabled(!prog().ReSendIndex.empty());
 }
 void busyLook(ReadView& v) {
     v.setRefreshCaption(AbortCaption());
@@ -148,6 +172,25 @@ void runDelete(SmsReader& reader, SmsListView& view, const std::string& argument
     pump().processEvents();
 }
 
+// The phone's whole list read now, without touching the window's list;
+// nothing when the read failed or was stopped.
+std::optional<std::vector<std::string>> listNow(SmsListView& view) {
+    Prog& p = prog();
+    SmsTexts texts = allTexts();
+    texts.question.clear();  // the delete was asked already
+    std::optional<std::vector<std::string>> lines;
+    ReadCycleHooks h;
+    h.parse = [&lines](const std::vector<std::string>& l) { lines = l; };
+    p.ReadAbort = false;
+    p.SMSRefresh = true;
+    ReadCycle cycle(smsCycleConfig(p.AllSMSName, "", AllKind, texts), view.readView(),
+                    std::move(h));
+    ReadOutcome outcome = cycle.run();
+    p.SMSRefresh = false;
+    if (outcome != ReadOutcome::Parsed) return std::nullopt;
+    return lines;
+}
+
 }  // namespace
 
 void deleteClick(SmsReader& reader, SmsListView& view, const DeleteRequest& req) {
@@ -161,7 +204,7 @@ void deleteClick(SmsReader& reader, SmsListView& view, const DeleteRequest& req)
         dialogs().message(W("- Выберите, пожалуйста SMS для удаления"));
         return;
     }
-    if (!p.ListFresh && !dialogs().confirm(staleListWarning())) {
+    if (!listFresh(reader, req.kind) && !dialogs().confirm(staleListWarning())) {
         stop(view.readView(), idleDeleteLook);
         return;
     }
@@ -189,7 +232,7 @@ void groupDeleteClick(SmsReader& reader, SmsListView& view, const GroupDeleteReq
             W("- Выберите, пожалуйста SMS для удаления (кликните в колонке \"Удалить\")"));
         return;
     }
-    if (!p.ListFresh && !dialogs().confirm(staleListWarning())) {
+    if (!listFresh(reader, AllKind) && !dialogs().confirm(staleListWarning())) {
         stop(view.readView(), idle);
         return;
     }
@@ -198,21 +241,39 @@ void groupDeleteClick(SmsReader& reader, SmsListView& view, const GroupDeleteReq
     if (!PutOperToOperBat(p.OperIniName, p.DeleteSMSName, p.AllSMSName, p.BatPrefix)) return;
     if (req.setTitles) req.setTitles();
     if (!dialogs().confirm(groupDeleteQuestion(plan.count()))) return;
+    // Just before deleting, the phone's list as it is now: a marked index
+    // that no longer holds the message shown (emptied on the handset and
+    // filled by a new message) is left alone and named.
+    const SmsReader::ShownList* shown = reader.shownList(AllKind);
+    std::optional<std::vector<std::string>> now = listNow(view);
+    if (!shown || !now) {
+        stop(view.readView(), idle);
+        return;
+    }
+    std::vector<std::string> changed = changedMarks(plan.marks, shown->lines, *now, smsPrefixes());
+    if (!changed.empty()) {
+        dialogs().message(changedMarksText(changed));
+        std::vector<std::string> kept;
+        for (const std::string& m : plan.marks)
+            if (std::find(changed.begin(), changed.end(), m) == changed.end()) kept.push_back(m);
+        if (kept.empty()) {
+            stop(view.readView(), idle);
+            return;
+        }
+        plan = planGroupDelete(kept, p.ReSendIndex, req.groupDeleteCommand);
+        p.BatPrefix = plan.batPrefix;
+        if (!PutOperToOperBat(p.OperIniName, p.DeleteSMSName, p.AllSMSName, p.BatPrefix)) return;
+    }
     runDelete(reader, view, plan.argument, AllKind, allTexts(), idle);
 }
 
-bool saveSmsList() {
+bool saveSmsList(const SmsReader& reader, const std::string& kind) {
     Prog& p = prog();
-    const std::vector<std::string>* lines = nullptr;
-    if (!p.ResultLines.empty()) {
-        p.ListFresh = true;
-        lines = &p.ResultLines;
-    } else if (!p.RecordList.empty()) {
-        lines = &p.RecordList;
-    }
-    if (!lines) return false;
-    const std::string path = autoRunPath(savedListName(fileStampNow(), p.CurrentPrefix, p.SMSFile));
-    if (files::writeLines(path, *lines)) return true;
+    const SmsReader::ShownList* list = reader.shownList(kind);
+    if (!list || list->lines.empty()) return false;
+    if (list->fromPhone) p.ListFresh = true;
+    const std::string path = autoRunPath(savedListName(fileStampNow(), kind, p.SMSFile));
+    if (files::writeLines(path, list->lines)) return true;
     dialogs().message(W("- Не удаётся записать файл \"") + path + "\"");
     return false;
 }

@@ -6,6 +6,7 @@
 // status panel and the button that is the abort button while a read runs.
 
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -55,6 +56,15 @@ class SmsReader {
     explicit SmsReader(SmsReaderHooks hooks = {}) : hooks_(std::move(hooks)) {}
     SmsReaderHooks& hooks() { return hooks_; }
 
+    // The lines a window's list was last filled from, by the window's kind
+    // (SentKind, UnReadKind, AllKind): each window saves and deletes by its
+    // own list, whatever another window read since.
+    struct ShownList {
+        std::vector<std::string> lines;
+        bool fromPhone = false;  // a read from the phone, not the last copy
+    };
+    const ShownList* shownList(const std::string& kind) const;
+
     // One call of the reader into `view`, in the mode SMSRefresh selects.
     ReadOutcome ReadSMS(SmsListView& view, const std::string& operation,
                         const std::string& argument, const std::string& kind,
@@ -70,8 +80,9 @@ class SmsReader {
                               const std::string& kind, const SmsTexts& texts);
 
   private:
-    ReadCycleHooks cycleHooks(SmsListView& view);
+    ReadCycleHooks cycleHooks(SmsListView& view, const std::string& kind);
     SmsReaderHooks hooks_;
+    std::map<std::string, ShownList> shown_;
 };
 
 // The single delete of one window (the delete button is the view's button).
@@ -94,9 +105,10 @@ struct GroupDeleteRequest {
 };
 void groupDeleteClick(SmsReader& reader, SmsListView& view, const GroupDeleteRequest& req);
 
-// The save command: the latest result lines, else the shown copy's lines,
-// under a dated name in AutoRun. False when nothing was to be written or the
-// write failed (told to the user).
-bool saveSmsList();
+// The save command of the window of this kind: the lines its list was
+// filled from (a read from the phone or the last copy), under a dated name
+// in AutoRun that names the kind. False when nothing was to be written or
+// the write failed (told to the user).
+bool saveSmsList(const SmsReader& reader, const std::string& kind);
 
 }  // namespace td::sms

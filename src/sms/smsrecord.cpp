@@ -91,7 +91,13 @@ SmsFields cutRecord(std::string_view line) {
 }
 
 bool acceptedIndex(std::string_view index) {
-    return index.size() <= MaxIndexLength && index.find('(') == std::string_view::npos;
+    // Blanks around the digits are allowed; a range "(1-30)" or anything
+    // else that is not a plain number is no index. Any number of digits:
+    // a phone with a large store lists indexes of 10000 and above.
+    std::size_t b = index.find_first_not_of(' ');
+    if (b == std::string_view::npos) return true;  // no index given
+    std::size_t e = index.find_last_not_of(' ');
+    return index.substr(b, e - b + 1).find_first_not_of("0123456789") == std::string_view::npos;
 }
 
 std::optional<SmsFields> readSmsRecord(std::string_view line,

@@ -27,7 +27,6 @@
 namespace td::sms {
 
 constexpr std::size_t MinRecordLength = 17;
-constexpr std::size_t MaxIndexLength = 4;
 
 // What the engine knows of one listed message.
 struct SmsRecord {
@@ -63,7 +62,7 @@ struct SmsFields {
 bool isRecordLine(std::string_view line, const std::vector<std::string>& prefixes);
 // Cuts a record line into its fields, quotes removed (no acceptance test).
 SmsFields cutRecord(std::string_view line);
-// The index of a message: no "(" and at most MaxIndexLength characters.
+// The index of a message: digits (blanks around allowed), or none at all.
 bool acceptedIndex(std::string_view index);
 // Record test, cut and index test in one: the message of a line, if any.
 std::optional<SmsFields> readSmsRecord(std::string_view line,

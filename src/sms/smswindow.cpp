@@ -5,11 +5,13 @@
 #include <QFocusEvent>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "engine/phonenumber.h"
 #include "engine/settings.h"
 #include "platform/cp1251.h"
 #include "platform/files.h"
@@ -119,13 +121,18 @@ void designDeleteLook(QPushButton* del) {
 
 namespace {
 // Tells the current cell a grid takes on its own when it gets the focus
-// without one (the first cell) from one the user chose.
-class FocusGuard : public QObject {
+// without one (the first cell) from one the user chose, a mouse press from
+// a key, and takes the space bar as a click on the current cell.
+class SelectGuard : public QObject {
   public:
-    explicit FocusGuard(StringGrid* grid) : QObject(grid), grid_(grid) {
+    SelectGuard(StringGrid* grid, std::function<void(int, int, bool)> select)
+        : QObject(grid), grid_(grid), select_(std::move(select)) {
         grid->installEventFilter(this);
+        grid->viewport()->installEventFilter(this);
     }
     bool focusing = false;
+    bool pressing = false;  // a mouse button is down on the grid
+    bool moved = false;     // that press made another cell the current one
 
   protected:
     bool eventFilter(QObject* o, QEvent* e) override {
@@ -134,18 +141,38 @@ class FocusGuard : public QObject {
             focusing = true;
             QTimer::singleShot(0, this, [this] { focusing = false; });
         }
+        if (o == grid_->viewport() && e->type() == QEvent::MouseButtonPress) {
+            pressing = true;
+            moved = false;
+        }
+        if (o == grid_->viewport() && e->type() == QEvent::MouseButtonRelease) pressing = false;
+        if (o == grid_ && e->type() == QEvent::KeyPress &&
+            static_cast<QKeyEvent*>(e)->key() == Qt::Key_Space && grid_->currentIndex().isValid()) {
+            select_(grid_->currentColumn(), grid_->currentGridRow(), true);
+            return true;
+        }
         return false;
     }
 
   private:
     StringGrid* grid_;
+    std::function<void(int, int, bool)> select_;
 };
 }  // namespace
 
-void onUserSelect(StringGrid* grid, const std::function<void(int col, int row)>& select) {
-    auto* guard = new FocusGuard(grid);
+void onUserSelect(StringGrid* grid,
+                  const std::function<void(int col, int row, bool marking)>& select) {
+    auto* guard = new SelectGuard(grid, select);
     QObject::connect(grid, &StringGrid::selectCell, grid, [guard, select](int col, int row) {
-        if (!guard->focusing) select(col, row);
+        if (guard->focusing) return;
+        guard->moved = guard->pressing;
+        select(col, row, guard->pressing);
+    });
+    // A click on the cell that is already the current one moves nothing,
+    // but it is still a choice of that row.
+    QObject::connect(grid, &QTableWidget::cellClicked, grid, [guard, select](int row, int col) {
+        if (!guard->moved) select(col, row + 1, true);
+        guard->moved = false;
     });
 }
 
@@ -187,6 +214,17 @@ void SmsGridView::showRows(const std::vector<SmsRow>& rows) {
 void SmsGridView::clearSelection() {
     grid_->clearSelection();
     grid_->setCurrentCell(-1, -1);
+    if (onSelectionCleared) onSelectionCleared();
+}
+
+void actionsOffAfterReread(SmsGridView& list, SmsGridView& del, QPushButton* delButton,
+                           const std::function<void()>& actionsOff) {
+    list.onSelectionCleared = actionsOff;
+    del.onSelectionCleared = [delButton, actionsOff] {
+        const bool enabled = delButton->isEnabled();
+        actionsOff();
+        delButton->setEnabled(enabled);
+    };
 }
 
 // ---- reply --------------------------------------------------------------
@@ -202,8 +240,16 @@ void handOverReply(const ReplyLinks& links) {
         dialogs().message(unknownReplyText(r.text));
         return;
     }
+    // The number goes as the phone dials it: a blank in it would make
+    // several recipients of one.
+    std::optional<std::string> number = normalizePhoneNumber(r.number);
+    if (!number) {
+        dialogs().message(W("- Номер \"") + r.number + W("\" абонента \"") + r.text +
+                          W("\" не является номером телефона"));
+        return;
+    }
     if (links.setRecipientText) links.setRecipientText(r.text, r.ownIndex);
-    if (links.setRecipients) links.setRecipients(r.number, r.number);
+    if (links.setRecipients) links.setRecipients(*number, *number);
     p.PresetIndex = r.ownIndex;
     p.RecipientPreset = true;
 }

@@ -59,10 +59,13 @@ void setTitles(StringGrid* grid, const SmsWindowDesign& d);
 // The delete button's designed look: teal italic caption.
 void designDeleteLook(QPushButton* del);
 
-// Calls `select(col, row)` whenever the user makes a cell of the grid the
-// current one (by click or key); a current cell the grid takes on its own
+// Calls `select(col, row, marking)` whenever the user makes a cell of the
+// grid the current one (by click or key), clicks the current cell again or
+// presses the space bar on it; `marking` is true for a click or the space
+// bar, false for the other keys. A current cell the grid takes on its own
 // when it gets the focus selects nothing.
-void onUserSelect(StringGrid* grid, const std::function<void(int col, int row)>& select);
+void onUserSelect(StringGrid* grid,
+                  const std::function<void(int col, int row, bool marking)>& select);
 
 // The list view over one window's grid and counter; its ReadView is the
 // button that is the abort button while its read runs (the refresh or the
@@ -78,6 +81,9 @@ class SmsGridView : public SmsListView {
     void clearList() override;
     void showRows(const std::vector<SmsRow>& rows) override;
     void clearSelection() override;
+    // Called after the selection was cleared: the window's buttons that act
+    // on a selected message go off.
+    std::function<void()> onSelectionCleared;
 
   private:
     StringGrid* grid_;
@@ -86,6 +92,13 @@ class SmsGridView : public SmsListView {
     int columns_;
     int designRows_;
 };
+
+// A re-read clears the selected index, so `actionsOff` turns the window's
+// buttons for a selected message off after the list view's and the delete
+// view's reads; the delete button, the abort button of its own read
+// meanwhile, keeps its state through the delete view's.
+void actionsOffAfterReread(SmsGridView& list, SmsGridView& del, QPushButton* delButton,
+                           const std::function<void()>& actionsOff);
 
 // The reply to the selected message's correspondent: the main window's
 // recipients, through these hooks.

@@ -49,8 +49,10 @@ QString hintText(const std::string& text) {
 }
 
 void setCaptionColor(QPushButton* b, unsigned rgb) {
-    b->setStyleSheet(
-        QStringLiteral("QPushButton { color: #%1; }").arg(rgb & 0xFFFFFF, 6, 16, QLatin1Char('0')));
+    // A disabled button greys its caption, as buttons without a colour do.
+    b->setStyleSheet(QStringLiteral("QPushButton { color: #%1; } QPushButton:disabled { color: "
+                                    "palette(disabled-text); }")
+                         .arg(rgb & 0xFFFFFF, 6, 16, QLatin1Char('0')));
 }
 
 QPushButton* navyButton(QWidget* parent, const char* name, const char* caption, const char* hint) {

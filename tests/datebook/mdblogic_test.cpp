@@ -245,6 +245,47 @@ TEST(MdbUnload, ResultFileBecomesWriteCommands) {
     }
 }
 
+// Whatever a title holds, an event is one write command, and a line that
+// is not what a phone gives writes nothing.
+TEST(MdbUnload, HostileLinesNeverBecomeOtherCommands) {
+    const std::string tail = ",1,0,\"13:00\",\"06-20-2025\",90,\"00:00\",\"00-00-2000\",4";
+    struct Case {
+        const char* why;
+        std::string line;
+        std::vector<std::string> file;  // between the lock and the unlock
+        size_t refused;
+    } cases[] = {
+        {"bars in a title",
+         "+MDBR: 1,\"Lunch|ATD+79990001122;|AT+CPBW=1|\"" + tail,
+         {"AT+MDBW=1,\"Lunch|ATD+79990001122;|AT+CPBW=1|\"" + tail},
+         0},
+        {"tab and macro words in a title",
+         "+MDBR: 2,\"a\tb !dly !bat\"" + tail,
+         {"AT+MDBW=2,\"a\tb !dly !bat\"" + tail},
+         0},
+        {"quotes making a bar stand outside", "+MDBR: 3,\"a\"|ATD123;|\"b\"" + tail, {}, 1},
+        {"line end in a title", "+MDBR: 4,\"a\rATD123;\"" + tail, {}, 1},
+        {"a command for a number field", "+MDBR: 5,\"a\",1|ATD1,0,\"13:00\",\"x\",9", {}, 1},
+        {"an index that is no number", "+MDBR: 1;ATD1,\"a\"" + tail, {}, 1},
+        {"more than ten fields", "+MDBR: 6,\"a\"" + tail + ",7", {}, 1},
+        {"a character-set line with more after it", "AT+CSCS=\"UCS2\"|ATD123;", {}, 0},
+        {"an auto-delete line with more after it", "+MDBAD: 1|ATD123;", {}, 0},
+        {"prefix words inside a title",
+         "+MDBR: 7,\"+CSCS: +MDBAD: 2\"" + tail,
+         {"AT+MDBW=7,\"+CSCS: +MDBAD: 2\"" + tail},
+         0},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> refused;
+        auto got = td::unloadFile({c.line}, {}, &refused);
+        std::vector<std::string> want = {"at+mdbl=1"};
+        want.insert(want.end(), c.file.begin(), c.file.end());
+        want.push_back("at+mdbl=0");
+        EXPECT_EQ(got, want) << c.why;
+        EXPECT_EQ(refused.size(), c.refused) << c.why;
+    }
+}
+
 TEST(MdbUnload, ConfiguredPrefixes) {
     td::UnloadPrefixes p{"+XDBR", "+XDBAD", "+XDBW", "+XSCS"};
     auto got = td::unloadFile(
@@ -288,7 +329,8 @@ TEST(MdbTexts, Questions) {
               "Записи ежедневника будут выгружены в каталог \\Autorun в файл вида "
               "\"Unload-<дата-время>-MemDay-LastRun.txt\"\r\r"
               "Загрузить выгруженные записи ежедневника можно, \"выполнив пакет\" в программе "
-              "Celltalk,\rуказав имя выгруженного файла (см. выше)\r\r"
+              "Celltalk,\rуказав имя выгруженного файла (см. выше)\r"
+              "Записи встанут на те же номера и заменят записи телефона с этими номерами\r\r"
               "Вы действительно хотите выгрузить книгу напоминаний из Вашего аппарата ?\r"
               "Это займёт примерно полминуты, на которые Ваш телефон будет занят для внешнего "
               "воздействия\r");

@@ -96,6 +96,53 @@ TEST(DateBookRoundTrip, UnloadRunOnAnEmptyPhoneGivesTheSameBook) {
     EXPECT_EQ(after.autoDelete, before.autoDelete);
 }
 
+// Titles that hold the operation language's separator, macro words, commas
+// and the number mark: the backup restores them field for field, and only
+// date-book commands reach the second phone.
+const char* const kHostilePhone =
+    "[phone]\n"
+    "autodelete 1\n"
+    "[datebook 500]\n"
+    "1 \"Обед|ATD+79990001122;|AT+CPBW=1|\" 1 0 \"13:00\" \"06-20-2025\" 90 \"00:00\" "
+    "\"00-00-2000\" 4\n"
+    "2 \"|!dly 3|!bat[|\" 0 1 \"00:00\" \"07-02-2025\" 0 \"09:00\" \"07-02-2025\" 5\n"
+    "3 \"a,b;c|d №7 'e'\" 1 1 \"10:00\" \"06-15-2025\" 60 \"09:45\" \"06-15-2025\" 0\n";
+
+TEST(DateBookRoundTrip, HostileTitlesRestoreAsTitlesOnly) {
+    Phone first(kHostilePhone);
+    const std::vector<std::string> original = first.read();
+    const Book before = parse(original);
+    ASSERT_EQ(before.events.size(), 3u);
+    EXPECT_EQ(before.events[0].title, W("Обед|ATD+79990001122;|AT+CPBW=1|"));
+
+    Phone second(kEmptyPhone);
+    EXPECT_TRUE(parse(second.read()).events.empty());
+    const std::string name = td::unloadFileName("07.12.2026 10-00-00", "LastRun.mdb");
+    std::vector<std::string> refused;
+    ASSERT_TRUE(td::files::writeLines(second.dir.path("AutoRun/" + name),
+                                      td::unloadFile(original, {}, &refused)));
+    EXPECT_TRUE(refused.empty());
+    ASSERT_EQ(second.run("Выполнить_пакет", name), 0) << second.dir.text("CellTalk.err");
+    std::vector<std::string> log;
+    td::files::readLines(second.dir.path("AutoRun/LastRun.log"), log);
+    int writes = 0;
+    for (const std::string& line : log) {
+        std::string up = td::upperAscii(line.substr(0, 8));
+        if (up.rfind("AT", 0) != 0) continue;  // an answer
+        writes += up.rfind("AT+MDBW=", 0) == 0;
+        EXPECT_TRUE(up.rfind("AT+MDBW=", 0) == 0 || up.rfind("AT+MDBL=", 0) == 0 ||
+                    up.rfind("AT+CSCS=", 0) == 0 || up.rfind("AT+MDBAD", 0) == 0 || up == "AT+CGSN")
+            << td::cp1251ToUtf8(line);
+    }
+    EXPECT_EQ(writes, 3);
+
+    const Book after = parse(second.read());
+    ASSERT_EQ(after.events.size(), before.events.size());
+    for (size_t i = 0; i < after.events.size(); ++i)
+        EXPECT_EQ(after.events[i], before.events[i]) << td::cp1251ToUtf8(before.events[i].title);
+    EXPECT_EQ(after.autoDelete, before.autoDelete);
+}
+
 TEST(DateBookRoundTrip, WhatTheWindowShowsOfAnEngineRead) {
     Phone first(kFirstPhone);
     td::MdbReader reader;

@@ -314,11 +314,30 @@ TEST_F(DateBook, UnloadWritesTheBatchFile) {
                 "AT+MDBAD= 2\r\nat+mdbl=0\r\n"));
     EXPECT_EQ(text(status),
               W("Выгрузка завершена/Текущая книга напоминаний из мобильного телефона"));
+    EXPECT_EQ(text(count), "3") << "the count of the events shown";
+    EXPECT_EQ(cell(0, 3), W("Обед, потом кино"));
     EXPECT_EQ(text(unload), W("Выгрузить"));
     EXPECT_NE(unload->styleSheet().indexOf("000080"), -1);
     EXPECT_EQ(hint(unload), W("Выгрузить ежедневник для последующей загрузки"));
     EXPECT_FALSE(env.exists("AutoRun/LastMDBook.txt"));  // an unload keeps no copy
     EXPECT_FALSE(td::prog().DateBookUpdate);
+}
+
+// An event line whose fields a phone never gives is left out of the unload
+// and named once; the others are written.
+TEST_F(DateBook, UnloadNamesTheEventsItLeftOut) {
+    f9.FormActivate();
+    env.dialogs.answers = {true};
+    const std::string bad =
+        "+MDBR: 4,\"a\"|ATD123;|\"b\",1,0,\"13:00\",\"06-20-2025\",90,\"\",\"\",1";
+    engineAnswers(std::string(kResult) + bad + "\n", kLog);
+    f9.bbUnloadMemBookClick();
+    const std::string name = "AutoRun/Unload-06.12.2026 14-09-06-MemDay-LastRun.txt";
+    ASSERT_TRUE(env.exists(name));
+    EXPECT_EQ(env.readFile(name).find("ATD"), std::string::npos);
+    EXPECT_EQ(lines(name).size(), 7u) << "lock, character set, three events, setting, unlock";
+    ASSERT_EQ(env.dialogs.messages.size(), 1u);
+    EXPECT_NE(env.dialogs.messages[0].find(bad), std::string::npos);
 }
 
 TEST_F(DateBook, UnloadAbortAndRefusals) {

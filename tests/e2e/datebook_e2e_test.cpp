@@ -19,6 +19,7 @@
 #include "engine/settingkeys.h"
 #include "engine/settings.h"
 #include "main/TapdeckP.h"
+#include "platform/cp1251.h"
 #include "platform/files.h"
 #include "platform/ini.h"
 #include "platform/qtservices.h"
@@ -148,6 +149,49 @@ TEST_F(DateBookEndToEnd, UnloadLoadsIntoAnEmptyPhone) {
     EXPECT_EQ(rows(), original);
     EXPECT_EQ(f9->autoDeleteNumber(), 4);
     EXPECT_EQ(panelText(), "Авт. удалять через  4 недели");
+}
+
+// Titles holding the operation language's separator and macro words: the
+// program's unload, run by the engine against an empty phone, gives the
+// same events, and the phone gets nothing but date-book commands.
+TEST_F(DateBookEndToEnd, HostileTitlesRestoreAsTitlesOnly) {
+    usePhone("hostile.state",
+             "[phone]\nautodelete 1\n[datebook 500]\n"
+             "1 \"Обед|ATD+79990001122;|AT+CPBW=1|\" 1 0 \"13:00\" \"06-20-2025\" 90 \"00:00\" "
+             "\"00-00-2000\" 4\n"
+             "2 \"|!dly 3|!bat[|\" 0 1 \"00:00\" \"07-02-2025\" 0 \"09:00\" \"07-02-2025\" 5\n"
+             "5 \"a,b;c|d №7\" 1 1 \"10:00\" \"06-15-2025\" 60 \"09:45\" \"06-15-2025\" 0\n");
+    f9->FormActivate();
+    f9->bbGetMDBookClick();
+    const auto originalEvents = events();
+    ASSERT_EQ(originalEvents.size(), 3u) << U(env.readFile("CellTalk.err"));
+    EXPECT_EQ(U(originalEvents[0].title), "Обед|ATD+79990001122;|AT+CPBW=1|");
+
+    env.clock.setLocal(2026, 12, 7, 10, 0, 0);
+    f9->bbUnloadMemBookClick();
+    const std::string name = "Unload-07.12.2026 10-00-00-MemDay-LastRun.txt";
+    ASSERT_TRUE(env.exists("AutoRun/" + name)) << U(env.readFile("CellTalk.err"));
+
+    usePhone("empty.state", kEmptyPhone);
+    td::files::remove(env.path("AutoRun/LastRun.log"));
+    td::StartEngine(td::BatchOperName, {name});
+    waitForEngine();
+    ASSERT_FALSE(env.exists("CellTalk.err")) << U(env.readFile("CellTalk.err"));
+    std::vector<std::string> log;
+    td::files::readLines(env.path("AutoRun/LastRun.log"), log);
+    for (const std::string& line : log) {
+        const std::string up = td::upperAscii(line);
+        if (up.rfind("AT", 0) != 0) continue;  // an answer
+        EXPECT_TRUE(up.rfind("AT+MDB", 0) == 0 || up.rfind("AT+CSCS", 0) == 0 ||
+                    up.rfind("AT+CGSN", 0) == 0)
+            << U(line);
+    }
+    EXPECT_EQ(env.readFile("empty.state").find("[phonebook"), std::string::npos)
+        << "no phone-book entry written";
+
+    td::files::remove(env.path("AutoRun/LastRun.mdb"));
+    f9->bbGetMDBookClick();
+    EXPECT_EQ(events(), originalEvents);
 }
 
 }  // namespace

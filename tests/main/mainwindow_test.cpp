@@ -216,6 +216,30 @@ TEST_F(MainActionsTest, SendingReplacesQuotesButTheHistoryKeepsThem) {
     EXPECT_EQ(child<QComboBox>(form, "cbLatSMSHistory")->itemText(2), "say \"hi\"");
 }
 
+// A hand-written own book may hold numbers with blanks: they go as one
+// number; what is no number is refused with its name.
+TEST_F(MainActionsTest, RecipientNumberIsSentNormalisedOrRefused) {
+    std::string ini = kOwnIni;
+    ini.insert(ini.find("[PhoneBook]\n") + 12, "Mama=8 916 555-44-33\nBad=8916|ATD123;\n");
+    env.writeFile("tapdeck.ini", ini);
+    form->FormActivate();
+    const int mama = lat()->findText("Mama"), bad = lat()->findText("Bad");
+    ASSERT_GE(mama, 0);
+    ASSERT_GE(bad, 0);
+    choose(lat(), mama);
+    typeText(child<QLineEdit>(form, "leLatSMSText"), "hi");
+    form->bbASCIISendSMSClick();
+    EXPECT_EQ(params().back(), "oper \"SendLat\" \"89165554433\" \"hi\"");
+    const size_t sends = params().size();
+    td::prog().LatRecipients.clear();
+    choose(lat(), bad);
+    EXPECT_EQ(td::prog().LatRecipients, "");
+    ASSERT_FALSE(env.dialogs.messages.empty());
+    EXPECT_NE(env.dialogs.messages.back().find("Bad"), std::string::npos);
+    form->bbASCIISendSMSClick();
+    EXPECT_EQ(params().size(), sends);
+}
+
 TEST_F(MainActionsTest, HistoryEntryBecomesTheText) {
     child<QComboBox>(form, "cbLatSMSHistory")->addItems({"one", "two"});
     choose(child<QComboBox>(form, "cbLatSMSHistory"), 1);

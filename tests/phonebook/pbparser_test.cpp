@@ -183,6 +183,41 @@ TEST(OwnBook, SaveRulesForDuplicatesBlanksAndEquals) {
     EXPECT_EQ(ini.readString("History", "0", ""), "hi");  // other sections untouched
 }
 
+// Numbers are kept as the phone dials them; anything that is no number
+// refuses the save, naming its row.
+TEST(OwnBook, NumbersAreNormalisedOrRefused) {
+    const struct {
+        std::string number, stored;  // empty stored: refused
+    } cases[] = {
+        {"8 916 555-44-33", "89165554433"},
+        {"+7 (916) 555.44.33", "+79165554433"},
+        {"*100#", "*100#"},
+        {"8916|ATD123;", ""},
+        {"8916;ATD", ""},
+        {"+7916,1", ""},
+        {"Mom", ""},
+        {"++", ""},
+        {"\"8916\"", ""},
+        {W("8916№"), ""},
+    };
+    for (const auto& c : cases) {
+        TestEnv env;
+        env.writeFile("tapdeck.ini", "[PhoneBook]\nOld=1\n");
+        std::string before = env.readFile("tapdeck.ini");
+        std::vector<td::PBRecord> rows = {{"Ann", "111"}, {W("Мама"), c.number}};
+        td::OwnBookSave r = td::saveOwnBook(env.path("tapdeck.ini"), rows);
+        if (c.stored.empty()) {
+            EXPECT_TRUE(r.refused) << c.number;
+            EXPECT_EQ(env.readFile("tapdeck.ini"), before) << c.number;
+            EXPECT_NE(td::ownBookRefusal(r, rows).find(W("в строке 2")), std::string::npos);
+        } else {
+            ASSERT_TRUE(r) << c.number;
+            EXPECT_EQ(td::IniFile(env.path("tapdeck.ini")).readString("PhoneBook", W("Мама"), ""),
+                      c.stored);
+        }
+    }
+}
+
 TEST(OwnBook, NameStandingTwiceLoadsItsFirstValueForBothRows) {
     TestEnv env;
     env.writeFile("tapdeck.ini", "[PhoneBook]\nAnn=111\nBob=222\nann=333\n");
@@ -230,8 +265,8 @@ TEST(OwnBook, NamesTheIniCanHoldReadBackUnchanged) {
     TestEnv env;
     env.writeFile("tapdeck.ini", "[Common]\nBeep=NO\n");
     std::vector<td::PBRecord> rows = {{"#1 Boss", "100"},   {W("Офис [2]"), "200"},
-                                      {"Ann; home", "300"}, {"Quoted", "\"400\""},
-                                      {"Padded", " 500 "},  {"   ", "600"}};
+                                      {"Ann; home", "300"}, {"Quoted", "400"},
+                                      {"Padded", "500"},    {"   ", "600"}};
     ASSERT_TRUE(td::saveOwnBook(env.path("tapdeck.ini"), rows));
     auto book = td::loadOwnBook(env.path("tapdeck.ini"));
     ASSERT_EQ(book.rows.size(), 5u);  // the name of blanks only is an empty row

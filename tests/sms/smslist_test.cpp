@@ -14,26 +14,65 @@ using td::test::W;
 
 const std::vector<std::string> kPrefixes = {"+CMGL", "+MMGL"};
 
-TEST(SmsList, NameForNumber) {
-    const std::vector<std::string> book = {W("Анна=+79161234567"), "=900",
-                                           "Office=8-495-100",     "Short=9005",
-                                           "Bob=89161234567",      "Dr=Who=+4930555"};
+TEST(SmsList, NameForNumberMatchesWholeNumbers) {
+    const std::vector<std::string> book = {W("Анна-Мария=+79161234567"),
+                                           W("Мама=+79161900123"),
+                                           "=555",
+                                           "Office=8-495-100",
+                                           "Short=9005",
+                                           "Bob=8 (916) 765-43-21",
+                                           "Dr=Who=+4930555",
+                                           "Later=+79161234567",
+                                           "NoNumber"};
     struct {
         const char* why;
         std::string number, expect;
     } cases[] = {
-        {"found", "+79161234567", W("Анна")},
-        {"substring of the first holder wins", "9161234567", W("Анна")},
-        {"an empty name gives the number", "900", "900"},
+        {"found", "+79161234567", W("Анна-Мария")},
+        {"the same Russian number written with 8", "89161234567", W("Анна-Мария")},
+        {"the same Russian number written with 7", "79161234567", W("Анна-Мария")},
+        {"a part of a number is no match", "1234567", "1234567"},
+        {"a part of another number is no match", "900", "900"},
+        {"a part of the end is no match", "9161234567", "9161234567"},
+        {"blanks and brackets in the book", "+79167654321", "Bob"},
+        {"dashes in the book", "8495100", "Office"},
+        {"an empty name gives the number", "555", "555"},
+        {"a short number whole", "9005", "Short"},
         {"not there", "+4930123456", "+4930123456"},
         {"other national prefix is not found", "+79161234568", "+79161234568"},
         {"empty number matches nothing", "", ""},
-        {"digits inside a name match too", "Office", "Office"},
+        {"a name is no number", "Office", "Office"},
         {"a name holding an equals sign comes back whole", "+4930555", "Dr=Who"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(td::sms::nameForNumber(c.number, book), c.expect) << c.why;
     EXPECT_EQ(td::sms::nameForNumber("123", {}), "123");
+    EXPECT_EQ(td::sms::nameForNumber("900", {"=900", "Late=900"}), "900") << "first holder wins";
+}
+
+TEST(SmsList, ChangedMarks) {
+    auto rec = [](int i, const std::string& number, const std::string& text) {
+        return "+CMGL=" + std::to_string(i) + ",\"REC READ\",\"" + number + "\"}" + text;
+    };
+    const std::vector<std::string> shown = {rec(1, "111", "a"), rec(2, "222", "b"),
+                                            rec(3, "333", "c")};
+    struct {
+        const char* why;
+        std::vector<std::string> now, changed;
+    } cases[] = {
+        {"unchanged", shown, {}},
+        {"new sender", {rec(1, "111", "a"), rec(2, "999", "b"), rec(3, "333", "c")}, {"2"}},
+        {"new text", {rec(1, "111", "a"), rec(2, "222", "b"), rec(3, "333", "z")}, {"3"}},
+        {"gone", {rec(2, "222", "b")}, {"1", "3"}},
+        {"moved to another index",
+         {rec(4, "111", "a"), rec(2, "222", "b"), rec(3, "333", "c")},
+         {"1"}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(td::sms::changedMarks({"1", "2", "3"}, shown, c.now, kPrefixes), c.changed)
+            << c.why;
+    EXPECT_EQ(td::sms::changedMarks({"7"}, shown, shown, kPrefixes), std::vector<std::string>{"7"})
+        << "a mark the list never showed";
 }
 
 TEST(SmsList, RowsInFileOrderWithNamesAndIndexes) {

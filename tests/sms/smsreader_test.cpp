@@ -85,6 +85,15 @@ struct Harness {
         td::prog().SMSRefresh = false;
         return o;
     }
+    // The window of this kind shows a list read from the phone, as before
+    // a delete; the start of that read is forgotten.
+    void readFresh(const std::string& kind,
+                   const std::vector<std::string>& lines = {record(4, "555", "Hi")}) {
+        engineAnswers(lines);
+        refresh(kind);
+        env.starter.starts.clear();
+        view.caption = td::RefreshCaption();
+    }
     ReadOutcome lastCopy(const std::string& kind = "Sent-") {
         return reader.lastCopyClick(view, "Sent", kind, td::sms::sentTexts());
     }
@@ -228,6 +237,7 @@ TEST(SmsReader, SingleDelete) {
     for (const DeleteCase& c : cases) {
         Harness h;
         td::Prog& p = td::prog();
+        if (c.fresh) h.readFresh("Sent-");
         h.view.caption = c.caption;
         if (c.busy) h.env.writeFile("celltalk.run", "");
         p.ReSendIndex = c.index;
@@ -278,15 +288,18 @@ TEST(SmsReader, GroupDeleteDeletesTheMarkedMessagesInOneRun) {
     for (const auto& c : cases) {
         Harness h;
         td::Prog& p = td::prog();
+        std::vector<std::string> phone;
+        for (int i = 1; i <= 7; ++i) phone.push_back(record(i, "55" + std::to_string(i), "m"));
+        h.readFresh("All-", phone);  // the same list again just before the delete
         p.ReSendIndex = c.selected;
         p.ListFresh = true;
         h.env.dialogs.answers = {true};
-        h.engineAnswers({record(1, "1", "kept")});
         int titles = 0;
         td::sms::GroupDeleteRequest req{c.marks, "at+cmgd=", [&] { ++titles; }, nullptr};
         td::sms::groupDeleteClick(h.reader, h.view, req);
-        ASSERT_EQ(h.env.starter.starts.size(), 1u) << c.why;
-        EXPECT_EQ(h.env.starter.params()[0], "oper \"Delete\" \"" + c.argument + "\"") << c.why;
+        ASSERT_EQ(h.env.starter.starts.size(), 2u) << c.why << ": the list, then the delete";
+        EXPECT_EQ(h.env.starter.params()[0], "oper \"All\"") << c.why;
+        EXPECT_EQ(h.env.starter.params()[1], "oper \"Delete\" \"" + c.argument + "\"") << c.why;
         EXPECT_EQ(h.env.readFile("DELSMS.TXT"), c.batch) << c.why;
         ASSERT_EQ(h.env.dialogs.questions.size(), 1u);
         EXPECT_NE(h.env.dialogs.questions[0].find("  " + c.count + "  SMS"), std::string::npos)
@@ -294,7 +307,48 @@ TEST(SmsReader, GroupDeleteDeletesTheMarkedMessagesInOneRun) {
         EXPECT_EQ(titles, 1);
         EXPECT_EQ(h.view.caption, td::RefreshCaption()) << "the start button shows again";
         EXPECT_EQ(td::prog().CurrentPrefix, "All-");
-        EXPECT_EQ(h.view.rows.size(), 1u);
+        EXPECT_EQ(h.view.rows.size(), 7u);
+    }
+}
+
+// A marked index that holds another message by the time of the delete (the
+// slot was emptied on the handset and a new SMS came in) is left alone.
+TEST(SmsReader, GroupDeleteSkipsMarksWhoseMessageChanged) {
+    struct {
+        const char* why;
+        std::vector<std::string> now;  // the phone's list just before the delete
+        std::string batch;             // empty: nothing deleted
+        std::string told;
+    } cases[] = {
+        {"index 4 holds a new message",
+         {record(2, "552", "m"), record(4, "999", "new"), record(5, "555", "m")},
+         "at+cmgd=2|at+cmgl=\"ALL\"\r\n",
+         ": 4"},
+        {"index 2 emptied, 4 new text from the same sender",
+         {record(4, "554", "other"), record(5, "555", "m"), record(9, "1", "x")},
+         "at+cmgl=\"ALL\"\r\n",
+         ": 2, 4"},
+        {"all changed",
+         {record(1, "1", "x"), record(3, "1", "x"), record(6, "1", "x")},
+         "",
+         ": 2, 4, 5"},
+    };
+    for (const auto& c : cases) {
+        Harness h;
+        td::Prog& p = td::prog();
+        h.readFresh("All-", {record(2, "552", "m"), record(4, "554", "m"), record(5, "555", "m")});
+        p.ReSendIndex = "5";
+        p.ListFresh = true;
+        h.env.dialogs.answers = {true};
+        h.engineAnswers(c.now);
+        td::sms::GroupDeleteRequest req{{"2", "4", "5"}, "at+cmgd=", nullptr, nullptr};
+        td::sms::groupDeleteClick(h.reader, h.view, req);
+        ASSERT_EQ(h.env.dialogs.messages.size(), 1u) << c.why;
+        EXPECT_NE(h.env.dialogs.messages[0].find(c.told), std::string::npos) << c.why;
+        ASSERT_EQ(h.env.starter.starts.size(), c.batch.empty() ? 1u : 2u) << c.why;
+        if (c.batch.empty()) continue;
+        EXPECT_EQ(h.env.starter.params()[1], "oper \"Delete\" \"5\"") << c.why;
+        EXPECT_EQ(h.env.readFile("DELSMS.TXT"), c.batch) << c.why;
     }
 }
 
@@ -337,11 +391,11 @@ TEST(SmsReader, SaveCommand) {
     Harness h;
     h.env.clock.setLocal(2005, 12, 6, 14, 30, 5);
     td::clock().shortDateFormat = "dd/MM/yyyy";
-    EXPECT_FALSE(td::sms::saveSmsList()) << "nothing to save";
+    EXPECT_FALSE(td::sms::saveSmsList(h.reader, "Sent-")) << "nothing to save";
 
     h.env.writeFile("AutoRun/Sent-LastRun.sms", record(1, "1", "copy") + "\n");
     h.lastCopy();
-    EXPECT_TRUE(td::sms::saveSmsList());
+    EXPECT_TRUE(td::sms::saveSmsList(h.reader, "Sent-"));
     EXPECT_EQ(h.env.readFile("AutoRun/06-12-2005 14-30-05Sent-LastRun.sms"),
               record(1, "1", "copy") + "\r\n");
     EXPECT_FALSE(td::prog().ListFresh);
@@ -350,11 +404,43 @@ TEST(SmsReader, SaveCommand) {
     h.refresh("All-");
     td::prog().ListFresh = false;
     h.env.clock.setLocal(2005, 12, 6, 14, 31, 0);
-    EXPECT_TRUE(td::sms::saveSmsList());
+    EXPECT_TRUE(td::sms::saveSmsList(h.reader, "All-"));
     EXPECT_NE(h.env.readFile("AutoRun/06-12-2005 14-31-00All-LastRun.sms").find("fresh"),
               std::string::npos);
     EXPECT_TRUE(td::prog().ListFresh);
     EXPECT_TRUE(h.env.dialogs.messages.empty());
+}
+
+// Each window saves the lines of its own list under its own kind, whatever
+// was read last (another SMS window, the date book); and only a list read
+// from the phone makes the stale-list warning go.
+TEST(SmsReader, SaveWritesTheWindowsOwnListAfterAnotherRead) {
+    Harness h;
+    h.env.clock.setLocal(2005, 12, 6, 14, 30, 5);
+    td::clock().shortDateFormat = "dd/MM/yyyy";
+    h.env.writeFile("AutoRun/Sent-LastRun.sms", record(1, "1", "copy") + "\n");
+    h.lastCopy("Sent-");
+    h.engineAnswers({record(2, "2", "all list")});
+    h.refresh("All-");
+    // Another window's read (the date book) leaves its lines program-wide.
+    td::prog().ResultLines = {"+MDBR: 1,\"Lunch\",1,0"};
+    td::prog().CurrentPrefix = "";
+    td::prog().ListFresh = false;
+    EXPECT_TRUE(td::sms::saveSmsList(h.reader, "Sent-"));
+    EXPECT_EQ(h.env.readFile("AutoRun/06-12-2005 14-30-05Sent-LastRun.sms"),
+              record(1, "1", "copy") + "\r\n");
+    EXPECT_FALSE(h.env.exists("AutoRun/06-12-2005 14-30-05LastRun.sms"));
+    EXPECT_FALSE(td::prog().ListFresh) << "the sent list shown is the last copy";
+
+    // The sent window's delete asks about its stale list although the all
+    // window's list was read from the phone.
+    td::prog().ListFresh = true;
+    td::prog().ReSendIndex = "1";
+    h.env.dialogs.answers = {false};
+    h.view.caption = W("Удалить");
+    td::sms::deleteClick(h.reader, h.view, {"Sent", "Sent-", td::sms::sentTexts(), nullptr});
+    ASSERT_EQ(h.env.dialogs.questions.size(), 1u);
+    EXPECT_NE(h.env.dialogs.questions[0].find(W("не соответстует")), std::string::npos);
 }
 
 }  // namespace

@@ -129,7 +129,12 @@ TEST(SmsRecord, ReaderCutsLinesByItsRule) {
         {"upper-case echo of a long status", "AT+CMGL=\"REC UNREAD\"", false},
         {"answer line with a colon", "+CMGL: 1,\"REC READ\",\"+7916\",,", false},
         {"range answer", "+CMGL=(0-4),\"REC READ\",\"1\"}t", false},
-        {"five-digit index", "+CMGL=12345,\"REC READ\",\"1\"}t", false},
+        {"five-digit index", "+CMGL=12345,\"REC READ\",\"1\"}t", true, "12345", "\"REC READ\"", "1",
+         "t"},
+        {"index of a large store", "+CMGL=100000,\"REC READ\",\"1\"}t", true, "100000",
+         "\"REC READ\"", "1", "t"},
+        {"index that is no number", "+CMGL=1a,\"REC READ\",\"1\"}t", false},
+        {"index with a blank inside", "+CMGL=1 2,\"REC READ\",\"1\"}t", false},
         {"final result", "OK", false},
         {"other prefix", "+CPBR=1,\"+79161234567\",145,\"Anna\"", false},
         {"cyrillic", W("+CMGL=13,\"REC UNREAD\",\"+79031112233\",,}Привет, \"мир\"!"), true, "13",
@@ -236,7 +241,7 @@ TEST(SmsRecord, BadInputEndsQuickly) {
     ASSERT_TRUE(f);
     EXPECT_EQ(f->text, std::string("a\0b\0c", 5));
     std::string nulIndex("+CMGL=\0\0\0\0\0,\"REC READ\",\"1\"}t", 28);
-    EXPECT_FALSE(td::sms::readSmsRecord(nulIndex, kPrefixes)) << "five characters of index";
+    EXPECT_FALSE(td::sms::readSmsRecord(nulIndex, kPrefixes)) << "NUL characters are no index";
 }
 
 }  // namespace

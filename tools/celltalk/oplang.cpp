@@ -26,6 +26,30 @@ std::string replaceMark(const std::string& s, const std::string& value) {
     return out;
 }
 
+// The items of a command text: split at every "|" that stands outside a
+// quoted text. A double quote opens a quoted text only when another one
+// closes it further on, so a stray quote hides no separator.
+std::vector<std::string> splitItems(const std::string& text) {
+    std::vector<std::string> items(1);
+    for (size_t i = 0; i < text.size(); ++i) {
+        char c = text[i];
+        if (c == '|') {
+            items.emplace_back();
+            continue;
+        }
+        if (c == '"') {
+            size_t close = text.find('"', i + 1);
+            if (close != std::string::npos) {
+                items.back().append(text, i, close - i + 1);
+                i = close;
+                continue;
+            }
+        }
+        items.back() += c;
+    }
+    return items;
+}
+
 struct Budget {
     size_t batchReads = 0;
 };
@@ -42,12 +66,8 @@ void add(std::vector<Step>& out, Step s) {
 // title) and stays as written.
 void expandInto(const std::string& text, const OpArgs& args, const BatchLoader& load, int depth,
                 bool putArgument, Budget& budget, std::vector<Step>& out) {
-    size_t start = 0;
-    while (start <= text.size()) {
-        size_t bar = text.find('|', start);
-        std::string item =
-            trim(text.substr(start, bar == std::string::npos ? std::string::npos : bar - start));
-        start = bar == std::string::npos ? text.size() + 1 : bar + 1;
+    for (const std::string& raw : splitItems(text)) {
+        std::string item = trim(raw);
         if (item.empty()) continue;
         if (item[0] != '!') {
             add(out, {Step::Kind::Command, putArgument ? replaceMark(item, args.arg1) : item, -1});

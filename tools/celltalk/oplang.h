@@ -1,6 +1,7 @@
 #pragma once
 // The operation language: a command text is a row of AT commands and engine
-// macros separated by "|". Expansion turns it into the flat list of steps the
+// macros separated by "|" (a "|" inside a quoted text, such as a date-book
+// title, is part of the text). Expansion turns it into the flat list of steps the
 // engine executes, with the arguments put in and batch files read in.
 
 #include <functional>
