@@ -115,8 +115,9 @@ def imports(folder):
     with open(os.path.join(folder, "peer.vcf"), "w", encoding="ascii", newline="") as f:
         f.write(qp)
     tapdeck(folder, "--import-phonebook", "peer.vcf")
+    # The book keeps numbers as the phone dials them: the blanks are gone.
     check("book after imports", book(folder),
-          [("Anna", "+7 916 000"), ("Пётр Сидоров", "+79160000001"),
+          [("Anna", "+7916000"), ("Пётр Сидоров", "+79160000001"),
            ("Пётр Сидоров (2)", "+74950000002"), ("Анна Ольга", "+79035550101"),
            ("Анна Ольга (2)", "84951112233")])
 
