@@ -8,21 +8,29 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTimer>
 #include <QToolButton>
 
 #include "binding/binding.h"
 #include "engine/launcher.h"
 #include "engine/operlookup.h"
+#include "engine/readcycle.h"
 #include "engine/settings.h"
 #include "main/TapdeckP.h"
+#include "main/actionoutcome.h"
 #include "main/mainlogic.h"
 #include "platform/cp1251.h"
 #include "platform/files.h"
 #include "platform/qtservices.h"
 #include "platform/services.h"
+#include "widgets/gridview.h"
 
 using td::prog;
 namespace ml = td::mainlogic;
+
+namespace {
+constexpr int OutcomeShownMs = 6000;  // how long a success stays on a band's title
+}
 
 void TForm1::connectSignals() {
     // The number field takes every ordinary editing key (characters,
@@ -134,7 +142,7 @@ void TForm1::bbCallClick() {
             td::dialogs().message(td::W("- Не задан абонент и/или номер телефона !"));
             return;
         case ml::DialKind::National:
-            td::StartEngine(p.CallName, {p.DialNumber});
+            runAction(Panel2, ml::Action::Call, p.CallName, {p.DialNumber}, p.DialNumber);
             return;
         case ml::DialKind::International: {
             // The "+" is typed on the keypad first, so the number goes through a
@@ -146,7 +154,8 @@ void TForm1::bbCallClick() {
                 td::dialogs().message(td::W("- Не удаётся записать файл ") + td::ScriptBatName);
                 return;
             }
-            td::StartEngine(td::BatchOperName, {td::ScriptBatName});
+            runAction(Panel2, ml::Action::Call, td::BatchOperName, {td::ScriptBatName},
+                      p.DialNumber);
             return;
         }
         case ml::DialKind::Ignored:
@@ -155,7 +164,8 @@ void TForm1::bbCallClick() {
 }
 
 void TForm1::bbHangUpClick() {
-    if (!td::CellBusy()) td::StartEngine(prog().HangUpName);
+    if (!td::CellBusy())
+        runAction(Panel2, ml::Action::Other, prog().HangUpName, {}, prog().HangUpName);
 }
 
 void TForm1::volume(const std::string& operation) {
@@ -165,7 +175,7 @@ void TForm1::volume(const std::string& operation) {
         p.DialNumber = td::toWin(ComboBoxAbonentName->currentText());
         LabelPhoneNumber->setText(td::fromWin(p.DialNumber));
     }
-    td::StartEngine(operation);
+    runAction(Panel2, ml::Action::Other, operation, {}, operation);
 }
 
 void TForm1::bbSoundUpClick() {
@@ -232,13 +242,18 @@ void TForm1::sendSms(const SmsBand& b) {
         b.send->setEnabled(true);
         return;
     }
-    td::StartEngine(*b.operation, {*b.list, ml::commandLineText(td::toWin(typed))});
-    // The history keeps the text as typed, newest first, without changing the box's text.
-    QString shown = b.history->currentText();
-    int index = b.history->currentIndex();
-    b.history->insertItem(0, typed);
-    b.history->setCurrentIndex(index < 0 ? -1 : index + 1);
-    b.history->setEditText(shown);
+    QLabel* title = b.send == bbRUSSendSMS ? Panel11 : Panel4;
+    td::EngineRunEnd end = runAction(title, ml::Action::Send, *b.operation,
+                                     {*b.list, ml::commandLineText(td::toWin(typed))}, {});
+    // The history keeps the text as typed, newest first, without changing the
+    // box's text; a text the engine could not send is not taken for a sent one.
+    if (ml::keepInHistory(end)) {
+        QString shown = b.history->currentText();
+        int index = b.history->currentIndex();
+        b.history->insertItem(0, typed);
+        b.history->setCurrentIndex(index < 0 ? -1 : index + 1);
+        b.history->setEditText(shown);
+    }
     b.send->setEnabled(true);
 }
 
@@ -294,8 +309,46 @@ void TForm1::bbReSendClick() {
     if (CheckBoxCycleResent->isChecked()) return;
     if (td::CellBusy()) return;
     bbReSend->setEnabled(false);
-    td::CallReSendSMSCell(prog().ReSendSMSName, prog().ReSendIndex);
+    runAction(Panel3, ml::Action::ReSend, prog().ReSendSMSName, {prog().ReSendIndex}, {});
     bbReSend->setEnabled(true);
+}
+
+// ---- how an engine run ended ------------------------------------------------------
+
+td::EngineRunEnd TForm1::runAction(QLabel* title, ml::Action action, const std::string& operation,
+                                   const std::vector<std::string>& args,
+                                   const std::string& subject) {
+    restoreTitle(title);
+    td::EngineRunEnd end = td::RunEngineToEnd(operation, args);
+    const ml::ActionOutcome told = ml::actionOutcome(action, end, subject);
+
+    TitleState& state = titles_[title];
+    const int shown = ++state.shown;
+    const QString text = td::fromWin(told.line);
+    title->setText(title->fontMetrics().elidedText(text, Qt::ElideRight, title->width() - 12));
+    title->setToolTip(td::hintText(told.box.empty() ? told.line : told.box));
+    QPalette pal = title->palette();
+    pal.setColor(QPalette::WindowText, told.failed ? QColor(Qt::red) : QColor(0, 100, 0));
+    title->setPalette(pal);
+    if (!told.failed) {
+        QPointer<QLabel> guard(title);
+        QTimer::singleShot(OutcomeShownMs, this, [this, guard, shown] {
+            if (guard && titles_[guard].shown == shown) restoreTitle(guard);
+        });
+    }
+    if (!told.box.empty()) td::dialogs().message(told.box);
+    return end;
+}
+
+void TForm1::restoreTitle(QLabel* title) {
+    auto it = titles_.find(title);
+    if (it == titles_.end()) {
+        titles_[title] = {title->text(), title->toolTip(), title->palette(), 0};
+        return;
+    }
+    title->setText(it->second.text);
+    title->setPalette(it->second.palette);
+    title->setToolTip(it->second.tip);
 }
 
 // ---- navigation -------------------------------------------------------------------
