@@ -95,4 +95,35 @@ TEST(StartFolder, WhereTheProgramWorks) {
     }
 }
 
+// The installed templates are the demo's files byte for byte, except that
+// tapdeck.ini has no key=value line in its sample sections: every section,
+// every other line and the CR LF line ends stay.
+TEST(StartFolder, TemplatesAreTheDemoLessItsSampleData) {
+    const fs::path templates = fs::path(TAPDECK_BIN).parent_path().parent_path() / "share/tapdeck";
+    for (const auto& entry : fs::directory_iterator(DEMO_DIR)) {
+        const std::string name = entry.path().filename().string();
+        SCOPED_TRACE(name);
+        std::string expected = read(entry.path());
+        if (name == "tapdeck.ini") {
+            std::string kept;
+            bool sample = false;
+            for (size_t at = 0; at < expected.size();) {
+                size_t end = expected.find('\n', at);
+                end = end == std::string::npos ? expected.size() : end + 1;
+                const std::string line = expected.substr(at, end - at);
+                at = end;
+                if (line.starts_with("["))
+                    sample = line.starts_with("[PhoneBook]") || line.starts_with("[History]") ||
+                             line.starts_with("[RusHistory]");
+                else if (sample && line.find('=') != std::string::npos)
+                    continue;
+                kept += line;
+            }
+            ASSERT_NE(kept.find("[CheckProper]\r\n0="), std::string::npos);
+            expected = kept;
+        }
+        EXPECT_EQ(read(templates / name), expected);
+    }
+}
+
 }  // namespace
