@@ -1,3 +1,5 @@
+#include <signal.h>
+
 #include <QApplication>
 #include <QFile>
 #include <QFileInfo>
@@ -6,6 +8,7 @@
 #include <QSessionManager>
 #include <QTimer>
 
+#include "app/folderlock.h"
 #include "app/forms.h"
 #include "engine/settings.h"
 #include "engine/userfolder.h"
@@ -36,10 +39,14 @@ void enterStartFolder() {
         QFile::encodeName(QCoreApplication::applicationFilePath()).toStdString());
     td::StartFolder start = td::chooseStartFolder(
         td::files::currentDir(), td::userDataFolder(td::systemEnv()), td::templateFolderFor(exe));
-    if (start.moved && !td::files::setCurrentDir(start.folder))
-        start.error = td::files::toOsPath(start.folder) + ": cannot enter the folder";
-    if (!start.error.empty())
+    if (start.moved && !td::files::setCurrentDir(start.folder)) {
+        start.error = td::files::toOsPath(start.folder) + ": не удаётся войти в папку";
+        start.folder = td::files::currentDir();
+    }
+    if (!start.error.empty()) {
         qWarning("tapdeck: per-user folder not used: %s", start.error.c_str());
+        td::dialogs().message(td::startFolderProblem(start));
+    }
 }
 
 }  // namespace
@@ -52,13 +59,27 @@ int main(int argc, char** argv) {
         td::prog().ExeFileName = td::toWin(QFileInfo(QString::fromLocal8Bit(argv[0])).fileName());
     }
     td::useLocaleFormats(td::clock(), QLocale::system());
+    // Bringing the other copy's window forward is a request: its window
+    // manager may keep the focus where it is. Until this copy can answer
+    // such a request (onTerminationSignal below), it ignores it.
+    ::signal(SIGUSR1, SIG_IGN);
+    td::FolderLock folderLock(td::files::currentDir());
+    if (!folderLock.claim([](qint64 pid) { ::kill(static_cast<pid_t>(pid), SIGUSR1); })) return 0;
 
     td::createForms();
     TForm1* main = td::forms().Form1;
     // Killed, hung up or logged out: the same closing write-back as a close
     // by the user (it runs once; after it nothing more is written).
     QPointer<TForm1> mainWindow = main;
-    td::onTerminationSignal([mainWindow](int) {
+    td::onTerminationSignal([mainWindow](int sig) {
+        if (sig == SIGUSR1) {  // a second copy started in this folder
+            if (mainWindow) {
+                mainWindow->showNormal();
+                mainWindow->raise();
+                mainWindow->activateWindow();
+            }
+            return;
+        }
         QCoreApplication::quit();  // every waiting loop ends; a message box shown now returns
         if (mainWindow) mainWindow->close();
     });
