@@ -349,6 +349,7 @@ Reply cmss(Session& s, const Command& c) {
         number = *given;
     }
     if (!validDialString(number)) return cms(kCmsBadText);
+    if (!s.state.network) return cms(kCmsNoNetwork);
     int mr = nextReference(s);
     it->second.status = SmsStatus::StoSent;
     s.changed();
@@ -418,6 +419,7 @@ Reply finishSmsEntry(Session& s, const SmsEntry& e) {
     auto index = freeIndex(store);
     if (e.send) {
         if (!validDialString(m.number)) return cms(e.pdu ? kCmsBadPdu : kCmsBadText);
+        if (!s.state.network) return cms(kCmsNoNetwork);
         int mr = nextReference(s);
         m.status = SmsStatus::StoSent;
         // The copy goes to the storage when there is room; the message is

@@ -230,6 +230,7 @@ std::string serializeState(const State& s) {
     o << "signal " << s.rssi << " " << s.ber << "\n";
     o << "autodelete " << s.autoDelete << "\n";
     o << "next-message-ref " << s.nextMessageRef << "\n";
+    if (s.network != 1) o << "network " << s.network << "\n";
     for (const auto& [id, book] : s.books) {
         o << "\n[phonebook " << id << " " << book.capacity << "]\n";
         for (const auto& [index, e] : book.entries)
@@ -320,6 +321,7 @@ std::optional<State> parseState(std::string_view text, std::string* error) {
                       : key == "signal"           ? ints({&s.rssi, &s.ber})
                       : key == "autodelete"       ? ints({&s.autoDelete})
                       : key == "next-message-ref" ? ints({&s.nextMessageRef})
+                      : key == "network"          ? ints({&s.network})
                                                   : false;
             if (!ok) return fail("bad phone setting " + key);
         } else if (section == "phonebook") {
