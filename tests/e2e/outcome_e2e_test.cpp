@@ -48,6 +48,8 @@ class OutcomeEndToEnd : public td::test::DemoRun {
 
 TEST_F(OutcomeEndToEnd, SendAndDialSayTheyWereDone) {
     env.dialogs.messages.clear();
+    const std::string caption = td::toWin(main()->windowTitle());
+    EXPECT_TRUE(caption.ends_with(W(" - телефон: имитатор телефона"))) << U(caption);
     const int before = history();
     sendLatin();
     EXPECT_EQ(text(main(), "Panel4"), W("SMS отправлено")) << U(env.readFile("CellTalk.err"));
@@ -69,6 +71,7 @@ class MissingPortEndToEnd : public OutcomeEndToEnd {
 
 TEST_F(MissingPortEndToEnd, SendAndDialTellTheEnginesReason) {
     env.dialogs.messages.clear();
+    EXPECT_TRUE(td::toWin(main()->windowTitle()).ends_with(W(" - телефон: /nonexistent/ttyACM9")));
     const int before = history();
     sendLatin();
     const std::string sms = text(main(), "Panel4");
