@@ -142,11 +142,14 @@ QLayout* TForm2::buildPortRow() {
                                 "Найти последовательные устройства, на которых может быть телефон");
     connect(bbFindPort, &QPushButton::clicked, this, &TForm2::bbFindPortClick);
     connect(cbPort, &QComboBox::activated, this, &TForm2::cbPortSelect);
+    cbPort->setPlaceholderText(fromWin(W("Другой порт: нажмите \"Найти телефон\"")));
     auto* row = new QHBoxLayout;
-    row->addWidget(lPort);
     row->addWidget(cbPort, 1);
     row->addWidget(bbFindPort);
-    return row;
+    auto* rows = new QVBoxLayout;
+    rows->addWidget(lPort);
+    rows->addLayout(row);
+    return rows;
 }
 
 // The phone-model area shows the ini files of the start folder and the
