@@ -8,7 +8,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTimer>
 #include <QToolButton>
 
 #include "binding/binding.h"
@@ -23,14 +22,9 @@
 #include "platform/files.h"
 #include "platform/qtservices.h"
 #include "platform/services.h"
-#include "widgets/gridview.h"
 
 using td::prog;
 namespace ml = td::mainlogic;
-
-namespace {
-constexpr int OutcomeShownMs = 6000;  // how long a success stays on a band's title
-}
 
 void TForm1::connectSignals() {
     // The number field takes every ordinary editing key (characters,
@@ -311,44 +305,6 @@ void TForm1::bbReSendClick() {
     bbReSend->setEnabled(false);
     runAction(Panel3, ml::Action::ReSend, prog().ReSendSMSName, {prog().ReSendIndex}, {});
     bbReSend->setEnabled(true);
-}
-
-// ---- how an engine run ended ------------------------------------------------------
-
-td::EngineRunEnd TForm1::runAction(QLabel* title, ml::Action action, const std::string& operation,
-                                   const std::vector<std::string>& args,
-                                   const std::string& subject) {
-    restoreTitle(title);
-    td::EngineRunEnd end = td::RunEngineToEnd(operation, args);
-    const ml::ActionOutcome told = ml::actionOutcome(action, end, subject);
-
-    TitleState& state = titles_[title];
-    const int shown = ++state.shown;
-    const QString text = td::fromWin(told.line);
-    title->setText(title->fontMetrics().elidedText(text, Qt::ElideRight, title->width() - 12));
-    title->setToolTip(td::hintText(told.box.empty() ? told.line : told.box));
-    QPalette pal = title->palette();
-    pal.setColor(QPalette::WindowText, told.failed ? QColor(Qt::red) : QColor(0, 100, 0));
-    title->setPalette(pal);
-    if (!told.failed) {
-        QPointer<QLabel> guard(title);
-        QTimer::singleShot(OutcomeShownMs, this, [this, guard, shown] {
-            if (guard && titles_[guard].shown == shown) restoreTitle(guard);
-        });
-    }
-    if (!told.box.empty()) td::dialogs().message(told.box);
-    return end;
-}
-
-void TForm1::restoreTitle(QLabel* title) {
-    auto it = titles_.find(title);
-    if (it == titles_.end()) {
-        titles_[title] = {title->text(), title->toolTip(), title->palette(), 0};
-        return;
-    }
-    title->setText(it->second.text);
-    title->setPalette(it->second.palette);
-    title->setToolTip(it->second.tip);
 }
 
 // ---- navigation -------------------------------------------------------------------

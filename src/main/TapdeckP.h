@@ -214,7 +214,7 @@ class TForm1 : public QWidget {
     // Runs one engine operation of an action, waits for its end (the window
     // stays responsive) and tells it on the title of the action's band: a
     // success for a few seconds, a failure until that band's next action,
-    // the engine's reason also in a box (MainActions.cpp).
+    // the engine's reason also in a box (MainOutcome.cpp).
     td::EngineRunEnd runAction(QLabel* title, td::mainlogic::Action action,
                                const std::string& operation, const std::vector<std::string>& args,
                                const std::string& subject);
