@@ -3,7 +3,9 @@
 #include <QApplication>
 #include <QFile>
 #include <QFileInfo>
+#include <QLabel>
 #include <QLocale>
+#include <QPlainTextEdit>
 #include <QPointer>
 #include <QSessionManager>
 #include <QTimer>
@@ -13,6 +15,7 @@
 #include "engine/settings.h"
 #include "engine/userfolder.h"
 #include "main/TapdeckP.h"
+#include "phonecheck/CheckPhone.h"
 #include "platform/files.h"
 #include "platform/qtservices.h"
 #include "platform/services.h"
@@ -28,6 +31,35 @@ void screenshotWhenReady(TForm1* form, const QString& path) {
             return;
         }
         form->grab().save(path);
+        form->close();
+    });
+}
+
+// TAPDECK_PHONECHECK=<file>: once the first activation is over, check the
+// phone as the phone check window's update does, write what that window then
+// shows (its status line, each value, its report) to the file in UTF-8 and
+// close (the package check runs the installed program so).
+void phoneCheckWhenReady(TForm1* form, const QString& path) {
+    QTimer::singleShot(200, form, [form, path] {
+        if (!td::prog().FirstActivationDone) {
+            phoneCheckWhenReady(form, path);
+            return;
+        }
+        TForm10* check = td::forms().Form10;
+        if (check && check->CreCheckList()) {
+            td::prog().PhoneReadUpdate = true;
+            check->ReadPropertiesPhone();
+            td::prog().PhoneReadUpdate = false;
+        }
+        QFile out(path);
+        if (check && out.open(QIODevice::WriteOnly)) {
+            for (const char* name : {"Panel5", "lFirmName", "lModelName", "lIMEIValue",
+                                     "lSoftVersion", "lBatteryValue", "lSignalValue"})
+                if (auto* l = check->findChild<QLabel*>(name))
+                    out.write((l->text() + "\n").toUtf8());
+            if (auto* memo = check->findChild<QPlainTextEdit*>("Memo1"))
+                out.write((memo->toPlainText() + "\n").toUtf8());
+        }
         form->close();
     });
 }
@@ -93,6 +125,8 @@ int main(int argc, char** argv) {
     main->show();
     QString shot = qEnvironmentVariable("TAPDECK_SCREENSHOT");
     if (!shot.isEmpty()) screenshotWhenReady(main, shot);
+    QString checkReport = qEnvironmentVariable("TAPDECK_PHONECHECK");
+    if (!checkReport.isEmpty()) phoneCheckWhenReady(main, checkReport);
     int rc = app.exec();
     td::destroyForms();
     return rc;

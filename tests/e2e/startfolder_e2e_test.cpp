@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -93,6 +94,26 @@ TEST(StartFolder, WhereTheProgramWorks) {
             EXPECT_NE(read(user / "tapdeck.ini").find("ModelIni=celltalk.ini"), std::string::npos);
         }
     }
+}
+
+// A first start from the templates has all a phone check needs: the program
+// checks the simulated phone with the engine beside it.
+TEST(StartFolder, TheTemplatesAreEnoughForAPhoneCheck) {
+    Scratch t;
+    fs::path start = t.dir / "start", home = t.dir / "home", report = t.dir / "check.txt";
+    fs::create_directories(start);
+    fs::create_directories(home);
+    const std::string bin = fs::path(TAPDECK_BIN).parent_path().string();
+    const char* path = std::getenv("PATH");
+    ASSERT_EQ(runTapdeck(start, home, {},
+                         {{"TAPDECK_SCREENSHOT", ""},
+                          {"TAPDECK_PHONECHECK", report.string()},
+                          {"PATH", bin + ":" + (path ? path : "/usr/bin:/bin")}}),
+              0);
+    const std::string shown = read(report);
+    EXPECT_EQ(shown.rfind("Текущие характеристики мобильного телефона\nMOTOROLA\nC650\n", 0), 0u)
+        << shown;
+    EXPECT_TRUE(fs::exists(home / ".local/share/tapdeck/AutoRun/LastProp.txt"));
 }
 
 // The installed templates are the demo's files byte for byte, except that
