@@ -105,4 +105,31 @@ TEST_F(MissingPortEndToEnd, PhoneCheckKeepsItsOldValuesAndSaysWhy) {
     check->hide();
 }
 
+// The simulated phone has no network service: it refuses every message.
+class RefusingPhoneEndToEnd : public OutcomeEndToEnd {
+  protected:
+    void beforeForms() override {
+        env.writeFile("phonesim.state", "[phone]\nnetwork 0\n", false);
+        // Numbered errors, as a phone set up for a computer answers.
+        td::IniFile ini(env.path("celltalk.ini"));
+        ini.writeString("Operations", W("Отправить SMS латиницей"),
+                        "at+cmee=1|at+cmgf=1|at+cscs=\"GSM\"|at+csmp=17,167,0,0|!sms");
+    }
+};
+
+TEST_F(RefusingPhoneEndToEnd, RefusedSmsIsToldAndStaysOutOfTheHistory) {
+    env.dialogs.messages.clear();
+    const int before = history();
+    sendLatin();
+    const std::string log = env.readFile("AutoRun/LastRun.log");
+    const size_t send = log.find("AT+CMGS");
+    ASSERT_NE(send, std::string::npos) << U(log);
+    EXPECT_NE(log.find("+CMS ERROR: 331", send), std::string::npos) << U(log);  // the phone said no
+    const std::string told = text(main(), "Panel4");
+    EXPECT_EQ(told.rfind(W("- SMS не отправлено: "), 0), 0u) << U(told);
+    EXPECT_TRUE(env.exists("CellTalk.err"));
+    EXPECT_EQ(history(), before);
+    ASSERT_EQ(env.dialogs.messages.size(), 1u);
+}
+
 }  // namespace
