@@ -1,17 +1,43 @@
 # Makes the templates of the per-user folder from the demo folder: every file
 # as it is, except that tapdeck.ini loses the demo's sample phone book and SMS
-# histories (the sections stay, empty).
+# histories: in those sections every key=value line goes, while the headers,
+# the other lines, every other section and the CR LF line ends stay.
 #   cmake -DSRC=<demo folder> -DDST=<output folder> -P templates.cmake
 file(MAKE_DIRECTORY "${DST}")
 file(GLOB files LIST_DIRECTORIES false "${SRC}/*")
 foreach(f ${files})
   get_filename_component(name "${f}" NAME)
   if(name STREQUAL "tapdeck.ini")
-    file(READ "${f}" text)
-    foreach(section PhoneBook History RusHistory)
-      # The section's lines up to the next section header or the end.
-      string(REGEX REPLACE "\\[${section}\\](\r?\n)([^[][^\n]*\n?)*" "[${section}]\\1\\1" text "${text}")
-    endforeach()
+    # file(READ) drops the CR of CR LF: the line ends are put back as the
+    # file had them.
+    file(READ "${f}" rest)
+    file(READ "${f}" bytes HEX)
+    string(FIND "${bytes}" "0d0a" crlf)
+    set(text "")
+    set(sample FALSE)
+    while(NOT rest STREQUAL "")
+      string(FIND "${rest}" "\n" eol)
+      if(eol EQUAL -1)
+        set(line "${rest}")
+        set(rest "")
+      else()
+        math(EXPR next "${eol} + 1")
+        string(SUBSTRING "${rest}" 0 ${next} line)
+        string(SUBSTRING "${rest}" ${next} -1 rest)
+      endif()
+      if(line MATCHES "^\\[")
+        set(sample FALSE)
+        if(line MATCHES "^\\[(PhoneBook|History|RusHistory)\\]")
+          set(sample TRUE)
+        endif()
+      elseif(sample AND line MATCHES "=")
+        continue()
+      endif()
+      string(APPEND text "${line}")
+    endwhile()
+    if(NOT crlf EQUAL -1)
+      string(REPLACE "\n" "\r\n" text "${text}")
+    endif()
     file(WRITE "${DST}/${name}.tmp" "${text}")
     file(RENAME "${DST}/${name}.tmp" "${DST}/${name}")
   else()

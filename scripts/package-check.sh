@@ -2,9 +2,10 @@
 # Builds the Debian package from the build tree that scripts/test.sh left in
 # build/, checks it (desktop-file-validate, lintian: no error), installs it,
 # starts the installed tapdeck headless with a fresh HOME (per-user folder and
-# screenshot), finds a phonesim --pty phone with the installed
-# `celltalk ports`, reads its phone book through it, and removes the package
-# again; the user's folder stays.
+# screenshot), compares the installed templates with the demo's files, runs
+# the installed program's phone check against the simulated phone, finds a
+# phonesim --pty phone with the installed `celltalk ports`, reads its phone
+# book through it, and removes the package again; the user's folder stays.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/deps.sh
@@ -45,6 +46,29 @@ for f in tapdeck.ini celltalk.ini; do
 done
 [ -s "$home/shot.png" ] || { echo "no screenshot" >&2; exit 1; }
 echo "per-user folder $user made; screenshot taken"
+
+echo "== installed templates against the demo files"
+# The templates are the demo's files byte for byte, except that tapdeck.ini
+# has no key=value line in its sample sections (every section, every other
+# line and the CR LF line ends stay).
+for f in demo/*; do
+    name=$(basename "$f")
+    if [ "$name" = tapdeck.ini ]; then
+        awk '/^\[/ { sample = ($0 ~ /^\[(PhoneBook|History|RusHistory)\]/); print; next }
+             sample && /=/ { next } { print }' "$f" >"$work/expected.ini"
+        cmp "$work/expected.ini" "/usr/share/tapdeck/$name"
+    else
+        cmp "$f" "/usr/share/tapdeck/$name"
+    fi
+done
+echo "templates: the demo's files less the sample data"
+
+echo "== phone check by the installed program against the simulated phone"
+(cd "$home" && env -u XDG_DATA_HOME HOME="$home" XDG_RUNTIME_DIR="$work" QT_QPA_PLATFORM=offscreen \
+    TAPDECK_PHONECHECK="$work/check.txt" timeout 60 tapdeck)
+grep -qx "Текущие характеристики мобильного телефона" "$work/check.txt"
+grep -qx "C650" "$work/check.txt"
+echo "phone check: $(sed -n 2,3p "$work/check.txt" | tr '\n' ' ')"
 
 echo "== celltalk ports against phonesim --pty"
 dev="$work/dev"

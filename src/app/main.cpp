@@ -1,17 +1,23 @@
+#include <signal.h>
+
 #include <QApplication>
 #include <QFile>
 #include <QFileInfo>
+#include <QLabel>
 #include <QLocale>
+#include <QPlainTextEdit>
 #include <QPointer>
 #include <QSessionManager>
 #include <QTimer>
 #include <iostream>
 
+#include "app/folderlock.h"
 #include "app/forms.h"
 #include "engine/settings.h"
 #include "engine/userfolder.h"
 #include "exchange/cli.h"
 #include "main/TapdeckP.h"
+#include "phonecheck/CheckPhone.h"
 #include "platform/files.h"
 #include "platform/qtservices.h"
 #include "platform/services.h"
@@ -31,6 +37,35 @@ void screenshotWhenReady(TForm1* form, const QString& path) {
     });
 }
 
+// TAPDECK_PHONECHECK=<file>: once the first activation is over, check the
+// phone as the phone check window's update does, write what that window then
+// shows (its status line, each value, its report) to the file in UTF-8 and
+// close (the package check runs the installed program so).
+void phoneCheckWhenReady(TForm1* form, const QString& path) {
+    QTimer::singleShot(200, form, [form, path] {
+        if (!td::prog().FirstActivationDone) {
+            phoneCheckWhenReady(form, path);
+            return;
+        }
+        TForm10* check = td::forms().Form10;
+        if (check && check->CreCheckList()) {
+            td::prog().PhoneReadUpdate = true;
+            check->ReadPropertiesPhone();
+            td::prog().PhoneReadUpdate = false;
+        }
+        QFile out(path);
+        if (check && out.open(QIODevice::WriteOnly)) {
+            for (const char* name : {"Panel5", "lFirmName", "lModelName", "lIMEIValue",
+                                     "lSoftVersion", "lBatteryValue", "lSignalValue"})
+                if (auto* l = check->findChild<QLabel*>(name))
+                    out.write((l->text() + "\n").toUtf8());
+            if (auto* memo = check->findChild<QPlainTextEdit*>("Memo1"))
+                out.write((memo->toPlainText() + "\n").toUtf8());
+        }
+        form->close();
+    });
+}
+
 // Started outside a folder of its own, the program works in the per-user
 // folder, made from the templates installed beside it.
 void enterStartFolder() {
@@ -38,10 +73,14 @@ void enterStartFolder() {
         QFile::encodeName(QCoreApplication::applicationFilePath()).toStdString());
     td::StartFolder start = td::chooseStartFolder(
         td::files::currentDir(), td::userDataFolder(td::systemEnv()), td::templateFolderFor(exe));
-    if (start.moved && !td::files::setCurrentDir(start.folder))
-        start.error = td::files::toOsPath(start.folder) + ": cannot enter the folder";
-    if (!start.error.empty())
+    if (start.moved && !td::files::setCurrentDir(start.folder)) {
+        start.error = td::files::toOsPath(start.folder) + ": не удаётся войти в папку";
+        start.folder = td::files::currentDir();
+    }
+    if (!start.error.empty()) {
         qWarning("tapdeck: per-user folder not used: %s", start.error.c_str());
+        td::dialogs().message(td::startFolderProblem(start));
+    }
 }
 
 // The command line's exports and imports run without a display or a window.
@@ -66,13 +105,27 @@ int main(int argc, char** argv) {
         td::prog().ExeFileName = td::toWin(QFileInfo(QString::fromLocal8Bit(argv[0])).fileName());
     }
     td::useLocaleFormats(td::clock(), QLocale::system());
+    // Bringing the other copy's window forward is a request: its window
+    // manager may keep the focus where it is. Until this copy can answer
+    // such a request (onTerminationSignal below), it ignores it.
+    ::signal(SIGUSR1, SIG_IGN);
+    td::FolderLock folderLock(td::files::currentDir());
+    if (!folderLock.claim([](qint64 pid) { ::kill(static_cast<pid_t>(pid), SIGUSR1); })) return 0;
 
     td::createForms();
     TForm1* main = td::forms().Form1;
     // Killed, hung up or logged out: the same closing write-back as a close
     // by the user (it runs once; after it nothing more is written).
     QPointer<TForm1> mainWindow = main;
-    td::onTerminationSignal([mainWindow](int) {
+    td::onTerminationSignal([mainWindow](int sig) {
+        if (sig == SIGUSR1) {  // a second copy started in this folder
+            if (mainWindow) {
+                mainWindow->showNormal();
+                mainWindow->raise();
+                mainWindow->activateWindow();
+            }
+            return;
+        }
         QCoreApplication::quit();  // every waiting loop ends; a message box shown now returns
         if (mainWindow) mainWindow->close();
     });
@@ -86,6 +139,8 @@ int main(int argc, char** argv) {
     main->show();
     QString shot = qEnvironmentVariable("TAPDECK_SCREENSHOT");
     if (!shot.isEmpty()) screenshotWhenReady(main, shot);
+    QString checkReport = qEnvironmentVariable("TAPDECK_PHONECHECK");
+    if (!checkReport.isEmpty()) phoneCheckWhenReady(main, checkReport);
     int rc = app.exec();
     td::destroyForms();
     return rc;

@@ -91,7 +91,65 @@ void TForm2::FormActivate() {
     }
     session_.activate();
     fillModelArea();
+    showPort();
     apply();
+}
+
+void TForm2::showPort() {
+    lPort->setText(
+        fromWin(W("Телефон: ") + td::phoneInUseText(td::enginePort(td::prog().StartDir))));
+    cbPort->clear();
+    cbPort->addItem(fromWin(W("SIM - имитатор телефона")));
+    for (const bind::PortFound& f : ports_)
+        cbPort->addItem(fromWin(f.name + (f.state.empty() ? "" : " - " + f.state)));
+    cbPort->setCurrentIndex(-1);
+}
+
+void TForm2::bbFindPortClick() {
+    td::feedback().setHourglass(true);
+    bbFindPort->setEnabled(false);
+    std::optional<std::vector<bind::PortFound>> found = bind::findPorts();
+    bbFindPort->setEnabled(true);
+    td::feedback().setHourglass(false);
+    if (!found) {
+        td::dialogs().message(W("- Не удаётся запустить CellTalk для поиска телефона"));
+        return;
+    }
+    ports_ = *found;
+    showPort();
+    if (ports_.empty())
+        td::dialogs().message(W("- Последовательных устройств не найдено: подключите телефон"));
+    else
+        cbPort->showPopup();
+}
+
+void TForm2::cbPortSelect(int index) {
+    if (index < 0 || index > static_cast<int>(ports_.size())) return;
+    const std::string port = index == 0 ? std::string("SIM") : ports_[index - 1].name;
+    std::string note;
+    if (bind::writeEnginePort(td::prog().StartDir, port, note) && !note.empty())
+        td::dialogs().message(note);
+    showPort();
+}
+
+QLayout* TForm2::buildPortRow() {
+    lPort = new QLabel(this);
+    lPort->setObjectName("lPort");
+    cbPort = new QComboBox(this);
+    cbPort->setObjectName("cbPort");
+    cbPort->setToolTip(fromWin(W("Выберите порт, через который CellTalk работает с телефоном")));
+    bbFindPort = td::navyButton(this, "bbFindPort", "Найти телефон",
+                                "Найти последовательные устройства, на которых может быть телефон");
+    connect(bbFindPort, &QPushButton::clicked, this, &TForm2::bbFindPortClick);
+    connect(cbPort, &QComboBox::activated, this, &TForm2::cbPortSelect);
+    cbPort->setPlaceholderText(fromWin(W("Другой порт: нажмите \"Найти телефон\"")));
+    auto* row = new QHBoxLayout;
+    row->addWidget(cbPort, 1);
+    row->addWidget(bbFindPort);
+    auto* rows = new QVBoxLayout;
+    rows->addWidget(lPort);
+    rows->addLayout(row);
+    return rows;
 }
 
 // The phone-model area shows the ini files of the start folder and the
@@ -272,6 +330,7 @@ void TForm2::buildLayout() {
     right->addWidget(ListBoxOper, 1);
     right->addLayout(actions);
     right->addLayout(options);
+    right->addLayout(buildPortRow());
     right->addWidget(buildModelArea());
 
     auto* all = new QHBoxLayout(this);

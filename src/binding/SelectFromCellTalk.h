@@ -6,9 +6,11 @@
 #include <string>
 
 #include "binding/binding.h"
+#include "binding/portchoice.h"
 
 class QCheckBox;
 class QComboBox;
+class QLayout;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -59,6 +61,9 @@ class TForm2 : public QDialog {
     void bbReadyClick();
     void bbResetClick();
     void bbTestPhoneClick();
+    // The phone's port: find the devices the engine sees, choose one.
+    void bbFindPortClick();
+    void cbPortSelect(int index);
     void FormClose();
 
   protected:
@@ -72,6 +77,8 @@ class TForm2 : public QDialog {
     void fillModelArea();
     void buildLayout();
     QWidget* buildModelArea();
+    QLayout* buildPortRow();
+    void showPort();  // the port the engine works, and the choices
 
     std::array<QPushButton*, td::binding::FunctionCount> panels_{};
     QLabel* Panel2;
@@ -87,6 +94,10 @@ class TForm2 : public QDialog {
     QLineEdit* leModelName;
     QLineEdit* leModelFullName;
     std::array<QPushButton*, 6> modelButtons_{};
+    QLabel* lPort;
+    QComboBox* cbPort;
+    QPushButton* bbFindPort;
+    std::vector<td::binding::PortFound> ports_;  // the choices after the simulated phone
 
     td::binding::Session session_;
 };

@@ -15,10 +15,25 @@ std::string operParams(const std::string& operation, const std::vector<std::stri
     return p;
 }
 
+std::string StartFailureText(const std::string& file, const std::string& dir, int code) {
+    // The system looks for "name" where the program names "name.exe".
+    std::string name = file;
+    if (name.size() > 4 && upperAscii(name.substr(name.size() - 4)) == ".EXE")
+        name.resize(name.size() - 4);
+    const std::string where = dir.empty() ? files::currentDir() : dir;
+    if (code == kOpenAccessDenied)
+        return W("- Не удаётся запустить ") + name + W(" из папки ") + where +
+               W(": нет прав на запуск");
+    const bool bare = name.find('/') == std::string::npos;
+    return W("- Не удаётся запустить ") + name + W(": программа не найдена ") +
+           (bare ? W("ни в папке ") + where + W(", ни в папках PATH") : W("по этому пути"));
+}
+
 bool ExecuteActAll(const std::string& file, const std::string& params, int show,
                    const std::string& dir) {
-    if (starter().open(file, params, dir, show) >= 32) return true;
-    dialogs().message(W("- Не удаётся запустить ") + file);
+    int code = starter().open(file, params, dir, show);
+    if (code >= 32) return true;
+    dialogs().message(StartFailureText(file, dir, code));
     return false;
 }
 

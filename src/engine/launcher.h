@@ -10,8 +10,11 @@ namespace td {
 // `oper "{operation}"` followed by each argument in double quotes.
 std::string operParams(const std::string& operation, const std::vector<std::string>& args = {});
 
+// What a failed start tells the user: the program looked for (without the
+// ".exe" the system drops) and where, or that it may not be run.
+std::string StartFailureText(const std::string& file, const std::string& dir, int code);
 // Asks the system to start file with the parameter text; on failure shows
-// "- Не удаётся запустить " + file. True when it started.
+// StartFailureText. True when it started.
 bool ExecuteActAll(const std::string& file, const std::string& params, int show,
                    const std::string& dir);
 // Starts the engine with oper "{operation}" "{argument}".

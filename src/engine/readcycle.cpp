@@ -7,6 +7,7 @@
 #include "engine/settings.h"
 #include "platform/cp1251.h"
 #include "platform/files.h"
+#include "platform/runmarker.h"
 #include "platform/services.h"
 
 namespace td {
@@ -148,11 +149,27 @@ bool ReadCycle::pause(int ms) {
 // file beside it). The engine removes its marker only after every file is
 // in place.
 bool ReadCycle::engineDone() const {
-    if (!started_ || files::exists(startPath(RunMarkerName))) return false;
-    const std::string errorFile = engineErrorFile();
+    if (!started_) return false;
+    if (EngineFinished(engineErrorFile(), config_.watchedFile, config_.workFile,
+                       config_.watchedAlsoNeeds))
+        return true;
+    // The engine's log, removed before the start, is written last of all: a
+    // run that made no result file has ended once it is there.
+    const std::string log = autoRunPath(prog().LogFile);
+    if (std::find(config_.deleteBeforeStart.begin(), config_.deleteBeforeStart.end(), log) ==
+        config_.deleteBeforeStart.end())
+        return false;
+    const std::string name = files::baseName(log);
+    return EngineFinished({}, log, log.substr(0, log.size() - name.size()) + "$" + name);
+}
+
+bool EngineFinished(const std::string& errorFile, const std::string& resultFile,
+                    const std::string& workFile, const std::string& alsoNeeds) {
+    if (files::exists(startPath(RunMarkerName))) return false;
     if (!errorFile.empty() && files::exists(errorFile)) return true;
-    return files::exists(config_.watchedFile) && !files::exists(config_.workFile) &&
-           (config_.watchedAlsoNeeds.empty() || files::exists(config_.watchedAlsoNeeds));
+    return !resultFile.empty() && files::exists(resultFile) &&
+           (workFile.empty() || !files::exists(workFile)) &&
+           (alsoNeeds.empty() || files::exists(alsoNeeds));
 }
 
 void ReadCycle::waitForEngine() {
@@ -233,17 +250,70 @@ void ReadCycle::waitForEngine() {
     }
 }
 
-std::string EngineFailedStatus(const std::vector<std::string>& errorLines) {
+std::string EngineReason(const std::vector<std::string>& errorLines) {
     for (const std::string& l : errorLines)
-        if (l.find_first_not_of(" \t") != std::string::npos)
-            return W("- CellTalk не выполнил операцию: ") + l;
-    return W("- CellTalk не выполнил операцию");
+        if (l.find_first_not_of(" \t") != std::string::npos) return l;
+    return {};
+}
+
+std::string EngineReasonFix(const std::string& reason) {
+    const std::string text = upperAscii(reason);
+    if (text.find("PERMISSION DENIED") == std::string::npos &&
+        text.find("OPERATION NOT PERMITTED") == std::string::npos &&
+        reason.find(W("нет прав")) == std::string::npos)
+        return {};
+    return W(
+        "У Вас нет прав на этот порт. Добавьте себя в группу устройства (обычно dialout): "
+        "sudo usermod -aG dialout $USER, затем выйдите из системы и войдите заново");
+}
+
+std::string EngineFailedStatus(const std::vector<std::string>& errorLines) {
+    const std::string reason = EngineReason(errorLines);
+    if (reason.empty()) return W("- CellTalk не выполнил операцию");
+    const std::string fix = EngineReasonFix(reason);
+    return W("- CellTalk не выполнил операцию: ") + reason + (fix.empty() ? "" : ". " + fix);
+}
+
+EngineRunEnd RunEngineToEnd(const std::string& operation, const std::vector<std::string>& args,
+                            int startLimitMs) {
+    const std::string errorFile = startPath(EngineErrorName);
+    const std::string log = autoRunPath(prog().LogFile);
+    const std::string work =
+        log.substr(0, log.size() - files::baseName(log).size()) + "$" + files::baseName(log);
+    const std::string marker = startPath(RunMarkerName);
+    files::remove(errorFile);
+    files::remove(log);
+    if (!StartEngine(operation, args)) return {EngineRunEnd::NotStarted, {}};
+
+    EventPump& ev = pump();
+    const long long start = ev.nowMs();
+    for (;;) {
+        ev.sleep(QuickPollMs);
+        if (EngineFinished(errorFile, log, work)) break;
+        const bool marked = files::exists(marker);
+        // A marker whose engine was killed is removed by engineRunning.
+        if (marked && !engineRunning(marker)) return {};
+        if (!marked && ev.nowMs() - start >= startLimitMs) return {};
+    }
+    if (!files::exists(errorFile)) return {EngineRunEnd::Done, {}};
+    std::vector<std::string> lines;
+    files::readLines(errorFile, lines);
+    return {EngineRunEnd::Failed, EngineReason(lines)};
 }
 
 std::string ReadCycle::engineErrorFile() const {
     for (const std::string& f : config_.deleteBeforeStart)
         if (equalsNoCase(files::baseName(f), EngineErrorName)) return f;
     return {};
+}
+
+ReadOutcome ReadCycle::endWithoutAnswer() {
+    if (hooks_.beepWanted && hooks_.beepWanted()) feedback().beep();
+    feedback().setHourglass(false);
+    view_.setRefreshEnabled(true);
+    view_.setStatus(config_.notCreatedText);
+    pump().processEvents();
+    return ReadOutcome::NotCreated;
 }
 
 ReadOutcome ReadCycle::updateMode() {
@@ -254,7 +324,14 @@ ReadOutcome ReadCycle::updateMode() {
     // read's end.
     p.ResultLines.clear();
     view_.setRefreshCaption(AbortCaption());
-    for (const std::string& f : config_.deleteBeforeStart) files::remove(f);
+    // An old answer that cannot be removed would pass for this run's: the
+    // engine is not started then.
+    for (const std::string& f : config_.deleteBeforeStart) {
+        if (files::remove(f)) continue;
+        dialogs().message(W("- Не удаётся удалить файл \"") + f +
+                          W("\": старый ответ телефона нельзя заменить новым"));
+        return endWithoutAnswer();
+    }
     // A quick read trusts the files only when this run must make them anew:
     // the watched file, or the log it is measured beside, is gone now.
     const std::string errorFile = engineErrorFile();
@@ -262,7 +339,11 @@ ReadOutcome ReadCycle::updateMode() {
     started_ = (!files::exists(config_.watchedFile) ||
                 (!config_.watchedAlsoNeeds.empty() && !files::exists(config_.watchedAlsoNeeds))) &&
                (errorFile.empty() || !files::exists(errorFile));
-    started_ = StartEngine(config_.operation, config_.args) && started_;
+    const bool launched = StartEngine(config_.operation, config_.args);
+    started_ = launched && started_;
+    // An engine that could not be started (the user has been told) leaves
+    // nothing to wait for.
+    if (!launched) return endWithoutAnswer();
 
     view_.setStatus(config_.readingStatus);
     view_.setGridHint(config_.readingGridHint);
@@ -286,14 +367,7 @@ ReadOutcome ReadCycle::updateMode() {
 
     bool nothingThere = !files::exists(config_.watchedFile) && !files::exists(config_.workFile) &&
                         !files::exists(startPath(RunMarkerName));
-    if (aborted() || nothingThere) {
-        if (hooks_.beepWanted && hooks_.beepWanted()) feedback().beep();
-        feedback().setHourglass(false);
-        view_.setRefreshEnabled(true);
-        view_.setStatus(config_.notCreatedText);
-        ev.processEvents();
-        return ReadOutcome::NotCreated;
-    }
+    if (aborted() || nothingThere) return endWithoutAnswer();
 
     ev.processEvents();
     view_.setRefreshEnabled(true);

@@ -147,6 +147,7 @@ class ReadCycle {
     ReadOutcome lastCopyMode();
     std::string engineErrorFile() const;
     ReadOutcome updateMode();
+    ReadOutcome endWithoutAnswer();  // NotCreated: told, beeped as asked
     void waitForEngine();
     bool pause(int ms);
     bool engineDone() const;
@@ -166,8 +167,38 @@ class ReadCycle {
 constexpr int QuickPollMs = 100;
 
 // The status text of a run the engine reported as failed: its reason, the
-// first non-empty line of its error file.
+// first non-empty line of its error file, and the way out when it is one the
+// user can mend (EngineReasonFix).
 std::string EngineFailedStatus(const std::vector<std::string>& errorLines);
+// The engine's reason: the first non-empty line of its error file ("" none).
+std::string EngineReason(const std::vector<std::string>& errorLines);
+// What the user can do about a reason, "" when nothing is known: the port
+// that may not be opened wants the user in the device's group.
+std::string EngineReasonFix(const std::string& reason);
+
+// The engine is certainly done: its run marker is gone and it left either
+// its error file or a complete result (resultFile, no "$" work file beside
+// it, and alsoNeeds when one is named). Empty names are never there.
+bool EngineFinished(const std::string& errorFile, const std::string& resultFile,
+                    const std::string& workFile, const std::string& alsoNeeds = {});
+
+// How one engine run started for an action (a send, a call) ended.
+struct EngineRunEnd {
+    enum Kind {
+        Done,        // the engine ended and left no error file
+        Failed,      // it left its error file: reason holds its first line
+        NotStarted,  // the engine could not be started (already told)
+        Unknown,     // it left no trace within the start limit, or was killed
+    } kind = Unknown;
+    std::string reason;
+};
+
+// Starts the operation and waits for its end without freezing the windows
+// (sleeping in QuickPollMs slices): the engine's error file and log are
+// removed first, so the one it leaves tells how this run ended. A run that
+// shows neither its marker nor a file within startLimitMs ends as Unknown.
+EngineRunEnd RunEngineToEnd(const std::string& operation, const std::vector<std::string>& args,
+                            int startLimitMs = 15000);
 
 // The texts of the refresh button's two looks.
 std::string RefreshCaption();  // "Обновить"

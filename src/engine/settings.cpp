@@ -2,6 +2,7 @@
 
 #include "platform/cp1251.h"
 #include "platform/files.h"
+#include "platform/ini.h"
 
 namespace td {
 
@@ -99,6 +100,20 @@ std::string startPath(const std::string& name) {
 
 std::string autoRunPath(const std::string& name) {
     return files::join(files::join(prog().StartDir, AutoRunDir), name);
+}
+
+std::string enginePort(const std::string& dir) {
+    const IniFile engine(files::join(dir, EngineIniName));
+    std::string model = trim(readSetting(engine, setting::ModelIni));
+    if (model.empty()) model = EngineIniName;
+    const IniFile ops(files::join(dir, model));
+    return trim(readSetting(ops, setting::ComPort, readSetting(engine, setting::ComPort)));
+}
+
+std::string phoneInUseText(const std::string& port) {
+    if (port.empty()) return W("порт телефона не задан");
+    if (upperAscii(port) == "SIM") return W("имитатор телефона");
+    return port;
 }
 
 }  // namespace td

@@ -142,4 +142,11 @@ void resetProg();  // back to the start values (tests)
 std::string startPath(const std::string& name);
 std::string autoRunPath(const std::string& name);
 
+// The phone the engine in `dir` works, as the engine decides it: ComPort of
+// the operations ini (ModelIni) when that names one, else of celltalk.ini.
+std::string enginePort(const std::string& dir);
+// How the user is told which phone that is: "имитатор телефона" for SIM,
+// "порт не задан", or the device.
+std::string phoneInUseText(const std::string& port);
+
 }  // namespace td

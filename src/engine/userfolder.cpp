@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "engine/settingkeys.h"
+#include "platform/cp1251.h"
 #include "platform/files.h"
 
 namespace td {
@@ -22,6 +23,8 @@ const char* const kFolderName = "tapdeck";
 bool isAbsolute(const char* p) {
     return p != nullptr && p[0] == '/';
 }
+
+// Reasons are system text (UTF-8), as the paths in them.
 
 // mkdir -p with mode 0700 for the folders it creates; existing ones keep theirs.
 bool makePrivateDirs(const std::string& osPath, std::string& error) {
@@ -39,7 +42,7 @@ bool makePrivateDirs(const std::string& osPath, std::string& error) {
     }
     std::error_code ec;
     if (!fs::is_directory(osPath, ec)) {
-        error = osPath + ": not a folder";
+        error = osPath + ": это не папка";
         return false;
     }
     return true;
@@ -84,7 +87,7 @@ bool fillFromTemplates(const std::string& folder, const std::string& templates,
         if (it->is_regular_file(ec)) names.push_back(it->path().filename().string());
     }
     if (ec || names.empty()) {
-        error = osTemplates + ": no templates";
+        error = osTemplates + ": нет шаблонов программы";
         return false;
     }
     const std::string osFolder = files::toOsPath(folder);
@@ -95,7 +98,7 @@ bool fillFromTemplates(const std::string& folder, const std::string& templates,
         std::string bytes;
         if (!files::readAll(files::fromOsPath((fs::path(osTemplates) / name).string()), bytes) ||
             !files::writeAll(files::fromOsPath(to.string()), bytes)) {
-            error = to.string() + ": cannot be copied from the templates";
+            error = to.string() + ": не удаётся скопировать из шаблонов";
             return false;
         }
     }
@@ -107,7 +110,7 @@ StartFolder chooseStartFolder(const std::string& current, const std::string& use
     StartFolder r{current, false, {}};
     if (files::exists(files::join(current, OwnIniName))) return r;
     if (userFolder.empty()) {
-        r.error = "no HOME to make the per-user folder in";
+        r.error = "не задана домашняя папка (HOME)";
         return r;
     }
     if (!files::exists(files::join(userFolder, OwnIniName)) &&
@@ -116,6 +119,13 @@ StartFolder chooseStartFolder(const std::string& current, const std::string& use
     r.folder = userFolder;
     r.moved = true;
     return r;
+}
+
+std::string startFolderProblem(const StartFolder& start) {
+    if (start.error.empty()) return {};
+    return W("- Не удаётся создать личную папку программы: ") + files::fromOsPath(start.error) +
+           W("\rПрограмма работает в папке ") + start.folder + W(" без своих настроек (") +
+           OwnIniName + W(") и телефонной книги");
 }
 
 }  // namespace td

@@ -42,4 +42,8 @@ struct StartFolder {
 StartFolder chooseStartFolder(const std::string& current, const std::string& userFolder,
                               const std::string& templates);
 
+// What the user is told when the per-user folder could not be used
+// (Windows-1251); "" when nothing went wrong.
+std::string startFolderProblem(const StartFolder& start);
+
 }  // namespace td

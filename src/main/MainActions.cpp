@@ -14,8 +14,10 @@
 #include "engine/launcher.h"
 #include "engine/operlookup.h"
 #include "engine/phonenumber.h"
+#include "engine/readcycle.h"
 #include "engine/settings.h"
 #include "main/TapdeckP.h"
+#include "main/actionoutcome.h"
 #include "main/mainlogic.h"
 #include "platform/cp1251.h"
 #include "platform/files.h"
@@ -136,7 +138,7 @@ void TForm1::bbCallClick() {
             td::dialogs().message(td::W("- Не задан абонент и/или номер телефона !"));
             return;
         case ml::DialKind::National:
-            td::StartEngine(p.CallName, {p.DialNumber});
+            runAction(Panel2, ml::Action::Call, p.CallName, {p.DialNumber}, p.DialNumber);
             return;
         case ml::DialKind::International: {
             // The "+" is typed on the keypad first, so the number goes through a
@@ -148,7 +150,8 @@ void TForm1::bbCallClick() {
                 td::dialogs().message(td::W("- Не удаётся записать файл ") + td::ScriptBatName);
                 return;
             }
-            td::StartEngine(td::BatchOperName, {td::ScriptBatName});
+            runAction(Panel2, ml::Action::Call, td::BatchOperName, {td::ScriptBatName},
+                      p.DialNumber);
             return;
         }
         case ml::DialKind::Ignored:
@@ -157,7 +160,8 @@ void TForm1::bbCallClick() {
 }
 
 void TForm1::bbHangUpClick() {
-    if (!td::CellBusy()) td::StartEngine(prog().HangUpName);
+    if (!td::CellBusy())
+        runAction(Panel2, ml::Action::Other, prog().HangUpName, {}, prog().HangUpName);
 }
 
 void TForm1::volume(const std::string& operation) {
@@ -167,7 +171,7 @@ void TForm1::volume(const std::string& operation) {
         p.DialNumber = td::toWin(ComboBoxAbonentName->currentText());
         LabelPhoneNumber->setText(td::fromWin(p.DialNumber));
     }
-    td::StartEngine(operation);
+    runAction(Panel2, ml::Action::Other, operation, {}, operation);
 }
 
 void TForm1::bbSoundUpClick() {
@@ -246,13 +250,18 @@ void TForm1::sendSms(const SmsBand& b) {
         b.send->setEnabled(true);
         return;
     }
-    td::StartEngine(*b.operation, {*b.list, ml::commandLineText(td::toWin(typed))});
-    // The history keeps the text as typed, newest first, without changing the box's text.
-    QString shown = b.history->currentText();
-    int index = b.history->currentIndex();
-    b.history->insertItem(0, typed);
-    b.history->setCurrentIndex(index < 0 ? -1 : index + 1);
-    b.history->setEditText(shown);
+    QLabel* title = b.send == bbRUSSendSMS ? Panel11 : Panel4;
+    td::EngineRunEnd end = runAction(title, ml::Action::Send, *b.operation,
+                                     {*b.list, ml::commandLineText(td::toWin(typed))}, {});
+    // The history keeps the text as typed, newest first, without changing the
+    // box's text; a text the engine could not send is not taken for a sent one.
+    if (ml::keepInHistory(end)) {
+        QString shown = b.history->currentText();
+        int index = b.history->currentIndex();
+        b.history->insertItem(0, typed);
+        b.history->setCurrentIndex(index < 0 ? -1 : index + 1);
+        b.history->setEditText(shown);
+    }
     b.send->setEnabled(true);
 }
 
@@ -308,7 +317,7 @@ void TForm1::bbReSendClick() {
     if (CheckBoxCycleResent->isChecked()) return;
     if (td::CellBusy()) return;
     bbReSend->setEnabled(false);
-    td::CallReSendSMSCell(prog().ReSendSMSName, prog().ReSendIndex);
+    runAction(Panel3, ml::Action::ReSend, prog().ReSendSMSName, {prog().ReSendIndex}, {});
     bbReSend->setEnabled(true);
 }
 

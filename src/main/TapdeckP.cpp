@@ -228,6 +228,9 @@ void TForm1::readOwnIni() {
         td::IniFile engine(td::startPath(td::EngineIniName));
         td::writeSetting(engine, S::ModelIni, p.OperIniName);
     }
+    // Which phone the engine works: the simulated one or a device.
+    setWindowTitle(windowTitle() + td::fromWin(td::W(" - телефон: ") +
+                                               td::phoneInUseText(td::enginePort(p.StartDir))));
 }
 
 void TForm1::applySwitches() {

@@ -4,9 +4,11 @@
 // the program (re)reads its settings (TapdeckP.cpp); the engine actions live
 // in MainActions.cpp and the controls are built in MainLayout.cpp.
 
+#include <QPalette>
 #include <QPointer>
 #include <QWidget>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -17,6 +19,12 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QToolButton;
+namespace td {
+struct EngineRunEnd;
+}
+namespace td::mainlogic {
+enum class Action;
+}
 
 class TForm1 : public QWidget {
     Q_OBJECT
@@ -204,6 +212,21 @@ class TForm1 : public QWidget {
     void historyChosen(const SmsBand& b, int index);
     void sendSms(const SmsBand& b);
     void volume(const std::string& operation);
+
+    // Runs one engine operation of an action, waits for its end (the window
+    // stays responsive) and tells it on the title of the action's band: a
+    // success for a few seconds, a failure until that band's next action,
+    // the engine's reason also in a box (MainOutcome.cpp).
+    td::EngineRunEnd runAction(QLabel* title, td::mainlogic::Action action,
+                               const std::string& operation, const std::vector<std::string>& args,
+                               const std::string& subject);
+    struct TitleState {
+        QString text, tip;  // the band's own title and hint
+        QPalette palette;
+        int shown = 0;  // counts outcomes, so an old restore leaves a newer one alone
+    };
+    std::map<QLabel*, TitleState> titles_;
+    void restoreTitle(QLabel* title);
 
     void buildLayout();  // MainLayout.cpp
     void connectSignals();

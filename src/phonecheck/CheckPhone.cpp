@@ -33,7 +33,10 @@ class TForm10::View : public td::ReadView {
     void setRefreshColor(unsigned rgb) override { td::setCaptionColor(button_, rgb); }
     void setRefreshHint(const std::string& t) override { button_->setToolTip(td::hintText(t)); }
     void setRefreshEnabled(bool on) override { button_->setEnabled(on); }
-    void setStatus(const std::string& t) override { status_->setText(fromWin(t)); }
+    void setStatus(const std::string& t) override {
+        status_->setText(fromWin(t));
+        status_->setToolTip(td::hintText(t));
+    }
     void setGridHint(const std::string&) override {}
 
   private:

@@ -25,7 +25,8 @@ ReadCycleConfig phoneCheckCycleConfig() {
     const std::string watchedName = files::baseName(c.watchedFile);
     c.workFile =
         c.watchedFile.substr(0, c.watchedFile.size() - watchedName.size()) + "$" + watchedName;
-    c.deleteBeforeStart = {c.watchedFile};
+    // The engine's error file tells a failed run from a log of what it did.
+    c.deleteBeforeStart = {c.watchedFile, EngineErrorName};
     c.firstDelayMs = 2500;
     c.extraHalfInterval = true;
     c.parseFile = c.watchedFile;

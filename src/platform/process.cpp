@@ -1,6 +1,7 @@
 #include "platform/process.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -136,6 +137,73 @@ int shellOpen(const std::string& file, const std::string& params, const std::str
     if (n > 0) return err == ENOENT ? kOpenFileNotFound : kOpenAccessDenied;
     (void)show;  // the engine decides its own window from its settings
     return kOpenOk;
+}
+
+int runForOutput(const std::string& file, const std::string& params, const std::string& dir,
+                 std::string& output, const std::function<void(int ms)>& wait, int limitMs) {
+    output.clear();
+    std::string exe = resolveExecutable(file, dir);
+    if (exe.empty()) return -1;
+    std::string osExe = files::toOsPath(exe);
+    std::string osDir = dir.empty() ? std::string() : files::toOsPath(dir);
+    std::vector<std::string> args = splitParameters(params);
+    std::vector<char*> argv;
+    argv.push_back(const_cast<char*>(osExe.c_str()));
+    for (auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+
+    int fds[2];
+    if (::pipe2(fds, O_CLOEXEC | O_NONBLOCK) != 0) return -1;
+    pid_t child = ::fork();
+    if (child < 0) {
+        ::close(fds[0]);
+        ::close(fds[1]);
+        return -1;
+    }
+    if (child == 0) {
+        if (!osDir.empty() && ::chdir(osDir.c_str()) != 0) ::_exit(127);
+        int devnull = ::open("/dev/null", O_RDWR);
+        if (devnull >= 0) {
+            ::dup2(devnull, 0);
+            ::dup2(devnull, 2);
+            if (devnull > 2) ::close(devnull);
+        }
+        ::dup2(fds[1], 1);  // dup2 clears close-on-exec on the copy
+        int flags = ::fcntl(1, F_GETFL);
+        if (flags >= 0) ::fcntl(1, F_SETFL, flags & ~O_NONBLOCK);
+        ::execv(osExe.c_str(), argv.data());
+        ::_exit(127);
+    }
+    ::close(fds[1]);
+    int waited = 0;
+    char buffer[4096];
+    for (;;) {
+        ssize_t n = ::read(fds[0], buffer, sizeof buffer);
+        if (n > 0) {
+            output.append(buffer, static_cast<size_t>(n));
+            continue;
+        }
+        if (n == 0) break;  // the program closed its output
+        if (errno == EINTR) continue;
+        if (errno != EAGAIN) break;
+        if (waited >= limitMs) {
+            ::kill(child, SIGKILL);
+            break;
+        }
+        wait(50);
+        waited += 50;
+    }
+    ::close(fds[0]);
+    int status = 0;
+    for (;;) {
+        pid_t r = ::waitpid(child, &status, WNOHANG);
+        if (r == child) break;
+        if (r < 0 && errno != EINTR) return -1;
+        if (waited >= limitMs) ::kill(child, SIGKILL);
+        wait(20);
+        waited += 20;
+    }
+    return WIFEXITED(status) && WEXITSTATUS(status) != 127 ? WEXITSTATUS(status) : -1;
 }
 
 }  // namespace td

@@ -4,6 +4,7 @@
 // one), the parameter text is split into arguments, and the program runs
 // detached. Results follow the Windows convention: above 32 is success.
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -37,5 +38,13 @@ std::string findOnPath(const std::string& name, const std::string& searchPath);
 // Starts the program detached (it outlives this one and is never waited for),
 // with the arguments as Windows-1251 bytes. Returns kOpenOk or a code < 32.
 int shellOpen(const std::string& file, const std::string& params, const std::string& dir, int show);
+
+// Runs the program (found as shellOpen finds it) and collects what it writes
+// to its standard output, waiting through `wait` (a nested event loop in the
+// program) so the windows stay responsive; a run longer than limitMs is
+// ended. Returns its exit code, or -1 when it could not be started or ended
+// abnormally.
+int runForOutput(const std::string& file, const std::string& params, const std::string& dir,
+                 std::string& output, const std::function<void(int ms)>& wait, int limitMs = 60000);
 
 }  // namespace td

@@ -189,7 +189,7 @@ void onTerminationSignal(std::function<void(int)> handler) {
     sa.sa_handler = onSignal;
     sigemptyset(&sa.sa_mask);
     sa.sa_flags = SA_RESTART;
-    for (int sig : {SIGTERM, SIGHUP, SIGINT}) ::sigaction(sig, &sa, nullptr);
+    for (int sig : {SIGTERM, SIGHUP, SIGINT, SIGUSR1}) ::sigaction(sig, &sa, nullptr);
 }
 
 void useLocaleFormats(Clock& clock, const QLocale& locale) {

@@ -72,7 +72,8 @@ void installQtServices();
 
 // Runs handler(signal) on the window thread when the program gets SIGTERM,
 // SIGHUP or SIGINT (killed, its terminal gone, interrupted), instead of
-// dying on the spot. Needs the application object.
+// dying on the spot, and SIGUSR1 (a second copy asks this one to come
+// forward). Needs the application object.
 void onTerminationSignal(std::function<void(int)> handler);
 
 // Gives the clock the locale's short date and long time formats where they

@@ -27,6 +27,11 @@ int SystemProcessStarter::open(const std::string& file, const std::string& param
     return shellOpen(file, params, dir, show);
 }
 
+int SystemProcessStarter::capture(const std::string& file, const std::string& params,
+                                  const std::string& dir, std::string& output) {
+    return runForOutput(file, params, dir, output, [](int ms) { pump().sleep(ms); });
+}
+
 std::string formatLocalTime(std::time_t t, const std::string& format) {
     std::tm tm{};
     localtime_r(&t, &tm);

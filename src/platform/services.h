@@ -46,6 +46,14 @@ class ProcessStarter {
     virtual ~ProcessStarter() = default;
     virtual int open(const std::string& file, const std::string& params, const std::string& dir,
                      int show) = 0;
+    // Runs a program to its end and collects its standard output, the
+    // windows staying responsive; its exit code, or -1 when it did not run.
+    virtual int capture(const std::string& file, const std::string& params, const std::string& dir,
+                        std::string& output) {
+        (void)file, (void)params, (void)dir;
+        output.clear();
+        return -1;
+    }
 };
 
 // The wall clock and the system's date and time formats. Formats use the
@@ -116,6 +124,8 @@ class SystemProcessStarter : public ProcessStarter {
   public:
     int open(const std::string& file, const std::string& params, const std::string& dir,
              int show) override;
+    int capture(const std::string& file, const std::string& params, const std::string& dir,
+                std::string& output) override;
 };
 class SystemClock : public Clock {
   public:

@@ -36,7 +36,9 @@ void GridReadView::setRefreshEnabled(bool on) {
     button_->setEnabled(on);
 }
 void GridReadView::setStatus(const std::string& text) {
+    // A long reason does not fit the panel: pointing at it shows all of it.
     panel_->setText(fromWin(text));
+    panel_->setToolTip(hintText(text));
 }
 void GridReadView::setGridHint(const std::string& text) {
     grid_->setToolTip(hintText(text));

@@ -303,3 +303,76 @@ TEST(ButtonMess, MainWindowExplainsAMissingBinding) {
 }
 
 }  // namespace
+
+namespace {
+
+// `celltalk ports` as the engine lists a phone and a device it may not open.
+struct PortsListing : td::test::RecordingStarter {
+    std::vector<std::string> asked;
+    int code = 0;
+    int capture(const std::string& file, const std::string& params, const std::string& dir,
+                std::string& output) override {
+        asked.push_back(file + " " + params + " " + dir);
+        output =
+            "/dev/serial/by-id/usb-Motorola_C650-if00 -> /dev/ttyACM0\n"
+            "    открывается; отвечает на AT: Motorola C650\n"
+            "/dev/ttyUSB0\n"
+            "    не открывается: нет прав (группа устройства dialout; sudo usermod -aG dialout "
+            "$USER и войти заново)\n"
+            "\n"
+            "записать порт в celltalk.ini этой папки: celltalk ports --set "
+            "/dev/serial/by-id/usb-Motorola_C650-if00\n";
+        return code;
+    }
+};
+
+TEST_F(SettingsWindow, ThePortIsChosenFromWhatTheEngineFinds) {
+    PortsListing listing;
+    td::services().starter = &listing;
+    auto* ports = child<QComboBox>(w, "cbPort");
+    auto label = [this] { return td::toWin(child<QLabel>(w, "lPort")->text()); };
+    EXPECT_EQ(label(), W("Телефон: порт телефона не задан"));
+
+    click(button("bbFindPort"));
+    ports->hidePopup();
+    EXPECT_EQ(listing.asked, std::vector<std::string>{"celltalk.exe ports " + env.dir});
+    ASSERT_EQ(ports->count(), 3);
+    EXPECT_EQ(td::toWin(ports->itemText(1)),
+              W("/dev/serial/by-id/usb-Motorola_C650-if00 - открывается; отвечает на AT: "
+                "Motorola C650"));
+    EXPECT_EQ(td::toWin(ports->itemText(2)).rfind(W("/dev/ttyUSB0 - не открывается: нет прав"), 0),
+              0u);
+
+    struct Choice {
+        int index;
+        const char* port;
+        const char* shown;  // UTF-8
+    } choices[] = {{1, "/dev/serial/by-id/usb-Motorola_C650-if00",
+                    "Телефон: /dev/serial/by-id/usb-Motorola_C650-if00"},
+                   {0, "SIM", "Телефон: имитатор телефона"}};
+    for (const Choice& c : choices) {
+        ports->setCurrentIndex(c.index);
+        emit ports->activated(c.index);
+        EXPECT_EQ(oper("Common", "ComPort"), c.port);
+        EXPECT_EQ(label(), W(c.shown));
+    }
+    EXPECT_TRUE(env.dialogs.messages.empty());
+
+    // An operations ini with a port of its own wins: the user is told.
+    env.writeFile("celltalk.ini", "[Common]\nModelIni=phone2.ini\n[Operations]\n");
+    env.writeFile("phone2.ini", "[Common]\nComPort=/dev/ttyUSB1\n[Operations]\n");
+    emit ports->activated(1);
+    EXPECT_EQ(oper("Common", "ComPort"), "/dev/serial/by-id/usb-Motorola_C650-if00");
+    ASSERT_EQ(env.dialogs.messages.size(), 1u);
+    EXPECT_NE(env.dialogs.messages[0].find("phone2.ini"), std::string::npos);
+    EXPECT_EQ(label(), W("Телефон: /dev/ttyUSB1"));
+
+    // The engine could not be run: said so, the choices stay.
+    listing.code = -1;
+    click(button("bbFindPort"));
+    EXPECT_EQ(env.dialogs.messages.back(),
+              W("- Не удаётся запустить CellTalk для поиска телефона"));
+    EXPECT_EQ(ports->count(), 3);
+}
+
+}  // namespace

@@ -40,6 +40,32 @@ TEST(SettingsTable, ProgramAndEngineStartFromTheSameDefaults) {
     EXPECT_EQ(c.waitSec, 1);
 }
 
+// The phone the program says is in use is the one the engine works.
+TEST(SettingsTable, ProgramNamesThePortTheEngineUses) {
+    struct Case {
+        const char* what;
+        std::string engineIni, opsIni;  // opsIni "": no operations ini of its own
+        std::string port, shown;        // UTF-8
+    } cases[] = {
+        {"the simulated phone", "ComPort=sim\r\n", "", "sim", "имитатор телефона"},
+        {"a device", "ComPort=/dev/ttyACM0\r\n", "", "/dev/ttyACM0", "/dev/ttyACM0"},
+        {"the operations ini's own port wins", "ComPort=SIM\r\nModelIni=phone2.ini\r\n",
+         "[Common]\r\nComPort=/dev/ttyUSB1\r\n", "/dev/ttyUSB1", "/dev/ttyUSB1"},
+        {"an operations ini without one", "ComPort=SIM\r\nModelIni=phone2.ini\r\n", "[Common]\r\n",
+         "SIM", "имитатор телефона"},
+        {"none", "", "", "", "порт телефона не задан"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        EngineDir d({}, "");
+        d.write("celltalk.ini", "[Common]\r\n" + c.engineIni + "[Operations]\r\n");
+        if (!c.opsIni.empty()) d.write("phone2.ini", c.opsIni + "[Operations]\r\n");
+        EXPECT_EQ(celltalk::loadConfig(d.dir).comPort, c.port);
+        EXPECT_EQ(td::enginePort(d.dir), c.port);
+        EXPECT_EQ(td::phoneInUseText(td::enginePort(d.dir)), td::utf8ToCp1251(c.shown));
+    }
+}
+
 // What the engine takes from an operations ini is what the program reads
 // through the same table entries.
 TEST(SettingsTable, ProgramAndEngineReadTheSameOperationsIni) {

@@ -259,6 +259,8 @@ TEST_F(DateBook, AFailedRunNeverShowsTheAnswerOfAnEarlierOne) {
         });
         f9.bbUnloadMemBookClick();
         EXPECT_FALSE(env.exists("AutoRun/Unload-06.12.2026 14-09-06-MemDay-LastRun.txt"));
+        EXPECT_EQ(text(status).find(W("Выгрузка завершена")), std::string::npos)
+            << td::test::U(text(status));
         td::files::remove(env.path("AutoRun/LastRun.log"));
     }
 }

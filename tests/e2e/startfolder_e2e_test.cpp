@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -92,6 +93,57 @@ TEST(StartFolder, WhereTheProgramWorks) {
             EXPECT_TRUE(fs::is_directory(user / "AutoRun"));
             EXPECT_NE(read(user / "tapdeck.ini").find("ModelIni=celltalk.ini"), std::string::npos);
         }
+    }
+}
+
+// A first start from the templates has all a phone check needs: the program
+// checks the simulated phone with the engine beside it.
+TEST(StartFolder, TheTemplatesAreEnoughForAPhoneCheck) {
+    Scratch t;
+    fs::path start = t.dir / "start", home = t.dir / "home", report = t.dir / "check.txt";
+    fs::create_directories(start);
+    fs::create_directories(home);
+    const std::string bin = fs::path(TAPDECK_BIN).parent_path().string();
+    const char* path = std::getenv("PATH");
+    ASSERT_EQ(runTapdeck(start, home, {},
+                         {{"TAPDECK_SCREENSHOT", ""},
+                          {"TAPDECK_PHONECHECK", report.string()},
+                          {"PATH", bin + ":" + (path ? path : "/usr/bin:/bin")}}),
+              0);
+    const std::string shown = read(report);
+    EXPECT_EQ(shown.rfind("Текущие характеристики мобильного телефона\nMOTOROLA\nC650\n", 0), 0u)
+        << shown;
+    EXPECT_TRUE(fs::exists(home / ".local/share/tapdeck/AutoRun/LastProp.txt"));
+}
+
+// The installed templates are the demo's files byte for byte, except that
+// tapdeck.ini has no key=value line in its sample sections: every section,
+// every other line and the CR LF line ends stay.
+TEST(StartFolder, TemplatesAreTheDemoLessItsSampleData) {
+    const fs::path templates = fs::path(TAPDECK_BIN).parent_path().parent_path() / "share/tapdeck";
+    for (const auto& entry : fs::directory_iterator(DEMO_DIR)) {
+        const std::string name = entry.path().filename().string();
+        SCOPED_TRACE(name);
+        std::string expected = read(entry.path());
+        if (name == "tapdeck.ini") {
+            std::string kept;
+            bool sample = false;
+            for (size_t at = 0; at < expected.size();) {
+                size_t end = expected.find('\n', at);
+                end = end == std::string::npos ? expected.size() : end + 1;
+                const std::string line = expected.substr(at, end - at);
+                at = end;
+                if (line.starts_with("["))
+                    sample = line.starts_with("[PhoneBook]") || line.starts_with("[History]") ||
+                             line.starts_with("[RusHistory]");
+                else if (sample && line.find('=') != std::string::npos)
+                    continue;
+                kept += line;
+            }
+            ASSERT_NE(kept.find("[CheckProper]\r\n0="), std::string::npos);
+            expected = kept;
+        }
+        EXPECT_EQ(read(templates / name), expected);
     }
 }
 

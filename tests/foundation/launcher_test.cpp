@@ -35,12 +35,22 @@ TEST(Launcher, StartEngineUsesEngineNameAndNormalWindow) {
     EXPECT_TRUE(env.dialogs.messages.empty());
 }
 
-TEST(Launcher, StartFailureIsReported) {
+TEST(Launcher, StartFailureNamesTheProgramAndWhereItWasLookedFor) {
     TestEnv env;
-    env.starter.result = 2;
-    StartEngine("x");
-    EXPECT_EQ(env.dialogs.messages,
-              std::vector<std::string>{W("- Не удаётся запустить celltalk.exe")});
+    struct Case {
+        int code;
+        std::string text;
+    } cases[] = {
+        {2, W("- Не удаётся запустить celltalk: программа не найдена ни в папке ") + env.dir +
+                W(", ни в папках PATH")},
+        {5, W("- Не удаётся запустить celltalk из папки ") + env.dir + W(": нет прав на запуск")},
+    };
+    for (const Case& c : cases) {
+        env.dialogs.messages.clear();
+        env.starter.result = c.code;
+        EXPECT_FALSE(StartEngine("x"));
+        EXPECT_EQ(env.dialogs.messages, std::vector<std::string>{c.text}) << c.code;
+    }
 }
 
 TEST(Launcher, BusyWhileRunMarkerExists) {

@@ -165,3 +165,28 @@ TEST(ShellOpen, StartsTheEngineFoundOnThePathInTheWorkingFolder) {
 }
 
 }  // namespace
+
+namespace {
+
+// A program run to its end: its output and exit code, waiting in slices.
+TEST(RunForOutput, CollectsTheOutputAndTheExitCode) {
+    struct Case {
+        const char* file;
+        const char* params;
+        int code;
+        std::string output;
+    } cases[] = {
+        {"/bin/echo", "one \"two words\"", 0, "one two words\n"},
+        {"/bin/false", "", 1, ""},
+        {"/nonexistent/program", "", -1, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        std::string output = "old";
+        auto wait = [](int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); };
+        EXPECT_EQ(td::runForOutput(c.file, c.params, "", output, wait), c.code);
+        EXPECT_EQ(output, c.output);
+    }
+}
+
+}  // namespace

@@ -139,7 +139,15 @@ TEST(ChooseStartFolder, FailuresLeaveTheProgramInItsStartFolder) {
         EXPECT_FALSE(r.moved) << c.what;
         EXPECT_EQ(r.folder, t.start) << c.what;
         EXPECT_NE(r.error, "") << c.what;
+        // The user is told in one message why, and where the program works instead.
+        const std::string told = startFolderProblem(r);
+        EXPECT_EQ(told.rfind(test::W("- Не удаётся создать личную папку программы: "), 0), 0u)
+            << c.what;
+        EXPECT_NE(told.find(test::W("Программа работает в папке ") + t.start), std::string::npos)
+            << c.what;
     }
+    Tree t;
+    EXPECT_EQ(startFolderProblem(chooseStartFolder(t.start, t.user, t.templates)), "");
 }
 
 }  // namespace

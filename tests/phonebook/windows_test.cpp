@@ -313,6 +313,33 @@ TEST_F(Windows, ReadFromPhoneFillsGridAndLastCopy) {
     EXPECT_FALSE(env.feedback.hourglass);
 }
 
+// The link is lost part way through the book: the engine leaves the part it
+// got and its reason. The grid and the last copy stay as they were.
+TEST_F(Windows, EngineFailureMidBookKeepsTheGridAndTheCopy) {
+    engineAnswers("+CPBR: 1,\"+79031112233\",145,\"Анна\"\n+CPBR: 2,\"222\",129,\"Bob\"\nOK\n");
+    env.dialogs.answers = {true};
+    f4->bbGetPBookClick();
+    StringGrid* g = child<StringGrid>(f4, "StringGridMobilePB");
+    ASSERT_EQ(cell(g, 0, 2), "Bob");
+    const std::string copy = env.readFile("AutoRun/LastPBook.txt");
+    ASSERT_FALSE(copy.empty());
+
+    const long long now = env.pump.now;
+    env.pump.at(now + 100, [this] { env.writeFile("celltalk.run", ""); });
+    env.pump.at(now + 3000, [this] {
+        env.writeFile("AutoRun/LastRun.log", "+CPBR: 1,\"9\",129,\"Part\"\nобрыв связи\n");
+        env.writeFile("CellTalk.err", "обрыв связи на at+cpbr\n");
+        td::files::remove(env.path("celltalk.run"));
+    });
+    env.dialogs.answers = {true};
+    f4->bbGetPBookClick();
+    EXPECT_EQ(text(child<QLabel>(f4, "Panel5")),
+              W("- CellTalk не выполнил операцию: обрыв связи на at+cpbr"));
+    EXPECT_EQ(cell(g, 0, 1), W("Анна"));
+    EXPECT_EQ(cell(g, 0, 2), "Bob");
+    EXPECT_EQ(env.readFile("AutoRun/LastPBook.txt"), copy);
+}
+
 // A name holding "=" keeps it through the last copy.
 TEST_F(Windows, NameWithEqualsSurvivesTheLastCopy) {
     engineAnswers("+CPBR: 1,\"+79161234567\",145,\"A=B\"\nOK\nOK\n");

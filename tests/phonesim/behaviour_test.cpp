@@ -424,6 +424,21 @@ TEST_F(StateFile, ChangesSurviveARestart) {
     EXPECT_EQ(b.at("AT+CPBR=7"), answer("+CPBR: 7,\"+79001112233\",145,\"Анна-Мария 2\""));
 }
 
+// Without network service a message is refused, in either way of sending.
+TEST_F(StateFile, NoNetworkRefusesEverySend) {
+    std::string text = serializeState(seedState());
+    text.insert(text.find("[phone]\n") + 8, "network 0\n");
+    std::ofstream(path) << text;
+    TestPhone t(path);
+    ASSERT_EQ(t.phone.loadError(), "");
+    t.at("AT+CMEE=1");
+    t.at("AT+CMGF=1");
+    const std::string refused = "\r\n+CMS ERROR: 331\r\n";
+    EXPECT_EQ(sendText(t, "+79035556677", "lost"), refused);
+    EXPECT_EQ(t.at("AT+CMSS=5"), refused);
+    EXPECT_NE(serializeState(t.phone.state()).find("network 0\n"), std::string::npos);
+}
+
 TEST_F(StateFile, UnreadableFileIsLeftAlone) {
     const std::string broken = "[phone]\nvolume loud\n";
     std::ofstream(path) << broken;

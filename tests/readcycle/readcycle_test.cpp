@@ -530,6 +530,14 @@ INSTANTIATE_TEST_SUITE_P(
                        "- CellTalk не выполнил операцию"},
         EngineFailCase{"FirstNonEmptyLine", "\n  \nпорт занят\nвторая строка\n", true, false,
                        ReadOutcome::EngineFailed, "- CellTalk не выполнил операцию: порт занят"},
+        // A port the user may not open: the reason and the way out.
+        EngineFailCase{"PermissionWithTheFix",
+                       "не удаётся открыть порт /dev/ttyACM0: Permission denied\n", true, false,
+                       ReadOutcome::EngineFailed,
+                       "- CellTalk не выполнил операцию: не удаётся открыть порт /dev/ttyACM0: "
+                       "Permission denied. У Вас нет прав на этот порт. Добавьте себя в группу "
+                       "устройства (обычно dialout): sudo usermod -aG dialout $USER, затем "
+                       "выйдите из системы и войдите заново"},
         // An abort is the user's end of the read, whatever the engine says.
         EngineFailCase{"AbortWins", "обрыв связи\n", true, true, ReadOutcome::NotCreated,
                        "not created"},
@@ -700,13 +708,32 @@ INSTANTIATE_TEST_SUITE_P(
         // Nothing ever appears: the full ordinary wait, then not created.
         QuickCase{"NoEngineRunsFullLength", [](Harness&) {}, ReadOutcome::NotCreated,
                   2500 + 5 * 1500 + 11 * 5000},
-        // The engine could not be started: the files are not trusted.
-        QuickCase{"LaunchFailedKeepsTheSchedule",
+        // The engine could not be started (the user has been told): nothing
+        // is waited for, whatever files turn up.
+        QuickCase{"LaunchFailedEndsAtOnce",
                   [](Harness& h) {
                       h.env.starter.result = 2;
                       h.engine.file(300, "LastRun.log", kAnswer);
                   },
-                  ReadOutcome::Parsed, -1},
+                  ReadOutcome::NotCreated, 0},
+        // An old answer that cannot be removed is not waited for either.
+        QuickCase{"OldAnswerLeftEndsAtOnce",
+                  [](Harness& h) { h.env.writeFile("AutoRun/LastRun.pbf/in-the-way", "x"); },
+                  ReadOutcome::NotCreated, 0},
+        // The engine ended (log made, marker gone) without the list's result
+        // file: not created, at the next poll.
+        QuickCase{"NoResultFileEndsOnTheLog",
+                  [](Harness& h) {
+                      h.config.watchedFile = td::autoRunPath("LastRun.sms");
+                      h.config.watchedAlsoNeeds = td::autoRunPath("LastRun.log");
+                      h.config.workFile = td::autoRunPath("$LastRun.sms");
+                      h.config.parseFile = h.config.watchedFile;
+                      h.config.parseFallback.clear();
+                      h.config.deleteBeforeStart = {td::autoRunPath("LastRun.log"), "CellTalk.err"};
+                      h.engine.marker(40, 450);
+                      h.engine.file(430, "LastRun.log", "log");
+                  },
+                  ReadOutcome::NotCreated, 500},
         // The list variant: the result file counts only once the log is there.
         QuickCase{"ResultFileWaitsForTheLog",
                   [](Harness& h) {
@@ -738,6 +765,20 @@ INSTANTIATE_TEST_SUITE_P(
                   },
                   ReadOutcome::Parsed, 500}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// An old answer that cannot be removed could pass for the new one: the
+// user is told and the engine is not started.
+TEST(ReadCycle, OldAnswerThatCannotBeRemovedIsToldAndNothingStarts) {
+    Harness h;
+    h.env.writeFile("AutoRun/LastRun.pbf/in-the-way", "x");
+    EXPECT_EQ(h.update(), ReadOutcome::NotCreated);
+    EXPECT_TRUE(h.env.starter.starts.empty());
+    ASSERT_EQ(h.env.dialogs.messages.size(), 1u);
+    EXPECT_EQ(h.env.dialogs.messages[0].rfind(
+                  W("- Не удаётся удалить файл \"") + td::autoRunPath("LastRun.pbf"), 0),
+              0u);
+    EXPECT_EQ(h.view.status, "not created");
+}
 
 TEST(ReadCycle, QuickReadFromTheButtonKeepsItsLooks) {
     Harness h;
@@ -776,8 +817,7 @@ TEST(ReadCycle, QuickReadDoesNotTrustAnOldFile) {
 TEST(ReadCycle, QuickReadInEveryWindowsCycle) {
     const std::pair<const char*, std::function<td::ReadCycleConfig()>> windows[] = {
         {"phone book", [] { return td::phoneBookCycleConfig("PB", "", td::phoneBookTexts()); }},
-        {"missed calls",
-         [] { return td::phoneBookCycleConfig("MC", "MC-", td::missCallTexts()); }},
+        {"missed calls", [] { return td::phoneBookCycleConfig("MC", "MC-", td::missCallTexts()); }},
         {"SMS lists",
          [] { return td::sms::smsCycleConfig("All", "", td::sms::AllKind, td::sms::allTexts()); }},
         {"date book", [] { return td::dateBookCycleConfig("MDB", td::MdbRun::Read); }},

@@ -525,3 +525,50 @@ TEST_F(Windows, Screenshots) {
 }
 
 }  // namespace
+
+namespace {
+
+// The link is lost part way through a list: the engine leaves what it got
+// and its reason. Each SMS window keeps the list and the last copy it had.
+TEST_F(Windows, EngineFailureMidListKeepsTheListAndTheCopy) {
+    struct Case {
+        QWidget* w;
+        const char* button;
+        const char* grid;
+        const char* copy;
+    } cases[] = {{f5, "bbGetSentSMS", "StringGridMobileSentSMS", "AutoRun/Sent-LastRun.sms"},
+                 {f7, "bbGetUnReadSMS", "StringGridMobileUnReadSMS", "AutoRun/UnRead-LastRun.sms"},
+                 {f8, "bbGetAllSMS", "StringGridMobileAllSMS", "AutoRun/All-LastRun.sms"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.button);
+        env.starter.onStart = [this](const td::test::StartRecord& r) { engine(r.params); };
+        c.w->show();
+        refresh(child<QPushButton>(c.w, c.button));
+        StringGrid* g = child<StringGrid>(c.w, c.grid);
+        auto row1 = [g] { return g->cell(0, 1) + "|" + g->cell(1, 1) + "|" + g->cell(2, 1); };
+        const std::string first = row1(), rows = std::to_string(g->rowCount());
+        ASSERT_NE(first, "||");
+        const std::string copy = env.readFile(c.copy);
+        ASSERT_FALSE(copy.empty());
+
+        env.starter.onStart = [this](const td::test::StartRecord&) {
+            env.pump.after(100, [this] { env.writeFile("celltalk.run", ""); });
+            env.pump.after(1500, [this] {
+                env.writeFile("AutoRun/LastRun.sms", "at+cmgl\n+CMGL=9,\"REC READ\",\"1\"}part\n",
+                              false);
+                env.writeFile("AutoRun/LastRun.log", "at+cmgl\n+CMGL=9\nобрыв связи\n");
+                env.writeFile("CellTalk.err", "обрыв связи на at+cmgl\n");
+                td::files::remove(env.path("celltalk.run"));
+            });
+        };
+        refresh(child<QPushButton>(c.w, c.button));
+        EXPECT_EQ(text(child<QLabel>(c.w, "Panel3")),
+                  W("- CellTalk не выполнил операцию: обрыв связи на at+cmgl"));
+        EXPECT_EQ(row1(), first);
+        EXPECT_EQ(std::to_string(g->rowCount()), rows);
+        EXPECT_EQ(env.readFile(c.copy), copy);
+        c.w->hide();
+    }
+}
+
+}  // namespace

@@ -375,6 +375,7 @@ Reply cmss(Session& s, const Command& c) {
         number = *given;
     }
     if (!validDialString(number)) return cms(kCmsBadText);
+    if (!s.state.network) return cms(kCmsNoNetwork);
     int mr = nextReference(s);
     it->second.status = SmsStatus::StoSent;
     s.changed();
@@ -445,6 +446,7 @@ Reply finishSmsEntry(Session& s, const SmsEntry& e) {
     if (e.send) {
         if (!validDialString(m.number)) return cms(e.pdu ? kCmsBadPdu : kCmsBadText);
         if (s.quirks.refuseSend) return cms(kCmsUnknown);  // the network refused it
+        if (!s.state.network) return cms(kCmsNoNetwork);
         int mr = nextReference(s);
         m.status = SmsStatus::StoSent;
         // The copy goes to the storage when there is room; the message is

@@ -65,6 +65,7 @@ enum CmsCode {
     kCmsBadText = 305,
     kCmsBadIndex = 321,
     kCmsMemoryFull = 322,
+    kCmsNoNetwork = 331,
     kCmsUnknown = 500,
 };
 

@@ -235,6 +235,7 @@ std::string serializeState(const State& s) {
     o << "next-message-ref " << s.nextMessageRef << "\n";
     if (s.profile != "generic") o << "profile " << s.profile << "\n";
     for (const auto& [name, value] : s.quirks) o << "quirk " << name << " " << value << "\n";
+    if (s.network != 1) o << "network " << s.network << "\n";
     for (const auto& [id, book] : s.books) {
         o << "\n[phonebook " << id << " " << book.capacity << "]\n";
         for (const auto& [index, e] : book.entries)
@@ -333,6 +334,7 @@ std::optional<State> parseState(std::string_view text, std::string* error) {
                       : key == "next-message-ref" ? ints({&s.nextMessageRef})
                       : key == "profile"          ? str(s.profile) && knownProfile(s.profile)
                       : key == "quirk"            ? v.size() == 3 && knownQuirk(v[1]) && toInt(v[2])
+                      : key == "network"          ? ints({&s.network})
                                                   : false;
             if (ok && key == "quirk") s.quirks[v[1]] = *toInt(v[2]);
             if (!ok) return fail("bad phone setting " + key);

@@ -60,6 +60,7 @@ struct State {
     int rssi = 20, ber = 99;
     int autoDelete = 1;  // weeks after which past events go; 0 = never
     int nextMessageRef = 1;
+    int network = 1;                         // 0: no network service, so no message can be sent
     std::map<std::string, PhoneBook> books;  // "SM", "ME", "MC", "RC", "DC"
     std::map<std::string, SmsStore> sms;     // "SM", "ME"
     int datebookCapacity = 500;

@@ -1,0 +1,40 @@
+#include "app/folderlock.h"
+
+#include <QString>
+
+#include "platform/cp1251.h"
+#include "platform/files.h"
+#include "platform/qtservices.h"
+#include "platform/services.h"
+
+namespace td {
+
+namespace {
+QString lockPath(const std::string& folder) {
+    return QString::fromStdString(files::toOsPath(files::join(folder, "tapdeck.lock")));
+}
+}  // namespace
+
+FolderLock::FolderLock(const std::string& folder) : lock_(lockPath(folder)) {
+    // The program may run for days: only a lock whose process is gone is stale.
+    lock_.setStaleLockTime(0);
+}
+
+bool FolderLock::claim(const std::function<void(qint64 pid)>& bringForward) {
+    if (lock_.tryLock(0)) return true;
+    // No lock can be made here (a read-only folder, say): run as before.
+    if (lock_.error() != QLockFile::LockFailedError) return true;
+    qint64 pid = 0;
+    QString host, app;
+    lock_.getLockInfo(&pid, &host, &app);
+    std::string who = pid > 0 ? W("процесс ") + std::to_string(pid) : W("процесс неизвестен");
+    if (!app.isEmpty()) who += ", " + toWin(app);
+    const bool forward = dialogs().confirm(
+        W("- В этой папке уже работает программа (") + who +
+        W(").\rДве копии в одной папке стирают записи друг друга, поэтому эта копия закроется."
+          "\rПоказать окно работающей программы? (Нет - просто закрыть эту копию)"));
+    if (forward && pid > 0 && bringForward) bringForward(pid);
+    return false;
+}
+
+}  // namespace td
