@@ -33,19 +33,28 @@ export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 # Targets that write files (the ini writer syncs every write) run far faster
 # on a memory file system.
 if [ -z "${TMPDIR:-}" ] && [ -w /dev/shm ]; then export TMPDIR=/dev/shm; fi
-status=0
-for t in "${targets[@]}"; do
+# One target per core at a time, each for the full time.
+fuzz_one() {
+    local t=$1
     # The seeds stay as they are; what the fuzzer finds goes to a work corpus.
-    work="$dir/corpus/$t"
+    local work="$dir/corpus/$t" log="$dir/$t.log"
     mkdir -p "$work" "$dir/crashes"
-    log="$dir/$t.log"
     if "$dir/bin/$t" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
         -artifact_prefix="$dir/crashes/$t-" "$work" "tests/fuzz/corpus/$t" >"$log" 2>&1; then
         echo "fuzz: $t ok, $(grep -Eo '#[0-9]+' "$log" | tail -1 | tr -d '#') executions in ${seconds} s"
     else
         echo "fuzz: $t FAILED (log $log):"
         grep -E "ERROR|mismatch|runtime error|Test unit written" "$log" | head -5
-        status=1
     fi
+}
+for t in "${targets[@]}"; do
+    while [ "$(jobs -rp | wc -l)" -ge "$(nproc)" ]; do wait -n || true; done
+    fuzz_one "$t" >"$dir/$t.result" &
+done
+wait
+status=0
+for t in "${targets[@]}"; do
+    cat "$dir/$t.result"
+    grep -q "^fuzz: $t ok," "$dir/$t.result" || status=1
 done
 exit $status

@@ -75,6 +75,26 @@ TEST(EngineLimits, APhoneThatNeverEndsItsAnswerMeetsTheCommandLimit) {
     EXPECT_TRUE(d.clean());
 }
 
+TEST(EngineLimits, ACommandLimitBelowTimeoutLeavesTheTimeoutWait) {
+    // The phone answers after 0.8 s: within Timeout, beyond CommandLimit.
+    EngineDir d({{"Книга", "at+cpbr=1,3"}}, "ComPort=SIM\r\nTimeout=3\r\nCommandLimit=0.3\r\n");
+    ScriptedPhone phone;
+    Clock::time_point asked{};
+    phone.answer = [&](const std::string& c) {
+        if (c.rfind("at+cpbr", 0) != 0) return okAnswer(c);
+        asked = Clock::now();
+        return std::string();
+    };
+    phone.noise = [&] {
+        if (asked == Clock::time_point{} || secondsSince(asked) < 0.8) return std::string();
+        asked = {};
+        return std::string("+CPBR: 1,\"111\",129,\"Ann\"\r\nOK\r\n");
+    };
+    EXPECT_EQ(run(d, "Книга", phone), 0);
+    EXPECT_FALSE(d.has("CellTalk.err"));
+    EXPECT_TRUE(d.has("AutoRun/LastRun.pbf"));
+}
+
 TEST(EngineLimits, BatchFanOutIsBoundedBeforeAnythingIsSent) {
     // Seven levels of batch files of ten lines each, each line calling the
     // next level: 10^7 readings of the last file, whose lines are commands

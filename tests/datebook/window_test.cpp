@@ -224,6 +224,23 @@ TEST_F(DateBook, NothingFromTheEngine) {
     }
 }
 
+TEST_F(DateBook, AnEmptyAnswerKeepsTheLastCopy) {
+    env.writeFile("AutoRun/LastMDBook.txt",
+                  "+MDBR: 1,\"Old\",1,1,\"10:00\",\"x\",1,\"t\",\"d\",0\n");
+    f9.FormActivate();
+    env.dialogs.answers = {true};
+    env.pump.after(100, [this] { env.writeFile("celltalk.run", ""); });
+    env.pump.after(3000, [this] {
+        env.writeFile("AutoRun/LastRun.mdb", "");
+        env.writeFile("AutoRun/LastRun.log", "at+cscs=\"UCS2\"\nOK\n");
+        td::files::remove(env.path("celltalk.run"));
+    });
+    f9.bbGetMDBookClick();
+    EXPECT_EQ(lines("AutoRun/LastMDBook.txt"),
+              std::vector<std::string>{"+MDBR: 1,\"Old\",1,1,\"10:00\",\"x\",1,\"t\",\"d\",0"});
+    EXPECT_FALSE(td::prog().ListFresh);
+}
+
 TEST_F(DateBook, AFailedRunNeverShowsTheAnswerOfAnEarlierOne) {
     struct Case {
         const char* why;

@@ -10,6 +10,8 @@
 #include <QPushButton>
 #include <QTest>
 
+#include "app/forms.h"
+#include "binding/SelectFromCellTalk.h"
 #include "engine/settings.h"
 #include "phonecheck/CheckPhone.h"
 #include "platform/cp1251.h"
@@ -217,6 +219,24 @@ TEST_F(CheckWindow, AbortAtOnceLeavesEverything) {
     EXPECT_EQ(env.readFile("AutoRun/LastProp.txt"), "UCS2=Yes\r\nFirm=Nokia\r\n");
     EXPECT_EQ(env.feedback.beeps, 1);
     EXPECT_EQ(td::toWin(update()->text()), W("Обновить"));
+}
+
+// Wired among the windows, the check beeps as the settings window's box says
+// at the time of the read.
+TEST_F(CheckWindow, BeepFollowsTheSettingsBoxThroughTheWiring) {
+    TForm2 settings;
+    td::Forms forms;
+    forms.Form2 = &settings;
+    forms.Form10 = w.get();
+    td::wireForms(forms);
+    w->show();
+    for (bool ticked : {true, false, true}) {
+        settings.setBeepTicked(ticked);
+        env.feedback.beeps = 0;
+        env.dialogs.answers = {true};
+        click(update());  // no engine answers: nothing read
+        EXPECT_EQ(env.feedback.beeps, ticked ? 1 : 0) << ticked;
+    }
 }
 
 TEST_F(CheckWindow, DecliningChangesNothing) {

@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <fstream>
 #include <thread>
+#include <vector>
 
 #include "state.h"
 
@@ -113,6 +114,36 @@ TEST_F(PtyServing, BaudRatePacesTheOutput) {
     EXPECT_GE(took, expected * 0.8) << got.size() << " bytes";
     ::close(fd);
     shutdown();
+}
+
+// The schedule on a made-up clock: however late the writes come, the bytes
+// written by a moment are the bytes the line rate allows by then.
+TEST(LineSchedule, LateWritesAreMadeUpAndNothingLeavesEarly) {
+    using Clock = LineSchedule::Clock;
+    struct Case {
+        const char* why;
+        std::vector<int> writeAtUs;  // moments of the writes, from the answer's start
+        size_t waiting;
+        size_t writtenAtEnd;
+    } cases[] = {
+        {"before the first chunk is due", {5000}, 100000, 0},
+        {"on time", {10000, 20000, 30000}, 100000, 345},
+        {"one late write catches up", {10000, 50000}, 100000, 576},
+        {"a second late", {1000050}, 100000, 11520},
+        {"a short answer waits for its own bytes only", {500, 1000}, 10, 10},
+    };
+    for (const auto& c : cases) {
+        LineSchedule line(115200);
+        const Clock::time_point t0{};
+        line.startAnswer(t0);
+        size_t written = 0;
+        for (int us : c.writeAtUs) {
+            size_t n = line.dueBytes(t0 + std::chrono::microseconds(us), c.waiting - written);
+            line.wrote(n);
+            written += n;
+        }
+        EXPECT_EQ(written, c.writtenAtEnd) << c.why;
+    }
 }
 
 // An answer of several megabytes to a host that does not read for a while

@@ -6,6 +6,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
@@ -14,7 +15,7 @@
 namespace phonesim {
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using Clock = LineSchedule::Clock;
 // While this much output waits for the host, no more commands are taken:
 // the phone's output is never dropped, and what waits stays bounded by one
 // answer (the host's further input waits in the terminal meanwhile).
@@ -71,38 +72,45 @@ bool PtyServer::open(std::string* error) {
 void PtyServer::run(const std::atomic<bool>& stop) {
     std::string pending;  // output not yet written, from `sent` on
     size_t sent = 0;
-    Clock::time_point nextSend = Clock::now();
-    const double secondsPerByte = baud_ > 0 ? 10.0 / baud_ : 0.0;
-    // At a paced rate write about 10 ms worth at a time.
-    const size_t chunk = baud_ > 0 ? std::max<size_t>(1, baud_ / 10 / 100) : 1 << 16;
+    // A paced answer leaves on a fixed schedule: its n-th byte is due n byte
+    // times after the answer began, so a write that comes late (the process
+    // was not scheduled in time) is made up by the next one and the answer
+    // as a whole takes what the line rate says.
+    LineSchedule line(baud_);
     char buf[4096];
     while (!stop.load()) {
         const size_t waiting = pending.size() - sent;
-        int timeout = 100;
         Clock::time_point now = Clock::now();
-        bool mayWrite = waiting > 0 && now >= nextSend;
-        if (waiting > 0 && !mayWrite) {
-            auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(nextSend - now);
-            timeout = std::max<int>(1, std::min<int>(100, static_cast<int>(wait.count()) + 1));
+        size_t due = line.dueBytes(now, waiting);
+        timespec timeout{0, 100'000'000};
+        if (waiting > 0 && due == 0) {
+            auto wait =
+                std::chrono::duration_cast<std::chrono::nanoseconds>(line.nextWrite(waiting) - now);
+            long long ns = std::clamp<long long>(wait.count(), 50'000, 100'000'000);
+            timeout = {0, static_cast<long>(ns)};
         }
         short events =
-            static_cast<short>((waiting < kInputPause ? POLLIN : 0) | (mayWrite ? POLLOUT : 0));
+            static_cast<short>((waiting < kInputPause ? POLLIN : 0) | (due > 0 ? POLLOUT : 0));
         pollfd pfd{master_, events, 0};
-        int r = ::poll(&pfd, 1, timeout);
+        int r = ::ppoll(&pfd, 1, &timeout, nullptr);
         if (r < 0) {
             if (errno == EINTR) continue;
             break;
         }
         if (pfd.revents & POLLIN) {
             ssize_t n = ::read(master_, buf, sizeof buf);
-            if (n > 0) pending += phone_.input(std::string_view(buf, static_cast<size_t>(n)));
+            if (n > 0) {
+                if (pending.size() == sent) line.startAnswer(Clock::now());
+                pending += phone_.input(std::string_view(buf, static_cast<size_t>(n)));
+            }
         }
         now = Clock::now();
-        if (pending.size() > sent && now >= nextSend) {
-            size_t want = std::min(pending.size() - sent, chunk);
-            ssize_t n = ::write(master_, pending.data() + sent, want);
+        due = line.dueBytes(now, pending.size() - sent);
+        if (due > 0) {
+            ssize_t n = ::write(master_, pending.data() + sent, due);
             if (n > 0) {
                 sent += static_cast<size_t>(n);
+                line.wrote(static_cast<size_t>(n));
                 if (sent == pending.size()) {
                     pending.clear();
                     sent = 0;
@@ -110,16 +118,49 @@ void PtyServer::run(const std::atomic<bool>& stop) {
                     pending.erase(0, sent);  // now and then, not at every write
                     sent = 0;
                 }
-                if (baud_ > 0) {
-                    auto cost = std::chrono::duration<double>(secondsPerByte * n);
-                    nextSend =
-                        std::max(nextSend, now) + std::chrono::duration_cast<Clock::duration>(cost);
-                }
             } else if (n < 0 && errno != EAGAIN && errno != EINTR) {
                 break;
             }
+            // The host reads no more for now: what it has not taken leaves at
+            // the line rate once it reads again, not all at once.
+            if (n < static_cast<ssize_t>(due)) line.startAnswer(Clock::now());
         }
     }
+}
+
+LineSchedule::LineSchedule(int baud)
+    : byteTime_(baud > 0 ? std::chrono::duration<double>(10.0 / baud)
+                         : std::chrono::duration<double>(0)),
+      // About 10 ms worth at a time: fewer wake-ups, the same rate.
+      chunk_(baud > 0 ? std::max<size_t>(1, static_cast<size_t>(baud) / 1000) : size_t{1} << 16) {}
+
+void LineSchedule::startAnswer(Clock::time_point now) {
+    start_ = now;
+    written_ = 0;
+}
+
+Clock::time_point LineSchedule::dueTime(size_t bytes) const {
+    return start_ +
+           std::chrono::duration_cast<Clock::duration>(byteTime_ * static_cast<double>(bytes));
+}
+
+size_t LineSchedule::dueBytes(Clock::time_point now, size_t waiting) const {
+    if (waiting == 0) return 0;
+    if (byteTime_.count() <= 0) return std::min(waiting, chunk_);
+    // Wait until a chunk (or the rest of the answer) is due, then write all
+    // that is due by now.
+    if (now < nextWrite(waiting)) return 0;
+    const double elapsed = std::chrono::duration<double>(now - start_).count();
+    const auto byTime = static_cast<size_t>(elapsed / byteTime_.count());
+    return std::min(waiting, byTime > written_ ? byTime - written_ : 0);
+}
+
+Clock::time_point LineSchedule::nextWrite(size_t waiting) const {
+    return dueTime(written_ + std::min(waiting, chunk_));
+}
+
+void LineSchedule::wrote(size_t n) {
+    written_ += n;
 }
 
 }  // namespace phonesim

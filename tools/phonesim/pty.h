@@ -4,11 +4,34 @@
 // symbolic link at a path of our choice) and talks AT commands to it.
 
 #include <atomic>
+#include <chrono>
+#include <cstddef>
 #include <string>
 
 #include "phonesim.h"
 
 namespace phonesim {
+
+// When the bytes of the phone's output may leave at a line rate of `baud`
+// (10 bits per byte; 0: at once): the n-th byte of an answer is due n byte
+// times after the answer started, whatever the writes before it did.
+class LineSchedule {
+  public:
+    using Clock = std::chrono::steady_clock;
+    explicit LineSchedule(int baud);
+    void startAnswer(Clock::time_point now);  // the line was idle until now
+    // How many of `waiting` bytes to write now (none until a chunk is due).
+    size_t dueBytes(Clock::time_point now, size_t waiting) const;
+    Clock::time_point nextWrite(size_t waiting) const;  // when dueBytes becomes non-zero
+    void wrote(size_t n);
+
+  private:
+    Clock::time_point dueTime(size_t bytes) const;
+    std::chrono::duration<double> byteTime_;
+    size_t chunk_;
+    Clock::time_point start_{};
+    size_t written_ = 0;
+};
 
 class PtyServer {
   public:
