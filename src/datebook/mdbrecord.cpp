@@ -2,10 +2,42 @@
 
 #include <cstdlib>
 
+#include "platform/cp1251.h"
+
 namespace td {
 
 const std::string MdbRecordPrefix = "+MDBR";
 const std::string MdbAutoDeletePrefix = "+MDBAD";
+const std::string MdbUcs2Mark = "UCS2:";
+
+std::optional<std::string_view> mdbTitleHex(std::string_view title) {
+    if (title.compare(0, MdbUcs2Mark.size(), MdbUcs2Mark) != 0) return std::nullopt;
+    std::string_view hex = title.substr(MdbUcs2Mark.size());
+    if (hex.empty() || hex.size() % 4 != 0 ||
+        hex.find_first_not_of("0123456789ABCDEFabcdef") != std::string_view::npos)
+        return std::nullopt;
+    return hex;
+}
+
+std::string mdbTitleText(const std::string& title) {
+    std::optional<std::string_view> hex = mdbTitleHex(title);
+    if (!hex) return title;
+    std::string out;
+    bool afterHigh = false;
+    for (size_t i = 0; i < hex->size(); i += 4) {
+        const auto unit = static_cast<char32_t>(
+            std::strtoul(std::string(hex->substr(i, 4)).c_str(), nullptr, 16));
+        // A surrogate pair is one character outside the code page: one "?".
+        const bool high = unit >= 0xD800 && unit <= 0xDBFF;
+        const bool low = unit >= 0xDC00 && unit <= 0xDFFF;
+        const bool secondHalf = low && afterHigh;
+        afterHigh = high;
+        if (secondHalf) continue;
+        int b = high || low ? -1 : unicodeToCp1251(unit);
+        out += unit < 0x20 ? ' ' : b < 0 ? '?' : static_cast<char>(b);
+    }
+    return out;
+}
 
 namespace {
 
