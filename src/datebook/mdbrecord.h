@@ -34,6 +34,8 @@ std::optional<std::string_view> mdbTitleHex(std::string_view title);
 // a character outside the code page as "?", a control character as a blank;
 // a plain title unchanged.
 std::string mdbTitleText(const std::string& title);
+// The title in UTF-8, a kept UCS2 title with every character it holds.
+std::string mdbTitleUtf8(const std::string& title);
 
 // One event, its ten fields as texts without quotes.
 struct MdbRecord {

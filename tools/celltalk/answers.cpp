@@ -204,7 +204,7 @@ std::string dateBookLine(std::string_view line, std::string_view prefix) {
             continue;
         }
         auto text = gsmcodec::cp1251::fromUcs2HexStrict(inner);
-        const bool exact = text && text->find('"') == std::string::npos &&
+        const bool exact = text && text->find_first_of("\"\x7F") == std::string::npos &&
                            text->compare(0, td::MdbUcs2Mark.size(), td::MdbUcs2Mark) != 0;
         if (exact)
             out += "\"" + *text + "\"";
