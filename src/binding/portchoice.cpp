@@ -44,11 +44,9 @@ std::optional<std::vector<PortFound>> findPorts() {
 
 bool writeEnginePort(const std::string& dir, const std::string& port, std::string& note) {
     note.clear();
-    IniFile engine(files::join(dir, EngineIniName));
-    if (!writeSetting(engine, setting::ComPort, port)) return false;
-    const std::string model = trim(readSetting(engine, setting::ModelIni));
-    if (!model.empty() && !equalsNoCase(model, EngineIniName) &&
-        settingExists(IniFile(files::join(dir, model)), setting::ComPort))
+    std::string model;
+    if (!td::writeEnginePort(dir, port, model)) return false;
+    if (!model.empty())
         note = W("Внимание: ") + model +
                W(" задаёт свой порт (ComPort), и CellTalk возьмёт его: поправьте и его");
     return true;

@@ -72,9 +72,15 @@ std::optional<MdbRow> MdbReader::row(const std::string& line) {
     flagWord(r->timed, timed_);
     flagWord(r->alarm, alarm_);
     if (r->title.empty() || r->title == " ") return std::nullopt;
-    return MdbRow{r->title,     timed_,       alarm_,
-                  r->time,      r->date,      r->duration,
-                  r->alarmTime, r->alarmDate, repeatText(r->repeat)};
+    return MdbRow{mdbTitleText(r->title),
+                  timed_,
+                  alarm_,
+                  r->time,
+                  r->date,
+                  r->duration,
+                  r->alarmTime,
+                  r->alarmDate,
+                  repeatText(r->repeat)};
 }
 
 std::optional<AutoDeletePanel> MdbReader::autoDelete(const std::string& line, MdbSource source) {

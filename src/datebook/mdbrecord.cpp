@@ -2,10 +2,63 @@
 
 #include <cstdlib>
 
+#include "platform/cp1251.h"
+
 namespace td {
 
 const std::string MdbRecordPrefix = "+MDBR";
 const std::string MdbAutoDeletePrefix = "+MDBAD";
+const std::string MdbUcs2Mark = "UCS2:";
+
+std::optional<std::string_view> mdbTitleHex(std::string_view title) {
+    if (title.compare(0, MdbUcs2Mark.size(), MdbUcs2Mark) != 0) return std::nullopt;
+    std::string_view hex = title.substr(MdbUcs2Mark.size());
+    if (hex.empty() || hex.size() % 4 != 0 ||
+        hex.find_first_not_of("0123456789ABCDEFabcdef") != std::string_view::npos)
+        return std::nullopt;
+    return hex;
+}
+
+namespace {
+
+// The characters of UTF-16 hex; a surrogate without its partner is U+FFFD.
+std::u32string ucs2Chars(std::string_view hex) {
+    std::u32string out;
+    char32_t high = 0;
+    for (size_t i = 0; i < hex.size(); i += 4) {
+        const auto unit =
+            static_cast<char32_t>(std::strtoul(std::string(hex.substr(i, 4)).c_str(), nullptr, 16));
+        const bool low = unit >= 0xDC00 && unit <= 0xDFFF;
+        if (high && low) {
+            out += 0x10000 + ((high - 0xD800) << 10) + (unit - 0xDC00);
+            high = 0;
+            continue;
+        }
+        if (high) out += U'\uFFFD';
+        high = unit >= 0xD800 && unit <= 0xDBFF ? unit : 0;
+        if (!high) out += low ? U'\uFFFD' : unit;
+    }
+    if (high) out += U'\uFFFD';
+    return out;
+}
+
+}  // namespace
+
+std::string mdbTitleText(const std::string& title) {
+    std::optional<std::string_view> hex = mdbTitleHex(title);
+    if (!hex) return title;
+    std::string out;
+    for (char32_t c : ucs2Chars(*hex)) {
+        const int b = unicodeToCp1251(c);
+        out += c < 0x20 ? ' ' : b < 0 ? '?' : static_cast<char>(b);
+    }
+    return out;
+}
+
+std::string mdbTitleUtf8(const std::string& title) {
+    std::optional<std::string_view> hex = mdbTitleHex(title);
+    return hex ? utf32ToUtf8(ucs2Chars(*hex)) : cp1251ToUtf8(title);
+}
 
 namespace {
 

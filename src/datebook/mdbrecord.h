@@ -21,6 +21,22 @@ namespace td {
 extern const std::string MdbRecordPrefix;      // "+MDBR"
 extern const std::string MdbAutoDeletePrefix;  // "+MDBAD"
 
+// A title the engine kept in the phone's own UCS2 hex, because Windows-1251
+// cannot give it exactly (a double quote, a tab or another control character,
+// a character outside the code page, or a title that itself starts with the
+// mark): the mark followed by the hex, four digits per UTF-16 unit, as in
+// "UCS2:0041002200420022". A write in UCS2 sends the hex back unchanged.
+extern const std::string MdbUcs2Mark;  // "UCS2:"
+
+// The hex of a kept UCS2 title; nothing for a plain title.
+std::optional<std::string_view> mdbTitleHex(std::string_view title);
+// The title as the user reads it (Windows-1251): a kept UCS2 title decoded,
+// a character outside the code page as "?", a control character as a blank;
+// a plain title unchanged.
+std::string mdbTitleText(const std::string& title);
+// The title in UTF-8, a kept UCS2 title with every character it holds.
+std::string mdbTitleUtf8(const std::string& title);
+
 // One event, its ten fields as texts without quotes.
 struct MdbRecord {
     std::string index, title, timed, alarm, time, date, duration, alarmTime, alarmDate, repeat;

@@ -110,6 +110,17 @@ std::string enginePort(const std::string& dir) {
     return trim(readSetting(ops, setting::ComPort, readSetting(engine, setting::ComPort)));
 }
 
+bool writeEnginePort(const std::string& dir, const std::string& port, std::string& overridingIni) {
+    overridingIni.clear();
+    IniFile engine(files::join(dir, EngineIniName));
+    if (!writeSetting(engine, setting::ComPort, port)) return false;
+    const std::string model = trim(readSetting(engine, setting::ModelIni));
+    if (!model.empty() && !equalsNoCase(model, EngineIniName) &&
+        settingExists(IniFile(files::join(dir, model)), setting::ComPort))
+        overridingIni = model;
+    return true;
+}
+
 std::string phoneInUseText(const std::string& port) {
     if (port.empty()) return W("порт телефона не задан");
     if (upperAscii(port) == "SIM") return W("имитатор телефона");

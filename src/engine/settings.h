@@ -145,6 +145,12 @@ std::string autoRunPath(const std::string& name);
 // The phone the engine in `dir` works, as the engine decides it: ComPort of
 // the operations ini (ModelIni) when that names one, else of celltalk.ini.
 std::string enginePort(const std::string& dir);
+// Writes ComPort=port into celltalk.ini in `dir`, keeping the rest of the
+// file; false when the write failed. `overridingIni` gets the operations
+// ini's name (ModelIni) when that file names a ComPort of its own, which the
+// engine takes instead; else it is emptied. Both the engine's `ports --set`
+// and the settings window write the port through this.
+bool writeEnginePort(const std::string& dir, const std::string& port, std::string& overridingIni);
 // How the user is told which phone that is: "имитатор телефона" for SIM,
 // "порт не задан", or the device.
 std::string phoneInUseText(const std::string& port);

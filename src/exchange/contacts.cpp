@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <unordered_map>
 
+#include "engine/phonenumber.h"
 #include "phonebook/ownbook.h"
 #include "platform/cp1251.h"
 #include "platform/ini.h"
@@ -22,15 +23,6 @@ bool toCp1251Checked(std::string_view utf8, std::string& out, std::string& bad) 
         out += static_cast<char>(b);
     }
     return true;
-}
-
-std::string numberKey(std::string_view number) {
-    std::string key;
-    for (char c : number) {
-        if (c >= '0' && c <= '9') key += c;
-        if (c == '+' && key.empty()) key += c;
-    }
-    return key;
 }
 
 namespace {
@@ -62,7 +54,7 @@ MergeReport mergeContacts(std::vector<PBRecord>& rows, const ContactsRead& read)
     // Folded name -> number key of its first entry, as a lookup by name finds it.
     std::unordered_map<std::string, std::string> book;
     for (const PBRecord& r : rows)
-        if (!r.name.empty()) book.try_emplace(foldCase(r.name), numberKey(r.number));
+        if (!r.name.empty()) book.try_emplace(foldCase(r.name), phoneMatchKey(r.number));
 
     for (const Contact& c : read.contacts) {
         std::string name, bad;
@@ -77,12 +69,15 @@ MergeReport mergeContacts(std::vector<PBRecord>& rows, const ContactsRead& read)
             continue;
         }
         for (const std::string& raw : c.numbers) {
-            std::string number = cleanText(raw);
-            std::string key = numberKey(number);
-            if (key.empty() || key == "+") {
-                report.refused.push_back({c.line, W("номер без цифр: ") + utf8ToCp1251(raw)});
+            // Stored as the own book stores a number it saves, compared as the
+            // same subscriber ("8916…" and "+7916…" are one number).
+            const std::optional<std::string> normal = normalizePhoneNumber(cleanText(raw));
+            if (!normal) {
+                report.refused.push_back({c.line, W("не номер телефона: ") + utf8ToCp1251(raw)});
                 continue;
             }
+            const std::string& number = *normal;
+            const std::string key = phoneMatchKey(number);
             for (int k = 1;; ++k) {
                 std::string candidate = k == 1 ? name : name + " (" + std::to_string(k) + ")";
                 auto [it, fresh] = book.try_emplace(foldCase(candidate), key);

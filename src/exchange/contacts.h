@@ -41,17 +41,16 @@ struct MergeReport {
 // Adds every number of every contact to the book's rows (appended at the
 // end). A name already there with the same number is skipped; with another
 // number the entry gets the first free "name (2)", "name (3)"...: nothing
-// in the book is overwritten. Names compare without letter case, numbers by
-// their digits and a leading "+". A name outside Windows-1251, a name that
-// cannot be an ini key, or a number with a line break is refused.
+// in the book is overwritten. Names compare without letter case, numbers as
+// the same subscriber (td::phoneMatchKey: "8916…" is "+7916…"). Numbers are
+// stored normalised (td::normalizePhoneNumber), as the own book saves them. A
+// name outside Windows-1251, a name that cannot be an ini key, or a number
+// that cannot be normalised is refused.
 MergeReport mergeContacts(std::vector<PBRecord>& rows, const ContactsRead& read);
 
 // The UTF-8 text in Windows-1251, or the first character that has no place
 // there (as "U+XXXX") in `bad`.
 bool toCp1251Checked(std::string_view utf8, std::string& out, std::string& bad);
-
-// A number as the merge compares it: digits and a leading "+".
-std::string numberKey(std::string_view number);
 
 // A short summary of a merge and every refusal, one line each (Windows-1251).
 std::vector<std::string> mergeSummary(const MergeReport& report, const std::string& fileName);

@@ -96,7 +96,7 @@ std::string repeatOf(const icalrecurrencetype& r) {
 }
 
 std::string title8(const std::string& title) {
-    return cp1251ToUtf8(title);
+    return mdbTitleUtf8(title);  // a title kept in the phone's UCS2 with all it holds
 }
 
 }  // namespace

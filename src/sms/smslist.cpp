@@ -133,6 +133,25 @@ GroupDelete planGroupDelete(const std::vector<std::string>& marks, const std::st
     return g;
 }
 
+std::vector<std::string> withOtherParts(const std::vector<std::string>& indexes,
+                                        const std::vector<std::string>& lines,
+                                        const std::vector<std::string>& prefixes) {
+    std::map<std::string, std::vector<std::string>> parts;
+    for (const std::string& line : lines)
+        if (std::optional<SmsFields> f = readSmsRecord(line, prefixes))
+            parts.try_emplace(f->index, std::move(f->parts));
+    std::vector<std::string> out;
+    auto add = [&out](const std::string& i) {
+        if (std::find(out.begin(), out.end(), i) == out.end()) out.push_back(i);
+    };
+    for (const std::string& i : indexes) {
+        add(i);
+        if (auto it = parts.find(i); it != parts.end())
+            for (const std::string& p : it->second) add(p);
+    }
+    return out;
+}
+
 namespace {
 std::map<std::string, std::pair<std::string, std::string>> byIndex(
     const std::vector<std::string>& lines, const std::vector<std::string>& prefixes) {

@@ -104,6 +104,12 @@ struct GroupDelete {
 };
 GroupDelete planGroupDelete(const std::vector<std::string>& marks, const std::string& selected,
                             const std::string& deleteCommand);
+// The storage indexes a delete of these messages removes: each index followed
+// by the other parts of a message joined from several (as the lines the list
+// was filled from name them), each index once, in the order met.
+std::vector<std::string> withOtherParts(const std::vector<std::string>& indexes,
+                                        const std::vector<std::string>& lines,
+                                        const std::vector<std::string>& prefixes);
 // The marked indexes that no longer hold the message the list showed: the
 // phone's list read just before the delete (`now`) has no message there, or
 // one from another sender or with another text than the lines the list was

@@ -208,7 +208,15 @@ void deleteClick(SmsReader& reader, SmsListView& view, const DeleteRequest& req)
         stop(view.readView(), idleDeleteLook);
         return;
     }
+    // A message joined from several parts goes whole: the other parts are
+    // deleted before the list is read again.
     p.BatPrefix.clear();
+    if (const SmsReader::ShownList* shown = reader.shownList(req.kind)) {
+        const std::vector<std::string> all =
+            withOtherParts({p.ReSendIndex}, shown->lines, smsPrefixes());
+        for (std::size_t k = 1; k < all.size(); ++k)
+            p.BatPrefix += groupDeleteCommand() + all[k] + "|";
+    }
     if (!PutOperToOperBat(p.OperIniName, p.DeleteSMSName, req.readOperation, p.BatPrefix)) return;
     if (req.setTitles) req.setTitles();
     if (!dialogs().confirm(deleteQuestion(p.SelectedSMSText, p.PresetText))) return;
@@ -236,31 +244,39 @@ void groupDeleteClick(SmsReader& reader, SmsListView& view, const GroupDeleteReq
         stop(view.readView(), idle);
         return;
     }
-    GroupDelete plan = planGroupDelete(req.marks, p.ReSendIndex, req.groupDeleteCommand);
+    // The marked messages, and the storage indexes that delete them: a
+    // message joined from several parts goes whole.
+    const std::vector<std::string> marks =
+        planGroupDelete(req.marks, p.ReSendIndex, req.groupDeleteCommand).marks;
+    const SmsReader::ShownList* shown = reader.shownList(AllKind);
+    auto planFor = [&](const std::vector<std::string>& m) {
+        return planGroupDelete(shown ? withOtherParts(m, shown->lines, smsPrefixes()) : m,
+                               p.ReSendIndex, req.groupDeleteCommand);
+    };
+    GroupDelete plan = planFor(marks);
     p.BatPrefix = plan.batPrefix;
     if (!PutOperToOperBat(p.OperIniName, p.DeleteSMSName, p.AllSMSName, p.BatPrefix)) return;
     if (req.setTitles) req.setTitles();
-    if (!dialogs().confirm(groupDeleteQuestion(plan.count()))) return;
+    if (!dialogs().confirm(groupDeleteQuestion(marks.size()))) return;
     // Just before deleting, the phone's list as it is now: a marked index
     // that no longer holds the message shown (emptied on the handset and
     // filled by a new message) is left alone and named.
-    const SmsReader::ShownList* shown = reader.shownList(AllKind);
     std::optional<std::vector<std::string>> now = listNow(view);
     if (!shown || !now) {
         stop(view.readView(), idle);
         return;
     }
-    std::vector<std::string> changed = changedMarks(plan.marks, shown->lines, *now, smsPrefixes());
+    std::vector<std::string> changed = changedMarks(marks, shown->lines, *now, smsPrefixes());
     if (!changed.empty()) {
         dialogs().message(changedMarksText(changed));
         std::vector<std::string> kept;
-        for (const std::string& m : plan.marks)
+        for (const std::string& m : marks)
             if (std::find(changed.begin(), changed.end(), m) == changed.end()) kept.push_back(m);
         if (kept.empty()) {
             stop(view.readView(), idle);
             return;
         }
-        plan = planGroupDelete(kept, p.ReSendIndex, req.groupDeleteCommand);
+        plan = planFor(kept);
         p.BatPrefix = plan.batPrefix;
         if (!PutOperToOperBat(p.OperIniName, p.DeleteSMSName, p.AllSMSName, p.BatPrefix)) return;
     }

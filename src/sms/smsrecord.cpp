@@ -1,5 +1,7 @@
 #include "sms/smsrecord.h"
 
+#include <algorithm>
+
 namespace td::sms {
 
 namespace {
@@ -17,6 +19,32 @@ std::string replaced(std::string s, char from, char to) {
     for (char& c : s)
         if (c == from) c = to;
     return s;
+}
+
+constexpr std::string_view PartsMark = "parts:";
+
+std::string trimmedIndex(std::string_view i) {
+    const std::size_t b = i.find_first_not_of(' ');
+    return std::string(i.substr(b, i.find_last_not_of(' ') - b + 1));
+}
+
+// The parts' indexes from the fields after the number ("parts:8;9" as
+// the last of them); none when that field is not there or not plain.
+std::vector<std::string> partsField(std::string_view fields) {
+    const std::size_t comma = fields.rfind(',');
+    if (comma == std::string_view::npos) return {};
+    std::string_view f = fields.substr(comma + 1);
+    if (!f.starts_with(PartsMark)) return {};
+    f.remove_prefix(PartsMark.size());
+    std::vector<std::string> out;
+    for (std::size_t at = 0; at <= f.size();) {
+        std::size_t end = std::min(f.find(';', at), f.size());
+        std::string_view i = f.substr(at, end - at);
+        if (i.empty() || i.find_first_not_of("0123456789") != std::string_view::npos) return {};
+        out.emplace_back(i);
+        at = end + 1;
+    }
+    return out;
 }
 
 // A field between quotes that no reader can end early.
@@ -39,6 +67,11 @@ std::string writeSmsRecord(std::string_view prefix, const SmsRecord& r) {
         line += ',';
         line += replaced(clean(f), '}', ')');
     }
+    std::string parts;
+    for (const std::string& i : r.parts)
+        if (acceptedIndex(i) && i.find_first_not_of(' ') != std::string::npos)
+            parts += (parts.empty() ? "" : ";") + trimmedIndex(i);
+    if (!parts.empty()) line += "," + std::string(PartsMark) + parts;
     while (line.size() + 1 < MinRecordLength) line += ',';
     line += '}';
     std::string text = clean(r.text);
@@ -86,6 +119,12 @@ SmsFields cutRecord(std::string_view line) {
     f.status = std::string(upTo(rest, ','));
     rest = after(rest, ',');
     f.number = unquoteField(upTo(rest, '}'));
+    if (std::size_t q = rest.find('"'); q != std::string_view::npos) {
+        // After the number's closing quote, up to the text.
+        const std::string_view fields = upTo(rest, '}');
+        const std::size_t close = fields.find('"', q + 1);
+        if (close != std::string_view::npos) f.parts = partsField(fields.substr(close + 1));
+    }
     f.text = unquoteText(after(rest, '}'));
     return f;
 }

@@ -5,7 +5,11 @@
 // bytes, one character per byte; no widgets here.
 //
 // A record reads: answer prefix, "=", index, ",", status, ",", number
-// (further ","-separated fields may follow it), "}", text.
+// (further ","-separated fields may follow it), "}", text. A message joined
+// from the parts of a longer one ends its fields with "parts:" and the
+// indexes of its stored parts in part order, ";" between them ("parts:9;4;8"
+// for the record listed at 4): the number is quoted, so a reader that knows
+// nothing of it passes it over with the further fields.
 //
 // The reader cuts the fields thus: the rest of the line after its first
 // "=", the index up to the first ",", the status up to the next ",", the
@@ -35,6 +39,10 @@ struct SmsRecord {
     std::string number;              // the correspondent, without quotes
     std::vector<std::string> extra;  // further fields of the answer (name, time), as answered
     std::string text;
+    // The indexes of the stored parts when the message is joined from
+    // several, in part order (the record's own index is among them; it is
+    // the part listed first). Empty for a message of one part.
+    std::vector<std::string> parts;
 };
 
 // The record line the engine writes. It is built so that the reader gets
@@ -56,6 +64,7 @@ struct SmsFields {
     std::string status;  // as written, quotes included
     std::string number;
     std::string text;
+    std::vector<std::string> parts;  // of a joined message, see above
 };
 
 // A line is a record: long enough, and holding one of the prefixes + "=".

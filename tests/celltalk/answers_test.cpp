@@ -181,6 +181,41 @@ TEST(Answers, Ucs2FieldsOfAPhoneBookLine) {
     EXPECT_EQ(decodeUcs2Fields("+X: \"unclosed"), "+X: \"unclosed");
 }
 
+// A date-book title in UCS2 is given in Windows-1251 only when that is
+// exact; any other stays the phone's hex behind the mark, and a write sends
+// that hex back as it was.
+TEST(Answers, DateBookTitlesKeepThePhonesHexUnlessExact) {
+    auto u = [](std::u32string_view text) { return gsmcodec::toUcs2Hex(text); };
+    const std::string rest =
+        ",1,0,\"" + u(U"13:00") + "\",\"06-20-2025\",90,\"00:00\",\"00-00-2000\",4";
+    const std::string restShown = ",1,0,\"13:00\",\"06-20-2025\",90,\"00:00\",\"00-00-2000\",4";
+    struct Case {
+        const char* what;
+        std::string hex;    // as the phone gives the title
+        std::string title;  // in the result file (Windows-1251)
+    } cases[] = {
+        {"Cyrillic, a | and a comma", u(U"Обед|кино, 2"), W("Обед|кино, 2")},
+        {"a double quote", u(U"A\"B\""), "UCS2:" + u(U"A\"B\"")},
+        {"a tab", u(U"a\tb"), "UCS2:" + u(U"a\tb")},
+        {"outside the code page", u(U"汉字 😀"), "UCS2:" + u(U"汉字 😀")},
+        {"a title that starts with the mark", u(U"UCS2:0041"), "UCS2:" + u(U"UCS2:0041")},
+        {"digits that are UCS2 of no text the code page holds", "ABBA", "UCS2:ABBA"},
+        {"no hex at all", "Tea", "Tea"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string line = dateBookLine("+MDBR: 7,\"" + c.hex + "\"" + rest, "+MDBR");
+        EXPECT_EQ(line, "+MDBR: 7,\"" + c.title + "\"" + restShown);
+        const std::string write = "AT+MDBW=7,\"" + c.title + "\"" + restShown;
+        const std::string sent = encodeUcs2WriteText(write);
+        if (c.hex != "Tea") EXPECT_EQ(sent, "AT+MDBW=7,\"" + c.hex + "\"" + restShown);
+    }
+    EXPECT_EQ(dateBookLine("+MDBAD: 2", "+MDBR"), "+MDBAD: 2");
+    // The mark means nothing to a phone-book write.
+    EXPECT_EQ(encodeUcs2WriteText("AT+CPBW=1,\"1\",129,\"UCS2:0041\""),
+              "AT+CPBW=1,\"1\",129,\"" + gsmcodec::cp1251::toUcs2Hex("UCS2:0041") + "\"");
+}
+
 TEST(Answers, WriteCommandTextsGoOutInUcs2) {
     auto hex = [](const char* utf8) { return gsmcodec::cp1251::toUcs2Hex(W(utf8)); };
     struct Case {
@@ -338,6 +373,7 @@ TEST(Answers, PartsOfALongMessageAreJoined) {
     const std::string head = "+CMGL=";
     const std::string from = ",\"REC READ\",\"+79161234567\",,\"25/06/02,18:05:12+12\"}";
     const std::string sentFrom = ",\"STO SENT\",\"+79161234567\"}";
+    const std::string fields = from.substr(0, from.size() - 1);  // up to the text
     auto sent = gsmcodec::encodeSubmit("+79161234567", std::u32string(170, U'x'), 9);
     struct {
         const char* why;
@@ -347,11 +383,11 @@ TEST(Answers, PartsOfALongMessageAreJoined) {
         {"PDU, 8-bit reference, listed out of order, a whole one between",
          {"+CMGL: 4,1,,30", part(7, 2, 2, false, U"world"), "+CMGL: 5,1,,30",
           part(-1, 0, 0, false, U"alone"), "+CMGL: 6,1,,30", part(7, 2, 1, false, U"hello ")},
-         {head + "4" + from + "hello world", head + "5" + from + "alone"}},
+         {head + "4" + fields + ",parts:6;4}hello world", head + "5" + from + "alone"}},
         {"PDU, 16-bit reference, the middle part missing",
          {"+CMGL: 0,1,,30", part(0x1234, 3, 1, true, U"Да "), "+CMGL: 2,1,,30",
           part(0x1234, 3, 3, true, U" нет")},
-         {head + "0" + from + "Да [часть 2 из 3 отсутствует] нет"}},
+         {head + "0" + fields + ",parts:0;2}Да [часть 2 из 3 отсутствует] нет"}},
         {"PDU, same reference from another kind of list stays apart",
          {"+CMGL: 1,1,,30", part(9, 2, 1, false, U"a"), "+CMGL: 2,3,,30", sent[1].hex},
          {head + "1" + from + "a[часть 2 из 2 отсутствует]",
@@ -363,9 +399,8 @@ TEST(Answers, PartsOfALongMessageAreJoined) {
           "0608041234020204140430",
           "+CMGL: 2,\"REC READ\",\"+79161234567\",,\"25/06/02,18:05:12+12\",145,5",
           "0500030702022C207365636F6E64"},
-         {head + "1" + from.substr(0, from.size() - 1) + ",145,5}first, second",
-          head + "3" + from.substr(0, from.size() - 1) + ",145,4}" +
-              "[часть 1 из 2 отсутствует]Да"}},
+         {head + "1" + fields + ",145,5,parts:1;2}first, second",
+          head + "3" + fields + ",145,4}" + "[часть 1 из 2 отсутствует]Да"}},
     };
     for (const auto& c : cases) {
         std::vector<std::string> want;

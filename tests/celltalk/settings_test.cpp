@@ -40,7 +40,9 @@ TEST(SettingsTable, ProgramAndEngineStartFromTheSameDefaults) {
     EXPECT_EQ(c.waitSec, 1);
 }
 
-// The phone the program says is in use is the one the engine works.
+// The phone the program says is in use is the one the engine works; a port
+// written for the engine is the one it then works, unless the operations ini
+// names its own, which the writer tells.
 TEST(SettingsTable, ProgramNamesThePortTheEngineUses) {
     struct Case {
         const char* what;
@@ -63,6 +65,12 @@ TEST(SettingsTable, ProgramNamesThePortTheEngineUses) {
         EXPECT_EQ(celltalk::loadConfig(d.dir).comPort, c.port);
         EXPECT_EQ(td::enginePort(d.dir), c.port);
         EXPECT_EQ(td::phoneInUseText(td::enginePort(d.dir)), td::utf8ToCp1251(c.shown));
+        const bool opsWins = c.opsIni.find("ComPort") != std::string::npos;
+        std::string over = "stale";
+        ASSERT_TRUE(td::writeEnginePort(d.dir, "/dev/ttyS9", over));
+        EXPECT_EQ(over, opsWins ? "phone2.ini" : "");
+        EXPECT_EQ(celltalk::loadConfig(d.dir).comPort, opsWins ? c.port : "/dev/ttyS9");
+        EXPECT_EQ(td::enginePort(d.dir), opsWins ? c.port : "/dev/ttyS9");
     }
 }
 

@@ -12,6 +12,7 @@
 #include "engine.h"
 #include "platform/cp1251.h"
 #include "platform/files.h"
+#include "state.h"
 #include "support.h"
 
 namespace {
@@ -141,6 +142,43 @@ TEST(DateBookRoundTrip, HostileTitlesRestoreAsTitlesOnly) {
     for (size_t i = 0; i < after.events.size(); ++i)
         EXPECT_EQ(after.events[i], before.events[i]) << td::cp1251ToUtf8(before.events[i].title);
     EXPECT_EQ(after.autoDelete, before.autoDelete);
+}
+
+// Titles Windows-1251 cannot give exactly, and titles that look like hex:
+// the second phone gets every title exactly as the first held it, and the
+// window shows them decoded.
+TEST(DateBookRoundTrip, TitlesOutsideTheCodePageComeBackExact) {
+    const char* const state =
+        "[phone]\nautodelete 0\n[datebook 500]\n"
+        "1 \"Обед \\\"у Анны\\\"\" 1 0 \"13:00\" \"06-20-2025\" 90 \"00:00\" \"00-00-2000\" 4\n"
+        "2 \"a\\tb\" 0 1 \"00:00\" \"07-02-2025\" 0 \"09:00\" \"07-02-2025\" 5\n"
+        "3 \"汉字 😀\" 1 1 \"10:00\" \"06-15-2025\" 60 \"09:45\" \"06-15-2025\" 0\n"
+        "4 \"2025\" 1 0 \"10:00\" \"06-15-2025\" 60 \"00:00\" \"00-00-2000\" 0\n"
+        "5 \"ABBA\" 1 0 \"10:00\" \"06-15-2025\" 60 \"00:00\" \"00-00-2000\" 0\n"
+        "6 \"UCS2:0041\" 1 0 \"10:00\" \"06-15-2025\" 60 \"00:00\" \"00-00-2000\" 0\n";
+    Phone first(state);
+    const std::vector<std::string> original = first.read();
+    td::MdbReader reader;
+    std::vector<std::string> titles;
+    for (const auto& r : td::showDateBook(reader, original, td::MdbSource::Result).rows)
+        titles.push_back(td::cp1251ToUtf8(r[0]));
+    EXPECT_EQ(titles, (std::vector<std::string>{"Обед \"у Анны\"", "a b", "?? ?", "2025", "ABBA",
+                                                "UCS2:0041"}));
+
+    Phone second(kEmptyPhone);
+    EXPECT_TRUE(parse(second.read()).events.empty());
+    const std::string name = td::unloadFileName("07.12.2026 10-00-00", "LastRun.mdb");
+    std::vector<std::string> refused;
+    ASSERT_TRUE(td::files::writeLines(second.dir.path("AutoRun/" + name),
+                                      td::unloadFile(original, {}, &refused)));
+    EXPECT_TRUE(refused.empty());
+    ASSERT_EQ(second.run("Выполнить_пакет", name), 0) << second.dir.text("CellTalk.err");
+    auto was = phonesim::parseState(state, nullptr);
+    auto now = phonesim::loadStateFile(second.dir.path("phonesim.state"), nullptr);
+    ASSERT_TRUE(was && now);
+    ASSERT_EQ(now->datebook.size(), was->datebook.size());
+    for (const auto& [index, e] : was->datebook)
+        EXPECT_EQ(now->datebook[index].title, e.title) << index;
 }
 
 TEST(DateBookRoundTrip, WhatTheWindowShowsOfAnEngineRead) {

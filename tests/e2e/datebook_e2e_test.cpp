@@ -155,17 +155,28 @@ TEST_F(DateBookEndToEnd, UnloadLoadsIntoAnEmptyPhone) {
 // program's unload, run by the engine against an empty phone, gives the
 // same events, and the phone gets nothing but date-book commands.
 TEST_F(DateBookEndToEnd, HostileTitlesRestoreAsTitlesOnly) {
-    usePhone("hostile.state",
-             "[phone]\nautodelete 1\n[datebook 500]\n"
-             "1 \"Обед|ATD+79990001122;|AT+CPBW=1|\" 1 0 \"13:00\" \"06-20-2025\" 90 \"00:00\" "
-             "\"00-00-2000\" 4\n"
-             "2 \"|!dly 3|!bat[|\" 0 1 \"00:00\" \"07-02-2025\" 0 \"09:00\" \"07-02-2025\" 5\n"
-             "5 \"a,b;c|d №7\" 1 1 \"10:00\" \"06-15-2025\" 60 \"09:45\" \"06-15-2025\" 0\n");
+    usePhone(
+        "hostile.state",
+        "[phone]\nautodelete 1\n[datebook 500]\n"
+        "1 \"Обед|ATD+79990001122;|AT+CPBW=1|\" 1 0 \"13:00\" \"06-20-2025\" 90 \"00:00\" "
+        "\"00-00-2000\" 4\n"
+        "2 \"|!dly 3|!bat[|\" 0 1 \"00:00\" \"07-02-2025\" 0 \"09:00\" \"07-02-2025\" 5\n"
+        "5 \"a,b;c|d №7\" 1 1 \"10:00\" \"06-15-2025\" 60 \"09:45\" \"06-15-2025\" 0\n"
+        "6 \"Обед \\\"у Анны\\\"\" 1 0 \"13:00\" \"06-20-2025\" 90 \"00:00\" \"00-00-2000\" 4\n"
+        "7 \"a\\tb\" 1 0 \"13:00\" \"06-20-2025\" 90 \"00:00\" \"00-00-2000\" 4\n"
+        "8 \"汉字\" 1 0 \"13:00\" \"06-20-2025\" 90 \"00:00\" \"00-00-2000\" 4\n"
+        "9 \"ABBA\" 1 0 \"13:00\" \"06-20-2025\" 90 \"00:00\" \"00-00-2000\" 4\n");
     f9->FormActivate();
     f9->bbGetMDBookClick();
     const auto originalEvents = events();
-    ASSERT_EQ(originalEvents.size(), 3u) << U(env.readFile("CellTalk.err"));
+    ASSERT_EQ(originalEvents.size(), 7u) << U(env.readFile("CellTalk.err"));
     EXPECT_EQ(U(originalEvents[0].title), "Обед|ATD+79990001122;|AT+CPBW=1|");
+    // Titles Windows-1251 cannot give exactly are shown decoded.
+    std::vector<std::string> titles;
+    for (const auto& row : rows()) titles.push_back(row[0]);
+    ASSERT_EQ(titles.size(), 7u);
+    EXPECT_EQ(std::vector<std::string>(titles.begin() + 3, titles.end()),
+              (std::vector<std::string>{"Обед \"у Анны\"", "a b", "??", "ABBA"}));
 
     env.clock.setLocal(2026, 12, 7, 10, 0, 0);
     f9->bbUnloadMemBookClick();
@@ -186,8 +197,12 @@ TEST_F(DateBookEndToEnd, HostileTitlesRestoreAsTitlesOnly) {
                     up.rfind("AT+CGSN", 0) == 0)
             << U(line);
     }
-    EXPECT_EQ(env.readFile("empty.state").find("[phonebook"), std::string::npos)
-        << "no phone-book entry written";
+    const std::string restored = env.readFile("empty.state");
+    EXPECT_EQ(restored.find("[phonebook"), std::string::npos) << "no phone-book entry written";
+    // The second phone holds every title exactly as the first did.
+    for (const char* title : {"\"Обед \\\"у Анны\\\"\"", "\"a\\tb\"", "\"汉字\"", "\"ABBA\"",
+                              "\"a,b;c|d №7\"", "\"|!dly 3|!bat[|\""})
+        EXPECT_NE(restored.find(title), std::string::npos) << title << "\n" << restored;
 
     td::files::remove(env.path("AutoRun/LastRun.mdb"));
     f9->bbGetMDBookClick();

@@ -26,6 +26,11 @@ TEST(ICalBook, EventsComeBackField) {
     };
     ICalWritten w = writeICalendar(events, 1765000000);
     EXPECT_EQ(w.written, 6);
+    // A title kept in the phone's UCS2 goes out with every character it holds.
+    events.push_back({"7", "UCS2:6C495B570022", "1", "0", "09:30", "01-31-2026", "15", "09:30",
+                      "01-31-2026", "1"});
+    EXPECT_NE(writeICalendar(events, 1765000000).text.find("SUMMARY:汉字\""), std::string::npos);
+    events.pop_back();
     EXPECT_TRUE(w.refused.empty());
     EXPECT_NE(w.text.find("RRULE:FREQ=MONTHLY;BYDAY=3SU"), std::string::npos) << w.text;
     EXPECT_NE(w.text.find("DTSTART;VALUE=DATE:20261207"), std::string::npos);

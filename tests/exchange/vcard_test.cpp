@@ -123,10 +123,23 @@ TEST(Merge, NothingInTheBookIsOverwritten) {
          0,
          0,
          3},
+        {"8… and +7… are the same number: skipped",
+         {{1, "vera", {"8 916 555-44-33"}}},
+         {},
+         1,
+         0,
+         0},
+        {"stored normalised; letters in a number: refused",
+         {{1, "Eve", {"8 (916) 555-44-33", "916-ABC", "+7 916 1"}}},
+         {{"Eve", "89165554433"}, {"Eve (2)", "+79161"}},
+         0,
+         1,
+         1},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        std::vector<td::PBRecord> book = {{"Ann", "+7916111"}, {"", ""}, {"Ann (2)", "333"}};
+        std::vector<td::PBRecord> book = {
+            {"Ann", "+7916111"}, {"", ""}, {"Ann (2)", "333"}, {"Vera", "+79165554433"}};
         const size_t before = book.size();
         MergeReport m = mergeContacts(book, {c.in, {}});
         ASSERT_EQ(book.size(), before + c.added.size());

@@ -1,9 +1,12 @@
 // A date-book event through a backup: event -> unload line -> the engine's
 // expansion of the batch file -> exactly one write command carrying the
 // same fields, whatever the title holds; an event whose fields a phone
-// would never give writes nothing. No other command ever comes out.
+// would never give writes nothing. No other command ever comes out. And a
+// title a phone in UCS2 gives (any UTF-16 units) goes through the engine's
+// result file and the backup back to the phone as the same hex.
 #include <cstdint>
 
+#include "answers.h"
 #include "datebook/mdblogic.h"
 #include "fuzzsupport.h"
 #include "oplang.h"
@@ -28,11 +31,44 @@ bool plainText(const std::string& s) {
     return true;
 }
 
+std::vector<std::string> batchWrites(const std::vector<std::string>& batch) {
+    std::vector<celltalk::Step> steps;
+    try {
+        steps = celltalk::expandOperation(
+            "!bat[", {"unload.txt", ""},
+            [&batch](const std::string&) { return std::optional(batch); });
+    } catch (const celltalk::OpError& e) {
+        fuzz::mismatch("expansion", "no error", e.what());
+    }
+    std::vector<std::string> writes;
+    for (const auto& s : steps)
+        if (s.text.rfind("AT+MDBW=", 0) == 0) writes.push_back(s.text);
+    return writes;
+}
+
+// The bytes as UTF-16 units in hex, as a phone in UCS2 gives a title.
+void ucs2TitleComesBack(std::string_view bytes) {
+    static const char digits[] = "0123456789ABCDEF";
+    std::string hex;
+    for (unsigned char c : bytes) hex += {digits[c >> 4], digits[c & 15]};
+    if (hex.size() % 4) hex += "00";
+    if (hex.empty()) return;
+    const std::string rest = ",1,0,\"13:00\",\"06-20-2025\",90,\"00:00\",\"00-00-2000\",4";
+    const std::string line = celltalk::dateBookLine("+MDBR: 1,\"" + hex + "\"" + rest, "+MDBR");
+    std::vector<std::string> refused;
+    const std::vector<std::string> writes = batchWrites(td::unloadFile({line}, {}, &refused));
+    fuzz::expectEqual("ucs2 writes", "1", std::to_string(writes.size()));
+    if (writes.size() != 1) return;
+    fuzz::expectEqual("ucs2 sent", "AT+MDBW=1,\"" + hex + "\"" + rest,
+                      celltalk::encodeUcs2WriteText(writes[0]));
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     auto f = fuzz::split(std::string_view(reinterpret_cast<const char*>(data), size), '\n');
     f.resize(10);
+    ucs2TitleComesBack(f[1]);
     const td::MdbRecord event{f[0], f[1], f[2], f[3], f[4], f[5], f[6], f[7], f[8], f[9]};
     const std::string line = td::writeMdbRecord(event);
     bool plain = true;

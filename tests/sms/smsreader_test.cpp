@@ -268,6 +268,21 @@ TEST(SmsReader, SingleDelete) {
     }
 }
 
+// A message the list joined from several stored parts is deleted whole.
+TEST(SmsReader, SingleDeleteRemovesEveryPartOfAJoinedMessage) {
+    Harness h;
+    td::Prog& p = td::prog();
+    h.readFresh("Sent-", {"+CMGL=4,\"STO SENT\",\"555\",parts:6;4;7}Hi", record(5, "555", "m")});
+    p.ReSendIndex = "4";
+    p.ListFresh = true;
+    h.env.dialogs.answers = {true};
+    td::sms::DeleteRequest req{"Sent", "Sent-", td::sms::sentTexts(), nullptr};
+    td::sms::deleteClick(h.reader, h.view, req);
+    ASSERT_EQ(h.env.starter.starts.size(), 1u);
+    EXPECT_EQ(h.env.starter.params()[0], W("oper \"Delete\" \"4\""));
+    EXPECT_EQ(h.env.readFile("DELSMS.TXT"), "at+cmgd=6|at+cmgd=7|at+cmgl=\"STO SENT\"\r\n");
+}
+
 TEST(SmsReader, GroupDeleteDeletesTheMarkedMessagesInOneRun) {
     struct {
         const char* why;
@@ -284,12 +299,25 @@ TEST(SmsReader, GroupDeleteDeletesTheMarkedMessagesInOneRun) {
          "3"},
         {"selected row not marked", {"2", "4"}, "7", "4", "at+cmgd=2|at+cmgl=\"ALL\"\r\n", "2"},
         {"only the selected marked", {"6"}, "6", "6", "at+cmgl=\"ALL\"\r\n", "1"},
+        {"a message joined from parts 3, 8, 9 goes whole",
+         {"3", "5"},
+         "5",
+         "5",
+         "at+cmgd=3|at+cmgd=8|at+cmgd=9|at+cmgl=\"ALL\"\r\n",
+         "2"},
+        {"the joined message selected",
+         {"3"},
+         "3",
+         "3",
+         "at+cmgd=8|at+cmgd=9|at+cmgl=\"ALL\"\r\n",
+         "1"},
     };
     for (const auto& c : cases) {
         Harness h;
         td::Prog& p = td::prog();
         std::vector<std::string> phone;
         for (int i = 1; i <= 7; ++i) phone.push_back(record(i, "55" + std::to_string(i), "m"));
+        phone[2] = "+CMGL=3,\"STO SENT\",\"553\",parts:3;8;9}m";
         h.readFresh("All-", phone);  // the same list again just before the delete
         p.ReSendIndex = c.selected;
         p.ListFresh = true;

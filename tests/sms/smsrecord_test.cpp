@@ -56,6 +56,9 @@ TEST(SmsRecord, WhatIsWrittenIsReadBack) {
          "",
          "a  b c d"},
         {"line break in the number", {"22", "REC READ", "1\n2", {}, "t"}, "1 2"},
+        {"a joined message",
+         {"23", "REC READ", "900", {"\"Ann, B\""}, "long", {"8", "23", "10000"}}},
+        {"a further field like the parts mark", {"24", "REC READ", "1", {"\"a,parts:1\""}, "t"}},
     };
     for (const RoundTrip& c : cases) {
         std::string line = td::sms::writeSmsRecord("+CMGL", c.in);
@@ -67,6 +70,7 @@ TEST(SmsRecord, WhatIsWrittenIsReadBack) {
         EXPECT_EQ(f->status, c.status.empty() ? "\"" + c.in.status + "\"" : c.status) << c.why;
         EXPECT_EQ(f->number, c.number.empty() ? c.in.number : c.number) << c.why << ": " << line;
         EXPECT_EQ(f->text, c.text.empty() ? c.in.text : c.text) << c.why << ": " << line;
+        EXPECT_EQ(f->parts, c.in.parts) << c.why << ": " << line;
     }
 }
 

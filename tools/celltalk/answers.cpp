@@ -4,6 +4,7 @@
 #include <map>
 #include <optional>
 
+#include "datebook/mdbrecord.h"
 #include "gsmtext.h"
 #include "platform/cp1251.h"
 #include "sms/smsrecord.h"
@@ -187,6 +188,34 @@ std::string decodeUcs2Fields(std::string_view line) {
     return out;
 }
 
+std::string dateBookLine(std::string_view line, std::string_view prefix) {
+    const std::string head = td::upperAscii(prefix) + ":";
+    const std::string_view t = trimView(line);
+    if (t.size() < head.size() || td::upperAscii(t.substr(0, head.size())) != head)
+        return decodeUcs2Fields(line);
+    std::vector<std::string> fields = splitFields(t.substr(head.size()));
+    std::string out(t.substr(0, head.size()));
+    for (size_t k = 0; k < fields.size(); ++k) {
+        if (k) out += ',';
+        const std::string inner = unquote(fields[k]);
+        const bool quoted = trimView(fields[k]).size() == inner.size() + 2;
+        if (k != 1 || !quoted) {
+            out += decodeUcs2Fields(fields[k]);
+            continue;
+        }
+        auto text = gsmcodec::cp1251::fromUcs2HexStrict(inner);
+        const bool exact = text && text->find_first_of("\"\x7F") == std::string::npos &&
+                           text->compare(0, td::MdbUcs2Mark.size(), td::MdbUcs2Mark) != 0;
+        if (exact)
+            out += "\"" + *text + "\"";
+        else if (gsmcodec::fromUcs2Hex(inner) && !inner.empty())
+            out += "\"" + td::MdbUcs2Mark + inner + "\"";
+        else
+            out += fields[k];  // no UCS2: as the phone gave it
+    }
+    return out;
+}
+
 namespace {
 
 bool oddQuotes(std::string_view s) {
@@ -278,7 +307,11 @@ std::string encodeUcs2WriteText(std::string_view command) {
         bool text = position == table->fields[0] || position == table->fields[1];
         size_t open = f.find('"');
         size_t close = f.rfind('"');
-        if (text && open != std::string::npos && close > open)
+        const bool kept = prefix == "+MDBW" && open != std::string::npos && close > open &&
+                          td::mdbTitleHex(std::string_view(f).substr(open + 1, close - open - 1));
+        if (text && kept)
+            f.erase(open + 1, td::MdbUcs2Mark.size());  // the phone's own hex
+        else if (text && open != std::string::npos && close > open)
             f = f.substr(0, open + 1) +
                 gsmcodec::cp1251::toUcs2Hex(
                     std::string_view(f).substr(open + 1, close - open - 1)) +
@@ -419,7 +452,7 @@ std::string missingPart(int seq, int count) {
 // Parts of one longer message (same correspondent, reference and part count,
 // both received or both stored) become one record where the first of them is
 // listed: its index and status, the texts in part order, a missing part
-// marked as such.
+// marked as such, and the indexes of the parts shown, in part order.
 std::vector<std::string> joinParts(std::string_view prefix, const std::vector<Listed>& listed) {
     auto key = [](const Listed& l) {
         return l.record.number + '\x01' + std::to_string(l.part.ref) + '\x01' +
@@ -445,7 +478,9 @@ std::vector<std::string> joinParts(std::string_view prefix, const std::vector<Li
             for (const Listed* p : group)
                 if (p->part.seq == seq && !found) found = p;
             joined.text += found ? found->record.text : missingPart(seq, l.part.count);
+            if (found) joined.parts.push_back(found->record.index);
         }
+        if (joined.parts.size() < 2) joined.parts.clear();  // nothing else to delete
         out.push_back(td::sms::writeSmsRecord(prefix, joined));
     }
     return out;

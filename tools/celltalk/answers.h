@@ -67,6 +67,14 @@ std::string unquote(std::string_view field);
 // decoded text become apostrophes so that the field stays one field.
 std::string decodeUcs2Fields(std::string_view line);
 
+// A date-book answer line of a phone in UCS2 as the result file gets it: the
+// quoted fields decoded as decodeUcs2Fields does, but the title (the second
+// field of a `prefix` + ":" line) only when Windows-1251 gives it exactly (no
+// double quote, no control character, every character in the code page, not
+// starting with td::MdbUcs2Mark); any other UCS2 title stays the phone's hex
+// behind that mark, so that a backup writes back exactly what was read.
+std::string dateBookLine(std::string_view line, std::string_view prefix);
+
 // A phone-book answer's lines as the result file gets them. A line whose
 // quotes are left open (a phone that splits a long entry with a line feed
 // inside the quoted number) is joined with the lines that follow until they
@@ -82,7 +90,8 @@ std::vector<std::string> phoneBookLines(const std::vector<std::string>& lines,
 // +CPBW, the search text of +CPBF) as UCS2 hex of their Windows-1251
 // characters. Fields are found at commas outside quotes, so a comma inside a
 // title stays in it. Other commands and fields (numbers, times, dates,
-// memory names) are returned unchanged.
+// memory names) are returned unchanged. A +MDBW title kept in the phone's
+// hex (td::MdbUcs2Mark + hex) goes as that hex, unchanged.
 std::string encodeUcs2WriteText(std::string_view command);
 
 // SMS list answer (+CMGL / +MMGL, text or PDU mode) -> the engine's record

@@ -759,7 +759,6 @@ void Executor::learnCharset() {
 void Executor::route(const std::string& cmd, const Answer& a) {
     const std::string p = commandPrefix(cmd);
     auto is = [&](const std::string& cfgPrefix) { return p == td::upperAscii(trim(cfgPrefix)); };
-    auto decoded = [&](const std::string& l) { return ucs2_ ? decodeUcs2Fields(l) : l; };
     WorkFile* file = nullptr;
     if (is(cfg_.pbPrefix)) {
         file = &out_.pb;
@@ -779,7 +778,8 @@ void Executor::route(const std::string& cmd, const Answer& a) {
             mdbCharsetCmd_ = charsetCmd_;
         }
         file->line(cmd);
-        for (const auto& l : a.lines) file->line(decoded(l));
+        const std::string prefix = trim(is(cfg_.mdbrPrefix) ? cfg_.mdbrPrefix : cfg_.mdbadPrefix);
+        for (const auto& l : a.lines) file->line(ucs2_ ? dateBookLine(l, prefix) : l);
     }
     if (file) file->line(a.final);
 }

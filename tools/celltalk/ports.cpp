@@ -21,6 +21,7 @@
 #include <tuple>
 
 #include "engine/settingkeys.h"
+#include "engine/settings.h"
 #include "platform/cp1251.h"
 #include "platform/files.h"
 #include "platform/ini.h"
@@ -364,20 +365,16 @@ int setPort(const std::string& device, const std::string& dir, std::ostream& out
             << " нет celltalk.ini: запустите команду в папке движка\n";
         return 2;
     }
-    td::IniFile ini(iniPath);
-    if (!td::writeSetting(ini, td::setting::ComPort, td::files::fromOsPath(device))) {
+    std::string ops;
+    if (!td::writeEnginePort(dir, td::files::fromOsPath(device), ops)) {
         err << "не удаётся записать " << td::files::toOsPath(iniPath) << "\n";
         return 2;
     }
     out << "ComPort=" << device << " записан в " << td::files::toOsPath(iniPath) << "\n";
     // The operations ini, when it is another file, may carry a port of its own that wins.
-    std::string ops = td::readSetting(ini, td::setting::ModelIni);
-    if (td::upperAscii(ops) != td::upperAscii(td::EngineIniName)) {
-        td::IniFile opsIni(td::files::join(dir, ops));
-        if (td::settingExists(opsIni, td::setting::ComPort))
-            out << "внимание: " << td::cp1251ToUtf8(ops)
-                << " задаёт свой ComPort, и он главнее: поправьте и его\n";
-    }
+    if (!ops.empty())
+        out << "внимание: " << td::cp1251ToUtf8(ops)
+            << " задаёт свой ComPort, и он главнее: поправьте и его\n";
     if (!fs::exists(device)) out << "внимание: устройства " << device << " сейчас нет\n";
     return 0;
 }
