@@ -11,6 +11,7 @@
 
 #include "engine/launcher.h"
 #include "engine/settings.h"
+#include "engine/texthelpers.h"
 #include "main/mainlogic.h"
 #include "platform/cp1251.h"
 #include "platform/files.h"
@@ -267,7 +268,7 @@ void TForm1::readOperIni() {
     td::writeSetting(oper, S::EngineWindow, p.OwnWindow);
     // A wait time that is not a whole number is taken as 5 seconds.
     p.WaitSec = ml::effectiveWaitSec(td::readSetting(oper, S::WaitSec));
-    td::writeSetting(oper, S::Wait, std::to_string(ml::halfToEven(*ml::parseWhole(p.WaitSec))));
+    td::writeSetting(oper, S::Wait, std::to_string(ml::halfToEven(*td::parseWhole(p.WaitSec))));
     p.PBFile = td::readSetting(oper, S::PBFile);
     p.SMSFile = td::readSetting(oper, S::SMSFile);
     p.MDBFile = td::readSetting(oper, S::MDBFile);

@@ -6,7 +6,7 @@
 
 #include "gsmtext.h"
 #include "platform/cp1251.h"
-#include "sms/smsrecord.h"
+#include "formats/smsrecord.h"
 #include "smspdu.h"
 
 namespace celltalk {
