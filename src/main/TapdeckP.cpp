@@ -86,7 +86,6 @@ void TForm1::FormActivate() {
     }
     // 2. Shared working lists start empty again.
     p.PhoneNumbers.clear();
-    p.PhoneBookKeys.clear();
     p.RecordList.clear();
     p.ResultLines.clear();
     p.NameList.clear();
@@ -103,8 +102,8 @@ void TForm1::FormActivate() {
         p.ExeIniName = ml::exeIniName(p.ExeFileName);
         std::string model = td::upperAscii(p.EngineModelIni);
         if (model != td::upperAscii(td::EngineIniName) && model != td::upperAscii(p.ExeIniName) &&
-            !p.SatelliteAsked && td::CheckSateliteFile(td::SatelliteBase, p.SatelliteMarker)) {
-            p.SatelliteAsked = true;
+            !satelliteAsked_ && td::CheckSateliteFile(td::SatelliteBase, p.SatelliteMarker)) {
+            satelliteAsked_ = true;
             if (td::dialogs().confirm(
                     td::W("- Может быть активна только одна программа-сателит\r Возможны ошибки "
                           "при одновременном выполнении двух или более программ\r Завершить "
@@ -160,7 +159,7 @@ void TForm1::FormActivate() {
     // 12. This program's satellite marker (tried again while it has none).
     if (p.SatelliteMarker.empty()) p.SatelliteMarker = td::CreSateliteFile(td::SatelliteBase);
     // 13.
-    p.SizeLocked = true;
+    sizeLocked_ = true;
     lockSize();
 }
 
@@ -317,7 +316,7 @@ void TForm1::applyPreset() {
 }
 
 bool TForm1::FormCanResize(int& newWidth, int& newHeight) {
-    return !prog().SizeLocked;
+    return !sizeLocked_;
 }
 
 void TForm1::lockSize() {

@@ -208,8 +208,7 @@ void deleteClick(SmsReader& reader, SmsListView& view, const DeleteRequest& req)
         stop(view.readView(), idleDeleteLook);
         return;
     }
-    p.BatPrefix.clear();
-    if (!PutOperToOperBat(p.OperIniName, p.DeleteSMSName, req.readOperation, p.BatPrefix)) return;
+    if (!PutOperToOperBat(p.OperIniName, p.DeleteSMSName, req.readOperation, std::string())) return;
     if (req.setTitles) req.setTitles();
     if (!dialogs().confirm(deleteQuestion(p.SelectedSMSText, p.PresetText))) return;
     runDelete(reader, view, p.ReSendIndex, req.kind, req.texts, idleDeleteLook);
@@ -237,8 +236,7 @@ void groupDeleteClick(SmsReader& reader, SmsListView& view, const GroupDeleteReq
         return;
     }
     GroupDelete plan = planGroupDelete(req.marks, p.ReSendIndex, req.groupDeleteCommand);
-    p.BatPrefix = plan.batPrefix;
-    if (!PutOperToOperBat(p.OperIniName, p.DeleteSMSName, p.AllSMSName, p.BatPrefix)) return;
+    if (!PutOperToOperBat(p.OperIniName, p.DeleteSMSName, p.AllSMSName, plan.batPrefix)) return;
     if (req.setTitles) req.setTitles();
     if (!dialogs().confirm(groupDeleteQuestion(plan.count()))) return;
     // Just before deleting, the phone's list as it is now: a marked index
@@ -261,8 +259,7 @@ void groupDeleteClick(SmsReader& reader, SmsListView& view, const GroupDeleteReq
             return;
         }
         plan = planGroupDelete(kept, p.ReSendIndex, req.groupDeleteCommand);
-        p.BatPrefix = plan.batPrefix;
-        if (!PutOperToOperBat(p.OperIniName, p.DeleteSMSName, p.AllSMSName, p.BatPrefix)) return;
+        if (!PutOperToOperBat(p.OperIniName, p.DeleteSMSName, p.AllSMSName, plan.batPrefix)) return;
     }
     runDelete(reader, view, plan.argument, AllKind, allTexts(), idle);
 }
