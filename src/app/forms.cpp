@@ -1,6 +1,7 @@
 #include "app/forms.h"
 
 #include <QPointer>
+#include <functional>
 #include <utility>
 
 #include "binding/SelectFromCellTalk.h"
@@ -40,79 +41,103 @@ void createForms() {
     wireForms(f);
 }
 
-void wireForms(const Forms& f) {
-    QPointer<TForm1> f1 = f.Form1;
-    QPointer<TForm2> f2 = f.Form2;
-    QPointer<TForm3> f3 = f.Form3;
-    QPointer<TForm4> f4 = f.Form4;
-    QPointer<TForm5> f5 = f.Form5;
-    QPointer<TForm6> f6 = f.Form6;
-    QPointer<TForm7> f7 = f.Form7;
-    QPointer<TForm8> f8 = f.Form8;
+namespace {
 
-    // Main window: the windows its buttons open, the settings window's
-    // options, the own phone book's read switch.
-    if (f1) {
-        TForm1::Links& l = f1->links;
-        l.help = f.Form11;
-        l.ussd = f.FormUssd;
-        l.settings = f.Form2;
-        l.phoneBook = f.Form3;
-        l.missCalls = f.Form6;
-        l.sentSms = f.Form5;
-        l.unreadSms = f.Form7;
-        l.allSms = f.Form8;
-        l.dateBook = f.Form9;
-        l.multiPhoneTicked = [f2] { return f2 && f2->multiPhoneTicked(); };
-        l.engineWindowTicked = [f2] { return f2 && f2->engineWindowTicked(); };
-        l.setBeepTick = [f2](bool on) {
-            if (f2) f2->setBeepTicked(on);
-        };
-        l.setEngineWindowTick = [f2](bool on) {
-            if (f2) f2->setEngineWindowTicked(on);
-        };
-        l.phoneBookReadOff = [f3] {
-            if (f3) f3->phoneReadOff();
-        };
-    }
+// The windows as guarded pointers: a window deleted after wiring is skipped.
+struct Guarded {
+    QPointer<TForm1> f1;
+    QPointer<TForm2> f2;
+    QPointer<TForm3> f3;
+    QPointer<TForm4> f4;
+    QPointer<TForm5> f5;
+    QPointer<TForm6> f6;
+    explicit Guarded(const Forms& f)
+        : f1(f.Form1), f2(f.Form2), f3(f.Form3), f4(f.Form4), f5(f.Form5), f6(f.Form6) {}
+};
 
-    // Settings window: the main window explains a missing binding; its
-    // cancel button opens the phone check, which beeps as the settings say.
-    if (f2) {
-        f2->buttonMess = [f1](bool found, const std::string& caption, const std::string& op) {
+// The settings window's beep option, asked by every window that beeps.
+std::function<bool()> beepOption(QPointer<TForm2> f2) {
+    return [f2] { return f2 && f2->beepTicked(); };
+}
+
+// Main window: the windows its buttons open, the settings window's options,
+// the own phone book's read switch.
+void wireMain(const Forms& f, const Guarded& g) {
+    if (!g.f1) return;
+    TForm1::Links& l = g.f1->links;
+    l.help = f.Form11;
+    l.ussd = f.FormUssd;
+    l.settings = f.Form2;
+    l.phoneBook = f.Form3;
+    l.missCalls = f.Form6;
+    l.sentSms = f.Form5;
+    l.unreadSms = f.Form7;
+    l.allSms = f.Form8;
+    l.dateBook = f.Form9;
+    QPointer<TForm2> f2 = g.f2;
+    QPointer<TForm3> f3 = g.f3;
+    l.multiPhoneTicked = [f2] { return f2 && f2->multiPhoneTicked(); };
+    l.engineWindowTicked = [f2] { return f2 && f2->engineWindowTicked(); };
+    l.setBeepTick = [f2](bool on) {
+        if (f2) f2->setBeepTicked(on);
+    };
+    l.setEngineWindowTick = [f2](bool on) {
+        if (f2) f2->setEngineWindowTicked(on);
+    };
+    l.phoneBookReadOff = [f3] {
+        if (f3) f3->phoneReadOff();
+    };
+}
+
+// Settings window: the main window explains a missing binding; its cancel
+// button opens the phone check, which beeps as the settings say.
+void wireSettings(const Forms& f, const Guarded& g) {
+    if (g.f2) {
+        QPointer<TForm1> f1 = g.f1;
+        g.f2->buttonMess = [f1](bool found, const std::string& caption, const std::string& op) {
             if (f1) f1->ButtonMess(found, caption, op);
         };
-        f2->phoneCheck = f.Form10;
+        g.f2->phoneCheck = f.Form10;
     }
-    if (QPointer<TForm10> f10 = f.Form10) f10->beepWanted = [f2] { return f2 && f2->beepTicked(); };
+    if (f.Form10) f.Form10->beepWanted = beepOption(g.f2);
+}
 
-    // Own phone book and the phone's phone book beside it.
-    if (f3) f3->phoneBookWindow = f.Form4;
-    if (f4) {
-        f4->links.ownBook = f.Form3;
-        f4->links.takeRecord = [f3](const std::string& name, const std::string& number) {
-            if (f3) f3->takeRecord(name, number);
-        };
-        f4->links.saveOwnBook = [f3] {
-            if (f3) f3->bbSaveClick();
-        };
-        f4->links.resetOwnBook = [f3] {
-            if (f3) f3->bbResetClick();
-        };
-    }
+// Own phone book and the phone's phone book beside it.
+void wirePhoneBooks(const Forms& f, const Guarded& g) {
+    if (g.f3) g.f3->phoneBookWindow = f.Form4;
+    if (!g.f4) return;
+    QPointer<TForm3> f3 = g.f3;
+    TForm4::Links& l = g.f4->links;
+    l.ownBook = f.Form3;
+    l.takeRecord = [f3](const std::string& name, const std::string& number) {
+        if (f3) f3->takeRecord(name, number);
+    };
+    l.saveOwnBook = [f3] {
+        if (f3) f3->bbSaveClick();
+    };
+    l.resetOwnBook = [f3] {
+        if (f3) f3->bbResetClick();
+    };
+}
 
-    // Missed calls: calling back is the main window's call.
-    if (f6) {
-        f6->callAction = [f1] {
-            if (f1) f1->bbCallClick();
-        };
-        f6->hangUpAction = [f1] {
-            if (f1) f1->bbHangUpClick();
-        };
-    }
+// Missed calls: calling back is the main window's call.
+void wireMissedCalls(const Guarded& g) {
+    if (!g.f6) return;
+    QPointer<TForm1> f1 = g.f1;
+    g.f6->callAction = [f1] {
+        if (f1) f1->bbCallClick();
+    };
+    g.f6->hangUpAction = [f1] {
+        if (f1) f1->bbHangUpClick();
+    };
+}
 
-    // Both phone list windows read alike, and either read touches the
-    // phone book window's transfer buttons and both grids' hints.
+// Both phone list windows read alike, and either read touches the phone book
+// window's transfer buttons and both grids' hints.
+void wirePhoneListReaders(const Guarded& g) {
+    QPointer<TForm3> f3 = g.f3;
+    QPointer<TForm4> f4 = g.f4;
+    QPointer<TForm6> f6 = g.f6;
     PhoneBookLinks pb;
     pb.cycleStarted = [f3, f4] {
         if (f4) f4->transferOff();
@@ -128,29 +153,37 @@ void wireForms(const Forms& f) {
     pb.ownHeader = [f3] {
         return f3 ? f3->headerCells() : std::pair{OwnHeaderName(), OwnHeaderNumber()};
     };
-    pb.beepWanted = [f2] { return f2 && f2->beepTicked(); };
+    pb.beepWanted = beepOption(g.f2);
     if (f4) f4->readerLinks() = pb;
     if (f6) f6->readerLinks() = pb;
+}
 
-    // SMS lists: the sent window carries the reader of all three and hands
-    // its list to the main window's re-send box; the unread and all windows
-    // reply through the main window's recipients.
-    if (f5) {
-        TForm5::Links& l = f5->links;
-        l.clearReSendBox = [f1] {
-            if (f1) f1->clearReSendBox();
-        };
-        l.addReSendLine = [f1](const std::string& line) {
-            if (f1) f1->addReSendLine(line);
-        };
-        l.setReSendText = [f1](const std::string& text) {
-            if (f1) f1->setReSendText(text);
-        };
-        l.reSend = [f1] {
-            if (f1) f1->bbReSendClick();
-        };
-        l.beepWanted = [f2] { return f2 && f2->beepTicked(); };
-    }
+// The sent window carries the reader of all three SMS lists and hands its
+// list to the main window's re-send box.
+void wireSentSms(const Guarded& g) {
+    if (!g.f5) return;
+    QPointer<TForm1> f1 = g.f1;
+    TForm5::Links& l = g.f5->links;
+    l.clearReSendBox = [f1] {
+        if (f1) f1->clearReSendBox();
+    };
+    l.addReSendLine = [f1](const std::string& line) {
+        if (f1) f1->addReSendLine(line);
+    };
+    l.setReSendText = [f1](const std::string& text) {
+        if (f1) f1->setReSendText(text);
+    };
+    l.reSend = [f1] {
+        if (f1) f1->bbReSendClick();
+    };
+    l.beepWanted = beepOption(g.f2);
+}
+
+// The unread and all windows read through the sent window's reader and reply
+// through the main window's recipients.
+void wireSmsLists(const Forms& f, const Guarded& g) {
+    QPointer<TForm1> f1 = g.f1;
+    QPointer<TForm5> f5 = g.f5;
     sms::ReplyLinks reply;
     reply.abonentNames = [f1] { return f1 ? f1->abonentNames() : std::vector<std::string>{}; };
     reply.setRecipientText = [f1](const std::string& text, int index) {
@@ -160,11 +193,23 @@ void wireForms(const Forms& f) {
         if (f1) f1->setRecipients(lat, rus);
     };
     auto smsReader = [f5]() -> sms::SmsReader* { return f5 ? &f5->smsReader() : nullptr; };
-    if (f7) f7->links = {smsReader, reply};
-    if (f8) f8->links = {smsReader, reply};
+    if (f.Form7) f.Form7->links = {smsReader, reply};
+    if (f.Form8) f.Form8->links = {smsReader, reply};
+}
 
+}  // namespace
+
+void wireForms(const Forms& f) {
+    const Guarded g(f);
+    wireMain(f, g);
+    wireSettings(f, g);
+    wirePhoneBooks(f, g);
+    wireMissedCalls(g);
+    wirePhoneListReaders(g);
+    wireSentSms(g);
+    wireSmsLists(f, g);
     // Date book: the settings window's beep option.
-    if (f.Form9) f.Form9->beepWanted = [f2] { return f2 && f2->beepTicked(); };
+    if (f.Form9) f.Form9->beepWanted = beepOption(g.f2);
 }
 
 void destroyForms() {

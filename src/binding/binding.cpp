@@ -71,17 +71,6 @@ int findOperation(const std::vector<std::string>& names, const std::string& name
     return -1;
 }
 
-std::string missingOperationText(const std::string& caption, const std::string& operation) {
-    std::string text = W("- Операция для кнопки \"") + caption + W("\" не найдена в ") +
-                       OwnIniName + W("\rВыберите операцию из списка справа") + "\r\r";
-    if (!operation.empty())
-        text += W("Ранее кнопке была назначена операция") + "\r\r\"" + operation + "\"\r\r" +
-                W("(подберите операцию с похожим именем-возможно название немного изменилось)");
-    else
-        text += W("Ранее кнопке НЕ была назначена операция");
-    return text;
-}
-
 std::string replaceQuestion(const std::string& function, const std::string& bound,
                             const std::string& pending) {
     return W("Вы действительно хотите для кнопки \"") + function + "\"\r" +

@@ -44,8 +44,6 @@ std::string operationHint(const std::string& commandLine);
 // The entry exactly equal (letter case counts) to name; -1 when none.
 int findOperation(const std::vector<std::string>& names, const std::string& name);
 
-// The explanation for a function whose binding is not in the list.
-std::string missingOperationText(const std::string& caption, const std::string& operation);
 // The question before a binding is replaced.
 std::string replaceQuestion(const std::string& function, const std::string& bound,
                             const std::string& pending);

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "datebook/mdbrecord.h"
+#include "formats/mdbrecord.h"
 
 namespace td {
 

@@ -26,4 +26,15 @@ std::string GetOperByName(const std::string& iniName, const std::string& operati
     return {};
 }
 
+std::string missingOperationText(const std::string& caption, const std::string& operation) {
+    std::string text = W("- Операция для кнопки \"") + caption + W("\" не найдена в ") +
+                       OwnIniName + W("\rВыберите операцию из списка справа") + "\r\r";
+    if (!operation.empty())
+        text += W("Ранее кнопке была назначена операция") + "\r\r\"" + operation + "\"\r\r" +
+                W("(подберите операцию с похожим именем-возможно название немного изменилось)");
+    else
+        text += W("Ранее кнопке НЕ была назначена операция");
+    return text;
+}
+
 }  // namespace td

@@ -91,14 +91,11 @@ struct Prog {
         PBookRead{setting::PBookReadSwitch.def};
 
     // Flags of the main window.
-    bool SatelliteAsked = false;
     bool FirstActivationDone = false;
-    bool SizeLocked = false;
     std::string SatelliteMarker;
 
     // Shared working lists and values.
     std::vector<std::string> PhoneNumbers;
-    std::vector<std::string> PhoneBookKeys;  // scratch list of the own phone book window
     std::vector<std::string> RecordList;
     std::vector<std::string> ResultLines;
     std::vector<std::string> NameList;
@@ -130,7 +127,6 @@ struct Prog {
     std::string LatRecipients;
     std::string RusRecipients;
     std::string SelectedSMSText;
-    std::string BatPrefix;
 
     Prog();
 };

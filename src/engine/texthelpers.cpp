@@ -1,5 +1,7 @@
 #include "engine/texthelpers.h"
 
+#include <limits>
+
 #include "engine/settings.h"
 
 namespace td {
@@ -47,6 +49,28 @@ std::string CopyFromSubstr(const std::string& s, const std::string& p) {
 std::string InsertNumber(const std::string& tmpl, const std::string& number) {
     if (tmpl.find(NumberMarkChar) == std::string::npos) return tmpl;
     return CopyUptoChars(tmpl, NumberMarkChar) + number + CopyFromChars(tmpl, NumberMarkChar);
+}
+
+std::optional<long long> parseWhole(const std::string& text) {
+    size_t i = 0;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+    if (i == text.size()) return std::nullopt;
+    // Accumulate towards the negative side so that the smallest value fits too.
+    long long value = 0;
+    const long long lowest = std::numeric_limits<long long>::min();
+    for (; i < text.size(); ++i) {
+        char c = text[i];
+        if (c < '0' || c > '9') return std::nullopt;
+        int digit = c - '0';
+        if (value < (lowest + digit) / 10) return std::nullopt;
+        value = value * 10 - digit;
+    }
+    if (!negative) {
+        if (value == lowest) return std::nullopt;
+        value = -value;
+    }
+    return value;
 }
 
 }  // namespace td

@@ -5,6 +5,7 @@
 // separator makes CopyUptoChars return the whole text but CopyFromChars
 // nothing; StripBegChars keeps one character, StripEndChars may empty a text.
 
+#include <optional>
 #include <string>
 
 namespace td {
@@ -16,5 +17,8 @@ std::string CopyUptoChars(const std::string& s, char c);
 std::string CopyFromChars(const std::string& s, char c);
 std::string CopyFromSubstr(const std::string& s, const std::string& p);
 std::string InsertNumber(const std::string& tmpl, const std::string& number);
+
+// A whole decimal number (optional sign, digits only) that fits in 64 bits.
+std::optional<long long> parseWhole(const std::string& text);
 
 }  // namespace td

@@ -5,7 +5,7 @@
 #include "exchange/exchangefile.h"
 #include "main/mainlogic.h"
 #include "phonebook/ownbook.h"
-#include "phonebook/pbrecord.h"
+#include "formats/pbrecord.h"
 #include "platform/cp1251.h"
 #include "platform/files.h"
 #include "platform/ini.h"

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "phonebook/pbrecord.h"
+#include "formats/pbrecord.h"
 
 namespace td::exchange {
 

@@ -2,7 +2,7 @@
 
 #include <ctime>
 
-#include "datebook/mdbrecord.h"
+#include "formats/mdbrecord.h"
 #include "exchange/csvbook.h"
 #include "exchange/icalbook.h"
 #include "exchange/smscsv.h"

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "exchange/contacts.h"
-#include "phonebook/pbrecord.h"
+#include "formats/pbrecord.h"
 
 namespace td::exchange {
 

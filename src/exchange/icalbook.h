@@ -15,7 +15,7 @@
 #include <string_view>
 #include <vector>
 
-#include "datebook/mdbrecord.h"
+#include "formats/mdbrecord.h"
 #include "exchange/contacts.h"
 
 namespace td::exchange {

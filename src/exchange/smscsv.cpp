@@ -3,7 +3,7 @@
 #include "exchange/csv.h"
 #include "platform/cp1251.h"
 #include "sms/smslist.h"
-#include "sms/smsrecord.h"
+#include "formats/smsrecord.h"
 
 namespace td::exchange {
 

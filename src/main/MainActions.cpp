@@ -10,7 +10,6 @@
 #include <QPushButton>
 #include <QToolButton>
 
-#include "binding/binding.h"
 #include "engine/launcher.h"
 #include "engine/operlookup.h"
 #include "engine/phonenumber.h"
@@ -366,7 +365,7 @@ void TForm1::bbPBookModifyClick() {
 }
 
 void TForm1::ButtonMess(bool found, const std::string& caption, const std::string& operation) {
-    if (!found) td::dialogs().message(td::binding::missingOperationText(caption, operation));
+    if (!found) td::dialogs().message(td::missingOperationText(caption, operation));
 }
 
 // ---- hand-overs from the other windows ---------------------------------------------

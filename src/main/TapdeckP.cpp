@@ -11,6 +11,7 @@
 
 #include "engine/launcher.h"
 #include "engine/settings.h"
+#include "engine/texthelpers.h"
 #include "main/mainlogic.h"
 #include "platform/cp1251.h"
 #include "platform/files.h"
@@ -85,7 +86,6 @@ void TForm1::FormActivate() {
     }
     // 2. Shared working lists start empty again.
     p.PhoneNumbers.clear();
-    p.PhoneBookKeys.clear();
     p.RecordList.clear();
     p.ResultLines.clear();
     p.NameList.clear();
@@ -102,8 +102,8 @@ void TForm1::FormActivate() {
         p.ExeIniName = ml::exeIniName(p.ExeFileName);
         std::string model = td::upperAscii(p.EngineModelIni);
         if (model != td::upperAscii(td::EngineIniName) && model != td::upperAscii(p.ExeIniName) &&
-            !p.SatelliteAsked && td::CheckSateliteFile(td::SatelliteBase, p.SatelliteMarker)) {
-            p.SatelliteAsked = true;
+            !satelliteAsked_ && td::CheckSateliteFile(td::SatelliteBase, p.SatelliteMarker)) {
+            satelliteAsked_ = true;
             if (td::dialogs().confirm(
                     td::W("- Может быть активна только одна программа-сателит\r Возможны ошибки "
                           "при одновременном выполнении двух или более программ\r Завершить "
@@ -159,7 +159,7 @@ void TForm1::FormActivate() {
     // 12. This program's satellite marker (tried again while it has none).
     if (p.SatelliteMarker.empty()) p.SatelliteMarker = td::CreSateliteFile(td::SatelliteBase);
     // 13.
-    p.SizeLocked = true;
+    sizeLocked_ = true;
     lockSize();
 }
 
@@ -267,7 +267,7 @@ void TForm1::readOperIni() {
     td::writeSetting(oper, S::EngineWindow, p.OwnWindow);
     // A wait time that is not a whole number is taken as 5 seconds.
     p.WaitSec = ml::effectiveWaitSec(td::readSetting(oper, S::WaitSec));
-    td::writeSetting(oper, S::Wait, std::to_string(ml::halfToEven(*ml::parseWhole(p.WaitSec))));
+    td::writeSetting(oper, S::Wait, std::to_string(ml::halfToEven(*td::parseWhole(p.WaitSec))));
     p.PBFile = td::readSetting(oper, S::PBFile);
     p.SMSFile = td::readSetting(oper, S::SMSFile);
     p.MDBFile = td::readSetting(oper, S::MDBFile);
@@ -316,7 +316,7 @@ void TForm1::applyPreset() {
 }
 
 bool TForm1::FormCanResize(int& newWidth, int& newHeight) {
-    return !prog().SizeLocked;
+    return !sizeLocked_;
 }
 
 void TForm1::lockSize() {

@@ -241,4 +241,6 @@ class TForm1 : public QWidget {
     bool shownOnce_ = false;
     bool eventActivationDone_ = false;
     bool terminated_ = false;
+    bool satelliteAsked_ = false;  // the one-satellite question asked in this run
+    bool sizeLocked_ = false;      // the size is fixed after the first activation
 };

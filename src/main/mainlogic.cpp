@@ -1,7 +1,6 @@
 #include "main/mainlogic.h"
 
 #include <algorithm>
-#include <limits>
 
 #include "engine/settings.h"
 #include "engine/texthelpers.h"
@@ -9,28 +8,6 @@
 #include "platform/ini.h"
 
 namespace td::mainlogic {
-
-std::optional<long long> parseWhole(const std::string& text) {
-    size_t i = 0;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
-    if (i == text.size()) return std::nullopt;
-    // Accumulate towards the negative side so that the smallest value fits too.
-    long long value = 0;
-    const long long lowest = std::numeric_limits<long long>::min();
-    for (; i < text.size(); ++i) {
-        char c = text[i];
-        if (c < '0' || c > '9') return std::nullopt;
-        int digit = c - '0';
-        if (value < (lowest + digit) / 10) return std::nullopt;
-        value = value * 10 - digit;
-    }
-    if (!negative) {
-        if (value == lowest) return std::nullopt;
-        value = -value;
-    }
-    return value;
-}
 
 long long halfToEven(long long seconds) {
     long long rem = ((seconds % 2) + 2) % 2;

@@ -14,9 +14,6 @@ class IniFile;
 
 namespace td::mainlogic {
 
-// A whole decimal number (optional sign, digits only) that fits in 64 bits.
-std::optional<long long> parseWhole(const std::string& text);
-
 // Half of a wait time, rounded to the nearest whole number with halves going
 // to the even neighbour: 5 -> 2, 3 -> 2, 7 -> 4, 10 -> 5.
 long long halfToEven(long long seconds);

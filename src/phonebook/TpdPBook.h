@@ -5,7 +5,7 @@
 #include <utility>
 #include <vector>
 
-#include "phonebook/pbrecord.h"
+#include "formats/pbrecord.h"
 
 class QLabel;
 class QPushButton;

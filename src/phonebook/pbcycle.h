@@ -4,7 +4,7 @@
 #include <string>
 
 #include "engine/readcycle.h"
-#include "phonebook/pbrecord.h"
+#include "formats/pbrecord.h"
 
 namespace td {
 

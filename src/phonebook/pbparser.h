@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "phonebook/pbrecord.h"
+#include "formats/pbrecord.h"
 
 namespace td {
 

@@ -4,7 +4,6 @@
 
 #include "engine/settingkeys.h"
 #include "engine/texthelpers.h"
-#include "main/mainlogic.h"
 #include "platform/cp1251.h"
 #include "platform/files.h"
 #include "platform/ini.h"
@@ -102,7 +101,7 @@ const std::string& capabilityName(Capability c) {
 }
 
 std::optional<std::string> signalText(const std::string& rssiField) {
-    std::optional<long long> rssi = mainlogic::parseWhole(rssiField);
+    std::optional<long long> rssi = td::parseWhole(rssiField);
     if (!rssi || *rssi < 0) return std::nullopt;
     // 99 is the phone's "not known or not detectable"; the scale ends at 31.
     if (*rssi > 31) return std::string();
@@ -138,7 +137,7 @@ void parsePhoneLog(const std::vector<std::string>& lines, const CheckList& list,
             } else if (cmd == "+CSQ") {
                 if (auto s = signalText(CopyUptoChars(answer, ','))) props.signal = *s;
             } else if (cmd == "+CBC") {
-                props.charging = mainlogic::parseWhole(CopyUptoChars(answer, ',')) == 1LL;
+                props.charging = td::parseWhole(CopyUptoChars(answer, ',')) == 1LL;
                 props.battery = CopyFromChars(answer, ',') + "%";
             } else {
                 // A capability test counts only when the answer names one of

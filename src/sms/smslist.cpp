@@ -5,8 +5,8 @@
 
 #include "engine/phonenumber.h"
 #include "engine/readcycle.h"
-#include "main/mainlogic.h"
-#include "phonebook/pbrecord.h"
+#include "engine/texthelpers.h"
+#include "formats/pbrecord.h"
 #include "platform/cp1251.h"
 #include "platform/services.h"
 
@@ -54,7 +54,7 @@ std::vector<SmsRow> listRows(const std::vector<std::string>& lines,
 
 bool usableIndex(const std::string& index) {
     if (index.empty() || index == " ") return false;
-    std::optional<long long> n = mainlogic::parseWhole(index);
+    std::optional<long long> n = td::parseWhole(index);
     return n && *n >= 0;
 }
 
@@ -108,7 +108,7 @@ Reply resolveReply(const std::string& correspondent, const std::vector<std::stri
         r.number = copy.number;
         return r;
     }
-    std::optional<long long> n = mainlogic::parseWhole(r.text);
+    std::optional<long long> n = td::parseWhole(r.text);
     if (n && *n != 0) {
         r.kind = Reply::Number;
         r.number = r.text;

@@ -11,7 +11,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "sms/smsrecord.h"
+#include "formats/smsrecord.h"
 
 namespace td::sms {
 

@@ -5,7 +5,7 @@
 
 #include "engine/launcher.h"
 #include "engine/settings.h"
-#include "phonebook/pbrecord.h"
+#include "formats/pbrecord.h"
 #include "platform/cp1251.h"
 #include "platform/files.h"
 #include "platform/ini.h"
@@ -210,14 +210,14 @@ void deleteClick(SmsReader& reader, SmsListView& view, const DeleteRequest& req)
     }
     // A message joined from several parts goes whole: the other parts are
     // deleted before the list is read again.
-    p.BatPrefix.clear();
+    std::string batPrefix;
     if (const SmsReader::ShownList* shown = reader.shownList(req.kind)) {
         const std::vector<std::string> all =
             withOtherParts({p.ReSendIndex}, shown->lines, smsPrefixes());
         for (std::size_t k = 1; k < all.size(); ++k)
-            p.BatPrefix += groupDeleteCommand() + all[k] + "|";
+            batPrefix += groupDeleteCommand() + all[k] + "|";
     }
-    if (!PutOperToOperBat(p.OperIniName, p.DeleteSMSName, req.readOperation, p.BatPrefix)) return;
+    if (!PutOperToOperBat(p.OperIniName, p.DeleteSMSName, req.readOperation, batPrefix)) return;
     if (req.setTitles) req.setTitles();
     if (!dialogs().confirm(deleteQuestion(p.SelectedSMSText, p.PresetText))) return;
     runDelete(reader, view, p.ReSendIndex, req.kind, req.texts, idleDeleteLook);
@@ -254,8 +254,7 @@ void groupDeleteClick(SmsReader& reader, SmsListView& view, const GroupDeleteReq
                                p.ReSendIndex, req.groupDeleteCommand);
     };
     GroupDelete plan = planFor(marks);
-    p.BatPrefix = plan.batPrefix;
-    if (!PutOperToOperBat(p.OperIniName, p.DeleteSMSName, p.AllSMSName, p.BatPrefix)) return;
+    if (!PutOperToOperBat(p.OperIniName, p.DeleteSMSName, p.AllSMSName, plan.batPrefix)) return;
     if (req.setTitles) req.setTitles();
     if (!dialogs().confirm(groupDeleteQuestion(marks.size()))) return;
     // Just before deleting, the phone's list as it is now: a marked index
@@ -277,8 +276,7 @@ void groupDeleteClick(SmsReader& reader, SmsListView& view, const GroupDeleteReq
             return;
         }
         plan = planFor(kept);
-        p.BatPrefix = plan.batPrefix;
-        if (!PutOperToOperBat(p.OperIniName, p.DeleteSMSName, p.AllSMSName, p.BatPrefix)) return;
+        if (!PutOperToOperBat(p.OperIniName, p.DeleteSMSName, p.AllSMSName, plan.batPrefix)) return;
     }
     runDelete(reader, view, plan.argument, AllKind, allTexts(), idle);
 }

@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "phonebook/pbrecord.h"
+#include "formats/pbrecord.h"
 
 class QWidget;
 

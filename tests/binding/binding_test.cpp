@@ -8,6 +8,7 @@
 
 #include <cerrno>
 
+#include "engine/operlookup.h"
 #include "engine/settings.h"
 #include "platform/files.h"
 #include "platform/ini.h"
@@ -62,11 +63,11 @@ TEST(Texts, FindOperationIsExact) {
 }
 
 TEST(Texts, MissingOperationMessage) {
-    EXPECT_EQ(missingOperationText(W("Звонить"), "Old call"),
+    EXPECT_EQ(td::missingOperationText(W("Звонить"), "Old call"),
               W("- Операция для кнопки \"Звонить\" не найдена в tapdeck.ini\rВыберите операцию "
                 "из списка справа\r\rРанее кнопке была назначена операция\r\r\"Old call\"\r\r"
                 "(подберите операцию с похожим именем-возможно название немного изменилось)"));
-    EXPECT_EQ(missingOperationText(W("Тише"), ""),
+    EXPECT_EQ(td::missingOperationText(W("Тише"), ""),
               W("- Операция для кнопки \"Тише\" не найдена в tapdeck.ini\rВыберите операцию из "
                 "списка справа\r\rРанее кнопке НЕ была назначена операция"));
 }

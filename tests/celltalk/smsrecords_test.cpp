@@ -8,7 +8,7 @@
 #include <map>
 
 #include "engine.h"
-#include "sms/smsrecord.h"
+#include "formats/smsrecord.h"
 #include "support.h"
 
 namespace {

@@ -13,7 +13,7 @@
 
 #include "app/forms.h"
 #include "datebook/MemDayBook.h"
-#include "datebook/mdbrecord.h"
+#include "formats/mdbrecord.h"
 #include "demorun.h"
 #include "engine/launcher.h"
 #include "engine/settingkeys.h"

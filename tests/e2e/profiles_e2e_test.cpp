@@ -22,7 +22,7 @@
 #include "platform/files.h"
 #include "platform/ini.h"
 #include "sms/GetSentSMS.h"
-#include "sms/smsrecord.h"
+#include "formats/smsrecord.h"
 #include "support/widgets.h"
 #include "widgets/stringgrid.h"
 

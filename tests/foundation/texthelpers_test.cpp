@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "support/fakes.h"
 
 using namespace td;
@@ -70,6 +72,12 @@ TEST(TextHelpers, InsertNumberReplacesOnlyTheFirstMark) {
               "at+ckpd=\"79161234567\"|!dly|at+ckpd=\"s\"");
     EXPECT_EQ(InsertNumber(W("№,№"), "1"), W("1,№"));
     EXPECT_EQ(InsertNumber(W("a№"), "7"), "a7");
+}
+
+TEST(TextHelpers, WholeNumbersFitIn64Bits) {
+    EXPECT_EQ(parseWhole("-9223372036854775808"), std::numeric_limits<long long>::min());
+    EXPECT_EQ(parseWhole("9223372036854775807"), std::numeric_limits<long long>::max());
+    EXPECT_FALSE(parseWhole("9223372036854775808"));
 }
 
 }  // namespace

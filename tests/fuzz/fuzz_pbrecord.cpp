@@ -4,7 +4,7 @@
 
 #include "fuzzsupport.h"
 #include "phonebook/pbparser.h"
-#include "phonebook/pbrecord.h"
+#include "formats/pbrecord.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string line(reinterpret_cast<const char*>(data), size);

@@ -5,7 +5,7 @@
 
 #include "answers.h"
 #include "fuzzsupport.h"
-#include "sms/smsrecord.h"
+#include "formats/smsrecord.h"
 
 namespace {
 

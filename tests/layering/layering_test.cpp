@@ -5,7 +5,12 @@
 // - the core (the files CMake puts into tapdeck_core) and the engine tools
 //   include neither Qt nor a header of the window side; only the engine's
 //   window module (tools/celltalk/window, loaded at run time) is Qt, and no
-//   other engine file includes it.
+//   other engine file includes it;
+// - nothing under tools/ includes a file of a window folder (a folder that
+//   holds a window), not even its Qt-free files: the shared record formats
+//   live in src/formats;
+// - a window folder includes another window folder's files only for a type
+//   it receives, marked on the line.
 // The rules are a pure function of the files and their includes, tested on
 // made-up trees first, then run on the real one.
 
@@ -49,6 +54,20 @@ bool under(const std::string& path, const std::string& folder) {
     return path.rfind(folder, 0) == 0;
 }
 
+// The folder of a path under src ("src/sms/x.h" -> "src/sms/"), or "".
+std::string srcFolder(const std::string& path) {
+    if (!under(path, "src/")) return {};
+    size_t slash = path.find('/', 4);
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+// The folders that hold a window.
+std::set<std::string> windowFolders(const Layout& layout) {
+    std::set<std::string> folders;
+    for (const auto& [header, form] : layout.windowHeaders) folders.insert(srcFolder(header));
+    return folders;
+}
+
 // An include as a path from the root ("app/forms.h" -> "src/app/forms.h").
 std::string projectPath(const std::string& include) {
     if (include.size() < 2 || include.front() != '"') return {};
@@ -57,7 +76,9 @@ std::string projectPath(const std::string& include) {
 
 std::vector<std::string> violations(const Tree& tree, const Layout& layout) {
     std::vector<std::string> out;
+    const std::set<std::string> windowDirs = windowFolders(layout);
     for (const auto& [file, source] : tree) {
+        const std::string folder = srcFolder(file);
         const bool inApp = under(file, "src/app/");
         const bool core = layout.core.count(file) > 0;
         const bool engineWindow = under(file, "tools/celltalk/window/");
@@ -75,6 +96,13 @@ std::vector<std::string> violations(const Tree& tree, const Layout& layout) {
                 out.push_back(what + ": the core and the engine stay free of Qt and windows");
             if (tool && inc.find("window/") != std::string::npos)
                 out.push_back(what + ": the engine's window is a module loaded at run time");
+            const std::string targetFolder = srcFolder(target);
+            const bool windowTarget = windowDirs.count(targetFolder) > 0;
+            if (under(file, "tools/") && windowTarget)
+                out.push_back(what + ": the engine and the phone use only core folders");
+            if (windowDirs.count(folder) && windowTarget && targetFolder != folder &&
+                !source.received.count(inc))
+                out.push_back(what + ": another window folder's file");
         }
     }
     return out;
@@ -88,7 +116,8 @@ TEST(Layering, RulesCatchEachKindOfWrongInclude) {
     layout.gui = {"src/widgets/stringgrid.h", "src/phonebook/GetPBook.h",
                   "src/phonebook/TpdPBook.h", "src/phonebook/GetPBook.cpp"};
     layout.windowHeaders = {{"src/phonebook/GetPBook.h", "TForm4"},
-                            {"src/phonebook/TpdPBook.h", "TForm3"}};
+                            {"src/phonebook/TpdPBook.h", "TForm3"},
+                            {"src/sms/GetSentSMS.h", "TForm5"}};
     auto src = [](std::vector<std::string> includes, std::set<std::string> defines = {},
                   std::set<std::string> received = {}) {
         return Source{std::move(includes), std::move(defines), std::move(received)};
@@ -129,9 +158,21 @@ TEST(Layering, RulesCatchEachKindOfWrongInclude) {
         {"engine includes its window module",
          {{"tools/celltalk/main.cpp", src({"\"window/runwindow.h\""})}},
          1},
-        {"two faults in one file",
+        {"engine includes a window folder's record",
+         {{"tools/celltalk/answers.cpp", src({"\"phonebook/pbparser.h\""})}},
+         1},
+        {"engine includes a shared format",
+         {{"tools/celltalk/answers.cpp", src({"\"formats/smsrecord.h\""})}},
+         0},
+        {"window folder includes another window folder's logic",
+         {{"src/sms/smslist.cpp", src({"\"phonebook/pbparser.h\""})}},
+         1},
+        {"window folder includes a shared format",
+         {{"src/sms/smslist.cpp", src({"\"formats/pbrecord.h\""})}},
+         0},
+        {"faults add up in one file",
          {{"src/sms/GetSentSMS.cpp", src({"\"app/forms.h\"", "\"phonebook/GetPBook.h\""})}},
-         2},
+         3},
     };
     for (const auto& c : cases) EXPECT_EQ(violations(c.tree, layout).size(), c.found) << c.name;
 }
@@ -205,7 +246,8 @@ TEST(Layering, TheSourceTreeKeepsItsLayers) {
     // The scan itself works: the eleven windows and both libraries are found.
     EXPECT_EQ(layout.windowHeaders.size(), 11u);
     EXPECT_TRUE(layout.core.count("src/engine/readcycle.cpp"));
-    EXPECT_TRUE(layout.core.count("src/phonebook/pbrecord.h"));
+    EXPECT_TRUE(layout.core.count("src/formats/pbrecord.h"));
+    EXPECT_TRUE(windowFolders(layout).count("src/sms/"));
     EXPECT_TRUE(layout.gui.count("src/widgets/stringgrid.h"));
     EXPECT_TRUE(tree.count("tools/celltalk/engine.cpp"));
     for (const std::string& v : violations(tree, layout)) ADD_FAILURE() << v;

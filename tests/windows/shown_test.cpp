@@ -223,4 +223,60 @@ TEST_F(ShownWindows, MainWindowShownAndKeyed) {
     main->hide();
 }
 
+// Every hook and window link is connected by the wiring at start: a member
+// left empty would silently do nothing when its window needs it.
+TEST_F(ShownWindows, WiringSetsEveryLink) {
+    td::Forms& f = td::forms();
+    const TForm1::Links& m = f.Form1->links;
+    const TForm4::Links& b = f.Form4->links;
+    const TForm5::Links& s = f.Form5->links;
+    auto readerSet = [](const td::PhoneBookLinks& r) {
+        return r.cycleStarted && r.dataLoaded && r.freshList && r.ownHeader && r.beepWanted;
+    };
+    auto listSet = [](const td::sms::SmsListLinks& l) {
+        return l.reader && l.reply.abonentNames && l.reply.setRecipientText &&
+               l.reply.setRecipients;
+    };
+    const struct {
+        const char* name;
+        bool set;
+    } links[] = {
+        {"main: help", m.help},
+        {"main: settings", m.settings},
+        {"main: phoneBook", m.phoneBook},
+        {"main: missCalls", m.missCalls},
+        {"main: sentSms", m.sentSms},
+        {"main: unreadSms", m.unreadSms},
+        {"main: allSms", m.allSms},
+        {"main: dateBook", m.dateBook},
+        {"main: ussd", m.ussd},
+        {"main: multiPhoneTicked", bool(m.multiPhoneTicked)},
+        {"main: engineWindowTicked", bool(m.engineWindowTicked)},
+        {"main: setBeepTick", bool(m.setBeepTick)},
+        {"main: setEngineWindowTick", bool(m.setEngineWindowTick)},
+        {"main: phoneBookReadOff", bool(m.phoneBookReadOff)},
+        {"settings: buttonMess", bool(f.Form2->buttonMess)},
+        {"settings: phoneCheck", f.Form2->phoneCheck},
+        {"own book: phoneBookWindow", f.Form3->phoneBookWindow},
+        {"phone book: ownBook", b.ownBook},
+        {"phone book: takeRecord", bool(b.takeRecord)},
+        {"phone book: saveOwnBook", bool(b.saveOwnBook)},
+        {"phone book: resetOwnBook", bool(b.resetOwnBook)},
+        {"phone book: reader", readerSet(f.Form4->readerLinks())},
+        {"missed calls: reader", readerSet(f.Form6->readerLinks())},
+        {"missed calls: callAction", bool(f.Form6->callAction)},
+        {"missed calls: hangUpAction", bool(f.Form6->hangUpAction)},
+        {"sent: clearReSendBox", bool(s.clearReSendBox)},
+        {"sent: addReSendLine", bool(s.addReSendLine)},
+        {"sent: setReSendText", bool(s.setReSendText)},
+        {"sent: reSend", bool(s.reSend)},
+        {"sent: beepWanted", bool(s.beepWanted)},
+        {"unread: links", listSet(f.Form7->links)},
+        {"all: links", listSet(f.Form8->links)},
+        {"date book: beepWanted", bool(f.Form9->beepWanted)},
+        {"phone check: beepWanted", bool(f.Form10->beepWanted)},
+    };
+    for (const auto& l : links) EXPECT_TRUE(l.set) << l.name;
+}
+
 }  // namespace

@@ -4,10 +4,10 @@
 #include <map>
 #include <optional>
 
-#include "datebook/mdbrecord.h"
+#include "formats/mdbrecord.h"
+#include "formats/smsrecord.h"
 #include "gsmtext.h"
 #include "platform/cp1251.h"
-#include "sms/smsrecord.h"
 #include "smspdu.h"
 
 namespace celltalk {

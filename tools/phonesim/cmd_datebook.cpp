@@ -3,7 +3,7 @@
 
 #include <cctype>
 
-#include "datebook/mdbrecord.h"
+#include "formats/mdbrecord.h"
 #include "session.h"
 
 namespace phonesim {

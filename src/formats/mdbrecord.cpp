@@ -1,4 +1,4 @@
-#include "datebook/mdbrecord.h"
+#include "formats/mdbrecord.h"
 
 #include <cstdlib>
 

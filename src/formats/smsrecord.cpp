@@ -1,4 +1,4 @@
-#include "sms/smsrecord.h"
+#include "formats/smsrecord.h"
 
 #include <algorithm>
 

@@ -2,7 +2,7 @@
 // reader unchanged, and the reader cuts hand-written and foreign lines by
 // its rule.
 
-#include "sms/smsrecord.h"
+#include "formats/smsrecord.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The lines of the phone book's last-copy file: what is written comes back,
 // and the lines of existing files read as they always did.
 
-#include "phonebook/pbrecord.h"
+#include "formats/pbrecord.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "phonebook/pbrecord.h"
+#include "formats/pbrecord.h"
 
 namespace td {
 

@@ -1,6 +1,6 @@
 // The date book's event and auto-delete lines: reader, writer, last copy.
 
-#include "datebook/mdbrecord.h"
+#include "formats/mdbrecord.h"
 
 #include <gtest/gtest.h>
 

@@ -1,0 +1,123 @@
+#include "formats/fieldcursor.h"
+
+#include "engine/texthelpers.h"
+
+namespace td {
+
+void FieldCursor::skipBlanks() {
+    while (pos_ < line_.size() && (line_[pos_] == ' ' || line_[pos_] == '\t')) ++pos_;
+}
+
+void FieldCursor::finishField() {
+    skipBlanks();
+    if (pos_ < line_.size() && line_[pos_] == ',') ++pos_;
+}
+
+bool FieldCursor::atEnd() const {
+    size_t i = pos_;
+    while (i < line_.size() && (line_[i] == ' ' || line_[i] == '\t' || line_[i] == '\r')) ++i;
+    return i == line_.size();
+}
+
+bool FieldCursor::skipPrefix(std::string_view prefix) {
+    if (!line_.substr(pos_).starts_with(prefix)) return false;
+    pos_ += prefix.size();
+    if (pos_ < line_.size() && line_[pos_] == ':') ++pos_;
+    skipBlanks();
+    return true;
+}
+
+std::optional<std::string> FieldCursor::string() {
+    const size_t start = pos_;
+    skipBlanks();
+    if (pos_ >= line_.size() || line_[pos_] != '"') {
+        pos_ = start;
+        return std::nullopt;
+    }
+    const size_t close = line_.find('"', pos_ + 1);
+    if (close == std::string_view::npos) {
+        pos_ = start;
+        return std::nullopt;
+    }
+    std::string out(line_.substr(pos_ + 1, close - pos_ - 1));
+    pos_ = close + 1;
+    finishField();
+    return out;
+}
+
+std::optional<std::string> FieldCursor::token() {
+    const size_t start = pos_;
+    skipBlanks();
+    if (pos_ < line_.size() && (line_[pos_] == '"' || line_[pos_] == '(')) {
+        pos_ = start;
+        return std::nullopt;
+    }
+    size_t end = pos_;
+    while (end < line_.size() && line_[end] != ',' && line_[end] != ')') ++end;
+    size_t last = end;
+    while (last > pos_ &&
+           (line_[last - 1] == ' ' || line_[last - 1] == '\t' || line_[last - 1] == '\r'))
+        --last;
+    std::string out(line_.substr(pos_, last - pos_));
+    pos_ = end;
+    finishField();
+    return out;
+}
+
+std::optional<long long> FieldCursor::number() {
+    const size_t start = pos_;
+    std::optional<std::string> t = token();
+    std::optional<long long> n = t ? parseWhole(*t) : std::nullopt;
+    if (!n) pos_ = start;
+    return n;
+}
+
+std::optional<std::string> FieldCursor::text() {
+    if (std::optional<std::string> s = string()) return s;
+    return token();
+}
+
+bool FieldCursor::openList() {
+    const size_t start = pos_;
+    skipBlanks();
+    if (pos_ < line_.size() && line_[pos_] == '(') {
+        ++pos_;
+        return true;
+    }
+    pos_ = start;
+    return false;
+}
+
+bool FieldCursor::closeList() {
+    const size_t start = pos_;
+    skipBlanks();
+    if (pos_ < line_.size() && line_[pos_] == ')') {
+        ++pos_;
+        finishField();
+        return true;
+    }
+    pos_ = start;
+    return false;
+}
+
+bool FieldCursor::skip() {
+    const size_t start = pos_;
+    if (openList()) {
+        while (!closeList()) {
+            if (atEnd() || !skip()) {
+                pos_ = start;
+                return false;
+            }
+        }
+        return true;
+    }
+    if (string()) return true;
+    skipBlanks();
+    if (pos_ >= line_.size() || line_[pos_] == ')') {
+        pos_ = start;
+        return false;
+    }
+    return token().has_value();
+}
+
+}  // namespace td

@@ -1,0 +1,49 @@
+#pragma once
+// A cursor over the fields of one answer line, such as
+//   +CPBR: 3,"+79161234567",145,"Ann"   or   +CIND: ("battchg",(0-5)),("signal",(0-5))
+// Each call reads the next field and moves past it and the comma after it;
+// blanks around fields are skipped. A field that is not what was asked for
+// is a failed read (an empty optional or false) and leaves the cursor where
+// it was, so a parser can try another reading of the same field.
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace td {
+
+class FieldCursor {
+  public:
+    explicit FieldCursor(std::string_view line) : line_(line) {}
+
+    // Moves past prefix (":" and blanks after it included when there), e.g.
+    // "+CPBR:"; false when the line does not start with it.
+    bool skipPrefix(std::string_view prefix);
+
+    // A quoted field: the text between the quotes, without them.
+    std::optional<std::string> string();
+    // An unquoted whole number (optional sign).
+    std::optional<long long> number();
+    // An unquoted field up to the next comma or closing bracket, blanks
+    // trimmed; may be empty (",,").
+    std::optional<std::string> token();
+    // The next field whether quoted or not, as text.
+    std::optional<std::string> text();
+    // "(" opening a list; ")" closing it (and the comma after it).
+    bool openList();
+    bool closeList();
+    // Moves past one field of any kind, a whole list included.
+    bool skip();
+
+    bool atEnd() const;
+    // What is left of the line.
+    std::string_view rest() const { return line_.substr(pos_); }
+
+  private:
+    void skipBlanks();
+    void finishField();  // blanks, then one comma if there
+    std::string_view line_;
+    size_t pos_ = 0;
+};
+
+}  // namespace td

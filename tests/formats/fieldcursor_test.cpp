@@ -1,0 +1,78 @@
+#include "formats/fieldcursor.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+using td::FieldCursor;
+
+// One line read field by field with a small script: s = quoted string,
+// n = number, t = unquoted token, x = text either way, ( and ) = list, k =
+// skip. Each read is written down as its value, or "!" when it failed; the
+// rest of the line closes the record.
+std::string readAs(const std::string& line, const std::string& prefix, const std::string& script) {
+    FieldCursor c(line);
+    std::string out = c.skipPrefix(prefix) ? "" : "noprefix ";
+    for (char op : script) {
+        std::optional<std::string> v;
+        switch (op) {
+            case 's':
+                v = c.string();
+                break;
+            case 't':
+                v = c.token();
+                break;
+            case 'x':
+                v = c.text();
+                break;
+            case 'n':
+                if (auto n = c.number()) v = std::to_string(*n);
+                break;
+            case '(':
+                v = c.openList() ? std::optional<std::string>("(") : std::nullopt;
+                break;
+            case ')':
+                v = c.closeList() ? std::optional<std::string>(")") : std::nullopt;
+                break;
+            case 'k':
+                v = c.skip() ? std::optional<std::string>("k") : std::nullopt;
+                break;
+        }
+        out += (v ? "[" + *v + "]" : std::string("!"));
+    }
+    return out + (c.atEnd() ? "|end" : "|" + std::string(c.rest()));
+}
+
+TEST(FieldCursor, ReadsAnswerLines) {
+    struct Case {
+        const char *line, *prefix, *script, *read;
+    } cases[] = {
+        {"+CPBR: 3,\"+79161234567\",145,\"Ann\"", "+CPBR", "nsns",
+         "[3][+79161234567][145][Ann]|end"},
+        // Captured from real phones: a dated entry's empty field, a UCS2 name
+        // unquoted, a name without a number.
+        {"+CPBR: 419,\"030450566735\",129,56697263686F77", "+CPBR", "nsnt",
+         "[419][030450566735][129][56697263686F77]|end"},
+        {"+CPBR: 16,\"\",,\"0053\"", "+CPBR", "nsts", "[16][][][0053]|end"},
+        {"+CMGL: 0,1,,147", "+CMGL", "nntn", "[0][1][][147]|end"},
+        // A failed read leaves the field for another try.
+        {"+CSQ: 17,99", "+CSQ", "sn", "![17]|99"},
+        {"+CSQ: abc,99", "+CSQ", "ntn", "![abc][99]|end"},
+        {"+CPBR: \"open", "+CPBR", "sx", "!!|\"open"},  // an unclosed quote is no field
+        {"OK", "+CPBR", "", "noprefix |OK"},
+        // Lists, nested, skipped whole or read.
+        {"+CIND: (\"battchg\",(0-5)),(\"signal\",(0-5))", "+CIND", "(s(t))k",
+         "[(][battchg][(][0-5][)][)][k]|end"},
+        {"+CPBR: (1-250),40,14", "+CPBR", "knn", "[k][40][14]|end"},
+        {"+CPBR: (1-250", "+CPBR", "k", "!|(1-250"},
+        // Blanks around fields, a line end left by the phone.
+        {"+CBC:  0 , 85\r", "+CBC", "nn", "[0][85]|end"},
+        {"+CMGR: \"REC READ\",\"+7916\",,\"05/10/13,10:11:12+12\"", "+CMGR", "xxtx",
+         "[REC READ][+7916][][05/10/13,10:11:12+12]|end"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(readAs(c.line, c.prefix, c.script), c.read) << c.line;
+}
+
+}  // namespace
