@@ -106,6 +106,29 @@ TEST_F(EndToEnd, LatinAndCyrillicSmsArriveIntact) {
     EXPECT_NE(all.find("89057654321"), std::string::npos) << U(all);
 }
 
+TEST_F(EndToEnd, LongCyrillicSmsToATypedNumberArrivesWhole) {
+    QString text;
+    for (int i = 0; text.size() < 180; ++i)
+        text += QString::fromUtf8("Часть длинного письма номер %1. ").arg(i);
+    auto* rus = child<QComboBox>(form1(), "ComboBoxSmsRecepterRus");
+    rus->lineEdit()->setText("8 (926) 700-12-34");
+    rus->lineEdit()->setModified(true);  // as typed
+    child<QLineEdit>(form1(), "leRusSMSText")->setText(text);
+    EXPECT_EQ(child<QLabel>(form1(), "lRusSMSParts")->text().left(6), "3 SMS,");
+    form1()->bbRUSSendSMSClick();
+    waitForEngine();
+    EXPECT_FALSE(env.exists("CellTalk.err")) << U(env.readFile("CellTalk.err"));
+    size_t parts = 0;
+    for (size_t at = log().find("AT+CMGS="); at != std::string::npos;
+         at = log().find("AT+CMGS=", at + 1))
+        ++parts;
+    EXPECT_EQ(parts, 3u) << U(log());
+
+    std::string all = allSms();
+    EXPECT_NE(all.find(td::toWin(text)), std::string::npos) << U(all);
+    EXPECT_NE(all.find("89267001234"), std::string::npos) << U(all);
+}
+
 TEST_F(EndToEnd, PhoneBookReadFillsTheGridAndTheLastCopy) {
     TForm4* f4 = td::forms().Form4;
     f4->bbGetPBookClick();  // the confirmation is answered Yes; a full read cycle in real time
