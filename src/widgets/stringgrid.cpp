@@ -85,13 +85,19 @@ void StringGrid::placeRows(const std::vector<int>& recordAtView) {
     const bool updates = updatesEnabled();
     setUpdatesEnabled(false);
     std::vector<QTableWidgetItem*> items(static_cast<size_t>(n) * cols);
-    for (int v = 0; v < n; ++v)
-        for (int c = 0; c < cols; ++c)
-            items[static_cast<size_t>(recordOf(v)) * cols + c] = takeItem(v, c);
-    for (int v = 0; v < n; ++v)
-        for (int c = 0; c < cols; ++c)
-            if (QTableWidgetItem* it = items[static_cast<size_t>(recordAtView[v]) * cols + c])
-                setItem(v, c, it);
+    // One layout change for the whole move instead of a change per cell.
+    emit model()->layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    {
+        QSignalBlocker quiet(model());
+        for (int v = 0; v < n; ++v)
+            for (int c = 0; c < cols; ++c)
+                items[static_cast<size_t>(recordOf(v)) * cols + c] = takeItem(v, c);
+        for (int v = 0; v < n; ++v)
+            for (int c = 0; c < cols; ++c)
+                if (QTableWidgetItem* it = items[static_cast<size_t>(recordAtView[v]) * cols + c])
+                    setItem(v, c, it);
+    }
+    emit model()->layoutChanged({}, QAbstractItemModel::VerticalSortHint);
     recordAt_ = recordAtView;
     viewAt_.assign(static_cast<size_t>(n), 0);
     for (int v = 0; v < n; ++v) viewAt_[static_cast<size_t>(recordAt_[v])] = v;
@@ -109,28 +115,43 @@ void StringGrid::unsort() {
 }
 
 namespace {
-// Whole numbers compare by value, other texts ignoring case.
-int compareCells(const QString& a, const QString& b) {
-    auto digits = [](const QString& s) {
-        return !s.isEmpty() && std::all_of(s.begin(), s.end(), [](QChar c) { return c.isDigit(); });
-    };
-    if (digits(a) && digits(b) && a.size() != b.size()) return a.size() < b.size() ? -1 : 1;
-    return a.compare(b, Qt::CaseInsensitive);
+// A cell's sort key: whole numbers compare by value, other texts ignoring
+// case.
+struct SortKey {
+    QString text;  // case-folded
+    bool number = false;
+};
+int compareKeys(const SortKey& a, const SortKey& b) {
+    if (a.number && b.number && a.text.size() != b.text.size())
+        return a.text.size() < b.text.size() ? -1 : 1;
+    return a.text.compare(b.text);
 }
 }  // namespace
 
 void StringGrid::sortRows(int col, Qt::SortOrder order) {
     if (col < 0 || col >= columnCount()) return;
     const int n = rowCount();
-    std::vector<QString> keys(static_cast<size_t>(n));
+    std::vector<SortKey> keys(static_cast<size_t>(n));
     std::vector<int> filled, empty;
+    auto blank = [this](int view, int c) {
+        QTableWidgetItem* it = item(view, c);
+        return !it || it->text().isEmpty();
+    };
     for (int r = 0; r < n; ++r) {
-        (rowEmpty(r + 1) ? empty : filled).push_back(r);
-        if (QTableWidgetItem* it = item(viewOf(r), col)) keys[static_cast<size_t>(r)] = it->text();
+        const int v = viewOf(r);
+        (blank(v, 0) && blank(v, 1) ? empty : filled).push_back(r);
+        if (QTableWidgetItem* it = item(v, col)) {
+            SortKey& k = keys[static_cast<size_t>(r)];
+            k.text = it->text().toCaseFolded();
+            k.number = !k.text.isEmpty() && std::all_of(k.text.begin(), k.text.end(),
+                                                        [](QChar c) { return c.isDigit(); });
+        }
     }
+    const bool up = order == Qt::AscendingOrder;
+    // Equal keys stay in the order of filling.
     std::stable_sort(filled.begin(), filled.end(), [&](int a, int b) {
-        int c = compareCells(keys[static_cast<size_t>(a)], keys[static_cast<size_t>(b)]);
-        return order == Qt::AscendingOrder ? c < 0 : c > 0;
+        int c = compareKeys(keys[static_cast<size_t>(a)], keys[static_cast<size_t>(b)]);
+        return up ? c < 0 : c > 0;
     });
     filled.insert(filled.end(), empty.begin(), empty.end());
     placeRows(filled);
