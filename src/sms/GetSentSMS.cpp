@@ -16,10 +16,10 @@ namespace {
 const td::sms::SmsWindowDesign kDesign{
     "Ранее отправленные SMS из мобильного телефона",
     "Ранее отправленные SMS из Вашего мобильного телефона",
-    615 + 104,
+    615 + 116,
     471,
     "StringGridMobileSentSMS",
-    {134, 421, 100},
+    {134, 421, 112},
     TForm5::DesignRows,
     {"Кому", "Текст SMS-сообщения (если SMS не целиком, потяните вправо)", "Дата и время"},
     "bbSentSMSReady",

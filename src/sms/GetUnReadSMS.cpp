@@ -15,10 +15,10 @@ namespace {
 const td::sms::SmsWindowDesign kDesign{
     " Не прочитанные SMS из мобильного телефона ",
     "Не прочитанные SMS из Вашего мобильного телефона",
-    619 + 104,
+    619 + 116,
     469,
     "StringGridMobileUnReadSMS",
-    {144, 405, 100},
+    {144, 405, 112},
     TForm7::DesignRows,
     {"От кого", "Текст SMS-сообщения (если SMS не целиком, потяните вправо)", "Дата и время"},
     "bbUnReadSMSReply",

@@ -599,3 +599,27 @@ TEST_F(MainActionsTest, OnlyTheCallRowTitleAnswersAClick) {
     ASSERT_EQ(env.dialogs.messages.size(), 1u);
     EXPECT_EQ(env.dialogs.messages[0], W("Вводите номер телефона или выберите из списка"));
 }
+
+// MAIN_SCREENSHOT_DIR=<folder>: the main window with a long Cyrillic SMS to
+// a typed number (for the README); skipped otherwise.
+TEST_F(MainWindowTest, LongSmsToATypedNumberScreenshot) {
+    const char* dir = std::getenv("MAIN_SCREENSHOT_DIR");
+    if (!dir) GTEST_SKIP() << "MAIN_SCREENSHOT_DIR not set";
+    std::string own = kOwnIni;
+    own.replace(own.find("[Common]\n"), 9, "[Common]\nSendSMSRus=YES\n");
+    env.writeFile("tapdeck.ini", own);
+    env.writeFile("celltalk.ini", kEngineIni);
+    start();
+    form->show();
+    QApplication::processEvents();  // the activation empties the recipient boxes
+    auto* box = child<QComboBox>(form, "ComboBoxSmsRecepterRus");
+    box->lineEdit()->setFocus();
+    typeText(box->lineEdit(), "8 926 700-12-34");
+    QTest::keyClick(box->lineEdit(), Qt::Key_Return);
+    child<QLineEdit>(form, "leRusSMSText")
+        ->setText(Q("Добрый день! Напоминаю, что завтра в 10:00 собрание в большом зале. "
+                    "Просьба захватить отчёты за квартал и список вопросов. Если не успеваете, "
+                    "позвоните мне заранее."));
+    QApplication::processEvents();
+    EXPECT_TRUE(form->grab().save(QString::fromUtf8(dir) + "/main-window-long-sms.png"));
+}

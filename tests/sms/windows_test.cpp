@@ -97,12 +97,16 @@ struct Windows : ::testing::Test {
         td::setModalRunner(nullptr);
     }
 
+    bool withTimes = false;  // the phone gives each message a time
+    static std::string timeOf(int i) {
+        return ",,\"25/06/" + std::to_string(10 + i) + "," + std::to_string(8 + i) + ":15:00+12\"";
+    }
     std::vector<std::string> list(const std::string& filter) {
         std::vector<std::string> lines = {"at+cmgl"};
         for (const auto& [i, m] : phone)
             if (filter == "ALL" || m.status == filter)
                 lines.push_back(W("+CMGL=" + std::to_string(i) + ",\"" + m.status + "\",\"" +
-                                  m.number + "\"}" + m.text));
+                                  m.number + "\"" + (withTimes ? timeOf(i) : "") + "}" + m.text));
         lines.push_back("OK");
         return lines;
     }
@@ -206,23 +210,23 @@ TEST_F(Windows, ControlsCaptionsAndHints) {
         {f5,
          "Ранее отправленные SMS из мобильного телефона",
          "StringGridMobileSentSMS",
-         615 + 104,
+         615 + 116,
          471,
-         {134, 421, 100},
+         {134, 421, 112},
          {"Кому", "Текст SMS-сообщения (если SMS не целиком, потяните вправо)", "Дата и время"}},
         {f7,
          " Не прочитанные SMS из мобильного телефона ",
          "StringGridMobileUnReadSMS",
-         619 + 104,
+         619 + 116,
          469,
-         {144, 405, 100},
+         {144, 405, 112},
          {"От кого", "Текст SMS-сообщения (если SMS не целиком, потяните вправо)", "Дата и время"}},
         {f8,
          " Все SMS-сообщения в телефоне",
          "StringGridMobileAllSMS",
-         699 + 104,
+         699 + 116,
          474,
-         {133, 366, 94, 59, 100},
+         {133, 366, 94, 59, 112},
          {"Кому/От кого", "Текст SMS-сообщения (если SMS не целиком, потяните вправо)", "Тип SMS",
           "Удалить", "Дата и время"}},
     };
@@ -549,6 +553,16 @@ TEST_F(Windows, Screenshots) {
         EXPECT_TRUE(s.w->grab().save(QString::fromUtf8(dir) + "/" + s.file));
         s.w->close();
     }
+    // The all window sorted by the time, newest first, and searched.
+    withTimes = true;
+    f8->show();
+    refresh(child<QPushButton>(f8, "bbGetAllSMS"));
+    StringGrid* g = grid(f8, "StringGridMobileAllSMS");
+    g->sortRows(4, Qt::DescendingOrder);
+    child<QLineEdit>(f8, "leSearch")->insert(QString::fromUtf8("ан"));
+    QApplication::processEvents();
+    EXPECT_TRUE(f8->grab().save(QString::fromUtf8(dir) + "/sms-sorted-searched.png"));
+    f8->close();
 }
 
 }  // namespace
