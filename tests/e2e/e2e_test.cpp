@@ -138,6 +138,20 @@ TEST_F(EndToEnd, LongCyrillicSmsToATypedNumberArrivesWhole) {
     EXPECT_NE(all.find(td::toWin(text)), std::string::npos) << U(all);
 }
 
+TEST_F(EndToEnd, LongLatinSmsGoesInPartsFromTextMode) {
+    auto* lat = child<QComboBox>(form1(), "ComboBoxSmsRecepter");
+    lat->setCurrentIndex(0);
+    emit lat->activated(0);
+    QString text;
+    for (int i = 0; text.size() < 200; ++i) text += QString("Part of a long note %1. ").arg(i);
+    child<QLineEdit>(form1(), "leLatSMSText")->setText(text);
+    form1()->bbASCIISendSMSClick();
+    waitForEngine();
+    EXPECT_FALSE(env.exists("CellTalk.err")) << U(env.readFile("CellTalk.err"));
+    EXPECT_NE(log().find("AT+CMGF=0"), std::string::npos) << U(log());
+    EXPECT_EQ(log().find("AT+CMGS=\""), std::string::npos) << "not one text-mode message";
+}
+
 TEST_F(EndToEnd, PhoneBookReadFillsTheGridAndTheLastCopy) {
     TForm4* f4 = td::forms().Form4;
     f4->bbGetPBookClick();  // the confirmation is answered Yes; a full read cycle in real time
