@@ -80,9 +80,10 @@ bool TForm1::eventFilter(QObject* watched, QEvent* e) {
         if (watched == b || watched == b->lineEdit()) box = b;
     if (!box) return QWidget::eventFilter(watched, e);
 
-    // A recipient box only offers the names of the phone book: typing is
-    // refused, and stepping through names by keys or wheel is not offered
-    // either, since with several recipients every step would add a number.
+    // A recipient box offers the names of the phone book, and takes a number
+    // typed into it (Enter, leaving the box, or the send button take it).
+    // Other characters are refused; stepping through names by keys or wheel
+    // is not offered, since with several recipients every step would add one.
     switch (e->type()) {
         case QEvent::KeyPress: {
             auto* key = static_cast<QKeyEvent*>(e);
@@ -91,10 +92,31 @@ bool TForm1::eventFilter(QObject* watched, QEvent* e) {
                               (key->key() == Qt::Key_Down || key->key() == Qt::Key_Up));
             if (opensList) return false;
             if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) return false;
+            if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+                takeTypedRecipient(box == ComboBoxSmsRecepter ? latBand() : rusBand());
+                return true;
+            }
+            switch (key->key()) {
+                case Qt::Key_Backspace:
+                case Qt::Key_Delete:
+                case Qt::Key_Left:
+                case Qt::Key_Right:
+                case Qt::Key_Home:
+                case Qt::Key_End:
+                    return false;
+                default:
+                    break;
+            }
             QString text = key->text();
-            if (!text.isEmpty() && text.at(0).isPrint()) RecepterKeyPress();
+            if (text.isEmpty() || !text.at(0).isPrint()) return true;
+            if (QString("0123456789+*#-() ").contains(text.at(0))) return false;
+            RecepterKeyPress();
             return true;
         }
+        case QEvent::FocusOut:
+            if (watched == box->lineEdit())
+                takeTypedRecipient(box == ComboBoxSmsRecepter ? latBand() : rusBand());
+            return false;
         case QEvent::Wheel:
             return true;
         case QEvent::MouseButtonPress:
@@ -183,14 +205,19 @@ void TForm1::bbSoundDownClick() {
 // ---- SMS --------------------------------------------------------------------------
 
 TForm1::SmsBand TForm1::latBand() {
-    return {ComboBoxSmsRecepter, lLatSMSPhoneNumber, leLatSMSText,          lLatSMSLen,
-            bbASCIISendSMS,      cbLatSMSHistory,    &prog().LatRecipients, &prog().LatSendSMSName};
+    return {ComboBoxSmsRecepter,   lLatSMSPhoneNumber,
+            leLatSMSText,          lLatSMSLen,
+            lLatSMSParts,          false,
+            bbASCIISendSMS,        cbLatSMSHistory,
+            &prog().LatRecipients, &prog().LatSendSMSName};
 }
 
 TForm1::SmsBand TForm1::rusBand() {
-    return {
-        ComboBoxSmsRecepterRus, lRusSMSPhoneNumber, leRusSMSText,          lRusSMSLen,
-        bbRUSSendSMS,           cbRusSMSHistory,    &prog().RusRecipients, &prog().RusSendSMSName};
+    return {ComboBoxSmsRecepterRus, lRusSMSPhoneNumber,
+            leRusSMSText,           lRusSMSLen,
+            lRusSMSParts,           true,
+            bbRUSSendSMS,           cbRusSMSHistory,
+            &prog().RusRecipients,  &prog().RusSendSMSName};
 }
 
 void TForm1::chooseRecipient(const SmsBand& b, int index) {
@@ -209,6 +236,10 @@ void TForm1::chooseRecipient(const SmsBand& b, int index) {
         }
         number = *dialled;
     }
+    addRecipientNumber(b, number);
+}
+
+void TForm1::addRecipientNumber(const SmsBand& b, const std::string& number) {
     bool several = links.multiPhoneTicked && links.multiPhoneTicked();
     *b.list = ml::addRecipient(*b.list, number, several);
     if (several) {
@@ -220,6 +251,24 @@ void TForm1::chooseRecipient(const SmsBand& b, int index) {
     if (!b.text->text().isEmpty()) b.send->setEnabled(true);
 }
 
+bool TForm1::takeTypedRecipient(const SmsBand& b) {
+    QLineEdit* edit = b.recipients->lineEdit();
+    if (!edit->isModified()) return true;  // a chosen name, or taken already
+    edit->setModified(false);
+    std::string typed = td::toWin(edit->text());
+    if (typed.empty()) return true;
+    std::optional<std::string> number = td::normalizePhoneNumber(typed);
+    if (!number) {
+        td::dialogs().message(td::W("- \"") + typed +
+                              td::W("\" не является номером телефона, SMS по нему не послать"));
+        return false;
+    }
+    b.recipients->setCurrentIndex(-1);
+    b.recipients->setEditText(td::fromWin(*number));
+    addRecipientNumber(b, *number);
+    return true;
+}
+
 void TForm1::clearRecipients(const SmsBand& b) {
     b.list->clear();
     b.number->clear();
@@ -229,7 +278,15 @@ void TForm1::clearRecipients(const SmsBand& b) {
 }
 
 void TForm1::textChanged(const SmsBand& b) {
+    std::string text = td::toWin(b.text->text());
+    // Escaped characters may take the Latin text past its last part.
+    std::string fits = ml::smsFit(text, b.wide);
+    if (fits.size() < text.size()) {
+        b.text->setText(td::fromWin(fits));  // comes back here
+        return;
+    }
     b.length->setText(QString::number(b.text->text().length()));
+    b.parts->setText(td::fromWin(ml::smsPartsText(ml::smsUnits(text, b.wide), b.wide)));
     b.send->setEnabled(ml::sendableText(td::toWin(b.text->text())));
 }
 
@@ -242,6 +299,10 @@ void TForm1::historyChosen(const SmsBand& b, int index) {
 void TForm1::sendSms(const SmsBand& b) {
     if (td::CellBusy()) return;
     b.send->setEnabled(false);
+    if (!takeTypedRecipient(b)) {
+        b.send->setEnabled(true);
+        return;
+    }
     QString typed = b.text->text();
     // A name without a number leaves no recipient; that counts as none given.
     if (typed.isEmpty() || b.recipients->currentText().isEmpty() || !ml::hasRecipient(*b.list)) {

@@ -15,6 +15,7 @@
 #include "engine/settings.h"
 #include "main/MainIcons.h"
 #include "main/TapdeckP.h"
+#include "main/mainlogic.h"
 #include "platform/qtservices.h"
 
 using td::icons::Picture;
@@ -209,6 +210,7 @@ void TForm1::buildLayout() {
         QLineEdit* text;
         QLabel* length;
         QLabel* max;
+        QLabel* parts;
         QPushButton* send;
         QComboBox* history;
         QLabel* note;
@@ -216,7 +218,7 @@ void TForm1::buildLayout() {
     };
     struct Names {
         const char *band, *recipients, *clear, *number, *caption, *text, *length, *max, *send,
-            *history, *note, *cycle, *captionText, *maxText, *noteText;
+            *history, *note, *cycle, *captionText, *maxText, *noteText, *parts;
         int maxLength;
     };
     auto composing = [this](const Names& n, int y, int height) {
@@ -224,7 +226,6 @@ void TForm1::buildLayout() {
         m.band = band(this, n.band, y, height);
         QWidget* b = m.band;
         m.recipients = combo(b, n.recipients, {8, 6, 236, 28}, "Выберите абонента-адресата");
-        m.recipients->lineEdit()->setReadOnly(true);
         m.clear = new QToolButton(b);
         m.clear->setObjectName(n.clear);
         m.clear->setGeometry(248, 6, 28, 28);
@@ -242,6 +243,9 @@ void TForm1::buildLayout() {
         m.length = label(b, n.length, "0", {468, 54, 32, 28});
         m.length->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         m.max = label(b, n.max, n.maxText, {502, 54, 60, 28});
+        // The parts of a longer message, above the counter.
+        m.parts = label(b, n.parts, "", {410, 36, 152, 18});
+        m.parts->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         m.send = button(b, n.send, "Послать", Picture::Send, {566, 44, 128, 38},
                         "Послать подготовленное SMS-сообщение");
         m.send->setEnabled(false);
@@ -249,7 +253,7 @@ void TForm1::buildLayout() {
         m.history = combo(b, n.history, {8, 88, 686, 28},
                           "Список ранее отправленных SMS-сообщений - выберите для отправки и/или "
                           "в качестве заготовки");
-        m.history->lineEdit()->setMaxLength(160);
+        m.history->lineEdit()->setMaxLength(n.maxLength);
         m.note = label(b, n.note, n.noteText, {8, 117, 686, 18});
         return m;
     };
@@ -265,7 +269,7 @@ void TForm1::buildLayout() {
          "   Текст латинского SMS-сообщения", "==>160",
          "Воспользуйтесь прошлыми лат-сообщениями (отправлялись ранее) - отправьте повторно или "
          "измените",
-         160},
+         "lLatSMSParts", td::mainlogic::smsMaxUnits(false)},
         208, 144);
     lat.text->setValidator(new LatinValidator(lat.text));
 
@@ -281,7 +285,7 @@ void TForm1::buildLayout() {
          "   Текст русского SMS-сообщения", "==>70",
          "Воспользуйтесь прошлыми рус-сообщениями (отправлялись ранее) - отправьте повторно или "
          "измените",
-         70},
+         "lRusSMSParts", td::mainlogic::smsMaxUnits(true)},
         374, DesignHeight - FrameAllowance - 374);
 
     Panel10 = lat.band;
@@ -292,6 +296,7 @@ void TForm1::buildLayout() {
     leLatSMSText = lat.text;
     lLatSMSLen = lat.length;
     lLatSMSMax = lat.max;
+    lLatSMSParts = lat.parts;
     bbASCIISendSMS = lat.send;
     cbLatSMSHistory = lat.history;
     lLatHistoryNote = lat.note;
@@ -305,6 +310,7 @@ void TForm1::buildLayout() {
     leRusSMSText = rus.text;
     lRusSMSLen = rus.length;
     lRusSMSMax = rus.max;
+    lRusSMSParts = rus.parts;
     bbRUSSendSMS = rus.send;
     cbRusSMSHistory = rus.history;
     lRusHistoryNote = rus.note;

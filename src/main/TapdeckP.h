@@ -175,6 +175,7 @@ class TForm1 : public QWidget {
     QLineEdit* leLatSMSText = nullptr;
     QLabel* lLatSMSLen = nullptr;
     QLabel* lLatSMSMax = nullptr;
+    QLabel* lLatSMSParts = nullptr;
     QPushButton* bbASCIISendSMS = nullptr;
     QComboBox* cbLatSMSHistory = nullptr;
     QLabel* lLatHistoryNote = nullptr;
@@ -188,6 +189,7 @@ class TForm1 : public QWidget {
     QLineEdit* leRusSMSText = nullptr;
     QLabel* lRusSMSLen = nullptr;
     QLabel* lRusSMSMax = nullptr;
+    QLabel* lRusSMSParts = nullptr;
     QPushButton* bbRUSSendSMS = nullptr;
     QComboBox* cbRusSMSHistory = nullptr;
     QLabel* lRusHistoryNote = nullptr;
@@ -199,6 +201,8 @@ class TForm1 : public QWidget {
         QLabel* number;
         QLineEdit* text;
         QLabel* length;
+        QLabel* parts;  // the parts of a longer message
+        bool wide;      // UCS2 (the Cyrillic band)
         QPushButton* send;
         QComboBox* history;
         std::string* list;  // LatRecipients or RusRecipients
@@ -207,6 +211,10 @@ class TForm1 : public QWidget {
     SmsBand latBand();
     SmsBand rusBand();
     void chooseRecipient(const SmsBand& b, int index);
+    void addRecipientNumber(const SmsBand& b, const std::string& number);
+    // A number typed into the recipient box becomes a recipient; false when
+    // the text is no phone number (told to the user).
+    bool takeTypedRecipient(const SmsBand& b);
     void clearRecipients(const SmsBand& b);
     void textChanged(const SmsBand& b);
     void historyChosen(const SmsBand& b, int index);

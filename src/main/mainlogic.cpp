@@ -116,3 +116,52 @@ std::optional<std::string> reSendChoice(const std::string& line, int k, int line
 }
 
 }  // namespace td::mainlogic
+
+namespace td::mainlogic {
+
+namespace {
+bool escaped(char c) {
+    return std::string_view("^{}[]~|\\").find(c) != std::string_view::npos;
+}
+int single(bool wide) {
+    return wide ? 70 : 160;
+}
+int perPart(bool wide) {
+    return wide ? 67 : 153;
+}
+}  // namespace
+
+int smsUnits(const std::string& text, bool wide) {
+    if (wide) return static_cast<int>(text.size());
+    int n = 0;
+    for (char c : text) n += escaped(c) ? 2 : 1;
+    return n;
+}
+
+int smsMaxUnits(bool wide) {
+    return SmsMaxParts * perPart(wide);
+}
+
+SmsSize smsSize(int units, bool wide) {
+    if (units <= 0) return {0, single(wide)};
+    if (units <= single(wide)) return {1, single(wide) - units};
+    int parts = (units + perPart(wide) - 1) / perPart(wide);
+    return {parts, parts * perPart(wide) - units};
+}
+
+std::string smsPartsText(int units, bool wide) {
+    SmsSize s = smsSize(units, wide);
+    if (s.parts <= 1) return {};
+    return std::to_string(s.parts) + " SMS, " + td::W("осталось ") + std::to_string(s.left);
+}
+
+std::string smsFit(const std::string& text, bool wide) {
+    int limit = smsMaxUnits(wide), n = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        n += wide ? 1 : (escaped(text[i]) ? 2 : 1);
+        if (n > limit) return text.substr(0, i);
+    }
+    return text;
+}
+
+}  // namespace td::mainlogic

@@ -49,6 +49,23 @@ bool sendableText(const std::string& text);            // neither empty nor one 
 std::string commandLineText(const std::string& text);  // double quotes -> apostrophes
 std::string latinOnly(const std::string& text);        // bytes >= 128 -> "."
 
+// Long messages: the Latin box sends GSM 7-bit text (160 septets alone, 153
+// per part of a longer message; "^{}[]~|\\" take an escape and count twice),
+// the Cyrillic box UCS2 (70 alone, 67 per part); at most SmsMaxParts parts.
+constexpr int SmsMaxParts = 10;
+int smsUnits(const std::string& text, bool wide);  // septets or UCS2 characters
+int smsMaxUnits(bool wide);                        // the units of SmsMaxParts parts
+struct SmsSize {
+    int parts = 0;  // 0 for an empty text
+    int left = 0;   // units still free in the last part
+};
+SmsSize smsSize(int units, bool wide);
+// The counter beside the text: empty for a message of one part, else
+// "2 SMS, осталось 120".
+std::string smsPartsText(int units, bool wide);
+// The longest start of the text that fits SmsMaxParts parts.
+std::string smsFit(const std::string& text, bool wide);
+
 // What the Call button does with a number.
 enum class DialKind { Empty, National, International, Ignored };
 DialKind classifyDial(const std::string& number);

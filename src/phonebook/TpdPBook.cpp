@@ -100,6 +100,7 @@ TForm3::TForm3(QWidget* parent) : QDialog(parent) {
 
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(lMyCount);
+    buttons->addWidget(makeGridSearchBox(StringGridPhoneBook, this));
     buttons->addStretch();
     buttons->addWidget(bbSave);
     buttons->addWidget(bbReset);
@@ -158,6 +159,7 @@ void TForm3::loadGrid() {
         g->setCell(0, static_cast<int>(i) + 1, r.name);
         g->setCell(1, static_cast<int>(i) + 1, r.number);
     }
+    g->refilter();  // the user's sort and search apply to the fresh rows
     // Set once for the whole fill (the label and current row as the last row left them).
     if (book.count > 0) lMyCount->setText(QString::number(book.count));
     if (!book.rows.empty()) {

@@ -47,9 +47,27 @@ std::vector<SmsRow> listRows(const std::vector<std::string>& lines,
         std::optional<SmsFields> f = readSmsRecord(line, prefixes);
         if (!f) continue;
         rows.push_back({lookup ? lookup(f->number) : f->number, std::move(f->text),
-                        std::move(f->status), std::move(f->index)});
+                        std::move(f->status), std::move(f->index), recordTime(line)});
     }
     return rows;
+}
+
+std::string recordTime(std::string_view line) {
+    std::string_view head = line.substr(0, line.find('}'));
+    size_t close = head.rfind('"');
+    if (close == std::string_view::npos || close == 0) return {};
+    size_t open = head.rfind('"', close - 1);
+    if (open == std::string_view::npos) return {};
+    std::string_view t = head.substr(open + 1, close - open - 1);
+    const std::string_view shape = "99/99/99,99:99:99";
+    if (t.size() < shape.size()) return {};
+    for (size_t i = 0; i < shape.size(); ++i) {
+        bool digit = t[i] >= '0' && t[i] <= '9';
+        if (shape[i] == '9' ? !digit : t[i] != shape[i]) return {};
+    }
+    std::string time(t.substr(0, shape.size()));
+    time[8] = ' ';
+    return time;
 }
 
 bool usableIndex(const std::string& index) {

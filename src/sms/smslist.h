@@ -29,7 +29,13 @@ struct SmsRow {
     std::string text;
     std::string status;  // as written, quotes included
     std::string index;   // the phone's storage index (text)
+    std::string time;    // "25/06/02 18:05:12" when the phone gives it, else empty
 };
+
+// The time the phone gave a message, from the fields after the number of a
+// record line ("…,\"25/06/02,18:05:12+12\"}…" -> "25/06/02 18:05:12"): the
+// last quoted field of the form yy/mm/dd,hh:mm:ss, its time zone left off.
+std::string recordTime(std::string_view line);
 
 // Names for numbers, built once from the phone book copy's "name=number"
 // lines (phonebook/pbrecord.h). A number matches a line when both are the

@@ -7,6 +7,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -63,6 +64,7 @@ SmsControls makeSmsControls(QDialog* w, const SmsWindowDesign& d) {
     c.counter->setObjectName("lGetRecordCount");
     c.counter->setMinimumWidth(40);
     c.counter->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    c.search = makeGridSearchBox(c.grid, w);
     c.reSend =
         glyphButton(w, "bbReSend", QStyle::SP_BrowserReload,
                     "Послать ещё раз ранее отправленное SMS-сообщение, хранящеееся в телефоне ");
@@ -90,6 +92,7 @@ void layoutSms(QDialog* w, const SmsControls& c, const SmsWindowDesign& d,
     row->addWidget(c.csv);
     for (QWidget* e : extra) row->addWidget(e);
     row->addWidget(c.counter);
+    row->addWidget(c.search);
     row->addStretch();
     row->addWidget(c.del);
     row->addWidget(c.action);
@@ -192,8 +195,9 @@ SmsGridView::SmsGridView(StringGrid* grid, QPushButton* button, QLabel* panel, Q
                   designRows) {}
 
 void SmsGridView::clearList() {
+    const int columns = std::min(columns_ + 1, grid_->columnCount());  // the time too
     for (int r = 0; r < grid_->rowCount(); ++r)
-        for (int c = 0; c < columns_; ++c)
+        for (int c = 0; c < columns; ++c)
             if (QTableWidgetItem* it = grid_->item(r, c)) it->setText(QString());
 }
 
@@ -206,7 +210,10 @@ void SmsGridView::showRows(const std::vector<SmsRow>& rows) {
         grid_->setCell(0, r, rows[i].who);
         grid_->setCell(1, r, rows[i].text);
         if (columns_ > 2) grid_->setCell(2, r, rows[i].status);
+        // The time stands after the list's own columns.
+        if (grid_->columnCount() > columns_) grid_->setCell(columns_, r, rows[i].time);
     }
+    grid_->refilter();  // the user's sort and search apply to the new rows
     grid_->setUpdatesEnabled(true);
     counter_->setText(QString::number(rows.size()));
 }

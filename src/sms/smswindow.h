@@ -15,6 +15,7 @@
 
 class QDialog;
 class QLabel;
+class QLineEdit;
 class StringGrid;
 
 namespace td::sms {
@@ -39,6 +40,7 @@ struct SmsControls {
     QLabel* status;
     StringGrid* grid;
     QLabel* counter;
+    QLineEdit* search;  // filters the list's rows
     QPushButton* reSend;
     QPushButton* save;
     QPushButton* csv;  // the list's last copy to CSV

@@ -18,6 +18,7 @@ void fillGridRows(StringGrid* grid, QLabel* counter, int count, bool pumpEvents,
         }
         if (pumpEvents) ev.processEvents();
     }
+    grid->refilter();  // the user's sort and search apply to the fresh rows
 }
 
 std::string GridReadView::refreshCaption() const {

@@ -2,8 +2,13 @@
 
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMouseEvent>
+#include <QSignalBlocker>
+#include <algorithm>
+#include <numeric>
 
+#include "platform/cp1251.h"
 #include "platform/qtservices.h"
 
 StringGrid::StringGrid(int columns, int rows, QWidget* parent)
@@ -16,7 +21,12 @@ StringGrid::StringGrid(int columns, int rows, QWidget* parent)
     setWordWrap(false);
     for (int c = 0; c < columns; ++c) setHorizontalHeaderItem(c, new QTableWidgetItem());
     connect(this, &QTableWidget::currentCellChanged, this, [this](int row, int col, int, int) {
-        if (row >= 0 && userMove_) emit selectCell(col, row + 1);
+        if (row >= 0 && userMove_) emit selectCell(col, recordOf(row) + 1);
+    });
+    horizontalHeader()->setSectionsClickable(true);
+    connect(horizontalHeader(), &QHeaderView::sectionClicked, this, [this](int col) {
+        bool again = col == sortColumn_ && sortOrder_ == Qt::AscendingOrder;
+        sortRows(col, again ? Qt::DescendingOrder : Qt::AscendingOrder);
     });
 }
 
@@ -41,11 +51,141 @@ void StringGrid::keyPressEvent(QKeyEvent* e) {
 }
 
 void StringGrid::setRows(int n) {
+    // A new fill starts in the order of filling; refilter() sorts it again.
+    unsort();
     setRowCount(n > 1 ? n - 1 : 1);
 }
 
 void StringGrid::ensureRow(int row) {
-    if (row >= rows()) setRowCount(row);
+    if (row < rows()) return;
+    int old = rowCount();
+    setRowCount(row);
+    if (recordAt_.empty()) return;
+    for (int r = old; r < rowCount(); ++r) {  // new rows stand at the end as filled
+        recordAt_.push_back(r);
+        viewAt_.push_back(r);
+    }
+    if (!filter_.isEmpty())
+        for (int r = old; r < rowCount(); ++r) setRowHidden(r, false);
+}
+
+int StringGrid::viewOf(int record) const {
+    return record >= 0 && record < static_cast<int>(viewAt_.size()) ? viewAt_[record] : record;
+}
+
+int StringGrid::recordOf(int view) const {
+    return view >= 0 && view < static_cast<int>(recordAt_.size()) ? recordAt_[view] : view;
+}
+
+void StringGrid::placeRows(const std::vector<int>& recordAtView) {
+    const int n = rowCount(), cols = columnCount();
+    int current = currentRow() < 0 ? -1 : recordOf(currentRow());
+    int currentCol = currentColumn();
+    QSignalBlocker block(this);  // the items move; no cell changes
+    const bool updates = updatesEnabled();
+    setUpdatesEnabled(false);
+    std::vector<QTableWidgetItem*> items(static_cast<size_t>(n) * cols);
+    // One layout change for the whole move instead of a change per cell.
+    emit model()->layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    {
+        QSignalBlocker quiet(model());
+        for (int v = 0; v < n; ++v)
+            for (int c = 0; c < cols; ++c)
+                items[static_cast<size_t>(recordOf(v)) * cols + c] = takeItem(v, c);
+        for (int v = 0; v < n; ++v)
+            for (int c = 0; c < cols; ++c)
+                if (QTableWidgetItem* it = items[static_cast<size_t>(recordAtView[v]) * cols + c])
+                    setItem(v, c, it);
+    }
+    emit model()->layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+    recordAt_ = recordAtView;
+    viewAt_.assign(static_cast<size_t>(n), 0);
+    for (int v = 0; v < n; ++v) viewAt_[static_cast<size_t>(recordAt_[v])] = v;
+    if (current >= 0) setCurrentCell(viewOf(current), std::max(currentCol, 0));
+    setUpdatesEnabled(updates);
+}
+
+void StringGrid::unsort() {
+    if (recordAt_.empty()) return;
+    std::vector<int> identity(static_cast<size_t>(rowCount()));
+    std::iota(identity.begin(), identity.end(), 0);
+    placeRows(identity);
+    recordAt_.clear();
+    viewAt_.clear();
+}
+
+namespace {
+// A cell's sort key: whole numbers compare by value, other texts ignoring
+// case.
+struct SortKey {
+    QString text;  // case-folded
+    bool number = false;
+};
+int compareKeys(const SortKey& a, const SortKey& b) {
+    if (a.number && b.number && a.text.size() != b.text.size())
+        return a.text.size() < b.text.size() ? -1 : 1;
+    return a.text.compare(b.text);
+}
+}  // namespace
+
+void StringGrid::sortRows(int col, Qt::SortOrder order) {
+    if (col < 0 || col >= columnCount()) return;
+    const int n = rowCount();
+    std::vector<SortKey> keys(static_cast<size_t>(n));
+    std::vector<int> filled, empty;
+    auto blank = [this](int view, int c) {
+        QTableWidgetItem* it = item(view, c);
+        return !it || it->text().isEmpty();
+    };
+    for (int r = 0; r < n; ++r) {
+        const int v = viewOf(r);
+        (blank(v, 0) && blank(v, 1) ? empty : filled).push_back(r);
+        if (QTableWidgetItem* it = item(v, col)) {
+            SortKey& k = keys[static_cast<size_t>(r)];
+            k.text = it->text().toCaseFolded();
+            k.number = !k.text.isEmpty() && std::all_of(k.text.begin(), k.text.end(),
+                                                        [](QChar c) { return c.isDigit(); });
+        }
+    }
+    const bool up = order == Qt::AscendingOrder;
+    // Equal keys stay in the order of filling.
+    std::stable_sort(filled.begin(), filled.end(), [&](int a, int b) {
+        int c = compareKeys(keys[static_cast<size_t>(a)], keys[static_cast<size_t>(b)]);
+        return up ? c < 0 : c > 0;
+    });
+    filled.insert(filled.end(), empty.begin(), empty.end());
+    placeRows(filled);
+    sortColumn_ = col;
+    sortOrder_ = order;
+    horizontalHeader()->setSortIndicatorShown(true);
+    horizontalHeader()->setSortIndicator(col, order);
+    refilter();
+}
+
+void StringGrid::setFilter(const QString& text) {
+    filter_ = text;
+    refilter();
+}
+
+bool StringGrid::rowShown(int row) const {
+    return row >= 1 && row < rows() && !isRowHidden(viewOf(row - 1));
+}
+
+void StringGrid::refilter() {
+    if (sortColumn_ >= 0 && recordAt_.empty()) {
+        sortRows(sortColumn_, sortOrder_);  // a fill came since the sort
+        return;
+    }
+    const bool updates = updatesEnabled();
+    setUpdatesEnabled(false);
+    for (int v = 0; v < rowCount(); ++v) {
+        bool shown = filter_.isEmpty();
+        for (int c = 0; c < columnCount() && !shown; ++c)
+            if (QTableWidgetItem* it = item(v, c))
+                shown = it->text().contains(filter_, Qt::CaseInsensitive);
+        if (isRowHidden(v) == shown) setRowHidden(v, !shown);
+    }
+    setUpdatesEnabled(updates);
 }
 
 std::string StringGrid::cell(int col, int row) const {
@@ -53,7 +193,7 @@ std::string StringGrid::cell(int col, int row) const {
         QTableWidgetItem* h = horizontalHeaderItem(col);
         return h ? td::toWin(h->text()) : std::string();
     }
-    QTableWidgetItem* it = item(row - 1, col);
+    QTableWidgetItem* it = item(viewOf(row - 1), col);
     return it ? td::toWin(it->text()) : std::string();
 }
 
@@ -65,10 +205,10 @@ void StringGrid::setCell(int col, int row, const std::string& text) {
         return;
     }
     ensureRow(row);
-    QTableWidgetItem* it = item(row - 1, col);
+    QTableWidgetItem* it = item(viewOf(row - 1), col);
     if (!it) {
         if (text.empty()) return;
-        setItem(row - 1, col, it = new QTableWidgetItem());
+        setItem(viewOf(row - 1), col, it = new QTableWidgetItem());
     }
     it->setText(td::fromWin(text));
 }
@@ -76,7 +216,7 @@ void StringGrid::setCell(int col, int row, const std::string& text) {
 void StringGrid::clearRows(int firstRow) {
     for (int r = std::max(firstRow, 1); r < rows(); ++r)
         for (int c = 0; c < columnCount(); ++c)
-            if (QTableWidgetItem* it = item(r - 1, c)) it->setText(QString());
+            if (QTableWidgetItem* it = item(viewOf(r - 1), c)) it->setText(QString());
     if (firstRow <= 0)
         for (int c = 0; c < columnCount(); ++c) setCell(c, 0, "");
 }
@@ -87,5 +227,16 @@ bool StringGrid::rowEmpty(int row) const {
 
 void StringGrid::setCurrentGridRow(int row) {
     if (row < 1 || row >= rows()) return;
-    setCurrentCell(row - 1, currentColumn() < 0 ? 0 : currentColumn());
+    setCurrentCell(viewOf(row - 1), currentColumn() < 0 ? 0 : currentColumn());
+}
+
+QLineEdit* makeGridSearchBox(StringGrid* grid, QWidget* parent) {
+    auto* box = new QLineEdit(parent);
+    box->setObjectName("leSearch");
+    box->setPlaceholderText(td::fromWin(td::W("Поиск")));
+    box->setToolTip(td::fromWin(td::W("Показать только строки, в которых есть этот текст")));
+    box->setClearButtonEnabled(true);
+    box->setFixedWidth(140);
+    QObject::connect(box, &QLineEdit::textChanged, grid, &StringGrid::setFilter);
+    return box;
 }

@@ -2,9 +2,18 @@
 // A two-dimensional text grid addressed as (column, row) with row 0 as the
 // fixed title row: row 0 is drawn as the table's header, so it stays in view
 // while the records scroll. Cells hold Windows-1251 text.
+//
+// A click on a column title sorts the rows by that column (again: the other
+// way round), and a filter hides the rows that do not contain a text. Both
+// change only what the screen shows: every call below, and selectCell,
+// number the rows as they were filled, so a row keeps its record (a storage
+// index, a mark) however it is shown.
 
 #include <QTableWidget>
 #include <string>
+#include <vector>
+
+class QLineEdit;
 
 class StringGrid : public QTableWidget {
     Q_OBJECT
@@ -22,8 +31,19 @@ class StringGrid : public QTableWidget {
     bool rowEmpty(int row) const;  // both of the first two cells empty
 
     // The current row in grid numbering (0 when none), and moving it.
-    int currentGridRow() const { return currentRow() + 1; }
+    int currentGridRow() const { return currentRow() < 0 ? 0 : recordOf(currentRow()) + 1; }
     void setCurrentGridRow(int row);
+
+    // Sorts the shown rows by a column's text (numbers by value, empty rows
+    // last); sortColumn() is -1 while no sort was asked for. A new fill
+    // (setRows) stands as filled until refilter() sorts it again.
+    void sortRows(int col, Qt::SortOrder order);
+    int sortColumn() const { return sortColumn_; }
+    // Shows only the rows with a cell that contains `text` (ignoring case),
+    // every row for an empty text; kept through later fills (refilter()).
+    void setFilter(const QString& text);
+    void refilter();
+    bool rowShown(int row) const;  // false for a row the filter hides
 
   signals:
     // The user selected a cell (grid numbering), by a click or a key. Focus
@@ -35,6 +55,18 @@ class StringGrid : public QTableWidget {
     void keyPressEvent(QKeyEvent* e) override;
 
   private:
+    int viewOf(int record) const;  // 0-based table rows
+    int recordOf(int view) const;
+    void unsort();  // back to the order of filling
+    void placeRows(const std::vector<int>& recordAtView);
     int baseRows_;
+    std::vector<int> recordAt_;  // the record shown at each table row; empty: as filled
+    std::vector<int> viewAt_;    // and the other way round
+    int sortColumn_ = -1;
+    Qt::SortOrder sortOrder_ = Qt::AscendingOrder;
+    QString filter_;
     bool userMove_ = false;  // a click or key of the user is being handled
 };
+
+// A search box that filters the grid's rows as the user types.
+QLineEdit* makeGridSearchBox(StringGrid* grid, QWidget* parent);

@@ -20,6 +20,7 @@
 #include "phonebook/GetPBook.h"
 #include "phonebook/MissCall.h"
 #include "platform/files.h"
+#include "platform/ini.h"
 #include "platform/qtservices.h"
 #include "support/fakes.h"
 #include "support/widgets.h"
@@ -104,6 +105,51 @@ TEST_F(EndToEnd, LatinAndCyrillicSmsArriveIntact) {
     EXPECT_NE(all.find("Tapdeck says 'hi'"), std::string::npos) << U(all);
     EXPECT_NE(all.find(W("Привет, Мария! Ёлка готова.")), std::string::npos) << U(all);
     EXPECT_NE(all.find("89057654321"), std::string::npos) << U(all);
+}
+
+TEST_F(EndToEnd, LongCyrillicSmsToATypedNumberArrivesWhole) {
+    QString text;
+    for (int i = 0; text.size() < 180; ++i)
+        text += QString::fromUtf8("Часть длинного письма номер %1. ").arg(i);
+    auto* rus = child<QComboBox>(form1(), "ComboBoxSmsRecepterRus");
+    rus->lineEdit()->setText("8 (926) 700-12-34");
+    rus->lineEdit()->setModified(true);  // as typed
+    child<QLineEdit>(form1(), "leRusSMSText")->setText(text);
+    EXPECT_EQ(child<QLabel>(form1(), "lRusSMSParts")->text().left(6), "3 SMS,");
+    form1()->bbRUSSendSMSClick();
+    waitForEngine();
+    EXPECT_FALSE(env.exists("CellTalk.err")) << U(env.readFile("CellTalk.err"));
+    size_t parts = 0;
+    for (size_t at = log().find("AT+CMGS="); at != std::string::npos;
+         at = log().find("AT+CMGS=", at + 1))
+        ++parts;
+    EXPECT_EQ(parts, 3u) << U(log());
+
+    // The phone stored three parts; listed with their headers (+CSDH=1) they
+    // are one message again.
+    ASSERT_TRUE(td::IniFile(env.path("celltalk.ini"))
+                    .writeString("Operations", W("SMS с заголовками"),
+                                 "at+cmgf=1|at+csdh=1|at+cscs=\"UCS2\"|at+cmgl=\"ALL\""));
+    clearLog();
+    td::StartEngine(W("SMS с заголовками"));
+    waitForEngine();
+    std::string all = env.readFile("AutoRun/LastRun.sms");
+    EXPECT_NE(all.find("\"89267001234\""), std::string::npos) << U(all);
+    EXPECT_NE(all.find(td::toWin(text)), std::string::npos) << U(all);
+}
+
+TEST_F(EndToEnd, LongLatinSmsGoesInPartsFromTextMode) {
+    auto* lat = child<QComboBox>(form1(), "ComboBoxSmsRecepter");
+    lat->setCurrentIndex(0);
+    emit lat->activated(0);
+    QString text;
+    for (int i = 0; text.size() < 200; ++i) text += QString("Part of a long note %1. ").arg(i);
+    child<QLineEdit>(form1(), "leLatSMSText")->setText(text);
+    form1()->bbASCIISendSMSClick();
+    waitForEngine();
+    EXPECT_FALSE(env.exists("CellTalk.err")) << U(env.readFile("CellTalk.err"));
+    EXPECT_NE(log().find("AT+CMGF=0"), std::string::npos) << U(log());
+    EXPECT_EQ(log().find("AT+CMGS=\""), std::string::npos) << "not one text-mode message";
 }
 
 TEST_F(EndToEnd, PhoneBookReadFillsTheGridAndTheLastCopy) {

@@ -94,6 +94,33 @@ TEST(MainLogic, SmsTextRules) {
     EXPECT_EQ(ml::latinOnly(W("abc Жж№ z")), "abc ... z");
 }
 
+TEST(MainLogic, LongSmsParts) {
+    struct Case {
+        std::string text;
+        bool wide;
+        int parts, left;
+        std::string shown;
+    } cases[] = {
+        {"", false, 0, 160, ""},
+        {std::string(160, 'a'), false, 1, 0, ""},
+        {std::string(159, 'a') + "{", false, 2, 145, "2 SMS, " + W("осталось 145")},
+        {std::string(306, 'a'), false, 2, 0, "2 SMS, " + W("осталось 0")},
+        {std::string(307, 'a'), false, 3, 152, "3 SMS, " + W("осталось 152")},
+        {std::string(70, '\xC6'), true, 1, 0, ""},
+        {std::string(71, '\xC6'), true, 2, 63, "2 SMS, " + W("осталось 63")},
+        {std::string(200, '\xC6'), true, 3, 1, "3 SMS, " + W("осталось 1")},
+    };
+    for (const auto& c : cases) {
+        int units = ml::smsUnits(c.text, c.wide);
+        EXPECT_EQ(ml::smsSize(units, c.wide).parts, c.parts) << c.text.size();
+        EXPECT_EQ(ml::smsSize(units, c.wide).left, c.left) << c.text.size();
+        EXPECT_EQ(ml::smsPartsText(units, c.wide), c.shown) << c.text.size();
+    }
+    EXPECT_EQ(ml::smsFit(std::string(1529, 'a') + "~b", false).size(), 1529u);
+    EXPECT_EQ(ml::smsFit(std::string(1530, 'a'), false).size(), 1530u);
+    EXPECT_EQ(ml::smsFit(std::string(671, '\xC6'), true).size(), 670u);
+}
+
 TEST(MainLogic, DialKinds) {
     struct Case {
         const char* number;

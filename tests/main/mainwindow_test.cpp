@@ -1,5 +1,6 @@
 // Dialing, volume, SMS composing and sending, and navigation of the main window.
 
+#include <QTest>
 #include <QToolButton>
 
 #include "mainfixture.h"
@@ -152,16 +153,82 @@ TEST_F(MainActionsTest, BusyEngineStartsNothing) {
     EXPECT_EQ(child<QComboBox>(form, "cbLatSMSHistory")->count(), 0);
 }
 
-TEST_F(MainActionsTest, LatinAndCyrillicTextLimits) {
-    QString longLatin(170, 'a');
-    typeText(child<QLineEdit>(form, "leLatSMSText"), longLatin);
-    EXPECT_EQ(child<QLineEdit>(form, "leLatSMSText")->text().size(), 160);
-    EXPECT_EQ(child<QLabel>(form, "lLatSMSLen")->text(), "160");
-    typeText(child<QLineEdit>(form, "leRusSMSText"), QString(75, QChar(0x0416)));
-    EXPECT_EQ(child<QLineEdit>(form, "leRusSMSText")->text().size(), 70);
-    EXPECT_EQ(child<QLabel>(form, "lRusSMSLen")->text(), "70");
+TEST_F(MainActionsTest, LatinAndCyrillicTextsTakeUpToTenParts) {
+    struct Case {
+        const char* box;
+        const char* length;
+        const char* parts;
+        QString typed;
+        int kept;
+        const char* counter;
+        const char* partsText;
+    } cases[] = {
+        {"leLatSMSText", "lLatSMSLen", "lLatSMSParts", QString(160, 'a'), 160, "160", ""},
+        {"leLatSMSText", "lLatSMSLen", "lLatSMSParts", QString(161, 'a'), 161, "161",
+         "2 SMS, осталось 145"},
+        {"leLatSMSText", "lLatSMSLen", "lLatSMSParts", QString(1540, 'a'), 1530, "1530",
+         "10 SMS, осталось 0"},
+        {"leLatSMSText", "lLatSMSLen", "lLatSMSParts", QString(1529, 'a') + "[]", 1529, "1529",
+         "10 SMS, осталось 1"},  // an escaped character takes two septets
+        {"leRusSMSText", "lRusSMSLen", "lRusSMSParts", QString(70, QChar(0x0416)), 70, "70", ""},
+        {"leRusSMSText", "lRusSMSLen", "lRusSMSParts", QString(71, QChar(0x0416)), 71, "71",
+         "2 SMS, осталось 63"},
+        {"leRusSMSText", "lRusSMSLen", "lRusSMSParts", QString(700, QChar(0x0416)), 670, "670",
+         "10 SMS, осталось 0"},
+    };
+    for (const auto& c : cases) {
+        auto* box = child<QLineEdit>(form, c.box);
+        box->clear();
+        box->insert(c.typed);  // as pasted
+        EXPECT_EQ(box->text().size(), c.kept) << c.box << " " << c.typed.size();
+        EXPECT_EQ(child<QLabel>(form, c.length)->text(), c.counter);
+        EXPECT_EQ(child<QLabel>(form, c.parts)->text(), Q(c.partsText));
+    }
+    typeText(child<QLineEdit>(form, "leRusSMSText"), Q("Ж"));  // typed at the limit: refused
+    EXPECT_EQ(child<QLineEdit>(form, "leRusSMSText")->text().size(), 670);
     EXPECT_EQ(child<QLabel>(form, "lLatSMSMax")->text(), "==>160");
     EXPECT_EQ(child<QLabel>(form, "lRusSMSMax")->text(), "==>70");
+}
+
+TEST_F(MainActionsTest, TypedNumberIsARecipient) {
+    struct Case {
+        const char* box;
+        const char* send;
+        const char* text;
+        const char* typed;
+        Qt::Key how;
+        std::string sent;  // engine parameters, empty when refused
+    } cases[] = {
+        {"ComboBoxSmsRecepter", "bbASCIISendSMS", "leLatSMSText", "8 (916) 555-44-33",
+         Qt::Key_Return, "oper \"SendLat\" \"89165554433\" \"hi\""},
+        {"ComboBoxSmsRecepterRus", "bbRUSSendSMS", "leRusSMSText", "+7 903 111", Qt::Key_Tab,
+         W("oper \"Послать русское\" \"+7903111\" \"hi\"")},
+        {"ComboBoxSmsRecepter", "bbASCIISendSMS", "leLatSMSText", "()-", Qt::Key_Return, ""},
+    };
+    for (const auto& c : cases) {
+        form->sbClearLatPhoneClick();
+        form->sbClearRusPhoneClick();
+        size_t runs = params().size();
+        size_t messages = env.dialogs.messages.size();
+        child<QLineEdit>(form, c.text)->setText("hi");
+        auto* box = child<QComboBox>(form, c.box);
+        box->lineEdit()->setFocus();
+        typeText(box->lineEdit(), c.typed);
+        QTest::keyClick(box->lineEdit(), c.how);
+        if (c.sent.empty()) {
+            ASSERT_EQ(env.dialogs.messages.size(), messages + 1) << c.typed;
+            EXPECT_NE(env.dialogs.messages.back().find(W("не является номером телефона")),
+                      std::string::npos);
+        }
+        QTest::mouseClick(child<QPushButton>(form, c.send), Qt::LeftButton);
+        if (c.sent.empty()) {
+            EXPECT_EQ(params().size(), runs) << c.typed;
+        } else {
+            EXPECT_EQ(env.dialogs.messages.size(), messages) << c.typed;
+            ASSERT_EQ(params().size(), runs + 1) << c.typed;
+            EXPECT_EQ(params().back(), c.sent) << c.typed;
+        }
+    }
 }
 
 TEST_F(MainActionsTest, NonLatinCharactersBecomeDotsInTheLatinField) {
@@ -531,4 +598,28 @@ TEST_F(MainActionsTest, OnlyTheCallRowTitleAnswersAClick) {
     }
     ASSERT_EQ(env.dialogs.messages.size(), 1u);
     EXPECT_EQ(env.dialogs.messages[0], W("Вводите номер телефона или выберите из списка"));
+}
+
+// MAIN_SCREENSHOT_DIR=<folder>: the main window with a long Cyrillic SMS to
+// a typed number (for the README); skipped otherwise.
+TEST_F(MainWindowTest, LongSmsToATypedNumberScreenshot) {
+    const char* dir = std::getenv("MAIN_SCREENSHOT_DIR");
+    if (!dir) GTEST_SKIP() << "MAIN_SCREENSHOT_DIR not set";
+    std::string own = kOwnIni;
+    own.replace(own.find("[Common]\n"), 9, "[Common]\nSendSMSRus=YES\n");
+    env.writeFile("tapdeck.ini", own);
+    env.writeFile("celltalk.ini", kEngineIni);
+    start();
+    form->show();
+    QApplication::processEvents();  // the activation empties the recipient boxes
+    auto* box = child<QComboBox>(form, "ComboBoxSmsRecepterRus");
+    box->lineEdit()->setFocus();
+    typeText(box->lineEdit(), "8 926 700-12-34");
+    QTest::keyClick(box->lineEdit(), Qt::Key_Return);
+    child<QLineEdit>(form, "leRusSMSText")
+        ->setText(Q("Добрый день! Напоминаю, что завтра в 10:00 собрание в большом зале. "
+                    "Просьба захватить отчёты за квартал и список вопросов. Если не успеваете, "
+                    "позвоните мне заранее."));
+    QApplication::processEvents();
+    EXPECT_TRUE(form->grab().save(QString::fromUtf8(dir) + "/main-window-long-sms.png"));
 }

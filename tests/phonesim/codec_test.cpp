@@ -85,6 +85,19 @@ TEST(Pdu, DecodesSubmit) {
     }
 }
 
+TEST(Pdu, SubmittedPartKeepsItsHeader) {
+    auto parts = gsmcodec::encodeSubmit("+79161234567", std::u32string(100, U'Ж'), 7);
+    ASSERT_EQ(parts.size(), 2u);
+    for (size_t i = 0; i < parts.size(); ++i) {
+        std::string why;
+        auto pdu = decodeSubmit(parts[i].hex, parts[i].tpduLength, &why);
+        ASSERT_TRUE(pdu.has_value()) << why;
+        EXPECT_EQ(pdu->part.ref, 7);
+        EXPECT_EQ(pdu->part.count, 2);
+        EXPECT_EQ(pdu->part.seq, static_cast<int>(i) + 1);
+    }
+}
+
 TEST(Pdu, RejectsBrokenSubmit) {
     const std::string good = "0011000B916407281553F80000AA0AE8329BFD4697D9EC37";
     std::string why;

@@ -75,6 +75,20 @@ TEST(SmsList, ChangedMarks) {
         << "a mark the list never showed";
 }
 
+TEST(SmsList, TimeThePhoneGave) {
+    struct Case {
+        const char* line;
+        const char* time;
+    } cases[] = {
+        {"+CMGL=1,\"REC READ\",\"+7916\",,\"25/06/02,18:05:12+12\"}Hi", "25/06/02 18:05:12"},
+        {"+CMGL=1,\"REC READ\",\"+7916\",\"Anna\",\"25/06/02,18:05:12\"}Hi", "25/06/02 18:05:12"},
+        {"+CMGL=1,\"STO SENT\",\"+7916\",\"\"}Hi", ""},
+        {"+CMGL=1,\"REC READ\",\"+7916\"}\"25/06/02,18:05:12\"", ""},  // in the text
+        {"+CMGL=1,\"REC READ\",\"+7916\",,\"25/6/02,18:05\"}Hi", ""},
+    };
+    for (const auto& c : cases) EXPECT_EQ(td::sms::recordTime(c.line), c.time) << c.line;
+}
+
 TEST(SmsList, RowsInFileOrderWithNamesAndIndexes) {
     std::vector<std::string> lines = {
         "at+cmgl=\"ALL\"",
@@ -92,6 +106,8 @@ TEST(SmsList, RowsInFileOrderWithNamesAndIndexes) {
     EXPECT_EQ(rows[0].text, "Hello");
     EXPECT_EQ(rows[0].status, "\"REC READ\"");
     EXPECT_EQ(rows[0].index, "1");
+    EXPECT_EQ(rows[0].time, "25/06/02 18:05:12");
+    EXPECT_EQ(rows[1].time, "");
     EXPECT_EQ(rows[1].who, "555");
     EXPECT_EQ(rows[1].text, W("Привет"));
     EXPECT_EQ(rows[1].index, "12");
@@ -121,7 +137,7 @@ TEST(SmsList, UsableIndex) {
         const char* index;
         bool usable;
     } cases[] = {
-        {"1", true},  {"30", true},  {"0", true}, {"-1", false}, {"", false},
+        {"1", true},  {"30", true},  {"0", true},  {"-1", false}, {"", false},
         {" ", false}, {"1a", false}, {"+5", true}, {" 5", false}, {"99999999999999999999", false}};
     for (const auto& c : cases) EXPECT_EQ(td::sms::usableIndex(c.index), c.usable) << c.index;
 }

@@ -8,6 +8,7 @@
 #include <QComboBox>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
 #include <algorithm>
@@ -96,12 +97,16 @@ struct Windows : ::testing::Test {
         td::setModalRunner(nullptr);
     }
 
+    bool withTimes = false;  // the phone gives each message a time
+    static std::string timeOf(int i) {
+        return ",,\"25/06/" + std::to_string(10 + i) + "," + std::to_string(8 + i) + ":15:00+12\"";
+    }
     std::vector<std::string> list(const std::string& filter) {
         std::vector<std::string> lines = {"at+cmgl"};
         for (const auto& [i, m] : phone)
             if (filter == "ALL" || m.status == filter)
                 lines.push_back(W("+CMGL=" + std::to_string(i) + ",\"" + m.status + "\",\"" +
-                                  m.number + "\"}" + m.text));
+                                  m.number + "\"" + (withTimes ? timeOf(i) : "") + "}" + m.text));
         lines.push_back("OK");
         return lines;
     }
@@ -205,25 +210,25 @@ TEST_F(Windows, ControlsCaptionsAndHints) {
         {f5,
          "Ранее отправленные SMS из мобильного телефона",
          "StringGridMobileSentSMS",
-         615,
+         615 + 116,
          471,
-         {134, 421},
-         {"Кому", "Текст SMS-сообщения (если SMS не целиком, потяните вправо)"}},
+         {134, 421, 112},
+         {"Кому", "Текст SMS-сообщения (если SMS не целиком, потяните вправо)", "Дата и время"}},
         {f7,
          " Не прочитанные SMS из мобильного телефона ",
          "StringGridMobileUnReadSMS",
-         619,
+         619 + 116,
          469,
-         {144, 405},
-         {"От кого", "Текст SMS-сообщения (если SMS не целиком, потяните вправо)"}},
+         {144, 405, 112},
+         {"От кого", "Текст SMS-сообщения (если SMS не целиком, потяните вправо)", "Дата и время"}},
         {f8,
          " Все SMS-сообщения в телефоне",
          "StringGridMobileAllSMS",
-         699,
+         699 + 116,
          474,
-         {133, 366, 94, 59},
+         {133, 366, 94, 59, 112},
          {"Кому/От кого", "Текст SMS-сообщения (если SMS не целиком, потяните вправо)", "Тип SMS",
-          "Удалить"}},
+          "Удалить", "Дата и время"}},
     };
     for (const Window& c : windows) {
         c.w->show();
@@ -322,6 +327,32 @@ TEST_F(Windows, SingleDeleteAsksAndRemovesThatMessage) {
     QTest::mouseClick(child<QPushButton>(f5, "bbDelSentSMS"), Qt::LeftButton);
     EXPECT_NE(env.dialogs.questions.back().find(W("возможно, не соответстует")), std::string::npos);
     EXPECT_EQ(deleted.size(), 1u);
+}
+
+TEST_F(Windows, SortAndSearchKeepTheMessageADeleteActsOn) {
+    f5->show();
+    StringGrid* g = grid(f5, "StringGridMobileSentSMS");
+    refresh(child<QPushButton>(f5, "bbGetSentSMS"));
+    QHeaderView* h = g->horizontalHeader();
+    QPoint title(h->sectionViewportPosition(1) + 5, h->height() / 2);
+    QTest::mouseClick(h->viewport(), Qt::LeftButton, Qt::NoModifier, title);
+    QTest::mouseClick(h->viewport(), Qt::LeftButton, Qt::NoModifier, title);  // descending
+    EXPECT_EQ(g->item(0, 1)->text(), "Sixth");                                // shown first
+    EXPECT_EQ(g->item(2, 1)->text(), "\"Quoted\" text, with } brace");
+    EXPECT_EQ(g->cell(1, 3), "Sixth");       // numbered as filled
+    clickCell(g, 0, 2);                      // the second row on the screen
+    EXPECT_EQ(td::prog().ReSendIndex, "3");  // re-send and reply take this one
+    EXPECT_EQ(td::prog().SelectedSMSText, "Hi Anna, call me back");
+    QTest::keyClicks(child<QLineEdit>(f5, "leSearch"), "SIXTH");
+    EXPECT_EQ((std::vector<bool>{g->rowShown(1), g->rowShown(2), g->rowShown(3)}),
+              (std::vector<bool>{false, false, true}));
+    clickCell(g, 0, 1);  // the only row shown
+    env.dialogs.answers = {true};
+    QTest::mouseClick(child<QPushButton>(f5, "bbDelSentSMS"), Qt::LeftButton);
+    EXPECT_EQ(deleted, std::vector<std::string>{"6"});
+    // The list read again stays searched: no row holds the text now.
+    EXPECT_EQ(g->cell(1, 2), "\"Quoted\" text, with } brace");
+    EXPECT_FALSE(g->rowShown(1) || g->rowShown(2));
 }
 
 TEST_F(Windows, UnreadReplyGoesToTheMainWindow) {
@@ -522,6 +553,16 @@ TEST_F(Windows, Screenshots) {
         EXPECT_TRUE(s.w->grab().save(QString::fromUtf8(dir) + "/" + s.file));
         s.w->close();
     }
+    // The all window sorted by the time, newest first, and searched.
+    withTimes = true;
+    f8->show();
+    refresh(child<QPushButton>(f8, "bbGetAllSMS"));
+    StringGrid* g = grid(f8, "StringGridMobileAllSMS");
+    g->sortRows(4, Qt::DescendingOrder);
+    child<QLineEdit>(f8, "leSearch")->insert(QString::fromUtf8("ан"));
+    QApplication::processEvents();
+    EXPECT_TRUE(f8->grab().save(QString::fromUtf8(dir) + "/sms-sorted-searched.png"));
+    f8->close();
 }
 
 }  // namespace

@@ -5,6 +5,8 @@
 
 #include <QLabel>
 
+#include "platform/cp1251.h"
+#include "platform/qtservices.h"
 #include "support/fakes.h"
 #include "support/qtapp.h"
 #include "widgets/gridview.h"
@@ -88,3 +90,48 @@ TEST(GridFill, CounterFollowsTheRowsWhileEventsRun) {
 }
 
 }  // namespace
+
+// Sorting and searching change what the screen shows, never the numbering
+// the windows use.
+TEST(GridSortAndSearch, RowsKeepTheirRecords) {
+    td::test::qtApp();
+    StringGrid grid(2, 6);
+    const char* rows[][2] = {{"Борис", "10"}, {"анна", "9"}, {"Вера", "100"}, {"", ""}};
+    for (int r = 0; r < 4; ++r)
+        for (int c = 0; c < 2; ++c) grid.setCell(c, r + 1, td::W(rows[r][c]));
+    grid.setCurrentGridRow(3);
+    struct Case {
+        int col;
+        Qt::SortOrder order;
+        std::vector<int> shown;  // the record shown in each table row
+    } cases[] = {
+        {0, Qt::AscendingOrder, {2, 1, 3, 4, 5}},  // case ignored, empty rows last
+        {0, Qt::DescendingOrder, {3, 1, 2, 4, 5}},
+        {1, Qt::AscendingOrder, {2, 1, 3, 4, 5}},  // numbers by value
+        {1, Qt::DescendingOrder, {3, 1, 2, 4, 5}},
+    };
+    for (const auto& c : cases) {
+        grid.sortRows(c.col, c.order);
+        for (int v = 0; v < 5; ++v) {
+            int r = c.shown[v];
+            EXPECT_EQ(grid.cell(0, r), td::W(r <= 4 ? rows[r - 1][0] : ""));
+            QTableWidgetItem* it = grid.item(v, 0);
+            EXPECT_EQ(it ? td::toWin(it->text()) : std::string(), grid.cell(0, r))
+                << c.col << " " << v;
+        }
+        EXPECT_EQ(grid.currentGridRow(), 3);
+    }
+    grid.setFilter(QString::fromUtf8("А"));  // "анна", "Вера"
+    EXPECT_EQ((std::vector<bool>{grid.rowShown(1), grid.rowShown(2), grid.rowShown(3)}),
+              (std::vector<bool>{false, true, true}));
+    // A new fill stands as filled, and refilter() sorts and searches it again.
+    grid.setRows(6);
+    grid.setCell(0, 1, td::W("Яна"));
+    grid.setCell(0, 2, td::W("Алла"));
+    grid.setCell(0, 3, td::W("Олег"));
+    EXPECT_EQ(grid.item(0, 0)->text(), QString::fromUtf8("Яна"));
+    grid.refilter();  // descending by column 1, which kept 10, 9 and 100
+    EXPECT_EQ(grid.item(0, 0)->text(), QString::fromUtf8("Олег"));
+    EXPECT_EQ((std::vector<bool>{grid.rowShown(1), grid.rowShown(2), grid.rowShown(3)}),
+              (std::vector<bool>{true, true, false}));
+}

@@ -857,7 +857,11 @@ void Executor::sendSms(const std::string& number) {
     bool escapes = false;
     if (!pdu_ && gsm_ && !ucs2Text_)
         for (uint8_t septet : gsmcodec::toGsm7Septets(chars)) escapes = escapes || septet == 0x1B;
-    if (!pdu_ && !escapes) {
+    // A text-mode message is one SMS (160 GSM characters, or 70 in UCS2): a
+    // longer text goes as the concatenated parts of PDU mode the same way.
+    const bool longer =
+        gsmcodec::fitsGsm7(chars) ? gsmcodec::toGsm7Septets(chars).size() > 160 : chars.size() > 70;
+    if (!pdu_ && !escapes && !longer) {
         std::string body;
         if (ucs2_ || ucs2Text_) {
             body = gsmcodec::cp1251::toUcs2Hex(text);
@@ -880,10 +884,14 @@ void Executor::sendSms(const std::string& number) {
     const bool textMode = !pdu_;
     if (textMode) {
         command("AT+CMGF=0");
-        if (!pdu_)
+        if (!pdu_ && escapes)
             throw EngineError(td::W("телефон не перешёл в режим PDU (AT+CMGF=0), а текст в "
                                     "алфавите GSM с символами { } [ ] ~ \\ ^ | € в текстовом "
                                     "режиме не передать"),
+                              1);
+        if (!pdu_)
+            throw EngineError(td::W("телефон не перешёл в режим PDU (AT+CMGF=0), а текст "
+                                    "длиннее одного SMS в текстовом режиме не передать"),
                               1);
     }
     auto parts = gsmcodec::encodeSubmit(number, chars, static_cast<uint8_t>(smsRef_++ & 0xFF));

@@ -429,6 +429,7 @@ Reply finishSmsEntry(Session& s, const SmsEntry& e) {
         m.number = pdu->number;
         m.coding = pdu->coding;
         m.text = pdu->text;
+        m.part = pdu->part;  // a part of a longer message stays one
     } else {
         bool ucs2 = (s.csmp[2] & 0xEC) == 0x08;  // the data coding asks for UCS2: hex text
         auto text = ucs2 ? fromCharset(e.body, Charset::Ucs2) : s.in(e.body);

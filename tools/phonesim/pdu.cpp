@@ -44,6 +44,7 @@ std::optional<SubmitPdu> decodeSubmit(std::string_view hex, int tpduLength, std:
     pdu.smsc = sms.smsc;
     pdu.number = sms.number;
     pdu.reference = sms.reference;
+    pdu.part = sms.part;
     pdu.text = gsmcodec::utf8Encode(sms.text);
     switch (sms.alphabet) {
         case gsmcodec::Alphabet::Gsm7:

@@ -16,8 +16,9 @@ struct SubmitPdu {
     std::string smsc;    // empty when the PDU leaves it to the phone
     std::string number;  // destination, "+" in front for an international one
     SmsCoding coding = SmsCoding::Gsm7;
-    std::string text;   // UTF-8
-    int reference = 0;  // the host's message reference
+    std::string text;         // UTF-8
+    int reference = 0;        // the host's message reference
+    gsmcodec::PartInfo part;  // the concatenation header of a part (ref -1: none)
 };
 
 // Decodes hex text of a PDU whose TPDU (the part after the service centre
