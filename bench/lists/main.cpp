@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "verdict.h"
 #include "widgets/stringgrid.h"
 
 namespace {
@@ -31,8 +32,8 @@ double medianMs(int runs, const std::function<void(int run)>& step) {
 }
 
 void report(const char* what, double ms) {
-    std::printf("%-44s %8.1f ms   aim %5.0f ms   %s\n", what, ms, AimMs,
-                ms <= AimMs ? "PASS" : "MISS");
+    bench::verdict(std::string("lists: ") + what, bench::number("%.1f ms", ms),
+                   bench::number("%.0f ms", AimMs), ms <= AimMs);
 }
 
 void measure(const char* name, StringGrid& grid, int columns) {
