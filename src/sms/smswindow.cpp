@@ -129,9 +129,9 @@ namespace {
 class SelectGuard : public QObject {
   public:
     SelectGuard(StringGrid* grid, std::function<void(int, int, bool)> select)
-        : QObject(grid), grid_(grid), select_(std::move(select)) {
+        : QObject(grid), grid_(grid), viewport_(grid->viewport()), select_(std::move(select)) {
         grid->installEventFilter(this);
-        grid->viewport()->installEventFilter(this);
+        viewport_->installEventFilter(this);
     }
     bool focusing = false;
     bool pressing = false;  // a mouse button is down on the grid
@@ -144,11 +144,14 @@ class SelectGuard : public QObject {
             focusing = true;
             QTimer::singleShot(0, this, [this] { focusing = false; });
         }
-        if (o == grid_->viewport() && e->type() == QEvent::MouseButtonPress) {
+        // The viewport is compared as kept: while the grid is being
+        // destroyed its viewport still sends events, and the grid can no
+        // longer be asked for it.
+        if (o == viewport_ && e->type() == QEvent::MouseButtonPress) {
             pressing = true;
             moved = false;
         }
-        if (o == grid_->viewport() && e->type() == QEvent::MouseButtonRelease) pressing = false;
+        if (o == viewport_ && e->type() == QEvent::MouseButtonRelease) pressing = false;
         if (o == grid_ && e->type() == QEvent::KeyPress &&
             static_cast<QKeyEvent*>(e)->key() == Qt::Key_Space && grid_->currentIndex().isValid()) {
             select_(grid_->currentColumn(), grid_->currentGridRow(), true);
@@ -159,6 +162,7 @@ class SelectGuard : public QObject {
 
   private:
     StringGrid* grid_;
+    QWidget* viewport_;
     std::function<void(int, int, bool)> select_;
 };
 }  // namespace
