@@ -27,7 +27,7 @@ td::ReadCycle& TForm9::cycle(MdbRun kind) {
     td::ReadCycleHooks h;
     h.onCycleStart = [this] {
         lGetRecordCount->setText("0");
-        if (td::prog().DateBookUpdate) {
+        if (DateBookUpdate) {
             td::prog().RecordList.clear();
             reader_ = td::MdbReader(td::prog().PrefixDateBook, td::prog().PrefixAutoDelete);
         }
@@ -65,7 +65,7 @@ void TForm9::enter(MdbRun kind, F f) {
     if (depth == 0) {
         const td::Prog& p = td::prog();
         const std::string& op = kind == MdbRun::Unload ? p.UnloadMemDayBookName : p.MemDayBookName;
-        cycle(kind).setConfig(td::dateBookCycleConfig(op, kind));
+        cycle(kind).setConfig(td::dateBookCycleConfig(op, kind, &DateBookUpdate));
     }
     ++depth;
     struct Leave {

@@ -48,8 +48,9 @@ struct ReadCycleConfig {
     // Prefix recorded in CurrentPrefix (the kind of list being read).
     std::string prefix;
 
-    // Program-wide flags the cycle works with (PhoneReadAbort/PhoneReadUpdate,
-    // ReadAbort/SMSRefresh, ReadAbort/DateBookUpdate).
+    // The flags the cycle works with: program-wide PhoneReadAbort/
+    // PhoneReadUpdate and ReadAbort/SMSRefresh; the date book window's own
+    // DateBookUpdate beside ReadAbort.
     bool* abortFlag = nullptr;
     bool* updateFlag = nullptr;
 

@@ -108,7 +108,6 @@ struct Prog {
     bool PhoneReadUpdate = false;
     bool ReadAbort = false;
     bool SMSRefresh = false;
-    bool DateBookUpdate = false;
     bool ListFresh = false;
 
     // Phone book and dialing.
