@@ -84,7 +84,7 @@ void TForm2::FormActivate() {
         bind::Operations ops = bind::readOperations(td::IniFile(operPath));
         ListBoxOper->clear();
         for (const std::string& name : ops.names) ListBoxOper->addItem(fromWin(name));
-        p.OperationLines = ops.lines;
+        operationLines_ = ops.lines;
         session_.setOperations(ops.names);
     } else {
         notFound(p.OperIniName);
@@ -197,7 +197,7 @@ void TForm2::ListBoxOperClick() {
     if (chosen.isEmpty()) return;
     const int row = ListBoxOper->row(chosen.first());
     session_.click(row);
-    const auto& lines = td::prog().OperationLines;
+    const auto& lines = operationLines_;
     const std::string line = row < static_cast<int>(lines.size()) ? lines[row] : std::string();
     ListBoxOper->setToolTip(fromWin(bind::operationHint(line)));
     apply();

@@ -4,6 +4,7 @@
 #include <array>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "binding/binding.h"
 #include "binding/portchoice.h"
@@ -98,6 +99,7 @@ class TForm2 : public QDialog {
     QComboBox* cbPort;
     QPushButton* bbFindPort;
     std::vector<td::binding::PortFound> ports_;  // the choices after the simulated phone
+    std::vector<std::string> operationLines_;    // the ini lines of ListBoxOper's rows
 
     td::binding::Session session_;
 };

@@ -34,6 +34,8 @@ class TForm9 : public QDialog {
     // The phone's auto-delete setting as this run last read it from the phone
     // (AutoDeleteUnknown before the first read and after a read without it).
     int autoDeleteNumber() const { return weeks_; }
+    // Set by a refresh click: the next run reads from the phone.
+    bool dateBookUpdate() const { return DateBookUpdate; }
 
     // One run of the date book read, in the mode DateBookUpdate selects.
     void ReadMemDayBook();
@@ -84,4 +86,5 @@ class TForm9 : public QDialog {
     int weeks_ = td::AutoDeleteUnknown;
     std::string autoDeleteText_;
     bool sizeLocked_ = false;
+    bool DateBookUpdate = false;
 };

@@ -27,7 +27,7 @@ td::ReadCycle& TForm9::cycle(MdbRun kind) {
     td::ReadCycleHooks h;
     h.onCycleStart = [this] {
         lGetRecordCount->setText("0");
-        if (td::prog().DateBookUpdate) {
+        if (DateBookUpdate) {
             td::prog().RecordList.clear();
             reader_ = td::MdbReader(td::prog().PrefixDateBook, td::prog().PrefixAutoDelete);
         }
@@ -65,7 +65,7 @@ void TForm9::enter(MdbRun kind, F f) {
     if (depth == 0) {
         const td::Prog& p = td::prog();
         const std::string& op = kind == MdbRun::Unload ? p.UnloadMemDayBookName : p.MemDayBookName;
-        cycle(kind).setConfig(td::dateBookCycleConfig(op, kind));
+        cycle(kind).setConfig(td::dateBookCycleConfig(op, kind, &DateBookUpdate));
     }
     ++depth;
     struct Leave {
@@ -121,10 +121,11 @@ void TForm9::afterPhoneRead(int outcome) {
     const std::string result = td::autoRunPath(p.MDBFile);
     std::vector<std::string> lines;
     if (td::files::exists(result)) td::files::readLines(result, lines);
-    p.ResultLines = td::mdbLastCopy(std::move(lines), weeks_, autoDeleteText_, p.PrefixAutoDelete);
-    if (!p.ResultLines.empty()) {
+    const std::vector<std::string> list =
+        td::mdbLastCopy(std::move(lines), weeks_, autoDeleteText_, p.PrefixAutoDelete);
+    if (!list.empty()) {
         p.ListFresh = true;
-        writeFile(td::autoRunPath(td::DateBookListName), p.ResultLines);
+        writeFile(td::autoRunPath(td::DateBookListName), list);
     }
 }
 
@@ -140,10 +141,7 @@ void TForm9::bbSaveMDBListClick() {
     }
     td::MdbSave save =
         td::dateBookToSave(lines, weeks_, autoDeleteText_, p.RecordList, p.PrefixAutoDelete);
-    if (save.fresh) {
-        p.ResultLines = save.lines;
-        p.ListFresh = true;
-    }
+    if (save.fresh) p.ListFresh = true;
     if (!save.lines.empty()) writeFile(target, save.lines);
 }
 

@@ -12,7 +12,8 @@ namespace td {
 
 enum class MdbRun { Read, Unload };
 
-ReadCycleConfig dateBookCycleConfig(const std::string& operation, MdbRun kind);
+// `update` is the window's own flag: set, the next run reads from the phone.
+ReadCycleConfig dateBookCycleConfig(const std::string& operation, MdbRun kind, bool* update);
 
 // The refresh buttons' hints: idle (and after an abort click), and the
 // unload button's hint once an unload has ended.

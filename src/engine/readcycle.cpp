@@ -322,7 +322,7 @@ ReadOutcome ReadCycle::updateMode() {
 
     // Lines of an earlier read must never pass for this one's, whatever this
     // read's end.
-    p.ResultLines.clear();
+    resultLines_.clear();
     view_.setRefreshCaption(AbortCaption());
     // An old answer that cannot be removed would pass for this run's: the
     // engine is not started then.
@@ -380,9 +380,9 @@ ReadOutcome ReadCycle::updateMode() {
     ReadOutcome result;
     bool parsed = false;
     if (files::exists(file)) {
-        files::readLines(file, p.ResultLines);
-        if (p.ResultLines.size() >= config_.minLines) {
-            if (hooks_.parse) hooks_.parse(p.ResultLines);
+        files::readLines(file, resultLines_);
+        if (resultLines_.size() >= config_.minLines) {
+            if (hooks_.parse) hooks_.parse(resultLines_);
             parsed = true;
             result = ReadOutcome::Parsed;
         } else {
@@ -397,8 +397,8 @@ ReadOutcome ReadCycle::updateMode() {
     const std::vector<std::string>* copy = nullptr;
     if (config_.lastCopySource == LastCopySource::ParsedRecords) {
         if (parsed && !p.RecordList.empty()) copy = &p.RecordList;
-    } else if (!p.ResultLines.empty()) {
-        copy = &p.ResultLines;
+    } else if (!resultLines_.empty()) {
+        copy = &resultLines_;
     }
     if (copy && !config_.lastCopyPath.empty()) {
         if (files::writeLines(config_.lastCopyPath, *copy)) {

@@ -48,8 +48,9 @@ struct ReadCycleConfig {
     // Prefix recorded in CurrentPrefix (the kind of list being read).
     std::string prefix;
 
-    // Program-wide flags the cycle works with (PhoneReadAbort/PhoneReadUpdate,
-    // ReadAbort/SMSRefresh, ReadAbort/DateBookUpdate).
+    // The flags the cycle works with: program-wide PhoneReadAbort/
+    // PhoneReadUpdate and ReadAbort/SMSRefresh; the date book window's own
+    // DateBookUpdate beside ReadAbort.
     bool* abortFlag = nullptr;
     bool* updateFlag = nullptr;
 
@@ -98,7 +99,7 @@ struct ReadCycleHooks {
     std::function<void()> beforeLastCopy;  // last-copy mode, before the copy is loaded
     // Fills the grid from the last copy's lines (never called with none).
     std::function<void(const std::vector<std::string>&)> loadLastCopy;
-    // Parses a fresh answer (ResultLines); the parser refills RecordList.
+    // Parses a fresh answer (the loaded lines); the parser refills RecordList.
     std::function<void(const std::vector<std::string>&)> parse;
     std::function<void()> onDataLoaded;     // e.g. enable a transfer button
     std::function<void()> onLastCopySaved;  // after a read from the phone stored its copy
@@ -142,6 +143,9 @@ class ReadCycle {
     ReadOutcome outcome() const { return outcome_; }
     // The file stood still three polls, or (QuickRead) the engine was done.
     bool waitCompleted() const { return completed_; }
+    // The lines the last read from the phone loaded; a new read starts with
+    // none, so an earlier read's lines never pass for its own.
+    const std::vector<std::string>& resultLines() const { return resultLines_; }
 
   private:
     ReadOutcome lastCopyMode();
@@ -161,6 +165,7 @@ class ReadCycle {
     bool completed_ = false;
     bool quick_ = false;    // this read ends as soon as the engine is done
     bool started_ = false;  // the engine was started, with no old answer left behind
+    std::vector<std::string> resultLines_;
 };
 
 // How often a quick read (QuickRead=YES) looks whether the engine is done.

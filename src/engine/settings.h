@@ -97,9 +97,7 @@ struct Prog {
     // Shared working lists and values.
     std::vector<std::string> PhoneNumbers;
     std::vector<std::string> RecordList;
-    std::vector<std::string> ResultLines;
     std::vector<std::string> NameList;
-    std::vector<std::string> OperationLines;
     std::string CurrentPrefix;
 
     // Read cycle.
@@ -110,7 +108,6 @@ struct Prog {
     bool PhoneReadUpdate = false;
     bool ReadAbort = false;
     bool SMSRefresh = false;
-    bool DateBookUpdate = false;
     bool ListFresh = false;
 
     // Phone book and dialing.

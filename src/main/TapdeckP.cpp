@@ -87,9 +87,7 @@ void TForm1::FormActivate() {
     // 2. Shared working lists start empty again.
     p.PhoneNumbers.clear();
     p.RecordList.clear();
-    p.ResultLines.clear();
     p.NameList.clear();
-    p.OperationLines.clear();
     // 3. Start folder and the number field.
     p.StartDir = td::files::currentDir();
     refill(ComboBoxAbonentName, {});

@@ -177,7 +177,7 @@ TEST_F(DateBook, ReadFromThePhoneFillsTheGridAndTheLastCopy) {
     EXPECT_EQ(copy.back(), "+MDBAD:  2");
     EXPECT_EQ(text(read), W("Обновить"));
     EXPECT_EQ(hint(read), W("Прочесть книгу напоминаний из ТЕЛЕФОНА"));
-    EXPECT_FALSE(td::prog().DateBookUpdate);
+    EXPECT_FALSE(f9.dateBookUpdate());
     EXPECT_FALSE(env.feedback.hourglass);
 
     // Saved now: the answer with the setting read in this run.
@@ -339,7 +339,7 @@ TEST_F(DateBook, UnloadWritesTheBatchFile) {
     EXPECT_NE(unload->styleSheet().indexOf("000080"), -1);
     EXPECT_EQ(hint(unload), W("Выгрузить ежедневник для последующей загрузки"));
     EXPECT_FALSE(env.exists("AutoRun/LastMDBook.txt"));  // an unload keeps no copy
-    EXPECT_FALSE(td::prog().DateBookUpdate);
+    EXPECT_FALSE(f9.dateBookUpdate());
 }
 
 // An event line whose fields a phone never gives is left out of the unload
