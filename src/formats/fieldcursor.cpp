@@ -120,4 +120,21 @@ bool FieldCursor::skip() {
     return token().has_value();
 }
 
+std::optional<std::string> FieldCursor::raw() {
+    if (pos_ >= line_.size()) return std::nullopt;
+    size_t end = line_.find(',', pos_);
+    if (end == std::string_view::npos) end = line_.size();
+    std::string out(line_.substr(pos_, end - pos_));
+    pos_ = end < line_.size() ? end + 1 : end;
+    return out;
+}
+
+std::string betweenQuotes(std::string_view field) {
+    const size_t open = field.find('"');
+    if (open == std::string_view::npos) return std::string(field);
+    const size_t close = field.find('"', open + 1);
+    if (close == std::string_view::npos) return std::string(field.substr(open + 1));
+    return std::string(field.substr(open + 1, close - open - 1));
+}
+
 }  // namespace td

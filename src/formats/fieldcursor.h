@@ -34,6 +34,10 @@ class FieldCursor {
     bool closeList();
     // Moves past one field of any kind, a whole list included.
     bool skip();
+    // The field as the phone wrote it, up to the next comma: blanks and
+    // quotes kept, a comma inside quotes not looked at. Nothing at the end
+    // of the line.
+    std::optional<std::string> raw();
 
     bool atEnd() const;
     // What is left of the line.
@@ -45,5 +49,9 @@ class FieldCursor {
     std::string_view line_;
     size_t pos_ = 0;
 };
+
+// The text between a field's first double quote and the next one (to the end
+// when there is no second one); the field itself when it has no quote.
+std::string betweenQuotes(std::string_view field);
 
 }  // namespace td
