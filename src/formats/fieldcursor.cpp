@@ -120,12 +120,28 @@ bool FieldCursor::skip() {
     return token().has_value();
 }
 
-std::optional<std::string> FieldCursor::raw() {
-    if (pos_ >= line_.size()) return std::nullopt;
-    size_t end = line_.find(',', pos_);
-    if (end == std::string_view::npos) end = line_.size();
+std::optional<std::string> FieldCursor::raw(bool honourQuotes) {
+    if (rawEnded_) return std::nullopt;
+    size_t end = pos_;
+    bool inQuotes = false;
+    for (; end < line_.size(); ++end) {
+        if (line_[end] == '"') inQuotes = !inQuotes;
+        if (line_[end] == ',' && !(honourQuotes && inQuotes)) break;
+    }
     std::string out(line_.substr(pos_, end - pos_));
-    pos_ = end < line_.size() ? end + 1 : end;
+    if (end < line_.size()) {
+        pos_ = end + 1;
+    } else {
+        pos_ = end;
+        rawEnded_ = true;
+    }
+    return out;
+}
+
+std::vector<std::string> rawFields(std::string_view text, bool honourQuotes) {
+    FieldCursor c(text);
+    std::vector<std::string> out;
+    while (std::optional<std::string> f = c.raw(honourQuotes)) out.push_back(std::move(*f));
     return out;
 }
 
