@@ -153,4 +153,10 @@ std::string betweenQuotes(std::string_view field) {
     return std::string(field.substr(open + 1, close - open - 1));
 }
 
+std::string outerQuotes(std::string_view field) {
+    if (field.size() >= 2 && field.front() == '"' && field.back() == '"')
+        return std::string(field.substr(1, field.size() - 2));
+    return std::string(field);
+}
+
 }  // namespace td

@@ -59,5 +59,8 @@ std::vector<std::string> rawFields(std::string_view text, bool honourQuotes);
 // The text between a field's first double quote and the next one (to the end
 // when there is no second one); the field itself when it has no quote.
 std::string betweenQuotes(std::string_view field);
+// The field without its outer pair of double quotes when it begins and ends
+// with one; otherwise the field itself.
+std::string outerQuotes(std::string_view field);
 
 }  // namespace td

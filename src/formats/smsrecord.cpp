@@ -89,9 +89,7 @@ bool isRecordLine(std::string_view line, const std::vector<std::string>& prefixe
 }
 
 std::string unquoteText(std::string_view text) {
-    if (text.empty() || text.front() != '"' || text.back() != '"') return std::string(text);
-    if (text.size() < 2) return {};
-    return std::string(text.substr(1, text.size() - 2));
+    return text == "\"" ? std::string() : outerQuotes(text);
 }
 
 SmsFields cutRecord(std::string_view line) {

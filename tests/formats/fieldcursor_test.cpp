@@ -86,14 +86,22 @@ TEST(FieldCursor, ReadsAnswerLines) {
     for (const auto& c : cases) EXPECT_EQ(readAs(c.line, c.prefix, c.script), c.read) << c.line;
 }
 
-TEST(FieldCursor, BetweenQuotes) {
+TEST(FieldCursor, QuoteStrippers) {
     struct Case {
-        const char *field, *text;
+        const char *field, *between, *outer;
     } cases[] = {
-        {"\"Ann\"", "Ann"}, {" \"Ann\" x", "Ann"}, {"\"open", "open"},
-        {"plain", "plain"}, {"\"\"", ""},          {"\"A\" \"B\"", "A"},
+        {"\"Ann\"", "Ann", "Ann"},
+        {" \"Ann\" x", "Ann", " \"Ann\" x"},
+        {"\"open", "open", "\"open"},
+        {"plain", "plain", "plain"},
+        {"\"\"", "", ""},
+        {"\"A\" \"B\"", "A", "A\" \"B"},
+        {"\"", "", "\""},
     };
-    for (const auto& c : cases) EXPECT_EQ(td::betweenQuotes(c.field), c.text) << c.field;
+    for (const auto& c : cases) {
+        EXPECT_EQ(td::betweenQuotes(c.field), c.between) << c.field;
+        EXPECT_EQ(td::outerQuotes(c.field), c.outer) << c.field;
+    }
 }
 
 }  // namespace

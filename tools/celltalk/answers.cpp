@@ -137,10 +137,7 @@ std::string labelIdentityAnswer(std::string_view command, const std::vector<std:
 }
 
 std::string unquote(std::string_view field) {
-    field = trimView(field);
-    if (field.size() >= 2 && field.front() == '"' && field.back() == '"')
-        return std::string(field.substr(1, field.size() - 2));
-    return std::string(field);
+    return td::outerQuotes(trimView(field));
 }
 
 namespace {
