@@ -18,15 +18,9 @@ const std::array<int, MdbColumns> MdbColumnWidths = {141, 36, 35, 81, 74, 68, 73
 
 namespace {
 
-std::string trimBlanks(const std::string& s) {
-    size_t b = s.find_first_not_of(' ');
-    if (b == std::string::npos) return {};
-    return s.substr(b, s.find_last_not_of(' ') - b + 1);
-}
-
 // "Да" for 1, "Нет" for 0; any other text keeps the word of the event before.
 void flagWord(const std::string& field, std::string& word) {
-    std::string f = trimBlanks(field);
+    std::string f = trim(field, " ");
     if (f == "1")
         word = W("Да");
     else if (f == "0")
@@ -36,7 +30,7 @@ void flagWord(const std::string& field, std::string& word) {
 }  // namespace
 
 std::string repeatText(const std::string& field) {
-    int kind = autoDeleteWeeks(trimBlanks(field));  // a whole number, 0 when it is none
+    int kind = autoDeleteWeeks(trim(field, " "));  // a whole number, 0 when it is none
     switch (kind) {
         case 0:
             return W("Не повторять ");
@@ -153,23 +147,19 @@ std::string colonsToEquals(std::string s) {
     return s;
 }
 
-bool startsWith(const std::string& s, const std::string& p) {
-    return s.compare(0, p.size(), p) == 0;
-}
-
 }  // namespace
 
 namespace {
 
 bool plainNumber(const std::string& field) {
-    std::string f = trimBlanks(field);
+    std::string f = trim(field, " ");
     return f.find_first_not_of("0123456789") == std::string::npos;
 }
 
 // A quoted field: one text between two double quotes, no control character
 // in it but a tab (a line end would end the command at the phone).
 bool plainQuoted(const std::string& field) {
-    std::string f = trimBlanks(field);
+    std::string f = trim(field, " ");
     if (f.size() < 2 || f.front() != '"' || f.back() != '"') return false;
     for (size_t i = 1; i + 1 < f.size(); ++i) {
         unsigned char c = static_cast<unsigned char>(f[i]);
@@ -196,13 +186,13 @@ std::optional<std::string> writeCommand(std::string fields, const std::string& w
 // "+CSCS: \"UCS2\"" or "AT+CSCS=\"UCS2\"" (upper-cased) with a plain set name.
 std::optional<std::string> charsetCommand(const std::string& line, const std::string& charset) {
     std::string rest;
-    if (startsWith(line, charset + ":"))
+    if (line.starts_with(charset + ":"))
         rest = line.substr(charset.size() + 1);
-    else if (startsWith(line, "AT" + charset + "="))
+    else if (line.starts_with("AT" + charset + "="))
         rest = line.substr(charset.size() + 3);
     else
         return std::nullopt;
-    std::string name = trimBlanks(rest);
+    std::string name = trim(rest, " ");
     if (name.size() < 3 || name.front() != '"' || name.back() != '"' ||
         name.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789-_", 1) != name.size() - 1)
         return std::nullopt;
@@ -222,7 +212,7 @@ std::vector<std::string> unloadFile(const std::vector<std::string>& input, const
         // A character-set answer is no command a phone would take: it
         // becomes the command that sets that character set.
         if (auto cmd = charsetCommand(line, p.charset)) out.push_back(*cmd);
-        if (startsWith(line, autoDeleteMark) && plainNumber(line.substr(autoDeleteMark.size())))
+        if (line.starts_with(autoDeleteMark) && plainNumber(line.substr(autoDeleteMark.size())))
             out.push_back("AT" + colonsToEquals(line));
         size_t at = line.find(recordMark);
         if (at != std::string::npos && line.size() > 30) {

@@ -1,9 +1,10 @@
 #include "exchange/smscsv.h"
 
 #include "exchange/csv.h"
+#include "formats/fieldcursor.h"
+#include "formats/smsrecord.h"
 #include "platform/cp1251.h"
 #include "sms/smslist.h"
-#include "formats/smsrecord.h"
 
 namespace td::exchange {
 
@@ -16,7 +17,7 @@ std::string smsListCsv(const std::vector<std::string>& lines,
         if (!m) continue;
         std::string name = sms::nameForNumber(m->number, nameList);
         if (name == m->number) name.clear();
-        out += csvLine({cp1251ToUtf8(m->index), cp1251ToUtf8(sms::unquoteField(m->status)),
+        out += csvLine({cp1251ToUtf8(m->index), cp1251ToUtf8(betweenQuotes(m->status)),
                         cp1251ToUtf8(m->number), cp1251ToUtf8(name), cp1251ToUtf8(m->text)});
     }
     return out;

@@ -120,4 +120,43 @@ bool FieldCursor::skip() {
     return token().has_value();
 }
 
+std::optional<std::string> FieldCursor::raw(bool honourQuotes) {
+    if (rawEnded_) return std::nullopt;
+    size_t end = pos_;
+    bool inQuotes = false;
+    for (; end < line_.size(); ++end) {
+        if (line_[end] == '"') inQuotes = !inQuotes;
+        if (line_[end] == ',' && !(honourQuotes && inQuotes)) break;
+    }
+    std::string out(line_.substr(pos_, end - pos_));
+    if (end < line_.size()) {
+        pos_ = end + 1;
+    } else {
+        pos_ = end;
+        rawEnded_ = true;
+    }
+    return out;
+}
+
+std::vector<std::string> rawFields(std::string_view text, bool honourQuotes) {
+    FieldCursor c(text);
+    std::vector<std::string> out;
+    while (std::optional<std::string> f = c.raw(honourQuotes)) out.push_back(std::move(*f));
+    return out;
+}
+
+std::string betweenQuotes(std::string_view field) {
+    const size_t open = field.find('"');
+    if (open == std::string_view::npos) return std::string(field);
+    const size_t close = field.find('"', open + 1);
+    if (close == std::string_view::npos) return std::string(field.substr(open + 1));
+    return std::string(field.substr(open + 1, close - open - 1));
+}
+
+std::string outerQuotes(std::string_view field) {
+    if (field.size() >= 2 && field.front() == '"' && field.back() == '"')
+        return std::string(field.substr(1, field.size() - 2));
+    return std::string(field);
+}
+
 }  // namespace td

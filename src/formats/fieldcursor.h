@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace td {
 
@@ -34,6 +35,11 @@ class FieldCursor {
     bool closeList();
     // Moves past one field of any kind, a whole list included.
     bool skip();
+    // The field as the phone wrote it, up to the next comma, blanks and
+    // quotes kept; with honourQuotes a comma between double quotes belongs to
+    // the field. After a last comma one empty field is left; nothing once
+    // the line is used up.
+    std::optional<std::string> raw(bool honourQuotes = false);
 
     bool atEnd() const;
     // What is left of the line.
@@ -44,6 +50,17 @@ class FieldCursor {
     void finishField();  // blanks, then one comma if there
     std::string_view line_;
     size_t pos_ = 0;
+    bool rawEnded_ = false;  // raw() gave the line's last field
 };
+
+// Every raw field of text: at least one, an empty text giving one empty field.
+std::vector<std::string> rawFields(std::string_view text, bool honourQuotes);
+
+// The text between a field's first double quote and the next one (to the end
+// when there is no second one); the field itself when it has no quote.
+std::string betweenQuotes(std::string_view field);
+// The field without its outer pair of double quotes when it begins and ends
+// with one; otherwise the field itself.
+std::string outerQuotes(std::string_view field);
 
 }  // namespace td

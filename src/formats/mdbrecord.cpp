@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "formats/fieldcursor.h"
 #include "platform/cp1251.h"
 
 namespace td {
@@ -66,28 +67,6 @@ std::string quoted(const std::string& s) {
     return "\"" + s + "\"";
 }
 
-// The text between a field's first double quote and the next (or the end).
-std::string unquoted(const std::string& field) {
-    size_t open = field.find('"');
-    if (open == std::string::npos) return field;
-    size_t close = field.find('"', open + 1);
-    return field.substr(open + 1,
-                        close == std::string::npos ? std::string::npos : close - open - 1);
-}
-
-std::vector<std::string> splitAt(std::string_view text, bool honourQuotes) {
-    std::vector<std::string> out(1);
-    bool inQuotes = false;
-    for (char c : text) {
-        if (c == '"') inQuotes = !inQuotes;
-        if (c == ',' && !(honourQuotes && inQuotes))
-            out.emplace_back();
-        else
-            out.back() += c;
-    }
-    return out;
-}
-
 }  // namespace
 
 std::vector<std::string> splitMdbFields(std::string_view text) {
@@ -95,7 +74,7 @@ std::vector<std::string> splitMdbFields(std::string_view text) {
     for (char c : text)
         if (c == '"') ++quotes;
     // An unclosed quote would swallow the rest of the line into one field.
-    return splitAt(text, quotes % 2 == 0);
+    return rawFields(text, quotes % 2 == 0);
 }
 
 std::string writeMdbRecord(const MdbRecord& r, const std::string& prefix) {
@@ -112,14 +91,14 @@ std::optional<MdbRecord> readMdbRecord(std::string_view line, const std::string&
     MdbRecord r;
     size_t b = f[0].find_first_not_of(' ');
     r.index = b == std::string::npos ? std::string() : f[0].substr(b);
-    r.title = unquoted(f[1]);
+    r.title = betweenQuotes(f[1]);
     r.timed = f[2];
     r.alarm = f[3];
-    r.time = unquoted(f[4]);
-    r.date = unquoted(f[5]);
+    r.time = betweenQuotes(f[4]);
+    r.date = betweenQuotes(f[5]);
     r.duration = f[6];
-    r.alarmTime = unquoted(f[7]);
-    r.alarmDate = unquoted(f[8]);
+    r.alarmTime = betweenQuotes(f[7]);
+    r.alarmDate = betweenQuotes(f[8]);
     r.repeat = f[9];
     return r;
 }

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "formats/fieldcursor.h"
+
 namespace td::sms {
 
 namespace {
@@ -86,18 +88,8 @@ bool isRecordLine(std::string_view line, const std::vector<std::string>& prefixe
     return false;
 }
 
-std::string unquoteField(std::string_view field) {
-    std::size_t first = field.find('"');
-    if (first == std::string_view::npos) return std::string(field);
-    std::size_t second = field.find('"', first + 1);
-    if (second == std::string_view::npos) return std::string(field.substr(first + 1));
-    return std::string(field.substr(first + 1, second - first - 1));
-}
-
 std::string unquoteText(std::string_view text) {
-    if (text.empty() || text.front() != '"' || text.back() != '"') return std::string(text);
-    if (text.size() < 2) return {};
-    return std::string(text.substr(1, text.size() - 2));
+    return text == "\"" ? std::string() : outerQuotes(text);
 }
 
 SmsFields cutRecord(std::string_view line) {
@@ -113,12 +105,11 @@ SmsFields cutRecord(std::string_view line) {
         return at == std::string_view::npos ? std::string_view() : s.substr(at + 1);
     };
     SmsFields f;
-    std::string_view rest = after(line, '=');
-    f.index = unquoteField(upTo(rest, ','));
-    rest = after(rest, ',');
-    f.status = std::string(upTo(rest, ','));
-    rest = after(rest, ',');
-    f.number = unquoteField(upTo(rest, '}'));
+    FieldCursor c(after(line, '='));
+    f.index = betweenQuotes(c.raw().value_or(""));
+    f.status = c.raw().value_or("");
+    const std::string_view rest = c.rest();
+    f.number = betweenQuotes(upTo(rest, '}'));
     if (std::size_t q = rest.find('"'); q != std::string_view::npos) {
         // After the number's closing quote, up to the text.
         const std::string_view fields = upTo(rest, '}');

@@ -77,11 +77,9 @@ bool acceptedIndex(std::string_view index);
 std::optional<SmsFields> readSmsRecord(std::string_view line,
                                        const std::vector<std::string>& prefixes);
 
-// The quote rules. Index and number: the part between the first and the
-// second double quote (to the end when there is no second one), or the
-// field itself without a quote. Text: without its outer pair of quotes when
-// it begins and ends with one (a lone quote gives an empty text).
-std::string unquoteField(std::string_view field);
+// The quote rules. Index and number: td::betweenQuotes (fieldcursor.h).
+// Text: without its outer pair of quotes when it begins and ends with one (a
+// lone quote gives an empty text).
 std::string unquoteText(std::string_view text);
 
 }  // namespace td::sms

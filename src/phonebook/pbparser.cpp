@@ -2,43 +2,27 @@
 
 #include <cmath>
 
-#include "engine/texthelpers.h"
+#include "formats/fieldcursor.h"
 
 namespace td {
-
-namespace {
-// The text between the first double quote and the next one (to the end when
-// there is no second one).
-std::string unquote(const std::string& s) {
-    size_t open = s.find('"');
-    if (open == std::string::npos) return s;
-    size_t close = s.find('"', open + 1);
-    if (close == std::string::npos) return s.substr(open + 1);
-    return s.substr(open + 1, close - open - 1);
-}
-}  // namespace
 
 std::optional<PBRecord> parsePhoneBookLine(const std::string& line, const std::string& prefix) {
     if (line.size() <= 16) return std::nullopt;
     if (line.find(prefix + ":") == std::string::npos) return std::nullopt;
 
     // index, number, type, name: the name is everything after the third comma.
-    std::string rest0 = CopyFromChars(line, ':');
-    std::string index = CopyUptoChars(rest0, ',');
+    const size_t colon = line.find(':');
+    FieldCursor c(std::string_view(line).substr(colon + 1));
+    const std::string index = c.raw().value_or("");
     // The answer to the range query names a range of indexes, e.g. (1-250).
     if (index.find('(') != std::string::npos || index.find('-') != std::string::npos)
         return std::nullopt;
-    std::string rest1 = CopyFromChars(rest0, ',');
     // Some phones put an empty field before the quoted number:
     // +CPBR: 1,,"+31234657899",145,"Mama GSM","2007/11/02,09:27".
-    if (CopyUptoChars(rest1, ',').empty() && CopyFromChars(rest1, ',').starts_with('"'))
-        rest1 = CopyFromChars(rest1, ',');
-    std::string number = CopyUptoChars(rest1, ',');
-    std::string rest2 = CopyFromChars(rest1, ',');
-    std::string name = CopyFromChars(rest2, ',');
-
-    if (number.find('"') != std::string::npos) number = unquote(number);
-    if (name.find('"') != std::string::npos) name = unquote(name);
+    if (c.rest().starts_with(",\"")) c.raw();
+    std::string number = betweenQuotes(c.raw().value_or(""));
+    c.raw();  // the number's type
+    std::string name = betweenQuotes(c.rest());
     // An entry may hold a name and no number (+CPBR: 16,"",,"Steve"): it is
     // kept. Without either there is nothing to show.
     if (number.empty() && isBlankCell(name)) return std::nullopt;

@@ -4,6 +4,7 @@
 
 #include "engine/settingkeys.h"
 #include "engine/texthelpers.h"
+#include "formats/fieldcursor.h"
 #include "platform/cp1251.h"
 #include "platform/files.h"
 #include "platform/ini.h"
@@ -14,17 +15,6 @@ const std::string CheckBatchName = "CheckPhone.bat";
 const std::string PropCopyName = "LastProp.txt";
 
 namespace {
-
-bool startsWith(const std::string& s, const std::string& head) {
-    return s.size() >= head.size() && s.compare(0, head.size(), head) == 0;
-}
-
-std::string trimBlanks(const std::string& s) {
-    size_t b = s.find_first_not_of(' ');
-    if (b == std::string::npos) return {};
-    size_t e = s.find_last_not_of(' ');
-    return s.substr(b, e - b + 1);
-}
 
 // The answers by which a phone names what it has accepted, in Capability order.
 const std::array<std::string, CapCount> kAcceptedAnswers = {"\"UCS2\"",  "\"PCCP437\"", "\"UTF8\"",
@@ -121,11 +111,11 @@ void parsePhoneLog(const std::vector<std::string>& lines, const CheckList& list,
 
     for (const std::string& raw : lines) {
         const std::string line = upperAscii(raw);
-        if (line.size() <= 3 || !startsWith(line, lead)) continue;
+        if (line.size() <= 3 || !line.starts_with(lead)) continue;
         for (size_t j = 0; j < commands.size(); ++j) {
             const std::string& cmd = commands[j];
-            if (!startsWith(line, cmd + ":")) continue;
-            const std::string answer = trimBlanks(CopyFromChars(line, ':'));
+            if (!line.starts_with(cmd + ":")) continue;
+            const std::string answer = trim(CopyFromChars(line, ':'), " ");
             if (cmd == "+CGMI") {
                 props.firm = answer;
             } else if (cmd == "+CGMM") {
@@ -135,10 +125,13 @@ void parsePhoneLog(const std::vector<std::string>& lines, const CheckList& list,
             } else if (cmd == "+CGMR") {
                 props.soft = answer;
             } else if (cmd == "+CSQ") {
-                if (auto s = signalText(CopyUptoChars(answer, ','))) props.signal = *s;
+                FieldCursor c(answer);
+                if (auto s = signalText(c.raw().value_or(""))) props.signal = *s;
             } else if (cmd == "+CBC") {
-                props.charging = td::parseWhole(CopyUptoChars(answer, ',')) == 1LL;
-                props.battery = CopyFromChars(answer, ',') + "%";
+                // The charge as written after the comma, a blank before it kept.
+                FieldCursor c(answer);
+                props.charging = td::parseWhole(c.raw().value_or("")) == 1LL;
+                props.battery = std::string(c.rest()) + "%";
             } else {
                 // A capability test counts only when the answer names one of
                 // the values the first entries set; otherwise a later entry

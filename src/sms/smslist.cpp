@@ -98,22 +98,13 @@ std::string toggledMark(const std::string& cell) {
     return cell == MarkText() ? std::string() : MarkText();
 }
 
-namespace {
-std::string trimBlanks(const std::string& s) {
-    std::size_t b = s.find_first_not_of(' ');
-    if (b == std::string::npos) return {};
-    std::size_t e = s.find_last_not_of(' ');
-    return s.substr(b, e - b + 1);
-}
-}  // namespace
-
 Reply resolveReply(const std::string& correspondent, const std::vector<std::string>& ownNames,
                    const std::vector<std::string>& ownNumbers,
                    const std::vector<std::string>& nameList) {
     Reply r;
-    r.text = trimBlanks(correspondent);
+    r.text = trim(correspondent, " ");
     for (std::size_t i = 0; i < ownNames.size(); ++i) {
-        if (trimBlanks(ownNames[i]) != r.text) continue;
+        if (trim(ownNames[i], " ") != r.text) continue;
         r.kind = Reply::OwnBook;
         r.ownIndex = static_cast<int>(i);
         r.number = i < ownNumbers.size() ? ownNumbers[i] : std::string();
@@ -121,7 +112,7 @@ Reply resolveReply(const std::string& correspondent, const std::vector<std::stri
     }
     for (const std::string& line : nameList) {
         PBRecord copy = splitRecordLine(line);
-        if (trimBlanks(copy.name) != r.text) continue;
+        if (trim(copy.name, " ") != r.text) continue;
         r.kind = Reply::BookCopy;
         r.number = copy.number;
         return r;

@@ -9,9 +9,9 @@ namespace {
 using td::FieldCursor;
 
 // One line read field by field with a small script: s = quoted string,
-// n = number, t = unquoted token, x = text either way, ( and ) = list, k =
-// skip. Each read is written down as its value, or "!" when it failed; the
-// rest of the line closes the record.
+// n = number, t = unquoted token, x = text either way, r = raw field, q = raw
+// field with quoted commas kept, ( and ) = list, k = skip. Each read is written down as its value,
+// or "!" when it failed; the rest of the line closes the record.
 std::string readAs(const std::string& line, const std::string& prefix, const std::string& script) {
     FieldCursor c(line);
     std::string out = c.skipPrefix(prefix) ? "" : "noprefix ";
@@ -35,6 +35,12 @@ std::string readAs(const std::string& line, const std::string& prefix, const std
                 break;
             case ')':
                 v = c.closeList() ? std::optional<std::string>(")") : std::nullopt;
+                break;
+            case 'r':
+                v = c.raw();
+                break;
+            case 'q':
+                v = c.raw(true);
                 break;
             case 'k':
                 v = c.skip() ? std::optional<std::string>("k") : std::nullopt;
@@ -71,8 +77,31 @@ TEST(FieldCursor, ReadsAnswerLines) {
         {"+CBC:  0 , 85\r", "+CBC", "nn", "[0][85]|end"},
         {"+CMGR: \"REC READ\",\"+7916\",,\"05/10/13,10:11:12+12\"", "+CMGR", "xxtx",
          "[REC READ][+7916][][05/10/13,10:11:12+12]|end"},
+        // Raw fields keep blanks and quotes and split at every comma.
+        {"+CPBR: 3, 8916,\"Smith, J\",", "+CPBR", "rrrrr", "[3][ 8916][\"Smith][ J\"][]|end"},
+        {"+CPBR: 4,\"12345,129", "+CPBR", "rr", "[4][\"12345]|129"},
+        {"+CPBR: 3,\"Smith, J\",5", "+CPBR", "rqqq", "[3][\"Smith, J\"][5]!|end"},
+        {"+CPBR: 3,\"a,b", "+CPBR", "rqq", "[3][\"a,b]!|end"},
     };
     for (const auto& c : cases) EXPECT_EQ(readAs(c.line, c.prefix, c.script), c.read) << c.line;
+}
+
+TEST(FieldCursor, QuoteStrippers) {
+    struct Case {
+        const char *field, *between, *outer;
+    } cases[] = {
+        {"\"Ann\"", "Ann", "Ann"},
+        {" \"Ann\" x", "Ann", " \"Ann\" x"},
+        {"\"open", "open", "\"open"},
+        {"plain", "plain", "plain"},
+        {"\"\"", "", ""},
+        {"\"A\" \"B\"", "A", "A\" \"B"},
+        {"\"", "", "\""},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(td::betweenQuotes(c.field), c.between) << c.field;
+        EXPECT_EQ(td::outerQuotes(c.field), c.outer) << c.field;
+    }
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include "formats/fieldcursor.h"
 #include "support/fakes.h"
 
 namespace {
@@ -217,7 +218,7 @@ TEST(SmsRecord, QuoteRules) {
         {"\"\"", "", ""},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(td::sms::unquoteField(c.in), c.field) << c.in;
+        EXPECT_EQ(td::betweenQuotes(c.in), c.field) << c.in;
         EXPECT_EQ(td::sms::unquoteText(c.in), c.text) << c.in;
     }
 }

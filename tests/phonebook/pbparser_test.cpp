@@ -75,6 +75,8 @@ INSTANTIATE_TEST_SUITE_P(
         LineCase{"empty field before the number",
                  "+CPBR: 1,,\"+31234657899\",145,\"Mama GSM\",\"2007/11/02,09:27\"", true,
                  "Mama GSM", "+31234657899"},
+        LineCase{"unquoted UCS2 name", "+CPBR: 419,\"030450566735\",129,56697263686F77", true,
+                 "56697263686F77", "030450566735"},
         LineCase{"blank number", "+CPBR: 4,\" \",129,\"Blank number\"", false, "", ""},
         LineCase{"unclosed number quote", "+CPBR: 4,\"12345,129,\"X\"", true, "X", "12345"},
         LineCase{"name quoted twice", "+CPBR: 2,\"555\",129,\"A\" \"B\"", true, "A", "555"}),

@@ -4,6 +4,7 @@
 #include <map>
 #include <optional>
 
+#include "formats/fieldcursor.h"
 #include "formats/mdbrecord.h"
 #include "formats/smsrecord.h"
 #include "gsmtext.h"
@@ -13,10 +14,6 @@
 namespace celltalk {
 
 namespace {
-
-bool startsWith(std::string_view s, std::string_view p) {
-    return s.size() >= p.size() && s.substr(0, p.size()) == p;
-}
 
 std::string_view trimView(std::string_view s) {
     while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
@@ -43,7 +40,7 @@ constexpr std::array<std::string_view, 7> kUnsolicitedWords = {
 
 std::string commandPrefix(std::string_view command) {
     std::string up = td::upperAscii(trimView(command));
-    if (!startsWith(up, "AT")) return {};
+    if (!up.starts_with("AT")) return {};
     std::string_view rest(up);
     rest.remove_prefix(2);
     if (rest.empty()) return {};
@@ -68,12 +65,12 @@ Final finalResult(std::string_view line, bool dialCommand) {
     if (up == "OK") return Final::Ok;
     // Refusals: the V.250 word, the 27.007 / 27.005 codes, and the words some
     // modems end a command with that they do not know or cannot take.
-    if (up == "ERROR" || startsWith(up, "+CME ERROR") || startsWith(up, "+CMS ERROR") ||
+    if (up == "ERROR" || up.starts_with("+CME ERROR") || up.starts_with("+CMS ERROR") ||
         up == "COMMAND NOT SUPPORT" || up == "TOO MANY PARAMETERS" || up == "NO DIALTONE")
         return Final::Error;
     // What became of a call: the command was carried out.
     if (dialCommand &&
-        (up == "NO CARRIER" || up == "BUSY" || up == "NO ANSWER" || startsWith(up, "CONNECT")))
+        (up == "NO CARRIER" || up == "BUSY" || up == "NO ANSWER" || up.starts_with("CONNECT")))
         return Final::Other;
     // Outside a call these still end a command, which was not done.
     if (!dialCommand && (up == "BUSY" || up == "NO ANSWER")) return Final::Error;
@@ -97,7 +94,7 @@ bool reportHasBodyLine(std::string_view line) {
     if (p == "+CMT" || p == "+CBM") return true;
     // A status report in text mode is one line of fields; in PDU mode the
     // line holds only the length and the PDU follows.
-    return p == "+CDS" && splitFields(line.substr(line.find(':') + 1)).size() == 1;
+    return p == "+CDS" && td::rawFields(line.substr(line.find(':') + 1), true).size() == 1;
 }
 
 namespace {
@@ -117,7 +114,7 @@ std::string labelIdentityAnswer(std::string_view command, std::string_view line)
     if (!isIdentityQuestion(command)) return std::string(line);
     std::string_view value = trimView(line);
     std::string label = commandPrefix(command) + ": ";
-    if (startsWith(value, "+")) {
+    if (value.starts_with("+")) {
         size_t colon = value.find(':');
         if (colon == std::string_view::npos) return std::string(line);
         label = std::string(value.substr(0, colon)) + ": ";
@@ -139,24 +136,8 @@ std::string labelIdentityAnswer(std::string_view command, const std::vector<std:
     return joined;
 }
 
-std::vector<std::string> splitFields(std::string_view params) {
-    std::vector<std::string> out(1);
-    bool quoted = false;
-    for (char c : params) {
-        if (c == '"') quoted = !quoted;
-        if (c == ',' && !quoted)
-            out.emplace_back();
-        else
-            out.back() += c;
-    }
-    return out;
-}
-
 std::string unquote(std::string_view field) {
-    field = trimView(field);
-    if (field.size() >= 2 && field.front() == '"' && field.back() == '"')
-        return std::string(field.substr(1, field.size() - 2));
-    return std::string(field);
+    return td::outerQuotes(trimView(field));
 }
 
 namespace {
@@ -193,7 +174,7 @@ std::string dateBookLine(std::string_view line, std::string_view prefix) {
     const std::string_view t = trimView(line);
     if (t.size() < head.size() || td::upperAscii(t.substr(0, head.size())) != head)
         return decodeUcs2Fields(line);
-    std::vector<std::string> fields = splitFields(t.substr(head.size()));
+    std::vector<std::string> fields = td::rawFields(t.substr(head.size()), true);
     std::string out(t.substr(0, head.size()));
     for (size_t k = 0; k < fields.size(); ++k) {
         if (k) out += ',';
@@ -247,8 +228,8 @@ std::optional<std::string> hexNameField(std::string_view field) {
 std::string decodeHexNames(std::string_view line, std::string_view prefix) {
     const std::string head = td::upperAscii(prefix) + ":";
     std::string_view t = trimView(line);
-    if (!startsWith(td::upperAscii(t.substr(0, head.size())), head)) return std::string(line);
-    std::vector<std::string> fields = splitFields(t.substr(head.size()));
+    if (!td::upperAscii(t.substr(0, head.size())).starts_with(head)) return std::string(line);
+    std::vector<std::string> fields = td::rawFields(t.substr(head.size()), true);
     std::string out(t.substr(0, head.size()));
     for (size_t k = 0; k < fields.size(); ++k) {
         if (k) out += ',';
@@ -266,7 +247,7 @@ std::vector<std::string> phoneBookLines(const std::vector<std::string>& lines,
                                         std::string_view prefix, bool ucs2) {
     const std::string head = td::upperAscii(prefix) + ":";
     auto startsEntry = [&](const std::string& l) {
-        return startsWith(td::upperAscii(trimView(l)), head);
+        return td::upperAscii(trimView(l)).starts_with(head);
     };
     std::vector<std::string> out;
     for (size_t i = 0; i < lines.size(); ++i) {
@@ -299,7 +280,7 @@ std::string encodeUcs2WriteText(std::string_view command) {
         if (prefix == t.prefix) table = &t;
     size_t eq = command.find('=');
     if (!table || eq == std::string_view::npos) return std::string(command);
-    std::vector<std::string> fields = splitFields(command.substr(eq + 1));
+    std::vector<std::string> fields = td::rawFields(command.substr(eq + 1), true);
     std::string out(command.substr(0, eq + 1));
     for (size_t k = 0; k < fields.size(); ++k) {
         std::string& f = fields[k];
@@ -519,11 +500,11 @@ std::vector<std::string> buildSmsRecords(const std::vector<std::string>& lines,
     };
 
     for (const auto& line : lines) {
-        if (startsWith(td::upperAscii(trimView(line)), header)) {
+        if (td::upperAscii(trimView(line)).starts_with(header)) {
             flush();
             std::string_view rest = trimView(line);
             rest.remove_prefix(header.size());
-            fields = splitFields(trimView(rest));
+            fields = td::rawFields(trimView(rest), true);
             // An answer to the range query ("+CMGL: (...)") is no message.
             if (!fields.empty() && !trimView(fields[0]).empty() &&
                 trimView(fields[0]).front() == '(')
@@ -609,7 +590,7 @@ constexpr CodeText kCmsErrors[] = {
 // The number after "+CME ERROR:" / "+CMS ERROR:"; -1 when there is none
 // (a phone in verbose mode gives the text instead).
 int errorCode(std::string_view up, std::string_view head) {
-    if (!startsWith(up, head)) return -1;
+    if (!up.starts_with(head)) return -1;
     std::string_view rest = trimView(up.substr(head.size()));
     if (rest.empty() || rest.size() > 6) return -1;
     int v = 0;

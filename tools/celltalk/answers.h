@@ -58,8 +58,7 @@ std::string labelIdentityAnswer(std::string_view command, std::string_view line)
 std::string labelIdentityAnswer(std::string_view command, const std::vector<std::string>& lines);
 bool isIdentityQuestion(std::string_view command);
 
-// Fields of an answer's parameter list, split at commas outside quotes.
-std::vector<std::string> splitFields(std::string_view params);
+// A field without blanks around it and without its outer pair of quotes.
 std::string unquote(std::string_view field);
 
 // Replaces every quoted field that is UCS2 hex (and decodes to text the code

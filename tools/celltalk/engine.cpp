@@ -14,6 +14,7 @@
 #include <thread>
 
 #include "answers.h"
+#include "formats/fieldcursor.h"
 #include "gsmtext.h"
 #include "platform/cp1251.h"
 #include "platform/files.h"
@@ -679,7 +680,7 @@ void Executor::noteSettings(const std::string& cmd, const Answer& a) {
     if (prefix == "+CSMP" && cmd.find('=') != std::string::npos &&
         finalResult(a.final, false) == Final::Ok) {
         // The data coding of text-mode sends: UCS2 wants the text as hex.
-        auto f = splitFields(cmd.substr(cmd.find('=') + 1));
+        auto f = td::rawFields(cmd.substr(cmd.find('=') + 1), true);
         if (f.size() >= 4) ucs2Text_ = (std::atoi(unquote(f[3]).c_str()) & 0xEC) == 0x08;
         return;
     }
@@ -703,7 +704,7 @@ void Executor::noteSettings(const std::string& cmd, const Answer& a) {
     } else {
         for (const auto& l : a.lines)
             if (td::upperAscii(trim(l)).starts_with(prefix + ":"))
-                value = unquote(splitFields(trim(l).substr(prefix.size() + 1))[0]);
+                value = unquote(td::rawFields(trim(l).substr(prefix.size() + 1), true)[0]);
         if (value.empty()) return;
     }
     value = td::upperAscii(trim(value));
