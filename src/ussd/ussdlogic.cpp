@@ -1,6 +1,7 @@
 #include "ussd/ussdlogic.h"
 
 #include "engine/settings.h"
+#include "formats/fieldcursor.h"
 #include "platform/cp1251.h"
 #include "platform/files.h"
 
@@ -124,29 +125,6 @@ Alphabet alphabetOf(int dcs) {
     return Alphabet::Gsm7;
 }
 
-std::string field(std::string_view& rest) {
-    size_t start = rest.find_first_not_of(' ');
-    rest.remove_prefix(start == std::string_view::npos ? rest.size() : start);
-    std::string out;
-    if (!rest.empty() && rest[0] == '"') {
-        size_t end = rest.find('"', 1);
-        out = std::string(rest.substr(1, end == std::string_view::npos ? end : end - 1));
-        rest.remove_prefix(end == std::string_view::npos ? rest.size() : end + 1);
-    }
-    size_t comma = rest.find(',');
-    if (out.empty()) out = trim(rest.substr(0, comma));
-    rest.remove_prefix(comma == std::string_view::npos ? rest.size() : comma + 1);
-    return out;
-}
-
-// The whole number a field begins with (a line's end may follow it).
-int number(const std::string& s, int fallback) {
-    size_t i = 0;
-    int n = 0;
-    for (; i < s.size() && i < 6 && s[i] >= '0' && s[i] <= '9'; ++i) n = n * 10 + (s[i] - '0');
-    return i == 0 ? fallback : n;
-}
-
 }  // namespace
 
 std::string decodeText(std::string_view text, int dcs) {
@@ -172,13 +150,17 @@ std::string decodeText(std::string_view text, int dcs) {
 std::optional<Answer> parseCusd(std::string_view line) {
     size_t at = line.find("+CUSD:");
     if (at == std::string_view::npos) return std::nullopt;
-    std::string_view rest = line.substr(at + 6);
+    FieldCursor c(line.substr(at));
+    c.skipPrefix("+CUSD");
+    const std::optional<long long> mode = c.number();
+    if (!mode || *mode < 0 || *mode > 255) return std::nullopt;
+    std::optional<std::string> text = c.text();
+    // A quote left open: the text went on past a line break the log cut it at.
+    if (!text && c.rest().starts_with('"')) text = std::string(c.rest().substr(1));
+    const std::optional<long long> dcs = c.number();
     Answer a;
-    a.mode = number(field(rest), -1);
-    if (a.mode < 0) return std::nullopt;
-    std::string text = field(rest);
-    int dcs = number(field(rest), 15);
-    a.text = decodeText(text, dcs);
+    a.mode = static_cast<int>(*mode);
+    a.text = decodeText(text.value_or(""), dcs && *dcs >= 0 && *dcs <= 255 ? int(*dcs) : 15);
     return a;
 }
 

@@ -94,7 +94,10 @@ bool reportHasBodyLine(std::string_view line) {
     if (p == "+CMT" || p == "+CBM") return true;
     // A status report in text mode is one line of fields; in PDU mode the
     // line holds only the length and the PDU follows.
-    return p == "+CDS" && td::rawFields(line.substr(line.find(':') + 1), true).size() == 1;
+    if (p != "+CDS") return false;
+    td::FieldCursor c(line.substr(line.find(':') + 1));
+    c.skip();
+    return !c.moreFields();
 }
 
 namespace {
@@ -141,10 +144,14 @@ std::string unquote(std::string_view field) {
 }
 
 namespace {
-std::string safeInQuotes(std::string text) {
-    for (char& c : text)
+// The text between a field's quotes, decoded when it is UCS2 hex; a double
+// quote inside becomes an apostrophe so that the field stays one field.
+std::string ucs2FieldText(std::string_view inner) {
+    auto decoded = gsmcodec::cp1251::fromUcs2HexStrict(inner);
+    if (!decoded) return std::string(inner);
+    for (char& c : *decoded)
         if (c == '"') c = '\'';
-    return foldLineBreaks(text);
+    return foldLineBreaks(*decoded);
 }
 }  // namespace
 
@@ -158,11 +165,7 @@ std::string decodeUcs2Fields(std::string_view line) {
         size_t close = line.find('"', open + 1);
         if (close == std::string_view::npos) break;
         out.append(line.substr(i, open - i));
-        std::string_view inner = line.substr(open + 1, close - open - 1);
-        auto decoded = gsmcodec::cp1251::fromUcs2HexStrict(inner);
-        out += '"';
-        out += decoded ? safeInQuotes(*decoded) : std::string(inner);
-        out += '"';
+        out += '"' + ucs2FieldText(line.substr(open + 1, close - open - 1)) + '"';
         i = close + 1;
     }
     out.append(line.substr(std::min(i, line.size())));
@@ -328,11 +331,51 @@ struct Listed {
     gsmcodec::PartInfo part;
 };
 
-Listed recordFromPdu(const std::vector<std::string>& fields, const std::string& pdu) {
+// The header of a listed message after its prefix, in text mode
+//   <index>,<stat>,<oa/da>[,<alpha>,<scts>...]   (stat quoted: "REC READ")
+// and in PDU mode
+//   <index>,<stat>,[<alpha>],<length>            (stat a number: 1)
+struct Header {
+    std::string index, status, number;
+    std::vector<std::string> extra;  // text mode: the fields after the number, as answered
+    bool pdu = false;
+};
+
+// Nothing for the answer to the range query ("+CMGL: (...)"). With ucs2 the
+// number and the further fields of a text-mode header are UCS2 hex.
+std::optional<Header> readHeader(std::string_view fields, bool ucs2) {
+    td::FieldCursor c(fields);
+    if (c.openList()) return std::nullopt;
+    // A field the typed read cannot take (a quote left open) as written.
+    auto next = [&c] {
+        if (auto t = c.text()) return *t;
+        return unquote(c.raw(true).value_or(""));
+    };
+    Header h;
+    h.index = next();
+    td::FieldCursor probe = c;
+    if (std::optional<std::string> stat = probe.token(); stat && !stat->empty()) {
+        h.pdu = true;
+        h.status = unquote(pduStatusText(*stat));
+        return h;
+    }
+    h.status = next();
+    if (std::optional<std::string> number = c.string())
+        h.number = ucs2 ? ucs2FieldText(*number) : *number;
+    else
+        h.number = unquote(c.raw(true).value_or(""));
+    while (c.moreFields()) {
+        std::string f = td::trim(c.raw(true).value_or(""));
+        h.extra.push_back(ucs2 ? decodeUcs2Fields(f) : f);
+    }
+    return h;
+}
+
+Listed recordFromPdu(const Header& h, const std::string& pdu) {
     Listed l;
     td::sms::SmsRecord& r = l.record;
-    r.index = unquote(fields[0]);
-    r.status = unquote(fields.size() > 1 ? pduStatusText(fields[1]) : std::string());
+    r.index = h.index;
+    r.status = h.status;
     auto decoded = gsmcodec::decodePdu(pdu);
     if (!decoded) {
         r.text = pdu;
@@ -388,22 +431,13 @@ std::optional<std::string> fromGsmBytes(std::string_view bytes) {
     return gsmcodec::cp1251Encode(gsmcodec::fromGsm7Septets(septets));
 }
 
-Listed recordFromText(std::vector<std::string> fields, const std::string& text, bool ucs2,
-                      bool gsm) {
+Listed recordFromText(const Header& h, const std::string& text, bool ucs2, bool gsm) {
     Listed l;
     td::sms::SmsRecord& r = l.record;
-    for (size_t k = 0; k < fields.size(); ++k) {
-        std::string f(trimView(fields[k]));
-        if (ucs2 && k >= 2) f = decodeUcs2Fields(f);
-        if (k == 0)
-            r.index = unquote(f);
-        else if (k == 1)
-            r.status = unquote(f);
-        else if (k == 2)
-            r.number = unquote(f);
-        else
-            r.extra.push_back(f);
-    }
+    r.index = h.index;
+    r.status = h.status;
+    r.number = h.number;
+    r.extra = h.extra;
     r.text = text;
     if (auto part = textPart(text)) {
         l.part = part->first;
@@ -472,8 +506,8 @@ std::vector<std::string> joinParts(std::string_view prefix, const std::vector<Li
 std::vector<std::string> buildSmsRecords(const std::vector<std::string>& lines,
                                          std::string_view prefix, bool ucs2, bool gsm) {
     std::vector<Listed> listed;
-    const std::string header = td::upperAscii(prefix) + ":";
-    std::vector<std::string> fields;
+    const std::string head = td::upperAscii(prefix) + ":";
+    Header header;
     std::vector<std::string> body;
     bool open = false;
 
@@ -482,33 +516,29 @@ std::vector<std::string> buildSmsRecords(const std::vector<std::string>& lines,
         open = false;
         // Trailing empty lines belong to the answer's layout, not to the text.
         while (!body.empty() && trimView(body.back()).empty()) body.pop_back();
-        bool pduMode =
-            fields.size() > 1 && !trimView(fields[1]).empty() && trimView(fields[1]).front() != '"';
-        if (pduMode) {
+        if (header.pdu) {
             std::string pdu;
             for (const auto& b : body) pdu += trimView(b);
-            listed.push_back(recordFromPdu(fields, pdu));
+            listed.push_back(recordFromPdu(header, pdu));
         } else {
             std::string text;
             for (size_t k = 0; k < body.size(); ++k) {
                 if (k) text += ' ';
                 text += body[k];
             }
-            listed.push_back(recordFromText(fields, text, ucs2, gsm));
+            listed.push_back(recordFromText(header, text, ucs2, gsm));
         }
         body.clear();
     };
 
     for (const auto& line : lines) {
-        if (td::upperAscii(trimView(line)).starts_with(header)) {
+        if (td::upperAscii(trimView(line)).starts_with(head)) {
             flush();
             std::string_view rest = trimView(line);
-            rest.remove_prefix(header.size());
-            fields = td::rawFields(trimView(rest), true);
-            // An answer to the range query ("+CMGL: (...)") is no message.
-            if (!fields.empty() && !trimView(fields[0]).empty() &&
-                trimView(fields[0]).front() == '(')
-                continue;
+            rest.remove_prefix(head.size());
+            std::optional<Header> h = readHeader(rest, ucs2);
+            if (!h) continue;  // the range query's answer is no message
+            header = std::move(*h);
             open = true;
         } else if (open) {
             body.push_back(line);
@@ -590,15 +620,10 @@ constexpr CodeText kCmsErrors[] = {
 // The number after "+CME ERROR:" / "+CMS ERROR:"; -1 when there is none
 // (a phone in verbose mode gives the text instead).
 int errorCode(std::string_view up, std::string_view head) {
-    if (!up.starts_with(head)) return -1;
-    std::string_view rest = trimView(up.substr(head.size()));
-    if (rest.empty() || rest.size() > 6) return -1;
-    int v = 0;
-    for (char c : rest) {
-        if (c < '0' || c > '9') return -1;
-        v = v * 10 + (c - '0');
-    }
-    return v;
+    td::FieldCursor c(up);
+    if (!c.skipPrefix(head)) return -1;
+    std::optional<long long> code = c.number();
+    return code && *code >= 0 && *code <= 999999 && c.atEnd() ? static_cast<int>(*code) : -1;
 }
 
 }  // namespace
