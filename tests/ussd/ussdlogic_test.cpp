@@ -24,6 +24,7 @@ TEST(Ussd, AnswersDecoded) {
         {"~+CUSD: 1,\"04110430043B0430043D0441003A002000310030003000200440002E\",72", 1,
          "Баланс: 100 р."},
         {"+CUSD: 0,\"31D98C56B3DD00\",0", 0, "1234567"},  // the fill septet dropped
+        {"+CUSD: 0,\"31D98C56B3DD1A\",0", 0, "1234567"},  // or the CR put there
         {"+CUSD: 2", 2, ""},
         {"+CUSD: 0,\"Balance 5 EUR\",15", 0, "Balance 5 EUR"},  // not hex: plain text
         {"+CUSD: 0,\"0041\",17", 0, "A"},                       // UCS2 after a language
