@@ -4,6 +4,13 @@
 
 namespace td {
 
+namespace {
+// What a phone may leave after a line's last field: blanks and the line end.
+bool trailing(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+}  // namespace
+
 void FieldCursor::skipBlanks() {
     while (pos_ < line_.size() && (line_[pos_] == ' ' || line_[pos_] == '\t')) ++pos_;
 }
@@ -15,8 +22,12 @@ void FieldCursor::finishField() {
 
 bool FieldCursor::atEnd() const {
     size_t i = pos_;
-    while (i < line_.size() && (line_[i] == ' ' || line_[i] == '\t' || line_[i] == '\r')) ++i;
+    while (i < line_.size() && trailing(line_[i])) ++i;
     return i == line_.size();
+}
+
+bool FieldCursor::moreFields() const {
+    return !rawEnded_ && (!atEnd() || (pos_ > 0 && line_[pos_ - 1] == ','));
 }
 
 bool FieldCursor::skipPrefix(std::string_view prefix) {
@@ -55,9 +66,7 @@ std::optional<std::string> FieldCursor::token() {
     size_t end = pos_;
     while (end < line_.size() && line_[end] != ',' && line_[end] != ')') ++end;
     size_t last = end;
-    while (last > pos_ &&
-           (line_[last - 1] == ' ' || line_[last - 1] == '\t' || line_[last - 1] == '\r'))
-        --last;
+    while (last > pos_ && trailing(line_[last - 1])) --last;
     std::string out(line_.substr(pos_, last - pos_));
     pos_ = end;
     finishField();

@@ -42,6 +42,9 @@ class FieldCursor {
     std::optional<std::string> raw(bool honourQuotes = false);
 
     bool atEnd() const;
+    // Another field follows: the line goes on, or the field read last ended
+    // with a comma (an empty last field follows it).
+    bool moreFields() const;
     // What is left of the line.
     std::string_view rest() const { return line_.substr(pos_); }
 

@@ -12,7 +12,7 @@ const std::string MdbAutoDeletePrefix = "+MDBAD";
 const std::string MdbUcs2Mark = "UCS2:";
 
 std::optional<std::string_view> mdbTitleHex(std::string_view title) {
-    if (title.compare(0, MdbUcs2Mark.size(), MdbUcs2Mark) != 0) return std::nullopt;
+    if (!title.starts_with(MdbUcs2Mark)) return std::nullopt;
     std::string_view hex = title.substr(MdbUcs2Mark.size());
     if (hex.empty() || hex.size() % 4 != 0 ||
         hex.find_first_not_of("0123456789ABCDEFabcdef") != std::string_view::npos)

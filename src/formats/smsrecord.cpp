@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "formats/fieldcursor.h"
+#include "platform/cp1251.h"
 
 namespace td::sms {
 
@@ -24,11 +25,6 @@ std::string replaced(std::string s, char from, char to) {
 }
 
 constexpr std::string_view PartsMark = "parts:";
-
-std::string trimmedIndex(std::string_view i) {
-    const std::size_t b = i.find_first_not_of(' ');
-    return std::string(i.substr(b, i.find_last_not_of(' ') - b + 1));
-}
 
 // The parts' indexes from the fields after the number ("parts:8;9" as
 // the last of them); none when that field is not there or not plain.
@@ -71,8 +67,8 @@ std::string writeSmsRecord(std::string_view prefix, const SmsRecord& r) {
     }
     std::string parts;
     for (const std::string& i : r.parts)
-        if (acceptedIndex(i) && i.find_first_not_of(' ') != std::string::npos)
-            parts += (parts.empty() ? "" : ";") + trimmedIndex(i);
+        if (acceptedIndex(i) && !trimView(i, " ").empty())
+            parts += (parts.empty() ? "" : ";") + trim(i, " ");
     if (!parts.empty()) line += "," + std::string(PartsMark) + parts;
     while (line.size() + 1 < MinRecordLength) line += ',';
     line += '}';
@@ -124,10 +120,8 @@ bool acceptedIndex(std::string_view index) {
     // Blanks around the digits are allowed; a range "(1-30)" or anything
     // else that is not a plain number is no index. Any number of digits:
     // a phone with a large store lists indexes of 10000 and above.
-    std::size_t b = index.find_first_not_of(' ');
-    if (b == std::string_view::npos) return true;  // no index given
-    std::size_t e = index.find_last_not_of(' ');
-    return index.substr(b, e - b + 1).find_first_not_of("0123456789") == std::string_view::npos;
+    // No index given (blanks only) passes too.
+    return trimView(index, " ").find_first_not_of("0123456789") == std::string_view::npos;
 }
 
 std::optional<SmsFields> readSmsRecord(std::string_view line,

@@ -13,13 +13,14 @@ std::optional<PBRecord> parsePhoneBookLine(const std::string& line, const std::s
     // index, number, type, name: the name is everything after the third comma.
     const size_t colon = line.find(':');
     FieldCursor c(std::string_view(line).substr(colon + 1));
-    const std::string index = c.raw().value_or("");
     // The answer to the range query names a range of indexes, e.g. (1-250).
-    if (index.find('(') != std::string::npos || index.find('-') != std::string::npos)
-        return std::nullopt;
+    const std::optional<std::string> index = c.text();
+    if (!index || index->find('-') != std::string::npos) return std::nullopt;
     // Some phones put an empty field before the quoted number:
     // +CPBR: 1,,"+31234657899",145,"Mama GSM","2007/11/02,09:27".
-    if (c.rest().starts_with(",\"")) c.raw();
+    if (FieldCursor probe = c; probe.token() == "" && probe.string()) c.skip();
+    // Number and name as written, blanks kept: the result file joins a line a
+    // phone split inside the quotes, and a name may hold commas unquoted.
     std::string number = betweenQuotes(c.raw().value_or(""));
     c.raw();  // the number's type
     std::string name = betweenQuotes(c.rest());

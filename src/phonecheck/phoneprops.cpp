@@ -90,8 +90,7 @@ const std::string& capabilityName(Capability c) {
     return kCapNames[c];
 }
 
-std::optional<std::string> signalText(const std::string& rssiField) {
-    std::optional<long long> rssi = td::parseWhole(rssiField);
+std::optional<std::string> signalText(std::optional<long long> rssi) {
     if (!rssi || *rssi < 0) return std::nullopt;
     // 99 is the phone's "not known or not detectable"; the scale ends at 31.
     if (*rssi > 31) return std::string();
@@ -125,12 +124,13 @@ void parsePhoneLog(const std::vector<std::string>& lines, const CheckList& list,
             } else if (cmd == "+CGMR") {
                 props.soft = answer;
             } else if (cmd == "+CSQ") {
-                FieldCursor c(answer);
-                if (auto s = signalText(c.raw().value_or(""))) props.signal = *s;
+                if (auto s = signalText(FieldCursor(answer).number())) props.signal = *s;
             } else if (cmd == "+CBC") {
                 // The charge as written after the comma, a blank before it kept.
                 FieldCursor c(answer);
-                props.charging = td::parseWhole(c.raw().value_or("")) == 1LL;
+                const std::optional<long long> state = c.number();
+                if (!state) c.skip();
+                props.charging = state == 1LL;
                 props.battery = std::string(c.rest()) + "%";
             } else {
                 // A capability test counts only when the answer names one of

@@ -71,11 +71,11 @@ struct PhoneProperties {
 // "TEXTSMS", ...).
 const std::string& capabilityName(Capability c);
 
-// The signal text of a +CSQ answer's first field: the strength in percent
-// of the scale 0..31 with "%" after it; "" when the phone says it has no
-// measurement (99, or anything above 31); nothing when the field is no
-// number or negative (the signal is then left as it was).
-std::optional<std::string> signalText(const std::string& rssiField);
+// The signal text of a +CSQ answer's first field (read as a number): the
+// strength in percent of the scale 0..31 with "%" after it; "" when the
+// phone says it has no measurement (99, or anything above 31); nothing when
+// the field is no number or negative (the signal is then left as it was).
+std::optional<std::string> signalText(std::optional<long long> rssi);
 
 // Reads the engine's log lines into props. Only lines that begin like the
 // first command of the list are looked at (so the engine's echo of the

@@ -161,11 +161,20 @@ bool equalsNoCase(std::string_view a, std::string_view b) {
     return a.size() == b.size() && foldCase(a) == foldCase(b);
 }
 
-std::string trim(std::string_view s, std::string_view blanks) {
+std::string_view trimView(std::string_view s, std::string_view blanks) {
     size_t b = s.find_first_not_of(blanks);
     if (b == std::string_view::npos) return {};
     size_t e = s.find_last_not_of(blanks);
-    return std::string(s.substr(b, e - b + 1));
+    return s.substr(b, e - b + 1);
+}
+
+std::string trim(std::string_view s, std::string_view blanks) {
+    return std::string(trimView(s, blanks));
+}
+
+bool startsWithNoCase(std::string_view s, std::string_view prefix) {
+    return s.size() >= prefix.size() &&
+           upperAscii(s.substr(0, prefix.size())) == upperAscii(prefix);
 }
 
 }  // namespace td

@@ -37,8 +37,14 @@ std::string upperAscii(std::string_view s);
 std::string foldCase(std::string_view s);
 bool equalsNoCase(std::string_view a, std::string_view b);
 
-// s without blanks (spaces and tabs unless told otherwise) at either end.
+// s without blanks (spaces and tabs unless told otherwise) at either end;
+// trimView gives it as a view into s.
 std::string trim(std::string_view s, std::string_view blanks = " \t");
+std::string_view trimView(std::string_view s, std::string_view blanks = " \t");
+
+// s begins with prefix, the ASCII letters compared without regard to case
+// ("at+cmgl" begins with "AT").
+bool startsWithNoCase(std::string_view s, std::string_view prefix);
 
 // Convenience for source code: the literal is written in UTF-8 and the
 // program's text model wants Windows-1251.

@@ -158,9 +158,7 @@ std::string convert(const std::string& f) {
         }
         i += run;
     }
-    size_t b = out.find_first_not_of(' ');
-    size_t e = out.find_last_not_of(' ');
-    return b == std::string::npos ? std::string() : out.substr(b, e - b + 1);
+    return trim(out, " ");
 }
 
 bool has(const std::vector<std::pair<char, size_t>>& t, char c) {

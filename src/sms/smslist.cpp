@@ -6,6 +6,7 @@
 #include "engine/phonenumber.h"
 #include "engine/readcycle.h"
 #include "engine/texthelpers.h"
+#include "formats/fieldcursor.h"
 #include "formats/pbrecord.h"
 #include "platform/cp1251.h"
 #include "platform/services.h"
@@ -53,19 +54,20 @@ std::vector<SmsRow> listRows(const std::vector<std::string>& lines,
 }
 
 std::string recordTime(std::string_view line) {
-    std::string_view head = line.substr(0, line.find('}'));
-    size_t close = head.rfind('"');
-    if (close == std::string_view::npos || close == 0) return {};
-    size_t open = head.rfind('"', close - 1);
-    if (open == std::string_view::npos) return {};
-    std::string_view t = head.substr(open + 1, close - open - 1);
+    FieldCursor c(line.substr(0, line.find('}')));
+    std::string t;  // the last quoted field
+    while (c.moreFields())
+        if (std::optional<std::string> quoted = c.string())
+            t = std::move(*quoted);
+        else
+            c.raw(true);
     const std::string_view shape = "99/99/99,99:99:99";
     if (t.size() < shape.size()) return {};
     for (size_t i = 0; i < shape.size(); ++i) {
         bool digit = t[i] >= '0' && t[i] <= '9';
         if (shape[i] == '9' ? !digit : t[i] != shape[i]) return {};
     }
-    std::string time(t.substr(0, shape.size()));
+    std::string time = t.substr(0, shape.size());
     time[8] = ' ';
     return time;
 }

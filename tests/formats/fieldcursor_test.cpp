@@ -10,8 +10,8 @@ using td::FieldCursor;
 
 // One line read field by field with a small script: s = quoted string,
 // n = number, t = unquoted token, x = text either way, r = raw field, q = raw
-// field with quoted commas kept, ( and ) = list, k = skip. Each read is written down as its value,
-// or "!" when it failed; the rest of the line closes the record.
+// field with quoted commas kept, ( and ) = list, k = skip, m = another field follows. Each read is
+// written down as its value, or "!" when it failed; the rest of the line closes the record.
 std::string readAs(const std::string& line, const std::string& prefix, const std::string& script) {
     FieldCursor c(line);
     std::string out = c.skipPrefix(prefix) ? "" : "noprefix ";
@@ -45,6 +45,9 @@ std::string readAs(const std::string& line, const std::string& prefix, const std
             case 'k':
                 v = c.skip() ? std::optional<std::string>("k") : std::nullopt;
                 break;
+            case 'm':
+                v = c.moreFields() ? std::optional<std::string>("m") : std::nullopt;
+                break;
         }
         out += (v ? "[" + *v + "]" : std::string("!"));
     }
@@ -75,6 +78,7 @@ TEST(FieldCursor, ReadsAnswerLines) {
         {"+CPBR: (1-250", "+CPBR", "k", "!|(1-250"},
         // Blanks around fields, a line end left by the phone.
         {"+CBC:  0 , 85\r", "+CBC", "nn", "[0][85]|end"},
+        {"+CUSD: 0,\"A\",15\r\n", "+CUSD", "nsn", "[0][A][15]|end"},
         {"+CMGR: \"REC READ\",\"+7916\",,\"05/10/13,10:11:12+12\"", "+CMGR", "xxtx",
          "[REC READ][+7916][][05/10/13,10:11:12+12]|end"},
         // Raw fields keep blanks and quotes and split at every comma.
@@ -82,6 +86,10 @@ TEST(FieldCursor, ReadsAnswerLines) {
         {"+CPBR: 4,\"12345,129", "+CPBR", "rr", "[4][\"12345]|129"},
         {"+CPBR: 3,\"Smith, J\",5", "+CPBR", "rqqq", "[3][\"Smith, J\"][5]!|end"},
         {"+CPBR: 3,\"a,b", "+CPBR", "rqq", "[3][\"a,b]!|end"},
+        // After a typed read, an empty last field is still a field; the raw
+        // read takes it, and then there is none.
+        {"+CMGL: 1,\"+7916\",", "+CMGL", "nsmqm", "[1][+7916][m][]!|end"},
+        {"+CMGL: 1,\"+7916\"", "+CMGL", "nsm", "[1][+7916]!|end"},
     };
     for (const auto& c : cases) EXPECT_EQ(readAs(c.line, c.prefix, c.script), c.read) << c.line;
 }

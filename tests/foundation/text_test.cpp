@@ -42,6 +42,18 @@ TEST(Cp1251, UpperCasingChangesOnlyAsciiLetters) {
     EXPECT_EQ(upperAscii(utf8ToCp1251("phone2.ini абв Yes")), utf8ToCp1251("PHONE2.INI абв YES"));
 }
 
+TEST(Cp1251, StartsWithNoCaseComparesAsciiLetters) {
+    struct Case {
+        std::string s, prefix;
+        bool starts;
+    } cases[] = {
+        {"at+cmgl=4", "AT", true},   {"+cme error: 5", "+CME ERROR", true},
+        {"A", "AT", false},          {"", "", true},
+        {W("ат+cmgl"), "AT", false},  // Cyrillic letters are no Latin ones
+    };
+    for (const auto& c : cases) EXPECT_EQ(startsWithNoCase(c.s, c.prefix), c.starts) << c.s;
+}
+
 TEST(Cp1251, CaseFoldingCoversBothAlphabets) {
     struct Case {
         const char *a, *b;

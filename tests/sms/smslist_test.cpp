@@ -85,6 +85,13 @@ TEST(SmsList, TimeThePhoneGave) {
         {"+CMGL=1,\"STO SENT\",\"+7916\",\"\"}Hi", ""},
         {"+CMGL=1,\"REC READ\",\"+7916\"}\"25/06/02,18:05:12\"", ""},  // in the text
         {"+CMGL=1,\"REC READ\",\"+7916\",,\"25/6/02,18:05\"}Hi", ""},
+        // The last quoted field counts, whatever stands between the fields.
+        {"+CMGL=1,\"REC READ\",\"+7916\",\"Smith, J\",\"25/06/02,18:05:12\",parts:1;4}Hi",
+         "25/06/02 18:05:12"},
+        {"+CMGL=1,\"REC READ\",\"+7916\",\"25/06/02,18:05:12\",\"Anna\"}Hi", ""},
+        {"+CMGL=1,\"REC READ\",\"+7916\" \"25/06/02,18:05:12\"}Hi", "25/06/02 18:05:12"},
+        {"+CMGL=1,\"REC READ\",\"+7916\",,\"25/06/02,18:05:12}Hi", ""},       // left open
+        {"+CMGL=1,\"REC READ\",\"25/06/02,18:05:12\"", "25/06/02 18:05:12"},  // no text
     };
     for (const auto& c : cases) EXPECT_EQ(td::sms::recordTime(c.line), c.time) << c.line;
 }

@@ -24,6 +24,7 @@ TEST(Ussd, AnswersDecoded) {
         {"~+CUSD: 1,\"04110430043B0430043D0441003A002000310030003000200440002E\",72", 1,
          "Баланс: 100 р."},
         {"+CUSD: 0,\"31D98C56B3DD00\",0", 0, "1234567"},  // the fill septet dropped
+        {"+CUSD: 0,\"31D98C56B3DD1A\",0", 0, "1234567"},  // or the CR put there
         {"+CUSD: 2", 2, ""},
         {"+CUSD: 0,\"Balance 5 EUR\",15", 0, "Balance 5 EUR"},  // not hex: plain text
         {"+CUSD: 0,\"0041\",17", 0, "A"},                       // UCS2 after a language
@@ -31,6 +32,24 @@ TEST(Ussd, AnswersDecoded) {
          "\x1B"
          "e"},                                        // 8-bit data: the bytes as they are
         {"+CUSD: 0,\"9B32\",15", 0, "\xE2\x82\xAC"},  // 7-bit escape 1B 65: the euro sign
+        // An escape to a code the extension table lacks shows the basic
+        // character; a lone escape at the end, a space.
+        {"+CUSD: 0,\"C14D10\",15", 0, "AA"},
+        {"+CUSD: 0,\"C10D\",15", 0, "A "},
+        {"+CUSD: 0,\"C1CD2608\",15", 0, "A A"},  // escape, escape: a further table
+        // Captured from real phones and modems.
+        {"+CUSD: 0,\"EBB79B1E0685E9ECF4BADE9E03\", 0 ", 0, "konta atlikums"},
+        {"+CUSD: 0,\"0421043F0430044104380431043E0020043704300020043E04310440043004490435043D043804"
+         "3500210020041C044B0020043D0430043F0440043004320438043C0020043E04420432043504420020043D"
+         "04300020041204300448002004370430043F0440043E04410020043200200053004D0053\",72",
+         0, "Спасибо за обращение! Мы направим ответ на Ваш запрос в SMS"},
+        {"+CUSD: 0,\"Your account balance is 49.10 USD and will expire on 04/03/16.\",64", 0,
+         "Your account balance is 49.10 USD and will expire on 04/03/16."},
+        {"+CUSD: 0,\"Hazineye akherin tamas 160 Rial ,va baghimande etebare asli 16764 Rial\",15",
+         0, "Hazineye akherin tamas 160 Rial ,va baghimande etebare asli 16764 Rial"},
+        {"+CUSD: 4", 4, ""},
+        // A text the log cut at a line break inside it.
+        {"+CUSD: 1,\"Balance 5, more", 1, "Balance 5, more"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.line);

@@ -15,12 +15,6 @@ namespace celltalk {
 
 namespace {
 
-std::string_view trimView(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
-    return s;
-}
-
 // The part of a line before ":" for lines of the form "+XXXX: ...", upper-cased.
 std::string linePrefix(std::string_view line) {
     if (line.empty() || (line[0] != '+' && line[0] != '^' && line[0] != '*')) return {};
@@ -39,7 +33,7 @@ constexpr std::array<std::string_view, 7> kUnsolicitedWords = {
 }  // namespace
 
 std::string commandPrefix(std::string_view command) {
-    std::string up = td::upperAscii(trimView(command));
+    std::string up = td::upperAscii(td::trimView(command));
     if (!up.starts_with("AT")) return {};
     std::string_view rest(up);
     rest.remove_prefix(2);
@@ -61,7 +55,7 @@ bool isExecForm(std::string_view command) {
 }
 
 Final finalResult(std::string_view line, bool dialCommand) {
-    std::string up = td::upperAscii(trimView(line));
+    std::string up = td::upperAscii(td::trimView(line));
     if (up == "OK") return Final::Ok;
     // Refusals: the V.250 word, the 27.007 / 27.005 codes, and the words some
     // modems end a command with that they do not know or cannot take.
@@ -78,7 +72,7 @@ Final finalResult(std::string_view line, bool dialCommand) {
 }
 
 bool isUnsolicited(std::string_view line, std::string_view cmdPrefix) {
-    std::string up = td::upperAscii(trimView(line));
+    std::string up = td::upperAscii(td::trimView(line));
     for (auto w : kUnsolicitedWords)
         if (up == w) return !(w == "NO CARRIER" && cmdPrefix == "D");
     std::string p = linePrefix(up);
@@ -89,12 +83,15 @@ bool isUnsolicited(std::string_view line, std::string_view cmdPrefix) {
 }
 
 bool reportHasBodyLine(std::string_view line) {
-    line = trimView(line);
+    line = td::trimView(line);
     std::string p = linePrefix(line);
     if (p == "+CMT" || p == "+CBM") return true;
     // A status report in text mode is one line of fields; in PDU mode the
     // line holds only the length and the PDU follows.
-    return p == "+CDS" && td::rawFields(line.substr(line.find(':') + 1), true).size() == 1;
+    if (p != "+CDS") return false;
+    td::FieldCursor c(line.substr(line.find(':') + 1));
+    c.skip();
+    return !c.moreFields();
 }
 
 namespace {
@@ -112,13 +109,13 @@ bool isIdentityQuestion(std::string_view command) {
 
 std::string labelIdentityAnswer(std::string_view command, std::string_view line) {
     if (!isIdentityQuestion(command)) return std::string(line);
-    std::string_view value = trimView(line);
+    std::string_view value = td::trimView(line);
     std::string label = commandPrefix(command) + ": ";
     if (value.starts_with("+")) {
         size_t colon = value.find(':');
         if (colon == std::string_view::npos) return std::string(line);
         label = std::string(value.substr(0, colon)) + ": ";
-        value = trimView(value.substr(colon + 1));
+        value = td::trimView(value.substr(colon + 1));
     }
     // Some phones quote the value ("+CGMR: \"R374_G\""); the quotes are no part of it.
     return label + unquote(value);
@@ -130,21 +127,25 @@ std::string labelIdentityAnswer(std::string_view command, const std::vector<std:
     for (const auto& l : lines) {
         std::string v = labelIdentityAnswer(command, l);
         size_t colon = v.find(':');
-        if (!joined.empty() && colon != std::string::npos) v = trimView(v.substr(colon + 1));
+        if (!joined.empty() && colon != std::string::npos) v = td::trimView(v.substr(colon + 1));
         if (!v.empty()) joined += (joined.empty() ? "" : " ") + v;
     }
     return joined;
 }
 
 std::string unquote(std::string_view field) {
-    return td::outerQuotes(trimView(field));
+    return td::outerQuotes(td::trimView(field));
 }
 
 namespace {
-std::string safeInQuotes(std::string text) {
-    for (char& c : text)
+// The text between a field's quotes, decoded when it is UCS2 hex; a double
+// quote inside becomes an apostrophe so that the field stays one field.
+std::string ucs2FieldText(std::string_view inner) {
+    auto decoded = gsmcodec::cp1251::fromUcs2HexStrict(inner);
+    if (!decoded) return std::string(inner);
+    for (char& c : *decoded)
         if (c == '"') c = '\'';
-    return foldLineBreaks(text);
+    return foldLineBreaks(*decoded);
 }
 }  // namespace
 
@@ -158,11 +159,7 @@ std::string decodeUcs2Fields(std::string_view line) {
         size_t close = line.find('"', open + 1);
         if (close == std::string_view::npos) break;
         out.append(line.substr(i, open - i));
-        std::string_view inner = line.substr(open + 1, close - open - 1);
-        auto decoded = gsmcodec::cp1251::fromUcs2HexStrict(inner);
-        out += '"';
-        out += decoded ? safeInQuotes(*decoded) : std::string(inner);
-        out += '"';
+        out += '"' + ucs2FieldText(line.substr(open + 1, close - open - 1)) + '"';
         i = close + 1;
     }
     out.append(line.substr(std::min(i, line.size())));
@@ -171,7 +168,7 @@ std::string decodeUcs2Fields(std::string_view line) {
 
 std::string dateBookLine(std::string_view line, std::string_view prefix) {
     const std::string head = td::upperAscii(prefix) + ":";
-    const std::string_view t = trimView(line);
+    const std::string_view t = td::trimView(line);
     if (t.size() < head.size() || td::upperAscii(t.substr(0, head.size())) != head)
         return decodeUcs2Fields(line);
     std::vector<std::string> fields = td::rawFields(t.substr(head.size()), true);
@@ -179,14 +176,14 @@ std::string dateBookLine(std::string_view line, std::string_view prefix) {
     for (size_t k = 0; k < fields.size(); ++k) {
         if (k) out += ',';
         const std::string inner = unquote(fields[k]);
-        const bool quoted = trimView(fields[k]).size() == inner.size() + 2;
+        const bool quoted = td::trimView(fields[k]).size() == inner.size() + 2;
         if (k != 1 || !quoted) {
             out += decodeUcs2Fields(fields[k]);
             continue;
         }
         auto text = gsmcodec::cp1251::fromUcs2HexStrict(inner);
         const bool exact = text && text->find_first_of("\"\x7F") == std::string::npos &&
-                           text->compare(0, td::MdbUcs2Mark.size(), td::MdbUcs2Mark) != 0;
+                           !text->starts_with(td::MdbUcs2Mark);
         if (exact)
             out += "\"" + *text + "\"";
         else if (gsmcodec::fromUcs2Hex(inner) && !inner.empty())
@@ -209,7 +206,7 @@ bool oddQuotes(std::string_view s) {
 // when the field is not one (a type of number, a plain number, control
 // characters among the octets).
 std::optional<std::string> hexNameField(std::string_view field) {
-    field = trimView(field);
+    field = td::trimView(field);
     if (field.size() < 8 || field.size() % 2 != 0 || field.substr(field.size() - 2) != "00")
         return std::nullopt;
     auto octets = gsmcodec::fromHex(field.substr(0, field.size() - 2));
@@ -227,7 +224,7 @@ std::optional<std::string> hexNameField(std::string_view field) {
 
 std::string decodeHexNames(std::string_view line, std::string_view prefix) {
     const std::string head = td::upperAscii(prefix) + ":";
-    std::string_view t = trimView(line);
+    std::string_view t = td::trimView(line);
     if (!td::upperAscii(t.substr(0, head.size())).starts_with(head)) return std::string(line);
     std::vector<std::string> fields = td::rawFields(t.substr(head.size()), true);
     std::string out(t.substr(0, head.size()));
@@ -247,7 +244,7 @@ std::vector<std::string> phoneBookLines(const std::vector<std::string>& lines,
                                         std::string_view prefix, bool ucs2) {
     const std::string head = td::upperAscii(prefix) + ":";
     auto startsEntry = [&](const std::string& l) {
-        return td::upperAscii(trimView(l)).starts_with(head);
+        return td::upperAscii(td::trimView(l)).starts_with(head);
     };
     std::vector<std::string> out;
     for (size_t i = 0; i < lines.size(); ++i) {
@@ -304,7 +301,7 @@ std::string encodeUcs2WriteText(std::string_view command) {
 }
 
 std::string pduStatusText(std::string_view stat) {
-    std::string s(trimView(stat));
+    std::string s(td::trimView(stat));
     if (s == "0") return "\"REC UNREAD\"";
     if (s == "1") return "\"REC READ\"";
     if (s == "2") return "\"STO UNSENT\"";
@@ -328,11 +325,51 @@ struct Listed {
     gsmcodec::PartInfo part;
 };
 
-Listed recordFromPdu(const std::vector<std::string>& fields, const std::string& pdu) {
+// The header of a listed message after its prefix, in text mode
+//   <index>,<stat>,<oa/da>[,<alpha>,<scts>...]   (stat quoted: "REC READ")
+// and in PDU mode
+//   <index>,<stat>,[<alpha>],<length>            (stat a number: 1)
+struct Header {
+    std::string index, status, number;
+    std::vector<std::string> extra;  // text mode: the fields after the number, as answered
+    bool pdu = false;
+};
+
+// Nothing for the answer to the range query ("+CMGL: (...)"). With ucs2 the
+// number and the further fields of a text-mode header are UCS2 hex.
+std::optional<Header> readHeader(std::string_view fields, bool ucs2) {
+    td::FieldCursor c(fields);
+    if (c.openList()) return std::nullopt;
+    // A field the typed read cannot take (a quote left open) as written.
+    auto next = [&c] {
+        if (auto t = c.text()) return *t;
+        return unquote(c.raw(true).value_or(""));
+    };
+    Header h;
+    h.index = next();
+    td::FieldCursor probe = c;
+    if (std::optional<std::string> stat = probe.token(); stat && !stat->empty()) {
+        h.pdu = true;
+        h.status = unquote(pduStatusText(*stat));
+        return h;
+    }
+    h.status = next();
+    if (std::optional<std::string> number = c.string())
+        h.number = ucs2 ? ucs2FieldText(*number) : *number;
+    else
+        h.number = unquote(c.raw(true).value_or(""));
+    while (c.moreFields()) {
+        std::string f = td::trim(c.raw(true).value_or(""));
+        h.extra.push_back(ucs2 ? decodeUcs2Fields(f) : f);
+    }
+    return h;
+}
+
+Listed recordFromPdu(const Header& h, const std::string& pdu) {
     Listed l;
     td::sms::SmsRecord& r = l.record;
-    r.index = unquote(fields[0]);
-    r.status = unquote(fields.size() > 1 ? pduStatusText(fields[1]) : std::string());
+    r.index = h.index;
+    r.status = h.status;
     auto decoded = gsmcodec::decodePdu(pdu);
     if (!decoded) {
         r.text = pdu;
@@ -352,7 +389,7 @@ Listed recordFromPdu(const std::vector<std::string>& fields, const std::string& 
 // text as UCS2 hex or one hex pair per 7-bit character. Nothing for any
 // other text.
 std::optional<std::pair<gsmcodec::PartInfo, std::string>> textPart(std::string_view body) {
-    body = trimView(body);
+    body = td::trimView(body);
     auto octets = gsmcodec::fromHex(body);
     if (!octets || octets->size() < 6) return std::nullopt;
     const auto& o = *octets;
@@ -388,22 +425,13 @@ std::optional<std::string> fromGsmBytes(std::string_view bytes) {
     return gsmcodec::cp1251Encode(gsmcodec::fromGsm7Septets(septets));
 }
 
-Listed recordFromText(std::vector<std::string> fields, const std::string& text, bool ucs2,
-                      bool gsm) {
+Listed recordFromText(const Header& h, const std::string& text, bool ucs2, bool gsm) {
     Listed l;
     td::sms::SmsRecord& r = l.record;
-    for (size_t k = 0; k < fields.size(); ++k) {
-        std::string f(trimView(fields[k]));
-        if (ucs2 && k >= 2) f = decodeUcs2Fields(f);
-        if (k == 0)
-            r.index = unquote(f);
-        else if (k == 1)
-            r.status = unquote(f);
-        else if (k == 2)
-            r.number = unquote(f);
-        else
-            r.extra.push_back(f);
-    }
+    r.index = h.index;
+    r.status = h.status;
+    r.number = h.number;
+    r.extra = h.extra;
     r.text = text;
     if (auto part = textPart(text)) {
         l.part = part->first;
@@ -472,8 +500,8 @@ std::vector<std::string> joinParts(std::string_view prefix, const std::vector<Li
 std::vector<std::string> buildSmsRecords(const std::vector<std::string>& lines,
                                          std::string_view prefix, bool ucs2, bool gsm) {
     std::vector<Listed> listed;
-    const std::string header = td::upperAscii(prefix) + ":";
-    std::vector<std::string> fields;
+    const std::string head = td::upperAscii(prefix) + ":";
+    Header header;
     std::vector<std::string> body;
     bool open = false;
 
@@ -481,34 +509,30 @@ std::vector<std::string> buildSmsRecords(const std::vector<std::string>& lines,
         if (!open) return;
         open = false;
         // Trailing empty lines belong to the answer's layout, not to the text.
-        while (!body.empty() && trimView(body.back()).empty()) body.pop_back();
-        bool pduMode =
-            fields.size() > 1 && !trimView(fields[1]).empty() && trimView(fields[1]).front() != '"';
-        if (pduMode) {
+        while (!body.empty() && td::trimView(body.back()).empty()) body.pop_back();
+        if (header.pdu) {
             std::string pdu;
-            for (const auto& b : body) pdu += trimView(b);
-            listed.push_back(recordFromPdu(fields, pdu));
+            for (const auto& b : body) pdu += td::trimView(b);
+            listed.push_back(recordFromPdu(header, pdu));
         } else {
             std::string text;
             for (size_t k = 0; k < body.size(); ++k) {
                 if (k) text += ' ';
                 text += body[k];
             }
-            listed.push_back(recordFromText(fields, text, ucs2, gsm));
+            listed.push_back(recordFromText(header, text, ucs2, gsm));
         }
         body.clear();
     };
 
     for (const auto& line : lines) {
-        if (td::upperAscii(trimView(line)).starts_with(header)) {
+        if (td::upperAscii(td::trimView(line)).starts_with(head)) {
             flush();
-            std::string_view rest = trimView(line);
-            rest.remove_prefix(header.size());
-            fields = td::rawFields(trimView(rest), true);
-            // An answer to the range query ("+CMGL: (...)") is no message.
-            if (!fields.empty() && !trimView(fields[0]).empty() &&
-                trimView(fields[0]).front() == '(')
-                continue;
+            std::string_view rest = td::trimView(line);
+            rest.remove_prefix(head.size());
+            std::optional<Header> h = readHeader(rest, ucs2);
+            if (!h) continue;  // the range query's answer is no message
+            header = std::move(*h);
             open = true;
         } else if (open) {
             body.push_back(line);
@@ -590,21 +614,16 @@ constexpr CodeText kCmsErrors[] = {
 // The number after "+CME ERROR:" / "+CMS ERROR:"; -1 when there is none
 // (a phone in verbose mode gives the text instead).
 int errorCode(std::string_view up, std::string_view head) {
-    if (!up.starts_with(head)) return -1;
-    std::string_view rest = trimView(up.substr(head.size()));
-    if (rest.empty() || rest.size() > 6) return -1;
-    int v = 0;
-    for (char c : rest) {
-        if (c < '0' || c > '9') return -1;
-        v = v * 10 + (c - '0');
-    }
-    return v;
+    td::FieldCursor c(up);
+    if (!c.skipPrefix(head)) return -1;
+    std::optional<long long> code = c.number();
+    return code && *code >= 0 && *code <= 999999 && c.atEnd() ? static_cast<int>(*code) : -1;
 }
 
 }  // namespace
 
 std::string errorMeaning(std::string_view finalLine) {
-    const std::string up = td::upperAscii(trimView(finalLine));
+    const std::string up = td::upperAscii(td::trimView(finalLine));
     auto find = [](const auto& table, int code) -> std::string {
         for (const auto& e : table)
             if (e.code == code) return td::W(e.text);
@@ -624,7 +643,7 @@ std::string errorMeaning(std::string_view finalLine) {
 }
 
 bool phoneBusy(std::string_view finalLine) {
-    const std::string up = td::upperAscii(trimView(finalLine));
+    const std::string up = td::upperAscii(td::trimView(finalLine));
     int cme = errorCode(up, "+CME ERROR:");
     return cme == 14 || cme == 515 || errorCode(up, "+CMS ERROR:") == 314;
 }
@@ -633,7 +652,7 @@ bool mustSucceed(std::string_view command) {
     static constexpr std::array<std::string_view, 17> kMust = {
         "+CPBR", "+CPBF", "+CMGL", "+MMGL", "+CMGR", "+MDBR", "+MDBAD", "+CMGS", "+CMSS",
         "+CMGD", "+MDBD", "+CPBW", "+MDBW", "+CMGW", "+MMGD", "+CKPD",  "D"};
-    std::string_view t = trimView(command);
+    std::string_view t = td::trimView(command);
     // "=?" only asks what the command would take: a probe.
     if (t.size() >= 2 && t.substr(t.size() - 2) == "=?") return false;
     const std::string prefix = commandPrefix(t);
@@ -643,7 +662,7 @@ bool mustSucceed(std::string_view command) {
 }
 
 bool answerFits(std::string_view command, std::string_view line) {
-    line = trimView(line);
+    line = td::trimView(line);
     if (line.size() < 3 || line[0] != '+') return true;
     size_t end = 1;
     while (end < line.size() &&

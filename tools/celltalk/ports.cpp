@@ -22,6 +22,7 @@
 
 #include "engine/settingkeys.h"
 #include "engine/settings.h"
+#include "formats/fieldcursor.h"
 #include "platform/cp1251.h"
 #include "platform/files.h"
 #include "platform/ini.h"
@@ -44,7 +45,7 @@ bool isDigit(char c) {
 bool deviceKey(const std::string& name, int& family, long& number) {
     for (int i = 0; i < 3; ++i) {
         std::string prefix = kFamilies[i];
-        if (name.size() <= prefix.size() || name.compare(0, prefix.size(), prefix) != 0) continue;
+        if (name.size() <= prefix.size() || !name.starts_with(prefix)) continue;
         std::string digits = name.substr(prefix.size());
         if (digits.size() > 6 || !std::all_of(digits.begin(), digits.end(), isDigit)) return false;
         family = i;
@@ -61,15 +62,7 @@ std::string resolvedPath(const fs::path& p) {
 }
 
 std::string trim(const std::string& s) {
-    size_t b = s.find_first_not_of(" \t\r\n");
-    if (b == std::string::npos) return {};
-    size_t e = s.find_last_not_of(" \t\r\n");
-    return s.substr(b, e - b + 1);
-}
-
-bool startsWithNoCase(const std::string& s, const std::string& prefix) {
-    return s.size() >= prefix.size() &&
-           td::upperAscii(s.substr(0, prefix.size())) == td::upperAscii(prefix);
+    return td::trim(s, " \t\r\n");
 }
 
 std::string processName(const std::string& pid) {
@@ -225,26 +218,24 @@ Access accessOfOpenError(int err) {
 }
 
 bool isFinalResult(const std::string& line) {
-    return line == "OK" || line == "ERROR" || startsWithNoCase(line, "+CME ERROR") ||
-           startsWithNoCase(line, "+CMS ERROR") || line == "NO CARRIER";
+    return line == "OK" || line == "ERROR" || td::startsWithNoCase(line, "+CME ERROR") ||
+           td::startsWithNoCase(line, "+CMS ERROR") || line == "NO CARRIER";
 }
 
 std::string identityValue(const std::vector<std::string>& lines, const std::string& command) {
-    const std::string name = startsWithNoCase(command, "AT") ? command.substr(2) : command;
+    const std::string name = td::startsWithNoCase(command, "AT") ? command.substr(2) : command;
     for (const auto& raw : lines) {
         std::string line = trim(raw);
         if (line.empty() || isFinalResult(line) || td::upperAscii(line) == td::upperAscii(command))
             continue;
         for (const std::string& prefix :
              {name + ":", "+" + name.substr(name.size() > 2 ? 2 : 0) + ":"}) {
-            if (startsWithNoCase(line, prefix)) {
+            if (td::startsWithNoCase(line, prefix)) {
                 line = trim(line.substr(prefix.size()));
                 break;
             }
         }
-        if (line.size() >= 2 && line.front() == '"' && line.back() == '"')
-            line = line.substr(1, line.size() - 2);
-        return trim(line);
+        return trim(td::outerQuotes(line));
     }
     return {};
 }

@@ -1,8 +1,8 @@
 #pragma once
-// Text as it crosses the serial line of a GSM phone: hex digits, UCS2 (UTF-16
-// big-endian) written as hex, and the GSM 7-bit default alphabet with its
-// septet packing. Texts are handled as Unicode code points; the bridges below
-// lead to the two byte forms the tools keep: UTF-8 (the simulated phone) and
+// Text as it crosses the serial line of a GSM phone: UCS2 (UTF-16 big-endian)
+// written as hex, beside the hex digits and the GSM 7-bit default alphabet of
+// the core. Texts are handled as Unicode code points; the bridges below lead
+// to the two byte forms the tools keep: UTF-8 (the simulated phone) and
 // Windows-1251 (the engine).
 
 #include <cstdint>
@@ -11,13 +11,19 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/gsm7.h"
+
 namespace gsmcodec {
 
-// Bytes <-> upper-case hex digits. fromHex fails on an odd length or on a
-// character that is not a hex digit (either case is accepted).
-std::string toHex(std::string_view bytes);
-std::string toHex(const std::vector<uint8_t>& bytes);
-std::optional<std::vector<uint8_t>> fromHex(std::string_view hex);
+// Hex digits, the GSM 7-bit alphabet and its septet packing: one table for
+// the engine, the simulated phone and the program's USSD answers.
+using td::fitsGsm7;
+using td::fromGsm7Septets;
+using td::fromHex;
+using td::packSeptets;
+using td::toGsm7Septets;
+using td::toHex;
+using td::unpackSeptets;
 
 // UTF-8 <-> code points. Malformed bytes decode to U+FFFD, one per byte.
 std::u32string utf8Decode(std::string_view utf8);
@@ -33,22 +39,6 @@ std::string toUcs2Hex(std::u32string_view text);
 // Fails when the text is not hex digits in groups of four. A surrogate
 // without its partner decodes to U+FFFD.
 std::optional<std::u32string> fromUcs2Hex(std::string_view hex);
-
-// GSM 7-bit default alphabet. A text fits it when every character is in the
-// basic table or in the extension table (escape 0x1B + code: two septets).
-bool fitsGsm7(std::u32string_view text);
-// Septet values; a character outside the alphabet becomes "?".
-std::vector<uint8_t> toGsm7Septets(std::u32string_view text);
-// An escape followed by a code the extension table lacks gives the basic
-// table's character; an escape at the end, or a second escape, a space.
-std::u32string fromGsm7Septets(const std::vector<uint8_t>& septets);
-
-// Septets packed into octets, the first one starting at bit `fillBits` of the
-// first octet (the fill after a user data header).
-std::vector<uint8_t> packSeptets(const std::vector<uint8_t>& septets, int fillBits = 0);
-// Up to `count` septets; stops early when the octets hold no whole septet more.
-std::vector<uint8_t> unpackSeptets(const std::vector<uint8_t>& octets, size_t count,
-                                   int fillBits = 0);
 
 // The engine's forms, on Windows-1251 text.
 namespace cp1251 {

@@ -168,8 +168,7 @@ Reply cpbf(Session& s, const Command& c) {
     std::vector<std::string> lines;
     for (const auto& [index, e] : current(s).entries) {
         std::u32string name = lower(gsmcodec::utf8Decode(e.name));
-        if (name.compare(0, want.size(), want) == 0)
-            lines.push_back("+CPBF: " + entryLine(s, index, e).substr(7));
+        if (name.starts_with(want)) lines.push_back("+CPBF: " + entryLine(s, index, e).substr(7));
     }
     if (lines.empty()) return cme(kCmeNotFound);
     return ok(lines);

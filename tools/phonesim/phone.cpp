@@ -1,8 +1,8 @@
-#include <cctype>
 #include <ctime>
 #include <filesystem>
 
 #include "phonesim.h"
+#include "platform/cp1251.h"
 #include "session.h"
 
 namespace phonesim {
@@ -54,13 +54,6 @@ const char* cmeText(int code) {
         default:
             return "unknown";
     }
-}
-
-bool startsWithNoCase(std::string_view s, std::string_view prefix) {
-    if (s.size() < prefix.size()) return false;
-    for (size_t i = 0; i < prefix.size(); ++i)
-        if (std::toupper(static_cast<unsigned char>(s[i])) != prefix[i]) return false;
-    return true;
 }
 
 }  // namespace
@@ -139,8 +132,8 @@ std::string Phone::executeLine(std::string line) {
     size_t start = line.find_first_not_of(" \t\n");
     if (start == std::string::npos) return {};
     line.erase(0, start);
-    if (startsWithNoCase(line, "A/")) line = lastLine_;
-    if (!startsWithNoCase(line, "AT")) return {};  // not a command: ignored as noise
+    if (td::startsWithNoCase(line, "A/")) line = lastLine_;
+    if (!td::startsWithNoCase(line, "AT")) return {};  // not a command: ignored as noise
     lastLine_ = line;
     auto commands = splitCommandLine(std::string_view(line).substr(2));
     if (!commands) return formatResult(Reply::Error, 0);
