@@ -17,7 +17,7 @@ TForm6::TForm6(QWidget* parent)
           {"TForm6", " Пропущенные вызовы, считанные из телефона",
            "Последние пропущенные Вами вызовы (из телефона)", DesignRows,
            "Выберите запись, если хотите позвонить", "Последняя копия записей из телефона",
-           "Прочесть записи из ТЕЛЕФОНА"},
+           "Прочесть записи из ТЕЛЕФОНА", true},
           [] { return td::prog().MissCallName; }, td::MissCallPrefix, td::missCallTexts(), parent) {
     selRow_ = -1;
     StringGridMobilePB->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
@@ -62,6 +62,7 @@ void TForm6::FormActivate() {
     reader_->run();
     StringGridMobilePB->setCell(0, 0, td::OwnHeaderName());
     StringGridMobilePB->setCell(1, 0, td::OwnHeaderNumber());
+    StringGridMobilePB->setCell(2, 0, td::CallTimeHeader());
 }
 
 void TForm6::bbLastCopyClick() {
