@@ -10,7 +10,10 @@ const std::string TimeMark = "\ttime:";
 }
 
 std::string recordLine(const PBRecord& r) {
-    if (r.time.empty()) return r.name + "=" + r.number;
+    // A name that holds the mark itself gets one more (with an empty time),
+    // so that the reader, taking the last mark, gives the name back whole.
+    if (r.time.empty() && r.name.find(TimeMark) == std::string::npos)
+        return r.name + "=" + r.number;
     std::string time;
     for (char c : r.time)
         if (c != '=' && c != '\t') time += c;

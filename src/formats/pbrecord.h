@@ -24,7 +24,8 @@ struct PBRecord {
 };
 
 // A record as its line: name + "=" + number, the time marked in between
-// when there is one (a "=" or tab in the time is dropped).
+// when there is one (a "=" or tab in the time is dropped) or when the name
+// holds the mark.
 std::string recordLine(const PBRecord& r);
 
 // A line back as its record. The number is what follows the last "=": a

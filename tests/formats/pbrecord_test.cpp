@@ -21,6 +21,7 @@ TEST(PbRecord, EveryRecordComesBackFromItsLine) {
         {"Ann", "123", "Ann\ttime:2025/06/02,18:05=123", "2025/06/02,18:05"},
         {"", "+7", "\ttime:08/07/04,17:24:55=+7", "08/07/04,17:24:55"},
         {"A=B", "1", "A=B\ttime:1/2=1", "1/2"},
+        {"A\ttime:B", "1", "A\ttime:B\ttime:=1"},  // the mark in a name stays in it
         {"", "+7495", "=+7495"},
         {W("Анна-Мария"), "+79031112233", W("Анна-Мария=+79031112233")},
         {"A=B", "+79161234567", "A=B=+79161234567"},  // "=" in a name stays in the name
