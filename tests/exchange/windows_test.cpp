@@ -124,6 +124,7 @@ TEST_F(ExchangeButtons, DateBookAndSmsListExportTheirLastCopies) {
     EXPECT_EQ(child<QLabel>(dateBook, "lGetRecordCount")->text(), "2");
     EXPECT_NE(env.readFile("AutoRun/LastMDBook.txt").find("+MDBR: 2,\"Dentist\""),
               std::string::npos);
+    shot(&dateBook, "datebook-import.png");
 
     env.writeFile("AutoRun/Sent-LastRun.sms", "+CMGL=1,\"STO SENT\",\"+7903\"}Hello there\n");
     TForm5 sent;

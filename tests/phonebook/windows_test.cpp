@@ -673,6 +673,9 @@ TEST_F(Windows, MissedCallsShowTheTimeThePhoneGives) {
     std::vector<std::string> shown;
     for (int v = 0; v < 3; ++v) shown.push_back(td::toWin(g->item(v, 0)->text()));
     EXPECT_EQ(shown, (std::vector<std::string>{"Undated", "Early", "Late"}));
+    // TAPDECK_SHOTS=<folder>: a picture of the window for the documentation.
+    if (QString dir = qEnvironmentVariable("TAPDECK_SHOTS"); !dir.isEmpty())
+        f6->grab().save(dir + "/missed-calls-times.png");
 
     g->clearRows(1);
     QTest::mouseClick(child<QPushButton>(f6, "bbLastCopy"), Qt::LeftButton);
