@@ -73,8 +73,10 @@ void TForm6::bbLastCopyClick() {
 void TForm6::StringGridMobilePBSelectCell(int col, int row) {
     selCol_ = col;
     selRow_ = row;
-    bool callable =
-        row >= 0 && row < StringGridMobilePB->rows() && !StringGridMobilePB->cell(col, row).empty();
+    // The time column stands for its row's number: an undated call is callable too.
+    const int cell = col > 1 ? 1 : col;
+    bool callable = row >= 0 && row < StringGridMobilePB->rows() &&
+                    !StringGridMobilePB->cell(cell, row).empty();
     bbMissCall->setEnabled(callable);
 }
 

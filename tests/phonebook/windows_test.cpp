@@ -677,6 +677,11 @@ TEST_F(Windows, MissedCallsShowTheTimeThePhoneGives) {
     if (QString dir = qEnvironmentVariable("TAPDECK_SHOTS"); !dir.isEmpty())
         f6->grab().save(dir + "/missed-calls-times.png");
 
+    // A click on the empty time of the undated call (shown first) offers to call it.
+    QTest::mouseClick(g->viewport(), Qt::LeftButton, Qt::NoModifier,
+                      g->visualRect(g->model()->index(0, 2)).center());
+    EXPECT_TRUE(child<QPushButton>(f6, "bbMissCall")->isEnabled());
+
     g->clearRows(1);
     QTest::mouseClick(child<QPushButton>(f6, "bbLastCopy"), Qt::LeftButton);
     EXPECT_EQ(cell(g, 0, 1), "Late");
