@@ -112,8 +112,14 @@ FileOutcome importDateBookFile(const std::string& path, std::vector<std::string>
             at = i;
         }
     }
+    // The same event: every field but the index, and the alarm's time and
+    // date only when its alarm is on (a phone keeps anything there when off).
     auto same = [](MdbRecord a, MdbRecord b) {
         a.index = b.index;
+        if (a.alarm == "0" && b.alarm == "0") {
+            a.alarmTime = b.alarmTime;
+            a.alarmDate = b.alarmDate;
+        }
         return a == b;
     };
     int count = 0, position = 0;

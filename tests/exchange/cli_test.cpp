@@ -96,7 +96,7 @@ TEST(CommandLine, ExportImportAndLastCopies) {
 TEST(CommandLine, ImportDateBookIntoTheLastCopy) {
     TestEnv env;
     const std::string kept =
-        "+MDBR: 7,\"Встреча\",1,0,\"10:00\",\"06-15-2025\",60,\"10:00\",\"06-15-2025\",2\n";
+        "+MDBR: 7,\"Встреча\",1,0,\"10:00\",\"06-15-2025\",60,\"00:00\",\"00-00-2000\",2\n";
     env.writeFile("AutoRun/LastMDBook.txt", kept + "+MDBAD: 1\n");
     auto event = [](const std::string& lines) {
         return "BEGIN:VEVENT\r\n" + lines + "END:VEVENT\r\n";
@@ -120,7 +120,7 @@ TEST(CommandLine, ImportDateBookIntoTheLastCopy) {
         "+MDBR: 8,\"Dentist\",1,0,\"08:30\",\"06-20-2025\",30,\"08:30\",\"06-20-2025\",0\r\n";
     EXPECT_EQ(
         env.readFile("AutoRun/LastMDBook.txt"),
-        W("+MDBR: 7,\"Встреча\",1,0,\"10:00\",\"06-15-2025\",60,\"10:00\",\"06-15-2025\",2\r\n" +
+        W("+MDBR: 7,\"Встреча\",1,0,\"10:00\",\"06-15-2025\",60,\"00:00\",\"00-00-2000\",2\r\n" +
           dentistLine + "+MDBAD: 1\r\n"));
 
     // Only events already there: nothing added, nothing refused. Without a
