@@ -86,11 +86,12 @@ void enterStartFolder() {
 // The command line's exports and imports run without a display or a window.
 int runCommandLine(int argc, char** argv) {
     QCoreApplication app(argc, argv);
+    const std::string caller = td::files::currentDir();  // the files named are taken from here
     enterStartFolder();
     std::string exe = td::files::fromOsPath(
         QFileInfo(QString::fromLocal8Bit(argv[0])).fileName().toLocal8Bit().toStdString());
     return td::exchange::runCommandLine(std::vector<std::string>(argv + 1, argv + argc), exe,
-                                        std::cout, std::cerr);
+                                        std::cout, std::cerr, caller);
 }
 
 }  // namespace

@@ -89,6 +89,7 @@ void TForm2::FormActivate() {
     } else {
         notFound(p.OperIniName);
     }
+    bind::loadOwnBindings(td::IniFile(td::startPath(td::OwnIniName)));
     session_.activate();
     fillModelArea();
     showPort();

@@ -29,10 +29,12 @@ const std::array<FunctionSpec, FunctionCount>& functions() {
             {"pMemDayBook", "Ежедневник", "Считать записи ежедневника из аппарата"},
             {"pMemDayBookUnload", "Выгрузить ежед.",
              "Выгрузить ежедневник для последующей загрузки"},
+            {"pUssd", "USSD-запрос", "Запрос баланса и другие USSD-запросы (окно \"Баланс\")"},
         }};
         std::size_t i = 0;
         for (const std::string& key : FunctionKeys)
             if (key.size() < 3 || key.compare(key.size() - 3, 3, "CMD") != 0) t.at(i++).key = key;
+        t.at(UssdFunction).key = std::string(setting::UssdName.key);
         return t;
     }();
     return table;
@@ -44,8 +46,20 @@ int functionByCaption(const std::string& caption) {
     return -1;
 }
 
+namespace {
+std::string& ussdBinding() {
+    static std::string binding = W(setting::UssdName.def);
+    return binding;
+}
+}  // namespace
+
 std::string& bindingOf(std::size_t i) {
+    if (i == UssdFunction) return ussdBinding();
     return *prog().function(functions().at(i).key);
+}
+
+void loadOwnBindings(const IniFile& ownIni) {
+    ussdBinding() = readSetting(ownIni, setting::UssdName);
 }
 
 Operations readOperations(const IniFile& operIni) {
@@ -83,11 +97,11 @@ std::string NoFunctionChosenText() {
 }
 
 bool writeFunctions(IniFile& ownIni) {
-    for (std::size_t i = 0; i < FunctionCount; ++i)
+    for (std::size_t i = 0; i < UssdFunction; ++i)
         if (!ownIni.writeString(std::string(setting::FunctionsSection), functions()[i].key,
                                 bindingOf(i)))
             return false;
-    return true;
+    return writeSetting(ownIni, setting::UssdName, bindingOf(UssdFunction));
 }
 
 bool writeCloseSettings(bool showEngine, bool beep) {

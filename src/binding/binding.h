@@ -1,6 +1,6 @@
 #pragma once
 // Binding the program's functions to engine operations, without widgets:
-// the table of the fifteen functions, the operation list of the operations
+// the table of the functions, the operation list of the operations
 // ini, the texts the settings window shows and asks, the window's choice
 // state, and what it writes to the ini files. Texts are Windows-1251.
 
@@ -22,13 +22,21 @@ struct FunctionSpec {
     const char* hint;
     std::string key;
 };
-constexpr std::size_t FunctionCount = 15;
+// The fifteen functions of the main window's buttons, then the USSD
+// request's operation (the USSD window reads its binding from the own ini
+// at each request, so it is held here rather than as a program-wide value).
+constexpr std::size_t FunctionCount = 16;
+constexpr std::size_t UssdFunction = 15;
 // In panel order, top to bottom; the Functions keys are written in this order.
 const std::array<FunctionSpec, FunctionCount>& functions();
 // The function whose caption (Windows-1251) is the given one; -1 if none.
 int functionByCaption(const std::string& caption);
-// The binding of function i (a program-wide value).
+// The binding of function i (a program-wide value; the USSD one as last
+// read from the own ini by loadOwnBindings, or as bound since).
 std::string& bindingOf(std::size_t i);
+// Reads the bindings the own ini alone holds (the USSD operation, its
+// default when the key is missing).
+void loadOwnBindings(const IniFile& ownIni);
 
 // Section Operations of the operations ini in file order: the names and,
 // index-aligned, their command lines.
@@ -49,8 +57,8 @@ std::string replaceQuestion(const std::string& function, const std::string& boun
                             const std::string& pending);
 std::string NoFunctionChosenText();  // "- Вы не выбрали кнопку"
 
-// Writes the fifteen Functions keys from the current bindings, in table
-// order. false when the file could not be written.
+// Writes the Functions keys from the current bindings, in table order.
+// false when the file could not be written.
 bool writeFunctions(IniFile& ownIni);
 
 // The check boxes written at every close of the window: to the operations

@@ -80,6 +80,9 @@ TForm9::TForm9(QWidget* parent) : QDialog(parent) {
                                      "Выгрузить ежедневник для последующей загрузки");
     bbICalendar = td::navyButton(this, "bbICalendar", "В iCalendar...",
                                  "Записать последнюю копию ежедневника в файл iCalendar (.ics)");
+    bbFromICalendar =
+        td::navyButton(this, "bbFromICalendar", "Из iCalendar...",
+                       "Добавить события из файла iCalendar (.ics) в последнюю копию ежедневника");
     bbDelete =
         td::navyButton(this, "bbDelete", "Удалить", "Удалить выбранную запись из ежедневника");
     bbDelete->setEnabled(false);
@@ -93,13 +96,14 @@ TForm9::TForm9(QWidget* parent) : QDialog(parent) {
     bbLastCopy =
         td::navyButton(this, "bbLastCopy", "Последняя", "Последняя копия записей из телефона");
     bbGetMDBook = td::navyButton(this, "bbGetMDBook", "Обновить", "Прочесть записи из ТЕЛЕФОНА");
-    for (QPushButton* b :
-         {bbSaveMDBList, bbUnloadMemBook, bbICalendar, bbDelete, bbLastCopy, bbGetMDBook})
+    for (QPushButton* b : {bbSaveMDBList, bbUnloadMemBook, bbICalendar, bbFromICalendar, bbDelete,
+                           bbLastCopy, bbGetMDBook})
         b->setAutoDefault(false);
 
     connect(bbSaveMDBList, &QPushButton::clicked, this, &TForm9::bbSaveMDBListClick);
     connect(bbUnloadMemBook, &QPushButton::clicked, this, &TForm9::bbUnloadMemBookClick);
     connect(bbICalendar, &QPushButton::clicked, this, &TForm9::bbICalendarClick);
+    connect(bbFromICalendar, &QPushButton::clicked, this, &TForm9::bbFromICalendarClick);
     connect(bbDelete, &QPushButton::clicked, this, &TForm9::bbDeleteClick);
     connect(bbLastCopy, &QPushButton::clicked, this, &TForm9::bbLastCopyClick);
     connect(bbGetMDBook, &QPushButton::clicked, this, &TForm9::bbGetMDBookClick);
@@ -108,6 +112,7 @@ TForm9::TForm9(QWidget* parent) : QDialog(parent) {
     buttons->addWidget(bbSaveMDBList);
     buttons->addWidget(bbUnloadMemBook);
     buttons->addWidget(bbICalendar);
+    buttons->addWidget(bbFromICalendar);
     buttons->addWidget(bbDelete);
     buttons->addSpacing(12);
     buttons->addWidget(PanelAutoDel);
@@ -210,4 +215,9 @@ void TForm9::display(const td::MdbShown& s, td::MdbSource source) {
 
 void TForm9::bbICalendarClick() {
     td::exportDateBookAsked(this);
+}
+
+// The added events are shown at once, from the last copy they went into.
+void TForm9::bbFromICalendarClick() {
+    if (td::importDateBookAsked(this)) bbLastCopyClick();
 }

@@ -46,7 +46,8 @@ class TForm9 : public QDialog {
     void bbLastCopyClick();
     void bbSaveMDBListClick();
     void bbUnloadMemBookClick();
-    void bbICalendarClick();  // the last copy to an iCalendar file
+    void bbICalendarClick();      // the last copy to an iCalendar file
+    void bbFromICalendarClick();  // an iCalendar file's events into the last copy
     void bbDeleteClick();
     void StringGridMobileMDBClick();
     void StringGridMobileMDBSelectCell(int col, int row);
@@ -74,6 +75,7 @@ class TForm9 : public QDialog {
     QPushButton* bbSaveMDBList;
     QPushButton* bbUnloadMemBook;
     QPushButton* bbICalendar;
+    QPushButton* bbFromICalendar;
     QPushButton* bbDelete;
     QLabel* PanelAutoDel;
     QPushButton* bbLastCopy;

@@ -3,9 +3,9 @@
 #include "engine/settingkeys.h"
 #include "engine/settings.h"
 #include "exchange/exchangefile.h"
+#include "formats/pbrecord.h"
 #include "main/mainlogic.h"
 #include "phonebook/ownbook.h"
-#include "formats/pbrecord.h"
 #include "platform/cp1251.h"
 #include "platform/files.h"
 #include "platform/ini.h"
@@ -25,6 +25,8 @@ const char* const Usage =
     "  --import-phonebook ФАЙЛ               добавить в свою книгу записи из vCard\n"
     "                                        (2.1, 3.0, 4.0) или CSV; ничего не заменяет\n"
     "  --export-datebook ФАЙЛ.ics            ежедневник (последнюю копию) в iCalendar\n"
+    "  --import-datebook ФАЙЛ.ics            добавить события из iCalendar в последнюю\n"
+    "                                        копию ежедневника; ничего не заменяет\n"
     "  --export-sms ВИД ФАЙЛ.csv             список SMS (sent, unread или all) в CSV\n"
     "  --help                                эта справка\n"
     "Коды выхода: 0 - выполнено, 1 - ошибка или не всё принято, 2 - неверный вызов.\n";
@@ -99,6 +101,10 @@ int exportDateBook(Run& run, const std::string& file) {
     return run.tell(exportDateBookFile(file, lines, prog().PrefixDateBook));
 }
 
+int importDateBook(Run& run, const std::string& file) {
+    return run.tell(importDateBookCopy(file, autoRunPath(DateBookListName), prog().PrefixDateBook));
+}
+
 int exportSms(Run& run, const std::string& kind, const std::string& file) {
     std::vector<std::string> lines, names;
     if (!run.read(autoRunPath(kind + prog().SMSFile), lines)) return ExitFailed;
@@ -116,7 +122,7 @@ bool wantsCommandLine(const std::vector<std::string>& args) {
 }
 
 int runCommandLine(const std::vector<std::string>& args, const std::string& exeName,
-                   std::ostream& out, std::ostream& err) {
+                   std::ostream& out, std::ostream& err, const std::string& callerDir) {
     Run run(err);
     auto usage = [&](const std::string& why) {
         err << "tapdeck: " << why << "\n" << Usage;
@@ -132,10 +138,11 @@ int runCommandLine(const std::vector<std::string>& args, const std::string& exeN
     const bool sms = option == "--export-sms";
     const size_t want = sms ? 3 : 2;
     if (option != "--export-phonebook" && option != "--import-phonebook" &&
-        option != "--export-datebook" && !sms)
+        option != "--export-datebook" && option != "--import-datebook" && !sms)
         return usage("unknown option " + option);
     if (args.size() != want) return usage(option + ": wrong number of arguments");
-    const std::string file = files::fromOsPath(args.back());
+    std::string file = files::fromOsPath(args.back());
+    if (!callerDir.empty() && !file.empty() && file[0] != '/') file = files::join(callerDir, file);
     Folder folder(exeName);
     if (option == "--export-phonebook") {
         if (bookFormat(file).empty()) return usage(option + ": the file must end in .vcf or .csv");
@@ -143,6 +150,7 @@ int runCommandLine(const std::vector<std::string>& args, const std::string& exeN
     }
     if (option == "--import-phonebook") return importBook(run, folder, file);
     if (option == "--export-datebook") return exportDateBook(run, file);
+    if (option == "--import-datebook") return importDateBook(run, file);
     const std::string kind = args[1];
     if (kind == "sent") return exportSms(run, sms::SentKind, file);
     if (kind == "unread") return exportSms(run, sms::UnReadKind, file);

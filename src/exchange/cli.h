@@ -20,8 +20,10 @@ bool wantsCommandLine(const std::vector<std::string>& args);
 
 // Runs the one action the arguments name, in the current folder. exeName is
 // the program's file name (it names the operations ini, as in the windows).
-// Paths are in the system's bytes.
+// Paths are in the system's bytes; a relative one is taken from callerDir
+// when given (the folder the user ran the program in, which the program may
+// have left for its start folder).
 int runCommandLine(const std::vector<std::string>& args, const std::string& exeName,
-                   std::ostream& out, std::ostream& err);
+                   std::ostream& out, std::ostream& err, const std::string& callerDir = {});
 
 }  // namespace td::exchange

@@ -1,12 +1,14 @@
 #include "exchange/exchangefile.h"
 
+#include <algorithm>
+#include <cstdlib>
 #include <ctime>
 
-#include "formats/mdbrecord.h"
 #include "exchange/csvbook.h"
 #include "exchange/icalbook.h"
 #include "exchange/smscsv.h"
 #include "exchange/vcard.h"
+#include "formats/mdbrecord.h"
 #include "platform/cp1251.h"
 #include "platform/files.h"
 
@@ -83,6 +85,89 @@ FileOutcome exportDateBookFile(const std::string& path, const std::vector<std::s
     for (const Refusal& r : w.refused)
         o.messages.push_back(W("- Событие ") + std::to_string(r.line) + W(" не записано: ") +
                              r.reason);
+    return o;
+}
+
+FileOutcome importDateBookFile(const std::string& path, std::vector<std::string>& lines,
+                               const std::string& prefix, int* added) {
+    FileOutcome o;
+    if (added) *added = 0;
+    std::string bytes;
+    if (!files::exists(path) || !files::readAll(path, bytes)) {
+        o.messages.push_back(W("- Файл ") + path + W(" - не найден"));
+        return o;
+    }
+    ICalRead read = readICalendar(bytes);
+    // New events go after the last event, numbered on from the highest
+    // index; the auto-delete line, if any, stays after them.
+    std::vector<MdbRecord> known;
+    long highest = 0;
+    size_t at = lines.size();
+    for (size_t i = 0; i < lines.size(); ++i) {
+        if (auto r = readMdbRecord(lines[i], prefix)) {
+            known.push_back(*r);
+            highest = std::max(highest, std::strtol(r->index.c_str(), nullptr, 10));
+            at = i + 1;
+        } else if (readAutoDeleteText(lines[i]) && at == lines.size()) {
+            at = i;
+        }
+    }
+    // The same event: every field but the index, and the alarm's time and
+    // date only when its alarm is on (a phone keeps anything there when off).
+    auto same = [](MdbRecord a, MdbRecord b) {
+        a.index = b.index;
+        if (a.alarm == "0" && b.alarm == "0") {
+            a.alarmTime = b.alarmTime;
+            a.alarmDate = b.alarmDate;
+        }
+        return a == b;
+    };
+    int count = 0, position = 0;
+    std::vector<std::string> fresh, told;
+    for (MdbRecord& e : read.events) {
+        ++position;
+        if (std::any_of(known.begin(), known.end(),
+                        [&](const MdbRecord& k) { return same(k, e); })) {
+            told.push_back(W("- Событие \"") + e.title + W("\" уже есть в ежедневнике"));
+            continue;
+        }
+        e.index = std::to_string(++highest);
+        known.push_back(e);
+        fresh.push_back(writeMdbRecord(e, prefix));
+        ++count;
+    }
+    lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(std::min(at, lines.size())),
+                 fresh.begin(), fresh.end());
+    o.ok = true;
+    o.complete = read.refused.empty();
+    o.messages.push_back(W("Событий добавлено в ежедневник из \"") + files::baseName(path) +
+                         "\": " + std::to_string(count));
+    for (const Refusal& r : read.refused)
+        o.messages.push_back(W("- Событие ") + std::to_string(r.line) + W(" не принято: ") +
+                             r.reason);
+    o.messages.insert(o.messages.end(), told.begin(), told.end());
+    if (added) *added = count;
+    return o;
+}
+
+FileOutcome importDateBookCopy(const std::string& path, const std::string& copy,
+                               const std::string& prefix, int* added) {
+    std::vector<std::string> lines;
+    if (files::exists(copy) && !files::readLines(copy, lines)) {
+        FileOutcome o;
+        o.messages.push_back(W("- Не удаётся прочитать файл \"") + copy + "\"");
+        return o;
+    }
+    int count = 0;
+    FileOutcome o = importDateBookFile(path, lines, prefix, &count);
+    const size_t slash = copy.find_last_of("/\\");
+    const std::string folder = slash == std::string::npos ? "." : copy.substr(0, slash);
+    if (count > 0 && !(files::makeDir(folder) && files::writeLines(copy, lines))) {
+        o.ok = false;
+        count = 0;
+        o.messages.push_back(W("- Не удаётся записать файл \"") + copy + "\"");
+    }
+    if (added) *added = count;
     return o;
 }
 

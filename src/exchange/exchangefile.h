@@ -35,6 +35,20 @@ FileOutcome importBookFile(const std::string& path, std::vector<PBRecord>& rows,
 FileOutcome exportDateBookFile(const std::string& path, const std::vector<std::string>& lines,
                                const std::string& prefix);
 
+// The events of an iCalendar file added to the date book's last-copy lines
+// (records with `prefix`): after the last event, numbered on from the
+// highest index, before the auto-delete line. An event already there (every
+// field but the index equal) is told and not added; an event the phone
+// cannot hold is refused by name (readICalendar). `added`: how many went in.
+FileOutcome importDateBookFile(const std::string& path, std::vector<std::string>& lines,
+                               const std::string& prefix, int* added = nullptr);
+
+// The same into the last-copy file `copy` (made when missing): read, the
+// events added, written back when any was; a failed write is told and
+// nothing counts as added.
+FileOutcome importDateBookCopy(const std::string& path, const std::string& copy,
+                               const std::string& prefix, int* added = nullptr);
+
 // An SMS list's lines as CSV (see smsListCsv).
 FileOutcome exportSmsFile(const std::string& path, const std::vector<std::string>& lines,
                           const std::vector<std::string>& prefixes,

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <memory>
+#include <vector>
 
 #include "platform/cp1251.h"
 
@@ -92,6 +93,54 @@ std::string repeatOf(const icalrecurrencetype& r) {
             return "5";
         default:
             return "0";
+    }
+}
+
+// The values of one BY list of a rule (the list ends at the array's end mark).
+std::vector<int> byList(const short* list, int size) {
+    std::vector<int> out;
+    for (int i = 0; i < size && list[i] != ICAL_RECURRENCE_ARRAY_MAX; ++i) out.push_back(list[i]);
+    return out;
+}
+
+// Whether the phone's repeat kinds give the rule exactly from the start:
+// every day, week, month (on the date, or on the n-th weekday of the
+// start) or year, for ever. An interval, a count, an end, or a day, month
+// or time list other than the start's own cannot be kept.
+bool phoneCanRepeat(const icalrecurrencetype& r, const icaltimetype& start) {
+    if (r.interval > 1 || r.count > 0 || !icaltime_is_null_time(r.until)) return false;
+    if (!byList(r.by_second, ICAL_BY_SECOND_SIZE).empty() ||
+        !byList(r.by_minute, ICAL_BY_MINUTE_SIZE).empty() ||
+        !byList(r.by_hour, ICAL_BY_HOUR_SIZE).empty() ||
+        !byList(r.by_year_day, ICAL_BY_YEARDAY_SIZE).empty() ||
+        !byList(r.by_week_no, ICAL_BY_WEEKNO_SIZE).empty() ||
+        !byList(r.by_set_pos, ICAL_BY_SETPOS_SIZE).empty())
+        return false;
+    const std::vector<int> days = byList(r.by_day, ICAL_BY_DAY_SIZE);
+    const std::vector<int> monthDays = byList(r.by_month_day, ICAL_BY_MONTHDAY_SIZE);
+    const std::vector<int> months = byList(r.by_month, ICAL_BY_MONTH_SIZE);
+    const int weekday = icaltime_day_of_week(start);  // 1 Sunday
+    auto onlyStart = [](const std::vector<int>& list, int value) {
+        return list.empty() || (list.size() == 1 && list[0] == value);
+    };
+    auto startWeekday = [&](int position) {
+        return days.size() == 1 && icalrecurrencetype_day_day_of_week(days[0]) == weekday &&
+               icalrecurrencetype_day_position(days[0]) == position;
+    };
+    switch (r.freq) {
+        case ICAL_DAILY_RECURRENCE:
+            return days.empty() && monthDays.empty() && months.empty();
+        case ICAL_WEEKLY_RECURRENCE:
+            return (days.empty() || startWeekday(0)) && monthDays.empty() && months.empty();
+        case ICAL_MONTHLY_RECURRENCE:
+            if (!months.empty()) return false;
+            if (days.empty()) return onlyStart(monthDays, start.day);
+            return monthDays.empty() && startWeekday((start.day - 1) / 7 + 1);
+        case ICAL_YEARLY_RECURRENCE:
+            return days.empty() && onlyStart(monthDays, start.day) &&
+                   onlyStart(months, start.month);
+        default:
+            return false;
     }
 }
 
@@ -201,9 +250,26 @@ ICalRead readICalendar(std::string_view text) {
             if (!icaldurationtype_is_bad_duration(d)) seconds = icaldurationtype_as_int(d);
         }
         r.duration = std::to_string(seconds > 0 ? seconds / 60 : 0);
+        // A repetition the phone cannot keep is refused by name, never
+        // stored as another one.
         r.repeat = "0";
-        if (icalproperty* p = icalcomponent_get_first_property(ev, ICAL_RRULE_PROPERTY))
-            r.repeat = repeatOf(icalproperty_get_rrule(p));
+        std::string unkept;
+        for (icalproperty* p = icalcomponent_get_first_property(ev, ICAL_RRULE_PROPERTY); p;
+             p = icalcomponent_get_next_property(ev, ICAL_RRULE_PROPERTY)) {
+            icalrecurrencetype rule = icalproperty_get_rrule(p);
+            if (r.repeat != "0" || !phoneCanRepeat(rule, start))
+                unkept = W("повторение ") + icalrecurrencetype_as_string(&rule);
+            else
+                r.repeat = repeatOf(rule);
+        }
+        if (unkept.empty() && (icalcomponent_get_first_property(ev, ICAL_EXDATE_PROPERTY) ||
+                               icalcomponent_get_first_property(ev, ICAL_RDATE_PROPERTY)))
+            unkept = W("исключения или добавочные даты повторения (EXDATE, RDATE)");
+        if (!unkept.empty()) {
+            out.refused.push_back(
+                {position, "\"" + title + "\": " + unkept + W(" - в телефоне так не повторить")});
+            continue;
+        }
         r.alarm = "0";
         r.alarmTime = r.time;
         r.alarmDate = r.date;

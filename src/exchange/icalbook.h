@@ -6,17 +6,19 @@
 // WEEKLY, MONTHLY;BYMONTHDAY=<day>, MONTHLY;BYDAY=<n><weekday> (the n-th
 // weekday of the start's month), YEARLY; a switched-on alarm - a DISPLAY
 // VALARM triggered by the alarm time's distance from the start. Read back,
-// an RRULE's interval, count and end are not kept (the phone has no place
-// for them), a start in another time zone keeps its wall-clock time, and
-// events are numbered from 1.
+// an event whose repetition the phone's kinds cannot give exactly (an
+// interval, a count, an end, other days or months than the start's, several
+// rules, EXDATE or RDATE) is refused with its title and rule, a start in
+// another time zone keeps its wall-clock time, and events are numbered from
+// 1.
 
 #include <ctime>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "formats/mdbrecord.h"
 #include "exchange/contacts.h"
+#include "formats/mdbrecord.h"
 
 namespace td::exchange {
 

@@ -17,7 +17,7 @@ TForm6::TForm6(QWidget* parent)
           {"TForm6", " Пропущенные вызовы, считанные из телефона",
            "Последние пропущенные Вами вызовы (из телефона)", DesignRows,
            "Выберите запись, если хотите позвонить", "Последняя копия записей из телефона",
-           "Прочесть записи из ТЕЛЕФОНА"},
+           "Прочесть записи из ТЕЛЕФОНА", true},
           [] { return td::prog().MissCallName; }, td::MissCallPrefix, td::missCallTexts(), parent) {
     selRow_ = -1;
     StringGridMobilePB->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
@@ -62,6 +62,7 @@ void TForm6::FormActivate() {
     reader_->run();
     StringGridMobilePB->setCell(0, 0, td::OwnHeaderName());
     StringGridMobilePB->setCell(1, 0, td::OwnHeaderNumber());
+    StringGridMobilePB->setCell(2, 0, td::CallTimeHeader());
 }
 
 void TForm6::bbLastCopyClick() {
@@ -72,8 +73,10 @@ void TForm6::bbLastCopyClick() {
 void TForm6::StringGridMobilePBSelectCell(int col, int row) {
     selCol_ = col;
     selRow_ = row;
-    bool callable =
-        row >= 0 && row < StringGridMobilePB->rows() && !StringGridMobilePB->cell(col, row).empty();
+    // The time column stands for its row's number: an undated call is callable too.
+    const int cell = col > 1 ? 1 : col;
+    bool callable = row >= 0 && row < StringGridMobilePB->rows() &&
+                    !StringGridMobilePB->cell(cell, row).empty();
     bbMissCall->setEnabled(callable);
 }
 

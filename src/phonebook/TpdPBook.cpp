@@ -100,7 +100,9 @@ TForm3::TForm3(QWidget* parent) : QDialog(parent) {
 
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(lMyCount);
-    buttons->addWidget(makeGridSearchBox(StringGridPhoneBook, this));
+    QLineEdit* search = makeGridSearchBox(StringGridPhoneBook, this);
+    td::attachSearchCount(lMyCount, StringGridPhoneBook, search);
+    buttons->addWidget(search);
     buttons->addStretch();
     buttons->addWidget(bbSave);
     buttons->addWidget(bbReset);
@@ -161,7 +163,7 @@ void TForm3::loadGrid() {
     }
     g->refilter();  // the user's sort and search apply to the fresh rows
     // Set once for the whole fill (the label and current row as the last row left them).
-    if (book.count > 0) lMyCount->setText(QString::number(book.count));
+    if (book.count > 0) td::setRecordCount(lMyCount, book.count);
     if (!book.rows.empty()) {
         td::prog().FreeRow = book.count + 1;
         g->setCurrentGridRow(book.count + 1);

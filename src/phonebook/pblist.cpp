@@ -12,6 +12,9 @@ std::string OwnHeaderName() {
 std::string OwnHeaderNumber() {
     return W(" Номер телефона");
 }
+std::string CallTimeHeader() {
+    return W(" Время вызова");
+}
 
 void fillRecords(StringGrid* grid, QLabel* counter, const std::vector<PBRecord>& records,
                  bool pumpEvents) {
@@ -19,6 +22,7 @@ void fillRecords(StringGrid* grid, QLabel* counter, const std::vector<PBRecord>&
         const PBRecord& r = records[static_cast<size_t>(row - 1)];
         grid->setCell(0, row, r.name);
         grid->setCell(1, row, r.number);
+        if (grid->columnCount() > 2) grid->setCell(2, row, callTimeCell(r.time));
     });
 }
 
@@ -61,6 +65,7 @@ void PhoneBookReader::header() {
         links.ownHeader ? links.ownHeader() : std::pair{OwnHeaderName(), OwnHeaderNumber()};
     grid_->setCell(0, 0, h.first);
     grid_->setCell(1, 0, h.second);
+    if (grid_->columnCount() > 2) grid_->setCell(2, 0, CallTimeHeader());
 }
 
 ReadCycleHooks PhoneBookReader::hooks() {
@@ -89,6 +94,9 @@ ReadCycleHooks PhoneBookReader::hooks() {
         grid_->resetRows();
         header();
         std::vector<PBRecord> records = parsePhoneBookAnswer(lines, p.PrefixPhoneBook);
+        // Only a list that shows the time keeps it in its copy.
+        if (grid_->columnCount() < 3)
+            for (PBRecord& r : records) r.time.clear();
         for (const PBRecord& r : records) p.RecordList.push_back(recordLine(r));
         fillRecords(grid_, counter_, records, true);
     };

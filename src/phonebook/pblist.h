@@ -21,10 +21,12 @@ namespace td {
 
 std::string OwnHeaderName();    // " Имя абонента"
 std::string OwnHeaderNumber();  // " Номер телефона"
+std::string CallTimeHeader();   // " Время вызова", the missed calls' third column
 
 // Fills rows 1, 2, ... from records (fillGridRows: the grid grown once when
 // they do not fit, the counter following, events after each row when
-// pumpEvents is set).
+// pumpEvents is set). A third column, where the grid has one, shows the
+// call's time.
 void fillRecords(StringGrid* grid, QLabel* counter, const std::vector<PBRecord>& records,
                  bool pumpEvents);
 
@@ -41,8 +43,9 @@ struct PhoneBookLinks {
 };
 
 // The read cycle of one window over a phone-book-like list: one per window,
-// alive as long as the window. The operation is looked up at each start,
-// because the main window's activation may have bound another one.
+// alive as long as the window. A grid of three columns shows the calls'
+// times and its copy keeps them; a two-column one drops them. The operation is looked up at each
+// start, because the main window's activation may have bound another one.
 class PhoneBookReader {
   public:
     PhoneBookReader(std::function<std::string()> operation, std::string prefix,

@@ -6,6 +6,28 @@
 
 namespace td {
 
+namespace {
+
+bool onlyOf(const std::string& s, std::string_view allowed) {
+    return !s.empty() && s.find_first_not_of(allowed) == std::string::npos;
+}
+
+}  // namespace
+
+std::string callTime(std::string_view fromName) {
+    FieldCursor c(fromName);
+    if (!c.string()) return {};
+    std::optional<std::string> date = c.string();
+    if (!date || !onlyOf(*date, "0123456789/.-,: ") ||
+        date->find_first_of("/.-") == std::string::npos)
+        return {};
+    if (date->find(',') != std::string::npos) return *date;
+    std::optional<std::string> time = c.string();
+    if (time && onlyOf(*time, "0123456789:") && time->find(':') != std::string::npos)
+        return *date + "," + *time;
+    return *date;
+}
+
 std::optional<PBRecord> parsePhoneBookLine(const std::string& line, const std::string& prefix) {
     if (line.size() <= 16) return std::nullopt;
     if (line.find(prefix + ":") == std::string::npos) return std::nullopt;
@@ -24,11 +46,12 @@ std::optional<PBRecord> parsePhoneBookLine(const std::string& line, const std::s
     std::string number = betweenQuotes(c.raw().value_or(""));
     c.raw();  // the number's type
     std::string name = betweenQuotes(c.rest());
+    std::string time = callTime(c.rest());
     // An entry may hold a name and no number (+CPBR: 16,"",,"Steve"): it is
     // kept. Without either there is nothing to show.
     if (number.empty() && isBlankCell(name)) return std::nullopt;
     if (number == " ") return std::nullopt;
-    return PBRecord{name, number};
+    return PBRecord{name, number, time};
 }
 
 std::vector<PBRecord> parsePhoneBookAnswer(const std::vector<std::string>& lines,
@@ -37,6 +60,13 @@ std::vector<PBRecord> parsePhoneBookAnswer(const std::vector<std::string>& lines
     for (const std::string& l : lines)
         if (auto r = parsePhoneBookLine(l, prefix)) out.push_back(std::move(*r));
     return out;
+}
+
+std::string callTimeCell(const std::string& time) {
+    std::string cell = time;
+    size_t comma = cell.find(',');
+    if (comma != std::string::npos) cell[comma] = ' ';
+    return cell;
 }
 
 bool isBlankCell(const std::string& s) {

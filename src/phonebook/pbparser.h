@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "formats/pbrecord.h"
@@ -15,9 +16,20 @@ namespace td {
 // the answer to the range query (its index is a range such as (1-250)), or
 // with neither number nor name. An entry with a name and no number is kept
 // (its number empty); an empty field before the quoted number is skipped.
+// The time some phones give after a quoted name goes into the record's time.
 std::optional<PBRecord> parsePhoneBookLine(const std::string& line, const std::string& prefix);
 std::vector<PBRecord> parsePhoneBookAnswer(const std::vector<std::string>& lines,
                                            const std::string& prefix);
+
+// The date and time a phone gives after an entry's quoted name (fromName:
+// the line from that name on), as one "date,time" text: one quoted field
+// ("2007/11/02,09:27") or a date and a time field ("08/07/04","17:24:55").
+// Empty when the name is unquoted or no date follows it.
+std::string callTime(std::string_view fromName);
+
+// How a call's time reads in a grid cell: the comma between date and time
+// becomes a blank.
+std::string callTimeCell(const std::string& time);
 
 // A cell counts as empty when it is empty or one blank.
 bool isBlankCell(const std::string& s);

@@ -10,6 +10,10 @@
 
 namespace td {
 
+namespace {
+constexpr int TimeWidth = 130;  // the calls' time column
+}
+
 PhoneListWindow::PhoneListWindow(const Look& look, std::function<std::string()> operation,
                                  const std::string& prefix, const PhoneBookTexts& texts,
                                  QWidget* parent)
@@ -27,11 +31,12 @@ PhoneListWindow::PhoneListWindow(const Look& look, std::function<std::string()> 
     Panel5->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     Panel5->setMinimumHeight(22);
 
-    StringGridMobilePB = new StringGrid(2, look.rows, this);
+    StringGridMobilePB = new StringGrid(look.timeColumn ? 3 : 2, look.rows, this);
     StringGridMobilePB->setObjectName("StringGridMobilePB");
     StringGridMobilePB->setColumnWidth(0, 201);
     StringGridMobilePB->setColumnWidth(1, 157);
-    StringGridMobilePB->setFixedWidth(201 + 157 + 24);
+    if (look.timeColumn) StringGridMobilePB->setColumnWidth(2, TimeWidth);
+    StringGridMobilePB->setFixedWidth(201 + 157 + 24 + (look.timeColumn ? TimeWidth : 0));
     StringGridMobilePB->setEditTriggers(QAbstractItemView::NoEditTriggers);
     StringGridMobilePB->setToolTip(fromWin(W(look.gridHint)));
 
@@ -82,10 +87,11 @@ void PhoneListWindow::layOut(std::initializer_list<QWidget*> actions, int height
     v->addWidget(StringGridMobilePB, 1);
     v->addLayout(row1);
     v->addLayout(row2);
-    resize(396, height);
+    resize(396 + (StringGridMobilePB->columnCount() > 2 ? TimeWidth : 0), height);
 
     StringGridMobilePB->setCell(0, 0, OwnHeaderName());
     StringGridMobilePB->setCell(1, 0, OwnHeaderNumber());
+    if (StringGridMobilePB->columnCount() > 2) StringGridMobilePB->setCell(2, 0, CallTimeHeader());
 }
 
 }  // namespace td

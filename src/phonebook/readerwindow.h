@@ -40,6 +40,7 @@ class PhoneListWindow : public QDialog {
         const char* gridHint;
         const char* lastCopyHint;
         const char* refreshHint;
+        bool timeColumn = false;  // a third column for the calls' times
     };
 
   public slots:

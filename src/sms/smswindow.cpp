@@ -65,6 +65,7 @@ SmsControls makeSmsControls(QDialog* w, const SmsWindowDesign& d) {
     c.counter->setMinimumWidth(40);
     c.counter->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     c.search = makeGridSearchBox(c.grid, w);
+    attachSearchCount(c.counter, c.grid, c.search);
     c.reSend =
         glyphButton(w, "bbReSend", QStyle::SP_BrowserReload,
                     "Послать ещё раз ранее отправленное SMS-сообщение, хранящеееся в телефоне ");
@@ -219,7 +220,7 @@ void SmsGridView::showRows(const std::vector<SmsRow>& rows) {
     }
     grid_->refilter();  // the user's sort and search apply to the new rows
     grid_->setUpdatesEnabled(true);
-    counter_->setText(QString::number(rows.size()));
+    setRecordCount(counter_, static_cast<int>(rows.size()));
 }
 
 void SmsGridView::clearSelection() {

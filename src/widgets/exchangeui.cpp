@@ -47,6 +47,16 @@ void exportDateBookAsked(QWidget* parent) {
     if (!path.empty()) tell(exchange::exportDateBookFile(path, lines, prog().PrefixDateBook));
 }
 
+bool importDateBookAsked(QWidget* parent) {
+    std::string path = fileChooser().openName(parent, W("Ежедневник из iCalendar"),
+                                              W("iCalendar (*.ics *.ical);;Все (*)"));
+    if (path.empty()) return false;
+    int added = 0;
+    tell(exchange::importDateBookCopy(path, autoRunPath(DateBookListName), prog().PrefixDateBook,
+                                      &added));
+    return added > 0;
+}
+
 void exportSmsListAsked(QWidget* parent) {
     const Prog& p = prog();
     std::vector<std::string> lines, names;

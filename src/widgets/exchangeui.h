@@ -18,6 +18,9 @@ void exportOwnBookAsked(QWidget* parent, const std::vector<PBRecord>& rows);
 bool importOwnBookAsked(QWidget* parent, std::vector<PBRecord>& rows);
 // The date book's last copy to iCalendar.
 void exportDateBookAsked(QWidget* parent);
+// The events of an iCalendar file added to the date book's last copy; true
+// when events were added (the caller shows the copy again).
+bool importDateBookAsked(QWidget* parent);
 // The last copy of the SMS list shown last (the kind of CurrentPrefix) to CSV.
 void exportSmsListAsked(QWidget* parent);
 

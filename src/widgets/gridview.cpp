@@ -21,6 +21,58 @@ void fillGridRows(StringGrid* grid, QLabel* counter, int count, bool pumpEvents,
     grid->refilter();  // the user's sort and search apply to the fresh rows
 }
 
+namespace {
+
+// Lives as the counter's child: what the counter needs to show the shown rows.
+class SearchCount : public QObject {
+  public:
+    SearchCount(QLabel* counter, StringGrid* grid, QLineEdit* search)
+        : QObject(counter), counter_(counter), grid_(grid), search_(search) {
+        setObjectName("SearchCount");
+        // Connected after the grid's own filtering (makeGridSearchBox), so it
+        // counts the rows that filtering left.
+        connect(search, &QLineEdit::textChanged, this, [this] { show(); });
+    }
+    void setTotal(int total) {
+        total_ = total;
+        show();
+    }
+
+  private:
+    void show() {
+        if (total_ < 0) return;  // nothing counted yet: the counter keeps its text
+        if (search_->text().isEmpty())
+            counter_->setText(QString::number(total_));
+        else
+            counter_->setText(QString::number(shownRecords(grid_)) + fromWin(W(" из ")) +
+                              QString::number(total_));
+    }
+    QLabel* counter_;
+    StringGrid* grid_;
+    QLineEdit* search_;
+    int total_ = -1;
+};
+
+}  // namespace
+
+void attachSearchCount(QLabel* counter, StringGrid* grid, QLineEdit* search) {
+    new SearchCount(counter, grid, search);
+}
+
+void setRecordCount(QLabel* counter, int total) {
+    if (auto* sc = counter->findChild<QObject*>("SearchCount", Qt::FindDirectChildrenOnly))
+        static_cast<SearchCount*>(sc)->setTotal(total);
+    else
+        counter->setText(QString::number(total));
+}
+
+int shownRecords(const StringGrid* grid) {
+    int n = 0;
+    for (int r = 1; r < grid->rows(); ++r)
+        if (!grid->rowEmpty(r) && grid->rowShown(r)) ++n;
+    return n;
+}
+
 std::string GridReadView::refreshCaption() const {
     return toWin(button_->text());
 }

@@ -3,6 +3,7 @@
 // button, a status panel and a grid, and the navy-captioned buttons.
 
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QStyle>
 #include <functional>
@@ -41,6 +42,17 @@ class GridReadView : public ReadView {
 void fillGridRows(StringGrid* grid, QLabel* counter, int count, bool pumpEvents,
                   const std::function<void(int row)>& fillRow);
 constexpr int GridCounterMs = 20;
+
+// The record counter of a list with a search box. setRecordCount shows a
+// fill's total as the plain number it always was; while the box holds a
+// text it shows the records left in view against the total ("12 из 340"),
+// following every change of the text. A counter without a search box
+// attached just shows the number.
+void attachSearchCount(QLabel* counter, StringGrid* grid, QLineEdit* search);
+void setRecordCount(QLabel* counter, int total);
+// The rows with a record (one of the first two cells filled) the search
+// leaves in view.
+int shownRecords(const StringGrid* grid);
 
 // A hint with "\r" line breaks as the widgets show it.
 QString hintText(const std::string& text);

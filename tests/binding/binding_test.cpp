@@ -20,17 +20,17 @@ namespace {
 
 using test::W;
 
-TEST(Functions, FifteenInPanelOrderWithTheirKeys) {
-    const char* keys[] = {"CallName",      "HangUpName",     "SoundUpName",
-                          "SoundDownName", "PhoneBookName",  "SentSMSName",
-                          "ReSendSMSName", "LatSendSMSName", "RusSendSMSName",
-                          "MissCallName",  "UnReadSMSName",  "AllSMSName",
-                          "DeleteSMSName", "MemDayBookName", "UnloadMemDayBookName"};
+TEST(Functions, FifteenInPanelOrderThenTheUssdRequest) {
+    const char* keys[] = {
+        "CallName",       "HangUpName",     "SoundUpName",          "SoundDownName",
+        "PhoneBookName",  "SentSMSName",    "ReSendSMSName",        "LatSendSMSName",
+        "RusSendSMSName", "MissCallName",   "UnReadSMSName",        "AllSMSName",
+        "DeleteSMSName",  "MemDayBookName", "UnloadMemDayBookName", "UssdName"};
     ASSERT_EQ(functions().size(), std::size(keys));
     for (std::size_t i = 0; i < FunctionCount; ++i) {
         EXPECT_EQ(functions()[i].key, keys[i]);
-        // Every key is a program-wide binding, and every caption finds its own row.
-        EXPECT_NE(prog().function(keys[i]), nullptr) << keys[i];
+        // The button's keys are program-wide bindings; every caption finds its own row.
+        EXPECT_EQ(prog().function(keys[i]) != nullptr, i != UssdFunction) << keys[i];
         EXPECT_EQ(functionByCaption(W(functions()[i].caption)), static_cast<int>(i));
     }
     EXPECT_EQ(functionByCaption(W("звонить")), -1);
@@ -107,6 +107,28 @@ TEST(Ini, FunctionsWrittenInTableOrder) {
     // The command templates are no bindings of this window.
     EXPECT_EQ(ini.readString("Functions", "CallCMD", ""), "at+ckpd=\"s\"");
     EXPECT_FALSE(ini.keyExists("Functions", "HangUpCMD"));
+}
+
+// The USSD binding lives in the own ini alone: read from it (its default
+// when missing), written back under the key the USSD window reads.
+TEST(Ini, UssdBindingComesFromAndGoesToTheOwnIni) {
+    test::TestEnv env;
+    struct Case {
+        std::string ini, loaded;
+    } cases[] = {
+        {"[Functions]\n", W("USSD-запрос")},
+        {"[Functions]\nUssdName=Balance\n", "Balance"},
+    };
+    for (const Case& c : cases) {
+        env.writeFile("tapdeck.ini", c.ini);
+        IniFile ini(env.path("tapdeck.ini"));
+        loadOwnBindings(ini);
+        EXPECT_EQ(bindingOf(UssdFunction), c.loaded) << c.ini;
+    }
+    bindingOf(UssdFunction) = W("Мой баланс");
+    IniFile ini(env.path("tapdeck.ini"));
+    ASSERT_TRUE(writeFunctions(ini));
+    EXPECT_EQ(readSetting(IniFile(env.path("tapdeck.ini")), setting::UssdName), W("Мой баланс"));
 }
 
 TEST(Ini, CloseSettingsGoToBothInis) {

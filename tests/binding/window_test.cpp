@@ -122,11 +122,11 @@ TEST_F(SettingsWindow, OpensWithTheOperationsInFileOrderAndNothingUsable) {
     for (const char* b : {"bbModelSetCurrent", "bbModelEdit", "bbModelAdd", "bbModelSave",
                           "bbModelReset", "bbModelDelete"})
         EXPECT_FALSE(button(b)->isEnabled()) << b;
-    // The fifteen panels stand in their order.
-    const char* panels[] = {"pCall",       "pHangUp",     "pSoundUp",         "pSoundDown",
-                            "pPhoneBook",  "pSentSMS",    "preSendSMS",       "platSendSMS",
-                            "prusSendSMS", "pMissCall",   "pUnReadSMS",       "pAllSMS",
-                            "pDeleteSMS",  "pMemDayBook", "pMemDayBookUnload"};
+    // The fifteen panels stand in their order, the USSD request below them.
+    const char* panels[] = {"pCall",       "pHangUp",     "pSoundUp",          "pSoundDown",
+                            "pPhoneBook",  "pSentSMS",    "preSendSMS",        "platSendSMS",
+                            "prusSendSMS", "pMissCall",   "pUnReadSMS",        "pAllSMS",
+                            "pDeleteSMS",  "pMemDayBook", "pMemDayBookUnload", "pUssd"};
     int lastY = -1;
     for (const char* p : panels) {
         EXPECT_GT(button(p)->y(), lastY) << p;
@@ -188,6 +188,31 @@ TEST_F(SettingsWindow, ClickBindAndWriteInTableOrder) {
     EXPECT_LT(ini.find("CallName="), ini.find("HangUpName="));
     EXPECT_LT(ini.find("MemDayBookName="), ini.find("UnloadMemDayBookName="));
     EXPECT_EQ(ini.find("CallCMD="), std::string::npos);
+}
+
+// The USSD request is bound like the buttons: its binding is found in the
+// list (or explained), and saving writes the key the USSD window reads.
+TEST_F(SettingsWindow, UssdRequestIsBoundLikeTheButtons) {
+    click(button("pUssd"));
+    ASSERT_EQ(messes.size(), 1u);
+    EXPECT_FALSE(messes[0].found);
+    EXPECT_EQ(messes[0].operation, W("USSD-запрос"));
+    EXPECT_TRUE(list()->isEnabled());
+    clickRow(3);
+    env.dialogs.answers = {true};
+    click(button("bbReady"));
+    EXPECT_EQ(own("Functions", "UssdName"), W("Громче"));
+    EXPECT_EQ(td::toWin(button("pUssd")->toolTip()), W("Громче"));
+    std::string ini = env.readFile("tapdeck.ini");
+    EXPECT_LT(ini.find("UnloadMemDayBookName="), ini.find("UssdName="));
+
+    w->hide();
+    w->show();  // read again from the own ini: found this time
+    messes.clear();
+    click(button("pUssd"));
+    ASSERT_EQ(messes.size(), 1u);
+    EXPECT_TRUE(messes[0].found);
+    EXPECT_EQ(list()->currentRow(), 3);
 }
 
 TEST_F(SettingsWindow, ABoundFunctionChosenAfterAClickCannotSaveAnEmptyOperation) {

@@ -17,12 +17,13 @@
 #include "demorun.h"
 #include "engine/launcher.h"
 #include "engine/settings.h"
+#include "formats/smsrecord.h"
 #include "main/TapdeckP.h"
 #include "phonebook/GetPBook.h"
+#include "phonebook/MissCall.h"
 #include "platform/files.h"
 #include "platform/ini.h"
 #include "sms/GetSentSMS.h"
-#include "formats/smsrecord.h"
 #include "support/widgets.h"
 #include "widgets/stringgrid.h"
 
@@ -42,6 +43,8 @@ std::string phoneState(const std::string& profile, const std::string& extra) {
            "1 \"+79161234567\" 145 \"Anna Schmidt\"\n"
            "2 \"+7916\" 145 \"Иван\"\n"
            "3 \"\" 129 \"Steve\"\n"
+           "[phonebook MC 10]\n"
+           "1 \"+79031112233\" 145 \"Ivan\" \"2025/06/03,09:12\"\n"
            "[sms SM 30]\n" +
            at(0) + " \"STO SENT\" \"+79031112233\" \"\" gsm \"sent first\"\n" + at(1) +
            " \"REC READ\" \"+79857776655\" \"25/06/02,18:05:12+12\" gsm \"hello \" part 7 2 1 8\n" +
@@ -78,6 +81,19 @@ TEST_P(Profiles, PhoneBookReadKeepsEveryEntryWhole) {
         << U(child<QLabel>(f4, "Panel5")->text().toStdString()) << "\n"
         << U(env.readFile("AutoRun/LastRun.pbf"));
     EXPECT_EQ(child<QLabel>(f4, "lGetRecordCount")->text(), "3");
+}
+
+// A phone that dates its call lists shows the missed call's time, and its
+// copy keeps it; the others show none.
+TEST_P(Profiles, MissedCallTimeWhereThePhoneGivesIt) {
+    const bool dated = std::string(GetParam()) == "samsung";
+    TForm6* f6 = td::forms().Form6;
+    f6->bbGetPBookClick();
+    EXPECT_EQ(env.readFile("AutoRun/MC-LastPBook.txt"),
+              dated ? "Ivan\ttime:2025/06/03,09:12=+79031112233\r\n" : "Ivan=+79031112233\r\n")
+        << U(env.readFile("AutoRun/LastRun.pbf"));
+    EXPECT_EQ(child<StringGrid>(f6, "StringGridMobilePB")->cell(2, 1),
+              dated ? "2025/06/03 09:12" : "");
 }
 
 TEST_P(Profiles, LatinSmsGoesOutInThePhonesAlphabet) {

@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "phonebook/ownbook.h"
+#include "platform/files.h"
 #include "support/fakes.h"
 
 namespace {
@@ -20,9 +21,9 @@ struct Result {
     std::string out, err;
 };
 
-Result run(std::vector<std::string> args) {
+Result run(std::vector<std::string> args, const std::string& callerDir = {}) {
     std::ostringstream out, err;
-    int code = runCommandLine(args, "tapdeck", out, err);
+    int code = runCommandLine(args, "tapdeck", out, err, callerDir);
     return {code, out.str(), err.str()};
 }
 
@@ -42,6 +43,8 @@ TEST(CommandLine, UsageAndFailures) {
         {{"--import-phonebook", "missing.vcf"}, ExitFailed},
         {{"--export-datebook", "d.ics"}, ExitFailed},  // no last copy
         {{"--export-sms", "sent", "s.csv"}, ExitFailed},
+        {{"--import-datebook"}, ExitUsage},
+        {{"--import-datebook", "missing.ics"}, ExitFailed},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.args[0] + " " + std::to_string(c.args.size()));
@@ -85,6 +88,62 @@ TEST(CommandLine, ExportImportAndLastCopies) {
     std::string ics = env.readFile("d.ics");
     EXPECT_NE(ics.find("SUMMARY:Встреча"), std::string::npos);
     EXPECT_NE(ics.find("RRULE:FREQ=WEEKLY"), std::string::npos);
+}
+
+// Events of a calendar go into the date book's last copy after its events,
+// numbered on, before its auto-delete line; one already there is told and
+// skipped, one the phone cannot repeat refused, and the exit code says so.
+TEST(CommandLine, ImportDateBookIntoTheLastCopy) {
+    TestEnv env;
+    const std::string kept =
+        "+MDBR: 7,\"Встреча\",1,0,\"10:00\",\"06-15-2025\",60,\"00:00\",\"00-00-2000\",2\n";
+    env.writeFile("AutoRun/LastMDBook.txt", kept + "+MDBAD: 1\n");
+    auto event = [](const std::string& lines) {
+        return "BEGIN:VEVENT\r\n" + lines + "END:VEVENT\r\n";
+    };
+    auto calendar = [](const std::string& events) {
+        return "BEGIN:VCALENDAR\r\nVERSION:2.0\r\n" + events + "END:VCALENDAR\r\n";
+    };
+    const std::string dentist =
+        event("SUMMARY:Dentist\r\nDTSTART:20250620T083000\r\nDURATION:PT30M\r\n");
+    td::files::writeAll(
+        env.path("in.ics"),
+        calendar(event("SUMMARY:Встреча\r\nDTSTART:20250615T100000\r\nDURATION:PT1H\r\n"
+                       "RRULE:FREQ=WEEKLY\r\n") +
+                 dentist +
+                 event("SUMMARY:Gym\r\nDTSTART:20250616T190000\r\nRRULE:FREQ=WEEKLY;COUNT=4\r\n")));
+    Result r = run({"--import-datebook", "in.ics"});
+    EXPECT_EQ(r.code, ExitFailed);
+    EXPECT_NE(r.err.find("\"Gym\": повторение FREQ=WEEKLY;COUNT=4"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("\"Встреча\" уже есть"), std::string::npos) << r.err;
+    const std::string dentistLine =
+        "+MDBR: 8,\"Dentist\",1,0,\"08:30\",\"06-20-2025\",30,\"08:30\",\"06-20-2025\",0\r\n";
+    EXPECT_EQ(
+        env.readFile("AutoRun/LastMDBook.txt"),
+        W("+MDBR: 7,\"Встреча\",1,0,\"10:00\",\"06-15-2025\",60,\"00:00\",\"00-00-2000\",2\r\n" +
+          dentistLine + "+MDBAD: 1\r\n"));
+
+    // Only events already there: nothing added, nothing refused. Without a
+    // last copy the copy is made.
+    td::files::writeAll(env.path("ok.ics"), calendar(dentist));
+    EXPECT_EQ(run({"--import-datebook", "ok.ics"}).code, ExitOk);
+    td::files::remove(env.path("AutoRun/LastMDBook.txt"));
+    EXPECT_EQ(run({"--import-datebook", "ok.ics"}).code, ExitOk);
+    EXPECT_EQ(env.readFile("AutoRun/LastMDBook.txt"), "+MDBR: 1" + dentistLine.substr(8));
+}
+
+// A file named relative to the folder the user ran the program in is found
+// there, though the program works in its start folder.
+TEST(CommandLine, RelativeFilesAreTheCallersOnes) {
+    TestEnv env;
+    env.writeFile("caller/ok.ics",
+                  "BEGIN:VCALENDAR\nBEGIN:VEVENT\nSUMMARY:Dentist\n"
+                  "DTSTART:20250620T083000\nEND:VEVENT\nEND:VCALENDAR\n");
+    EXPECT_EQ(run({"--import-datebook", "ok.ics"}, env.path("caller")).code, ExitOk);
+    EXPECT_NE(env.readFile("AutoRun/LastMDBook.txt").find("Dentist"), std::string::npos);
+    ASSERT_EQ(run({"--export-datebook", "out.ics"}, env.path("caller")).code, ExitOk);
+    EXPECT_TRUE(td::files::exists(env.path("caller/out.ics")));
+    EXPECT_FALSE(td::files::exists(env.path("out.ics")));
 }
 
 }  // namespace

@@ -61,13 +61,67 @@ TEST(ICalBook, WhatCannotTravelIsReported) {
         "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nBEGIN:VEVENT\r\nSUMMARY:\xF0\x9F\x8E\x82\r\n"
         "DTSTART:20250101T100000\r\nEND:VEVENT\r\nBEGIN:VEVENT\r\nDTSTART:20250101\r\n"
         "END:VEVENT\r\nBEGIN:VEVENT\r\nSUMMARY:ok\r\nDTSTART:20250101T100000Z\r\n"
-        "DTEND:20250101T113000Z\r\nRRULE:FREQ=WEEKLY;INTERVAL=2\r\nEND:VEVENT\r\nEND:"
+        "DTEND:20250101T113000Z\r\nRRULE:FREQ=WEEKLY\r\nEND:VEVENT\r\nEND:"
         "VCALENDAR\r\n");
     ASSERT_EQ(r.refused.size(), 2u);
     ASSERT_EQ(r.events.size(), 1u);
     EXPECT_EQ(r.events[0].duration, "90");
     EXPECT_EQ(r.events[0].repeat, "2");
     EXPECT_EQ(r.events[0].index, "1");
+}
+
+// Each rule against the phone's repeat kinds, the start a Sunday, 15 June
+// 2025 (the third Sunday of its month): a rule the kinds give exactly is
+// kept as its kind; any other is refused with the event's title and the
+// rule, never kept as another repetition.
+TEST(ICalBook, RepetitionsThePhoneCannotKeepAreRefusedByName) {
+    struct Case {
+        const char* rule;    // the lines after DTSTART
+        const char* repeat;  // "" when refused
+    } cases[] = {
+        {"", "0"},
+        {"RRULE:FREQ=DAILY\r\n", "1"},
+        {"RRULE:FREQ=WEEKLY;BYDAY=SU\r\n", "2"},
+        {"RRULE:FREQ=MONTHLY;BYMONTHDAY=15\r\n", "3"},
+        {"RRULE:FREQ=MONTHLY;BYDAY=3SU\r\n", "4"},
+        {"RRULE:FREQ=YEARLY;BYMONTH=6;BYMONTHDAY=15\r\n", "5"},
+        {"RRULE:FREQ=DAILY;INTERVAL=1\r\n", "1"},
+        {"RRULE:FREQ=WEEKLY;INTERVAL=2\r\n", ""},
+        {"RRULE:FREQ=DAILY;COUNT=5\r\n", ""},
+        {"RRULE:FREQ=YEARLY;UNTIL=20300101T000000Z\r\n", ""},
+        {"RRULE:FREQ=WEEKLY;BYDAY=MO,WE\r\n", ""},
+        {"RRULE:FREQ=WEEKLY;BYDAY=MO\r\n", ""},
+        {"RRULE:FREQ=MONTHLY;BYMONTHDAY=1\r\n", ""},
+        {"RRULE:FREQ=MONTHLY;BYDAY=-1SU\r\n", ""},
+        {"RRULE:FREQ=MONTHLY;BYDAY=SU\r\n", ""},
+        {"RRULE:FREQ=YEARLY;BYMONTH=7\r\n", ""},
+        {"RRULE:FREQ=HOURLY\r\n", ""},
+        {"RRULE:FREQ=DAILY;BYHOUR=9,17\r\n", ""},
+        {"RRULE:FREQ=DAILY\r\nRRULE:FREQ=WEEKLY\r\n", ""},
+        {"RRULE:FREQ=DAILY\r\nEXDATE:20250616T100000\r\n", ""},
+        {"RDATE:20250620T100000\r\n", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.rule);
+        ICalRead r = readICalendar(std::string("BEGIN:VCALENDAR\r\nVERSION:2.0\r\nBEGIN:VEVENT\r\n"
+                                               "SUMMARY:Walk\r\nDTSTART:20250615T100000\r\n") +
+                                   c.rule + "END:VEVENT\r\nEND:VCALENDAR\r\n");
+        if (*c.repeat) {
+            ASSERT_EQ(r.events.size(), 1u);
+            EXPECT_EQ(r.events[0].repeat, c.repeat);
+            EXPECT_TRUE(r.refused.empty());
+        } else {
+            EXPECT_TRUE(r.events.empty());
+            ASSERT_EQ(r.refused.size(), 1u);
+            EXPECT_EQ(r.refused[0].reason.rfind("\"Walk\": ", 0), 0u) << r.refused[0].reason;
+        }
+    }
+    // The refusal names the rule as the file had it.
+    ICalRead r = readICalendar(
+        "BEGIN:VCALENDAR\r\nBEGIN:VEVENT\r\nSUMMARY:Walk\r\nDTSTART:20250615T100000\r\n"
+        "RRULE:FREQ=WEEKLY;INTERVAL=2\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n");
+    ASSERT_EQ(r.refused.size(), 1u);
+    EXPECT_NE(r.refused[0].reason.find("FREQ=WEEKLY;INTERVAL=2"), std::string::npos);
 }
 
 }  // namespace

@@ -68,8 +68,7 @@ def exports(folder):
         check("FN", card.fn.value, name)
         check("TEL", [t.value for t in card.contents["tel"]], [number])
 
-    mdb = [f'+MDBR: {i + 1},"{e[0]}",{e[1]},{e[2]},"{e[3]}","{e[4]}",{e[5]},"{e[6]}","{e[7]}",{e[8]}'
-           for i, e in enumerate(EVENTS)]
+    mdb = [mdb_line(i, e) for i, e in enumerate(EVENTS)]
     write1251(os.path.join(folder, "AutoRun", "LastMDBook.txt"), mdb + ["+MDBAD: 1"])
     tapdeck(folder, "--export-datebook", "book.ics")
     with open(os.path.join(folder, "book.ics"), "rb") as f:
@@ -122,9 +121,55 @@ def imports(folder):
            ("Анна Ольга (2)", "84951112233")])
 
 
-with tempfile.TemporaryDirectory() as one, tempfile.TemporaryDirectory() as two:
+def mdb_line(i, e):
+    return (f'+MDBR: {i + 1},"{e[0]}",{e[1]},{e[2]},"{e[3]}","{e[4]}",{e[5]},"{e[6]}","{e[7]}",'
+            f'{e[8]}')
+
+
+def datebook_import(folder):
+    """A calendar written by icalendar goes into the date book's last copy
+    with every field the date book holds; a repetition the phone cannot keep
+    is refused by name."""
+    cal = icalendar.Calendar()
+    cal.add("prodid", "-//python icalendar//roundtrip//")
+    cal.add("version", "2.0")
+    for title, timed, alarm, time, date, minutes, atime, adate, _, rule in EVENTS:
+        start = datetime.datetime.strptime(date + " " + time, "%m-%d-%Y %H:%M")
+        ev = icalendar.Event()
+        ev.add("summary", title)
+        ev.add("dtstart", start if timed else start.date())
+        if minutes:
+            ev.add("duration", datetime.timedelta(minutes=minutes))
+        if rule:
+            ev.add("rrule", {k.lower(): v for k, v in rule.items()})
+        if alarm:
+            va = icalendar.Alarm()
+            va.add("action", "DISPLAY")
+            va.add("description", title)
+            at = datetime.datetime.strptime(adate + " " + atime, "%m-%d-%Y %H:%M")
+            va.add("trigger", at - start)
+            ev.add_component(va)
+        cal.add_component(ev)
+    odd = icalendar.Event()
+    odd.add("summary", "Every other week")
+    odd.add("dtstart", datetime.datetime(2025, 6, 16, 19, 0))
+    odd.add("rrule", {"freq": "weekly", "interval": 2})
+    cal.add_component(odd)
+    write1251(os.path.join(folder, "tapdeck.ini"), ["[PhoneBook]"])  # the program's own folder
+    with open(os.path.join(folder, "lib.ics"), "wb") as f:
+        f.write(cal.to_ical())
+    err = tapdeck(folder, "--import-datebook", "lib.ics", code=1)
+    check("refusal named", '"Every other week": повторение FREQ=WEEKLY;INTERVAL=2' in err, True)
+    with open(os.path.join(folder, "AutoRun", "LastMDBook.txt"), "rb") as f:
+        lines = f.read().decode("cp1251").split("\r\n")
+    check("date book after import", lines, [mdb_line(i, e) for i, e in enumerate(EVENTS)] + [""])
+
+
+with tempfile.TemporaryDirectory() as one, tempfile.TemporaryDirectory() as two, \
+        tempfile.TemporaryDirectory() as three:
     exports(one)
     imports(two)
+    datebook_import(three)
 for f in failures:
     print(f)
 sys.exit(1 if failures else 0)

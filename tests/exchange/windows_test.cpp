@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QLabel>
 #include <QPushButton>
 #include <QTest>
 #include <deque>
@@ -10,6 +11,7 @@
 #include "datebook/MemDayBook.h"
 #include "phonebook/TpdPBook.h"
 #include "phonebook/ownbook.h"
+#include "platform/files.h"
 #include "platform/qtservices.h"
 #include "sms/GetSentSMS.h"
 #include "support/fakes.h"
@@ -108,6 +110,21 @@ TEST_F(ExchangeButtons, DateBookAndSmsListExportTheirLastCopies) {
     click(&dateBook, "bbICalendar");
     EXPECT_NE(env.readFile("book.ics").find("SUMMARY:Встреча"), std::string::npos);
     shot(&dateBook, "datebook-exchange.png");
+
+    // Events from a calendar go into the last copy and are shown at once.
+    td::files::writeAll(env.path("in.ics"),
+                        "BEGIN:VCALENDAR\r\nBEGIN:VEVENT\r\nSUMMARY:Dentist\r\n"
+                        "DTSTART:20250620T083000\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n");
+    chooser.answers = {env.path("in.ics")};
+    env.dialogs.messages.clear();
+    click(&dateBook, "bbFromICalendar");
+    EXPECT_EQ(chooser.titles.back(), W("Ежедневник из iCalendar"));
+    ASSERT_EQ(env.dialogs.messages.size(), 1u);
+    EXPECT_EQ(env.dialogs.messages[0], W("Событий добавлено в ежедневник из \"in.ics\": 1"));
+    EXPECT_EQ(child<QLabel>(dateBook, "lGetRecordCount")->text(), "2");
+    EXPECT_NE(env.readFile("AutoRun/LastMDBook.txt").find("+MDBR: 2,\"Dentist\""),
+              std::string::npos);
+    shot(&dateBook, "datebook-import.png");
 
     env.writeFile("AutoRun/Sent-LastRun.sms", "+CMGL=1,\"STO SENT\",\"+7903\"}Hello there\n");
     TForm5 sent;

@@ -15,9 +15,13 @@ using td::test::W;
 
 TEST(PbRecord, EveryRecordComesBackFromItsLine) {
     struct Case {
-        std::string name, number, line;
+        std::string name, number, line, time = "";
     } cases[] = {
         {"Ann", "123", "Ann=123"},
+        {"Ann", "123", "Ann\ttime:2025/06/02,18:05=123", "2025/06/02,18:05"},
+        {"", "+7", "\ttime:08/07/04,17:24:55=+7", "08/07/04,17:24:55"},
+        {"A=B", "1", "A=B\ttime:1/2=1", "1/2"},
+        {"A\ttime:B", "1", "A\ttime:B\ttime:=1"},  // the mark in a name stays in it
         {"", "+7495", "=+7495"},
         {W("Анна-Мария"), "+79031112233", W("Анна-Мария=+79031112233")},
         {"A=B", "+79161234567", "A=B=+79161234567"},  // "=" in a name stays in the name
@@ -28,11 +32,12 @@ TEST(PbRecord, EveryRecordComesBackFromItsLine) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.line);
-        std::string line = td::recordLine({c.name, c.number});
+        std::string line = td::recordLine({c.name, c.number, c.time});
         EXPECT_EQ(line, c.line);
         td::PBRecord back = td::splitRecordLine(line);
         EXPECT_EQ(back.name, c.name);
         EXPECT_EQ(back.number, c.number);
+        EXPECT_EQ(back.time, c.time);
     }
 }
 
@@ -48,7 +53,16 @@ TEST(PbRecord, LinesOfExistingFiles) {
         td::PBRecord r = td::splitRecordLine(c.line);
         EXPECT_EQ(r.name, c.name) << c.line;
         EXPECT_EQ(r.number, c.number) << c.line;
+        EXPECT_EQ(r.time, "") << c.line;
     }
+}
+
+// A time holding the line's own separators loses them rather than move the
+// number; a reader without the time mark still finds the number whole.
+TEST(PbRecord, TimeNeverMovesTheNumber) {
+    std::string line = td::recordLine({"Ann", "+7916", "1=2\t3"});
+    EXPECT_EQ(line.substr(line.rfind('=') + 1), "+7916");
+    EXPECT_EQ(td::splitRecordLine(line).time, "123");
 }
 
 // Through the file, as the read cycle stores the lines and reads them back.

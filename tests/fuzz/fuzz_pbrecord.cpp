@@ -2,9 +2,9 @@
 // the round trip of a record through its LastPBook.txt line.
 #include <cstdint>
 
+#include "formats/pbrecord.h"
 #include "fuzzsupport.h"
 #include "phonebook/pbparser.h"
-#include "formats/pbrecord.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string line(reinterpret_cast<const char*>(data), size);
@@ -22,6 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         td::PBRecord back = td::splitRecordLine(td::recordLine(*r));
         fuzz::expectEqual("name", r->name, back.name);
         fuzz::expectEqual("number", r->number, back.number);
+        fuzz::expectEqual("time", r->time, back.time);
     }
     // Any name and any number without "=" (a phone number holds none).
     auto parts = fuzz::split(line, '\n');

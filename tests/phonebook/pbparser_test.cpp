@@ -23,6 +23,7 @@ struct LineCase {
     std::string line;
     bool record;
     std::string name, number;
+    std::string time = "";
 };
 
 void PrintTo(const LineCase& c, std::ostream* os) {
@@ -38,6 +39,7 @@ TEST_P(ParseLine, CutsAsThePhoneWroteIt) {
     if (r) {
         EXPECT_EQ(r->name, c.name);
         EXPECT_EQ(r->number, c.number);
+        EXPECT_EQ(r->time, c.time);
     }
 }
 
@@ -72,9 +74,20 @@ INSTANTIATE_TEST_SUITE_P(
                  ""},
         LineCase{"name only, no type", "+CPBR: 16,\"\",,\"Steve\"", true, "Steve", ""},
         LineCase{"neither name nor number", "+CPBR: 16,\"\",129,\"\"", false, "", ""},
-        LineCase{"empty field before the number",
+        LineCase{"empty field before the number, dated",
                  "+CPBR: 1,,\"+31234657899\",145,\"Mama GSM\",\"2007/11/02,09:27\"", true,
-                 "Mama GSM", "+31234657899"},
+                 "Mama GSM", "+31234657899", "2007/11/02,09:27"},
+        LineCase{"date and time as two fields",
+                 "+CPBR: 1,\"+60122256476\",145,\"\",\"08/07/04\",\"17:24:55\"", true, "",
+                 "+60122256476", "08/07/04,17:24:55"},
+        LineCase{"a date alone", "+CPBR: 2,\"+7916\",145,\"Ann\",\"02.06.2025\"", true, "Ann",
+                 "+7916", "02.06.2025"},
+        LineCase{"a flag after the name is no time", "+CPBR: 81,\"#121#\",129,\"My Tempo\",0", true,
+                 "My Tempo", "#121#"},
+        LineCase{"a text after the name is no time",
+                 "+CPBR: 23,\"1\",145,\"Name\",\"Fax-Number\",255", true, "Name", "1"},
+        LineCase{"empty fields after the name", "+CPBR: 16,\"1\",129,\"Steve\",,,,", true, "Steve",
+                 "1"},
         LineCase{"unquoted UCS2 name", "+CPBR: 419,\"030450566735\",129,56697263686F77", true,
                  "56697263686F77", "030450566735"},
         LineCase{"blank number", "+CPBR: 4,\" \",129,\"Blank number\"", false, "", ""},

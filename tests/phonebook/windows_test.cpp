@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -110,6 +111,20 @@ TEST_F(Windows, OwnBookLoadsRowsAtKeyPositions) {
     EXPECT_EQ(text(child<QLabel>(f3, "lMyCount")), "2");
     EXPECT_EQ(td::prog().FreeRow, 3);
     EXPECT_EQ(g->rows(), TForm3::DesignRows);
+}
+
+TEST_F(Windows, OwnBookCounterFollowsTheSearch) {
+    env.writeFile("tapdeck.ini", "[PhoneBook]\nAnn=111\nBob=222\nJoanna=333\n");
+    f3->show();
+    auto* counter = child<QLabel>(f3, "lMyCount");
+    EXPECT_EQ(text(counter), "3");
+    QTest::keyClicks(child<QLineEdit>(f3, "leSearch"), "ANN");
+    EXPECT_EQ(text(counter), W("2 из 3"));
+    f3->FormActivate();  // loaded again, still searched
+    EXPECT_EQ(text(counter), W("2 из 3"));
+    child<QLineEdit>(f3, "leSearch")->clear();
+    EXPECT_EQ(text(counter), "3");
+    f3->hide();
 }
 
 TEST_F(Windows, OwnBookMissingIniIsReported) {
@@ -623,6 +638,67 @@ TEST_F(Windows, MissedCallsReadKeepsTheirOwnCopy) {
     EXPECT_EQ(cell(child<StringGrid>(f6, "StringGridMobilePB"), 1, 25), "2500");
     EXPECT_EQ(td::toWin(child<StringGrid>(f6, "StringGridMobilePB")->toolTip()),
               W("Выберите запись, если хотите позвонить"));
+}
+
+}  // namespace
+
+namespace {
+
+const std::string kDatedCalls =
+    "+CPBR: 1,,\"+7903\",145,\"Late\",\"2025/06/03,09:12\"\n"
+    "+CPBR: 2,\"+7916\",145,\"Early\",\"2025/05/31\",\"08:05\"\n"
+    "+CPBR: 3,\"+7999\",145,\"Undated\"\nOK\n";
+
+// Missed calls of a phone that dates them: the time column, its sort by a
+// click on its title, and the copy that brings the times back.
+TEST_F(Windows, MissedCallsShowTheTimeThePhoneGives) {
+    engineAnswers(kDatedCalls);
+    env.dialogs.answers = {true};
+    f6->show();
+    QTest::mouseClick(child<QPushButton>(f6, "bbGetPBook"), Qt::LeftButton);
+    StringGrid* g = child<StringGrid>(f6, "StringGridMobilePB");
+    ASSERT_EQ(g->columnCount(), 3);
+    EXPECT_EQ(cell(g, 2, 0), W(" Время вызова"));
+    EXPECT_EQ(cell(g, 2, 1), "2025/06/03 09:12");
+    EXPECT_EQ(cell(g, 2, 2), "2025/05/31 08:05");
+    EXPECT_EQ(cell(g, 2, 3), "");
+    EXPECT_EQ(env.readFile("AutoRun/MC-LastPBook.txt"),
+              "Late\ttime:2025/06/03,09:12=+7903\r\nEarly\ttime:2025/05/31,08:05=+7916\r\n"
+              "Undated=+7999\r\n");
+
+    QHeaderView* head = g->horizontalHeader();
+    QTest::mouseClick(head->viewport(), Qt::LeftButton, Qt::NoModifier,
+                      QPoint(head->sectionViewportPosition(2) + 5, head->height() / 2));
+    EXPECT_EQ(g->sortColumn(), 2);
+    std::vector<std::string> shown;
+    for (int v = 0; v < 3; ++v) shown.push_back(td::toWin(g->item(v, 0)->text()));
+    EXPECT_EQ(shown, (std::vector<std::string>{"Undated", "Early", "Late"}));
+    // TAPDECK_SHOTS=<folder>: a picture of the window for the documentation.
+    if (QString dir = qEnvironmentVariable("TAPDECK_SHOTS"); !dir.isEmpty())
+        f6->grab().save(dir + "/missed-calls-times.png");
+
+    // A click on the empty time of the undated call (shown first) offers to call it.
+    QTest::mouseClick(g->viewport(), Qt::LeftButton, Qt::NoModifier,
+                      g->visualRect(g->model()->index(0, 2)).center());
+    EXPECT_TRUE(child<QPushButton>(f6, "bbMissCall")->isEnabled());
+
+    g->clearRows(1);
+    QTest::mouseClick(child<QPushButton>(f6, "bbLastCopy"), Qt::LeftButton);
+    EXPECT_EQ(cell(g, 0, 1), "Late");
+    EXPECT_EQ(cell(g, 2, 1), "2025/06/03 09:12");
+    EXPECT_EQ(cell(g, 1, 2), "+7916");
+    f6->hide();
+}
+
+// The phone book window reading the same answer keeps its two columns and a
+// copy without times.
+TEST_F(Windows, PhoneBookCopyKeepsNoTimes) {
+    engineAnswers(kDatedCalls);
+    env.dialogs.answers = {true};
+    f4->bbGetPBookClick();
+    EXPECT_EQ(child<StringGrid>(f4, "StringGridMobilePB")->columnCount(), 2);
+    EXPECT_EQ(env.readFile("AutoRun/LastPBook.txt"),
+              "Late=+7903\r\nEarly=+7916\r\nUndated=+7999\r\n");
 }
 
 }  // namespace

@@ -80,6 +80,7 @@ TEST(Calls, IncomingCallsFillTheCallLists) {
     EXPECT_TRUE(t.phone.inCall());
     EXPECT_EQ(t.at("AT+CHUP"), kOk);
     EXPECT_EQ(t.phone.state().books.at("RC").entries.at(1).number, "+79990001111");
+    EXPECT_EQ(t.phone.state().books.at("RC").entries.at(1).time.size(), 16u);  // yyyy/MM/dd,hh:mm
 
     t.phone.incomingCall("+79031112233");
     EXPECT_EQ(t.phone.callerHangsUp(), "\r\nNO CARRIER\r\n");
@@ -454,6 +455,7 @@ TEST_F(StateFile, UnreadableFileIsLeftAlone) {
 TEST(StateText, SerializeParseRoundTrip) {
     State seed = seedState();
     seed.books["ME"].entries[3] = {"+1", 145, "Say \"hi\" \\ now\nthen"};
+    seed.books["MC"].entries[4] = {"+2", 145, "", "2025/01/01,00:00"};
     seed.profile = "huawei";
     seed.quirks["sim-busy"] = 3;
     seed.sms["ME"].messages[0] = {SmsStatus::RecRead, "+1",   "25/01/01,00:00:00+00",
@@ -464,7 +466,8 @@ TEST(StateText, SerializeParseRoundTrip) {
     ASSERT_TRUE(back.has_value()) << error;
     EXPECT_EQ(serializeState(*back), text);
     EXPECT_EQ(back->books["ME"].entries[3].name, "Say \"hi\" \\ now\nthen");
-    EXPECT_NE(text.find("1 \"+79161234567\" 145 \"Анна-Мария\""), std::string::npos);
+    EXPECT_NE(text.find("1 \"+79161234567\" 145 \"Анна-Мария\"\n"), std::string::npos);
+    EXPECT_EQ(back->books["MC"].entries[4].time, "2025/01/01,00:00");
 }
 
 TEST(StateText, ReportsTheBadLine) {

@@ -54,6 +54,17 @@ const Row kRows[] = {
     {"line feed in a long number, empty field, date", phone("samsung"), "", "AT+CPBR=1,2",
      "\r\n+CPBR: 1,,\"\n+79161234567\",145,\"Anna\",\"2025/06/02,18:05\"\r\n"
      "+CPBR: 2,,\"+7916\",145,\"?\?\?\?\",\"2025/06/02,18:05\"\r\n\r\nOK\r\n"},
+    {"a missed call gives its own time",
+     phone("samsung",
+           "[phonebook MC 10]\n"
+           "1 \"+7903\" 145 \"Ivan\" \"2025/06/03,09:12\"\n"),
+     "AT+CPBS=\"MC\"", "AT+CPBR=1",
+     answer("+CPBR: 1,,\"+7903\",145,\"Ivan\",\"2025/06/03,09:12\"")},
+    {"no time without the habit",
+     phone("generic",
+           "[phonebook MC 10]\n"
+           "1 \"+7903\" 145 \"Ivan\" \"2025/06/03,09:12\"\n"),
+     "AT+CPBS=\"MC\"", "AT+CPBR=1", answer("+CPBR: 1,\"+7903\",145,\"Ivan\"")},
     {"a name without a number", phone("nokia"), "AT+CSCS=\"UCS2\"", "AT+CPBR=3",
      answer("+CPBR: 3,\"\",,\"0418043C044F\"")},
     {"phone book broken off", phone("nokia", "quirk break-list 1\n"), "", "AT+CPBR=1,3",

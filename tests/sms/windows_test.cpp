@@ -355,6 +355,35 @@ TEST_F(Windows, SortAndSearchKeepTheMessageADeleteActsOn) {
     EXPECT_FALSE(g->rowShown(1) || g->rowShown(2));
 }
 
+// The counter shows the messages the search leaves against all of them,
+// and the plain number again once the search box is emptied.
+TEST_F(Windows, CounterFollowsTheSearch) {
+    struct Case {
+        QWidget* w;
+        const char* button;
+        const char* search;
+        const char* all;
+        const char* searched;
+    } cases[] = {{f5, "bbGetSentSMS", "SIXTH", "3", "1 из 3"},
+                 {f7, "bbGetUnReadSMS", "no such text", "2", "0 из 2"},
+                 {f8, "bbGetAllSMS", "an", "6", "2 из 6"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.button);
+        c.w->show();
+        refresh(child<QPushButton>(c.w, c.button));
+        auto* counter = child<QLabel>(c.w, "lGetRecordCount");
+        auto* search = child<QLineEdit>(c.w, "leSearch");
+        EXPECT_EQ(counter->text().toStdString(), c.all);
+        QTest::keyClicks(search, c.search);
+        EXPECT_EQ(counter->text().toStdString(), c.searched);
+        refresh(child<QPushButton>(c.w, c.button));  // read again, still searched
+        EXPECT_EQ(counter->text().toStdString(), c.searched);
+        search->clear();
+        EXPECT_EQ(counter->text().toStdString(), c.all);
+        c.w->close();
+    }
+}
+
 TEST_F(Windows, UnreadReplyGoesToTheMainWindow) {
     struct {
         const char* why;

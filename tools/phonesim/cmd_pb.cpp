@@ -43,7 +43,8 @@ std::string entryLine(Session& s, int index, const PbEntry& e) {
     std::string type = e.number.empty() ? "" : std::to_string(e.type);
     std::string line = "+CPBR: " + std::to_string(index) + "," + (q.datedEntries ? "," : "") +
                        dq(number) + "," + type + "," + name;
-    if (q.datedEntries) line += ",\"2025/06/02,18:05\"";
+    // A call list entry gives its own time; other entries one fixed date.
+    if (q.datedEntries) line += "," + dq(e.time.empty() ? "2025/06/02,18:05" : e.time);
     return line;
 }
 

@@ -1,6 +1,7 @@
 #include "state.h"
 
 #include <cstdio>
+#include <ctime>
 #include <fstream>
 #include <sstream>
 
@@ -85,12 +86,21 @@ std::optional<int> toInt(const std::string& s) {
     }
 }
 
-void addEntry(PhoneBook& book, int index, std::string number, std::string name) {
+void addEntry(PhoneBook& book, int index, std::string number, std::string name,
+              std::string time = {}) {
     PbEntry e;
     e.type = numberType(number);
     e.number = std::move(number);
     e.name = std::move(name);
+    e.time = std::move(time);
     book.entries[index] = e;
+}
+
+std::string callStamp() {
+    char buf[32];
+    std::time_t now = std::time(nullptr);
+    std::strftime(buf, sizeof buf, "%Y/%m/%d,%H:%M", std::localtime(&now));
+    return buf;
 }
 
 void addSms(SmsStore& store, int index, SmsStatus status, std::string number, std::string time,
@@ -145,7 +155,7 @@ void addCall(State& state, const std::string& list, const std::string& number) {
     std::map<int, PbEntry> moved;
     for (auto& [index, e] : book.entries)
         if (index + 1 <= book.capacity) moved[index + 1] = e;
-    addEntry(book, 1, number, nameForNumber(state, number));
+    addEntry(book, 1, number, nameForNumber(state, number), callStamp());
     moved[1] = book.entries[1];
     book.entries = std::move(moved);
 }
@@ -182,12 +192,12 @@ State seedState() {
     addEntry(me, 1, "+74957654321", "Дом");
     addEntry(me, 2, "+79991234567", "Taxi");
     for (const char* id : {"MC", "RC", "DC"}) s.books[id].capacity = 10;
-    addEntry(s.books["MC"], 1, "+79031112233", "Иван Петров");
-    addEntry(s.books["MC"], 2, "+79994445566", "");
-    addEntry(s.books["MC"], 3, "+79161234567", "Анна-Мария");
-    addEntry(s.books["RC"], 1, "+79857776655", "Office");
-    addEntry(s.books["DC"], 1, "+79161234567", "Анна-Мария");
-    addEntry(s.books["DC"], 2, "+74951234567", "John Smith");
+    addEntry(s.books["MC"], 1, "+79031112233", "Иван Петров", "2025/06/03,09:12");
+    addEntry(s.books["MC"], 2, "+79994445566", "", "2025/06/02,21:40");
+    addEntry(s.books["MC"], 3, "+79161234567", "Анна-Мария", "2025/05/31,08:05");
+    addEntry(s.books["RC"], 1, "+79857776655", "Office", "2025/06/01,14:30");
+    addEntry(s.books["DC"], 1, "+79161234567", "Анна-Мария", "2025/06/02,19:00");
+    addEntry(s.books["DC"], 2, "+74951234567", "John Smith", "2025/05/30,11:15");
 
     SmsStore& ssm = s.sms["SM"];
     ssm.capacity = 30;
@@ -216,7 +226,7 @@ State seedState() {
 std::string serializeState(const State& s) {
     std::ostringstream o;
     o << "# Simulated phone state (UTF-8). Strings are in double quotes with \\\" and \\\\\n"
-         "# escaped. Phone book: index number type name. SMS: index status number time\n"
+         "# escaped. Phone book: index number type name [time]. SMS: index status number time\n"
          "# coding text. Date book: index title timed alarm time date duration\n"
          "# alarm-time alarm-date repeat.\n\n";
     o << "[phone]\n";
@@ -238,8 +248,11 @@ std::string serializeState(const State& s) {
     if (s.network != 1) o << "network " << s.network << "\n";
     for (const auto& [id, book] : s.books) {
         o << "\n[phonebook " << id << " " << book.capacity << "]\n";
-        for (const auto& [index, e] : book.entries)
-            o << index << " " << quote(e.number) << " " << e.type << " " << quote(e.name) << "\n";
+        for (const auto& [index, e] : book.entries) {
+            o << index << " " << quote(e.number) << " " << e.type << " " << quote(e.name);
+            if (!e.time.empty()) o << " " << quote(e.time);
+            o << "\n";
+        }
     }
     for (const auto& [id, store] : s.sms) {
         o << "\n[sms " << id << " " << store.capacity << "]\n";
@@ -340,9 +353,9 @@ std::optional<State> parseState(std::string_view text, std::string* error) {
             if (!ok) return fail("bad phone setting " + key);
         } else if (section == "phonebook") {
             auto index = toInt(v[0]);
-            auto type = v.size() == 4 ? toInt(v[2]) : std::nullopt;
+            auto type = v.size() == 4 || v.size() == 5 ? toInt(v[2]) : std::nullopt;
             if (!index || !type) return fail("bad phone book record");
-            s.books[sectionId].entries[*index] = {v[1], *type, v[3]};
+            s.books[sectionId].entries[*index] = {v[1], *type, v[3], v.size() == 5 ? v[4] : ""};
         } else if (section == "sms") {
             auto index = toInt(v[0]);
             auto status = v.size() == 6 || v.size() == 11 ? statusFromText(v[1]) : std::nullopt;

@@ -17,6 +17,7 @@ struct PbEntry {
     std::string number;
     int type = 129;  // 145 when the number starts with "+"
     std::string name;
+    std::string time;  // a call list entry's "yyyy/MM/dd,hh:mm"; may be empty
 };
 
 struct PhoneBook {
