@@ -87,6 +87,19 @@ void wireMain(const Forms& f, const Guarded& g) {
     l.phoneBookReadOff = [f3] {
         if (f3) f3->phoneReadOff();
     };
+    // A read still waiting in a child window when the program closes.
+    QPointer<TForm4> f4 = g.f4;
+    QPointer<TForm5> f5 = g.f5;
+    QPointer<TForm6> f6 = g.f6;
+    QPointer<TForm9> f9 = f.Form9;
+    QPointer<TForm10> f10 = f.Form10;
+    l.abortReads = [f4, f5, f6, f9, f10] {
+        if (f4) f4->readFlags().abort = true;
+        if (f5) f5->smsReader().flags().abort = true;
+        if (f6) f6->readFlags().abort = true;
+        if (f9) f9->readFlags().abort = true;
+        if (f10) f10->readFlags().abort = true;
+    };
 }
 
 // Settings window: the main window explains a missing binding; its cancel

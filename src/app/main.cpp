@@ -49,9 +49,9 @@ void phoneCheckWhenReady(TForm1* form, const QString& path) {
         }
         TForm10* check = td::forms().Form10;
         if (check && check->CreCheckList()) {
-            td::prog().PhoneReadUpdate = true;
+            check->readFlags().update = true;
             check->ReadPropertiesPhone();
-            td::prog().PhoneReadUpdate = false;
+            check->readFlags().update = false;
         }
         QFile out(path);
         if (check && out.open(QIODevice::WriteOnly)) {

@@ -154,7 +154,6 @@ void TForm9::FormActivate() {
     PanelAutoDel->hide();
     bbUnloadMemBook->setEnabled(true);
     bbLastCopyClick();
-    td::prog().ListFresh = false;
 }
 
 void TForm9::bbDeleteClick() {

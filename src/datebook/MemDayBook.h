@@ -35,9 +35,11 @@ class TForm9 : public QDialog {
     // (AutoDeleteUnknown before the first read and after a read without it).
     int autoDeleteNumber() const { return weeks_; }
     // Set by a refresh click: the next run reads from the phone.
-    bool dateBookUpdate() const { return DateBookUpdate; }
+    bool dateBookUpdate() const { return flags_.update; }
+    // The window's read flags (its own: no other window's click reaches them).
+    td::ReadFlags& readFlags() { return flags_; }
 
-    // One run of the date book read, in the mode DateBookUpdate selects.
+    // One run of the date book read, in the mode the update flag selects.
     void ReadMemDayBook();
 
   public slots:
@@ -86,5 +88,5 @@ class TForm9 : public QDialog {
     int weeks_ = td::AutoDeleteUnknown;
     std::string autoDeleteText_;
     bool sizeLocked_ = false;
-    bool DateBookUpdate = false;
+    td::ReadFlags flags_;
 };

@@ -27,7 +27,7 @@ td::ReadCycle& TForm9::cycle(MdbRun kind) {
     td::ReadCycleHooks h;
     h.onCycleStart = [this] {
         lGetRecordCount->setText("0");
-        if (DateBookUpdate) {
+        if (flags_.update) {
             td::prog().RecordList.clear();
             reader_ = td::MdbReader(td::prog().PrefixDateBook, td::prog().PrefixAutoDelete);
         }
@@ -65,7 +65,7 @@ void TForm9::enter(MdbRun kind, F f) {
     if (depth == 0) {
         const td::Prog& p = td::prog();
         const std::string& op = kind == MdbRun::Unload ? p.UnloadMemDayBookName : p.MemDayBookName;
-        cycle(kind).setConfig(td::dateBookCycleConfig(op, kind, &DateBookUpdate));
+        cycle(kind).setConfig(td::dateBookCycleConfig(op, kind, flags_));
     }
     ++depth;
     struct Leave {
@@ -123,10 +123,7 @@ void TForm9::afterPhoneRead(int outcome) {
     if (td::files::exists(result)) td::files::readLines(result, lines);
     const std::vector<std::string> list =
         td::mdbLastCopy(std::move(lines), weeks_, autoDeleteText_, p.PrefixAutoDelete);
-    if (!list.empty()) {
-        p.ListFresh = true;
-        writeFile(td::autoRunPath(td::DateBookListName), list);
-    }
+    if (!list.empty()) writeFile(td::autoRunPath(td::DateBookListName), list);
 }
 
 void TForm9::bbSaveMDBListClick() {
@@ -141,7 +138,6 @@ void TForm9::bbSaveMDBListClick() {
     }
     td::MdbSave save =
         td::dateBookToSave(lines, weeks_, autoDeleteText_, p.RecordList, p.PrefixAutoDelete);
-    if (save.fresh) p.ListFresh = true;
     if (!save.lines.empty()) writeFile(target, save.lines);
 }
 

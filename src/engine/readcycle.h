@@ -32,6 +32,15 @@ class ReadView {
     virtual void setGridHint(const std::string& text) = 0;
 };
 
+// The two flags of one reader, owned by the reader or its window: abort is
+// set by an abort click (or the program's close) and ends a waiting read at
+// its next check; update set makes the next run read from the phone rather
+// than show the last copy.
+struct ReadFlags {
+    bool abort = false;
+    bool update = false;
+};
+
 constexpr unsigned NavyColor = 0x000080;
 constexpr unsigned RedColor = 0xFF0000;
 
@@ -48,9 +57,8 @@ struct ReadCycleConfig {
     // Prefix recorded in CurrentPrefix (the kind of list being read).
     std::string prefix;
 
-    // The flags the cycle works with: program-wide PhoneReadAbort/
-    // PhoneReadUpdate and ReadAbort/SMSRefresh; the date book window's own
-    // DateBookUpdate beside ReadAbort.
+    // The flags the cycle works with: its reader's own (ReadFlags), so no
+    // other reader's click reaches them.
     bool* abortFlag = nullptr;
     bool* updateFlag = nullptr;
 

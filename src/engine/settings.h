@@ -104,11 +104,6 @@ struct Prog {
     bool QuickRead = false;  // QuickRead=YES: end a read as soon as the engine is done
     int PollInterval = FastPollInterval;
     int PollCount = FastPollCount;
-    bool PhoneReadAbort = false;
-    bool PhoneReadUpdate = false;
-    bool ReadAbort = false;
-    bool SMSRefresh = false;
-    bool ListFresh = false;
 
     // Phone book and dialing.
     int FreeRow = 1;

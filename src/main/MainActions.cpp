@@ -383,8 +383,7 @@ void TForm1::bbReSendClick() {
 
 // ---- navigation -------------------------------------------------------------------
 
-void TForm1::openChild(QWidget* window, bool smsWindow) {
-    if (smsWindow) prog().SMSRefresh = false;  // the window opens on its last copy
+void TForm1::openChild(QWidget* window) {
     if (window) td::modalRunner().showModal(window);
     FormActivate();  // take over what the window changed
 }
@@ -398,27 +397,27 @@ void TForm1::bbUssdClick() {
 }
 
 void TForm1::bbSetUpClick() {
-    openChild(links.settings, false);
+    openChild(links.settings);
 }
 void TForm1::bbPhoneBookClick() {
-    openChild(links.phoneBook, false);
+    openChild(links.phoneBook);
 }
 
 // A switched-off button cannot be clicked; the checks keep it so for direct calls.
 void TForm1::bbMissCallClick() {
-    if (bbMissCall->isEnabled()) openChild(links.missCalls, false);
+    if (bbMissCall->isEnabled()) openChild(links.missCalls);
 }
 void TForm1::bbSentSMSClick() {
-    openChild(links.sentSms, true);
+    openChild(links.sentSms);
 }
 void TForm1::bbUnReadSMSClick() {
-    if (bbUnReadSMS->isEnabled()) openChild(links.unreadSms, true);
+    if (bbUnReadSMS->isEnabled()) openChild(links.unreadSms);
 }
 void TForm1::bbAllSMSClick() {
-    if (bbAllSMS->isEnabled()) openChild(links.allSms, true);
+    if (bbAllSMS->isEnabled()) openChild(links.allSms);
 }
 void TForm1::bbMemDayBookClick() {
-    if (bbMemDayBook->isEnabled()) openChild(links.dateBook, false);
+    if (bbMemDayBook->isEnabled()) openChild(links.dateBook);
 }
 void TForm1::bbPBookModifyClick() {
     if (!bbPBookModify->isEnabled()) return;

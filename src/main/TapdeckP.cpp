@@ -329,8 +329,7 @@ void TForm1::FormClose() {
     if (!p.SatelliteMarker.empty()) td::files::remove(p.SatelliteMarker);
     // A read still waiting in a child window ends at its next check, and
     // whatever unwinds after this point writes nothing.
-    p.PhoneReadAbort = true;
-    p.ReadAbort = true;
+    if (links.abortReads) links.abortReads();
     td::files::endWrites();
 }
 

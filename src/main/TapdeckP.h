@@ -112,6 +112,8 @@ class TForm1 : public QWidget {
         std::function<void(bool)> setEngineWindowTick;
         // The own phone book may no longer read the phone's book (switch PBookRead).
         std::function<void()> phoneBookReadOff;
+        // Sets the abort flag of every reading window's reader (the close).
+        std::function<void()> abortReads;
     };
     Links links;
 
@@ -243,7 +245,7 @@ class TForm1 : public QWidget {
     void applySwitches();
     void applyPreset();
     void lockSize();
-    void openChild(QWidget* window, bool smsWindow);
+    void openChild(QWidget* window);
 
     int abonentChosen_ = -1;  // list entry chosen in the number field, -1 none
     bool shownOnce_ = false;

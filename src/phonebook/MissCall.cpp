@@ -54,7 +54,7 @@ void TForm6::forgetSelection() {
 void TForm6::FormActivate() {
     bbMissCall->setEnabled(false);
     bbHangUpMissCall->setEnabled(false);
-    td::prog().PhoneReadUpdate = false;
+    readFlags().update = false;
     if (!sizeLocked_) {
         sizeLocked_ = true;
         setFixedSize(size());

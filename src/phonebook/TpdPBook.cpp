@@ -233,7 +233,6 @@ void TForm3::bbDeleteClick() {
 }
 
 void TForm3::bbFromMobileClick() {
-    td::prog().PhoneReadUpdate = false;
     if (phoneBookWindow) td::modalRunner().showModal(phoneBookWindow);
 }
 

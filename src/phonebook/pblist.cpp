@@ -36,7 +36,7 @@ PhoneBookReader::PhoneBookReader(std::function<std::string()> operation, std::st
 
 template <class F>
 void PhoneBookReader::enter(F f) {
-    if (depth_ == 0) cycle_.setConfig(phoneBookCycleConfig(operation_(), prefix_, texts_));
+    if (depth_ == 0) cycle_.setConfig(phoneBookCycleConfig(operation_(), prefix_, texts_, flags_));
     ++depth_;
     struct Leave {
         int& d;

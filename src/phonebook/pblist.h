@@ -52,6 +52,8 @@ class PhoneBookReader {
     PhoneBookReader& operator=(const PhoneBookReader&) = delete;
 
     PhoneBookLinks links;
+    // This reader's abort and update flags (no other reader touches them).
+    ReadFlags& flags() { return flags_; }
 
     void refreshClick();
     void lastCopyClick();
@@ -70,6 +72,7 @@ class PhoneBookReader {
     QLabel* counter_;
     QLabel* panel_;
     GridReadView view_;
+    ReadFlags flags_;
     ReadCycle cycle_;
     int depth_ = 0;  // nested runs: a click during a wait
 };

@@ -128,7 +128,7 @@ void TForm8::FormActivate() {
     bbDelSentSMS->setEnabled(false);
     bbDelGroupSMS->setEnabled(false);
     bbLastCopyClick();
-    prog().ListFresh = false;
+    if (td::sms::SmsReader* r = links.reader ? links.reader() : nullptr) r->setListFresh(false);
     if (!sizeLocked_) {
         sizeLocked_ = true;
         setFixedSize(size());
@@ -181,7 +181,7 @@ void TForm8::StringGridMobileAllSMSSelectCell(int col, int row) {
 }
 
 void TForm8::bbAllSMSReplyClick() {
-    prog().ListFresh = false;
+    if (td::sms::SmsReader* r = links.reader ? links.reader() : nullptr) r->setListFresh(false);
     td::sms::handOverReply(links.reply);
     close();
 }

@@ -106,7 +106,7 @@ void TForm5::FormActivate() {
     bbLastCopyClick();
     bbReSend->setEnabled(false);
     bbSentSMSReady->setEnabled(false);
-    prog().ListFresh = false;
+    reader_.setListFresh(false);
 }
 
 void TForm5::bbLastCopyClick() {
@@ -139,7 +139,7 @@ void TForm5::StringGridMobileSentSMSSelectCell(int col, int row) {
 
 void TForm5::bbSentSMSReadyClick() {
     auto& p = prog();
-    p.ListFresh = false;
+    reader_.setListFresh(false);
     if (links.clearReSendBox) links.clearReSendBox();
     for (int r = 1; r < StringGridMobileSentSMS->rows(); ++r) {
         std::string who = StringGridMobileSentSMS->cell(0, r);
@@ -159,7 +159,7 @@ void TForm5::bbReSendClick() {
     if (links.reSend) links.reSend();
     bbReSend->setEnabled(false);
     bbDelSentSMS->setEnabled(false);
-    prog().ListFresh = false;
+    reader_.setListFresh(false);
 }
 
 void TForm5::bbDelSentSMSClick() {

@@ -86,7 +86,7 @@ void TForm7::FormActivate() {
     bbUnReadSMSReply->setEnabled(false);
     bbLastCopyClick();
     bbDelSentSMS->setEnabled(false);
-    prog().ListFresh = false;
+    if (td::sms::SmsReader* r = links.reader ? links.reader() : nullptr) r->setListFresh(false);
 }
 
 void TForm7::bbLastCopyClick() {
@@ -134,7 +134,7 @@ void TForm7::bbSaveSMSListClick() {
 }
 
 void TForm7::bbUnReadSMSReplyClick() {
-    prog().ListFresh = false;
+    if (td::sms::SmsReader* r = links.reader ? links.reader() : nullptr) r->setListFresh(false);
     td::sms::handOverReply(links.reply);
     close();
 }

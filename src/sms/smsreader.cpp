@@ -65,10 +65,10 @@ ReadCycleHooks SmsReader::cycleHooks(SmsListView& view, const std::string& kind)
     SmsListView* v = &view;
     h.onCycleStart = [this, v] {
         if (hooks_.clearReSendList) hooks_.clearReSendList();
-        if (prog().SMSRefresh) {
+        if (flags_.update) {
             // A read from the phone: the list on screen no longer counts,
             // and no message stays chosen from it.
-            prog().ListFresh = false;
+            listFresh_ = false;
             prog().ReSendIndex.clear();
             v->clearSelection();
         }
@@ -83,7 +83,7 @@ ReadCycleHooks SmsReader::cycleHooks(SmsListView& view, const std::string& kind)
         shown_[kind] = {lines, true};
         fillList(*v, lines);
     };
-    h.onLastCopySaved = [] { prog().ListFresh = true; };
+    h.onLastCopySaved = [this] { listFresh_ = true; };
     h.beepWanted = hooks_.beepWanted;
     return h;
 }
@@ -91,7 +91,7 @@ ReadCycleHooks SmsReader::cycleHooks(SmsListView& view, const std::string& kind)
 ReadOutcome SmsReader::ReadSMS(SmsListView& view, const std::string& operation,
                                const std::string& argument, const std::string& kind,
                                const SmsTexts& texts) {
-    ReadCycle cycle(smsCycleConfig(operation, argument, kind, texts), view.readView(),
+    ReadCycle cycle(smsCycleConfig(operation, argument, kind, texts, flags_), view.readView(),
                     cycleHooks(view, kind));
     return cycle.run();
 }
@@ -101,7 +101,8 @@ ReadOutcome SmsReader::refreshClick(SmsListView& view, const std::string& operat
                                     const std::function<void()>& onClick) {
     ReadCycleHooks h = cycleHooks(view, kind);
     h.onRefreshClick = onClick;
-    ReadCycle cycle(smsCycleConfig(operation, "", kind, texts), view.readView(), std::move(h));
+    ReadCycle cycle(smsCycleConfig(operation, "", kind, texts, flags_), view.readView(),
+                    std::move(h));
     cycle.refreshClick();
     return cycle.outcome();
 }
@@ -109,8 +110,8 @@ ReadOutcome SmsReader::refreshClick(SmsListView& view, const std::string& operat
 ReadOutcome SmsReader::lastCopyClick(SmsListView& view, const std::string& operation,
                                      const std::string& kind, const SmsTexts& texts) {
     feedback().setHourglass(false);
-    prog().SMSRefresh = false;
-    prog().ListFresh = false;
+    flags_.update = false;
+    listFresh_ = false;
     return ReadSMS(view, operation, "", kind, texts);
 }
 
@@ -128,7 +129,7 @@ std::string staleListWarning() {
 // since (another window's read does not make it fresh).
 bool listFresh(const SmsReader& reader, const std::string& kind) {
     const SmsReader::ShownList* list = reader.shownList(kind);
-    return prog().ListFresh && list && list->fromPhone;
+    return reader.listFresh() && list && list->fromPhone;
 }
 
 // The delete button's two looks.
@@ -147,9 +148,9 @@ void busyLook(ReadView& v) {
 }
 
 // An abort, or a stale list declined: the button idle, the read stopped.
-void stop(ReadView& v, const std::function<void(ReadView&)>& idle) {
+void stop(SmsReader& reader, ReadView& v, const std::function<void(ReadView&)>& idle) {
     feedback().setHourglass(false);
-    prog().ReadAbort = true;
+    reader.flags().abort = true;
     idle(v);
     pump().processEvents();
 }
@@ -159,34 +160,35 @@ void stop(ReadView& v, const std::function<void(ReadView&)>& idle) {
 void runDelete(SmsReader& reader, SmsListView& view, const std::string& argument,
                const std::string& kind, const SmsTexts& texts,
                const std::function<void(ReadView&)>& idle) {
-    Prog& p = prog();
-    p.ReadAbort = false;
-    p.SMSRefresh = true;
+    ReadFlags& flags = reader.flags();
+    flags.abort = false;
+    flags.update = true;
     busyLook(view.readView());
     pump().processEvents();
     pump().sleep(200);
-    p.ListFresh = false;
-    reader.ReadSMS(view, p.DeleteSMSName, argument, kind, texts);
+    reader.setListFresh(false);
+    reader.ReadSMS(view, prog().DeleteSMSName, argument, kind, texts);
     idle(view.readView());
-    p.SMSRefresh = false;
+    flags.update = false;
     pump().processEvents();
 }
 
 // The phone's whole list read now, without touching the window's list;
 // nothing when the read failed or was stopped.
-std::optional<std::vector<std::string>> listNow(SmsListView& view) {
+std::optional<std::vector<std::string>> listNow(SmsReader& reader, SmsListView& view) {
     Prog& p = prog();
+    ReadFlags& flags = reader.flags();
     SmsTexts texts = allTexts();
     texts.question.clear();  // the delete was asked already
     std::optional<std::vector<std::string>> lines;
     ReadCycleHooks h;
     h.parse = [&lines](const std::vector<std::string>& l) { lines = l; };
-    p.ReadAbort = false;
-    p.SMSRefresh = true;
-    ReadCycle cycle(smsCycleConfig(p.AllSMSName, "", AllKind, texts), view.readView(),
+    flags.abort = false;
+    flags.update = true;
+    ReadCycle cycle(smsCycleConfig(p.AllSMSName, "", AllKind, texts, flags), view.readView(),
                     std::move(h));
     ReadOutcome outcome = cycle.run();
-    p.SMSRefresh = false;
+    flags.update = false;
     if (outcome != ReadOutcome::Parsed) return std::nullopt;
     return lines;
 }
@@ -197,7 +199,7 @@ void deleteClick(SmsReader& reader, SmsListView& view, const DeleteRequest& req)
     Prog& p = prog();
     if (CellBusy()) return;
     if (view.readView().refreshCaption() == AbortCaption()) {
-        stop(view.readView(), idleDeleteLook);
+        stop(reader, view.readView(), idleDeleteLook);
         return;
     }
     if (p.ReSendIndex.empty()) {
@@ -205,7 +207,7 @@ void deleteClick(SmsReader& reader, SmsListView& view, const DeleteRequest& req)
         return;
     }
     if (!listFresh(reader, req.kind) && !dialogs().confirm(staleListWarning())) {
-        stop(view.readView(), idleDeleteLook);
+        stop(reader, view.readView(), idleDeleteLook);
         return;
     }
     // A message joined from several parts goes whole: the other parts are
@@ -229,7 +231,7 @@ void groupDeleteClick(SmsReader& reader, SmsListView& view, const GroupDeleteReq
     if (CellBusy()) return;
     if (view.readView().refreshCaption() == AbortCaption()) {
         feedback().setHourglass(false);
-        p.ReadAbort = true;
+        reader.flags().abort = true;
         idle(view.readView());
         if (req.clearMarks) req.clearMarks();
         pump().processEvents();
@@ -241,7 +243,7 @@ void groupDeleteClick(SmsReader& reader, SmsListView& view, const GroupDeleteReq
         return;
     }
     if (!listFresh(reader, AllKind) && !dialogs().confirm(staleListWarning())) {
-        stop(view.readView(), idle);
+        stop(reader, view.readView(), idle);
         return;
     }
     // The marked messages, and the storage indexes that delete them: a
@@ -260,9 +262,9 @@ void groupDeleteClick(SmsReader& reader, SmsListView& view, const GroupDeleteReq
     // Just before deleting, the phone's list as it is now: a marked index
     // that no longer holds the message shown (emptied on the handset and
     // filled by a new message) is left alone and named.
-    std::optional<std::vector<std::string>> now = listNow(view);
+    std::optional<std::vector<std::string>> now = listNow(reader, view);
     if (!shown || !now) {
-        stop(view.readView(), idle);
+        stop(reader, view.readView(), idle);
         return;
     }
     std::vector<std::string> changed = changedMarks(marks, shown->lines, *now, smsPrefixes());
@@ -272,7 +274,7 @@ void groupDeleteClick(SmsReader& reader, SmsListView& view, const GroupDeleteReq
         for (const std::string& m : marks)
             if (std::find(changed.begin(), changed.end(), m) == changed.end()) kept.push_back(m);
         if (kept.empty()) {
-            stop(view.readView(), idle);
+            stop(reader, view.readView(), idle);
             return;
         }
         plan = planFor(kept);
@@ -281,11 +283,11 @@ void groupDeleteClick(SmsReader& reader, SmsListView& view, const GroupDeleteReq
     runDelete(reader, view, plan.argument, AllKind, allTexts(), idle);
 }
 
-bool saveSmsList(const SmsReader& reader, const std::string& kind) {
+bool saveSmsList(SmsReader& reader, const std::string& kind) {
     Prog& p = prog();
     const SmsReader::ShownList* list = reader.shownList(kind);
     if (!list || list->lines.empty()) return false;
-    if (list->fromPhone) p.ListFresh = true;
+    if (list->fromPhone) reader.setListFresh(true);
     const std::string path = autoRunPath(savedListName(fileStampNow(), kind, p.SMSFile));
     if (files::writeLines(path, list->lines)) return true;
     dialogs().message(W("- Не удаётся записать файл \"") + path + "\"");

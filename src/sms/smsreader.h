@@ -65,7 +65,15 @@ class SmsReader {
     };
     const ShownList* shownList(const std::string& kind) const;
 
-    // One call of the reader into `view`, in the mode SMSRefresh selects.
+    // The reader's own abort and update flags, shared by the three windows
+    // and by no other reader.
+    ReadFlags& flags() { return flags_; }
+    // The list on screen came from the phone (read, or saved after a read)
+    // and nothing has made it stale since: a delete from it asks nothing.
+    bool listFresh() const { return listFresh_; }
+    void setListFresh(bool fresh) { listFresh_ = fresh; }
+
+    // One call of the reader into `view`, in the mode the update flag selects.
     ReadOutcome ReadSMS(SmsListView& view, const std::string& operation,
                         const std::string& argument, const std::string& kind,
                         const SmsTexts& texts);
@@ -83,6 +91,8 @@ class SmsReader {
     ReadCycleHooks cycleHooks(SmsListView& view, const std::string& kind);
     SmsReaderHooks hooks_;
     std::map<std::string, ShownList> shown_;
+    ReadFlags flags_;
+    bool listFresh_ = false;
 };
 
 // The single delete of one window (the delete button is the view's button).
@@ -109,6 +119,6 @@ void groupDeleteClick(SmsReader& reader, SmsListView& view, const GroupDeleteReq
 // filled from (a read from the phone or the last copy), under a dated name
 // in AutoRun that names the kind. False when nothing was to be written or
 // the write failed (told to the user).
-bool saveSmsList(const SmsReader& reader, const std::string& kind);
+bool saveSmsList(SmsReader& reader, const std::string& kind);
 
 }  // namespace td::sms

@@ -267,12 +267,12 @@ TEST_F(Windows, TransferNeverOverwritesAndAddsARowWhenFull) {
 TEST_F(Windows, FromMobileOpensPhoneBookOnItsLastCopy) {
     env.writeFile("tapdeck.ini", "[PhoneBook]\nAnn=1\n");
     env.writeFile("AutoRun/LastPBook.txt", "Анна-Мария=+7903\n=+7495\n");
-    td::prog().PhoneReadUpdate = true;
+    f4->readFlags().update = true;
     f3->FormActivate();
     f3->bbFromMobileClick();
     ASSERT_EQ(modal.shown.size(), 1u);
     EXPECT_EQ(modal.shown[0], f4);
-    EXPECT_FALSE(td::prog().PhoneReadUpdate);
+    EXPECT_FALSE(f4->readFlags().update);
     EXPECT_EQ(cell(child<StringGrid>(f4, "StringGridMobilePB"), 0, 1), W("Анна-Мария"));
     EXPECT_EQ(cell(child<StringGrid>(f4, "StringGridMobilePB"), 0, 2), "");
     EXPECT_EQ(cell(child<StringGrid>(f4, "StringGridMobilePB"), 1, 2), "+7495");
@@ -309,7 +309,7 @@ TEST_F(Windows, ReadFromPhoneFillsGridAndLastCopy) {
                 "Steve=\r\n"));
     EXPECT_TRUE(child<QPushButton>(f4, "bbReady")->isEnabled());
     EXPECT_EQ(td::toWin(child<QPushButton>(f4, "bbGetPBook")->text()), W("Обновить"));
-    EXPECT_FALSE(td::prog().PhoneReadUpdate);
+    EXPECT_FALSE(f4->readFlags().update);
     EXPECT_FALSE(env.feedback.hourglass);
 }
 
@@ -479,8 +479,9 @@ TEST_P(ReaderWindowTexts, ReadLooksAndEndings) {
     env.dialogs.answers = {true};
     click();
     EXPECT_EQ(abortHint, W("Нажмите ОДИН РАЗ для того, чтобы прервать чтение (подождите 5сек.)"));
-    EXPECT_TRUE(td::prog().PhoneReadAbort);
-    EXPECT_FALSE(td::prog().PhoneReadUpdate);
+    td::ReadFlags& flags = c.missedCalls ? f6->readFlags() : f4->readFlags();
+    EXPECT_TRUE(flags.abort);
+    EXPECT_FALSE(flags.update);
     EXPECT_EQ(env.dialogs.questions.size(), 2u);  // the abort click asks nothing
 }
 

@@ -80,9 +80,9 @@ struct Harness {
         };
     }
     ReadOutcome refresh(const std::string& kind = "Sent-") {
-        td::prog().SMSRefresh = true;
+        reader.flags().update = true;
         ReadOutcome o = reader.ReadSMS(view, "Sent", "", kind, td::sms::sentTexts());
-        td::prog().SMSRefresh = false;
+        reader.flags().update = false;
         return o;
     }
     // The window of this kind shows a list read from the phone, as before
@@ -111,7 +111,7 @@ TEST(SmsReader, RefreshShowsThePhonesListWithNames) {
     EXPECT_EQ(h.view.rows[1].text, "Quoted");
     EXPECT_EQ(td::prog().SentSMSIndexes, (std::vector<std::string>{"4", "9"}));
     EXPECT_EQ(h.view.status, W("Текущий список SMS из мобильного телефона"));
-    EXPECT_TRUE(td::prog().ListFresh);
+    EXPECT_TRUE(h.reader.listFresh());
     EXPECT_TRUE(td::prog().ReSendIndex.empty());
     EXPECT_EQ(h.reSendCleared, 1);
     EXPECT_EQ(h.view.selectionClears, 1);
@@ -127,7 +127,7 @@ TEST(SmsReader, RefreshShowsThePhonesListWithNames) {
     EXPECT_EQ(h.lastCopy(), ReadOutcome::LastCopyShown);
     EXPECT_EQ(h.view.rows.size(), 2u);
     EXPECT_EQ(td::prog().SentSMSIndexes.size(), 2u);
-    EXPECT_FALSE(td::prog().ListFresh);
+    EXPECT_FALSE(h.reader.listFresh());
     EXPECT_EQ(h.env.starter.starts.size(), 1u);
 }
 
@@ -241,7 +241,7 @@ TEST(SmsReader, SingleDelete) {
         h.view.caption = c.caption;
         if (c.busy) h.env.writeFile("celltalk.run", "");
         p.ReSendIndex = c.index;
-        p.ListFresh = c.fresh;
+        h.reader.setListFresh(c.fresh);
         p.SelectedSMSText = "Hi";
         p.PresetText = "Anna";
         h.env.dialogs.answers.assign(c.answers.begin(), c.answers.end());
@@ -252,7 +252,7 @@ TEST(SmsReader, SingleDelete) {
         EXPECT_TRUE(h.env.dialogs.answers.empty()) << c.why;
         ASSERT_EQ(h.env.starter.starts.size(), c.started ? 1u : 0u) << c.why;
         EXPECT_EQ(h.view.caption, W("Удалить")) << c.why;
-        EXPECT_FALSE(p.SMSRefresh) << c.why;
+        EXPECT_FALSE(h.reader.flags().update) << c.why;
         if (c.started) {
             EXPECT_EQ(h.env.starter.params()[0], W("oper \"Delete\" \"4\""));
             EXPECT_EQ(h.env.readFile("DELSMS.TXT"), "at+cmgl=\"STO SENT\"\r\n");
@@ -263,7 +263,7 @@ TEST(SmsReader, SingleDelete) {
                 std::string::npos);
         }
         if (c.caption == W("Прервать") || (!c.fresh && !c.started)) {
-            EXPECT_TRUE(p.ReadAbort) << c.why;
+            EXPECT_TRUE(h.reader.flags().abort) << c.why;
         }
     }
 }
@@ -274,7 +274,7 @@ TEST(SmsReader, SingleDeleteRemovesEveryPartOfAJoinedMessage) {
     td::Prog& p = td::prog();
     h.readFresh("Sent-", {"+CMGL=4,\"STO SENT\",\"555\",parts:6;4;7}Hi", record(5, "555", "m")});
     p.ReSendIndex = "4";
-    p.ListFresh = true;
+    h.reader.setListFresh(true);
     h.env.dialogs.answers = {true};
     td::sms::DeleteRequest req{"Sent", "Sent-", td::sms::sentTexts(), nullptr};
     td::sms::deleteClick(h.reader, h.view, req);
@@ -320,7 +320,7 @@ TEST(SmsReader, GroupDeleteDeletesTheMarkedMessagesInOneRun) {
         phone[2] = "+CMGL=3,\"STO SENT\",\"553\",parts:3;8;9}m";
         h.readFresh("All-", phone);  // the same list again just before the delete
         p.ReSendIndex = c.selected;
-        p.ListFresh = true;
+        h.reader.setListFresh(true);
         h.env.dialogs.answers = {true};
         int titles = 0;
         td::sms::GroupDeleteRequest req{c.marks, "at+cmgd=", [&] { ++titles; }, nullptr};
@@ -366,7 +366,7 @@ TEST(SmsReader, GroupDeleteSkipsMarksWhoseMessageChanged) {
         td::Prog& p = td::prog();
         h.readFresh("All-", {record(2, "552", "m"), record(4, "554", "m"), record(5, "555", "m")});
         p.ReSendIndex = "5";
-        p.ListFresh = true;
+        h.reader.setListFresh(true);
         h.env.dialogs.answers = {true};
         h.engineAnswers(c.now);
         td::sms::GroupDeleteRequest req{{"2", "4", "5"}, "at+cmgd=", nullptr, nullptr};
@@ -395,13 +395,13 @@ TEST(SmsReader, GroupDeleteRefusalsAndAbort) {
     {
         Harness h;
         td::prog().ReSendIndex = "3";
-        td::prog().ListFresh = false;
+        h.reader.setListFresh(false);
         h.env.dialogs.answers = {false};
         td::sms::GroupDeleteRequest req{{"3"}, "at+cmgd=", nullptr, nullptr};
         td::sms::groupDeleteClick(h.reader, h.view, req);
         EXPECT_TRUE(h.env.starter.starts.empty());
         EXPECT_FALSE(h.env.exists("DELSMS.TXT")) << "nothing written for a declined stale list";
-        EXPECT_TRUE(td::prog().ReadAbort);
+        EXPECT_TRUE(h.reader.flags().abort);
     }
     {
         Harness h;
@@ -410,7 +410,7 @@ TEST(SmsReader, GroupDeleteRefusalsAndAbort) {
         td::sms::GroupDeleteRequest req{{"3"}, "at+cmgd=", nullptr, [&] { ++cleared; }};
         td::sms::groupDeleteClick(h.reader, h.view, req);
         EXPECT_EQ(cleared, 1);
-        EXPECT_TRUE(td::prog().ReadAbort);
+        EXPECT_TRUE(h.reader.flags().abort);
         EXPECT_EQ(h.view.caption, td::RefreshCaption());
     }
 }
@@ -426,16 +426,16 @@ TEST(SmsReader, SaveCommand) {
     EXPECT_TRUE(td::sms::saveSmsList(h.reader, "Sent-"));
     EXPECT_EQ(h.env.readFile("AutoRun/06-12-2005 14-30-05Sent-LastRun.sms"),
               record(1, "1", "copy") + "\r\n");
-    EXPECT_FALSE(td::prog().ListFresh);
+    EXPECT_FALSE(h.reader.listFresh());
 
     h.engineAnswers({record(2, "2", "fresh")});
     h.refresh("All-");
-    td::prog().ListFresh = false;
+    h.reader.setListFresh(false);
     h.env.clock.setLocal(2005, 12, 6, 14, 31, 0);
     EXPECT_TRUE(td::sms::saveSmsList(h.reader, "All-"));
     EXPECT_NE(h.env.readFile("AutoRun/06-12-2005 14-31-00All-LastRun.sms").find("fresh"),
               std::string::npos);
-    EXPECT_TRUE(td::prog().ListFresh);
+    EXPECT_TRUE(h.reader.listFresh());
     EXPECT_TRUE(h.env.dialogs.messages.empty());
 }
 
@@ -452,16 +452,16 @@ TEST(SmsReader, SaveWritesTheWindowsOwnListAfterAnotherRead) {
     h.refresh("All-");
     // Another window's read (the date book) leaves its prefix program-wide.
     td::prog().CurrentPrefix = "";
-    td::prog().ListFresh = false;
+    h.reader.setListFresh(false);
     EXPECT_TRUE(td::sms::saveSmsList(h.reader, "Sent-"));
     EXPECT_EQ(h.env.readFile("AutoRun/06-12-2005 14-30-05Sent-LastRun.sms"),
               record(1, "1", "copy") + "\r\n");
     EXPECT_FALSE(h.env.exists("AutoRun/06-12-2005 14-30-05LastRun.sms"));
-    EXPECT_FALSE(td::prog().ListFresh) << "the sent list shown is the last copy";
+    EXPECT_FALSE(h.reader.listFresh()) << "the sent list shown is the last copy";
 
     // The sent window's delete asks about its stale list although the all
     // window's list was read from the phone.
-    td::prog().ListFresh = true;
+    h.reader.setListFresh(true);
     td::prog().ReSendIndex = "1";
     h.env.dialogs.answers = {false};
     h.view.caption = W("Удалить");

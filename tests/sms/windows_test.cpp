@@ -16,6 +16,7 @@
 #include <map>
 
 #include "app/forms.h"
+#include "datebook/MemDayBook.h"
 #include "engine/settings.h"
 #include "main/TapdeckP.h"
 #include "platform/cp1251.h"
@@ -255,6 +256,18 @@ TEST_F(Windows, ControlsCaptionsAndHints) {
     EXPECT_TRUE(child<QPushButton>(f7, "bbReSend")->isHidden());
     EXPECT_TRUE(child<QPushButton>(f8, "bbReSend")->isHidden());
     EXPECT_TRUE(child<QPushButton>(f8, "bbNotDelGroupSMS")->isHidden());
+}
+
+// Each reader has its own abort flag: a click in another reading window
+// while the sent list is read (the date book's last copy, which aborts the
+// date book's own read) leaves the SMS read alone.
+TEST_F(Windows, AnotherWindowsAbortLeavesTheSmsReadAlone) {
+    TForm9 f9;
+    f5->show();
+    env.pump.at(env.pump.now + 1000, [&] { f9.bbLastCopyClick(); });
+    refresh(child<QPushButton>(f5, "bbGetSentSMS"));
+    EXPECT_EQ(text(child<QLabel>(f5, "lGetRecordCount")), "3");
+    EXPECT_EQ(text(child<QLabel>(f5, "Panel3")), W("Текущий список SMS из мобильного телефона"));
 }
 
 TEST_F(Windows, SentListReadSelectedAndHandedOver) {

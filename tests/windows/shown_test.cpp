@@ -255,6 +255,7 @@ TEST_F(ShownWindows, WiringSetsEveryLink) {
         {"main: setBeepTick", bool(m.setBeepTick)},
         {"main: setEngineWindowTick", bool(m.setEngineWindowTick)},
         {"main: phoneBookReadOff", bool(m.phoneBookReadOff)},
+        {"main: abortReads", bool(m.abortReads)},
         {"settings: buttonMess", bool(f.Form2->buttonMess)},
         {"settings: phoneCheck", f.Form2->phoneCheck},
         {"own book: phoneBookWindow", f.Form3->phoneBookWindow},
