@@ -93,6 +93,9 @@ void wireMain(const Forms& f, const Guarded& g) {
     QPointer<TForm6> f6 = g.f6;
     QPointer<TForm9> f9 = f.Form9;
     QPointer<TForm10> f10 = f.Form10;
+    l.forgetSmsNames = [f5] {
+        if (f5) f5->smsReader().forgetNames();
+    };
     l.abortReads = [f4, f5, f6, f9, f10] {
         if (f4) f4->readFlags().abort = true;
         if (f5) f5->smsReader().flags().abort = true;
@@ -137,8 +140,8 @@ void wirePhoneBooks(const Forms& f, const Guarded& g) {
 void wireMissedCalls(const Guarded& g) {
     if (!g.f6) return;
     QPointer<TForm1> f1 = g.f1;
-    g.f6->callAction = [f1] {
-        if (f1) f1->bbCallClick();
+    g.f6->callAction = [f1](const std::string& number) {
+        if (f1) f1->callNumber(number);
     };
     g.f6->hangUpAction = [f1] {
         if (f1) f1->bbHangUpClick();
@@ -199,6 +202,7 @@ void wireSmsLists(const Forms& f, const Guarded& g) {
     QPointer<TForm5> f5 = g.f5;
     sms::ReplyLinks reply;
     reply.abonentNames = [f1] { return f1 ? f1->abonentNames() : std::vector<std::string>{}; };
+    reply.abonentNumbers = [f1] { return f1 ? f1->abonentNumbers() : std::vector<std::string>{}; };
     reply.setRecipientText = [f1](const std::string& text, int index) {
         if (f1) f1->setRecipientText(text, index);
     };

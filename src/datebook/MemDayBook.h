@@ -3,6 +3,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "datebook/mdbcycle.h"
 #include "datebook/mdblogic.h"
@@ -87,6 +88,9 @@ class TForm9 : public QDialog {
     int depth_[2] = {0, 0};  // nested runs of each cycle: a click during a wait
     int weeks_ = td::AutoDeleteUnknown;
     std::string autoDeleteText_;
+    // What the save writes without a result file: the last copy shown, the
+    // log of the last read or the last unload's lines.
+    std::vector<std::string> shownLines_;
     bool sizeLocked_ = false;
     td::ReadFlags flags_;
 };

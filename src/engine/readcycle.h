@@ -46,7 +46,7 @@ constexpr unsigned RedColor = 0xFF0000;
 
 // Which lines become the last copy after a read from the phone.
 enum class LastCopySource {
-    ParsedRecords,  // RecordList, only when this read's parser accepted a record
+    ParsedRecords,  // the parser's records (hooks.parsedRecords), when there is one
     ResultLines,    // the loaded result lines, whenever there is at least one
 };
 
@@ -54,8 +54,6 @@ struct ReadCycleConfig {
     // The engine operation and its arguments.
     std::string operation;
     std::vector<std::string> args;
-    // Prefix recorded in CurrentPrefix (the kind of list being read).
-    std::string prefix;
 
     // The flags the cycle works with: its reader's own (ReadFlags), so no
     // other reader's click reaches them.
@@ -107,8 +105,11 @@ struct ReadCycleHooks {
     std::function<void()> beforeLastCopy;  // last-copy mode, before the copy is loaded
     // Fills the grid from the last copy's lines (never called with none).
     std::function<void(const std::vector<std::string>&)> loadLastCopy;
-    // Parses a fresh answer (the loaded lines); the parser refills RecordList.
+    // Parses a fresh answer (the loaded lines).
     std::function<void(const std::vector<std::string>&)> parse;
+    // The records that parse kept, stored as the last copy when the config
+    // says ParsedRecords (the reader owns them; unset: no records).
+    std::function<std::vector<std::string>()> parsedRecords;
     std::function<void()> onDataLoaded;     // e.g. enable a transfer button
     std::function<void()> onLastCopySaved;  // after a read from the phone stored its copy
     std::function<bool()> beepWanted;       // the "beep when nothing was read" option

@@ -90,24 +90,10 @@ struct Prog {
         PBookModify{setting::PBookModifySwitch.def}, AllSMS{setting::AllSMSSwitch.def},
         PBookRead{setting::PBookReadSwitch.def};
 
-    // Flags of the main window.
-    bool FirstActivationDone = false;
-    std::string SatelliteMarker;
-
-    // Shared working lists and values.
-    std::vector<std::string> PhoneNumbers;
-    std::vector<std::string> RecordList;
-    std::vector<std::string> NameList;
-    std::string CurrentPrefix;
-
     // Read cycle.
     bool QuickRead = false;  // QuickRead=YES: end a read as soon as the engine is done
     int PollInterval = FastPollInterval;
     int PollCount = FastPollCount;
-
-    // Phone book and dialing.
-    int FreeRow = 1;
-    std::string DialNumber;
 
     // Hand-over values between the SMS windows and the main window.
     std::vector<std::string> SentSMSIndexes;

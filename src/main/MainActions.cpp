@@ -138,46 +138,50 @@ void TForm1::Panel2Click() {
 
 void TForm1::ComboBoxAbonentNameSelect(int index) {
     auto& p = prog();
-    if (index < 0 || static_cast<size_t>(index) >= p.PhoneNumbers.size()) return;
+    if (index < 0 || static_cast<size_t>(index) >= phoneNumbers_.size()) return;
     abonentChosen_ = index;
-    p.DialNumber = p.PhoneNumbers[static_cast<size_t>(index)];
-    LabelPhoneNumber->setText(td::fromWin(p.DialNumber));
+    dialNumber_ = phoneNumbers_[static_cast<size_t>(index)];
+    LabelPhoneNumber->setText(td::fromWin(dialNumber_));
 }
 
 void TForm1::ComboBoxAbonentNameEdited(const QString& text) {
     abonentChosen_ = -1;
     if (text.isEmpty()) return;  // an emptied field keeps the last number
-    prog().DialNumber = td::toWin(text);
+    dialNumber_ = td::toWin(text);
     LabelPhoneNumber->setText(text);
 }
 
 void TForm1::bbCallClick() {
     auto& p = prog();
     if (td::CellBusy()) return;
-    switch (ml::classifyDial(p.DialNumber)) {
+    switch (ml::classifyDial(dialNumber_)) {
         case ml::DialKind::Empty:
             td::dialogs().message(td::W("- Не задан абонент и/или номер телефона !"));
             return;
         case ml::DialKind::National:
-            runAction(Panel2, ml::Action::Call, p.CallName, {p.DialNumber}, p.DialNumber);
+            runAction(Panel2, ml::Action::Call, p.CallName, {dialNumber_}, dialNumber_);
             return;
         case ml::DialKind::International: {
             // The "+" is typed on the keypad first, so the number goes through a
             // one-line batch file run by the batch operation.
             std::string command = td::GetOperByName(p.OperIniName, p.CallName);
-            std::string line =
-                ml::internationalBatchLine(p.PLusBeforeNumber, command, p.DialNumber);
+            std::string line = ml::internationalBatchLine(p.PLusBeforeNumber, command, dialNumber_);
             if (!td::files::writeLines(td::ScriptBatName, {line})) {
                 td::dialogs().message(td::W("- Не удаётся записать файл ") + td::ScriptBatName);
                 return;
             }
             runAction(Panel2, ml::Action::Call, td::BatchOperName, {td::ScriptBatName},
-                      p.DialNumber);
+                      dialNumber_);
             return;
         }
         case ml::DialKind::Ignored:
             return;
     }
+}
+
+void TForm1::callNumber(const std::string& number) {
+    dialNumber_ = number;
+    bbCallClick();
 }
 
 void TForm1::bbHangUpClick() {
@@ -189,8 +193,8 @@ void TForm1::volume(const std::string& operation) {
     auto& p = prog();
     if (td::CellBusy()) return;
     if (abonentChosen_ < 0) {
-        p.DialNumber = td::toWin(ComboBoxAbonentName->currentText());
-        LabelPhoneNumber->setText(td::fromWin(p.DialNumber));
+        dialNumber_ = td::toWin(ComboBoxAbonentName->currentText());
+        LabelPhoneNumber->setText(td::fromWin(dialNumber_));
     }
     runAction(Panel2, ml::Action::Other, operation, {}, operation);
 }
@@ -221,7 +225,7 @@ TForm1::SmsBand TForm1::rusBand() {
 }
 
 void TForm1::chooseRecipient(const SmsBand& b, int index) {
-    const auto& numbers = prog().PhoneNumbers;
+    const auto& numbers = phoneNumbers_;
     if (index < 0 || static_cast<size_t>(index) >= numbers.size()) return;
     // The number goes as the phone dials it: a blank in it would make
     // several recipients of one (a hand-written own book may hold one).

@@ -84,10 +84,9 @@ void TForm1::FormActivate() {
         CheckBoxCycleSendLat->setVisible(true);
         CheckBoxCycleSendRus->setVisible(true);
     }
-    // 2. Shared working lists start empty again.
-    p.PhoneNumbers.clear();
-    p.RecordList.clear();
-    p.NameList.clear();
+    // 2. The own book's numbers are read again, and the SMS windows' names.
+    phoneNumbers_.clear();
+    if (links.forgetSmsNames) links.forgetSmsNames();
     // 3. Start folder and the number field.
     p.StartDir = td::files::currentDir();
     refill(ComboBoxAbonentName, {});
@@ -100,7 +99,7 @@ void TForm1::FormActivate() {
         p.ExeIniName = ml::exeIniName(p.ExeFileName);
         std::string model = td::upperAscii(p.EngineModelIni);
         if (model != td::upperAscii(td::EngineIniName) && model != td::upperAscii(p.ExeIniName) &&
-            !satelliteAsked_ && td::CheckSateliteFile(td::SatelliteBase, p.SatelliteMarker)) {
+            !satelliteAsked_ && td::CheckSateliteFile(td::SatelliteBase, satelliteMarker_)) {
             satelliteAsked_ = true;
             if (td::dialogs().confirm(
                     td::W("- Может быть активна только одна программа-сателит\r Возможны ошибки "
@@ -147,7 +146,7 @@ void TForm1::FormActivate() {
         p.EngineBeep = td::upperAscii(td::readSetting(oper, S::EngineBeep));
     }
     // 9-10.
-    p.FirstActivationDone = true;
+    firstActivationDone_ = true;
     bbReSend->setEnabled(p.ReSendReady);
     bbASCIISendSMS->setEnabled(false);
     bbRUSSendSMS->setEnabled(false);
@@ -155,7 +154,7 @@ void TForm1::FormActivate() {
     if (p.RecipientPreset) applyPreset();
     p.RecipientPreset = false;
     // 12. This program's satellite marker (tried again while it has none).
-    if (p.SatelliteMarker.empty()) p.SatelliteMarker = td::CreSateliteFile(td::SatelliteBase);
+    if (satelliteMarker_.empty()) satelliteMarker_ = td::CreSateliteFile(td::SatelliteBase);
     // 13.
     sizeLocked_ = true;
     lockSize();
@@ -173,7 +172,7 @@ void TForm1::readOwnIni() {
     QStringList names;
     for (const auto& [name, number] : own.readSection(std::string(S::PhoneBookSection))) {
         names << td::fromWin(name);
-        p.PhoneNumbers.push_back(number);
+        phoneNumbers_.push_back(number);
     }
     refill(ComboBoxAbonentName, names);
     refill(ComboBoxSmsRecepter, names);
@@ -220,7 +219,7 @@ void TForm1::readOwnIni() {
     p.QuickRead = sw(S::QuickRead) == "YES";
     applySwitches();
 
-    if (!p.FirstActivationDone &&
+    if (!firstActivationDone_ &&
         td::upperAscii(p.OperIniName) != td::upperAscii(td::EngineIniName) &&
         td::files::exists(td::startPath(td::EngineIniName))) {
         td::IniFile engine(td::startPath(td::EngineIniName));
@@ -296,12 +295,12 @@ void TForm1::applyPreset() {
     QString shown = td::fromWin(p.PresetText);
     int count = ComboBoxSmsRecepter->count();
     if (p.PresetIndex >= 0 && p.PresetIndex < count &&
-        static_cast<size_t>(p.PresetIndex) < p.PhoneNumbers.size()) {
+        static_cast<size_t>(p.PresetIndex) < phoneNumbers_.size()) {
         for (QComboBox* box : {ComboBoxSmsRecepter, ComboBoxSmsRecepterRus}) {
             box->setCurrentIndex(p.PresetIndex);
             box->setEditText(shown);
         }
-        p.LatRecipients = p.PhoneNumbers[static_cast<size_t>(p.PresetIndex)];
+        p.LatRecipients = phoneNumbers_[static_cast<size_t>(p.PresetIndex)];
         p.RusRecipients = p.LatRecipients;
         lLatSMSPhoneNumber->setText(td::fromWin(p.LatRecipients));
         lRusSMSPhoneNumber->setText(td::fromWin(p.RusRecipients));
@@ -326,7 +325,7 @@ void TForm1::FormClose() {
     auto& p = prog();
     writeBack();
     td::files::remove(td::startPath(td::RunMarkerName));
-    if (!p.SatelliteMarker.empty()) td::files::remove(p.SatelliteMarker);
+    if (!satelliteMarker_.empty()) td::files::remove(satelliteMarker_);
     // A read still waiting in a child window ends at its next check, and
     // whatever unwinds after this point writes nothing.
     if (links.abortReads) links.abortReads();
@@ -364,7 +363,7 @@ void TForm1::FormDestroy() {
     auto& p = prog();
     p.StartDir = td::files::currentDir();
     td::files::remove(td::startPath(td::RunMarkerName));
-    if (!p.SatelliteMarker.empty()) td::files::remove(p.SatelliteMarker);
+    if (!satelliteMarker_.empty()) td::files::remove(satelliteMarker_);
 }
 
 // ---- window system events -------------------------------------------------------

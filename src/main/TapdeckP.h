@@ -89,6 +89,14 @@ class TForm1 : public QWidget {
     // tests replace it.
     std::function<void()> terminateApp;
     bool terminated() const { return terminated_; }
+    // The first activation has read the inis (the start is over).
+    bool firstActivationDone() const { return firstActivationDone_; }
+    // This program's satellite marker file ("" while it has none).
+    const std::string& satelliteMarker() const { return satelliteMarker_; }
+    // The number the call button dials.
+    const std::string& dialNumber() const { return dialNumber_; }
+    // Calls this number (the missed calls window's call back).
+    void callNumber(const std::string& number);
 
     // Designed outer size; the window system's caption and frame take
     // FrameAllowance pixels of the height.
@@ -114,6 +122,8 @@ class TForm1 : public QWidget {
         std::function<void()> phoneBookReadOff;
         // Sets the abort flag of every reading window's reader (the close).
         std::function<void()> abortReads;
+        // The SMS windows look names up in the phone book copy afresh.
+        std::function<void()> forgetSmsNames;
     };
     Links links;
 
@@ -122,6 +132,8 @@ class TForm1 : public QWidget {
     void addReSendLine(const std::string& line);
     void setReSendText(const std::string& text);
     std::vector<std::string> abonentNames() const;  // the number field's list, in order
+    // The own phone book's numbers, index-aligned with abonentNames.
+    const std::vector<std::string>& abonentNumbers() const { return phoneNumbers_; }
     // Both recipient boxes show text; an index >= 0 also chooses that entry.
     void setRecipientText(const std::string& text, int index);
     // LatRecipients and RusRecipients, and the number labels of both bands.
@@ -247,7 +259,11 @@ class TForm1 : public QWidget {
     void lockSize();
     void openChild(QWidget* window);
 
-    int abonentChosen_ = -1;  // list entry chosen in the number field, -1 none
+    int abonentChosen_ = -1;                 // list entry chosen in the number field, -1 none
+    std::vector<std::string> phoneNumbers_;  // the own book's numbers (a name's may be empty)
+    std::string dialNumber_;
+    std::string satelliteMarker_;
+    bool firstActivationDone_ = false;
     bool shownOnce_ = false;
     bool eventActivationDone_ = false;
     bool terminated_ = false;

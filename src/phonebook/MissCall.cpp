@@ -87,11 +87,10 @@ void TForm6::bbMissCallClick() {
         bbMissCall->setEnabled(false);
         return;
     }
-    td::prog().DialNumber = number;
     selRow_ = -1;
     bbMissCall->setEnabled(false);
     bbHangUpMissCall->setEnabled(true);
-    if (callAction) callAction();
+    if (callAction) callAction(number);
 }
 
 void TForm6::bbHangUpMissCallClick() {

@@ -23,7 +23,6 @@ ReadCycleConfig phoneBookCycleConfig(const std::string& operation, const std::st
     Prog& p = prog();
     ReadCycleConfig c;
     c.operation = operation;
-    c.prefix = prefix;
     c.abortFlag = &flags.abort;
     c.updateFlag = &flags.update;
     c.busyTest = true;

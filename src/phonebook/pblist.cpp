@@ -83,15 +83,15 @@ ReadCycleHooks PhoneBookReader::hooks() {
         if (links.freshList) links.freshList();
         panel_->setText(fromWin(W("Текущие записи из мобильного телефона")));
 
-        Prog& p = prog();
-        p.RecordList.clear();
+        records_.clear();
         grid_->clearRows(1);
         grid_->resetRows();
         header();
-        std::vector<PBRecord> records = parsePhoneBookAnswer(lines, p.PrefixPhoneBook);
-        for (const PBRecord& r : records) p.RecordList.push_back(recordLine(r));
+        std::vector<PBRecord> records = parsePhoneBookAnswer(lines, prog().PrefixPhoneBook);
+        for (const PBRecord& r : records) records_.push_back(recordLine(r));
         fillRecords(grid_, counter_, records, true);
     };
+    h.parsedRecords = [this] { return records_; };
     h.onDataLoaded = [this] {
         if (links.dataLoaded) links.dataLoaded();
     };

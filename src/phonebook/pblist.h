@@ -73,6 +73,7 @@ class PhoneBookReader {
     QLabel* panel_;
     GridReadView view_;
     ReadFlags flags_;
+    std::vector<std::string> records_;  // the last answer's records, the last copy's lines
     ReadCycle cycle_;
     int depth_ = 0;  // nested runs: a click during a wait
 };

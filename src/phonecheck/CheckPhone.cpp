@@ -68,7 +68,6 @@ TForm10::TForm10(QWidget* parent) : QDialog(parent) {
     };
     h.parse = [this](const std::vector<std::string>& lines) {
         Panel5->setText(fromWin(td::CheckStatusCurrent()));
-        td::prog().RecordList.clear();  // the window stores its own copy
         shown_.caps = {};
         showCapabilities();
         td::parsePhoneLog(lines, checkList_, shown_);

@@ -26,7 +26,8 @@ const td::sms::SmsWindowDesign kDesign{
     "bbAllSMSReply",
     "Отправить ответ",
     "bbGetAllSMS",
-    "Прочесть SMS из телефона"};
+    "Прочесть SMS из телефона",
+    "All-"};
 
 // The group delete's state is which of its two buttons shows: the caption
 // of the read's button is the abort caption while the abort button shows.
@@ -182,7 +183,8 @@ void TForm8::StringGridMobileAllSMSSelectCell(int col, int row) {
 
 void TForm8::bbAllSMSReplyClick() {
     if (td::sms::SmsReader* r = links.reader ? links.reader() : nullptr) r->setListFresh(false);
-    td::sms::handOverReply(links.reply);
+    if (td::sms::SmsReader* r = links.reader ? links.reader() : nullptr)
+        td::sms::handOverReply(*r, links.reply);
     close();
 }
 

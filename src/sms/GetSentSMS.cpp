@@ -25,7 +25,8 @@ const td::sms::SmsWindowDesign kDesign{
     "bbSentSMSReady",
     "К отправке SMS",
     "bbGetSentSMS",
-    "Прочесть ранее отправленные SMS из телефона"};
+    "Прочесть ранее отправленные SMS из телефона",
+    "Sent-"};
 }  // namespace
 
 TForm5::TForm5(QWidget* parent) : QDialog(parent) {
@@ -81,7 +82,7 @@ td::ReadOutcome TForm5::ReadSMS(const std::string& operation, td::sms::SmsListVi
 }
 
 std::string TForm5::PhoneNameForNumber(const std::string& number) const {
-    return td::sms::PhoneNameForNumber(number);
+    return reader_.nameForNumber(number);
 }
 
 bool TForm5::FormCanResize(int&, int&) const {

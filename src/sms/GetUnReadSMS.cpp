@@ -24,7 +24,8 @@ const td::sms::SmsWindowDesign kDesign{
     "bbUnReadSMSReply",
     "Отправить ответ",
     "bbGetUnReadSMS",
-    "Прочесть SMS из телефона"};
+    "Прочесть SMS из телефона",
+    "UnRead-"};
 }  // namespace
 
 TForm7::TForm7(QWidget* parent) : QDialog(parent) {
@@ -135,6 +136,7 @@ void TForm7::bbSaveSMSListClick() {
 
 void TForm7::bbUnReadSMSReplyClick() {
     if (td::sms::SmsReader* r = links.reader ? links.reader() : nullptr) r->setListFresh(false);
-    td::sms::handOverReply(links.reply);
+    if (td::sms::SmsReader* r = links.reader ? links.reader() : nullptr)
+        td::sms::handOverReply(*r, links.reply);
     close();
 }

@@ -50,7 +50,6 @@ ReadCycleConfig smsCycleConfig(const std::string& operation, const std::string& 
     ReadCycleConfig c;
     c.operation = operation;
     if (!argument.empty()) c.args = {argument};
-    c.prefix = kind;
     c.abortFlag = &flags.abort;
     c.updateFlag = &flags.update;
     c.busyTest = true;

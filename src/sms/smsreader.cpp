@@ -18,16 +18,15 @@ std::vector<std::string> smsPrefixes() {
     return {prog().PrefixSmsList, prog().PrefixMotoSmsList};
 }
 
-bool loadNameList() {
-    Prog& p = prog();
-    if (!p.NameList.empty()) return true;
+const std::vector<std::string>& SmsReader::names() const {
     const std::string copy = autoRunPath(PhoneBookCopyName);
-    return files::exists(copy) && files::readLines(copy, p.NameList);
+    if (names_.empty() && files::exists(copy)) files::readLines(copy, names_);
+    return names_;
 }
 
-std::string PhoneNameForNumber(const std::string& number) {
-    if (!loadNameList()) return number;
-    return nameForNumber(number, prog().NameList);
+std::string SmsReader::nameForNumber(const std::string& number) const {
+    if (names().empty()) return number;
+    return sms::nameForNumber(number, names_);
 }
 
 std::string groupDeleteCommand() {
@@ -40,10 +39,9 @@ std::string groupDeleteCommand() {
 namespace {
 // Clears the list and shows the messages of these lines, their storage
 // indexes in SentSMSIndexes.
-void fillList(SmsListView& view, const std::vector<std::string>& lines) {
+void fillList(const SmsReader& reader, SmsListView& view, const std::vector<std::string>& lines) {
     // The names are looked up in an index built once for the whole list.
-    loadNameList();
-    const NameIndex names(prog().NameList);
+    const NameIndex names(reader.names());
     std::vector<SmsRow> rows =
         listRows(lines, smsPrefixes(), [&names](const std::string& n) { return names.nameFor(n); });
     Prog& p = prog();
@@ -75,13 +73,12 @@ ReadCycleHooks SmsReader::cycleHooks(SmsListView& view, const std::string& kind)
     };
     h.loadLastCopy = [this, v, kind](const std::vector<std::string>& lines) {
         shown_[kind] = {lines, false};
-        fillList(*v, lines);
+        fillList(*this, *v, lines);
     };
     h.parse = [this, v, kind](const std::vector<std::string>& lines) {
         v->readView().setStatus(W("Текущий список SMS из мобильного телефона"));
-        prog().RecordList.clear();
         shown_[kind] = {lines, true};
-        fillList(*v, lines);
+        fillList(*this, *v, lines);
     };
     h.onLastCopySaved = [this] { listFresh_ = true; };
     h.beepWanted = hooks_.beepWanted;

@@ -39,11 +39,6 @@ struct SmsReaderHooks {
 
 // The prefixes of SMS records (the operations ini's two SMS answer prefixes).
 std::vector<std::string> smsPrefixes();
-// NameList: the phone book copy's lines (AutoRun\LastPBook.txt), loaded
-// when empty. False when there is none.
-bool loadNameList();
-// The name shown for a number: from NameList, else the number.
-std::string PhoneNameForNumber(const std::string& number);
 // The own ini's Commands/GroupDeleteSMS, "at+cmgd=" when empty.
 std::string groupDeleteCommand();
 
@@ -73,6 +68,14 @@ class SmsReader {
     bool listFresh() const { return listFresh_; }
     void setListFresh(bool fresh) { listFresh_ = fresh; }
 
+    // The phone book copy's lines (AutoRun\LastPBook.txt) that names are
+    // looked up in, loaded when first needed; empty when there is none.
+    const std::vector<std::string>& names() const;
+    // The copy may have changed: the next look-up loads it again.
+    void forgetNames() { names_.clear(); }
+    // The name shown for a number: from the copy, else the number.
+    std::string nameForNumber(const std::string& number) const;
+
     // One call of the reader into `view`, in the mode the update flag selects.
     ReadOutcome ReadSMS(SmsListView& view, const std::string& operation,
                         const std::string& argument, const std::string& kind,
@@ -93,6 +96,7 @@ class SmsReader {
     std::map<std::string, ShownList> shown_;
     ReadFlags flags_;
     bool listFresh_ = false;
+    mutable std::vector<std::string> names_;
 };
 
 // The single delete of one window (the delete button is the view's button).

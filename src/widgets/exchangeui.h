@@ -18,7 +18,7 @@ void exportOwnBookAsked(QWidget* parent, const std::vector<PBRecord>& rows);
 bool importOwnBookAsked(QWidget* parent, std::vector<PBRecord>& rows);
 // The date book's last copy to iCalendar.
 void exportDateBookAsked(QWidget* parent);
-// The last copy of the SMS list shown last (the kind of CurrentPrefix) to CSV.
-void exportSmsListAsked(QWidget* parent);
+// The last copy of the SMS list of this kind ("Sent-", "UnRead-", "All-") to CSV.
+void exportSmsListAsked(QWidget* parent, const std::string& kind);
 
 }  // namespace td

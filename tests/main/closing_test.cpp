@@ -16,8 +16,8 @@ TEST_F(MainWindowTest, NothingIsWrittenAfterTheClosingWriteBack) {
     writeStandardFiles();
     start();
     ASSERT_EQ(engineIni("AutoRun", "Wait"), "2");
-    ASSERT_FALSE(td::prog().SatelliteMarker.empty());
-    std::string marker = td::prog().SatelliteMarker;
+    ASSERT_FALSE(form->satelliteMarker().empty());
+    std::string marker = form->satelliteMarker();
     std::string ownAfterClose, engineAfterClose;
     modal.during = [&](QWidget* w) {
         if (w != form6.get()) return;

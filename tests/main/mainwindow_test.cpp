@@ -34,7 +34,7 @@ TEST_F(MainActionsTest, CallDialsTheChosenNameOrTheTypedNumber) {
         ->lineEdit()
         ->selectAll();  // typing replaces the chosen name
     typeText(child<QComboBox>(form, "ComboBoxAbonentName")->lineEdit(), "84951234567");
-    EXPECT_EQ(td::prog().DialNumber, "84951234567");
+    EXPECT_EQ(form->dialNumber(), "84951234567");
     EXPECT_EQ(child<QLabel>(form, "LabelPhoneNumber")->text(), "84951234567");
     form->bbCallClick();
     EXPECT_EQ(params().back(), W(kCall) + " \"84951234567\"");
@@ -93,16 +93,16 @@ TEST_F(MainActionsTest, NumberFieldEdgeCases) {
     QKeyEvent erase(QEvent::KeyPress, Qt::Key_Backspace, Qt::NoModifier);
     QApplication::sendEvent(edit, &erase);
     EXPECT_EQ(edit->text(), "");
-    EXPECT_EQ(td::prog().DialNumber, "555");
+    EXPECT_EQ(form->dialNumber(), "555");
 
     // Typing after a choice drops the choice: volume then takes the typed text.
     choose(child<QComboBox>(form, "ComboBoxAbonentName"), 0);
     form->bbSoundUpClick();
-    EXPECT_EQ(td::prog().DialNumber, "89161234567");
+    EXPECT_EQ(form->dialNumber(), "89161234567");
     edit->clear();
     typeText(edit, "7");
     form->bbSoundDownClick();
-    EXPECT_EQ(td::prog().DialNumber, "7");
+    EXPECT_EQ(form->dialNumber(), "7");
     EXPECT_EQ(params(), (std::vector<std::string>{W("oper \"Громче\""), W("oper \"Тише\"")}));
 }
 
@@ -110,9 +110,9 @@ TEST_F(MainActionsTest, VolumeWithAnEmptyFieldEmptiesTheNumber) {
     choose(child<QComboBox>(form, "ComboBoxAbonentName"), 0);
     form->FormActivate();  // the field is blank again, the number is kept
     EXPECT_EQ(child<QComboBox>(form, "ComboBoxAbonentName")->currentText(), "");
-    EXPECT_EQ(td::prog().DialNumber, "89161234567");
+    EXPECT_EQ(form->dialNumber(), "89161234567");
     form->bbSoundUpClick();
-    EXPECT_EQ(td::prog().DialNumber, "");
+    EXPECT_EQ(form->dialNumber(), "");
     form->bbCallClick();
     EXPECT_EQ(params().size(), 1u);
     EXPECT_EQ(env.dialogs.messages.back(), W("- Не задан абонент и/или номер телефона !"));

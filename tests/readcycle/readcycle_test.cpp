@@ -62,10 +62,10 @@ struct Harness {
     bool beep = false;
     FakeEngine engine{env};
     td::ReadFlags flags;
+    std::vector<std::string> records;  // what the parser kept
 
     Harness() {
         config.operation = "Read book";
-        config.prefix = "MC-";
         config.abortFlag = &flags.abort;
         config.updateFlag = &flags.update;
         config.question = "read?";
@@ -83,10 +83,11 @@ struct Harness {
         config.lastCopyStatusPrefix = "copy of ";
         hooks.parse = [this](const std::vector<std::string>& lines) {
             parsed.push_back(lines);
-            td::prog().RecordList.clear();
+            records.clear();
             for (const auto& l : lines)
-                if (l.rfind("+CPBR", 0) == 0) td::prog().RecordList.push_back("rec:" + l);
+                if (l.rfind("+CPBR", 0) == 0) records.push_back("rec:" + l);
         };
+        hooks.parsedRecords = [this] { return records; };
         hooks.loadLastCopy = [this](const std::vector<std::string>& l) { loaded.push_back(l); };
         hooks.onDataLoaded = [this] { ++dataLoaded; };
         hooks.beepWanted = [this] { return beep; };
@@ -240,7 +241,6 @@ TEST(ReadCycle, StartDeletesOldFilesAndStartsTheEngine) {
     ASSERT_EQ(h.env.starter.starts.size(), 1u);
     EXPECT_EQ(h.env.starter.starts[0].file, "celltalk.exe");
     EXPECT_EQ(h.env.starter.params()[0], "oper \"Read book\" \"x y\"");
-    EXPECT_EQ(td::prog().CurrentPrefix, "MC-");
 }
 
 // ---- what a finished wait leaves --------------------------------------------

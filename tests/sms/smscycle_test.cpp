@@ -77,7 +77,6 @@ TEST(SmsCycle, WaitsOnTheResultFileWhileTheLogExists) {
     EXPECT_EQ(h.parsed[0].size(), 3u);
     EXPECT_EQ(h.env.readFile("AutoRun/Sent-LastRun.sms"), kList);
     EXPECT_EQ(h.saved, 1);
-    EXPECT_EQ(td::prog().CurrentPrefix, "Sent-");
     EXPECT_EQ(h.view.gridHint, W("Подождите - идёт чтение SMS из телефона"));
 }
 

@@ -115,7 +115,6 @@ TEST(SmsReader, RefreshShowsThePhonesListWithNames) {
     EXPECT_TRUE(td::prog().ReSendIndex.empty());
     EXPECT_EQ(h.reSendCleared, 1);
     EXPECT_EQ(h.view.selectionClears, 1);
-    EXPECT_EQ(td::prog().CurrentPrefix, "Sent-");
     // The last copy holds the result's lines, echo and final result included.
     std::vector<std::string> copy;
     td::files::readLines(h.env.path("AutoRun/Sent-LastRun.sms"), copy);
@@ -334,7 +333,6 @@ TEST(SmsReader, GroupDeleteDeletesTheMarkedMessagesInOneRun) {
             << c.why;
         EXPECT_EQ(titles, 1);
         EXPECT_EQ(h.view.caption, td::RefreshCaption()) << "the start button shows again";
-        EXPECT_EQ(td::prog().CurrentPrefix, "All-");
         EXPECT_EQ(h.view.rows.size(), 7u);
     }
 }
@@ -450,8 +448,6 @@ TEST(SmsReader, SaveWritesTheWindowsOwnListAfterAnotherRead) {
     h.lastCopy("Sent-");
     h.engineAnswers({record(2, "2", "all list")});
     h.refresh("All-");
-    // Another window's read (the date book) leaves its prefix program-wide.
-    td::prog().CurrentPrefix = "";
     h.reader.setListFresh(false);
     EXPECT_TRUE(td::sms::saveSmsList(h.reader, "Sent-"));
     EXPECT_EQ(h.env.readFile("AutoRun/06-12-2005 14-30-05Sent-LastRun.sms"),

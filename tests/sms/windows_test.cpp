@@ -382,7 +382,7 @@ TEST_F(Windows, UnreadReplyGoesToTheMainWindow) {
     // The copy writes the number with blanks and dashes: the same number,
     // handed over as one recipient.
     env.writeFile("AutoRun/LastPBook.txt", "Анна=+79161234567\nПётр=+7 903 111-22-33\n");
-    td::prog().NameList.clear();
+    f5->smsReader().forgetNames();
     for (const auto& c : cases) {
         td::prog().LatRecipients.clear();
         td::prog().RusRecipients.clear();
