@@ -186,11 +186,14 @@ void wireSentSms(const Guarded& g) {
     l.addReSendLine = [f1](const std::string& line) {
         if (f1) f1->addReSendLine(line);
     };
-    l.setReSendText = [f1](const std::string& text) {
-        if (f1) f1->setReSendText(text);
+    l.setReSendIndexes = [f1](const std::vector<std::string>& indexes) {
+        if (f1) f1->setReSendIndexes(indexes);
     };
-    l.reSend = [f1] {
-        if (f1) f1->bbReSendClick();
+    l.setReSendText = [f1](const std::string& text, const std::string& index) {
+        if (f1) f1->setReSendText(text, index);
+    };
+    l.reSend = [f1](const std::string& index) {
+        if (f1) f1->reSend(index);
     };
     l.beepWanted = beepOption(g.f2);
 }

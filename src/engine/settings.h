@@ -95,17 +95,6 @@ struct Prog {
     int PollInterval = FastPollInterval;
     int PollCount = FastPollCount;
 
-    // Hand-over values between the SMS windows and the main window.
-    std::vector<std::string> SentSMSIndexes;
-    std::string ReSendIndex;
-    bool ReSendReady = false;
-    std::string PresetText;
-    int PresetIndex = -1;
-    bool RecipientPreset = false;
-    std::string LatRecipients;
-    std::string RusRecipients;
-    std::string SelectedSMSText;
-
     Prog();
 };
 

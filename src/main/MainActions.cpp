@@ -209,11 +209,11 @@ void TForm1::bbSoundDownClick() {
 // ---- SMS --------------------------------------------------------------------------
 
 TForm1::SmsBand TForm1::latBand() {
-    return {ComboBoxSmsRecepter,   lLatSMSPhoneNumber,
-            leLatSMSText,          lLatSMSLen,
-            lLatSMSParts,          false,
-            bbASCIISendSMS,        cbLatSMSHistory,
-            &prog().LatRecipients, &prog().LatSendSMSName};
+    return {ComboBoxSmsRecepter, lLatSMSPhoneNumber,
+            leLatSMSText,        lLatSMSLen,
+            lLatSMSParts,        false,
+            bbASCIISendSMS,      cbLatSMSHistory,
+            &latRecipients_,     &prog().LatSendSMSName};
 }
 
 TForm1::SmsBand TForm1::rusBand() {
@@ -221,7 +221,7 @@ TForm1::SmsBand TForm1::rusBand() {
             leRusSMSText,           lRusSMSLen,
             lRusSMSParts,           true,
             bbRUSSendSMS,           cbRusSMSHistory,
-            &prog().RusRecipients,  &prog().RusSendSMSName};
+            &rusRecipients_,        &prog().RusSendSMSName};
 }
 
 void TForm1::chooseRecipient(const SmsBand& b, int index) {
@@ -371,17 +371,17 @@ void TForm1::bbRUSSendSMSClick() {
 void TForm1::ComboBoxSMSTextSelect(int index) {
     if (index < 0 || index >= ComboBoxSMSText->count()) return;
     auto choice = ml::reSendChoice(td::toWin(ComboBoxSMSText->itemText(index)), index,
-                                   ComboBoxSMSText->count(), prog().SentSMSIndexes);
+                                   ComboBoxSMSText->count(), reSendIndexes_);
     if (!choice) return;
     bbReSend->setEnabled(true);
-    prog().ReSendIndex = *choice;
+    reSendIndex_ = *choice;
 }
 
 void TForm1::bbReSendClick() {
     if (CheckBoxCycleResent->isChecked()) return;
     if (td::CellBusy()) return;
     bbReSend->setEnabled(false);
-    runAction(Panel3, ml::Action::ReSend, prog().ReSendSMSName, {prog().ReSendIndex}, {});
+    runAction(Panel3, ml::Action::ReSend, prog().ReSendSMSName, {reSendIndex_}, {});
     bbReSend->setEnabled(true);
 }
 
@@ -437,17 +437,29 @@ void TForm1::ButtonMess(bool found, const std::string& caption, const std::strin
 void TForm1::clearReSendBox() {
     ComboBoxSMSText->clear();
     ComboBoxSMSText->setEditText(QString());
+    reSendIndexes_.clear();
     // The message once chosen for a re-send is no longer in the box.
     bbReSend->setEnabled(false);
-    prog().ReSendReady = false;
+    reSendReady_ = false;
 }
 
 void TForm1::addReSendLine(const std::string& line) {
     ComboBoxSMSText->addItem(td::fromWin(line));
 }
 
-void TForm1::setReSendText(const std::string& text) {
+void TForm1::setReSendIndexes(const std::vector<std::string>& indexes) {
+    reSendIndexes_ = indexes;
+}
+
+void TForm1::setReSendText(const std::string& text, const std::string& index) {
     ComboBoxSMSText->setEditText(td::fromWin(text));
+    reSendIndex_ = index;
+    reSendReady_ = true;
+}
+
+void TForm1::reSend(const std::string& index) {
+    reSendIndex_ = index;
+    bbReSendClick();
 }
 
 std::vector<std::string> TForm1::abonentNames() const {
@@ -462,11 +474,12 @@ void TForm1::setRecipientText(const std::string& text, int index) {
         if (index >= 0 && index < box->count()) box->setCurrentIndex(index);
         box->setEditText(td::fromWin(text));
     }
+    preset_ = Preset{text, index};
 }
 
 void TForm1::setRecipients(const std::string& lat, const std::string& rus) {
-    prog().LatRecipients = lat;
-    prog().RusRecipients = rus;
+    latRecipients_ = lat;
+    rusRecipients_ = rus;
     lLatSMSPhoneNumber->setText(td::fromWin(lat));
     lRusSMSPhoneNumber->setText(td::fromWin(rus));
 }

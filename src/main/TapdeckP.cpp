@@ -63,7 +63,6 @@ void TForm1::FormCreate() {
     if (td::files::exists(td::startPath(td::RunMarkerName))) {
         td::files::remove(td::startPath(td::RunMarkerName));
     }
-    prog().SentSMSIndexes.clear();
 }
 
 void TForm1::FormShow() {
@@ -147,12 +146,12 @@ void TForm1::FormActivate() {
     }
     // 9-10.
     firstActivationDone_ = true;
-    bbReSend->setEnabled(p.ReSendReady);
+    bbReSend->setEnabled(reSendReady_);
     bbASCIISendSMS->setEnabled(false);
     bbRUSSendSMS->setEnabled(false);
     // 11. A recipient handed over for a reply.
-    if (p.RecipientPreset) applyPreset();
-    p.RecipientPreset = false;
+    if (preset_) applyPreset();
+    preset_.reset();
     // 12. This program's satellite marker (tried again while it has none).
     if (satelliteMarker_.empty()) satelliteMarker_ = td::CreSateliteFile(td::SatelliteBase);
     // 13.
@@ -291,20 +290,20 @@ void TForm1::readOperIni() {
 }
 
 void TForm1::applyPreset() {
-    auto& p = prog();
-    QString shown = td::fromWin(p.PresetText);
+    const Preset& preset = *preset_;
+    QString shown = td::fromWin(preset.text);
     int count = ComboBoxSmsRecepter->count();
-    if (p.PresetIndex >= 0 && p.PresetIndex < count &&
-        static_cast<size_t>(p.PresetIndex) < phoneNumbers_.size()) {
+    if (preset.index >= 0 && preset.index < count &&
+        static_cast<size_t>(preset.index) < phoneNumbers_.size()) {
         for (QComboBox* box : {ComboBoxSmsRecepter, ComboBoxSmsRecepterRus}) {
-            box->setCurrentIndex(p.PresetIndex);
+            box->setCurrentIndex(preset.index);
             box->setEditText(shown);
         }
-        p.LatRecipients = phoneNumbers_[static_cast<size_t>(p.PresetIndex)];
-        p.RusRecipients = p.LatRecipients;
-        lLatSMSPhoneNumber->setText(td::fromWin(p.LatRecipients));
-        lRusSMSPhoneNumber->setText(td::fromWin(p.RusRecipients));
-    } else if (p.PresetIndex == -1) {
+        latRecipients_ = phoneNumbers_[static_cast<size_t>(preset.index)];
+        rusRecipients_ = latRecipients_;
+        lLatSMSPhoneNumber->setText(td::fromWin(latRecipients_));
+        lRusSMSPhoneNumber->setText(td::fromWin(rusRecipients_));
+    } else if (preset.index == -1) {
         for (QComboBox* box : {ComboBoxSmsRecepter, ComboBoxSmsRecepterRus}) {
             box->setCurrentIndex(-1);
             box->setEditText(shown);

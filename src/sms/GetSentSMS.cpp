@@ -98,7 +98,6 @@ void TForm5::actionsEnabled(bool on) {
 void TForm5::FormActivate() {
     bbReSend->setEnabled(false);
     bbDelSentSMS->setEnabled(false);
-    prog().ReSendReady = false;
     if (!sizeLocked_) {
         sizeLocked_ = true;
         setFixedSize(size());
@@ -128,18 +127,13 @@ void TForm5::StringGridMobileSentSMSSelectCell(int col, int row) {
     std::string who = StringGridMobileSentSMS->cell(0, row);
     std::string text = StringGridMobileSentSMS->cell(1, row);
     td::sms::Selection s =
-        td::sms::selectRow(who, text, row, prog().SentSMSIndexes, prog().ReSendSMSName);
+        td::sms::selectRow(who, text, row, reader_.rowIndexes(), prog().ReSendSMSName);
     if (s.needRefresh) td::dialogs().message(td::W("- Выполните, пожалуйста, Обновление"));
-    if (s.ok) {
-        prog().PresetText = who;
-        prog().SelectedSMSText = text;
-        prog().ReSendIndex = s.index;
-    }
+    if (s.ok) reader_.chosen() = {who, text, s.index};
     actionsEnabled(s.actions);
 }
 
 void TForm5::bbSentSMSReadyClick() {
-    auto& p = prog();
     reader_.setListFresh(false);
     if (links.clearReSendBox) links.clearReSendBox();
     for (int r = 1; r < StringGridMobileSentSMS->rows(); ++r) {
@@ -148,16 +142,17 @@ void TForm5::bbSentSMSReadyClick() {
         if (who.empty() || text.empty()) break;
         if (links.addReSendLine) links.addReSendLine(who + " ==> " + text);
     }
-    if (!p.PresetText.empty() && !p.SelectedSMSText.empty()) {
-        if (links.setReSendText) links.setReSendText(p.PresetText + " ==> " + p.SelectedSMSText);
+    if (links.setReSendIndexes) links.setReSendIndexes(reader_.rowIndexes());
+    const td::sms::SmsReader::Chosen& c = reader_.chosen();
+    if (!c.who.empty() && !c.text.empty()) {
+        if (links.setReSendText) links.setReSendText(c.who + " ==> " + c.text, c.index);
         bbReSend->setEnabled(true);
-        p.ReSendReady = true;
     }
     close();
 }
 
 void TForm5::bbReSendClick() {
-    if (links.reSend) links.reSend();
+    if (links.reSend) links.reSend(reader_.chosen().index);
     bbReSend->setEnabled(false);
     bbDelSentSMS->setEnabled(false);
     reader_.setListFresh(false);

@@ -36,22 +36,19 @@ std::string groupDeleteCommand() {
     return cmd.empty() ? std::string(setting::GroupDeleteSMS.def) : cmd;
 }
 
-namespace {
 // Clears the list and shows the messages of these lines, their storage
-// indexes in SentSMSIndexes.
-void fillList(const SmsReader& reader, SmsListView& view, const std::vector<std::string>& lines) {
+// indexes in rowIndexes.
+void SmsReader::fillList(SmsListView& view, const std::vector<std::string>& lines) {
     // The names are looked up in an index built once for the whole list.
-    const NameIndex names(reader.names());
+    const NameIndex index(names());
     std::vector<SmsRow> rows =
-        listRows(lines, smsPrefixes(), [&names](const std::string& n) { return names.nameFor(n); });
-    Prog& p = prog();
+        listRows(lines, smsPrefixes(), [&index](const std::string& n) { return index.nameFor(n); });
     view.clearList();
-    p.SentSMSIndexes.clear();
-    p.SentSMSIndexes.reserve(rows.size());
-    for (const SmsRow& r : rows) p.SentSMSIndexes.push_back(r.index);
+    rowIndexes_.clear();
+    rowIndexes_.reserve(rows.size());
+    for (const SmsRow& r : rows) rowIndexes_.push_back(r.index);
     view.showRows(rows);
 }
-}  // namespace
 
 const SmsReader::ShownList* SmsReader::shownList(const std::string& kind) const {
     auto it = shown_.find(kind);
@@ -67,18 +64,18 @@ ReadCycleHooks SmsReader::cycleHooks(SmsListView& view, const std::string& kind)
             // A read from the phone: the list on screen no longer counts,
             // and no message stays chosen from it.
             listFresh_ = false;
-            prog().ReSendIndex.clear();
+            chosen_.index.clear();
             v->clearSelection();
         }
     };
     h.loadLastCopy = [this, v, kind](const std::vector<std::string>& lines) {
         shown_[kind] = {lines, false};
-        fillList(*this, *v, lines);
+        fillList(*v, lines);
     };
     h.parse = [this, v, kind](const std::vector<std::string>& lines) {
         v->readView().setStatus(W("Текущий список SMS из мобильного телефона"));
         shown_[kind] = {lines, true};
-        fillList(*this, *v, lines);
+        fillList(*v, lines);
     };
     h.onLastCopySaved = [this] { listFresh_ = true; };
     h.beepWanted = hooks_.beepWanted;
@@ -129,13 +126,15 @@ bool listFresh(const SmsReader& reader, const std::string& kind) {
     return reader.listFresh() && list && list->fromPhone;
 }
 
-// The delete button's two looks.
-void idleDeleteLook(ReadView& v) {
-    v.setRefreshCaption(W("Удалить"));
-    v.setRefreshColor(NavyColor);
-    v.setRefreshHint(deleteIdleHint());
-    // After the list was read again no message is selected any more.
-    v.setRefreshEnabled(!prog().ReSendIndex.empty());
+// The delete button's idle look; after the list was read again no message
+// is selected any more.
+std::function<void(ReadView&)> idleDeleteLook(const SmsReader& reader) {
+    return [&reader](ReadView& v) {
+        v.setRefreshCaption(W("Удалить"));
+        v.setRefreshColor(NavyColor);
+        v.setRefreshHint(deleteIdleHint());
+        v.setRefreshEnabled(!reader.chosen().index.empty());
+    };
 }
 void busyLook(ReadView& v) {
     v.setRefreshCaption(AbortCaption());
@@ -196,15 +195,16 @@ void deleteClick(SmsReader& reader, SmsListView& view, const DeleteRequest& req)
     Prog& p = prog();
     if (CellBusy()) return;
     if (view.readView().refreshCaption() == AbortCaption()) {
-        stop(reader, view.readView(), idleDeleteLook);
+        stop(reader, view.readView(), idleDeleteLook(reader));
         return;
     }
-    if (p.ReSendIndex.empty()) {
+    const SmsReader::Chosen& chosen = reader.chosen();
+    if (chosen.index.empty()) {
         dialogs().message(W("- Выберите, пожалуйста SMS для удаления"));
         return;
     }
     if (!listFresh(reader, req.kind) && !dialogs().confirm(staleListWarning())) {
-        stop(reader, view.readView(), idleDeleteLook);
+        stop(reader, view.readView(), idleDeleteLook(reader));
         return;
     }
     // A message joined from several parts goes whole: the other parts are
@@ -212,14 +212,14 @@ void deleteClick(SmsReader& reader, SmsListView& view, const DeleteRequest& req)
     std::string batPrefix;
     if (const SmsReader::ShownList* shown = reader.shownList(req.kind)) {
         const std::vector<std::string> all =
-            withOtherParts({p.ReSendIndex}, shown->lines, smsPrefixes());
+            withOtherParts({chosen.index}, shown->lines, smsPrefixes());
         for (std::size_t k = 1; k < all.size(); ++k)
             batPrefix += groupDeleteCommand() + all[k] + "|";
     }
     if (!PutOperToOperBat(p.OperIniName, p.DeleteSMSName, req.readOperation, batPrefix)) return;
     if (req.setTitles) req.setTitles();
-    if (!dialogs().confirm(deleteQuestion(p.SelectedSMSText, p.PresetText))) return;
-    runDelete(reader, view, p.ReSendIndex, req.kind, req.texts, idleDeleteLook);
+    if (!dialogs().confirm(deleteQuestion(chosen.text, chosen.who))) return;
+    runDelete(reader, view, chosen.index, req.kind, req.texts, idleDeleteLook(reader));
 }
 
 void groupDeleteClick(SmsReader& reader, SmsListView& view, const GroupDeleteRequest& req) {
@@ -234,7 +234,7 @@ void groupDeleteClick(SmsReader& reader, SmsListView& view, const GroupDeleteReq
         pump().processEvents();
         return;
     }
-    if (req.marks.empty() || p.ReSendIndex.empty()) {
+    if (req.marks.empty() || reader.chosen().index.empty()) {
         dialogs().message(
             W("- Выберите, пожалуйста SMS для удаления (кликните в колонке \"Удалить\")"));
         return;
@@ -246,11 +246,11 @@ void groupDeleteClick(SmsReader& reader, SmsListView& view, const GroupDeleteReq
     // The marked messages, and the storage indexes that delete them: a
     // message joined from several parts goes whole.
     const std::vector<std::string> marks =
-        planGroupDelete(req.marks, p.ReSendIndex, req.groupDeleteCommand).marks;
+        planGroupDelete(req.marks, reader.chosen().index, req.groupDeleteCommand).marks;
     const SmsReader::ShownList* shown = reader.shownList(AllKind);
     auto planFor = [&](const std::vector<std::string>& m) {
         return planGroupDelete(shown ? withOtherParts(m, shown->lines, smsPrefixes()) : m,
-                               p.ReSendIndex, req.groupDeleteCommand);
+                               reader.chosen().index, req.groupDeleteCommand);
     };
     GroupDelete plan = planFor(marks);
     if (!PutOperToOperBat(p.OperIniName, p.DeleteSMSName, p.AllSMSName, plan.batPrefix)) return;

@@ -68,6 +68,16 @@ class SmsReader {
     bool listFresh() const { return listFresh_; }
     void setListFresh(bool fresh) { listFresh_ = fresh; }
 
+    // The storage indexes of the rows of the list shown last, row 1 first.
+    const std::vector<std::string>& rowIndexes() const { return rowIndexes_; }
+    // The message chosen in the list shown: its correspondent and text as
+    // shown, and its storage index (empty: none chosen, or a list read again).
+    struct Chosen {
+        std::string who, text, index;
+    };
+    Chosen& chosen() { return chosen_; }
+    const Chosen& chosen() const { return chosen_; }
+
     // The phone book copy's lines (AutoRun\LastPBook.txt) that names are
     // looked up in, loaded when first needed; empty when there is none.
     const std::vector<std::string>& names() const;
@@ -92,11 +102,14 @@ class SmsReader {
 
   private:
     ReadCycleHooks cycleHooks(SmsListView& view, const std::string& kind);
+    void fillList(SmsListView& view, const std::vector<std::string>& lines);
     SmsReaderHooks hooks_;
     std::map<std::string, ShownList> shown_;
     ReadFlags flags_;
     bool listFresh_ = false;
     mutable std::vector<std::string> names_;
+    std::vector<std::string> rowIndexes_;
+    Chosen chosen_;
 };
 
 // The single delete of one window (the delete button is the view's button).

@@ -241,14 +241,13 @@ void actionsOffAfterReread(SmsGridView& list, SmsGridView& del, QPushButton* del
 
 // ---- reply --------------------------------------------------------------
 
-void handOverReply(const SmsReader& reader, const ReplyLinks& links) {
-    Prog& p = prog();
+void handOverReply(SmsReader& reader, const ReplyLinks& links) {
     std::vector<std::string> names =
         links.abonentNames ? links.abonentNames() : std::vector<std::string>{};
     std::vector<std::string> numbers =
         links.abonentNumbers ? links.abonentNumbers() : std::vector<std::string>{};
-    Reply r = resolveReply(p.PresetText, names, numbers, reader.names());
-    p.PresetText = r.text;
+    Reply r = resolveReply(reader.chosen().who, names, numbers, reader.names());
+    reader.chosen().who = r.text;
     if (r.kind == Reply::Unknown) {
         dialogs().message(unknownReplyText(r.text));
         return;
@@ -263,8 +262,6 @@ void handOverReply(const SmsReader& reader, const ReplyLinks& links) {
     }
     if (links.setRecipientText) links.setRecipientText(r.text, r.ownIndex);
     if (links.setRecipients) links.setRecipients(*number, *number);
-    p.PresetIndex = r.ownIndex;
-    p.RecipientPreset = true;
 }
 
 }  // namespace td::sms

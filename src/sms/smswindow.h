@@ -111,9 +111,10 @@ struct ReplyLinks {
     std::function<void(const std::string& text, int index)> setRecipientText;
     std::function<void(const std::string& lat, const std::string& rus)> setRecipients;
 };
-// Hands PresetText over as the recipient (own phone book, the reader's
-// phone book copy, plain number), or says that it is unknown.
-void handOverReply(const SmsReader& reader, const ReplyLinks& links);
+// Hands the chosen message's correspondent over as the recipient (own phone
+// book, the reader's phone book copy, plain number), or says that it is
+// unknown. The main window keeps the recipient through its next activation.
+void handOverReply(SmsReader& reader, const ReplyLinks& links);
 
 // What the unread and all windows ask of the others, wired in src/app: the
 // sent window's reader and the main window's recipients.

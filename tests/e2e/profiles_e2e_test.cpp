@@ -17,12 +17,12 @@
 #include "demorun.h"
 #include "engine/launcher.h"
 #include "engine/settings.h"
+#include "formats/smsrecord.h"
 #include "main/TapdeckP.h"
 #include "phonebook/GetPBook.h"
 #include "platform/files.h"
 #include "platform/ini.h"
 #include "sms/GetSentSMS.h"
-#include "formats/smsrecord.h"
 #include "support/widgets.h"
 #include "widgets/stringgrid.h"
 
@@ -95,7 +95,7 @@ TEST_P(Profiles, DeleteTheFirstStoredMessageByItsIndex) {
     TForm5* f5 = td::forms().Form5;
     f5->show();
     QTest::mouseClick(child<QPushButton>(f5, "bbGetSentSMS"), Qt::LeftButton);
-    const auto& idx = td::prog().SentSMSIndexes;
+    const auto& idx = td::forms().Form5->smsReader().rowIndexes();
     auto row = std::find(idx.begin(), idx.end(), first());
     ASSERT_NE(row, idx.end()) << U(env.readFile("AutoRun/LastRun.sms"));
     StringGrid* g = child<StringGrid>(f5, "StringGridMobileSentSMS");
@@ -114,7 +114,7 @@ TEST_P(Profiles, ResendTheFirstStoredMessageByItsIndex) {
     TForm5* f5 = td::forms().Form5;
     f5->show();
     QTest::mouseClick(child<QPushButton>(f5, "bbGetSentSMS"), Qt::LeftButton);
-    const auto& idx = td::prog().SentSMSIndexes;
+    const auto& idx = td::forms().Form5->smsReader().rowIndexes();
     auto row = std::find(idx.begin(), idx.end(), first());
     ASSERT_NE(row, idx.end()) << U(env.readFile("AutoRun/LastRun.sms"));
     StringGrid* g = child<StringGrid>(f5, "StringGridMobileSentSMS");

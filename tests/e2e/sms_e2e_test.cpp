@@ -132,7 +132,7 @@ struct SmsEndToEnd : ::testing::Test {
     }
     // The grid row showing storage index `index` (0 when none).
     static int rowOf(const std::string& index) {
-        const auto& idx = td::prog().SentSMSIndexes;
+        const auto& idx = td::forms().Form5->smsReader().rowIndexes();
         for (size_t i = 0; i < idx.size(); ++i)
             if (idx[i] == index) return static_cast<int>(i) + 1;
         return 0;
@@ -192,8 +192,8 @@ TEST_F(SmsEndToEnd, ReplyToASenderKnownOnlyFromThePhoneBookCopy) {
     clickCell(g, 0, row);
     QTest::mouseClick(child<QPushButton>(f7, "bbUnReadSMSReply"), Qt::LeftButton);
     EXPECT_FALSE(f7->isVisible());
-    EXPECT_EQ(td::prog().LatRecipients, "+79161234567");
-    EXPECT_EQ(td::prog().RusRecipients, "+79161234567");
+    EXPECT_EQ(td::forms().Form1->latRecipients(), "+79161234567");
+    EXPECT_EQ(td::forms().Form1->rusRecipients(), "+79161234567");
     f1->FormActivate();
     EXPECT_EQ(td::toWin(child<QComboBox>(f1, "ComboBoxSmsRecepter")->currentText()),
               W("Анна-Мария"));
@@ -209,9 +209,9 @@ TEST_F(SmsEndToEnd, GroupDeleteRemovesExactlyTheMarkedMessagesInOneRun) {
     f8->show();
     QTest::mouseClick(child<QPushButton>(f8, "bbGetAllSMS"), Qt::LeftButton);
     StringGrid* g = grid(f8, "StringGridMobileAllSMS");
-    ASSERT_EQ(td::prog().SentSMSIndexes.size(), before.size());
+    ASSERT_EQ(td::forms().Form5->smsReader().rowIndexes().size(), before.size());
     for (const char* idx : {"2", "6", "4"}) clickCell(g, 3, rowOf(idx));  // "4" is the selected one
-    EXPECT_EQ(td::prog().ReSendIndex, "4");
+    EXPECT_EQ(td::forms().Form5->smsReader().chosen().index, "4");
     int startsBefore = starter.starts;
     QTest::mouseClick(child<QPushButton>(f8, "bbDelGroupSMS"), Qt::LeftButton);
     EXPECT_EQ(starter.starts, startsBefore + 2)
@@ -227,10 +227,10 @@ TEST_F(SmsEndToEnd, GroupDeleteRemovesExactlyTheMarkedMessagesInOneRun) {
         EXPECT_EQ(after[i].text, m.text);
     }
     // The list on screen is the phone's new list, without marks.
-    ASSERT_EQ(td::prog().SentSMSIndexes.size(), after.size());
+    ASSERT_EQ(td::forms().Form5->smsReader().rowIndexes().size(), after.size());
     int row = 1;
     for (const auto& [i, m] : after) {
-        EXPECT_EQ(td::prog().SentSMSIndexes[row - 1], std::to_string(i));
+        EXPECT_EQ(td::forms().Form5->smsReader().rowIndexes()[row - 1], std::to_string(i));
         EXPECT_EQ(g->cell(1, row), m.text);
         EXPECT_EQ(g->cell(3, row), "");
         ++row;
@@ -256,8 +256,9 @@ TEST_F(SmsEndToEnd, SingleDeleteFromTheSentListRemovesThatMessage) {
     EXPECT_EQ(rowOf("5"), 0);
     EXPECT_EQ(env.readFile("DELSMS.TXT"),
               "at+cmgf=1|at+cscs=\"UCS2\"|at+cpms=\"SM\",\"SM\"|at+cmgl=\"STO SENT\"\r\n");
-    for (size_t r = 0; r < td::prog().SentSMSIndexes.size(); ++r)
-        EXPECT_EQ(after.at(std::stoi(td::prog().SentSMSIndexes[r])).status, "STO SENT");
+    for (size_t r = 0; r < td::forms().Form5->smsReader().rowIndexes().size(); ++r)
+        EXPECT_EQ(after.at(std::stoi(td::forms().Form5->smsReader().rowIndexes()[r])).status,
+                  "STO SENT");
 }
 
 }  // namespace

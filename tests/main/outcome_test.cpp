@@ -79,12 +79,8 @@ TEST_F(ActionOutcomeTest, EachRunTellsHowItEnded) {
          "нет ответа телефона", "Panel2", "- Номер 89161234567 не набран: нет ответа телефона",
          "- Номер 89161234567 не набран: нет ответа телефона", 0},
         {"louder", [this] { click("bbSoundUp"); }, "", "Panel2", "Выполнено: Громче", "", 0},
-        {"re-send failed",
-         [this] {
-             td::prog().ReSendIndex = "4";
-             form->bbReSendClick();
-         },
-         "нет сети", "Panel3", "- SMS не отправлено: нет сети", "- SMS не отправлено: нет сети", 0},
+        {"re-send failed", [this] { form->reSend("4"); }, "нет сети", "Panel3",
+         "- SMS не отправлено: нет сети", "- SMS не отправлено: нет сети", 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

@@ -101,7 +101,7 @@ struct Harness {
 
 TEST(SmsReader, RefreshShowsThePhonesListWithNames) {
     Harness h;
-    td::prog().ReSendIndex = "4";
+    h.reader.chosen().index = "4";
     h.engineAnswers(
         {"at+cmgl=\"STO SENT\"", record(4, "+79161234567", "Hi"), record(9, "555", "\"Quoted\"")});
     EXPECT_EQ(h.refresh(), ReadOutcome::Parsed);
@@ -109,10 +109,10 @@ TEST(SmsReader, RefreshShowsThePhonesListWithNames) {
     EXPECT_EQ(h.view.rows[0].who, W("Анна"));
     EXPECT_EQ(h.view.rows[1].who, "555");
     EXPECT_EQ(h.view.rows[1].text, "Quoted");
-    EXPECT_EQ(td::prog().SentSMSIndexes, (std::vector<std::string>{"4", "9"}));
+    EXPECT_EQ(h.reader.rowIndexes(), (std::vector<std::string>{"4", "9"}));
     EXPECT_EQ(h.view.status, W("Текущий список SMS из мобильного телефона"));
     EXPECT_TRUE(h.reader.listFresh());
-    EXPECT_TRUE(td::prog().ReSendIndex.empty());
+    EXPECT_TRUE(h.reader.chosen().index.empty());
     EXPECT_EQ(h.reSendCleared, 1);
     EXPECT_EQ(h.view.selectionClears, 1);
     // The last copy holds the result's lines, echo and final result included.
@@ -122,10 +122,9 @@ TEST(SmsReader, RefreshShowsThePhonesListWithNames) {
 
     // The copy shows the same rows later, without the phone.
     h.view.rows.clear();
-    td::prog().SentSMSIndexes.clear();
     EXPECT_EQ(h.lastCopy(), ReadOutcome::LastCopyShown);
     EXPECT_EQ(h.view.rows.size(), 2u);
-    EXPECT_EQ(td::prog().SentSMSIndexes.size(), 2u);
+    EXPECT_EQ(h.reader.rowIndexes().size(), 2u);
     EXPECT_FALSE(h.reader.listFresh());
     EXPECT_EQ(h.env.starter.starts.size(), 1u);
 }
@@ -137,8 +136,8 @@ TEST(SmsReader, EveryMessageGetsARowAndAnIndex) {
     h.engineAnswers(lines);
     h.refresh();
     EXPECT_EQ(h.view.rows.size(), 35u);
-    EXPECT_EQ(td::prog().SentSMSIndexes.size(), 35u);
-    EXPECT_EQ(td::prog().SentSMSIndexes.back(), "35");
+    EXPECT_EQ(h.reader.rowIndexes().size(), 35u);
+    EXPECT_EQ(h.reader.rowIndexes().back(), "35");
 }
 
 TEST(SmsReader, BadResultFiles) {
@@ -162,7 +161,7 @@ TEST(SmsReader, BadResultFiles) {
         h.engineAnswers(c.lines);
         EXPECT_EQ(h.refresh(), ReadOutcome::Parsed) << c.why;
         EXPECT_EQ(h.view.rows.size(), c.rows) << c.why;
-        EXPECT_EQ(td::prog().SentSMSIndexes.size(), c.rows) << c.why;
+        EXPECT_EQ(h.reader.rowIndexes().size(), c.rows) << c.why;
         EXPECT_EQ(h.view.status, W("Текущий список SMS из мобильного телефона")) << c.why;
         EXPECT_LT(h.env.pump.now, 30000) << c.why;
     }
@@ -181,7 +180,7 @@ TEST(SmsReader, LastCopyDuringAReadShowsTheCopyThenTheNewList) {
     EXPECT_EQ(seenDuring, "old");
     ASSERT_EQ(h.view.rows.size(), 1u);
     EXPECT_EQ(h.view.rows[0].text, "new");
-    EXPECT_EQ(td::prog().SentSMSIndexes, std::vector<std::string>{"8"});
+    EXPECT_EQ(h.reader.rowIndexes(), std::vector<std::string>{"8"});
 }
 
 TEST(SmsReader, NoLastCopyAndEmptyLastCopy) {
@@ -239,10 +238,10 @@ TEST(SmsReader, SingleDelete) {
         if (c.fresh) h.readFresh("Sent-");
         h.view.caption = c.caption;
         if (c.busy) h.env.writeFile("celltalk.run", "");
-        p.ReSendIndex = c.index;
+        h.reader.chosen().index = c.index;
         h.reader.setListFresh(c.fresh);
-        p.SelectedSMSText = "Hi";
-        p.PresetText = "Anna";
+        h.reader.chosen().text = "Hi";
+        h.reader.chosen().who = "Anna";
         h.env.dialogs.answers.assign(c.answers.begin(), c.answers.end());
         h.engineAnswers({record(5, "555", "left")});
         td::sms::DeleteRequest req{"Sent", "Sent-", td::sms::sentTexts(), nullptr};
@@ -272,7 +271,7 @@ TEST(SmsReader, SingleDeleteRemovesEveryPartOfAJoinedMessage) {
     Harness h;
     td::Prog& p = td::prog();
     h.readFresh("Sent-", {"+CMGL=4,\"STO SENT\",\"555\",parts:6;4;7}Hi", record(5, "555", "m")});
-    p.ReSendIndex = "4";
+    h.reader.chosen().index = "4";
     h.reader.setListFresh(true);
     h.env.dialogs.answers = {true};
     td::sms::DeleteRequest req{"Sent", "Sent-", td::sms::sentTexts(), nullptr};
@@ -318,7 +317,7 @@ TEST(SmsReader, GroupDeleteDeletesTheMarkedMessagesInOneRun) {
         for (int i = 1; i <= 7; ++i) phone.push_back(record(i, "55" + std::to_string(i), "m"));
         phone[2] = "+CMGL=3,\"STO SENT\",\"553\",parts:3;8;9}m";
         h.readFresh("All-", phone);  // the same list again just before the delete
-        p.ReSendIndex = c.selected;
+        h.reader.chosen().index = c.selected;
         h.reader.setListFresh(true);
         h.env.dialogs.answers = {true};
         int titles = 0;
@@ -363,7 +362,7 @@ TEST(SmsReader, GroupDeleteSkipsMarksWhoseMessageChanged) {
         Harness h;
         td::Prog& p = td::prog();
         h.readFresh("All-", {record(2, "552", "m"), record(4, "554", "m"), record(5, "555", "m")});
-        p.ReSendIndex = "5";
+        h.reader.chosen().index = "5";
         h.reader.setListFresh(true);
         h.env.dialogs.answers = {true};
         h.engineAnswers(c.now);
@@ -381,7 +380,7 @@ TEST(SmsReader, GroupDeleteSkipsMarksWhoseMessageChanged) {
 TEST(SmsReader, GroupDeleteRefusalsAndAbort) {
     {
         Harness h;
-        td::prog().ReSendIndex = "3";
+        h.reader.chosen().index = "3";
         td::sms::GroupDeleteRequest req{{}, "at+cmgd=", nullptr, nullptr};
         td::sms::groupDeleteClick(h.reader, h.view, req);
         EXPECT_EQ(
@@ -392,7 +391,7 @@ TEST(SmsReader, GroupDeleteRefusalsAndAbort) {
     }
     {
         Harness h;
-        td::prog().ReSendIndex = "3";
+        h.reader.chosen().index = "3";
         h.reader.setListFresh(false);
         h.env.dialogs.answers = {false};
         td::sms::GroupDeleteRequest req{{"3"}, "at+cmgd=", nullptr, nullptr};
@@ -458,7 +457,7 @@ TEST(SmsReader, SaveWritesTheWindowsOwnListAfterAnotherRead) {
     // The sent window's delete asks about its stale list although the all
     // window's list was read from the phone.
     h.reader.setListFresh(true);
-    td::prog().ReSendIndex = "1";
+    h.reader.chosen().index = "1";
     h.env.dialogs.answers = {false};
     h.view.caption = W("Удалить");
     td::sms::deleteClick(h.reader, h.view, {"Sent", "Sent-", td::sms::sentTexts(), nullptr});

@@ -270,6 +270,7 @@ TEST_F(ShownWindows, WiringSetsEveryLink) {
         {"missed calls: hangUpAction", bool(f.Form6->hangUpAction)},
         {"sent: clearReSendBox", bool(s.clearReSendBox)},
         {"sent: addReSendLine", bool(s.addReSendLine)},
+        {"sent: setReSendIndexes", bool(s.setReSendIndexes)},
         {"sent: setReSendText", bool(s.setReSendText)},
         {"sent: reSend", bool(s.reSend)},
         {"sent: beepWanted", bool(s.beepWanted)},
