@@ -1,8 +1,13 @@
 #pragma once
-// Program-wide settings, constants and shared working values. One instance
-// for the whole run (td::prog()); the main window's activation fills most of
-// it from the ini files, the other windows read it. All texts are
-// Windows-1251 byte strings.
+// Program-wide settings and constants. One instance for the whole run
+// (td::prog()): folders and ini names, the bindings, the operations ini's
+// values, the answer prefixes, the feature switches and the read cycle's
+// QuickRead and poll pair. The main window's activation fills it from the
+// ini files, the other windows read it. Working state lives with its owner:
+// each reader its flags and lines (ReadFlags, ReadCycle), the SMS reader the
+// list shown and the chosen message, the main window its recipients and
+// re-send values; what one window hands another goes through the links
+// wired in src/app/forms.cpp. All texts are Windows-1251 byte strings.
 
 #include <string>
 #include <vector>
