@@ -96,6 +96,9 @@ void wireMain(const Forms& f, const Guarded& g) {
     l.forgetSmsNames = [f5] {
         if (f5) f5->smsReader().forgetNames();
     };
+    l.messageParts = [f5](const std::string& index) {
+        return f5 ? f5->smsReader().partsOf(index) : std::vector<std::string>{index};
+    };
     l.abortReads = [f4, f5, f6, f9, f10] {
         if (f4) f4->readFlags().abort = true;
         if (f5) f5->smsReader().flags().abort = true;

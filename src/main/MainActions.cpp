@@ -381,7 +381,16 @@ void TForm1::bbReSendClick() {
     if (CheckBoxCycleResent->isChecked()) return;
     if (td::CellBusy()) return;
     bbReSend->setEnabled(false);
-    runAction(Panel3, ml::Action::ReSend, prog().ReSendSMSName, {reSendIndex_}, {});
+    // A message joined from several stored parts goes out part by part, in
+    // part order; a part that fails ends the re-send (the failure is told).
+    std::vector<std::string> parts;
+    if (links.messageParts) parts = links.messageParts(reSendIndex_);
+    if (parts.size() < 2) parts = {reSendIndex_};
+    for (const std::string& part : parts) {
+        td::EngineRunEnd end =
+            runAction(Panel3, ml::Action::ReSend, prog().ReSendSMSName, {part}, {});
+        if (end.kind != td::EngineRunEnd::Done) break;
+    }
     bbReSend->setEnabled(true);
 }
 

@@ -125,6 +125,9 @@ class TForm1 : public QWidget {
         std::function<void()> abortReads;
         // The SMS windows look names up in the phone book copy afresh.
         std::function<void()> forgetSmsNames;
+        // The storage indexes of every part of the stored message at an
+        // index, in part order (the SMS lists know which are joined).
+        std::function<std::vector<std::string>(const std::string& index)> messageParts;
     };
     Links links;
 

@@ -50,6 +50,20 @@ void SmsReader::fillList(SmsListView& view, const std::vector<std::string>& line
     view.showRows(rows);
 }
 
+std::vector<std::string> SmsReader::partsOf(const std::string& index) const {
+    std::vector<const ShownList*> lists = {shownList(SentKind)};
+    for (const auto& [kind, list] : shown_)
+        if (kind != SentKind) lists.push_back(&list);
+    const std::vector<std::string> prefixes = smsPrefixes();
+    for (const ShownList* list : lists) {
+        if (!list) continue;
+        for (const std::string& line : list->lines)
+            if (std::optional<SmsFields> f = readSmsRecord(line, prefixes))
+                if (f->index == index && !f->parts.empty()) return f->parts;
+    }
+    return {index};
+}
+
 const SmsReader::ShownList* SmsReader::shownList(const std::string& kind) const {
     auto it = shown_.find(kind);
     return it == shown_.end() ? nullptr : &it->second;

@@ -77,6 +77,10 @@ class SmsReader {
     };
     Chosen& chosen() { return chosen_; }
     const Chosen& chosen() const { return chosen_; }
+    // The storage indexes of every part of the message shown at this index,
+    // in part order (the sent list looked at first); the index alone for a
+    // message of one part or one not shown.
+    std::vector<std::string> partsOf(const std::string& index) const;
 
     // The phone book copy's lines (AutoRun\LastPBook.txt) that names are
     // looked up in, loaded when first needed; empty when there is none.

@@ -18,6 +18,7 @@
 #include "main/TapdeckP.h"
 #include "platform/cp1251.h"
 #include "platform/files.h"
+#include "platform/ini.h"
 #include "platform/qtservices.h"
 #include "sms/GetAllSMS.h"
 #include "sms/GetSentSMS.h"
@@ -178,6 +179,41 @@ TEST_F(SmsEndToEnd, CyrillicSmsIsListedUnderItsNameAndSentAgain) {
     EXPECT_NE(log.find("at+cmss=" + std::to_string(sentIndex)), std::string::npos) << U(log);
     EXPECT_NE(log.find("+CMSS:"), std::string::npos) << "the phone sent it again\n" << U(log);
     EXPECT_EQ(phone()[sentIndex].text, W("Привет, Петя! Всё в силе?")) << "still stored";
+}
+
+// A message joined from several stored parts is sent again whole: each part
+// by its own re-send, in part order (not storage order).
+TEST_F(SmsEndToEnd, ReSendOfAJoinedMessageSendsEveryPartInOrder) {
+    td::files::writeAll(env.path("phonesim.state"),
+                        "[phone]\nnext-message-ref 20\n[sms SM 30]\n"
+                        "4 \"STO SENT\" \"+79031112233\" \"\" gsm \"!\" part 9 3 3 8\n"
+                        "5 \"STO SENT\" \"+79161234567\" \"\" gsm \"Hi Anna\"\n"
+                        "6 \"STO SENT\" \"+79031112233\" \"\" gsm \"hello \" part 9 3 1 8\n"
+                        "7 \"STO SENT\" \"+79031112233\" \"\" gsm \"world\" part 9 3 2 8\n");
+    // The sent list with the messages' headers: the parts are known as such.
+    td::IniFile ini(env.path("celltalk.ini"));
+    ASSERT_TRUE(ini.writeString(
+        "Operations", td::prog().SentSMSName,
+        "at+cmgf=1|at+csdh=1|at+cscs=\"UCS2\"|at+cpms=\"SM\",\"SM\"|at+cmgl=\"STO SENT\""));
+    TForm5* f5 = td::forms().Form5;
+    f5->show();
+    QTest::mouseClick(child<QPushButton>(f5, "bbGetSentSMS"), Qt::LeftButton);
+    StringGrid* g = grid(f5, "StringGridMobileSentSMS");
+    int row = rowOf("4");  // the joined message stands where its first listed part does
+    ASSERT_NE(row, 0) << U(env.readFile("AutoRun/LastRun.sms"));
+    ASSERT_EQ(g->cell(1, row), "hello world!");
+    clickCell(g, 1, row);
+    const int starts = starter.starts;
+    QTest::mouseClick(child<QPushButton>(f5, "bbReSend"), Qt::LeftButton);
+    waitForEngine();
+    EXPECT_EQ(starter.starts, starts + 3);
+    std::string state;
+    td::files::readAll(env.path("phonesim.state"), state);
+    EXPECT_NE(state.find("next-message-ref 23"), std::string::npos) << "three parts sent\n"
+                                                                    << state;
+    const std::string log = env.readFile("AutoRun/LastRun.log");
+    EXPECT_NE(log.find("at+cmss=4\r"), std::string::npos) << "part 3 last\n" << U(log);
+    EXPECT_FALSE(env.exists("CellTalk.err")) << U(env.readFile("CellTalk.err"));
 }
 
 TEST_F(SmsEndToEnd, ReplyToASenderKnownOnlyFromThePhoneBookCopy) {

@@ -100,6 +100,26 @@ TEST_F(ActionOutcomeTest, EachRunTellsHowItEnded) {
     }
 }
 
+// A joined message is re-sent part by part in part order; a part that fails
+// ends the re-send there, told once.
+TEST_F(ActionOutcomeTest, ReSendOfAJoinedMessageStopsAtAFailedPart) {
+    form->links.messageParts = [](const std::string&) {
+        return std::vector<std::string>{"6", "7", "4"};
+    };
+    for (const char* reason : {"", "нет сети"}) {
+        SCOPED_TRACE(reason);
+        engineEnds(reason);
+        env.dialogs.messages.clear();
+        env.starter.starts.clear();
+        form->reSend("4");
+        const size_t runs = *reason ? 1 : 3;
+        ASSERT_EQ(params().size(), runs);
+        for (size_t k = 0; k < runs; ++k)
+            EXPECT_EQ(params()[k], std::string("oper \"ReSend\" \"") + "674"[k] + "\"");
+        EXPECT_EQ(env.dialogs.messages.size(), *reason ? 1u : 0u);
+    }
+}
+
 // An engine that cannot be started has been told already; the send does
 // not go into the history as if sent.
 TEST_F(ActionOutcomeTest, EngineThatCannotStartKeepsTheTextOutOfTheHistory) {

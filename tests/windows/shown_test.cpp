@@ -257,6 +257,7 @@ TEST_F(ShownWindows, WiringSetsEveryLink) {
         {"main: phoneBookReadOff", bool(m.phoneBookReadOff)},
         {"main: abortReads", bool(m.abortReads)},
         {"main: forgetSmsNames", bool(m.forgetSmsNames)},
+        {"main: messageParts", bool(m.messageParts)},
         {"settings: buttonMess", bool(f.Form2->buttonMess)},
         {"settings: phoneCheck", f.Form2->phoneCheck},
         {"own book: phoneBookWindow", f.Form3->phoneBookWindow},
