@@ -137,7 +137,6 @@ void TForm1::Panel2Click() {
 }
 
 void TForm1::ComboBoxAbonentNameSelect(int index) {
-    auto& p = prog();
     if (index < 0 || static_cast<size_t>(index) >= phoneNumbers_.size()) return;
     abonentChosen_ = index;
     dialNumber_ = phoneNumbers_[static_cast<size_t>(index)];
@@ -190,7 +189,6 @@ void TForm1::bbHangUpClick() {
 }
 
 void TForm1::volume(const std::string& operation) {
-    auto& p = prog();
     if (td::CellBusy()) return;
     if (abonentChosen_ < 0) {
         dialNumber_ = td::toWin(ComboBoxAbonentName->currentText());

@@ -234,7 +234,6 @@ TEST(SmsReader, SingleDelete) {
     };
     for (const DeleteCase& c : cases) {
         Harness h;
-        td::Prog& p = td::prog();
         if (c.fresh) h.readFresh("Sent-");
         h.view.caption = c.caption;
         if (c.busy) h.env.writeFile("celltalk.run", "");
@@ -269,7 +268,6 @@ TEST(SmsReader, SingleDelete) {
 // A message the list joined from several stored parts is deleted whole.
 TEST(SmsReader, SingleDeleteRemovesEveryPartOfAJoinedMessage) {
     Harness h;
-    td::Prog& p = td::prog();
     h.readFresh("Sent-", {"+CMGL=4,\"STO SENT\",\"555\",parts:6;4;7}Hi", record(5, "555", "m")});
     h.reader.chosen().index = "4";
     h.reader.setListFresh(true);
@@ -312,7 +310,6 @@ TEST(SmsReader, GroupDeleteDeletesTheMarkedMessagesInOneRun) {
     };
     for (const auto& c : cases) {
         Harness h;
-        td::Prog& p = td::prog();
         std::vector<std::string> phone;
         for (int i = 1; i <= 7; ++i) phone.push_back(record(i, "55" + std::to_string(i), "m"));
         phone[2] = "+CMGL=3,\"STO SENT\",\"553\",parts:3;8;9}m";
@@ -360,7 +357,6 @@ TEST(SmsReader, GroupDeleteSkipsMarksWhoseMessageChanged) {
     };
     for (const auto& c : cases) {
         Harness h;
-        td::Prog& p = td::prog();
         h.readFresh("All-", {record(2, "552", "m"), record(4, "554", "m"), record(5, "555", "m")});
         h.reader.chosen().index = "5";
         h.reader.setListFresh(true);
