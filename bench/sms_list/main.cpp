@@ -58,7 +58,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     const int n = kMessages;
     const std::vector<std::string> lines = resultLines(n);
-    std::vector<std::string>& book = td::prog().NameList;  // the loaded LastPBook.txt
+    std::vector<std::string> book;  // the loaded LastPBook.txt
     for (int i = 0; i < kBookLines; ++i)
         book.push_back("Name " + std::to_string(i) + "=" + bookNumber(i));
 

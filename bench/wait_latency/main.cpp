@@ -150,9 +150,9 @@ Result measure(TForm4* window, QPushButton* target) {
         }
     });
 
-    td::prog().PhoneReadUpdate = true;
-    td::prog().PhoneReadAbort = false;
-    td::ReadCycleConfig config = td::phoneBookCycleConfig("bench", "", td::phoneBookTexts());
+    td::ReadFlags flags;
+    flags.update = true;
+    td::ReadCycleConfig config = td::phoneBookCycleConfig("bench", "", td::phoneBookTexts(), flags);
     config.firstDelayMs = kFirstDelay;
     config.fastInterval = config.slowInterval = kInterval;
     config.fastCount = config.slowCount = kCount;

@@ -87,6 +87,25 @@ void wireMain(const Forms& f, const Guarded& g) {
     l.phoneBookReadOff = [f3] {
         if (f3) f3->phoneReadOff();
     };
+    // A read still waiting in a child window when the program closes.
+    QPointer<TForm4> f4 = g.f4;
+    QPointer<TForm5> f5 = g.f5;
+    QPointer<TForm6> f6 = g.f6;
+    QPointer<TForm9> f9 = f.Form9;
+    QPointer<TForm10> f10 = f.Form10;
+    l.forgetSmsNames = [f5] {
+        if (f5) f5->smsReader().forgetNames();
+    };
+    l.messageParts = [f5](const std::string& index) {
+        return f5 ? f5->smsReader().partsOf(index) : std::vector<std::string>{index};
+    };
+    l.abortReads = [f4, f5, f6, f9, f10] {
+        if (f4) f4->readFlags().abort = true;
+        if (f5) f5->smsReader().flags().abort = true;
+        if (f6) f6->readFlags().abort = true;
+        if (f9) f9->readFlags().abort = true;
+        if (f10) f10->readFlags().abort = true;
+    };
 }
 
 // Settings window: the main window explains a missing binding; its cancel
@@ -124,8 +143,8 @@ void wirePhoneBooks(const Forms& f, const Guarded& g) {
 void wireMissedCalls(const Guarded& g) {
     if (!g.f6) return;
     QPointer<TForm1> f1 = g.f1;
-    g.f6->callAction = [f1] {
-        if (f1) f1->bbCallClick();
+    g.f6->callAction = [f1](const std::string& number) {
+        if (f1) f1->callNumber(number);
     };
     g.f6->hangUpAction = [f1] {
         if (f1) f1->bbHangUpClick();
@@ -170,11 +189,14 @@ void wireSentSms(const Guarded& g) {
     l.addReSendLine = [f1](const std::string& line) {
         if (f1) f1->addReSendLine(line);
     };
-    l.setReSendText = [f1](const std::string& text) {
-        if (f1) f1->setReSendText(text);
+    l.setReSendIndexes = [f1](const std::vector<std::string>& indexes) {
+        if (f1) f1->setReSendIndexes(indexes);
     };
-    l.reSend = [f1] {
-        if (f1) f1->bbReSendClick();
+    l.setReSendText = [f1](const std::string& text, const std::string& index) {
+        if (f1) f1->setReSendText(text, index);
+    };
+    l.reSend = [f1](const std::string& index) {
+        if (f1) f1->reSend(index);
     };
     l.beepWanted = beepOption(g.f2);
 }
@@ -186,6 +208,7 @@ void wireSmsLists(const Forms& f, const Guarded& g) {
     QPointer<TForm5> f5 = g.f5;
     sms::ReplyLinks reply;
     reply.abonentNames = [f1] { return f1 ? f1->abonentNames() : std::vector<std::string>{}; };
+    reply.abonentNumbers = [f1] { return f1 ? f1->abonentNumbers() : std::vector<std::string>{}; };
     reply.setRecipientText = [f1](const std::string& text, int index) {
         if (f1) f1->setRecipientText(text, index);
     };

@@ -28,7 +28,7 @@ namespace {
 // picture of the main window and close it (for runs without a display).
 void screenshotWhenReady(TForm1* form, const QString& path) {
     QTimer::singleShot(200, form, [form, path] {
-        if (!td::prog().FirstActivationDone) {
+        if (!form->firstActivationDone()) {
             screenshotWhenReady(form, path);
             return;
         }
@@ -43,15 +43,15 @@ void screenshotWhenReady(TForm1* form, const QString& path) {
 // close (the package check runs the installed program so).
 void phoneCheckWhenReady(TForm1* form, const QString& path) {
     QTimer::singleShot(200, form, [form, path] {
-        if (!td::prog().FirstActivationDone) {
+        if (!form->firstActivationDone()) {
             phoneCheckWhenReady(form, path);
             return;
         }
         TForm10* check = td::forms().Form10;
         if (check && check->CreCheckList()) {
-            td::prog().PhoneReadUpdate = true;
+            check->readFlags().update = true;
             check->ReadPropertiesPhone();
-            td::prog().PhoneReadUpdate = false;
+            check->readFlags().update = false;
         }
         QFile out(path);
         if (check && out.open(QIODevice::WriteOnly)) {

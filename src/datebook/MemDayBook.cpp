@@ -159,7 +159,6 @@ void TForm9::FormActivate() {
     PanelAutoDel->hide();
     bbUnloadMemBook->setEnabled(true);
     bbLastCopyClick();
-    td::prog().ListFresh = false;
 }
 
 void TForm9::bbDeleteClick() {

@@ -3,6 +3,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "datebook/mdbcycle.h"
 #include "datebook/mdblogic.h"
@@ -35,9 +36,11 @@ class TForm9 : public QDialog {
     // (AutoDeleteUnknown before the first read and after a read without it).
     int autoDeleteNumber() const { return weeks_; }
     // Set by a refresh click: the next run reads from the phone.
-    bool dateBookUpdate() const { return DateBookUpdate; }
+    bool dateBookUpdate() const { return flags_.update; }
+    // The window's read flags (its own: no other window's click reaches them).
+    td::ReadFlags& readFlags() { return flags_; }
 
-    // One run of the date book read, in the mode DateBookUpdate selects.
+    // One run of the date book read, in the mode the update flag selects.
     void ReadMemDayBook();
 
   public slots:
@@ -87,6 +90,9 @@ class TForm9 : public QDialog {
     int depth_[2] = {0, 0};  // nested runs of each cycle: a click during a wait
     int weeks_ = td::AutoDeleteUnknown;
     std::string autoDeleteText_;
+    // What the save writes without a result file: the last copy shown, the
+    // log of the last read or the last unload's lines.
+    std::vector<std::string> shownLines_;
     bool sizeLocked_ = false;
-    bool DateBookUpdate = false;
+    td::ReadFlags flags_;
 };

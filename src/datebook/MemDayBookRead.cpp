@@ -27,14 +27,16 @@ td::ReadCycle& TForm9::cycle(MdbRun kind) {
     td::ReadCycleHooks h;
     h.onCycleStart = [this] {
         lGetRecordCount->setText("0");
-        if (DateBookUpdate) {
-            td::prog().RecordList.clear();
+        if (flags_.update) {
+            shownLines_.clear();
             reader_ = td::MdbReader(td::prog().PrefixDateBook, td::prog().PrefixAutoDelete);
         }
     };
     h.beepWanted = [this] { return beepWanted && beepWanted(); };
     if (kind == MdbRun::Read) {
+        h.beforeLastCopy = [this] { shownLines_.clear(); };
         h.loadLastCopy = [this](const std::vector<std::string>& lines) {
+            shownLines_ = lines;
             td::MdbReader fresh(td::prog().PrefixDateBook, td::prog().PrefixAutoDelete);
             display(td::showDateBook(fresh, lines, MdbSource::LastCopy), MdbSource::LastCopy);
         };
@@ -65,7 +67,7 @@ void TForm9::enter(MdbRun kind, F f) {
     if (depth == 0) {
         const td::Prog& p = td::prog();
         const std::string& op = kind == MdbRun::Unload ? p.UnloadMemDayBookName : p.MemDayBookName;
-        cycle(kind).setConfig(td::dateBookCycleConfig(op, kind, &DateBookUpdate));
+        cycle(kind).setConfig(td::dateBookCycleConfig(op, kind, flags_));
     }
     ++depth;
     struct Leave {
@@ -109,9 +111,9 @@ void TForm9::afterPhoneRead(int outcome) {
     weeks_ = td::AutoDeleteUnknown;
     const std::string log = td::autoRunPath(p.LogFile);
     if (td::files::exists(log)) {
-        p.RecordList.clear();
-        td::files::readLines(log, p.RecordList);
-        td::MdbShown s = td::showDateBook(reader_, p.RecordList, MdbSource::Log);
+        shownLines_.clear();
+        td::files::readLines(log, shownLines_);
+        td::MdbShown s = td::showDateBook(reader_, shownLines_, MdbSource::Log);
         if (s.panel) {
             showPanel(*s.panel);
             PanelAutoDel->show();
@@ -123,10 +125,7 @@ void TForm9::afterPhoneRead(int outcome) {
     if (td::files::exists(result)) td::files::readLines(result, lines);
     const std::vector<std::string> list =
         td::mdbLastCopy(std::move(lines), weeks_, autoDeleteText_, p.PrefixAutoDelete);
-    if (!list.empty()) {
-        p.ListFresh = true;
-        writeFile(td::autoRunPath(td::DateBookListName), list);
-    }
+    if (!list.empty()) writeFile(td::autoRunPath(td::DateBookListName), list);
 }
 
 void TForm9::bbSaveMDBListClick() {
@@ -140,8 +139,7 @@ void TForm9::bbSaveMDBListClick() {
         td::files::readLines(result, *lines);
     }
     td::MdbSave save =
-        td::dateBookToSave(lines, weeks_, autoDeleteText_, p.RecordList, p.PrefixAutoDelete);
-    if (save.fresh) p.ListFresh = true;
+        td::dateBookToSave(lines, weeks_, autoDeleteText_, shownLines_, p.PrefixAutoDelete);
     if (!save.lines.empty()) writeFile(target, save.lines);
 }
 
@@ -163,11 +161,11 @@ void TForm9::bbUnloadMemBookClick() {
 void TForm9::writeUnload(const std::vector<std::string>& input) {
     td::Prog& p = td::prog();
     std::vector<std::string> refused;
-    p.RecordList = td::unloadFile(
+    shownLines_ = td::unloadFile(
         input, {p.PrefixDateBook, p.PrefixAutoDelete, p.PrefixDateBookWrite, p.PrefixCharset},
         &refused);
     const std::string path = td::autoRunPath(td::unloadFileName(td::fileStampNow(), p.MDBFile));
-    if (writeFile(path, p.RecordList) && !refused.empty())
+    if (writeFile(path, shownLines_) && !refused.empty())
         td::dialogs().message(td::unloadRefusedText(refused));
 }
 

@@ -19,14 +19,14 @@ std::string unloadCaption() {
     return W("Выгрузить");
 }
 
-ReadCycleConfig dateBookCycleConfig(const std::string& operation, MdbRun kind, bool* update) {
+ReadCycleConfig dateBookCycleConfig(const std::string& operation, MdbRun kind, ReadFlags& flags) {
     Prog& p = prog();
     const bool unload = kind == MdbRun::Unload;
     ReadCycleConfig c;
     c.operation = operation;
     c.args = {ScriptBatName};
-    c.abortFlag = &p.ReadAbort;
-    c.updateFlag = update;
+    c.abortFlag = &flags.abort;
+    c.updateFlag = &flags.update;
     // The unload's click handler makes the busy test itself, before its
     // version check.
     c.busyTest = !unload;

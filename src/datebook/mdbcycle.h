@@ -12,8 +12,9 @@ namespace td {
 
 enum class MdbRun { Read, Unload };
 
-// `update` is the window's own flag: set, the next run reads from the phone.
-ReadCycleConfig dateBookCycleConfig(const std::string& operation, MdbRun kind, bool* update);
+// The cycle works with the window's own flags: update set, the next run
+// reads from the phone.
+ReadCycleConfig dateBookCycleConfig(const std::string& operation, MdbRun kind, ReadFlags& flags);
 
 // The refresh buttons' hints: idle (and after an abort click), and the
 // unload button's hint once an unload has ended.

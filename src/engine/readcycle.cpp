@@ -93,7 +93,6 @@ void ReadCycle::lastCopyClick() {
 
 ReadOutcome ReadCycle::run() {
     completed_ = false;
-    prog().CurrentPrefix = config_.prefix;
     if (hooks_.onCycleStart) hooks_.onCycleStart();
 
     if (config_.updateFlag && *config_.updateFlag) {
@@ -111,14 +110,13 @@ ReadOutcome ReadCycle::lastCopyMode() {
     if (hooks_.beforeLastCopy) hooks_.beforeLastCopy();
     std::optional<std::time_t> modified = files::modificationTime(config_.lastCopyPath);
 
-    Prog& p = prog();
-    p.RecordList.clear();
-    files::readLines(config_.lastCopyPath, p.RecordList);
-    if (p.RecordList.empty()) {
+    std::vector<std::string> lines;
+    files::readLines(config_.lastCopyPath, lines);
+    if (lines.empty()) {
         feedback().setHourglass(false);
         return ReadOutcome::LastCopyEmpty;
     }
-    if (hooks_.loadLastCopy) hooks_.loadLastCopy(p.RecordList);
+    if (hooks_.loadLastCopy) hooks_.loadLastCopy(lines);
     view_.setRefreshEnabled(true);
     if (hooks_.onDataLoaded) hooks_.onDataLoaded();
     view_.setStatus(config_.lastCopyStatusPrefix + clock().dateTime(modified.value_or(0)));
@@ -395,8 +393,10 @@ ReadOutcome ReadCycle::updateMode() {
     }
 
     const std::vector<std::string>* copy = nullptr;
+    std::vector<std::string> records;
     if (config_.lastCopySource == LastCopySource::ParsedRecords) {
-        if (parsed && !p.RecordList.empty()) copy = &p.RecordList;
+        if (parsed && hooks_.parsedRecords) records = hooks_.parsedRecords();
+        if (!records.empty()) copy = &records;
     } else if (!resultLines_.empty()) {
         copy = &resultLines_;
     }

@@ -32,12 +32,21 @@ class ReadView {
     virtual void setGridHint(const std::string& text) = 0;
 };
 
+// The two flags of one reader, owned by the reader or its window: abort is
+// set by an abort click (or the program's close) and ends a waiting read at
+// its next check; update set makes the next run read from the phone rather
+// than show the last copy.
+struct ReadFlags {
+    bool abort = false;
+    bool update = false;
+};
+
 constexpr unsigned NavyColor = 0x000080;
 constexpr unsigned RedColor = 0xFF0000;
 
 // Which lines become the last copy after a read from the phone.
 enum class LastCopySource {
-    ParsedRecords,  // RecordList, only when this read's parser accepted a record
+    ParsedRecords,  // the parser's records (hooks.parsedRecords), when there is one
     ResultLines,    // the loaded result lines, whenever there is at least one
 };
 
@@ -45,12 +54,9 @@ struct ReadCycleConfig {
     // The engine operation and its arguments.
     std::string operation;
     std::vector<std::string> args;
-    // Prefix recorded in CurrentPrefix (the kind of list being read).
-    std::string prefix;
 
-    // The flags the cycle works with: program-wide PhoneReadAbort/
-    // PhoneReadUpdate and ReadAbort/SMSRefresh; the date book window's own
-    // DateBookUpdate beside ReadAbort.
+    // The flags the cycle works with: its reader's own (ReadFlags), so no
+    // other reader's click reaches them.
     bool* abortFlag = nullptr;
     bool* updateFlag = nullptr;
 
@@ -99,8 +105,11 @@ struct ReadCycleHooks {
     std::function<void()> beforeLastCopy;  // last-copy mode, before the copy is loaded
     // Fills the grid from the last copy's lines (never called with none).
     std::function<void(const std::vector<std::string>&)> loadLastCopy;
-    // Parses a fresh answer (the loaded lines); the parser refills RecordList.
+    // Parses a fresh answer (the loaded lines).
     std::function<void(const std::vector<std::string>&)> parse;
+    // The records that parse kept, stored as the last copy when the config
+    // says ParsedRecords (the reader owns them; unset: no records).
+    std::function<std::vector<std::string>()> parsedRecords;
     std::function<void()> onDataLoaded;     // e.g. enable a transfer button
     std::function<void()> onLastCopySaved;  // after a read from the phone stored its copy
     std::function<bool()> beepWanted;       // the "beep when nothing was read" option

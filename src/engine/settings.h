@@ -1,8 +1,13 @@
 #pragma once
-// Program-wide settings, constants and shared working values. One instance
-// for the whole run (td::prog()); the main window's activation fills most of
-// it from the ini files, the other windows read it. All texts are
-// Windows-1251 byte strings.
+// Program-wide settings and constants. One instance for the whole run
+// (td::prog()): folders and ini names, the bindings, the operations ini's
+// values, the answer prefixes, the feature switches and the read cycle's
+// QuickRead and poll pair. The main window's activation fills it from the
+// ini files, the other windows read it. Working state lives with its owner:
+// each reader its flags and lines (ReadFlags, ReadCycle), the SMS reader the
+// list shown and the chosen message, the main window its recipients and
+// re-send values; what one window hands another goes through the links
+// wired in src/app/forms.cpp. All texts are Windows-1251 byte strings.
 
 #include <string>
 #include <vector>
@@ -90,40 +95,10 @@ struct Prog {
         PBookModify{setting::PBookModifySwitch.def}, AllSMS{setting::AllSMSSwitch.def},
         PBookRead{setting::PBookReadSwitch.def};
 
-    // Flags of the main window.
-    bool FirstActivationDone = false;
-    std::string SatelliteMarker;
-
-    // Shared working lists and values.
-    std::vector<std::string> PhoneNumbers;
-    std::vector<std::string> RecordList;
-    std::vector<std::string> NameList;
-    std::string CurrentPrefix;
-
     // Read cycle.
     bool QuickRead = false;  // QuickRead=YES: end a read as soon as the engine is done
     int PollInterval = FastPollInterval;
     int PollCount = FastPollCount;
-    bool PhoneReadAbort = false;
-    bool PhoneReadUpdate = false;
-    bool ReadAbort = false;
-    bool SMSRefresh = false;
-    bool ListFresh = false;
-
-    // Phone book and dialing.
-    int FreeRow = 1;
-    std::string DialNumber;
-
-    // Hand-over values between the SMS windows and the main window.
-    std::vector<std::string> SentSMSIndexes;
-    std::string ReSendIndex;
-    bool ReSendReady = false;
-    std::string PresetText;
-    int PresetIndex = -1;
-    bool RecipientPreset = false;
-    std::string LatRecipients;
-    std::string RusRecipients;
-    std::string SelectedSMSText;
 
     Prog();
 };

@@ -137,47 +137,50 @@ void TForm1::Panel2Click() {
 }
 
 void TForm1::ComboBoxAbonentNameSelect(int index) {
-    auto& p = prog();
-    if (index < 0 || static_cast<size_t>(index) >= p.PhoneNumbers.size()) return;
+    if (index < 0 || static_cast<size_t>(index) >= phoneNumbers_.size()) return;
     abonentChosen_ = index;
-    p.DialNumber = p.PhoneNumbers[static_cast<size_t>(index)];
-    LabelPhoneNumber->setText(td::fromWin(p.DialNumber));
+    dialNumber_ = phoneNumbers_[static_cast<size_t>(index)];
+    LabelPhoneNumber->setText(td::fromWin(dialNumber_));
 }
 
 void TForm1::ComboBoxAbonentNameEdited(const QString& text) {
     abonentChosen_ = -1;
     if (text.isEmpty()) return;  // an emptied field keeps the last number
-    prog().DialNumber = td::toWin(text);
+    dialNumber_ = td::toWin(text);
     LabelPhoneNumber->setText(text);
 }
 
 void TForm1::bbCallClick() {
     auto& p = prog();
     if (td::CellBusy()) return;
-    switch (ml::classifyDial(p.DialNumber)) {
+    switch (ml::classifyDial(dialNumber_)) {
         case ml::DialKind::Empty:
             td::dialogs().message(td::W("- Не задан абонент и/или номер телефона !"));
             return;
         case ml::DialKind::National:
-            runAction(Panel2, ml::Action::Call, p.CallName, {p.DialNumber}, p.DialNumber);
+            runAction(Panel2, ml::Action::Call, p.CallName, {dialNumber_}, dialNumber_);
             return;
         case ml::DialKind::International: {
             // The "+" is typed on the keypad first, so the number goes through a
             // one-line batch file run by the batch operation.
             std::string command = td::GetOperByName(p.OperIniName, p.CallName);
-            std::string line =
-                ml::internationalBatchLine(p.PLusBeforeNumber, command, p.DialNumber);
+            std::string line = ml::internationalBatchLine(p.PLusBeforeNumber, command, dialNumber_);
             if (!td::files::writeLines(td::ScriptBatName, {line})) {
                 td::dialogs().message(td::W("- Не удаётся записать файл ") + td::ScriptBatName);
                 return;
             }
             runAction(Panel2, ml::Action::Call, td::BatchOperName, {td::ScriptBatName},
-                      p.DialNumber);
+                      dialNumber_);
             return;
         }
         case ml::DialKind::Ignored:
             return;
     }
+}
+
+void TForm1::callNumber(const std::string& number) {
+    dialNumber_ = number;
+    bbCallClick();
 }
 
 void TForm1::bbHangUpClick() {
@@ -186,11 +189,10 @@ void TForm1::bbHangUpClick() {
 }
 
 void TForm1::volume(const std::string& operation) {
-    auto& p = prog();
     if (td::CellBusy()) return;
     if (abonentChosen_ < 0) {
-        p.DialNumber = td::toWin(ComboBoxAbonentName->currentText());
-        LabelPhoneNumber->setText(td::fromWin(p.DialNumber));
+        dialNumber_ = td::toWin(ComboBoxAbonentName->currentText());
+        LabelPhoneNumber->setText(td::fromWin(dialNumber_));
     }
     runAction(Panel2, ml::Action::Other, operation, {}, operation);
 }
@@ -205,11 +207,11 @@ void TForm1::bbSoundDownClick() {
 // ---- SMS --------------------------------------------------------------------------
 
 TForm1::SmsBand TForm1::latBand() {
-    return {ComboBoxSmsRecepter,   lLatSMSPhoneNumber,
-            leLatSMSText,          lLatSMSLen,
-            lLatSMSParts,          false,
-            bbASCIISendSMS,        cbLatSMSHistory,
-            &prog().LatRecipients, &prog().LatSendSMSName};
+    return {ComboBoxSmsRecepter, lLatSMSPhoneNumber,
+            leLatSMSText,        lLatSMSLen,
+            lLatSMSParts,        false,
+            bbASCIISendSMS,      cbLatSMSHistory,
+            &latRecipients_,     &prog().LatSendSMSName};
 }
 
 TForm1::SmsBand TForm1::rusBand() {
@@ -217,11 +219,11 @@ TForm1::SmsBand TForm1::rusBand() {
             leRusSMSText,           lRusSMSLen,
             lRusSMSParts,           true,
             bbRUSSendSMS,           cbRusSMSHistory,
-            &prog().RusRecipients,  &prog().RusSendSMSName};
+            &rusRecipients_,        &prog().RusSendSMSName};
 }
 
 void TForm1::chooseRecipient(const SmsBand& b, int index) {
-    const auto& numbers = prog().PhoneNumbers;
+    const auto& numbers = phoneNumbers_;
     if (index < 0 || static_cast<size_t>(index) >= numbers.size()) return;
     // The number goes as the phone dials it: a blank in it would make
     // several recipients of one (a hand-written own book may hold one).
@@ -367,24 +369,32 @@ void TForm1::bbRUSSendSMSClick() {
 void TForm1::ComboBoxSMSTextSelect(int index) {
     if (index < 0 || index >= ComboBoxSMSText->count()) return;
     auto choice = ml::reSendChoice(td::toWin(ComboBoxSMSText->itemText(index)), index,
-                                   ComboBoxSMSText->count(), prog().SentSMSIndexes);
+                                   ComboBoxSMSText->count(), reSendIndexes_);
     if (!choice) return;
     bbReSend->setEnabled(true);
-    prog().ReSendIndex = *choice;
+    reSendIndex_ = *choice;
 }
 
 void TForm1::bbReSendClick() {
     if (CheckBoxCycleResent->isChecked()) return;
     if (td::CellBusy()) return;
     bbReSend->setEnabled(false);
-    runAction(Panel3, ml::Action::ReSend, prog().ReSendSMSName, {prog().ReSendIndex}, {});
+    // A message joined from several stored parts goes out part by part, in
+    // part order; a part that fails ends the re-send (the failure is told).
+    std::vector<std::string> parts;
+    if (links.messageParts) parts = links.messageParts(reSendIndex_);
+    if (parts.size() < 2) parts = {reSendIndex_};
+    for (const std::string& part : parts) {
+        td::EngineRunEnd end =
+            runAction(Panel3, ml::Action::ReSend, prog().ReSendSMSName, {part}, {});
+        if (end.kind != td::EngineRunEnd::Done) break;
+    }
     bbReSend->setEnabled(true);
 }
 
 // ---- navigation -------------------------------------------------------------------
 
-void TForm1::openChild(QWidget* window, bool smsWindow) {
-    if (smsWindow) prog().SMSRefresh = false;  // the window opens on its last copy
+void TForm1::openChild(QWidget* window) {
     if (window) td::modalRunner().showModal(window);
     FormActivate();  // take over what the window changed
 }
@@ -398,27 +408,27 @@ void TForm1::bbUssdClick() {
 }
 
 void TForm1::bbSetUpClick() {
-    openChild(links.settings, false);
+    openChild(links.settings);
 }
 void TForm1::bbPhoneBookClick() {
-    openChild(links.phoneBook, false);
+    openChild(links.phoneBook);
 }
 
 // A switched-off button cannot be clicked; the checks keep it so for direct calls.
 void TForm1::bbMissCallClick() {
-    if (bbMissCall->isEnabled()) openChild(links.missCalls, false);
+    if (bbMissCall->isEnabled()) openChild(links.missCalls);
 }
 void TForm1::bbSentSMSClick() {
-    openChild(links.sentSms, true);
+    openChild(links.sentSms);
 }
 void TForm1::bbUnReadSMSClick() {
-    if (bbUnReadSMS->isEnabled()) openChild(links.unreadSms, true);
+    if (bbUnReadSMS->isEnabled()) openChild(links.unreadSms);
 }
 void TForm1::bbAllSMSClick() {
-    if (bbAllSMS->isEnabled()) openChild(links.allSms, true);
+    if (bbAllSMS->isEnabled()) openChild(links.allSms);
 }
 void TForm1::bbMemDayBookClick() {
-    if (bbMemDayBook->isEnabled()) openChild(links.dateBook, false);
+    if (bbMemDayBook->isEnabled()) openChild(links.dateBook);
 }
 void TForm1::bbPBookModifyClick() {
     if (!bbPBookModify->isEnabled()) return;
@@ -434,17 +444,29 @@ void TForm1::ButtonMess(bool found, const std::string& caption, const std::strin
 void TForm1::clearReSendBox() {
     ComboBoxSMSText->clear();
     ComboBoxSMSText->setEditText(QString());
+    reSendIndexes_.clear();
     // The message once chosen for a re-send is no longer in the box.
     bbReSend->setEnabled(false);
-    prog().ReSendReady = false;
+    reSendReady_ = false;
 }
 
 void TForm1::addReSendLine(const std::string& line) {
     ComboBoxSMSText->addItem(td::fromWin(line));
 }
 
-void TForm1::setReSendText(const std::string& text) {
+void TForm1::setReSendIndexes(const std::vector<std::string>& indexes) {
+    reSendIndexes_ = indexes;
+}
+
+void TForm1::setReSendText(const std::string& text, const std::string& index) {
     ComboBoxSMSText->setEditText(td::fromWin(text));
+    reSendIndex_ = index;
+    reSendReady_ = true;
+}
+
+void TForm1::reSend(const std::string& index) {
+    reSendIndex_ = index;
+    bbReSendClick();
 }
 
 std::vector<std::string> TForm1::abonentNames() const {
@@ -459,11 +481,12 @@ void TForm1::setRecipientText(const std::string& text, int index) {
         if (index >= 0 && index < box->count()) box->setCurrentIndex(index);
         box->setEditText(td::fromWin(text));
     }
+    preset_ = Preset{text, index};
 }
 
 void TForm1::setRecipients(const std::string& lat, const std::string& rus) {
-    prog().LatRecipients = lat;
-    prog().RusRecipients = rus;
+    latRecipients_ = lat;
+    rusRecipients_ = rus;
     lLatSMSPhoneNumber->setText(td::fromWin(lat));
     lRusSMSPhoneNumber->setText(td::fromWin(rus));
 }

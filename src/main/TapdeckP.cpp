@@ -63,7 +63,6 @@ void TForm1::FormCreate() {
     if (td::files::exists(td::startPath(td::RunMarkerName))) {
         td::files::remove(td::startPath(td::RunMarkerName));
     }
-    prog().SentSMSIndexes.clear();
 }
 
 void TForm1::FormShow() {
@@ -84,10 +83,9 @@ void TForm1::FormActivate() {
         CheckBoxCycleSendLat->setVisible(true);
         CheckBoxCycleSendRus->setVisible(true);
     }
-    // 2. Shared working lists start empty again.
-    p.PhoneNumbers.clear();
-    p.RecordList.clear();
-    p.NameList.clear();
+    // 2. The own book's numbers are read again, and the SMS windows' names.
+    phoneNumbers_.clear();
+    if (links.forgetSmsNames) links.forgetSmsNames();
     // 3. Start folder and the number field.
     p.StartDir = td::files::currentDir();
     refill(ComboBoxAbonentName, {});
@@ -100,7 +98,7 @@ void TForm1::FormActivate() {
         p.ExeIniName = ml::exeIniName(p.ExeFileName);
         std::string model = td::upperAscii(p.EngineModelIni);
         if (model != td::upperAscii(td::EngineIniName) && model != td::upperAscii(p.ExeIniName) &&
-            !satelliteAsked_ && td::CheckSateliteFile(td::SatelliteBase, p.SatelliteMarker)) {
+            !satelliteAsked_ && td::CheckSateliteFile(td::SatelliteBase, satelliteMarker_)) {
             satelliteAsked_ = true;
             if (td::dialogs().confirm(
                     td::W("- Может быть активна только одна программа-сателит\r Возможны ошибки "
@@ -147,15 +145,15 @@ void TForm1::FormActivate() {
         p.EngineBeep = td::upperAscii(td::readSetting(oper, S::EngineBeep));
     }
     // 9-10.
-    p.FirstActivationDone = true;
-    bbReSend->setEnabled(p.ReSendReady);
+    firstActivationDone_ = true;
+    bbReSend->setEnabled(reSendReady_);
     bbASCIISendSMS->setEnabled(false);
     bbRUSSendSMS->setEnabled(false);
     // 11. A recipient handed over for a reply.
-    if (p.RecipientPreset) applyPreset();
-    p.RecipientPreset = false;
+    if (preset_) applyPreset();
+    preset_.reset();
     // 12. This program's satellite marker (tried again while it has none).
-    if (p.SatelliteMarker.empty()) p.SatelliteMarker = td::CreSateliteFile(td::SatelliteBase);
+    if (satelliteMarker_.empty()) satelliteMarker_ = td::CreSateliteFile(td::SatelliteBase);
     // 13.
     sizeLocked_ = true;
     lockSize();
@@ -173,7 +171,7 @@ void TForm1::readOwnIni() {
     QStringList names;
     for (const auto& [name, number] : own.readSection(std::string(S::PhoneBookSection))) {
         names << td::fromWin(name);
-        p.PhoneNumbers.push_back(number);
+        phoneNumbers_.push_back(number);
     }
     refill(ComboBoxAbonentName, names);
     refill(ComboBoxSmsRecepter, names);
@@ -220,7 +218,7 @@ void TForm1::readOwnIni() {
     p.QuickRead = sw(S::QuickRead) == "YES";
     applySwitches();
 
-    if (!p.FirstActivationDone &&
+    if (!firstActivationDone_ &&
         td::upperAscii(p.OperIniName) != td::upperAscii(td::EngineIniName) &&
         td::files::exists(td::startPath(td::EngineIniName))) {
         td::IniFile engine(td::startPath(td::EngineIniName));
@@ -292,20 +290,20 @@ void TForm1::readOperIni() {
 }
 
 void TForm1::applyPreset() {
-    auto& p = prog();
-    QString shown = td::fromWin(p.PresetText);
+    const Preset& preset = *preset_;
+    QString shown = td::fromWin(preset.text);
     int count = ComboBoxSmsRecepter->count();
-    if (p.PresetIndex >= 0 && p.PresetIndex < count &&
-        static_cast<size_t>(p.PresetIndex) < p.PhoneNumbers.size()) {
+    if (preset.index >= 0 && preset.index < count &&
+        static_cast<size_t>(preset.index) < phoneNumbers_.size()) {
         for (QComboBox* box : {ComboBoxSmsRecepter, ComboBoxSmsRecepterRus}) {
-            box->setCurrentIndex(p.PresetIndex);
+            box->setCurrentIndex(preset.index);
             box->setEditText(shown);
         }
-        p.LatRecipients = p.PhoneNumbers[static_cast<size_t>(p.PresetIndex)];
-        p.RusRecipients = p.LatRecipients;
-        lLatSMSPhoneNumber->setText(td::fromWin(p.LatRecipients));
-        lRusSMSPhoneNumber->setText(td::fromWin(p.RusRecipients));
-    } else if (p.PresetIndex == -1) {
+        latRecipients_ = phoneNumbers_[static_cast<size_t>(preset.index)];
+        rusRecipients_ = latRecipients_;
+        lLatSMSPhoneNumber->setText(td::fromWin(latRecipients_));
+        lRusSMSPhoneNumber->setText(td::fromWin(rusRecipients_));
+    } else if (preset.index == -1) {
         for (QComboBox* box : {ComboBoxSmsRecepter, ComboBoxSmsRecepterRus}) {
             box->setCurrentIndex(-1);
             box->setEditText(shown);
@@ -326,11 +324,10 @@ void TForm1::FormClose() {
     auto& p = prog();
     writeBack();
     td::files::remove(td::startPath(td::RunMarkerName));
-    if (!p.SatelliteMarker.empty()) td::files::remove(p.SatelliteMarker);
+    if (!satelliteMarker_.empty()) td::files::remove(satelliteMarker_);
     // A read still waiting in a child window ends at its next check, and
     // whatever unwinds after this point writes nothing.
-    p.PhoneReadAbort = true;
-    p.ReadAbort = true;
+    if (links.abortReads) links.abortReads();
     td::files::endWrites();
 }
 
@@ -365,7 +362,7 @@ void TForm1::FormDestroy() {
     auto& p = prog();
     p.StartDir = td::files::currentDir();
     td::files::remove(td::startPath(td::RunMarkerName));
-    if (!p.SatelliteMarker.empty()) td::files::remove(p.SatelliteMarker);
+    if (!satelliteMarker_.empty()) td::files::remove(satelliteMarker_);
 }
 
 // ---- window system events -------------------------------------------------------

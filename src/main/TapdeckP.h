@@ -9,6 +9,7 @@
 #include <QWidget>
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -89,6 +90,14 @@ class TForm1 : public QWidget {
     // tests replace it.
     std::function<void()> terminateApp;
     bool terminated() const { return terminated_; }
+    // The first activation has read the inis (the start is over).
+    bool firstActivationDone() const { return firstActivationDone_; }
+    // This program's satellite marker file ("" while it has none).
+    const std::string& satelliteMarker() const { return satelliteMarker_; }
+    // The number the call button dials.
+    const std::string& dialNumber() const { return dialNumber_; }
+    // Calls this number (the missed calls window's call back).
+    void callNumber(const std::string& number);
 
     // Designed outer size; the window system's caption and frame take
     // FrameAllowance pixels of the height.
@@ -112,18 +121,38 @@ class TForm1 : public QWidget {
         std::function<void(bool)> setEngineWindowTick;
         // The own phone book may no longer read the phone's book (switch PBookRead).
         std::function<void()> phoneBookReadOff;
+        // Sets the abort flag of every reading window's reader (the close).
+        std::function<void()> abortReads;
+        // The SMS windows look names up in the phone book copy afresh.
+        std::function<void()> forgetSmsNames;
+        // The storage indexes of every part of the stored message at an
+        // index, in part order (the SMS lists know which are joined).
+        std::function<std::vector<std::string>(const std::string& index)> messageParts;
     };
     Links links;
 
     // Hand-overs the other windows make; their hooks call these.
-    void clearReSendBox();  // every line and the edit text
+    void clearReSendBox();  // every line, their indexes and the edit text
     void addReSendLine(const std::string& line);
-    void setReSendText(const std::string& text);
+    // The storage indexes of the box's lines, in order: choosing line k
+    // re-sends indexes[k].
+    void setReSendIndexes(const std::vector<std::string>& indexes);
+    // The message chosen in the sent list: the box's text, the index the
+    // re-send button sends; the button is on from the next activation.
+    void setReSendText(const std::string& text, const std::string& index);
+    bool reSendReady() const { return reSendReady_; }
+    // Re-sends the message stored at this index (the sent window's button).
+    void reSend(const std::string& index);
     std::vector<std::string> abonentNames() const;  // the number field's list, in order
+    // The own phone book's numbers, index-aligned with abonentNames.
+    const std::vector<std::string>& abonentNumbers() const { return phoneNumbers_; }
     // Both recipient boxes show text; an index >= 0 also chooses that entry.
+    // The next activation shows this recipient again (a reply).
     void setRecipientText(const std::string& text, int index);
-    // LatRecipients and RusRecipients, and the number labels of both bands.
+    // The recipient lists of both bands, and their number labels.
     void setRecipients(const std::string& lat, const std::string& rus);
+    const std::string& latRecipients() const { return latRecipients_; }
+    const std::string& rusRecipients() const { return rusRecipients_; }
 
   protected:
     void showEvent(QShowEvent* e) override;
@@ -205,7 +234,7 @@ class TForm1 : public QWidget {
         bool wide;      // UCS2 (the Cyrillic band)
         QPushButton* send;
         QComboBox* history;
-        std::string* list;  // LatRecipients or RusRecipients
+        std::string* list;  // latRecipients_ or rusRecipients_
         const std::string* operation;
     };
     SmsBand latBand();
@@ -243,9 +272,23 @@ class TForm1 : public QWidget {
     void applySwitches();
     void applyPreset();
     void lockSize();
-    void openChild(QWidget* window, bool smsWindow);
+    void openChild(QWidget* window);
 
-    int abonentChosen_ = -1;  // list entry chosen in the number field, -1 none
+    int abonentChosen_ = -1;                 // list entry chosen in the number field, -1 none
+    std::vector<std::string> phoneNumbers_;  // the own book's numbers (a name's may be empty)
+    std::string dialNumber_;
+    std::string satelliteMarker_;
+    bool firstActivationDone_ = false;
+    std::string latRecipients_, rusRecipients_;
+    std::vector<std::string> reSendIndexes_;  // of the re-send box's lines, in order
+    std::string reSendIndex_;                 // what the re-send button sends
+    bool reSendReady_ = false;
+    // A reply's recipient, shown again by the next activation.
+    struct Preset {
+        std::string text;
+        int index = -1;  // in the own book, -1 outside it
+    };
+    std::optional<Preset> preset_;
     bool shownOnce_ = false;
     bool eventActivationDone_ = false;
     bool terminated_ = false;

@@ -54,7 +54,7 @@ void TForm6::forgetSelection() {
 void TForm6::FormActivate() {
     bbMissCall->setEnabled(false);
     bbHangUpMissCall->setEnabled(false);
-    td::prog().PhoneReadUpdate = false;
+    readFlags().update = false;
     if (!sizeLocked_) {
         sizeLocked_ = true;
         setFixedSize(size());
@@ -90,11 +90,10 @@ void TForm6::bbMissCallClick() {
         bbMissCall->setEnabled(false);
         return;
     }
-    td::prog().DialNumber = number;
     selRow_ = -1;
     bbMissCall->setEnabled(false);
     bbHangUpMissCall->setEnabled(true);
-    if (callAction) callAction();
+    if (callAction) callAction(number);
 }
 
 void TForm6::bbHangUpMissCallClick() {

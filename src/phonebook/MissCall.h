@@ -1,5 +1,6 @@
 #pragma once
 #include <functional>
+#include <string>
 
 #include "phonebook/readerwindow.h"
 
@@ -16,7 +17,7 @@ class TForm6 : public td::PhoneListWindow {
 
     // The main window's call and hang-up actions (its bbCallClick and
     // bbHangUpClick), wired in src/app.
-    std::function<void()> callAction;
+    std::function<void(const std::string& number)> callAction;
     std::function<void()> hangUpAction;
 
     // The grid's hint for a fresh list (also when the phone book window reads).

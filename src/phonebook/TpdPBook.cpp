@@ -165,7 +165,7 @@ void TForm3::loadGrid() {
     // Set once for the whole fill (the label and current row as the last row left them).
     if (book.count > 0) td::setRecordCount(lMyCount, book.count);
     if (!book.rows.empty()) {
-        td::prog().FreeRow = book.count + 1;
+        freeRow_ = book.count + 1;
         g->setCurrentGridRow(book.count + 1);
     }
 }
@@ -235,7 +235,6 @@ void TForm3::bbDeleteClick() {
 }
 
 void TForm3::bbFromMobileClick() {
-    td::prog().PhoneReadUpdate = false;
     if (phoneBookWindow) td::modalRunner().showModal(phoneBookWindow);
 }
 
@@ -247,7 +246,7 @@ void TForm3::StringGridPhoneBookSelectCell(int col, int row) {
 void TForm3::findFreeRow() {
     for (int r = 1; r < StringGridPhoneBook->rows(); ++r) {
         if (StringGridPhoneBook->rowEmpty(r)) {
-            td::prog().FreeRow = r;
+            freeRow_ = r;
             return;
         }
     }
@@ -255,14 +254,14 @@ void TForm3::findFreeRow() {
 
 void TForm3::takeRecord(const std::string& name, const std::string& number) {
     StringGrid* g = StringGridPhoneBook;
-    int row = std::max(td::prog().FreeRow, 1);
+    int row = std::max(freeRow_, 1);
     // Never over a row that holds something: the user may have typed there.
     while (row < g->rows() && !g->rowEmpty(row)) ++row;
     g->ensureRow(row);
     g->setCell(0, row, td::noEquals(name));
     g->setCell(1, row, number);
     g->setCurrentGridRow(row);
-    td::prog().FreeRow = row + 1;
+    freeRow_ = row + 1;
 }
 
 std::pair<std::string, std::string> TForm3::headerCells() const {

@@ -25,12 +25,15 @@ class TForm3 : public QDialog {
     int selectedCol() const { return selCol_; }
     int selectedRow() const { return selRow_; }
 
-    // FreeRow := the first row whose name and number are both empty (kept
+    // The row the next record from the phone goes into (or the next empty
+    // row after it).
+    int freeRow() const { return freeRow_; }
+    // freeRow := the first row whose name and number are both empty (kept
     // when there is none).
     void findFreeRow();
-    // Puts a record from the phone into row FreeRow (or the next empty row
+    // Puts a record from the phone into row freeRow (or the next empty row
     // after it, adding one when the grid is full), makes it current and
-    // moves FreeRow on.
+    // moves freeRow on.
     void takeRecord(const std::string& name, const std::string& number);
     // The titles of the grid's row 0 (name, number).
     std::pair<std::string, std::string> headerCells() const;
@@ -71,5 +74,6 @@ class TForm3 : public QDialog {
     bool ownIniThere();
     int selCol_ = 0;
     int selRow_ = 0;
+    int freeRow_ = 1;
     bool sizeLocked_ = false;
 };

@@ -19,13 +19,12 @@ PhoneBookTexts missCallTexts() {
 }
 
 ReadCycleConfig phoneBookCycleConfig(const std::string& operation, const std::string& prefix,
-                                     const PhoneBookTexts& texts) {
+                                     const PhoneBookTexts& texts, ReadFlags& flags) {
     Prog& p = prog();
     ReadCycleConfig c;
     c.operation = operation;
-    c.prefix = prefix;
-    c.abortFlag = &p.PhoneReadAbort;
-    c.updateFlag = &p.PhoneReadUpdate;
+    c.abortFlag = &flags.abort;
+    c.updateFlag = &flags.update;
     c.busyTest = true;
     c.question = texts.question;
     c.idleHint = texts.idleHint;

@@ -17,8 +17,8 @@ PhoneBookTexts missCallTexts();   // missed calls
 
 // The cycle's parameters: the engine writes its log (watched) and the
 // phone book file (parsed, else the log), the records go to
-// AutoRun\<prefix>LastPBook.txt.
+// AutoRun\<prefix>LastPBook.txt. The cycle works with the reader's own flags.
 ReadCycleConfig phoneBookCycleConfig(const std::string& operation, const std::string& prefix,
-                                     const PhoneBookTexts& texts);
+                                     const PhoneBookTexts& texts, ReadFlags& flags);
 
 }  // namespace td

@@ -40,7 +40,7 @@ PhoneBookReader::PhoneBookReader(std::function<std::string()> operation, std::st
 
 template <class F>
 void PhoneBookReader::enter(F f) {
-    if (depth_ == 0) cycle_.setConfig(phoneBookCycleConfig(operation_(), prefix_, texts_));
+    if (depth_ == 0) cycle_.setConfig(phoneBookCycleConfig(operation_(), prefix_, texts_, flags_));
     ++depth_;
     struct Leave {
         int& d;
@@ -88,18 +88,18 @@ ReadCycleHooks PhoneBookReader::hooks() {
         if (links.freshList) links.freshList();
         panel_->setText(fromWin(W("Текущие записи из мобильного телефона")));
 
-        Prog& p = prog();
-        p.RecordList.clear();
+        records_.clear();
         grid_->clearRows(1);
         grid_->resetRows();
         header();
-        std::vector<PBRecord> records = parsePhoneBookAnswer(lines, p.PrefixPhoneBook);
+        std::vector<PBRecord> records = parsePhoneBookAnswer(lines, prog().PrefixPhoneBook);
         // Only a list that shows the time keeps it in its copy.
         if (grid_->columnCount() < 3)
             for (PBRecord& r : records) r.time.clear();
-        for (const PBRecord& r : records) p.RecordList.push_back(recordLine(r));
+        for (const PBRecord& r : records) records_.push_back(recordLine(r));
         fillRecords(grid_, counter_, records, true);
     };
+    h.parsedRecords = [this] { return records_; };
     h.onDataLoaded = [this] {
         if (links.dataLoaded) links.dataLoaded();
     };

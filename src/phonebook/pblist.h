@@ -55,6 +55,8 @@ class PhoneBookReader {
     PhoneBookReader& operator=(const PhoneBookReader&) = delete;
 
     PhoneBookLinks links;
+    // This reader's abort and update flags (no other reader touches them).
+    ReadFlags& flags() { return flags_; }
 
     void refreshClick();
     void lastCopyClick();
@@ -73,6 +75,8 @@ class PhoneBookReader {
     QLabel* counter_;
     QLabel* panel_;
     GridReadView view_;
+    ReadFlags flags_;
+    std::vector<std::string> records_;  // the last answer's records, the last copy's lines
     ReadCycle cycle_;
     int depth_ = 0;  // nested runs: a click during a wait
 };

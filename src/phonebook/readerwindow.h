@@ -27,6 +27,8 @@ class PhoneListWindow : public QDialog {
 
     // What a read asks of the windows around it, wired in src/app.
     PhoneBookLinks& readerLinks() { return reader_->links; }
+    // Its reader's flags: the main window's close aborts a waiting read.
+    ReadFlags& readFlags() { return reader_->flags(); }
 
     int selectedCol() const { return selCol_; }
     int selectedRow() const { return selRow_; }

@@ -68,14 +68,13 @@ TForm10::TForm10(QWidget* parent) : QDialog(parent) {
     };
     h.parse = [this](const std::vector<std::string>& lines) {
         Panel5->setText(fromWin(td::CheckStatusCurrent()));
-        td::prog().RecordList.clear();  // the window stores its own copy
         shown_.caps = {};
         showCapabilities();
         td::parsePhoneLog(lines, checkList_, shown_);
         showProperties();
     };
     h.beepWanted = [this] { return beepWanted && beepWanted(); };
-    cycle_ = std::make_unique<td::ReadCycle>(td::phoneCheckCycleConfig(), *view_, h);
+    cycle_ = std::make_unique<td::ReadCycle>(td::phoneCheckCycleConfig(flags_), *view_, h);
 }
 
 TForm10::~TForm10() = default;
@@ -88,7 +87,7 @@ void TForm10::showEvent(QShowEvent* e) {
 // The settings in force are taken before a run, unless an update of this
 // window is still under way (a click during its wait runs on its settings).
 void TForm10::takeSettings() {
-    if (updates_ == 0) cycle_->setConfig(td::phoneCheckCycleConfig());
+    if (updates_ == 0) cycle_->setConfig(td::phoneCheckCycleConfig(flags_));
 }
 
 void TForm10::FormActivate() {
@@ -97,7 +96,7 @@ void TForm10::FormActivate() {
         setFixedSize(size());
     }
     checkList_.clear();
-    td::prog().PhoneReadUpdate = false;
+    flags_.update = false;
     if (CreCheckList()) ReadPropertiesPhone();
 }
 
@@ -183,7 +182,7 @@ void TForm10::bbCheckPhoneClick() {
 }
 
 void TForm10::bbLastCopyClick() {
-    td::prog().PhoneReadUpdate = false;
+    flags_.update = false;
     ReadPropertiesPhone();
 }
 

@@ -27,12 +27,14 @@ class TForm10 : public QDialog {
 
     // The settings window's "beep when nothing was read" option (wired in src/app).
     std::function<bool()> beepWanted;
+    // The window's read flags: update set, the next read is from the phone.
+    td::ReadFlags& readFlags() { return flags_; }
 
     void FormActivate();
     // Reads the check list and writes "CheckPhone.bat"; false when the list
     // is incomplete or the file cannot be written (told to the user).
     bool CreCheckList();
-    // The last copy, or a read from the phone, as PhoneReadUpdate says.
+    // The last copy, or a read from the phone, as the update flag says.
     void ReadPropertiesPhone();
     void CreateHelp();
     void bbCheckPhoneClick();
@@ -75,6 +77,7 @@ class TForm10 : public QDialog {
     // What the last readings of the last-copy file gave (texts stay between readings).
     td::PhoneProperties copy_;
     std::unique_ptr<View> view_;
+    td::ReadFlags flags_;
     std::unique_ptr<td::ReadCycle> cycle_;
     bool sizeLocked_ = false;
     int updates_ = 0;  // updates of this window under way (one nests in another's wait)

@@ -7,12 +7,12 @@
 
 namespace td {
 
-ReadCycleConfig phoneCheckCycleConfig() {
+ReadCycleConfig phoneCheckCycleConfig(ReadFlags& flags) {
     Prog& p = prog();
     ReadCycleConfig c;
     c.operation = CheckPhoneOperName;
-    c.abortFlag = &p.PhoneReadAbort;
-    c.updateFlag = &p.PhoneReadUpdate;
+    c.abortFlag = &flags.abort;
+    c.updateFlag = &flags.update;
     // An abort click must work while the engine still runs.
     c.busyTest = false;
     c.question =

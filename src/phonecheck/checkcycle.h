@@ -9,7 +9,8 @@
 
 namespace td {
 
-ReadCycleConfig phoneCheckCycleConfig();
+// The cycle works with the window's own flags.
+ReadCycleConfig phoneCheckCycleConfig(ReadFlags& flags);
 
 // The status texts of the window that the cycle does not show itself.
 std::string CheckStatusIdle();  // "Применимость программы ..."

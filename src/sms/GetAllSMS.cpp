@@ -26,7 +26,8 @@ const td::sms::SmsWindowDesign kDesign{
     "bbAllSMSReply",
     "Отправить ответ",
     "bbGetAllSMS",
-    "Прочесть SMS из телефона"};
+    "Прочесть SMS из телефона",
+    "All-"};
 
 // The group delete's state is which of its two buttons shows: the caption
 // of the read's button is the abort caption while the abort button shows.
@@ -128,7 +129,7 @@ void TForm8::FormActivate() {
     bbDelSentSMS->setEnabled(false);
     bbDelGroupSMS->setEnabled(false);
     bbLastCopyClick();
-    prog().ListFresh = false;
+    if (td::sms::SmsReader* r = links.reader ? links.reader() : nullptr) r->setListFresh(false);
     if (!sizeLocked_) {
         sizeLocked_ = true;
         setFixedSize(size());
@@ -155,15 +156,17 @@ void TForm8::bbGetAllSMSClick() {
 void TForm8::StringGridMobileAllSMSSelectCell(int col, int row) {
     std::string who = StringGridMobileAllSMS->cell(0, row);
     std::string text = StringGridMobileAllSMS->cell(1, row);
+    td::sms::SmsReader* r = links.reader ? links.reader() : nullptr;
+    if (!r) return;
     td::sms::Selection s =
-        td::sms::selectRow(who, text, row, prog().SentSMSIndexes, prog().ReSendSMSName);
+        td::sms::selectRow(who, text, row, r->rowIndexes(), prog().ReSendSMSName);
     if (td::sms::blankCell(who) && td::sms::blankCell(text)) {
         actionsEnabled(false);
         bbDelGroupSMS->setEnabled(false);
         return;
     }
-    prog().PresetText = who;
-    prog().SelectedSMSText = text;
+    r->chosen().who = who;
+    r->chosen().text = text;
     if (!s.ok) {
         if (s.needRefresh) td::dialogs().message(td::W("- Выполните, пожалуйста, Обновление"));
         actionsEnabled(false);
@@ -175,14 +178,15 @@ void TForm8::StringGridMobileAllSMSSelectCell(int col, int row) {
         StringGridMobileAllSMS->setCell(
             MarkColumn, row, td::sms::toggledMark(StringGridMobileAllSMS->cell(MarkColumn, row)));
     }
-    prog().ReSendIndex = s.index;
+    r->chosen().index = s.index;
     actionsEnabled(s.actions);
     if (!s.actions) bbDelGroupSMS->setEnabled(false);
 }
 
 void TForm8::bbAllSMSReplyClick() {
-    prog().ListFresh = false;
-    td::sms::handOverReply(links.reply);
+    if (td::sms::SmsReader* r = links.reader ? links.reader() : nullptr) r->setListFresh(false);
+    if (td::sms::SmsReader* r = links.reader ? links.reader() : nullptr)
+        td::sms::handOverReply(*r, links.reply);
     close();
 }
 
@@ -201,7 +205,9 @@ void TForm8::bbSaveSMSListClick() {
 
 std::vector<std::string> TForm8::markedIndexes() const {
     std::vector<std::string> marks;
-    const auto& idx = prog().SentSMSIndexes;
+    const td::sms::SmsReader* reader = links.reader ? links.reader() : nullptr;
+    if (!reader) return marks;
+    const std::vector<std::string>& idx = reader->rowIndexes();
     for (int r = 1; r < StringGridMobileAllSMS->rows(); ++r)
         if (StringGridMobileAllSMS->cell(MarkColumn, r) == td::sms::MarkText() &&
             static_cast<std::size_t>(r) <= idx.size())

@@ -25,7 +25,8 @@ const td::sms::SmsWindowDesign kDesign{
     "bbSentSMSReady",
     "К отправке SMS",
     "bbGetSentSMS",
-    "Прочесть ранее отправленные SMS из телефона"};
+    "Прочесть ранее отправленные SMS из телефона",
+    "Sent-"};
 }  // namespace
 
 TForm5::TForm5(QWidget* parent) : QDialog(parent) {
@@ -81,7 +82,7 @@ td::ReadOutcome TForm5::ReadSMS(const std::string& operation, td::sms::SmsListVi
 }
 
 std::string TForm5::PhoneNameForNumber(const std::string& number) const {
-    return td::sms::PhoneNameForNumber(number);
+    return reader_.nameForNumber(number);
 }
 
 bool TForm5::FormCanResize(int&, int&) const {
@@ -97,7 +98,6 @@ void TForm5::actionsEnabled(bool on) {
 void TForm5::FormActivate() {
     bbReSend->setEnabled(false);
     bbDelSentSMS->setEnabled(false);
-    prog().ReSendReady = false;
     if (!sizeLocked_) {
         sizeLocked_ = true;
         setFixedSize(size());
@@ -106,7 +106,7 @@ void TForm5::FormActivate() {
     bbLastCopyClick();
     bbReSend->setEnabled(false);
     bbSentSMSReady->setEnabled(false);
-    prog().ListFresh = false;
+    reader_.setListFresh(false);
 }
 
 void TForm5::bbLastCopyClick() {
@@ -127,19 +127,14 @@ void TForm5::StringGridMobileSentSMSSelectCell(int col, int row) {
     std::string who = StringGridMobileSentSMS->cell(0, row);
     std::string text = StringGridMobileSentSMS->cell(1, row);
     td::sms::Selection s =
-        td::sms::selectRow(who, text, row, prog().SentSMSIndexes, prog().ReSendSMSName);
+        td::sms::selectRow(who, text, row, reader_.rowIndexes(), prog().ReSendSMSName);
     if (s.needRefresh) td::dialogs().message(td::W("- Выполните, пожалуйста, Обновление"));
-    if (s.ok) {
-        prog().PresetText = who;
-        prog().SelectedSMSText = text;
-        prog().ReSendIndex = s.index;
-    }
+    if (s.ok) reader_.chosen() = {who, text, s.index};
     actionsEnabled(s.actions);
 }
 
 void TForm5::bbSentSMSReadyClick() {
-    auto& p = prog();
-    p.ListFresh = false;
+    reader_.setListFresh(false);
     if (links.clearReSendBox) links.clearReSendBox();
     for (int r = 1; r < StringGridMobileSentSMS->rows(); ++r) {
         std::string who = StringGridMobileSentSMS->cell(0, r);
@@ -147,19 +142,20 @@ void TForm5::bbSentSMSReadyClick() {
         if (who.empty() || text.empty()) break;
         if (links.addReSendLine) links.addReSendLine(who + " ==> " + text);
     }
-    if (!p.PresetText.empty() && !p.SelectedSMSText.empty()) {
-        if (links.setReSendText) links.setReSendText(p.PresetText + " ==> " + p.SelectedSMSText);
+    if (links.setReSendIndexes) links.setReSendIndexes(reader_.rowIndexes());
+    const td::sms::SmsReader::Chosen& c = reader_.chosen();
+    if (!c.who.empty() && !c.text.empty()) {
+        if (links.setReSendText) links.setReSendText(c.who + " ==> " + c.text, c.index);
         bbReSend->setEnabled(true);
-        p.ReSendReady = true;
     }
     close();
 }
 
 void TForm5::bbReSendClick() {
-    if (links.reSend) links.reSend();
+    if (links.reSend) links.reSend(reader_.chosen().index);
     bbReSend->setEnabled(false);
     bbDelSentSMS->setEnabled(false);
-    prog().ListFresh = false;
+    reader_.setListFresh(false);
 }
 
 void TForm5::bbDelSentSMSClick() {

@@ -26,9 +26,13 @@ class TForm5 : public QDialog {
     // What this window asks of the main window, wired in src/app.
     struct Links {
         std::function<void()> clearReSendBox;
-        std::function<void(const std::string&)> addReSendLine;
-        std::function<void(const std::string&)> setReSendText;
-        std::function<void()> reSend;  // the main window's re-send command
+        std::function<void(const std::string& line)> addReSendLine;
+        // The storage indexes of the list's rows, the lines in order.
+        std::function<void(const std::vector<std::string>& indexes)> setReSendIndexes;
+        // The chosen message: the box's text, and the index a re-send sends.
+        std::function<void(const std::string& text, const std::string& index)> setReSendText;
+        // The main window's re-send command for the message at this index.
+        std::function<void(const std::string& index)> reSend;
         std::function<bool()> beepWanted;
     };
     Links links;

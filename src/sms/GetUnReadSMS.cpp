@@ -24,7 +24,8 @@ const td::sms::SmsWindowDesign kDesign{
     "bbUnReadSMSReply",
     "Отправить ответ",
     "bbGetUnReadSMS",
-    "Прочесть SMS из телефона"};
+    "Прочесть SMS из телефона",
+    "UnRead-"};
 }  // namespace
 
 TForm7::TForm7(QWidget* parent) : QDialog(parent) {
@@ -86,7 +87,7 @@ void TForm7::FormActivate() {
     bbUnReadSMSReply->setEnabled(false);
     bbLastCopyClick();
     bbDelSentSMS->setEnabled(false);
-    prog().ListFresh = false;
+    if (td::sms::SmsReader* r = links.reader ? links.reader() : nullptr) r->setListFresh(false);
 }
 
 void TForm7::bbLastCopyClick() {
@@ -109,14 +110,16 @@ void TForm7::bbGetUnReadSMSClick() {
 void TForm7::StringGridMobileUnReadSMSSelectCell(int col, int row) {
     std::string who = StringGridMobileUnReadSMS->cell(0, row);
     std::string text = StringGridMobileUnReadSMS->cell(1, row);
+    td::sms::SmsReader* r = links.reader ? links.reader() : nullptr;
+    if (!r) return;
     td::sms::Selection s =
-        td::sms::selectRow(who, text, row, prog().SentSMSIndexes, prog().ReSendSMSName);
+        td::sms::selectRow(who, text, row, r->rowIndexes(), prog().ReSendSMSName);
     if (!td::sms::blankCell(who) || !td::sms::blankCell(text)) {
-        prog().PresetText = who;
-        prog().SelectedSMSText = text;
+        r->chosen().who = who;
+        r->chosen().text = text;
     }
     if (s.needRefresh) td::dialogs().message(td::W("- Выполните, пожалуйста, Обновление"));
-    if (s.ok) prog().ReSendIndex = s.index;
+    if (s.ok) r->chosen().index = s.index;
     actionsEnabled(s.actions);
 }
 
@@ -134,7 +137,8 @@ void TForm7::bbSaveSMSListClick() {
 }
 
 void TForm7::bbUnReadSMSReplyClick() {
-    prog().ListFresh = false;
-    td::sms::handOverReply(links.reply);
+    if (td::sms::SmsReader* r = links.reader ? links.reader() : nullptr) r->setListFresh(false);
+    if (td::sms::SmsReader* r = links.reader ? links.reader() : nullptr)
+        td::sms::handOverReply(*r, links.reply);
     close();
 }

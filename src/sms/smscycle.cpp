@@ -45,14 +45,13 @@ std::string smsLastCopyPath(const std::string& kind) {
 }
 
 ReadCycleConfig smsCycleConfig(const std::string& operation, const std::string& argument,
-                               const std::string& kind, const SmsTexts& texts) {
+                               const std::string& kind, const SmsTexts& texts, ReadFlags& flags) {
     Prog& p = prog();
     ReadCycleConfig c;
     c.operation = operation;
     if (!argument.empty()) c.args = {argument};
-    c.prefix = kind;
-    c.abortFlag = &p.ReadAbort;
-    c.updateFlag = &p.SMSRefresh;
+    c.abortFlag = &flags.abort;
+    c.updateFlag = &flags.update;
     c.busyTest = true;
     c.question = texts.question;
     c.idleHint = texts.idleHint;

@@ -33,8 +33,9 @@ std::string smsLastCopyPath(const std::string& kind);
 // The cycle's parameters for reading `kind` with `operation` (and its
 // argument when not empty). Besides the log and the engine's error file,
 // the result file is deleted before the start, so that a file left by an
-// earlier run is never taken for the phone's current list.
+// earlier run is never taken for the phone's current list. The cycle works
+// with the SMS reader's own flags.
 ReadCycleConfig smsCycleConfig(const std::string& operation, const std::string& argument,
-                               const std::string& kind, const SmsTexts& texts);
+                               const std::string& kind, const SmsTexts& texts, ReadFlags& flags);
 
 }  // namespace td::sms

@@ -18,16 +18,15 @@ std::vector<std::string> smsPrefixes() {
     return {prog().PrefixSmsList, prog().PrefixMotoSmsList};
 }
 
-bool loadNameList() {
-    Prog& p = prog();
-    if (!p.NameList.empty()) return true;
+const std::vector<std::string>& SmsReader::names() const {
     const std::string copy = autoRunPath(PhoneBookCopyName);
-    return files::exists(copy) && files::readLines(copy, p.NameList);
+    if (names_.empty() && files::exists(copy)) files::readLines(copy, names_);
+    return names_;
 }
 
-std::string PhoneNameForNumber(const std::string& number) {
-    if (!loadNameList()) return number;
-    return nameForNumber(number, prog().NameList);
+std::string SmsReader::nameForNumber(const std::string& number) const {
+    if (names().empty()) return number;
+    return sms::nameForNumber(number, names_);
 }
 
 std::string groupDeleteCommand() {
@@ -37,23 +36,33 @@ std::string groupDeleteCommand() {
     return cmd.empty() ? std::string(setting::GroupDeleteSMS.def) : cmd;
 }
 
-namespace {
 // Clears the list and shows the messages of these lines, their storage
-// indexes in SentSMSIndexes.
-void fillList(SmsListView& view, const std::vector<std::string>& lines) {
+// indexes in rowIndexes.
+void SmsReader::fillList(SmsListView& view, const std::vector<std::string>& lines) {
     // The names are looked up in an index built once for the whole list.
-    loadNameList();
-    const NameIndex names(prog().NameList);
+    const NameIndex index(names());
     std::vector<SmsRow> rows =
-        listRows(lines, smsPrefixes(), [&names](const std::string& n) { return names.nameFor(n); });
-    Prog& p = prog();
+        listRows(lines, smsPrefixes(), [&index](const std::string& n) { return index.nameFor(n); });
     view.clearList();
-    p.SentSMSIndexes.clear();
-    p.SentSMSIndexes.reserve(rows.size());
-    for (const SmsRow& r : rows) p.SentSMSIndexes.push_back(r.index);
+    rowIndexes_.clear();
+    rowIndexes_.reserve(rows.size());
+    for (const SmsRow& r : rows) rowIndexes_.push_back(r.index);
     view.showRows(rows);
 }
-}  // namespace
+
+std::vector<std::string> SmsReader::partsOf(const std::string& index) const {
+    std::vector<const ShownList*> lists = {shownList(SentKind)};
+    for (const auto& [kind, list] : shown_)
+        if (kind != SentKind) lists.push_back(&list);
+    const std::vector<std::string> prefixes = smsPrefixes();
+    for (const ShownList* list : lists) {
+        if (!list) continue;
+        for (const std::string& line : list->lines)
+            if (std::optional<SmsFields> f = readSmsRecord(line, prefixes))
+                if (f->index == index && !f->parts.empty()) return f->parts;
+    }
+    return {index};
+}
 
 const SmsReader::ShownList* SmsReader::shownList(const std::string& kind) const {
     auto it = shown_.find(kind);
@@ -65,11 +74,11 @@ ReadCycleHooks SmsReader::cycleHooks(SmsListView& view, const std::string& kind)
     SmsListView* v = &view;
     h.onCycleStart = [this, v] {
         if (hooks_.clearReSendList) hooks_.clearReSendList();
-        if (prog().SMSRefresh) {
+        if (flags_.update) {
             // A read from the phone: the list on screen no longer counts,
             // and no message stays chosen from it.
-            prog().ListFresh = false;
-            prog().ReSendIndex.clear();
+            listFresh_ = false;
+            chosen_.index.clear();
             v->clearSelection();
         }
     };
@@ -79,11 +88,10 @@ ReadCycleHooks SmsReader::cycleHooks(SmsListView& view, const std::string& kind)
     };
     h.parse = [this, v, kind](const std::vector<std::string>& lines) {
         v->readView().setStatus(W("Текущий список SMS из мобильного телефона"));
-        prog().RecordList.clear();
         shown_[kind] = {lines, true};
         fillList(*v, lines);
     };
-    h.onLastCopySaved = [] { prog().ListFresh = true; };
+    h.onLastCopySaved = [this] { listFresh_ = true; };
     h.beepWanted = hooks_.beepWanted;
     return h;
 }
@@ -91,7 +99,7 @@ ReadCycleHooks SmsReader::cycleHooks(SmsListView& view, const std::string& kind)
 ReadOutcome SmsReader::ReadSMS(SmsListView& view, const std::string& operation,
                                const std::string& argument, const std::string& kind,
                                const SmsTexts& texts) {
-    ReadCycle cycle(smsCycleConfig(operation, argument, kind, texts), view.readView(),
+    ReadCycle cycle(smsCycleConfig(operation, argument, kind, texts, flags_), view.readView(),
                     cycleHooks(view, kind));
     return cycle.run();
 }
@@ -101,7 +109,8 @@ ReadOutcome SmsReader::refreshClick(SmsListView& view, const std::string& operat
                                     const std::function<void()>& onClick) {
     ReadCycleHooks h = cycleHooks(view, kind);
     h.onRefreshClick = onClick;
-    ReadCycle cycle(smsCycleConfig(operation, "", kind, texts), view.readView(), std::move(h));
+    ReadCycle cycle(smsCycleConfig(operation, "", kind, texts, flags_), view.readView(),
+                    std::move(h));
     cycle.refreshClick();
     return cycle.outcome();
 }
@@ -109,8 +118,8 @@ ReadOutcome SmsReader::refreshClick(SmsListView& view, const std::string& operat
 ReadOutcome SmsReader::lastCopyClick(SmsListView& view, const std::string& operation,
                                      const std::string& kind, const SmsTexts& texts) {
     feedback().setHourglass(false);
-    prog().SMSRefresh = false;
-    prog().ListFresh = false;
+    flags_.update = false;
+    listFresh_ = false;
     return ReadSMS(view, operation, "", kind, texts);
 }
 
@@ -128,16 +137,18 @@ std::string staleListWarning() {
 // since (another window's read does not make it fresh).
 bool listFresh(const SmsReader& reader, const std::string& kind) {
     const SmsReader::ShownList* list = reader.shownList(kind);
-    return prog().ListFresh && list && list->fromPhone;
+    return reader.listFresh() && list && list->fromPhone;
 }
 
-// The delete button's two looks.
-void idleDeleteLook(ReadView& v) {
-    v.setRefreshCaption(W("Удалить"));
-    v.setRefreshColor(NavyColor);
-    v.setRefreshHint(deleteIdleHint());
-    // After the list was read again no message is selected any more.
-    v.setRefreshEnabled(!prog().ReSendIndex.empty());
+// The delete button's idle look; after the list was read again no message
+// is selected any more.
+std::function<void(ReadView&)> idleDeleteLook(const SmsReader& reader) {
+    return [&reader](ReadView& v) {
+        v.setRefreshCaption(W("Удалить"));
+        v.setRefreshColor(NavyColor);
+        v.setRefreshHint(deleteIdleHint());
+        v.setRefreshEnabled(!reader.chosen().index.empty());
+    };
 }
 void busyLook(ReadView& v) {
     v.setRefreshCaption(AbortCaption());
@@ -147,9 +158,9 @@ void busyLook(ReadView& v) {
 }
 
 // An abort, or a stale list declined: the button idle, the read stopped.
-void stop(ReadView& v, const std::function<void(ReadView&)>& idle) {
+void stop(SmsReader& reader, ReadView& v, const std::function<void(ReadView&)>& idle) {
     feedback().setHourglass(false);
-    prog().ReadAbort = true;
+    reader.flags().abort = true;
     idle(v);
     pump().processEvents();
 }
@@ -159,34 +170,35 @@ void stop(ReadView& v, const std::function<void(ReadView&)>& idle) {
 void runDelete(SmsReader& reader, SmsListView& view, const std::string& argument,
                const std::string& kind, const SmsTexts& texts,
                const std::function<void(ReadView&)>& idle) {
-    Prog& p = prog();
-    p.ReadAbort = false;
-    p.SMSRefresh = true;
+    ReadFlags& flags = reader.flags();
+    flags.abort = false;
+    flags.update = true;
     busyLook(view.readView());
     pump().processEvents();
     pump().sleep(200);
-    p.ListFresh = false;
-    reader.ReadSMS(view, p.DeleteSMSName, argument, kind, texts);
+    reader.setListFresh(false);
+    reader.ReadSMS(view, prog().DeleteSMSName, argument, kind, texts);
     idle(view.readView());
-    p.SMSRefresh = false;
+    flags.update = false;
     pump().processEvents();
 }
 
 // The phone's whole list read now, without touching the window's list;
 // nothing when the read failed or was stopped.
-std::optional<std::vector<std::string>> listNow(SmsListView& view) {
+std::optional<std::vector<std::string>> listNow(SmsReader& reader, SmsListView& view) {
     Prog& p = prog();
+    ReadFlags& flags = reader.flags();
     SmsTexts texts = allTexts();
     texts.question.clear();  // the delete was asked already
     std::optional<std::vector<std::string>> lines;
     ReadCycleHooks h;
     h.parse = [&lines](const std::vector<std::string>& l) { lines = l; };
-    p.ReadAbort = false;
-    p.SMSRefresh = true;
-    ReadCycle cycle(smsCycleConfig(p.AllSMSName, "", AllKind, texts), view.readView(),
+    flags.abort = false;
+    flags.update = true;
+    ReadCycle cycle(smsCycleConfig(p.AllSMSName, "", AllKind, texts, flags), view.readView(),
                     std::move(h));
     ReadOutcome outcome = cycle.run();
-    p.SMSRefresh = false;
+    flags.update = false;
     if (outcome != ReadOutcome::Parsed) return std::nullopt;
     return lines;
 }
@@ -197,15 +209,16 @@ void deleteClick(SmsReader& reader, SmsListView& view, const DeleteRequest& req)
     Prog& p = prog();
     if (CellBusy()) return;
     if (view.readView().refreshCaption() == AbortCaption()) {
-        stop(view.readView(), idleDeleteLook);
+        stop(reader, view.readView(), idleDeleteLook(reader));
         return;
     }
-    if (p.ReSendIndex.empty()) {
+    const SmsReader::Chosen& chosen = reader.chosen();
+    if (chosen.index.empty()) {
         dialogs().message(W("- Выберите, пожалуйста SMS для удаления"));
         return;
     }
     if (!listFresh(reader, req.kind) && !dialogs().confirm(staleListWarning())) {
-        stop(view.readView(), idleDeleteLook);
+        stop(reader, view.readView(), idleDeleteLook(reader));
         return;
     }
     // A message joined from several parts goes whole: the other parts are
@@ -213,14 +226,14 @@ void deleteClick(SmsReader& reader, SmsListView& view, const DeleteRequest& req)
     std::string batPrefix;
     if (const SmsReader::ShownList* shown = reader.shownList(req.kind)) {
         const std::vector<std::string> all =
-            withOtherParts({p.ReSendIndex}, shown->lines, smsPrefixes());
+            withOtherParts({chosen.index}, shown->lines, smsPrefixes());
         for (std::size_t k = 1; k < all.size(); ++k)
             batPrefix += groupDeleteCommand() + all[k] + "|";
     }
     if (!PutOperToOperBat(p.OperIniName, p.DeleteSMSName, req.readOperation, batPrefix)) return;
     if (req.setTitles) req.setTitles();
-    if (!dialogs().confirm(deleteQuestion(p.SelectedSMSText, p.PresetText))) return;
-    runDelete(reader, view, p.ReSendIndex, req.kind, req.texts, idleDeleteLook);
+    if (!dialogs().confirm(deleteQuestion(chosen.text, chosen.who))) return;
+    runDelete(reader, view, chosen.index, req.kind, req.texts, idleDeleteLook(reader));
 }
 
 void groupDeleteClick(SmsReader& reader, SmsListView& view, const GroupDeleteRequest& req) {
@@ -229,29 +242,29 @@ void groupDeleteClick(SmsReader& reader, SmsListView& view, const GroupDeleteReq
     if (CellBusy()) return;
     if (view.readView().refreshCaption() == AbortCaption()) {
         feedback().setHourglass(false);
-        p.ReadAbort = true;
+        reader.flags().abort = true;
         idle(view.readView());
         if (req.clearMarks) req.clearMarks();
         pump().processEvents();
         return;
     }
-    if (req.marks.empty() || p.ReSendIndex.empty()) {
+    if (req.marks.empty() || reader.chosen().index.empty()) {
         dialogs().message(
             W("- Выберите, пожалуйста SMS для удаления (кликните в колонке \"Удалить\")"));
         return;
     }
     if (!listFresh(reader, AllKind) && !dialogs().confirm(staleListWarning())) {
-        stop(view.readView(), idle);
+        stop(reader, view.readView(), idle);
         return;
     }
     // The marked messages, and the storage indexes that delete them: a
     // message joined from several parts goes whole.
     const std::vector<std::string> marks =
-        planGroupDelete(req.marks, p.ReSendIndex, req.groupDeleteCommand).marks;
+        planGroupDelete(req.marks, reader.chosen().index, req.groupDeleteCommand).marks;
     const SmsReader::ShownList* shown = reader.shownList(AllKind);
     auto planFor = [&](const std::vector<std::string>& m) {
         return planGroupDelete(shown ? withOtherParts(m, shown->lines, smsPrefixes()) : m,
-                               p.ReSendIndex, req.groupDeleteCommand);
+                               reader.chosen().index, req.groupDeleteCommand);
     };
     GroupDelete plan = planFor(marks);
     if (!PutOperToOperBat(p.OperIniName, p.DeleteSMSName, p.AllSMSName, plan.batPrefix)) return;
@@ -260,9 +273,9 @@ void groupDeleteClick(SmsReader& reader, SmsListView& view, const GroupDeleteReq
     // Just before deleting, the phone's list as it is now: a marked index
     // that no longer holds the message shown (emptied on the handset and
     // filled by a new message) is left alone and named.
-    std::optional<std::vector<std::string>> now = listNow(view);
+    std::optional<std::vector<std::string>> now = listNow(reader, view);
     if (!shown || !now) {
-        stop(view.readView(), idle);
+        stop(reader, view.readView(), idle);
         return;
     }
     std::vector<std::string> changed = changedMarks(marks, shown->lines, *now, smsPrefixes());
@@ -272,7 +285,7 @@ void groupDeleteClick(SmsReader& reader, SmsListView& view, const GroupDeleteReq
         for (const std::string& m : marks)
             if (std::find(changed.begin(), changed.end(), m) == changed.end()) kept.push_back(m);
         if (kept.empty()) {
-            stop(view.readView(), idle);
+            stop(reader, view.readView(), idle);
             return;
         }
         plan = planFor(kept);
@@ -281,11 +294,11 @@ void groupDeleteClick(SmsReader& reader, SmsListView& view, const GroupDeleteReq
     runDelete(reader, view, plan.argument, AllKind, allTexts(), idle);
 }
 
-bool saveSmsList(const SmsReader& reader, const std::string& kind) {
+bool saveSmsList(SmsReader& reader, const std::string& kind) {
     Prog& p = prog();
     const SmsReader::ShownList* list = reader.shownList(kind);
     if (!list || list->lines.empty()) return false;
-    if (list->fromPhone) p.ListFresh = true;
+    if (list->fromPhone) reader.setListFresh(true);
     const std::string path = autoRunPath(savedListName(fileStampNow(), kind, p.SMSFile));
     if (files::writeLines(path, list->lines)) return true;
     dialogs().message(W("- Не удаётся записать файл \"") + path + "\"");

@@ -39,11 +39,6 @@ struct SmsReaderHooks {
 
 // The prefixes of SMS records (the operations ini's two SMS answer prefixes).
 std::vector<std::string> smsPrefixes();
-// NameList: the phone book copy's lines (AutoRun\LastPBook.txt), loaded
-// when empty. False when there is none.
-bool loadNameList();
-// The name shown for a number: from NameList, else the number.
-std::string PhoneNameForNumber(const std::string& number);
 // The own ini's Commands/GroupDeleteSMS, "at+cmgd=" when empty.
 std::string groupDeleteCommand();
 
@@ -65,7 +60,37 @@ class SmsReader {
     };
     const ShownList* shownList(const std::string& kind) const;
 
-    // One call of the reader into `view`, in the mode SMSRefresh selects.
+    // The reader's own abort and update flags, shared by the three windows
+    // and by no other reader.
+    ReadFlags& flags() { return flags_; }
+    // The list on screen came from the phone (read, or saved after a read)
+    // and nothing has made it stale since: a delete from it asks nothing.
+    bool listFresh() const { return listFresh_; }
+    void setListFresh(bool fresh) { listFresh_ = fresh; }
+
+    // The storage indexes of the rows of the list shown last, row 1 first.
+    const std::vector<std::string>& rowIndexes() const { return rowIndexes_; }
+    // The message chosen in the list shown: its correspondent and text as
+    // shown, and its storage index (empty: none chosen, or a list read again).
+    struct Chosen {
+        std::string who, text, index;
+    };
+    Chosen& chosen() { return chosen_; }
+    const Chosen& chosen() const { return chosen_; }
+    // The storage indexes of every part of the message shown at this index,
+    // in part order (the sent list looked at first); the index alone for a
+    // message of one part or one not shown.
+    std::vector<std::string> partsOf(const std::string& index) const;
+
+    // The phone book copy's lines (AutoRun\LastPBook.txt) that names are
+    // looked up in, loaded when first needed; empty when there is none.
+    const std::vector<std::string>& names() const;
+    // The copy may have changed: the next look-up loads it again.
+    void forgetNames() { names_.clear(); }
+    // The name shown for a number: from the copy, else the number.
+    std::string nameForNumber(const std::string& number) const;
+
+    // One call of the reader into `view`, in the mode the update flag selects.
     ReadOutcome ReadSMS(SmsListView& view, const std::string& operation,
                         const std::string& argument, const std::string& kind,
                         const SmsTexts& texts);
@@ -81,8 +106,14 @@ class SmsReader {
 
   private:
     ReadCycleHooks cycleHooks(SmsListView& view, const std::string& kind);
+    void fillList(SmsListView& view, const std::vector<std::string>& lines);
     SmsReaderHooks hooks_;
     std::map<std::string, ShownList> shown_;
+    ReadFlags flags_;
+    bool listFresh_ = false;
+    mutable std::vector<std::string> names_;
+    std::vector<std::string> rowIndexes_;
+    Chosen chosen_;
 };
 
 // The single delete of one window (the delete button is the view's button).
@@ -109,6 +140,6 @@ void groupDeleteClick(SmsReader& reader, SmsListView& view, const GroupDeleteReq
 // filled from (a read from the phone or the last copy), under a dated name
 // in AutoRun that names the kind. False when nothing was to be written or
 // the write failed (told to the user).
-bool saveSmsList(const SmsReader& reader, const std::string& kind);
+bool saveSmsList(SmsReader& reader, const std::string& kind);
 
 }  // namespace td::sms

@@ -73,7 +73,8 @@ SmsControls makeSmsControls(QDialog* w, const SmsWindowDesign& d) {
                          "Сохранить на диске текущий список SMS");
     c.csv = navyButton(w, "bbExportCsv", "CSV", "Записать список SMS в файл CSV...");
     c.csv->setFixedWidth(36);  // as narrow as the picture buttons beside it
-    QObject::connect(c.csv, &QPushButton::clicked, w, [w] { exportSmsListAsked(w); });
+    const std::string kind = d.kind;
+    QObject::connect(c.csv, &QPushButton::clicked, w, [w, kind] { exportSmsListAsked(w, kind); });
     c.del = navyButton(w, "bbDelSentSMS", "Удалить", "Удалить выбранную SMS и обновить информацию");
     designDeleteLook(c.del);
     c.action = navyButton(w, d.actionName, d.actionCaption,
@@ -241,13 +242,13 @@ void actionsOffAfterReread(SmsGridView& list, SmsGridView& del, QPushButton* del
 
 // ---- reply --------------------------------------------------------------
 
-void handOverReply(const ReplyLinks& links) {
-    Prog& p = prog();
-    loadNameList();
+void handOverReply(SmsReader& reader, const ReplyLinks& links) {
     std::vector<std::string> names =
         links.abonentNames ? links.abonentNames() : std::vector<std::string>{};
-    Reply r = resolveReply(p.PresetText, names, p.PhoneNumbers, p.NameList);
-    p.PresetText = r.text;
+    std::vector<std::string> numbers =
+        links.abonentNumbers ? links.abonentNumbers() : std::vector<std::string>{};
+    Reply r = resolveReply(reader.chosen().who, names, numbers, reader.names());
+    reader.chosen().who = r.text;
     if (r.kind == Reply::Unknown) {
         dialogs().message(unknownReplyText(r.text));
         return;
@@ -262,8 +263,6 @@ void handOverReply(const ReplyLinks& links) {
     }
     if (links.setRecipientText) links.setRecipientText(r.text, r.ownIndex);
     if (links.setRecipients) links.setRecipients(*number, *number);
-    p.PresetIndex = r.ownIndex;
-    p.RecipientPreset = true;
 }
 
 }  // namespace td::sms

@@ -33,6 +33,7 @@ struct SmsWindowDesign {
     const char* actionCaption;
     const char* refreshName;
     const char* refreshHint;
+    const char* kind;  // the list's kind: SentKind, UnReadKind or AllKind
 };
 
 struct SmsControls {
@@ -106,12 +107,14 @@ void actionsOffAfterReread(SmsGridView& list, SmsGridView& del, QPushButton* del
 // recipients, through these hooks.
 struct ReplyLinks {
     std::function<std::vector<std::string>()> abonentNames;
+    std::function<std::vector<std::string>()> abonentNumbers;  // index-aligned with the names
     std::function<void(const std::string& text, int index)> setRecipientText;
     std::function<void(const std::string& lat, const std::string& rus)> setRecipients;
 };
-// Hands PresetText over as the recipient (own phone book, phone book copy,
-// plain number), or says that it is unknown.
-void handOverReply(const ReplyLinks& links);
+// Hands the chosen message's correspondent over as the recipient (own phone
+// book, the reader's phone book copy, plain number), or says that it is
+// unknown. The main window keeps the recipient through its next activation.
+void handOverReply(SmsReader& reader, const ReplyLinks& links);
 
 // What the unread and all windows ask of the others, wired in src/app: the
 // sent window's reader and the main window's recipients.

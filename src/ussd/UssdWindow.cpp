@@ -109,7 +109,7 @@ TFormUssd::TFormUssd(QWidget* parent) : QDialog(parent) {
     view_ = std::make_unique<UssdView>(bbSend, PanelStatus, MemoAnswer);
     td::ReadCycleHooks hooks;
     hooks.parse = [this](const std::vector<std::string>& lines) {
-        auto& records = td::prog().RecordList;
+        std::vector<std::string>& records = records_;
         records.clear();
         for (const std::string& line : lines)
             if (td::ussd::parseCusd(line)) records.push_back(line);
@@ -118,6 +118,7 @@ TFormUssd::TFormUssd(QWidget* parent) : QDialog(parent) {
                                                          : td::ussd::currentAnswerText()));
     };
     hooks.loadLastCopy = [this](const std::vector<std::string>& lines) { showLines(lines); };
+    hooks.parsedRecords = [this] { return records_; };
     reader_ = std::make_unique<td::ReadCycle>(
         td::ussd::ussdCycleConfig(operationName(), td::ussd::DefaultCode, &abort_, &update_),
         *view_, hooks);

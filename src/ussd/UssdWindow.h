@@ -1,6 +1,8 @@
 #pragma once
 #include <QDialog>
 #include <memory>
+#include <string>
+#include <vector>
 
 class QLabel;
 class QLineEdit;
@@ -48,6 +50,7 @@ class TFormUssd : public QDialog {
     QPushButton* bbReply = nullptr;
 
     bool abort_ = false, update_ = false;
+    std::vector<std::string> records_;  // the network's answer lines of the last request
     std::unique_ptr<td::ReadView> view_;
     std::unique_ptr<td::ReadCycle> reader_;
 };

@@ -57,12 +57,12 @@ bool importDateBookAsked(QWidget* parent) {
     return added > 0;
 }
 
-void exportSmsListAsked(QWidget* parent) {
+void exportSmsListAsked(QWidget* parent, const std::string& kind) {
     const Prog& p = prog();
     std::vector<std::string> lines, names;
-    if (!lastCopy(autoRunPath(p.CurrentPrefix + p.SMSFile), lines)) return;
-    std::string path = fileChooser().saveName(parent, W("Список SMS в CSV"),
-                                              p.CurrentPrefix + "sms.csv", "CSV (*.csv)");
+    if (!lastCopy(autoRunPath(kind + p.SMSFile), lines)) return;
+    std::string path =
+        fileChooser().saveName(parent, W("Список SMS в CSV"), kind + "sms.csv", "CSV (*.csv)");
     if (path.empty()) return;
     files::readLines(autoRunPath(PhoneBookCopyName), names);  // no copy: numbers only
     tell(exchange::exportSmsFile(path, lines, {p.PrefixSmsList, p.PrefixMotoSmsList}, names));

@@ -21,7 +21,7 @@ void exportDateBookAsked(QWidget* parent);
 // The events of an iCalendar file added to the date book's last copy; true
 // when events were added (the caller shows the copy again).
 bool importDateBookAsked(QWidget* parent);
-// The last copy of the SMS list shown last (the kind of CurrentPrefix) to CSV.
-void exportSmsListAsked(QWidget* parent);
+// The last copy of the SMS list of this kind ("Sent-", "UnRead-", "All-") to CSV.
+void exportSmsListAsked(QWidget* parent, const std::string& kind);
 
 }  // namespace td

@@ -133,9 +133,7 @@ TEST_F(DateBook, LastCopyOfFiveLines) {
         "+MDBR: 1,\"Встреча\",1,1,\"10:00\",\"06-15-2025\",60,\"09:45\",\"06-15-2025\",0\n"
         "+MDBR: 2,\"Gym\",0,?,\"07:00\",\"06-20-2025\",60,\"07:00\",\"06-20-2025\",7\n"
         "OK\n+MDBAD:  1\n");
-    td::prog().ListFresh = true;
     f9.FormActivate();
-    EXPECT_FALSE(td::prog().ListFresh);
     EXPECT_EQ(grid->rows(), 4);
     EXPECT_EQ(text(count), "2");
     EXPECT_EQ(cell(0, 1), W("Встреча"));
@@ -171,7 +169,6 @@ TEST_F(DateBook, ReadFromThePhoneFillsTheGridAndTheLastCopy) {
     EXPECT_EQ(text(panel), W("Авт. удалять через  2 недели"));
     EXPECT_FALSE(panel->isHidden());
     EXPECT_EQ(f9.autoDeleteNumber(), 2);
-    EXPECT_TRUE(td::prog().ListFresh);
     std::vector<std::string> copy = lines("AutoRun/LastMDBook.txt");
     ASSERT_EQ(copy.size(), 10u);
     EXPECT_EQ(copy.back(), "+MDBAD:  2");
@@ -238,7 +235,6 @@ TEST_F(DateBook, AnEmptyAnswerKeepsTheLastCopy) {
     f9.bbGetMDBookClick();
     EXPECT_EQ(lines("AutoRun/LastMDBook.txt"),
               std::vector<std::string>{"+MDBR: 1,\"Old\",1,1,\"10:00\",\"x\",1,\"t\",\"d\",0"});
-    EXPECT_FALSE(td::prog().ListFresh);
 }
 
 TEST_F(DateBook, AFailedRunNeverShowsTheAnswerOfAnEarlierOne) {
@@ -267,7 +263,6 @@ TEST_F(DateBook, AFailedRunNeverShowsTheAnswerOfAnEarlierOne) {
         EXPECT_EQ(env.feedback.beeps, 1);
         EXPECT_EQ(cell(0, 1), "Old");
         EXPECT_EQ(lines("AutoRun/LastMDBook.txt").size(), 1u);
-        EXPECT_FALSE(td::prog().ListFresh);
         // Nor is it unloaded.
         env.dialogs.answers = {true};
         env.pump.after(3000, [this] {
@@ -295,15 +290,12 @@ TEST_F(DateBook, SaveUnderADatedName) {
     const std::string name = "AutoRun/06.12.2026 14-09-06-LastRun.mdb";
     ASSERT_TRUE(env.exists(name));
     EXPECT_EQ(lines(name).size(), 9u);
-    EXPECT_TRUE(td::prog().ListFresh);
     EXPECT_TRUE(env.dialogs.messages.empty());
 
     td::files::remove(env.path("AutoRun/LastRun.mdb"));
-    td::prog().ListFresh = false;
     f9.bbSaveMDBListClick();  // no result file: the list shown
     EXPECT_EQ(lines(name),
               std::vector<std::string>{"+MDBR: 1,\"Shown\",1,1,\"10:00\",\"x\",1,\"t\",\"d\",0"});
-    EXPECT_FALSE(td::prog().ListFresh);
 }
 
 TEST_F(DateBook, UnloadWritesTheBatchFile) {

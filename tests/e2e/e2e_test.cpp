@@ -58,7 +58,7 @@ TEST_F(EndToEnd, CallAndHangUpReachThePhone) {
     auto* number = child<QComboBox>(form1(), "ComboBoxAbonentName");
     number->setCurrentIndex(0);  // Иванов Иван
     emit number->activated(0);
-    EXPECT_EQ(td::prog().DialNumber, "89161234567");
+    EXPECT_EQ(form1()->dialNumber(), "89161234567");
     form1()->bbCallClick();
     waitForEngine();
     EXPECT_NE(log().find("at+ckpd=\"89161234567\""), std::string::npos) << U(log());
@@ -186,7 +186,7 @@ TEST_F(EndToEnd, MissedCallsReadThenCallBack) {
     clearLog();
     f6->bbMissCallClick();
     waitForEngine();
-    EXPECT_EQ(td::prog().DialNumber, number);
+    EXPECT_EQ(form1()->dialNumber(), number);
     if (number.rfind('+', 0) != 0)
         EXPECT_NE(log().find("at+ckpd=\"" + number + "\""), std::string::npos) << U(log());
     else

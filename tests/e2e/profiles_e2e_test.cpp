@@ -111,7 +111,7 @@ TEST_P(Profiles, DeleteTheFirstStoredMessageByItsIndex) {
     TForm5* f5 = td::forms().Form5;
     f5->show();
     QTest::mouseClick(child<QPushButton>(f5, "bbGetSentSMS"), Qt::LeftButton);
-    const auto& idx = td::prog().SentSMSIndexes;
+    const auto& idx = td::forms().Form5->smsReader().rowIndexes();
     auto row = std::find(idx.begin(), idx.end(), first());
     ASSERT_NE(row, idx.end()) << U(env.readFile("AutoRun/LastRun.sms"));
     StringGrid* g = child<StringGrid>(f5, "StringGridMobileSentSMS");
@@ -130,7 +130,7 @@ TEST_P(Profiles, ResendTheFirstStoredMessageByItsIndex) {
     TForm5* f5 = td::forms().Form5;
     f5->show();
     QTest::mouseClick(child<QPushButton>(f5, "bbGetSentSMS"), Qt::LeftButton);
-    const auto& idx = td::prog().SentSMSIndexes;
+    const auto& idx = td::forms().Form5->smsReader().rowIndexes();
     auto row = std::find(idx.begin(), idx.end(), first());
     ASSERT_NE(row, idx.end()) << U(env.readFile("AutoRun/LastRun.sms"));
     StringGrid* g = child<StringGrid>(f5, "StringGridMobileSentSMS");

@@ -18,6 +18,7 @@
 #include "main/TapdeckP.h"
 #include "platform/cp1251.h"
 #include "platform/files.h"
+#include "platform/ini.h"
 #include "platform/qtservices.h"
 #include "sms/GetAllSMS.h"
 #include "sms/GetSentSMS.h"
@@ -132,7 +133,7 @@ struct SmsEndToEnd : ::testing::Test {
     }
     // The grid row showing storage index `index` (0 when none).
     static int rowOf(const std::string& index) {
-        const auto& idx = td::prog().SentSMSIndexes;
+        const auto& idx = td::forms().Form5->smsReader().rowIndexes();
         for (size_t i = 0; i < idx.size(); ++i)
             if (idx[i] == index) return static_cast<int>(i) + 1;
         return 0;
@@ -180,6 +181,41 @@ TEST_F(SmsEndToEnd, CyrillicSmsIsListedUnderItsNameAndSentAgain) {
     EXPECT_EQ(phone()[sentIndex].text, W("Привет, Петя! Всё в силе?")) << "still stored";
 }
 
+// A message joined from several stored parts is sent again whole: each part
+// by its own re-send, in part order (not storage order).
+TEST_F(SmsEndToEnd, ReSendOfAJoinedMessageSendsEveryPartInOrder) {
+    td::files::writeAll(env.path("phonesim.state"),
+                        "[phone]\nnext-message-ref 20\n[sms SM 30]\n"
+                        "4 \"STO SENT\" \"+79031112233\" \"\" gsm \"!\" part 9 3 3 8\n"
+                        "5 \"STO SENT\" \"+79161234567\" \"\" gsm \"Hi Anna\"\n"
+                        "6 \"STO SENT\" \"+79031112233\" \"\" gsm \"hello \" part 9 3 1 8\n"
+                        "7 \"STO SENT\" \"+79031112233\" \"\" gsm \"world\" part 9 3 2 8\n");
+    // The sent list with the messages' headers: the parts are known as such.
+    td::IniFile ini(env.path("celltalk.ini"));
+    ASSERT_TRUE(ini.writeString(
+        "Operations", td::prog().SentSMSName,
+        "at+cmgf=1|at+csdh=1|at+cscs=\"UCS2\"|at+cpms=\"SM\",\"SM\"|at+cmgl=\"STO SENT\""));
+    TForm5* f5 = td::forms().Form5;
+    f5->show();
+    QTest::mouseClick(child<QPushButton>(f5, "bbGetSentSMS"), Qt::LeftButton);
+    StringGrid* g = grid(f5, "StringGridMobileSentSMS");
+    int row = rowOf("4");  // the joined message stands where its first listed part does
+    ASSERT_NE(row, 0) << U(env.readFile("AutoRun/LastRun.sms"));
+    ASSERT_EQ(g->cell(1, row), "hello world!");
+    clickCell(g, 1, row);
+    const int starts = starter.starts;
+    QTest::mouseClick(child<QPushButton>(f5, "bbReSend"), Qt::LeftButton);
+    waitForEngine();
+    EXPECT_EQ(starter.starts, starts + 3);
+    std::string state;
+    td::files::readAll(env.path("phonesim.state"), state);
+    EXPECT_NE(state.find("next-message-ref 23"), std::string::npos) << "three parts sent\n"
+                                                                    << state;
+    const std::string log = env.readFile("AutoRun/LastRun.log");
+    EXPECT_NE(log.find("at+cmss=4\r"), std::string::npos) << "part 3 last\n" << U(log);
+    EXPECT_FALSE(env.exists("CellTalk.err")) << U(env.readFile("CellTalk.err"));
+}
+
 TEST_F(SmsEndToEnd, ReplyToASenderKnownOnlyFromThePhoneBookCopy) {
     ASSERT_EQ(phone()[1].status, "REC UNREAD");
     TForm7* f7 = td::forms().Form7;
@@ -192,8 +228,8 @@ TEST_F(SmsEndToEnd, ReplyToASenderKnownOnlyFromThePhoneBookCopy) {
     clickCell(g, 0, row);
     QTest::mouseClick(child<QPushButton>(f7, "bbUnReadSMSReply"), Qt::LeftButton);
     EXPECT_FALSE(f7->isVisible());
-    EXPECT_EQ(td::prog().LatRecipients, "+79161234567");
-    EXPECT_EQ(td::prog().RusRecipients, "+79161234567");
+    EXPECT_EQ(td::forms().Form1->latRecipients(), "+79161234567");
+    EXPECT_EQ(td::forms().Form1->rusRecipients(), "+79161234567");
     f1->FormActivate();
     EXPECT_EQ(td::toWin(child<QComboBox>(f1, "ComboBoxSmsRecepter")->currentText()),
               W("Анна-Мария"));
@@ -209,9 +245,9 @@ TEST_F(SmsEndToEnd, GroupDeleteRemovesExactlyTheMarkedMessagesInOneRun) {
     f8->show();
     QTest::mouseClick(child<QPushButton>(f8, "bbGetAllSMS"), Qt::LeftButton);
     StringGrid* g = grid(f8, "StringGridMobileAllSMS");
-    ASSERT_EQ(td::prog().SentSMSIndexes.size(), before.size());
+    ASSERT_EQ(td::forms().Form5->smsReader().rowIndexes().size(), before.size());
     for (const char* idx : {"2", "6", "4"}) clickCell(g, 3, rowOf(idx));  // "4" is the selected one
-    EXPECT_EQ(td::prog().ReSendIndex, "4");
+    EXPECT_EQ(td::forms().Form5->smsReader().chosen().index, "4");
     int startsBefore = starter.starts;
     QTest::mouseClick(child<QPushButton>(f8, "bbDelGroupSMS"), Qt::LeftButton);
     EXPECT_EQ(starter.starts, startsBefore + 2)
@@ -227,10 +263,10 @@ TEST_F(SmsEndToEnd, GroupDeleteRemovesExactlyTheMarkedMessagesInOneRun) {
         EXPECT_EQ(after[i].text, m.text);
     }
     // The list on screen is the phone's new list, without marks.
-    ASSERT_EQ(td::prog().SentSMSIndexes.size(), after.size());
+    ASSERT_EQ(td::forms().Form5->smsReader().rowIndexes().size(), after.size());
     int row = 1;
     for (const auto& [i, m] : after) {
-        EXPECT_EQ(td::prog().SentSMSIndexes[row - 1], std::to_string(i));
+        EXPECT_EQ(td::forms().Form5->smsReader().rowIndexes()[row - 1], std::to_string(i));
         EXPECT_EQ(g->cell(1, row), m.text);
         EXPECT_EQ(g->cell(3, row), "");
         ++row;
@@ -256,8 +292,9 @@ TEST_F(SmsEndToEnd, SingleDeleteFromTheSentListRemovesThatMessage) {
     EXPECT_EQ(rowOf("5"), 0);
     EXPECT_EQ(env.readFile("DELSMS.TXT"),
               "at+cmgf=1|at+cscs=\"UCS2\"|at+cpms=\"SM\",\"SM\"|at+cmgl=\"STO SENT\"\r\n");
-    for (size_t r = 0; r < td::prog().SentSMSIndexes.size(); ++r)
-        EXPECT_EQ(after.at(std::stoi(td::prog().SentSMSIndexes[r])).status, "STO SENT");
+    for (size_t r = 0; r < td::forms().Form5->smsReader().rowIndexes().size(); ++r)
+        EXPECT_EQ(after.at(std::stoi(td::forms().Form5->smsReader().rowIndexes()[r])).status,
+                  "STO SENT");
 }
 
 }  // namespace

@@ -16,8 +16,8 @@ TEST_F(MainWindowTest, NothingIsWrittenAfterTheClosingWriteBack) {
     writeStandardFiles();
     start();
     ASSERT_EQ(engineIni("AutoRun", "Wait"), "2");
-    ASSERT_FALSE(td::prog().SatelliteMarker.empty());
-    std::string marker = td::prog().SatelliteMarker;
+    ASSERT_FALSE(form->satelliteMarker().empty());
+    std::string marker = form->satelliteMarker();
     std::string ownAfterClose, engineAfterClose;
     modal.during = [&](QWidget* w) {
         if (w != form6.get()) return;
@@ -34,8 +34,10 @@ TEST_F(MainWindowTest, NothingIsWrittenAfterTheClosingWriteBack) {
     EXPECT_EQ(env.readFile("tapdeck.ini"), ownAfterClose);
     EXPECT_FALSE(env.exists("AutoRun/MC-LastPBook.txt"));
     EXPECT_FALSE(td::files::exists(marker));
-    EXPECT_TRUE(td::prog().PhoneReadAbort);
-    EXPECT_TRUE(td::prog().ReadAbort);
+    // Every reader's own abort flag is set: a read waiting anywhere ends.
+    EXPECT_TRUE(form6->readFlags().abort);
+    EXPECT_TRUE(form5->smsReader().flags().abort);
+    EXPECT_TRUE(form9->readFlags().abort);
     // A second close (the session's end after a signal) writes nothing either.
     form->FormClose();
     EXPECT_EQ(env.readFile("celltalk.ini"), engineAfterClose);

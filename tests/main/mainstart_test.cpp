@@ -261,8 +261,8 @@ TEST_F(MainWindowTest, MissingFilesAreReportedAndActivationGoesOn) {
     start();  // neither ini exists
     ASSERT_EQ(env.dialogs.messages.size(), 1u);
     EXPECT_EQ(env.dialogs.messages[0], W("- Файл tapdeck.ini - не найден"));
-    EXPECT_TRUE(td::prog().FirstActivationDone);
-    EXPECT_FALSE(td::prog().SatelliteMarker.empty());
+    EXPECT_TRUE(form->firstActivationDone());
+    EXPECT_FALSE(form->satelliteMarker().empty());
     EXPECT_EQ(child<QComboBox>(form, "ComboBoxAbonentName")->count(), 0);
 
     env.writeFile("tapdeck.ini", kOwnIni);
@@ -277,15 +277,15 @@ TEST_F(MainWindowTest, PhoneBookNamesAndNumbersStayAligned) {
     env.writeFile("celltalk.ini", kEngineIni);
     start();
     ASSERT_EQ(child<QComboBox>(form, "ComboBoxAbonentName")->count(), 4);
-    EXPECT_EQ(td::prog().PhoneNumbers, (std::vector<std::string>{"", "222", "", "444"}));
+    EXPECT_EQ(form->abonentNumbers(), (std::vector<std::string>{"", "222", "", "444"}));
     EXPECT_EQ(child<QComboBox>(form, "ComboBoxSmsRecepter")->count(), 4);
     EXPECT_EQ(child<QComboBox>(form, "ComboBoxSmsRecepterRus")->itemText(3), "Last");
     EXPECT_EQ(child<QComboBox>(form, "ComboBoxSmsRecepter")->currentText(), "");
     EXPECT_EQ(child<QComboBox>(form, "ComboBoxAbonentName")->currentText(), "");
     choose(child<QComboBox>(form, "ComboBoxAbonentName"), 3);
-    EXPECT_EQ(td::prog().DialNumber, "444");
+    EXPECT_EQ(form->dialNumber(), "444");
     choose(child<QComboBox>(form, "ComboBoxAbonentName"), 0);
-    EXPECT_EQ(td::prog().DialNumber, "");
+    EXPECT_EQ(form->dialNumber(), "");
     form->bbCallClick();
     EXPECT_TRUE(params().empty());
     EXPECT_EQ(env.dialogs.messages.back(), W("- Не задан абонент и/или номер телефона !"));
@@ -311,7 +311,7 @@ TEST_F(MainWindowTest, MarkersAreRemovedAtClosingAndDestruction) {
     env.writeFile("celltalk.run", "");
     start();
     EXPECT_FALSE(env.exists("celltalk.run"));  // left by an earlier run
-    std::string marker = td::prog().SatelliteMarker;
+    std::string marker = form->satelliteMarker();
     ASSERT_FALSE(marker.empty());
     EXPECT_TRUE(td::files::exists(marker));
     env.writeFile("celltalk.run", "");
@@ -328,12 +328,12 @@ TEST_F(MainWindowTest, MarkerIsCreatedOnlyOnceAndRetriedWhenSlotsAreFull) {
     std::string today = td::clock().shortDate(td::clock().now());
     for (int d = 0; d <= 9; ++d) env.writeFile("markers/swapping.fl" + std::to_string(d), today);
     start();
-    EXPECT_TRUE(td::prog().SatelliteMarker.empty());
+    EXPECT_TRUE(form->satelliteMarker().empty());
     td::files::remove(env.markers + "/swapping.fl4");
     form->FormActivate();
-    EXPECT_EQ(td::files::baseName(td::prog().SatelliteMarker), "swapping.fl4");
+    EXPECT_EQ(td::files::baseName(form->satelliteMarker()), "swapping.fl4");
     form->FormActivate();
-    EXPECT_EQ(td::files::baseName(td::prog().SatelliteMarker), "swapping.fl4");
+    EXPECT_EQ(td::files::baseName(form->satelliteMarker()), "swapping.fl4");
 }
 
 TEST_F(MainWindowTest, SatelliteQuestionIsAskedOnceAndYesEndsTheProgram) {
@@ -359,7 +359,7 @@ TEST_F(MainWindowTest, SatelliteQuestionIsAskedOnceAndYesEndsTheProgram) {
                       W("- Может быть активна только одна программа-сателит\r"), 0),
                   0u);
         EXPECT_EQ(terminations, c.terminations);
-        EXPECT_EQ(td::prog().FirstActivationDone, c.activated);
+        EXPECT_EQ(form->firstActivationDone(), c.activated);
         EXPECT_EQ(child<QComboBox>(form, "ComboBoxAbonentName")->count(), c.activated ? 3 : 0);
         if (c.activated) {
             form->FormActivate();  // asked at most once per run
@@ -389,7 +389,7 @@ TEST_F(MainWindowTest, UnreadableSatelliteMarkerCountsAsPresent) {
     start();
     EXPECT_EQ(env.dialogs.questions.size(), 1u);
     EXPECT_EQ(terminations, 0);
-    EXPECT_TRUE(td::prog().FirstActivationDone);
+    EXPECT_TRUE(form->firstActivationDone());
 }
 
 TEST_F(MainWindowTest, OwnSatelliteMarkerIsNoSignOfAnotherSatellite) {
@@ -399,12 +399,12 @@ TEST_F(MainWindowTest, OwnSatelliteMarkerIsNoSignOfAnotherSatellite) {
     env.writeFile("tapdeck.ini", kOwnIni);
     env.writeFile("celltalk.ini", "[Common]\nModelIni=other.ini\n");
     start();
-    ASSERT_FALSE(td::prog().SatelliteMarker.empty());
+    ASSERT_FALSE(form->satelliteMarker().empty());
     EXPECT_TRUE(env.dialogs.questions.empty());
     form->FormActivate();
     EXPECT_TRUE(env.dialogs.questions.empty());
     EXPECT_EQ(terminations, 0);
-    EXPECT_TRUE(td::files::exists(td::prog().SatelliteMarker));
+    EXPECT_TRUE(td::files::exists(form->satelliteMarker()));
 
     // A marker of another front end still counts.
     std::string today = td::clock().shortDate(td::clock().now());

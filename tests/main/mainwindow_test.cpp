@@ -34,7 +34,7 @@ TEST_F(MainActionsTest, CallDialsTheChosenNameOrTheTypedNumber) {
         ->lineEdit()
         ->selectAll();  // typing replaces the chosen name
     typeText(child<QComboBox>(form, "ComboBoxAbonentName")->lineEdit(), "84951234567");
-    EXPECT_EQ(td::prog().DialNumber, "84951234567");
+    EXPECT_EQ(form->dialNumber(), "84951234567");
     EXPECT_EQ(child<QLabel>(form, "LabelPhoneNumber")->text(), "84951234567");
     form->bbCallClick();
     EXPECT_EQ(params().back(), W(kCall) + " \"84951234567\"");
@@ -93,16 +93,16 @@ TEST_F(MainActionsTest, NumberFieldEdgeCases) {
     QKeyEvent erase(QEvent::KeyPress, Qt::Key_Backspace, Qt::NoModifier);
     QApplication::sendEvent(edit, &erase);
     EXPECT_EQ(edit->text(), "");
-    EXPECT_EQ(td::prog().DialNumber, "555");
+    EXPECT_EQ(form->dialNumber(), "555");
 
     // Typing after a choice drops the choice: volume then takes the typed text.
     choose(child<QComboBox>(form, "ComboBoxAbonentName"), 0);
     form->bbSoundUpClick();
-    EXPECT_EQ(td::prog().DialNumber, "89161234567");
+    EXPECT_EQ(form->dialNumber(), "89161234567");
     edit->clear();
     typeText(edit, "7");
     form->bbSoundDownClick();
-    EXPECT_EQ(td::prog().DialNumber, "7");
+    EXPECT_EQ(form->dialNumber(), "7");
     EXPECT_EQ(params(), (std::vector<std::string>{W("oper \"Громче\""), W("oper \"Тише\"")}));
 }
 
@@ -110,9 +110,9 @@ TEST_F(MainActionsTest, VolumeWithAnEmptyFieldEmptiesTheNumber) {
     choose(child<QComboBox>(form, "ComboBoxAbonentName"), 0);
     form->FormActivate();  // the field is blank again, the number is kept
     EXPECT_EQ(child<QComboBox>(form, "ComboBoxAbonentName")->currentText(), "");
-    EXPECT_EQ(td::prog().DialNumber, "89161234567");
+    EXPECT_EQ(form->dialNumber(), "89161234567");
     form->bbSoundUpClick();
-    EXPECT_EQ(td::prog().DialNumber, "");
+    EXPECT_EQ(form->dialNumber(), "");
     form->bbCallClick();
     EXPECT_EQ(params().size(), 1u);
     EXPECT_EQ(env.dialogs.messages.back(), W("- Не задан абонент и/или номер телефона !"));
@@ -128,7 +128,7 @@ TEST_F(MainActionsTest, BusyEngineStartsNothing) {
         const char* what;
         std::function<void()> act;
     };
-    td::prog().ReSendIndex = "4";
+    form->setReSendText("x ==> y", "4");
     child<QLineEdit>(form, "leLatSMSText")->setText("hello");
     child<QLineEdit>(form, "leRusSMSText")->setText(Q("привет"));
     choose(child<QComboBox>(form, "ComboBoxSmsRecepter"), 0);
@@ -298,9 +298,9 @@ TEST_F(MainActionsTest, RecipientNumberIsSentNormalisedOrRefused) {
     form->bbASCIISendSMSClick();
     EXPECT_EQ(params().back(), "oper \"SendLat\" \"89165554433\" \"hi\"");
     const size_t sends = params().size();
-    td::prog().LatRecipients.clear();
+    form->setRecipients("", "");
     choose(lat(), bad);
-    EXPECT_EQ(td::prog().LatRecipients, "");
+    EXPECT_EQ(form->latRecipients(), "");
     ASSERT_FALSE(env.dialogs.messages.empty());
     EXPECT_NE(env.dialogs.messages.back().find("Bad"), std::string::npos);
     form->bbASCIISendSMSClick();
@@ -318,7 +318,7 @@ TEST_F(MainActionsTest, SeveralRecipientsAreCollectedUntilCleared) {
     child<QCheckBox>(form2, "CheckBoxMultiPhone")->setChecked(true);
     choose(child<QComboBox>(form, "ComboBoxSmsRecepter"), 0);
     choose(child<QComboBox>(form, "ComboBoxSmsRecepter"), 1);
-    EXPECT_EQ(td::prog().LatRecipients, " 89161234567 89031112233");
+    EXPECT_EQ(form->latRecipients(), " 89161234567 89031112233");
     EXPECT_EQ(child<QLabel>(form, "lLatSMSPhoneNumber")->text(), Q("СМС нескольким абонентам"));
     EXPECT_EQ(child<QComboBox>(form, "ComboBoxSmsRecepter")->toolTip(), " 89161234567 89031112233");
     child<QLineEdit>(form, "leLatSMSText")->setText("meet");
@@ -326,7 +326,7 @@ TEST_F(MainActionsTest, SeveralRecipientsAreCollectedUntilCleared) {
     EXPECT_EQ(params().back(), "oper \"SendLat\" \" 89161234567 89031112233\" \"meet\"");
 
     child<QToolButton>(form, "sbClearLatPhone")->click();
-    EXPECT_EQ(td::prog().LatRecipients, "");
+    EXPECT_EQ(form->latRecipients(), "");
     EXPECT_EQ(child<QLabel>(form, "lLatSMSPhoneNumber")->text(), "");
     EXPECT_EQ(child<QComboBox>(form, "ComboBoxSmsRecepter")->toolTip(), "");
     EXPECT_EQ(child<QComboBox>(form, "ComboBoxSmsRecepter")->currentText(), "");
@@ -335,8 +335,8 @@ TEST_F(MainActionsTest, SeveralRecipientsAreCollectedUntilCleared) {
     child<QCheckBox>(form2, "CheckBoxMultiPhone")->setChecked(false);
     choose(child<QComboBox>(form, "ComboBoxSmsRecepter"), 0);
     choose(child<QComboBox>(form, "ComboBoxSmsRecepter"), 1);
-    EXPECT_EQ(td::prog().LatRecipients, "89031112233");
-    EXPECT_EQ(td::prog().RusRecipients, "");
+    EXPECT_EQ(form->latRecipients(), "89031112233");
+    EXPECT_EQ(form->rusRecipients(), "");
 }
 
 TEST_F(MainActionsTest, ChoosingARecipientEnablesSendingOnlyWithText) {
@@ -374,7 +374,7 @@ TEST_F(MainActionsTest, MissingRecipientOrTextIsReported) {
     // After a child window closed the box is empty although the list is kept.
     choose(child<QComboBox>(form, "ComboBoxSmsRecepter"), 0);
     form->FormActivate();
-    EXPECT_EQ(td::prog().LatRecipients, "89161234567");
+    EXPECT_EQ(form->latRecipients(), "89161234567");
     form->bbASCIISendSMSClick();
     EXPECT_EQ(env.dialogs.messages.size(), 2u);
     EXPECT_EQ(env.dialogs.messages.back(), missing);
@@ -400,7 +400,7 @@ TEST_F(MainActionsTest, ReSendChoiceAndPromptLine) {
     child<QComboBox>(form, "ComboBoxSMSText")->clear();
     child<QComboBox>(form, "ComboBoxSMSText")->addItems({"first", Q("смотри справа"), "third"});
     child<QComboBox>(form, "ComboBoxSMSText")->setEditText("Ivanov ==> first");
-    td::prog().SentSMSIndexes = {"3", "5", "9"};
+    form->setReSendIndexes({"3", "5", "9"});
     form->FormActivate();
     EXPECT_EQ(child<QComboBox>(form, "ComboBoxSMSText")->count(), 4);
     EXPECT_EQ(child<QComboBox>(form, "ComboBoxSMSText")->currentText(), "Ivanov ==> first");
@@ -412,7 +412,6 @@ TEST_F(MainActionsTest, ReSendChoiceAndPromptLine) {
     EXPECT_FALSE(child<QPushButton>(form, "bbReSend")->isEnabled());
     choose(child<QComboBox>(form, "ComboBoxSMSText"), 2);
     EXPECT_TRUE(child<QPushButton>(form, "bbReSend")->isEnabled());
-    EXPECT_EQ(td::prog().ReSendIndex, "9");
     form->bbReSendClick();
     EXPECT_EQ(params(), (std::vector<std::string>{"oper \"ReSend\" \"9\""}));
     EXPECT_TRUE(child<QPushButton>(form, "bbReSend")->isEnabled());
@@ -423,43 +422,39 @@ TEST_F(MainActionsTest, ReSendChoiceAndPromptLine) {
 }
 
 TEST_F(MainActionsTest, ReSendReadyEnablesTheButtonAtActivation) {
-    td::prog().ReSendReady = true;
+    form->setReSendText("Petrov ==> hi", "4");
     form->FormActivate();
     EXPECT_TRUE(child<QPushButton>(form, "bbReSend")->isEnabled());
-    td::prog().ReSendReady = false;
+    form->bbReSendClick();
+    EXPECT_EQ(params(), (std::vector<std::string>{"oper \"ReSend\" \"4\""}));
+    form->clearReSendBox();
     form->FormActivate();
     EXPECT_FALSE(child<QPushButton>(form, "bbReSend")->isEnabled());
 }
 
 TEST_F(MainActionsTest, PresetRecipientFromTheOwnBook) {
-    auto& p = td::prog();
-    p.PresetIndex = 1;
-    p.PresetText = "Petrov";
-    p.RecipientPreset = true;
+    form->setRecipientText("Petrov", 1);  // a reply, before the window is activated again
     form->FormActivate();
-    EXPECT_FALSE(p.RecipientPreset);
     for (QComboBox* box : {child<QComboBox>(form, "ComboBoxSmsRecepter"),
                            child<QComboBox>(form, "ComboBoxSmsRecepterRus")}) {
         EXPECT_EQ(box->currentIndex(), 1);
         EXPECT_EQ(box->currentText(), "Petrov");
     }
-    EXPECT_EQ(p.LatRecipients, "89031112233");
-    EXPECT_EQ(p.RusRecipients, "89031112233");
+    EXPECT_EQ(form->latRecipients(), "89031112233");
+    EXPECT_EQ(form->rusRecipients(), "89031112233");
     EXPECT_EQ(child<QLabel>(form, "lLatSMSPhoneNumber")->text(), "89031112233");
     EXPECT_EQ(child<QLabel>(form, "lRusSMSPhoneNumber")->text(), "89031112233");
     child<QLineEdit>(form, "leLatSMSText")->setText("reply");
     form->bbASCIISendSMSClick();
     EXPECT_EQ(params().back(), "oper \"SendLat\" \"89031112233\" \"reply\"");
+    form->FormActivate();  // the hand-over is shown once
+    EXPECT_NE(lat()->currentText(), "Petrov");
 }
 
 TEST_F(MainActionsTest, PresetRecipientOutsideTheOwnBook) {
-    auto& p = td::prog();
-    // What the unread-SMS window leaves for a number it does not know by name.
-    p.PresetIndex = -1;
-    p.PresetText = "+79990001122";
-    p.LatRecipients = p.RusRecipients = "+79990001122";
-    child<QLabel>(form, "lLatSMSPhoneNumber")->setText("+79990001122");
-    p.RecipientPreset = true;
+    // What the unread-SMS window hands over for a number it does not know by name.
+    form->setRecipientText("+79990001122", -1);
+    form->setRecipients("+79990001122", "+79990001122");
     form->FormActivate();
     for (QComboBox* box : {child<QComboBox>(form, "ComboBoxSmsRecepter"),
                            child<QComboBox>(form, "ComboBoxSmsRecepterRus")}) {
@@ -488,7 +483,7 @@ TEST_F(MainActionsTest, HandOversFillTheReSendBoxAndTheRecipients) {
     EXPECT_EQ(reSend->currentText(), "");
     form->addReSendLine(W("Ivanov ==> привет"));
     form->addReSendLine("Petrov ==> hi");
-    form->setReSendText("Petrov ==> hi");
+    form->setReSendText("Petrov ==> hi", "7");
     EXPECT_EQ(reSend->count(), 2);
     EXPECT_EQ(reSend->itemText(0), Q("Ivanov ==> привет"));
     EXPECT_EQ(reSend->currentText(), "Petrov ==> hi");
@@ -511,8 +506,8 @@ TEST_F(MainActionsTest, HandOversFillTheReSendBoxAndTheRecipients) {
         }
     }
     form->setRecipients("111", "222");
-    EXPECT_EQ(td::prog().LatRecipients, "111");
-    EXPECT_EQ(td::prog().RusRecipients, "222");
+    EXPECT_EQ(form->latRecipients(), "111");
+    EXPECT_EQ(form->rusRecipients(), "222");
     EXPECT_EQ(child<QLabel>(form, "lLatSMSPhoneNumber")->text(), "111");
     EXPECT_EQ(child<QLabel>(form, "lRusSMSPhoneNumber")->text(), "222");
 }
@@ -536,7 +531,7 @@ TEST_F(MainActionsTest, SettingsOptionsThroughTheLinks) {
     EXPECT_EQ(ownIni("Common", "Window"), "Min");
     choose(lat(), 0);
     choose(lat(), 1);
-    EXPECT_EQ(td::prog().LatRecipients, "89031112233");  // one recipient at a time
+    EXPECT_EQ(form->latRecipients(), "89031112233");  // one recipient at a time
 }
 
 TEST_F(MainActionsTest, NavigationOpensWindowsAndTakesOverTheirChanges) {
@@ -545,32 +540,27 @@ TEST_F(MainActionsTest, NavigationOpensWindowsAndTakesOverTheirChanges) {
         void (TForm1::*click)();
         QWidget* window;
         bool reactivates;
-        bool smsWindow;
     } cases[] = {
-        {"help", &TForm1::bbHelpClick, form11.get(), false, false},
-        {"settings", &TForm1::bbSetUpClick, form2.get(), true, false},
-        {"own book", &TForm1::bbPhoneBookClick, form3.get(), true, false},
-        {"missed calls", &TForm1::bbMissCallClick, form6.get(), true, false},
-        {"sent", &TForm1::bbSentSMSClick, form5.get(), true, true},
-        {"unread", &TForm1::bbUnReadSMSClick, form7.get(), true, true},
-        {"all", &TForm1::bbAllSMSClick, form8.get(), true, true},
-        {"date book", &TForm1::bbMemDayBookClick, form9.get(), true, false},
+        {"help", &TForm1::bbHelpClick, form11.get(), false},
+        {"settings", &TForm1::bbSetUpClick, form2.get(), true},
+        {"own book", &TForm1::bbPhoneBookClick, form3.get(), true},
+        {"missed calls", &TForm1::bbMissCallClick, form6.get(), true},
+        {"sent", &TForm1::bbSentSMSClick, form5.get(), true},
+        {"unread", &TForm1::bbUnReadSMSClick, form7.get(), true},
+        {"all", &TForm1::bbAllSMSClick, form8.get(), true},
+        {"date book", &TForm1::bbMemDayBookClick, form9.get(), true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         modal.shown.clear();
-        td::prog().SMSRefresh = true;
-        bool refreshWhileOpen = true;
         // The window changes a binding while it is open.
         modal.during = [&](QWidget*) {
-            refreshWhileOpen = td::prog().SMSRefresh;
             env.writeFile("tapdeck.ini", std::string(kOwnIni) + "CallName=" + c.what + "\n");
         };
         form->FormActivate();
         ((*form).*c.click)();
         ASSERT_EQ(modal.shown.size(), 1u);
         EXPECT_EQ(modal.shown[0], c.window);
-        EXPECT_EQ(refreshWhileOpen, !c.smsWindow);
         EXPECT_EQ(child<QPushButton>(form, "bbCall")->toolTip() == Q(c.what), c.reactivates);
         env.writeFile("tapdeck.ini", kOwnIni);
     }

@@ -79,12 +79,8 @@ TEST_F(ActionOutcomeTest, EachRunTellsHowItEnded) {
          "нет ответа телефона", "Panel2", "- Номер 89161234567 не набран: нет ответа телефона",
          "- Номер 89161234567 не набран: нет ответа телефона", 0},
         {"louder", [this] { click("bbSoundUp"); }, "", "Panel2", "Выполнено: Громче", "", 0},
-        {"re-send failed",
-         [this] {
-             td::prog().ReSendIndex = "4";
-             form->bbReSendClick();
-         },
-         "нет сети", "Panel3", "- SMS не отправлено: нет сети", "- SMS не отправлено: нет сети", 0},
+        {"re-send failed", [this] { form->reSend("4"); }, "нет сети", "Panel3",
+         "- SMS не отправлено: нет сети", "- SMS не отправлено: нет сети", 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -101,6 +97,26 @@ TEST_F(ActionOutcomeTest, EachRunTellsHowItEnded) {
         EXPECT_EQ(env.dialogs.messages, boxes);
         EXPECT_EQ(child<QComboBox>(form, "cbLatSMSHistory")->count(), c.history);
         env.starter.starts.clear();
+    }
+}
+
+// A joined message is re-sent part by part in part order; a part that fails
+// ends the re-send there, told once.
+TEST_F(ActionOutcomeTest, ReSendOfAJoinedMessageStopsAtAFailedPart) {
+    form->links.messageParts = [](const std::string&) {
+        return std::vector<std::string>{"6", "7", "4"};
+    };
+    for (const char* reason : {"", "нет сети"}) {
+        SCOPED_TRACE(reason);
+        engineEnds(reason);
+        env.dialogs.messages.clear();
+        env.starter.starts.clear();
+        form->reSend("4");
+        const size_t runs = *reason ? 1 : 3;
+        ASSERT_EQ(params().size(), runs);
+        for (size_t k = 0; k < runs; ++k)
+            EXPECT_EQ(params()[k], std::string("oper \"ReSend\" \"") + "674"[k] + "\"");
+        EXPECT_EQ(env.dialogs.messages.size(), *reason ? 1u : 0u);
     }
 }
 

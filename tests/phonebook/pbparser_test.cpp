@@ -151,8 +151,9 @@ TEST(PbCycle, FilesFollowTheLogSetting) {
         SCOPED_TRACE(c.logFile);
         TestEnv env;
         td::prog().LogFile = c.logFile;
+        td::ReadFlags flags;
         td::ReadCycleConfig k =
-            td::phoneBookCycleConfig("Op", td::MissCallPrefix, td::missCallTexts());
+            td::phoneBookCycleConfig("Op", td::MissCallPrefix, td::missCallTexts(), flags);
         EXPECT_EQ(k.watchedFile, td::autoRunPath(c.watched));
         EXPECT_EQ(k.workFile, td::autoRunPath(c.work));
         EXPECT_EQ(k.parseFile, td::autoRunPath("LastRun.pbf"));

@@ -72,7 +72,7 @@ struct Windows : ::testing::Test {
         forms.Form4 = f4 = new TForm4;
         forms.Form6 = f6 = new TForm6;
         td::wireForms(forms);
-        f6->callAction = [this] { calls.push_back("call " + td::prog().DialNumber); };
+        f6->callAction = [this](const std::string& n) { calls.push_back("call " + n); };
         f6->hangUpAction = [this] { calls.push_back("hang up"); };
         td::prog().PhoneBookName = W("Чтение ТК");
         td::prog().MissCallName = W("Пропущенные");
@@ -109,7 +109,7 @@ TEST_F(Windows, OwnBookLoadsRowsAtKeyPositions) {
     EXPECT_TRUE(g->rowEmpty(2));
     EXPECT_EQ(cell(g, 1, 3), "222");
     EXPECT_EQ(text(child<QLabel>(f3, "lMyCount")), "2");
-    EXPECT_EQ(td::prog().FreeRow, 3);
+    EXPECT_EQ(f3->freeRow(), 3);
     EXPECT_EQ(g->rows(), TForm3::DesignRows);
 }
 
@@ -263,16 +263,15 @@ TEST_F(Windows, TransferNeverOverwritesAndAddsARowWhenFull) {
     env.writeFile("tapdeck.ini", "[PhoneBook]\nAnn=1\nBob=2\n");
     f3->FormActivate();
     StringGrid* g = child<StringGrid>(f3, "StringGridPhoneBook");
-    g->setCell(0, 3, "Typed");  // unsaved, in the row FreeRow names
-    td::prog().FreeRow = 3;
+    ASSERT_EQ(f3->freeRow(), 3);
+    g->setCell(0, 3, "Typed");  // unsaved, in the free row
     f3->takeRecord("Phone=One", "+7111");
     EXPECT_EQ(cell(g, 0, 3), "Typed");
     EXPECT_EQ(cell(g, 0, 4), "Phone-One");
-    EXPECT_EQ(td::prog().FreeRow, 5);
+    EXPECT_EQ(f3->freeRow(), 5);
     // Fill every row: the next transfer adds one.
     for (int r = 5; r < g->rows(); ++r) g->setCell(0, r, "x" + std::to_string(r));
     int rows = g->rows();
-    td::prog().FreeRow = rows;
     f3->takeRecord("Last", "+7999");
     EXPECT_EQ(g->rows(), rows + 1);
     EXPECT_EQ(cell(g, 0, rows), "Last");
@@ -282,12 +281,12 @@ TEST_F(Windows, TransferNeverOverwritesAndAddsARowWhenFull) {
 TEST_F(Windows, FromMobileOpensPhoneBookOnItsLastCopy) {
     env.writeFile("tapdeck.ini", "[PhoneBook]\nAnn=1\n");
     env.writeFile("AutoRun/LastPBook.txt", "Анна-Мария=+7903\n=+7495\n");
-    td::prog().PhoneReadUpdate = true;
+    f4->readFlags().update = true;
     f3->FormActivate();
     f3->bbFromMobileClick();
     ASSERT_EQ(modal.shown.size(), 1u);
     EXPECT_EQ(modal.shown[0], f4);
-    EXPECT_FALSE(td::prog().PhoneReadUpdate);
+    EXPECT_FALSE(f4->readFlags().update);
     EXPECT_EQ(cell(child<StringGrid>(f4, "StringGridMobilePB"), 0, 1), W("Анна-Мария"));
     EXPECT_EQ(cell(child<StringGrid>(f4, "StringGridMobilePB"), 0, 2), "");
     EXPECT_EQ(cell(child<StringGrid>(f4, "StringGridMobilePB"), 1, 2), "+7495");
@@ -324,7 +323,7 @@ TEST_F(Windows, ReadFromPhoneFillsGridAndLastCopy) {
                 "Steve=\r\n"));
     EXPECT_TRUE(child<QPushButton>(f4, "bbReady")->isEnabled());
     EXPECT_EQ(td::toWin(child<QPushButton>(f4, "bbGetPBook")->text()), W("Обновить"));
-    EXPECT_FALSE(td::prog().PhoneReadUpdate);
+    EXPECT_FALSE(f4->readFlags().update);
     EXPECT_FALSE(env.feedback.hourglass);
 }
 
@@ -378,7 +377,6 @@ TEST_F(Windows, MoreThan499RecordsAllCountedAndSaved) {
     env.dialogs.answers = {true};
     f4->bbGetPBookClick();
     EXPECT_EQ(text(child<QLabel>(f4, "lGetRecordCount")), "620");
-    EXPECT_EQ(td::prog().RecordList.size(), 620u);
     std::vector<std::string> copy;
     ASSERT_TRUE(td::files::readLines(env.path("AutoRun/LastPBook.txt"), copy));
     EXPECT_EQ(copy.size(), 620u);
@@ -494,8 +492,9 @@ TEST_P(ReaderWindowTexts, ReadLooksAndEndings) {
     env.dialogs.answers = {true};
     click();
     EXPECT_EQ(abortHint, W("Нажмите ОДИН РАЗ для того, чтобы прервать чтение (подождите 5сек.)"));
-    EXPECT_TRUE(td::prog().PhoneReadAbort);
-    EXPECT_FALSE(td::prog().PhoneReadUpdate);
+    td::ReadFlags& flags = c.missedCalls ? f6->readFlags() : f4->readFlags();
+    EXPECT_TRUE(flags.abort);
+    EXPECT_FALSE(flags.update);
     EXPECT_EQ(env.dialogs.questions.size(), 2u);  // the abort click asks nothing
 }
 
@@ -586,7 +585,7 @@ TEST_F(Windows, MissedCallsCallBackAndHangUp) {
     f6->StringGridMobilePBSelectCell(1, 2);
     EXPECT_TRUE(child<QPushButton>(f6, "bbMissCall")->isEnabled());
     f6->bbMissCallClick();
-    EXPECT_EQ(td::prog().DialNumber, "+7495");
+    EXPECT_EQ(calls, std::vector<std::string>{"call +7495"});
     EXPECT_EQ(f6->selectedRow(), -1);
     EXPECT_FALSE(child<QPushButton>(f6, "bbMissCall")->isEnabled());
     EXPECT_TRUE(child<QPushButton>(f6, "bbHangUpMissCall")->isEnabled());

@@ -246,7 +246,7 @@ TEST_F(CheckWindow, DecliningChangesNothing) {
     EXPECT_TRUE(env.starter.starts.empty());
     EXPECT_TRUE(update()->isEnabled());
     EXPECT_EQ(td::toWin(update()->text()), W("Обновить"));
-    EXPECT_FALSE(td::prog().PhoneReadUpdate);
+    EXPECT_FALSE(w->readFlags().update);
 }
 
 TEST_F(CheckWindow, EnterStartsNothingAndEscCloses) {

@@ -61,13 +61,13 @@ struct Harness {
     int dataLoaded = 0;
     bool beep = false;
     FakeEngine engine{env};
+    td::ReadFlags flags;
+    std::vector<std::string> records;  // what the parser kept
 
     Harness() {
-        td::Prog& p = td::prog();
         config.operation = "Read book";
-        config.prefix = "MC-";
-        config.abortFlag = &p.PhoneReadAbort;
-        config.updateFlag = &p.PhoneReadUpdate;
+        config.abortFlag = &flags.abort;
+        config.updateFlag = &flags.update;
         config.question = "read?";
         config.idleHint = "idle";
         config.watchedFile = td::autoRunPath("LastRun.log");
@@ -83,10 +83,11 @@ struct Harness {
         config.lastCopyStatusPrefix = "copy of ";
         hooks.parse = [this](const std::vector<std::string>& lines) {
             parsed.push_back(lines);
-            td::prog().RecordList.clear();
+            records.clear();
             for (const auto& l : lines)
-                if (l.rfind("+CPBR", 0) == 0) td::prog().RecordList.push_back("rec:" + l);
+                if (l.rfind("+CPBR", 0) == 0) records.push_back("rec:" + l);
         };
+        hooks.parsedRecords = [this] { return records; };
         hooks.loadLastCopy = [this](const std::vector<std::string>& l) { loaded.push_back(l); };
         hooks.onDataLoaded = [this] { ++dataLoaded; };
         hooks.beepWanted = [this] { return beep; };
@@ -94,13 +95,13 @@ struct Harness {
     std::optional<td::ReadCycle> last;  // the cycle of the last update()
     td::ReadCycle make() { return td::ReadCycle(config, view, hooks); }
     ReadOutcome update() {
-        td::prog().PhoneReadUpdate = true;
+        flags.update = true;
         last.emplace(config, view, hooks);
         return last->run();
     }
     // Another read by the same (long-lived) cycle, as a window makes it.
     ReadOutcome again() {
-        td::prog().PhoneReadUpdate = true;
+        flags.update = true;
         return last->run();
     }
     std::vector<int> sleeps() const { return env.pump.sleeps; }
@@ -189,7 +190,7 @@ TEST(ReadCycle, TwentyNineByteFileIsParsedAtTheEnd) {
     h.engine.marker(100);
     h.engine.file(4000, "LastRun.log", log);
     auto c = h.make();
-    td::prog().PhoneReadUpdate = true;
+    h.flags.update = true;
     EXPECT_EQ(c.run(), ReadOutcome::Parsed);
     EXPECT_FALSE(c.waitCompleted());
     ASSERT_EQ(h.parsed.size(), 1u);
@@ -240,7 +241,6 @@ TEST(ReadCycle, StartDeletesOldFilesAndStartsTheEngine) {
     ASSERT_EQ(h.env.starter.starts.size(), 1u);
     EXPECT_EQ(h.env.starter.starts[0].file, "celltalk.exe");
     EXPECT_EQ(h.env.starter.params()[0], "oper \"Read book\" \"x y\"");
-    EXPECT_EQ(td::prog().CurrentPrefix, "MC-");
 }
 
 // ---- what a finished wait leaves --------------------------------------------
@@ -335,11 +335,11 @@ TEST(ReadCycle, RefreshLooksAndFlags) {
     h.engine.file(3000, "LastRun.log", kAnswer);
     h.env.pump.at(1000, [&] {
         sawBusyLook = h.view.caption == W("Прервать") && h.view.color == td::RedColor &&
-                      td::prog().PhoneReadUpdate && !td::prog().PhoneReadAbort &&
-                      h.env.feedback.hourglass && h.view.gridHint == "wait";
+                      h.flags.update && !h.flags.abort && h.env.feedback.hourglass &&
+                      h.view.gridHint == "wait";
     });
     h.env.pump.at(3500, [&] { td::files::remove(h.env.path("celltalk.run")); });
-    td::prog().PhoneReadAbort = true;
+    h.flags.abort = true;
     auto c = h.make();
     c.refreshClick();
     EXPECT_TRUE(sawBusyLook);
@@ -347,7 +347,7 @@ TEST(ReadCycle, RefreshLooksAndFlags) {
     EXPECT_EQ(h.view.caption, W("Обновить"));
     EXPECT_EQ(h.view.color, td::NavyColor);
     EXPECT_EQ(h.view.hint, "idle");
-    EXPECT_FALSE(td::prog().PhoneReadUpdate);
+    EXPECT_FALSE(h.flags.update);
     EXPECT_EQ(c.outcome(), ReadOutcome::Parsed);
     EXPECT_EQ(h.env.dialogs.questions, std::vector<std::string>{"read?"});
 }
@@ -404,7 +404,7 @@ TEST_P(AbortAfterMarker, EndsAtTheNextCheckAsNotCreated) {
         nested.refreshClick();
     });
     c.refreshClick();
-    EXPECT_TRUE(td::prog().PhoneReadAbort);
+    EXPECT_TRUE(h.flags.abort);
     EXPECT_EQ(c.outcome(), ReadOutcome::NotCreated);
     EXPECT_EQ(h.view.status, "not created");
     EXPECT_EQ(h.sleeps(), GetParam().sleeps);
@@ -513,7 +513,7 @@ TEST_P(EngineFailure, ErrorFileMakesTheReadFail) {
                   "at+cpbr=1,7\n+CPBR: 1,\"111\",129,\"0410043D043D0430\"\n"
                   "+CPBR: 2,\"222\",129,\"0411043E0440044F\"\nlink lost\n");
     h.env.pump.at(3900, [&] { h.env.writeFile("CellTalk.err", c.errorText); });
-    if (c.abortAt4s) h.env.pump.at(4000, [] { td::prog().PhoneReadAbort = true; });
+    if (c.abortAt4s) h.env.pump.at(4000, [&h] { h.flags.abort = true; });
     EXPECT_EQ(h.update(), c.outcome);
     EXPECT_EQ(td::test::U(h.view.status), c.status);
     if (c.outcome != ReadOutcome::Parsed) {
@@ -708,7 +708,7 @@ INSTANTIATE_TEST_SUITE_P(
         QuickCase{"AbortEndsAtTheNextPoll",
                   [](Harness& h) {
                       h.engine.marker(40, 300);
-                      h.env.pump.at(1230, [] { td::prog().PhoneReadAbort = true; });
+                      h.env.pump.at(1230, [&h] { h.flags.abort = true; });
                   },
                   ReadOutcome::NotCreated, 1300},
         // Nothing ever appears: the full ordinary wait, then not created.
@@ -821,16 +821,18 @@ TEST(ReadCycle, QuickReadDoesNotTrustAnOldFile) {
 // Every reading window's own cycle ends at the first poll after an engine
 // that leaves its results, then its log, then removes its marker.
 TEST(ReadCycle, QuickReadInEveryWindowsCycle) {
-    bool mdbUpdate = false;  // the date book window's own flag
+    td::ReadFlags f;  // the window's own flags
     const std::pair<const char*, std::function<td::ReadCycleConfig()>> windows[] = {
-        {"phone book", [] { return td::phoneBookCycleConfig("PB", "", td::phoneBookTexts()); }},
-        {"missed calls", [] { return td::phoneBookCycleConfig("MC", "MC-", td::missCallTexts()); }},
+        {"phone book", [&] { return td::phoneBookCycleConfig("PB", "", td::phoneBookTexts(), f); }},
+        {"missed calls",
+         [&] { return td::phoneBookCycleConfig("MC", "MC-", td::missCallTexts(), f); }},
         {"SMS lists",
-         [] { return td::sms::smsCycleConfig("All", "", td::sms::AllKind, td::sms::allTexts()); }},
-        {"date book", [&] { return td::dateBookCycleConfig("MDB", td::MdbRun::Read, &mdbUpdate); }},
-        {"date book unload",
-         [&] { return td::dateBookCycleConfig("MDB", td::MdbRun::Unload, &mdbUpdate); }},
-        {"phone check", [] { return td::phoneCheckCycleConfig(); }},
+         [&] {
+             return td::sms::smsCycleConfig("All", "", td::sms::AllKind, td::sms::allTexts(), f);
+         }},
+        {"date book", [&] { return td::dateBookCycleConfig("MDB", td::MdbRun::Read, f); }},
+        {"date book unload", [&] { return td::dateBookCycleConfig("MDB", td::MdbRun::Unload, f); }},
+        {"phone check", [&] { return td::phoneCheckCycleConfig(f); }},
     };
     for (const auto& [name, build] : windows) {
         SCOPED_TRACE(name);

@@ -41,6 +41,7 @@ struct Harness {
     View view;
     std::vector<std::vector<std::string>> parsed;
     int saved = 0;
+    td::ReadFlags flags;
 
     void at(long long ms, const std::string& name, const std::string& text) {
         env.pump.at(ms, [this, name, text] { env.writeFile(name, text, false); });
@@ -52,10 +53,9 @@ struct Harness {
         td::ReadCycleHooks hooks;
         hooks.parse = [this](const std::vector<std::string>& l) { parsed.push_back(l); };
         hooks.onLastCopySaved = [this] { ++saved; };
-        td::prog().SMSRefresh = true;
-        td::prog().ReadAbort = false;
-        td::ReadCycle c(td::sms::smsCycleConfig("Read", arg, kind, td::sms::sentTexts()), view,
-                        hooks);
+        flags = {false, true};
+        td::ReadCycle c(td::sms::smsCycleConfig("Read", arg, kind, td::sms::sentTexts(), flags),
+                        view, hooks);
         return c.run();
     }
 };
@@ -77,7 +77,6 @@ TEST(SmsCycle, WaitsOnTheResultFileWhileTheLogExists) {
     EXPECT_EQ(h.parsed[0].size(), 3u);
     EXPECT_EQ(h.env.readFile("AutoRun/Sent-LastRun.sms"), kList);
     EXPECT_EQ(h.saved, 1);
-    EXPECT_EQ(td::prog().CurrentPrefix, "Sent-");
     EXPECT_EQ(h.view.gridHint, W("Подождите - идёт чтение SMS из телефона"));
 }
 
@@ -128,18 +127,17 @@ TEST(SmsCycle, LineCountsAndTheLastCopy) {
 
 TEST(SmsCycle, ShowsTheLastCopyWithoutThePhone) {
     Harness h;
-    td::prog().SMSRefresh = false;
     td::ReadCycleHooks hooks;
     std::vector<std::string> shown;
     hooks.loadLastCopy = [&](const std::vector<std::string>& l) { shown = l; };
-    td::ReadCycle none(td::sms::smsCycleConfig("Read", "", "All-", td::sms::allTexts()), h.view,
-                       hooks);
+    td::ReadCycle none(td::sms::smsCycleConfig("Read", "", "All-", td::sms::allTexts(), h.flags),
+                       h.view, hooks);
     EXPECT_EQ(none.run(), ReadOutcome::NoLastCopy);
     EXPECT_EQ(h.view.status, W("- Нет файла с последней копией SMS - нажмите \"Обновить\""));
 
     h.env.writeFile("AutoRun/All-LastRun.sms", kList, false);
-    td::ReadCycle c(td::sms::smsCycleConfig("Read", "", "All-", td::sms::allTexts()), h.view,
-                    hooks);
+    td::ReadCycle c(td::sms::smsCycleConfig("Read", "", "All-", td::sms::allTexts(), h.flags),
+                    h.view, hooks);
     EXPECT_EQ(c.run(), ReadOutcome::LastCopyShown);
     EXPECT_EQ(shown.size(), 3u);
     EXPECT_EQ(h.view.status.rfind(W("Последняя копия SMS от "), 0), 0u) << h.view.status;
@@ -162,7 +160,7 @@ TEST(SmsCycle, RefreshButtonTextsOfEachWindow) {
     for (const auto& c : cases) {
         Harness h;
         h.env.dialogs.answers = {true};
-        td::ReadCycle cycle(td::sms::smsCycleConfig("Read", "", "Sent-", c.texts), h.view);
+        td::ReadCycle cycle(td::sms::smsCycleConfig("Read", "", "Sent-", c.texts, h.flags), h.view);
         std::string busyHint;
         h.env.pump.at(1000, [&] { busyHint = h.view.hint; });
         cycle.refreshClick();
@@ -174,7 +172,7 @@ TEST(SmsCycle, RefreshButtonTextsOfEachWindow) {
                   W("Нажмите ОДИН РАЗ для того, чтобы прервать чтение (подождите  1-2 сек.)"));
         EXPECT_EQ(h.view.hint, W(c.hint));
         EXPECT_EQ(h.view.caption, W("Обновить"));
-        EXPECT_FALSE(td::prog().SMSRefresh);
+        EXPECT_FALSE(h.flags.update);
     }
 }
 

@@ -80,9 +80,9 @@ struct Harness {
         };
     }
     ReadOutcome refresh(const std::string& kind = "Sent-") {
-        td::prog().SMSRefresh = true;
+        reader.flags().update = true;
         ReadOutcome o = reader.ReadSMS(view, "Sent", "", kind, td::sms::sentTexts());
-        td::prog().SMSRefresh = false;
+        reader.flags().update = false;
         return o;
     }
     // The window of this kind shows a list read from the phone, as before
@@ -101,7 +101,7 @@ struct Harness {
 
 TEST(SmsReader, RefreshShowsThePhonesListWithNames) {
     Harness h;
-    td::prog().ReSendIndex = "4";
+    h.reader.chosen().index = "4";
     h.engineAnswers(
         {"at+cmgl=\"STO SENT\"", record(4, "+79161234567", "Hi"), record(9, "555", "\"Quoted\"")});
     EXPECT_EQ(h.refresh(), ReadOutcome::Parsed);
@@ -109,13 +109,12 @@ TEST(SmsReader, RefreshShowsThePhonesListWithNames) {
     EXPECT_EQ(h.view.rows[0].who, W("Анна"));
     EXPECT_EQ(h.view.rows[1].who, "555");
     EXPECT_EQ(h.view.rows[1].text, "Quoted");
-    EXPECT_EQ(td::prog().SentSMSIndexes, (std::vector<std::string>{"4", "9"}));
+    EXPECT_EQ(h.reader.rowIndexes(), (std::vector<std::string>{"4", "9"}));
     EXPECT_EQ(h.view.status, W("Текущий список SMS из мобильного телефона"));
-    EXPECT_TRUE(td::prog().ListFresh);
-    EXPECT_TRUE(td::prog().ReSendIndex.empty());
+    EXPECT_TRUE(h.reader.listFresh());
+    EXPECT_TRUE(h.reader.chosen().index.empty());
     EXPECT_EQ(h.reSendCleared, 1);
     EXPECT_EQ(h.view.selectionClears, 1);
-    EXPECT_EQ(td::prog().CurrentPrefix, "Sent-");
     // The last copy holds the result's lines, echo and final result included.
     std::vector<std::string> copy;
     td::files::readLines(h.env.path("AutoRun/Sent-LastRun.sms"), copy);
@@ -123,11 +122,10 @@ TEST(SmsReader, RefreshShowsThePhonesListWithNames) {
 
     // The copy shows the same rows later, without the phone.
     h.view.rows.clear();
-    td::prog().SentSMSIndexes.clear();
     EXPECT_EQ(h.lastCopy(), ReadOutcome::LastCopyShown);
     EXPECT_EQ(h.view.rows.size(), 2u);
-    EXPECT_EQ(td::prog().SentSMSIndexes.size(), 2u);
-    EXPECT_FALSE(td::prog().ListFresh);
+    EXPECT_EQ(h.reader.rowIndexes().size(), 2u);
+    EXPECT_FALSE(h.reader.listFresh());
     EXPECT_EQ(h.env.starter.starts.size(), 1u);
 }
 
@@ -138,8 +136,8 @@ TEST(SmsReader, EveryMessageGetsARowAndAnIndex) {
     h.engineAnswers(lines);
     h.refresh();
     EXPECT_EQ(h.view.rows.size(), 35u);
-    EXPECT_EQ(td::prog().SentSMSIndexes.size(), 35u);
-    EXPECT_EQ(td::prog().SentSMSIndexes.back(), "35");
+    EXPECT_EQ(h.reader.rowIndexes().size(), 35u);
+    EXPECT_EQ(h.reader.rowIndexes().back(), "35");
 }
 
 TEST(SmsReader, BadResultFiles) {
@@ -163,7 +161,7 @@ TEST(SmsReader, BadResultFiles) {
         h.engineAnswers(c.lines);
         EXPECT_EQ(h.refresh(), ReadOutcome::Parsed) << c.why;
         EXPECT_EQ(h.view.rows.size(), c.rows) << c.why;
-        EXPECT_EQ(td::prog().SentSMSIndexes.size(), c.rows) << c.why;
+        EXPECT_EQ(h.reader.rowIndexes().size(), c.rows) << c.why;
         EXPECT_EQ(h.view.status, W("Текущий список SMS из мобильного телефона")) << c.why;
         EXPECT_LT(h.env.pump.now, 30000) << c.why;
     }
@@ -182,7 +180,7 @@ TEST(SmsReader, LastCopyDuringAReadShowsTheCopyThenTheNewList) {
     EXPECT_EQ(seenDuring, "old");
     ASSERT_EQ(h.view.rows.size(), 1u);
     EXPECT_EQ(h.view.rows[0].text, "new");
-    EXPECT_EQ(td::prog().SentSMSIndexes, std::vector<std::string>{"8"});
+    EXPECT_EQ(h.reader.rowIndexes(), std::vector<std::string>{"8"});
 }
 
 TEST(SmsReader, NoLastCopyAndEmptyLastCopy) {
@@ -236,14 +234,13 @@ TEST(SmsReader, SingleDelete) {
     };
     for (const DeleteCase& c : cases) {
         Harness h;
-        td::Prog& p = td::prog();
         if (c.fresh) h.readFresh("Sent-");
         h.view.caption = c.caption;
         if (c.busy) h.env.writeFile("celltalk.run", "");
-        p.ReSendIndex = c.index;
-        p.ListFresh = c.fresh;
-        p.SelectedSMSText = "Hi";
-        p.PresetText = "Anna";
+        h.reader.chosen().index = c.index;
+        h.reader.setListFresh(c.fresh);
+        h.reader.chosen().text = "Hi";
+        h.reader.chosen().who = "Anna";
         h.env.dialogs.answers.assign(c.answers.begin(), c.answers.end());
         h.engineAnswers({record(5, "555", "left")});
         td::sms::DeleteRequest req{"Sent", "Sent-", td::sms::sentTexts(), nullptr};
@@ -252,7 +249,7 @@ TEST(SmsReader, SingleDelete) {
         EXPECT_TRUE(h.env.dialogs.answers.empty()) << c.why;
         ASSERT_EQ(h.env.starter.starts.size(), c.started ? 1u : 0u) << c.why;
         EXPECT_EQ(h.view.caption, W("Удалить")) << c.why;
-        EXPECT_FALSE(p.SMSRefresh) << c.why;
+        EXPECT_FALSE(h.reader.flags().update) << c.why;
         if (c.started) {
             EXPECT_EQ(h.env.starter.params()[0], W("oper \"Delete\" \"4\""));
             EXPECT_EQ(h.env.readFile("DELSMS.TXT"), "at+cmgl=\"STO SENT\"\r\n");
@@ -263,7 +260,7 @@ TEST(SmsReader, SingleDelete) {
                 std::string::npos);
         }
         if (c.caption == W("Прервать") || (!c.fresh && !c.started)) {
-            EXPECT_TRUE(p.ReadAbort) << c.why;
+            EXPECT_TRUE(h.reader.flags().abort) << c.why;
         }
     }
 }
@@ -271,10 +268,9 @@ TEST(SmsReader, SingleDelete) {
 // A message the list joined from several stored parts is deleted whole.
 TEST(SmsReader, SingleDeleteRemovesEveryPartOfAJoinedMessage) {
     Harness h;
-    td::Prog& p = td::prog();
     h.readFresh("Sent-", {"+CMGL=4,\"STO SENT\",\"555\",parts:6;4;7}Hi", record(5, "555", "m")});
-    p.ReSendIndex = "4";
-    p.ListFresh = true;
+    h.reader.chosen().index = "4";
+    h.reader.setListFresh(true);
     h.env.dialogs.answers = {true};
     td::sms::DeleteRequest req{"Sent", "Sent-", td::sms::sentTexts(), nullptr};
     td::sms::deleteClick(h.reader, h.view, req);
@@ -314,13 +310,12 @@ TEST(SmsReader, GroupDeleteDeletesTheMarkedMessagesInOneRun) {
     };
     for (const auto& c : cases) {
         Harness h;
-        td::Prog& p = td::prog();
         std::vector<std::string> phone;
         for (int i = 1; i <= 7; ++i) phone.push_back(record(i, "55" + std::to_string(i), "m"));
         phone[2] = "+CMGL=3,\"STO SENT\",\"553\",parts:3;8;9}m";
         h.readFresh("All-", phone);  // the same list again just before the delete
-        p.ReSendIndex = c.selected;
-        p.ListFresh = true;
+        h.reader.chosen().index = c.selected;
+        h.reader.setListFresh(true);
         h.env.dialogs.answers = {true};
         int titles = 0;
         td::sms::GroupDeleteRequest req{c.marks, "at+cmgd=", [&] { ++titles; }, nullptr};
@@ -334,7 +329,6 @@ TEST(SmsReader, GroupDeleteDeletesTheMarkedMessagesInOneRun) {
             << c.why;
         EXPECT_EQ(titles, 1);
         EXPECT_EQ(h.view.caption, td::RefreshCaption()) << "the start button shows again";
-        EXPECT_EQ(td::prog().CurrentPrefix, "All-");
         EXPECT_EQ(h.view.rows.size(), 7u);
     }
 }
@@ -363,10 +357,9 @@ TEST(SmsReader, GroupDeleteSkipsMarksWhoseMessageChanged) {
     };
     for (const auto& c : cases) {
         Harness h;
-        td::Prog& p = td::prog();
         h.readFresh("All-", {record(2, "552", "m"), record(4, "554", "m"), record(5, "555", "m")});
-        p.ReSendIndex = "5";
-        p.ListFresh = true;
+        h.reader.chosen().index = "5";
+        h.reader.setListFresh(true);
         h.env.dialogs.answers = {true};
         h.engineAnswers(c.now);
         td::sms::GroupDeleteRequest req{{"2", "4", "5"}, "at+cmgd=", nullptr, nullptr};
@@ -383,7 +376,7 @@ TEST(SmsReader, GroupDeleteSkipsMarksWhoseMessageChanged) {
 TEST(SmsReader, GroupDeleteRefusalsAndAbort) {
     {
         Harness h;
-        td::prog().ReSendIndex = "3";
+        h.reader.chosen().index = "3";
         td::sms::GroupDeleteRequest req{{}, "at+cmgd=", nullptr, nullptr};
         td::sms::groupDeleteClick(h.reader, h.view, req);
         EXPECT_EQ(
@@ -394,14 +387,14 @@ TEST(SmsReader, GroupDeleteRefusalsAndAbort) {
     }
     {
         Harness h;
-        td::prog().ReSendIndex = "3";
-        td::prog().ListFresh = false;
+        h.reader.chosen().index = "3";
+        h.reader.setListFresh(false);
         h.env.dialogs.answers = {false};
         td::sms::GroupDeleteRequest req{{"3"}, "at+cmgd=", nullptr, nullptr};
         td::sms::groupDeleteClick(h.reader, h.view, req);
         EXPECT_TRUE(h.env.starter.starts.empty());
         EXPECT_FALSE(h.env.exists("DELSMS.TXT")) << "nothing written for a declined stale list";
-        EXPECT_TRUE(td::prog().ReadAbort);
+        EXPECT_TRUE(h.reader.flags().abort);
     }
     {
         Harness h;
@@ -410,7 +403,7 @@ TEST(SmsReader, GroupDeleteRefusalsAndAbort) {
         td::sms::GroupDeleteRequest req{{"3"}, "at+cmgd=", nullptr, [&] { ++cleared; }};
         td::sms::groupDeleteClick(h.reader, h.view, req);
         EXPECT_EQ(cleared, 1);
-        EXPECT_TRUE(td::prog().ReadAbort);
+        EXPECT_TRUE(h.reader.flags().abort);
         EXPECT_EQ(h.view.caption, td::RefreshCaption());
     }
 }
@@ -426,16 +419,16 @@ TEST(SmsReader, SaveCommand) {
     EXPECT_TRUE(td::sms::saveSmsList(h.reader, "Sent-"));
     EXPECT_EQ(h.env.readFile("AutoRun/06-12-2005 14-30-05Sent-LastRun.sms"),
               record(1, "1", "copy") + "\r\n");
-    EXPECT_FALSE(td::prog().ListFresh);
+    EXPECT_FALSE(h.reader.listFresh());
 
     h.engineAnswers({record(2, "2", "fresh")});
     h.refresh("All-");
-    td::prog().ListFresh = false;
+    h.reader.setListFresh(false);
     h.env.clock.setLocal(2005, 12, 6, 14, 31, 0);
     EXPECT_TRUE(td::sms::saveSmsList(h.reader, "All-"));
     EXPECT_NE(h.env.readFile("AutoRun/06-12-2005 14-31-00All-LastRun.sms").find("fresh"),
               std::string::npos);
-    EXPECT_TRUE(td::prog().ListFresh);
+    EXPECT_TRUE(h.reader.listFresh());
     EXPECT_TRUE(h.env.dialogs.messages.empty());
 }
 
@@ -450,19 +443,17 @@ TEST(SmsReader, SaveWritesTheWindowsOwnListAfterAnotherRead) {
     h.lastCopy("Sent-");
     h.engineAnswers({record(2, "2", "all list")});
     h.refresh("All-");
-    // Another window's read (the date book) leaves its prefix program-wide.
-    td::prog().CurrentPrefix = "";
-    td::prog().ListFresh = false;
+    h.reader.setListFresh(false);
     EXPECT_TRUE(td::sms::saveSmsList(h.reader, "Sent-"));
     EXPECT_EQ(h.env.readFile("AutoRun/06-12-2005 14-30-05Sent-LastRun.sms"),
               record(1, "1", "copy") + "\r\n");
     EXPECT_FALSE(h.env.exists("AutoRun/06-12-2005 14-30-05LastRun.sms"));
-    EXPECT_FALSE(td::prog().ListFresh) << "the sent list shown is the last copy";
+    EXPECT_FALSE(h.reader.listFresh()) << "the sent list shown is the last copy";
 
     // The sent window's delete asks about its stale list although the all
     // window's list was read from the phone.
-    td::prog().ListFresh = true;
-    td::prog().ReSendIndex = "1";
+    h.reader.setListFresh(true);
+    h.reader.chosen().index = "1";
     h.env.dialogs.answers = {false};
     h.view.caption = W("Удалить");
     td::sms::deleteClick(h.reader, h.view, {"Sent", "Sent-", td::sms::sentTexts(), nullptr});

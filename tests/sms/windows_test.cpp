@@ -16,6 +16,7 @@
 #include <map>
 
 #include "app/forms.h"
+#include "datebook/MemDayBook.h"
 #include "engine/settings.h"
 #include "main/TapdeckP.h"
 #include "platform/cp1251.h"
@@ -257,6 +258,18 @@ TEST_F(Windows, ControlsCaptionsAndHints) {
     EXPECT_TRUE(child<QPushButton>(f8, "bbNotDelGroupSMS")->isHidden());
 }
 
+// Each reader has its own abort flag: a click in another reading window
+// while the sent list is read (the date book's last copy, which aborts the
+// date book's own read) leaves the SMS read alone.
+TEST_F(Windows, AnotherWindowsAbortLeavesTheSmsReadAlone) {
+    TForm9 f9;
+    f5->show();
+    env.pump.at(env.pump.now + 1000, [&] { f9.bbLastCopyClick(); });
+    refresh(child<QPushButton>(f5, "bbGetSentSMS"));
+    EXPECT_EQ(text(child<QLabel>(f5, "lGetRecordCount")), "3");
+    EXPECT_EQ(text(child<QLabel>(f5, "Panel3")), W("Текущий список SMS из мобильного телефона"));
+}
+
 TEST_F(Windows, SentListReadSelectedAndHandedOver) {
     f5->show();
     StringGrid* g = grid(f5, "StringGridMobileSentSMS");
@@ -276,11 +289,11 @@ TEST_F(Windows, SentListReadSelectedAndHandedOver) {
     // Focus alone selects nothing; a click does.
     g->setFocus();
     QTest::keyClick(f5, Qt::Key_Tab);
-    EXPECT_TRUE(td::prog().ReSendIndex.empty());
+    EXPECT_TRUE(f5->smsReader().chosen().index.empty());
     EXPECT_FALSE(child<QPushButton>(f5, "bbSentSMSReady")->isEnabled());
     clickCell(g, 1, 2);
-    EXPECT_EQ(td::prog().ReSendIndex, "4");
-    EXPECT_EQ(td::prog().PresetText, W("Анна"));
+    EXPECT_EQ(f5->smsReader().chosen().index, "4");
+    EXPECT_EQ(f5->smsReader().chosen().who, W("Анна"));
     for (const char* b : {"bbReSend", "bbSentSMSReady", "bbDelSentSMS"})
         EXPECT_TRUE(child<QPushButton>(f5, b)->isEnabled()) << b;
     // Enter triggers no button (none is the default one).
@@ -297,10 +310,10 @@ TEST_F(Windows, SentListReadSelectedAndHandedOver) {
     ASSERT_EQ(box->count(), 3);
     EXPECT_EQ(td::toWin(box->itemText(0)), W("Анна ==> Hi Anna, call me back"));
     EXPECT_EQ(td::toWin(box->currentText()), W("Анна ==> Hi Anna, call me back"));
-    EXPECT_TRUE(td::prog().ReSendReady);
+    EXPECT_TRUE(f1->reSendReady());
     f1->FormActivate();
     EXPECT_TRUE(child<QPushButton>(f1, "bbReSend")->isEnabled());
-    EXPECT_EQ(td::prog().SentSMSIndexes, (std::vector<std::string>{"3", "4", "6"}));
+    EXPECT_EQ(f5->smsReader().rowIndexes(), (std::vector<std::string>{"3", "4", "6"}));
 }
 
 TEST_F(Windows, SingleDeleteAsksAndRemovesThatMessage) {
@@ -339,10 +352,10 @@ TEST_F(Windows, SortAndSearchKeepTheMessageADeleteActsOn) {
     QTest::mouseClick(h->viewport(), Qt::LeftButton, Qt::NoModifier, title);  // descending
     EXPECT_EQ(g->item(0, 1)->text(), "Sixth");                                // shown first
     EXPECT_EQ(g->item(2, 1)->text(), "\"Quoted\" text, with } brace");
-    EXPECT_EQ(g->cell(1, 3), "Sixth");       // numbered as filled
-    clickCell(g, 0, 2);                      // the second row on the screen
-    EXPECT_EQ(td::prog().ReSendIndex, "3");  // re-send and reply take this one
-    EXPECT_EQ(td::prog().SelectedSMSText, "Hi Anna, call me back");
+    EXPECT_EQ(g->cell(1, 3), "Sixth");               // numbered as filled
+    clickCell(g, 0, 2);                              // the second row on the screen
+    EXPECT_EQ(f5->smsReader().chosen().index, "3");  // re-send and reply take this one
+    EXPECT_EQ(f5->smsReader().chosen().text, "Hi Anna, call me back");
     QTest::keyClicks(child<QLineEdit>(f5, "leSearch"), "SIXTH");
     EXPECT_EQ((std::vector<bool>{g->rowShown(1), g->rowShown(2), g->rowShown(3)}),
               (std::vector<bool>{false, false, true}));
@@ -398,11 +411,9 @@ TEST_F(Windows, UnreadReplyGoesToTheMainWindow) {
     // The copy writes the number with blanks and dashes: the same number,
     // handed over as one recipient.
     env.writeFile("AutoRun/LastPBook.txt", "Анна=+79161234567\nПётр=+7 903 111-22-33\n");
-    td::prog().NameList.clear();
+    f5->smsReader().forgetNames();
     for (const auto& c : cases) {
-        td::prog().LatRecipients.clear();
-        td::prog().RusRecipients.clear();
-        td::prog().RecipientPreset = false;
+        f1->setRecipients("", "");
         env.dialogs.messages.clear();
         f7->show();
         StringGrid* g = grid(f7, "StringGridMobileUnReadSMS");
@@ -413,12 +424,15 @@ TEST_F(Windows, UnreadReplyGoesToTheMainWindow) {
         QTest::mouseClick(child<QPushButton>(f7, "bbUnReadSMSReply"), Qt::LeftButton);
         EXPECT_FALSE(f7->isVisible()) << c.why;
         EXPECT_EQ(env.dialogs.messages, c.messages) << c.why;
-        EXPECT_EQ(td::prog().LatRecipients, c.lat) << c.why;
-        EXPECT_EQ(td::prog().RusRecipients, c.lat) << c.why;
-        EXPECT_EQ(td::prog().RecipientPreset, c.messages.empty()) << c.why;
+        EXPECT_EQ(f1->latRecipients(), c.lat) << c.why;
+        EXPECT_EQ(f1->rusRecipients(), c.lat) << c.why;
         if (c.messages.empty()) {
-            EXPECT_EQ(td::prog().PresetIndex, c.presetIndex);
             EXPECT_EQ(td::toWin(child<QLabel>(f1, "lLatSMSPhoneNumber")->text()), c.lat);
+            // The main window, activated again, shows the recipient handed over.
+            f1->FormActivate();
+            auto* box = child<QComboBox>(f1, "ComboBoxSmsRecepter");
+            EXPECT_EQ(box->currentIndex(), c.presetIndex);
+            EXPECT_EQ(td::toWin(box->currentText()), W("Пётр"));
         }
     }
 }
@@ -435,12 +449,12 @@ TEST_F(Windows, SelectionButtonsAfterRereadsClicksAndKeys) {
     refresh(child<QPushButton>(f5, "bbGetSentSMS"));
     clickCell(g, 1, 2);
     refresh(child<QPushButton>(f5, "bbGetSentSMS"));
-    EXPECT_TRUE(td::prog().ReSendIndex.empty());
+    EXPECT_TRUE(f5->smsReader().chosen().index.empty());
     for (const char* b : actions) EXPECT_FALSE(enabled(f5, b)) << "after a refresh: " << b;
     clickCell(g, 1, 2);
     QTest::mouseClick(child<QPushButton>(f5, "bbLastCopy"), Qt::LeftButton);
     clickCell(g, 1, 2);  // still the highlighted row
-    EXPECT_EQ(td::prog().ReSendIndex, "4");
+    EXPECT_EQ(f5->smsReader().chosen().index, "4");
     for (const char* b : actions) EXPECT_TRUE(enabled(f5, b)) << "row clicked again: " << b;
     env.dialogs.answers = {true, true};
     QTest::mouseClick(child<QPushButton>(f5, "bbDelSentSMS"), Qt::LeftButton);
@@ -479,7 +493,7 @@ TEST_F(Windows, AllWindowMarksAndGroupDelete) {
     EXPECT_EQ(g->cell(3, 3), "");
     EXPECT_TRUE(child<QPushButton>(f8, "bbDelGroupSMS")->isEnabled());
     for (int r : {2, 4, 6}) clickCell(g, 3, r);
-    EXPECT_EQ(td::prog().ReSendIndex, "6");
+    EXPECT_EQ(f5->smsReader().chosen().index, "6");
     env.dialogs.answers = {true};
     QTest::mouseClick(child<QPushButton>(f8, "bbDelGroupSMS"), Qt::LeftButton);
     ASSERT_EQ(env.starter.starts.size(), 3u) << "the list again, then one start for the group";
@@ -529,7 +543,7 @@ TEST_F(Windows, EveryMessageCanBeSeenAndSelected) {
     ASSERT_GE(g->rows(), 39);
     EXPECT_EQ(g->cell(1, 38), "m44");
     clickCell(g, 1, 38);
-    EXPECT_EQ(td::prog().ReSendIndex, "44");
+    EXPECT_EQ(f5->smsReader().chosen().index, "44");
 }
 
 TEST_F(Windows, EscapeClosesAndTheLastCopyReturns) {

@@ -214,7 +214,7 @@ TEST_F(ShownWindows, MainWindowShownAndKeyed) {
     TForm1* main = td::forms().Form1;
     td::test::showForUser(main);
     QApplication::processEvents();
-    EXPECT_TRUE(td::prog().FirstActivationDone);
+    EXPECT_TRUE(main->firstActivationDone());
     EXPECT_TRUE(td::test::enterButtons(main).empty());
     int starts = static_cast<int>(env.starter.starts.size());
     QWidget* focus = QApplication::focusWidget();
@@ -234,8 +234,8 @@ TEST_F(ShownWindows, WiringSetsEveryLink) {
         return r.cycleStarted && r.dataLoaded && r.freshList && r.ownHeader && r.beepWanted;
     };
     auto listSet = [](const td::sms::SmsListLinks& l) {
-        return l.reader && l.reply.abonentNames && l.reply.setRecipientText &&
-               l.reply.setRecipients;
+        return l.reader && l.reply.abonentNames && l.reply.abonentNumbers &&
+               l.reply.setRecipientText && l.reply.setRecipients;
     };
     const struct {
         const char* name;
@@ -255,6 +255,9 @@ TEST_F(ShownWindows, WiringSetsEveryLink) {
         {"main: setBeepTick", bool(m.setBeepTick)},
         {"main: setEngineWindowTick", bool(m.setEngineWindowTick)},
         {"main: phoneBookReadOff", bool(m.phoneBookReadOff)},
+        {"main: abortReads", bool(m.abortReads)},
+        {"main: forgetSmsNames", bool(m.forgetSmsNames)},
+        {"main: messageParts", bool(m.messageParts)},
         {"settings: buttonMess", bool(f.Form2->buttonMess)},
         {"settings: phoneCheck", f.Form2->phoneCheck},
         {"own book: phoneBookWindow", f.Form3->phoneBookWindow},
@@ -268,6 +271,7 @@ TEST_F(ShownWindows, WiringSetsEveryLink) {
         {"missed calls: hangUpAction", bool(f.Form6->hangUpAction)},
         {"sent: clearReSendBox", bool(s.clearReSendBox)},
         {"sent: addReSendLine", bool(s.addReSendLine)},
+        {"sent: setReSendIndexes", bool(s.setReSendIndexes)},
         {"sent: setReSendText", bool(s.setReSendText)},
         {"sent: reSend", bool(s.reSend)},
         {"sent: beepWanted", bool(s.beepWanted)},
