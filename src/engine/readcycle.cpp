@@ -68,7 +68,7 @@ void ReadCycle::refreshClick() {
     view_.setRefreshCaption(AbortCaption());
     view_.setRefreshColor(RedColor);
     view_.setRefreshEnabled(true);
-    view_.setRefreshHint(config_.busyHint.empty() ? busyHintFor(prog().PollInterval)
+    view_.setRefreshHint(config_.busyHint.empty() ? busyHintFor(lastPoll().interval)
                                                   : config_.busyHint);
     pump().processEvents();
     // The pause lets the button's new look be seen before the wait; a quick
@@ -170,8 +170,13 @@ bool EngineFinished(const std::string& errorFile, const std::string& resultFile,
            (alsoNeeds.empty() || files::exists(alsoNeeds));
 }
 
+ReadCycle::PollPair& ReadCycle::lastPoll() {
+    static PollPair pair;
+    return pair;
+}
+
 void ReadCycle::waitForEngine() {
-    Prog& p = prog();
+    PollPair& p = lastPoll();
     EventPump& ev = pump();
     const std::string runMarker = startPath(RunMarkerName);
 
@@ -190,23 +195,23 @@ void ReadCycle::waitForEngine() {
     if (pause(config_.firstDelayMs)) {
         // The pair is chosen all the same: the next read's hint tells of it.
         bool fast = files::exists(runMarker);
-        p.PollInterval = fast ? config_.fastInterval : config_.slowInterval;
-        p.PollCount = fast ? config_.fastCount : config_.slowCount;
+        p.interval = fast ? config_.fastInterval : config_.slowInterval;
+        p.count = fast ? config_.fastCount : config_.slowCount;
         return endEarly();
     }
     // A run marker by now means the engine is at work: poll often. Without it
     // the engine may still be starting: poll less often for about as long.
     if (files::exists(runMarker)) {
-        p.PollInterval = config_.fastInterval;
-        p.PollCount = config_.fastCount;
+        p.interval = config_.fastInterval;
+        p.count = config_.fastCount;
     } else {
-        p.PollInterval = config_.slowInterval;
-        p.PollCount = config_.slowCount;
+        p.interval = config_.slowInterval;
+        p.count = config_.slowCount;
     }
 
     for (int i = 0; i < 5; ++i) {
         ev.processEvents();
-        if (pause(p.PollInterval * 3 / 10)) return endEarly();
+        if (pause(p.interval * 3 / 10)) return endEarly();
         if (aborted()) {
             ev.processEvents();
             feedback().setHourglass(false);
@@ -215,20 +220,20 @@ void ReadCycle::waitForEngine() {
     }
     ev.processEvents();
 
-    for (int pass = 0; pass <= p.PollCount; ++pass) {
+    for (int pass = 0; pass <= p.count; ++pass) {
         ev.processEvents();
         if (aborted()) {
             ev.processEvents();
             feedback().setHourglass(false);
             break;
         }
-        if (pause(p.PollInterval)) return endEarly();
+        if (pause(p.interval)) return endEarly();
         ev.processEvents();
         bool measurable =
             files::exists(config_.watchedFile) &&
             (config_.watchedAlsoNeeds.empty() || files::exists(config_.watchedAlsoNeeds));
         if (measurable && !aborted()) {
-            if (config_.extraHalfInterval && !files::exists(runMarker) && pause(p.PollInterval / 2))
+            if (config_.extraHalfInterval && !files::exists(runMarker) && pause(p.interval / 2))
                 return endEarly();
             std::optional<long long> size = config_.sizeOf(config_.watchedFile);
             if (!size) {

@@ -147,6 +147,16 @@ class ReadCycle {
     // The hint the refresh button shows while a read runs.
     static std::string busyHintFor(int pollInterval);
 
+    // The poll pair the last wait chose (fast when the engine was already at
+    // work, slow when it was still starting), program-wide: the next read's
+    // abort hint, in any window, tells of it.
+    struct PollPair {
+        int interval = FastPollInterval;
+        int count = FastPollCount;
+    };
+    static PollPair& lastPoll();
+    static void resetLastPoll() { lastPoll() = PollPair{}; }
+
     void setOnRefreshClick(std::function<void()> f) { hooks_.onRefreshClick = std::move(f); }
 
     ReadOutcome outcome() const { return outcome_; }

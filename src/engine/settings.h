@@ -2,7 +2,7 @@
 // Program-wide settings and constants. One instance for the whole run
 // (td::prog()): folders and ini names, the bindings, the operations ini's
 // values, the answer prefixes, the feature switches and the read cycle's
-// QuickRead and poll pair. The main window's activation fills it from the
+// QuickRead switch. The main window's activation fills it from the
 // ini files, the other windows read it. Working state lives with its owner:
 // each reader its flags and lines (ReadFlags, ReadCycle), the SMS reader the
 // list shown and the chosen message, the main window its recipients and
@@ -97,8 +97,6 @@ struct Prog {
 
     // Read cycle.
     bool QuickRead = false;  // QuickRead=YES: end a read as soon as the engine is done
-    int PollInterval = FastPollInterval;
-    int PollCount = FastPollCount;
 
     Prog();
 };

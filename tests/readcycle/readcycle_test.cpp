@@ -202,17 +202,18 @@ TEST(ReadCycle, PollIntervalAndCountStayForTheNextCycle) {
     {
         Harness h;
         h.update();  // no engine: slow pair
-        EXPECT_EQ(td::prog().PollInterval, 5000);
-        EXPECT_EQ(td::prog().PollCount, 10);
+        EXPECT_EQ(td::ReadCycle::lastPoll().interval, 5000);
+        EXPECT_EQ(td::ReadCycle::lastPoll().count, 10);
         // The next read's abort hint tells of the interval chosen last.
-        EXPECT_NE(td::ReadCycle::busyHintFor(td::prog().PollInterval).find("5"), std::string::npos);
+        EXPECT_NE(td::ReadCycle::busyHintFor(td::ReadCycle::lastPoll().interval).find("5"),
+                  std::string::npos);
     }
     Harness h;
     h.engine.marker(0);
     h.engine.file(3000, "LastRun.log", kAnswer);
     h.update();
-    EXPECT_EQ(td::prog().PollInterval, 2000);
-    EXPECT_EQ(td::prog().PollCount, 25);
+    EXPECT_EQ(td::ReadCycle::lastPoll().interval, 2000);
+    EXPECT_EQ(td::ReadCycle::lastPoll().count, 25);
 }
 
 TEST(ReadCycle, UnreadableSizeMeansNoSizeYet) {

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "engine/readcycle.h"
 #include "engine/settings.h"
 #include "platform/cp1251.h"
 #include "platform/files.h"
@@ -96,6 +97,7 @@ TestEnv::TestEnv() {
     setMarkerDir(markers);
     installServices(dialogs, feedback, pump, starter, clock);
     resetProg();
+    ReadCycle::resetLastPoll();
     files::resumeWrites();
     prog().StartDir = dir;
 }
@@ -108,6 +110,7 @@ TestEnv::~TestEnv() {
     std::error_code ec;
     std::filesystem::remove_all(dir, ec);
     resetProg();
+    ReadCycle::resetLastPoll();
 }
 
 std::string TestEnv::path(const std::string& name) const {
