@@ -19,6 +19,7 @@ class StringGrid : public QTableWidget {
     Q_OBJECT
   public:
     StringGrid(int columns, int rows, QWidget* parent = nullptr);
+    ~StringGrid() override;
 
     int rows() const { return rowCount() + 1; }  // the title row included
     void setRows(int n);                         // n >= 2
@@ -59,6 +60,16 @@ class StringGrid : public QTableWidget {
     int recordOf(int view) const;
     void unsort();  // back to the order of filling
     void placeRows(const std::vector<int>& recordAtView);
+    // A cell's sort key: the case-folded text, and whether it is a whole number.
+    struct SortKey {
+        QString text;
+        bool number = false;
+    };
+    const std::vector<SortKey>& sortKeys(int col);  // by record
+    const std::vector<char>& blankRows();           // by record: first two cells empty
+    void dropSortKeys();
+    std::vector<std::vector<SortKey>> sortKeys_;  // per column; kept until a cell changes
+    std::vector<char> blank_;
     int baseRows_;
     std::vector<int> recordAt_;  // the record shown at each table row; empty: as filled
     std::vector<int> viewAt_;    // and the other way round
