@@ -75,13 +75,18 @@ void Executor::refused(const std::string& what, const std::string& final) {
 Executor::Answer Executor::collect(const std::string& cmd, bool sending) {
     Answer a;
     const std::string prefix = commandPrefix(cmd);
-    const bool dial = prefix == "D";
+    const bool dial = callCommand(prefix);
     const std::string up = td::upperAscii(prefix);
-    const bool list =
-        up == td::upperAscii(cfg_.smsPrefix) || up == td::upperAscii(cfg_.motoSmsPrefix);
+    // The message lists and reads: after each header line comes the
+    // message's text (its PDU in PDU mode), which is no final word and no
+    // report, whatever it reads.
+    const bool list = up == "+CMGL" || up == "+CMGR" || up == "+MMGL" || up == "+MMGR" ||
+                      up == td::upperAscii(trim(cfg_.smsPrefix)) ||
+                      up == td::upperAscii(trim(cfg_.motoSmsPrefix));
     const std::string listHeader = up + ":";
     bool first = true;
     bool bodyExpected = false;
+    std::optional<std::string> ahead;  // a line read ahead of its turn
     // With echo on, the phone repeats the command before it answers it: what
     // comes before the repetition belongs to an earlier command.
     bool echoPending = echo_ && !sending;
@@ -97,7 +102,10 @@ Executor::Answer Executor::collect(const std::string& cmd, bool sending) {
         bool urc = false;
         const double left = std::chrono::duration<double>(hardEnd - Clock::now()).count();
         std::optional<std::string> line;
-        if (left > 0) line = nextLine(std::min(timeout, left), urc, prefix, bodyExpected);
+        if (ahead)
+            line.swap(ahead);
+        else if (left > 0)
+            line = nextLine(std::min(timeout, left), urc, prefix, bodyExpected);
         if (!line && Clock::now() >= hardEnd)
             throw NoAnswer(td::W("телефон не закончил ответ на команду ") + cmd + " (" +
                            seconds(limit) + td::W(" с, CommandLimit)"));
@@ -120,6 +128,16 @@ Executor::Answer Executor::collect(const std::string& cmd, bool sending) {
         if (sending && !sendingBody_.empty() && trim(*line) == sendingBody_) {
             sendingBody_.clear();  // the phone's echo of the text: logged once, as sent
             continue;
+        }
+        // Another header: the message before it had an empty text.
+        if (bodyExpected && td::upperAscii(trim(*line)).starts_with(listHeader))
+            bodyExpected = false;
+        if (bodyExpected && finalResult(*line, dial) != Final::None) {
+            // A text that reads "OK" is followed by the answer's own final
+            // word; the final word after an empty text by silence.
+            bool aheadUrc = false;
+            if (left > 0) ahead = nextLine(std::min(timeout, left), aheadUrc, prefix, false);
+            bodyExpected = ahead.has_value();
         }
         if (!bodyExpected && !answerFits(cmd, *line)) {
             stale(*line);
@@ -281,7 +299,7 @@ void Executor::command(const std::string& cmd) {
     noteSettings(cmd, a);
     route(cmd, a);
     // "=?" only asks what a command would take: a probe, which may be refused.
-    if (finalResult(a.final, commandPrefix(cmd) == "D") == Final::Error &&
+    if (finalResult(a.final, callCommand(commandPrefix(cmd))) == Final::Error &&
         (mustSucceed(cmd) || (routed(cmd) && !trim(cmd).ends_with("=?"))))
         refused(cmd, a.final);
 }

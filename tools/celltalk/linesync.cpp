@@ -125,7 +125,8 @@ std::optional<std::string> Executor::nextLine(double timeoutSec, bool& urc,
 bool Executor::takeUnsolicited(const std::string& line, const std::string& cmdPrefix) {
     if (reportBody_) {
         reportBody_ = false;
-    } else if (isUnsolicited(line, cmdPrefix)) {
+    } else if (isUnsolicited(line, cmdPrefix) &&
+               !(callCommand(cmdPrefix) && finalResult(line, true) == Final::Other)) {
         reportBody_ = reportHasBodyLine(line);
     } else {
         return false;

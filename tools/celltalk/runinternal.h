@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstdio>
 #include <string>
+#include <string_view>
 
 #include "engine.h"
 
@@ -20,6 +21,13 @@ struct Interrupted {};
 struct NoAnswer : EngineError {
     using EngineError::EngineError;
 };
+
+// The commands of a call: dial, answer (A) and back on line (O). What
+// became of the call (NO CARRIER, BUSY, NO ANSWER, CONNECT) is their final
+// word, never a report of its own.
+inline bool callCommand(std::string_view prefix) {
+    return prefix == "D" || prefix == "A" || prefix == "O";
+}
 
 inline void checkInterrupt() {
     if (interruptRequested()) throw Interrupted{};
