@@ -162,10 +162,20 @@ const std::vector<char>& StringGrid::blankRows() {
     const size_t n = static_cast<size_t>(rowCount());
     if (blank_.size() == n) return blank_;
     blank_.assign(n, 1);
-    for (size_t r = 0; r < n; ++r)
-        for (int c = 0; c < 2 && blank_[r]; ++c)
-            if (QTableWidgetItem* it = item(viewOf(static_cast<int>(r)), c))
+    for (int c = 0; c < std::min(2, columnCount()); ++c) {
+        // A column's keys, when made already, tell its empty cells.
+        const std::vector<SortKey>* keys = static_cast<size_t>(c) < sortKeys_.size() &&
+                                                   sortKeys_[static_cast<size_t>(c)].size() == n
+                                               ? &sortKeys_[static_cast<size_t>(c)]
+                                               : nullptr;
+        for (size_t r = 0; r < n; ++r) {
+            if (!blank_[r]) continue;
+            if (keys)
+                blank_[r] = (*keys)[r].text.isEmpty();
+            else if (QTableWidgetItem* it = item(viewOf(static_cast<int>(r)), c))
                 blank_[r] = it->text().isEmpty();
+        }
+    }
     return blank_;
 }
 
