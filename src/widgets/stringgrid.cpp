@@ -109,14 +109,18 @@ void StringGrid::placeRows(const std::vector<int>& recordAtView) {
         QSignalBlocker quiet(model());
         // Items are taken and put back in the order of filling, which is
         // about the order they lie in memory: in the order of the screen a
-        // sorted grid would reach them at random, twice as slow.
+        // sorted grid would reach them at random, twice as slow. A row that
+        // keeps its place (a book kept in order) is left alone.
+        auto moves = [&](int r) { return newViewAt[static_cast<size_t>(r)] != viewOf(r); };
         for (int r = 0; r < n; ++r)
-            for (int c = 0; c < cols; ++c)
-                items[static_cast<size_t>(r) * cols + c] = takeItem(viewOf(r), c);
+            if (moves(r))
+                for (int c = 0; c < cols; ++c)
+                    items[static_cast<size_t>(r) * cols + c] = takeItem(viewOf(r), c);
         for (int r = 0; r < n; ++r)
-            for (int c = 0; c < cols; ++c)
-                if (QTableWidgetItem* it = items[static_cast<size_t>(r) * cols + c])
-                    setItem(newViewAt[static_cast<size_t>(r)], c, it);
+            if (moves(r))
+                for (int c = 0; c < cols; ++c)
+                    if (QTableWidgetItem* it = items[static_cast<size_t>(r) * cols + c])
+                        setItem(newViewAt[static_cast<size_t>(r)], c, it);
     }
     emit model()->layoutChanged({}, QAbstractItemModel::VerticalSortHint);
     recordAt_ = recordAtView;
