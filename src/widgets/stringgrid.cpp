@@ -24,10 +24,11 @@ StringGrid::StringGrid(int columns, int rows, QWidget* parent)
     connect(this, &QTableWidget::currentCellChanged, this, [this](int row, int col, int, int) {
         if (row >= 0 && userMove_) emit selectCell(col, recordOf(row) + 1);
     });
-    // Any change of a cell, and any new or removed row, drops the kept sort
-    // keys (the moves of a sort are made with the model's signals blocked).
+    // A changed cell has its record's sort keys made again at the next sort;
+    // a new or removed row drops them all (the moves of a sort are made with
+    // the model's signals blocked).
     QAbstractItemModel* m = model();
-    connect(m, &QAbstractItemModel::dataChanged, this, &StringGrid::dropSortKeys);
+    connect(m, &QAbstractItemModel::dataChanged, this, &StringGrid::cellsChanged);
     connect(m, &QAbstractItemModel::rowsInserted, this, &StringGrid::dropSortKeys);
     connect(m, &QAbstractItemModel::rowsRemoved, this, &StringGrid::dropSortKeys);
     connect(m, &QAbstractItemModel::columnsInserted, this, &StringGrid::dropSortKeys);
@@ -143,6 +144,45 @@ void StringGrid::dropSortKeys() {
         sortKeys_.clear();
         blank_.clear();
     }
+    changed_.clear();
+}
+
+void StringGrid::cellsChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight) {
+    if (sortKeys_.empty() && blank_.empty()) return;
+    const int first = topLeft.row(), last = bottomRight.row();
+    // Many changed rows (a fill) are made again all at once, and cheaper.
+    if (first < 0 || last < first ||
+        changed_.size() + static_cast<size_t>(last - first) >= static_cast<size_t>(rowCount() / 8))
+        return dropSortKeys();
+    for (int v = first; v <= last; ++v) changed_.push_back(recordOf(v));
+}
+
+StringGrid::SortKey StringGrid::sortKey(int record, int col) const {
+    SortKey k;
+    if (QTableWidgetItem* it = item(viewOf(record), col)) {
+        k.text = it->text().toCaseFolded();
+        k.number = !k.text.isEmpty() &&
+                   std::all_of(k.text.begin(), k.text.end(), [](QChar ch) { return ch.isDigit(); });
+    }
+    return k;
+}
+
+bool StringGrid::blankRecord(int record) const {
+    for (int c = 0; c < std::min(2, columnCount()); ++c)
+        if (QTableWidgetItem* it = item(viewOf(record), c); it && !it->text().isEmpty())
+            return false;
+    return true;
+}
+
+void StringGrid::remakeChangedKeys() {
+    const size_t n = static_cast<size_t>(rowCount());
+    for (int r : changed_) {
+        for (size_t c = 0; c < sortKeys_.size(); ++c)
+            if (sortKeys_[c].size() == n)
+                sortKeys_[c][static_cast<size_t>(r)] = sortKey(r, static_cast<int>(c));
+        if (blank_.size() == n) blank_[static_cast<size_t>(r)] = blankRecord(r);
+    }
+    changed_.clear();
 }
 
 const std::vector<StringGrid::SortKey>& StringGrid::sortKeys(int col) {
@@ -151,14 +191,8 @@ const std::vector<StringGrid::SortKey>& StringGrid::sortKeys(int col) {
         sortKeys_.assign(static_cast<size_t>(columnCount()), {});
     std::vector<SortKey>& keys = sortKeys_[static_cast<size_t>(col)];
     if (keys.size() == n) return keys;
-    keys.assign(n, {});
-    for (size_t r = 0; r < n; ++r)
-        if (QTableWidgetItem* it = item(viewOf(static_cast<int>(r)), col)) {
-            SortKey& k = keys[r];
-            k.text = it->text().toCaseFolded();
-            k.number = !k.text.isEmpty() && std::all_of(k.text.begin(), k.text.end(),
-                                                        [](QChar ch) { return ch.isDigit(); });
-        }
+    keys.resize(n);
+    for (size_t r = 0; r < n; ++r) keys[r] = sortKey(static_cast<int>(r), col);
     return keys;
 }
 
@@ -188,6 +222,7 @@ void StringGrid::sortRows(int col, Qt::SortOrder order) {
     const int n = rowCount();
     // The keys of a column are made once, by record, and kept until a cell
     // changes; the sort moves small entries that point at them.
+    remakeChangedKeys();
     const std::vector<SortKey>& keys = sortKeys(col);
     const std::vector<char>& blank = blankRows();
     struct Entry {

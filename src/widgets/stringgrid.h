@@ -65,11 +65,16 @@ class StringGrid : public QTableWidget {
         QString text;
         bool number = false;
     };
+    SortKey sortKey(int record, int col) const;
+    bool blankRecord(int record) const;             // its first two cells empty
     const std::vector<SortKey>& sortKeys(int col);  // by record
-    const std::vector<char>& blankRows();           // by record: first two cells empty
+    const std::vector<char>& blankRows();           // by record
+    void cellsChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight);
+    void remakeChangedKeys();
     void dropSortKeys();
-    std::vector<std::vector<SortKey>> sortKeys_;  // per column; kept until a cell changes
+    std::vector<std::vector<SortKey>> sortKeys_;  // per column, kept between sorts
     std::vector<char> blank_;
+    std::vector<int> changed_;  // records whose cells changed since
     int baseRows_;
     std::vector<int> recordAt_;  // the record shown at each table row; empty: as filled
     std::vector<int> viewAt_;    // and the other way round

@@ -146,20 +146,23 @@ TEST(GridSortAndSearch, RowsKeepTheirRecords) {
               (std::vector<bool>{true, true, false}));
 }
 
-// A sort after a cell changed (by the program, by the user's editor, or by
-// a new row) orders by the new text.
+// A sort after cells changed (by the program, by the user's editor on a
+// sorted screen, in bulk, or in a new row) orders by the new texts.
 TEST(GridSortAndSearch, ASortAfterAChangeUsesTheNewText) {
     td::test::qtApp();
-    StringGrid grid(2, 4);
-    for (int r = 1; r <= 3; ++r) grid.setCell(0, r, std::string(1, static_cast<char>('a' + r)));
+    StringGrid grid(2, 41);
+    for (int r = 1; r <= 40; ++r) grid.setCell(0, r, "k" + std::to_string(60 - r));
     auto firstShown = [&] { return td::toWin(grid.item(0, 0)->text()); };
     const std::function<void()> changes[] = {
-        [&] { grid.setCell(0, 3, "a"); },        // the program
-        [&] { grid.item(1, 0)->setText("0"); },  // an editor, on the screen's row
-        [&] { grid.setCell(0, 4, "-"); },        // a new row
+        [&] { grid.setCell(0, 3, "b"); },        // one cell, by the program
+        [&] { grid.item(1, 0)->setText("a"); },  // the second row on the screen, in an editor
+        [&] {                                    // every row
+            for (int r = 1; r <= 40; ++r) grid.setCell(0, r, "m" + std::to_string(r + 10));
+        },
+        [&] { grid.setCell(0, 41, "-"); },  // a new row
     };
-    const char* expected[] = {"a", "0", "-"};
-    for (int i = 0; i < 3; ++i) {
+    const char* expected[] = {"b", "a", "m11", "-"};
+    for (int i = 0; i < 4; ++i) {
         grid.sortRows(0, Qt::AscendingOrder);
         changes[i]();
         grid.sortRows(0, Qt::AscendingOrder);
