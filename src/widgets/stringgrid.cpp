@@ -7,6 +7,7 @@
 #include <QSignalBlocker>
 #include <algorithm>
 #include <numeric>
+#include <string>
 #include <string_view>
 
 #include "platform/cp1251.h"
@@ -157,13 +158,36 @@ void StringGrid::cellsChanged(const QModelIndex& topLeft, const QModelIndex& bot
     for (int v = first; v <= last; ++v) changed_.push_back(recordOf(v));
 }
 
-StringGrid::SortKey StringGrid::sortKey(int record, int col) const {
-    SortKey k;
-    if (QTableWidgetItem* it = item(viewOf(record), col)) {
-        k.text = it->text().toCaseFolded();
-        k.number = !k.text.isEmpty() &&
-                   std::all_of(k.text.begin(), k.text.end(), [](QChar ch) { return ch.isDigit(); });
+namespace {
+// Appends a text case-folded. ASCII and Cyrillic (the letters Windows-1251
+// holds) fold a character at a time, without a text of their own; any other
+// character sends the whole text through QString's folding.
+void appendFolded(std::u16string& out, const QString& text) {
+    const size_t start = out.size();
+    for (QChar ch : text) {
+        const char16_t c = ch.unicode();
+        if (c < 0x80) {
+            out += c >= 'A' && c <= 'Z' ? static_cast<char16_t>(c + 32) : c;
+        } else if (c >= 0x0400 && c < 0x0500) {
+            out += static_cast<char16_t>(QChar::toCaseFolded(c));
+        } else {
+            out.resize(start);
+            const QString folded = text.toCaseFolded();
+            out.append(reinterpret_cast<const char16_t*>(folded.utf16()),
+                       static_cast<size_t>(folded.size()));
+            return;
+        }
     }
+}
+}  // namespace
+
+StringGrid::SortKey StringGrid::sortKey(int record, int col, std::u16string& texts) const {
+    SortKey k;
+    k.from = texts.size();
+    if (QTableWidgetItem* it = item(viewOf(record), col)) appendFolded(texts, it->text());
+    k.size = texts.size() - k.from;
+    k.number = k.size > 0 && std::all_of(texts.begin() + static_cast<std::ptrdiff_t>(k.from),
+                                         texts.end(), [](char16_t c) { return QChar::isDigit(c); });
     return k;
 }
 
@@ -178,21 +202,27 @@ void StringGrid::remakeChangedKeys() {
     const size_t n = static_cast<size_t>(rowCount());
     for (int r : changed_) {
         for (size_t c = 0; c < sortKeys_.size(); ++c)
-            if (sortKeys_[c].size() == n)
-                sortKeys_[c][static_cast<size_t>(r)] = sortKey(r, static_cast<int>(c));
+            if (ColumnKeys& keys = sortKeys_[c]; keys.at.size() == n) {
+                keys.at[static_cast<size_t>(r)] = sortKey(r, static_cast<int>(c), keys.texts);
+                // The texts replaced stay in the buffer: past twice its first
+                // size the column is made afresh at its next sort.
+                if (keys.texts.size() > 2 * keys.made + 4096) keys.at.clear();
+            }
         if (blank_.size() == n) blank_[static_cast<size_t>(r)] = blankRecord(r);
     }
     changed_.clear();
 }
 
-const std::vector<StringGrid::SortKey>& StringGrid::sortKeys(int col) {
+const StringGrid::ColumnKeys& StringGrid::sortKeys(int col) {
     const size_t n = static_cast<size_t>(rowCount());
     if (sortKeys_.size() != static_cast<size_t>(columnCount()))
         sortKeys_.assign(static_cast<size_t>(columnCount()), {});
-    std::vector<SortKey>& keys = sortKeys_[static_cast<size_t>(col)];
-    if (keys.size() == n) return keys;
-    keys.resize(n);
-    for (size_t r = 0; r < n; ++r) keys[r] = sortKey(static_cast<int>(r), col);
+    ColumnKeys& keys = sortKeys_[static_cast<size_t>(col)];
+    if (keys.at.size() == n) return keys;
+    keys.texts.clear();
+    keys.at.resize(n);
+    for (size_t r = 0; r < n; ++r) keys.at[r] = sortKey(static_cast<int>(r), col, keys.texts);
+    keys.made = keys.texts.size();
     return keys;
 }
 
@@ -202,14 +232,14 @@ const std::vector<char>& StringGrid::blankRows() {
     blank_.assign(n, 1);
     for (int c = 0; c < std::min(2, columnCount()); ++c) {
         // A column's keys, when made already, tell its empty cells.
-        const std::vector<SortKey>* keys = static_cast<size_t>(c) < sortKeys_.size() &&
-                                                   sortKeys_[static_cast<size_t>(c)].size() == n
-                                               ? &sortKeys_[static_cast<size_t>(c)]
-                                               : nullptr;
+        const ColumnKeys* keys = static_cast<size_t>(c) < sortKeys_.size() &&
+                                         sortKeys_[static_cast<size_t>(c)].at.size() == n
+                                     ? &sortKeys_[static_cast<size_t>(c)]
+                                     : nullptr;
         for (size_t r = 0; r < n; ++r) {
             if (!blank_[r]) continue;
             if (keys)
-                blank_[r] = (*keys)[r].text.isEmpty();
+                blank_[r] = keys->at[r].size == 0;
             else if (QTableWidgetItem* it = item(viewOf(static_cast<int>(r)), c))
                 blank_[r] = it->text().isEmpty();
         }
@@ -223,7 +253,7 @@ void StringGrid::sortRows(int col, Qt::SortOrder order) {
     // The keys of a column are made once, by record, and kept until a cell
     // changes; the sort moves small entries that point at them.
     remakeChangedKeys();
-    const std::vector<SortKey>& keys = sortKeys(col);
+    const ColumnKeys& keys = sortKeys(col);
     const std::vector<char>& blank = blankRows();
     struct Entry {
         std::u16string_view text;
@@ -233,12 +263,9 @@ void StringGrid::sortRows(int col, Qt::SortOrder order) {
     std::vector<Entry> filled;
     filled.reserve(static_cast<size_t>(n));
     for (int r = 0; r < n; ++r) {
-        const SortKey& k = keys[static_cast<size_t>(r)];
+        const SortKey& k = keys.at[static_cast<size_t>(r)];
         if (!blank[static_cast<size_t>(r)])
-            filled.push_back({{reinterpret_cast<const char16_t*>(k.text.utf16()),
-                               static_cast<size_t>(k.text.size())},
-                              k.number,
-                              r});
+            filled.push_back({{keys.texts.data() + k.from, k.size}, k.number, r});
     }
     // Whole numbers compare by value (the shorter is smaller), other texts
     // code by code on the case-folded text.

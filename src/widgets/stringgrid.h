@@ -60,19 +60,25 @@ class StringGrid : public QTableWidget {
     int recordOf(int view) const;
     void unsort();  // back to the order of filling
     void placeRows(const std::vector<int>& recordAtView);
-    // A cell's sort key: the case-folded text, and whether it is a whole number.
+    // A cell's sort key: where its case-folded text stands among the
+    // column's, and whether it is a whole number.
     struct SortKey {
-        QString text;
+        size_t from = 0, size = 0;
         bool number = false;
     };
-    SortKey sortKey(int record, int col) const;
-    bool blankRecord(int record) const;             // its first two cells empty
-    const std::vector<SortKey>& sortKeys(int col);  // by record
-    const std::vector<char>& blankRows();           // by record
+    struct ColumnKeys {
+        std::u16string texts;     // the folded texts one after another
+        std::vector<SortKey> at;  // by record
+        size_t made = 0;          // the size of texts when all were made
+    };
+    SortKey sortKey(int record, int col, std::u16string& texts) const;  // appends its text
+    bool blankRecord(int record) const;                                 // its first two cells empty
+    const ColumnKeys& sortKeys(int col);
+    const std::vector<char>& blankRows();  // by record
     void cellsChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight);
     void remakeChangedKeys();
     void dropSortKeys();
-    std::vector<std::vector<SortKey>> sortKeys_;  // per column, kept between sorts
+    std::vector<ColumnKeys> sortKeys_;  // per column, kept between sorts
     std::vector<char> blank_;
     std::vector<int> changed_;  // records whose cells changed since
     int baseRows_;

@@ -169,3 +169,34 @@ TEST(GridSortAndSearch, ASortAfterAChangeUsesTheNewText) {
         EXPECT_EQ(firstShown(), expected[i]) << i;
     }
 }
+
+// Texts compare case-folded, whatever their letters (the user's editor takes
+// any), numbers by value; equal keys keep the order of filling.
+TEST(GridSortAndSearch, LettersOfEveryAlphabetIgnoreCase) {
+    td::test::qtApp();
+    struct Case {
+        std::vector<const char*> texts;  // rows 1, 2, ... (UTF-8)
+        std::vector<int> shown;          // rows in ascending order
+    } cases[] = {
+        {{"bob", "Bob", "ANN", "ann"}, {3, 4, 1, 2}},
+        {{"ёж", "Ёлка", "Ёж", "ель"}, {4, 1, 3, 2}},
+        {{"äb", "Äc", "Äa", "σb", "Σa"}, {3, 1, 2, 5, 4}},
+        {{"10", "9", "+7", "010"}, {3, 2, 1, 4}},
+    };
+    for (const auto& c : cases) {
+        const int n = static_cast<int>(c.texts.size());
+        StringGrid grid(2, n + 1);
+        for (int r = 1; r <= n; ++r) {
+            grid.setCell(0, r, "x");
+            grid.item(r - 1, 0)->setText(QString::fromUtf8(c.texts[r - 1]));
+        }
+        grid.sortRows(0, Qt::AscendingOrder);
+        std::vector<int> shown;
+        for (int v = 0; v < n; ++v) {
+            for (int r = 1; r <= n; ++r)
+                if (grid.item(v, 0)->text() == QString::fromUtf8(c.texts[r - 1]))
+                    shown.push_back(r);
+        }
+        EXPECT_EQ(shown, c.shown) << c.texts[0];
+    }
+}
