@@ -80,7 +80,7 @@ class StringGrid : public QTableWidget {
     void dropSortKeys();
     std::vector<ColumnKeys> sortKeys_;  // per column, kept between sorts
     std::vector<char> blank_;
-    std::vector<int> changed_;  // records whose cells changed since
+    std::vector<int> changed_;  // records whose cells changed since their keys were made
     int baseRows_;
     std::vector<int> recordAt_;  // the record shown at each table row; empty: as filled
     std::vector<int> viewAt_;    // and the other way round
