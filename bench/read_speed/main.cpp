@@ -4,8 +4,8 @@
 // with QuickRead) and one of 2,000 (with QuickRead); each time from the
 // click to the filled grid stands beside one run of the engine alone for
 // the same operation. Then the window's grid is filled from 5,000 and
-// 50,000 records the way a fresh answer fills it (events run after each
-// row): the window's share of a read of that size, whose line time alone
+// 50,000 records the way a fresh answer fills it (events run between the
+// rows): the window's share of a read of that size, whose line time alone
 // would be minutes.
 
 #include <QApplication>

@@ -78,19 +78,43 @@ std::string resolveExecutable(const std::string& file, const std::string& dir) {
                       path ? files::fromOsPath(path) : std::string());
 }
 
+namespace {
+
+// What a start needs, made before the fork: the program found as
+// resolveExecutable finds it, its folder and its argument vector. The
+// arguments travel as Windows-1251 bytes, exactly as the program holds them.
+class StartLine {
+  public:
+    StartLine(const std::string& file, const std::string& params, const std::string& dir)
+        : exe_(resolveExecutable(file, dir)) {
+        if (exe_.empty()) return;
+        osExe_ = files::toOsPath(exe_);
+        if (!dir.empty()) osDir_ = files::toOsPath(dir);
+        args_ = splitParameters(params);
+        argv_.push_back(osExe_.data());
+        for (auto& a : args_) argv_.push_back(a.data());
+        argv_.push_back(nullptr);
+    }
+    StartLine(const StartLine&) = delete;  // argv points into the texts
+    StartLine& operator=(const StartLine&) = delete;
+
+    bool found() const { return !exe_.empty(); }
+    // In the child: to the program's folder, if one was given.
+    bool enterFolder() const { return osDir_.empty() || ::chdir(osDir_.c_str()) == 0; }
+    void exec() { ::execv(osExe_.c_str(), argv_.data()); }
+
+  private:
+    std::string exe_, osExe_, osDir_;
+    std::vector<std::string> args_;
+    std::vector<char*> argv_;
+};
+
+}  // namespace
+
 int shellOpen(const std::string& file, const std::string& params, const std::string& dir,
               int show) {
-    std::string exe = resolveExecutable(file, dir);
-    if (exe.empty()) return files::exists(file) ? kOpenAccessDenied : kOpenFileNotFound;
-    std::string osExe = files::toOsPath(exe);
-    std::string osDir = dir.empty() ? std::string() : files::toOsPath(dir);
-
-    // The arguments travel as Windows-1251 bytes, exactly as the program holds them.
-    std::vector<std::string> args = splitParameters(params);
-    std::vector<char*> argv;
-    argv.push_back(const_cast<char*>(osExe.c_str()));
-    for (auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
+    StartLine start(file, params, dir);
+    if (!start.found()) return files::exists(file) ? kOpenAccessDenied : kOpenFileNotFound;
 
     // The grandchild reports a failed exec through this pipe; a successful
     // exec closes it (close-on-exec) and the read sees end of file.
@@ -109,7 +133,7 @@ int shellOpen(const std::string& file, const std::string& params, const std::str
         pid_t grandchild = ::fork();
         if (grandchild != 0) ::_exit(grandchild < 0 ? 1 : 0);
         ::close(fds[0]);
-        if (!osDir.empty() && ::chdir(osDir.c_str()) != 0) {
+        if (!start.enterFolder()) {
             int e = errno;
             (void)!::write(fds[1], &e, sizeof e);
             ::_exit(127);
@@ -119,7 +143,7 @@ int shellOpen(const std::string& file, const std::string& params, const std::str
             ::dup2(devnull, 0);
             if (devnull > 2) ::close(devnull);
         }
-        ::execv(osExe.c_str(), argv.data());
+        start.exec();
         int e = errno;
         (void)!::write(fds[1], &e, sizeof e);
         ::_exit(127);
@@ -142,15 +166,8 @@ int shellOpen(const std::string& file, const std::string& params, const std::str
 int runForOutput(const std::string& file, const std::string& params, const std::string& dir,
                  std::string& output, const std::function<void(int ms)>& wait, int limitMs) {
     output.clear();
-    std::string exe = resolveExecutable(file, dir);
-    if (exe.empty()) return -1;
-    std::string osExe = files::toOsPath(exe);
-    std::string osDir = dir.empty() ? std::string() : files::toOsPath(dir);
-    std::vector<std::string> args = splitParameters(params);
-    std::vector<char*> argv;
-    argv.push_back(const_cast<char*>(osExe.c_str()));
-    for (auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
+    StartLine start(file, params, dir);
+    if (!start.found()) return -1;
 
     int fds[2];
     if (::pipe2(fds, O_CLOEXEC | O_NONBLOCK) != 0) return -1;
@@ -161,7 +178,7 @@ int runForOutput(const std::string& file, const std::string& params, const std::
         return -1;
     }
     if (child == 0) {
-        if (!osDir.empty() && ::chdir(osDir.c_str()) != 0) ::_exit(127);
+        if (!start.enterFolder()) ::_exit(127);
         int devnull = ::open("/dev/null", O_RDWR);
         if (devnull >= 0) {
             ::dup2(devnull, 0);
@@ -171,7 +188,7 @@ int runForOutput(const std::string& file, const std::string& params, const std::
         ::dup2(fds[1], 1);  // dup2 clears close-on-exec on the copy
         int flags = ::fcntl(1, F_GETFL);
         if (flags >= 0) ::fcntl(1, F_SETFL, flags & ~O_NONBLOCK);
-        ::execv(osExe.c_str(), argv.data());
+        start.exec();
         ::_exit(127);
     }
     ::close(fds[1]);

@@ -9,14 +9,19 @@ void fillGridRows(StringGrid* grid, QLabel* counter, int count, bool pumpEvents,
                   const std::function<void(int row)>& fillRow) {
     grid->ensureRow(count);
     EventPump& ev = pump();
-    long long shown = ev.nowMs();
+    long long shown = ev.nowMs(), pumped = shown;
     for (int row = 1; row <= count; ++row) {
         fillRow(row);
-        if (counter && (row == count || (pumpEvents && ev.nowMs() - shown >= GridCounterMs))) {
+        const long long now = ev.nowMs();
+        const bool events = pumpEvents && now - pumped >= GridEventsMs;
+        if (counter && (row == count || (events && now - shown >= GridCounterMs))) {
             counter->setText(QString::number(row));
-            shown = ev.nowMs();
+            shown = now;
         }
-        if (pumpEvents) ev.processEvents();
+        if (events) {
+            ev.processEvents();
+            pumped = ev.nowMs();
+        }
     }
     grid->refilter();  // the user's sort and search apply to the fresh rows
 }

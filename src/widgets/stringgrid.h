@@ -19,6 +19,7 @@ class StringGrid : public QTableWidget {
     Q_OBJECT
   public:
     StringGrid(int columns, int rows, QWidget* parent = nullptr);
+    ~StringGrid() override;
 
     int rows() const { return rowCount() + 1; }  // the title row included
     void setRows(int n);                         // n >= 2
@@ -59,6 +60,27 @@ class StringGrid : public QTableWidget {
     int recordOf(int view) const;
     void unsort();  // back to the order of filling
     void placeRows(const std::vector<int>& recordAtView);
+    // A cell's sort key: where its case-folded text stands among the
+    // column's, and whether it is a whole number.
+    struct SortKey {
+        size_t from = 0, size = 0;
+        bool number = false;
+    };
+    struct ColumnKeys {
+        std::u16string texts;     // the folded texts one after another
+        std::vector<SortKey> at;  // by record
+        size_t made = 0;          // the size of texts when all were made
+    };
+    SortKey sortKey(int record, int col, std::u16string& texts) const;  // appends its text
+    bool blankRecord(int record) const;                                 // its first two cells empty
+    const ColumnKeys& sortKeys(int col);
+    const std::vector<char>& blankRows();  // by record
+    void cellsChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight);
+    void remakeChangedKeys();
+    void dropSortKeys();
+    std::vector<ColumnKeys> sortKeys_;  // per column, kept between sorts
+    std::vector<char> blank_;
+    std::vector<int> changed_;  // records whose cells changed since their keys were made
     int baseRows_;
     std::vector<int> recordAt_;  // the record shown at each table row; empty: as filled
     std::vector<int> viewAt_;    // and the other way round

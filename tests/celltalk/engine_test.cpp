@@ -8,6 +8,7 @@
 #include <chrono>
 #include <utility>
 
+#include "state.h"
 #include "support.h"
 
 using namespace celltalk;
@@ -696,6 +697,64 @@ TEST(EngineRefusal, UnknownFinalWordsEndACommandAndAProbeMayBeRefused) {
                          {"at+cgmi", {"\r\nTOO MANY PARAMETERS\r\n"}}});
     EXPECT_EQ(run(d, "Проверка", &phone), 0) << d.text("CellTalk.err");
     EXPECT_EQ(count(d.lines("AutoRun/LastRun.log"), "COMMAND NOT SUPPORT"), 1u);
+}
+
+// What became of a call answered (ATA) or resumed (ATO) ends the command as
+// it ends a dial; the next command gets its own answer.
+TEST(EngineRefusal, TheOutcomeOfACallCommandIsItsFinalWord) {
+    for (const char* call : {"ATD123;", "ATA", "ATO"}) {
+        EngineDir d({{"Звонок", std::string(call) + "|at+cgsn"}});
+        ReplyingPhone phone(Replies{{call, {"\r\nNO CARRIER\r\n"}}});
+        EXPECT_EQ(run(d, "Звонок", &phone), 0) << call << ": " << d.text("CellTalk.err");
+        auto log = d.lines("AutoRun/LastRun.log");
+        auto at = std::find(log.begin(), log.end(), call);
+        ASSERT_GE(log.end() - at, 5) << call;
+        EXPECT_EQ(std::vector<std::string>(at, at + 5),
+                  (std::vector<std::string>{call, "NO CARRIER", "at+cgsn", "+CGSN: 351234567890123",
+                                            "OK"}))
+            << call;
+    }
+}
+
+// In text mode the line after a message's header is its text, whatever it
+// reads: a text "OK" or "ERROR" ends neither a list nor a read, and an empty
+// text does not take the next header or the final word for its own.
+TEST(EngineSim, AMessageTextThatReadsLikeAFinalWordIsText) {
+    struct Case {
+        const char* read;
+        std::vector<std::string> texts;   // messages 1, 2, ...
+        std::vector<std::string> logged;  // after the read, headers left out
+    } cases[] = {
+        {"at+cmgr=1", {"OK"}, {"OK", "OK"}},
+        {"at+cmgr=1", {"ERROR"}, {"ERROR", "OK"}},
+        {"at+cmgr=1", {""}, {"OK"}},
+        {"at+cmgl=\"ALL\"", {"OK", "", "ERROR"}, {"OK", "ERROR", "OK"}},
+    };
+    for (const auto& c : cases) {
+        EngineDir d({{"Чтение", std::string("at+cmgf=1|") + c.read + "|at+cgsn"}});
+        phonesim::State st = phonesim::seedState();
+        auto& stored = st.sms["SM"].messages;
+        stored.clear();
+        for (size_t i = 0; i < c.texts.size(); ++i) {
+            phonesim::Sms& m = stored[static_cast<int>(i) + 1];
+            m.status = phonesim::SmsStatus::RecRead;
+            m.number = "+79161234567";
+            m.time = "25/06/02,18:05:12+12";
+            m.text = c.texts[i];
+        }
+        ASSERT_TRUE(phonesim::saveStateFile(d.path("phonesim.state"), st));
+        EXPECT_EQ(run(d, "Чтение"), 0) << c.read << ": " << d.text("CellTalk.err");
+        auto log = d.lines("AutoRun/LastRun.log");
+        std::vector<std::string> after;
+        for (auto at = std::find(log.begin(), log.end(), c.read); at != log.end(); ++at)
+            if (*at != c.read && !at->starts_with("+CMG")) after.push_back(*at);
+        std::vector<std::string> expected = c.logged;
+        expected.insert(expected.end(), {"at+cgsn", "+CGSN: 351234567890123", "OK"});
+        EXPECT_EQ(after, expected) << c.read << " " << c.texts[0];
+        if (std::string_view(c.read).starts_with("at+cmgl")) {
+            EXPECT_EQ(count(d.lines("AutoRun/LastRun.sms"), "+CMGL="), c.texts.size());
+        }
+    }
 }
 
 TEST(EngineSync, AnswersOfAnEarlierRunAreNotTakenForThisOne) {

@@ -1,0 +1,307 @@
+// The execution of an operation's steps: each command sent, its answer
+// collected up to its final word, the settings it gave the phone noted, and
+// the answers of list reads routed to their result files.
+
+#include <cstdlib>
+
+#include "answers.h"
+#include "formats/fieldcursor.h"
+#include "platform/cp1251.h"
+#include "runinternal.h"
+
+namespace celltalk {
+
+using td::trim;
+
+namespace {
+
+// How often a command the phone answered "busy" is tried again.
+constexpr int kBusyRetries = 3;
+
+}  // namespace
+
+Executor::Executor(Transport& t, Outputs& out, const Config& cfg, const OpArgs& args)
+    : t_(t), out_(out), cfg_(cfg), args_(args) {
+    smsRef_ = static_cast<unsigned>(Clock::now().time_since_epoch().count()) & 0xFF;
+}
+
+static_assert(static_cast<int>(Step::Kind::SendSms) ==
+              static_cast<int>(RunObserver::StepKind::SendSms));
+
+void Executor::run(const std::vector<Step>& steps) {
+    synchronise();
+    for (size_t i = 0; i < steps.size(); ++i) {
+        const Step& s = steps[i];
+        checkInterrupt();
+        if (obs_)
+            obs_->step(i + 1, steps.size(), static_cast<RunObserver::StepKind>(s.kind),
+                       s.kind == Step::Kind::Delay
+                           ? seconds(s.seconds < 0 ? cfg_.waitSec : s.seconds)
+                           : s.text);
+        switch (s.kind) {
+            case Step::Kind::Command:
+                command(s.text);
+                break;
+            case Step::Kind::Delay:
+                pause(s.seconds < 0 ? cfg_.waitSec : s.seconds);
+                break;
+            case Step::Kind::SendSms:
+                sendSms(s.text);
+                break;
+        }
+        out_.log.flush();
+    }
+    // Whatever the phone still says after the last answer goes to the log.
+    bool urc = false;
+    while (t_.canWait() ? false : nextLine(0, urc, "", false).has_value()) {
+    }
+    if (!refusals_.empty()) {
+        std::string reason = refusals_.front();
+        if (refusals_.size() > 1)
+            reason += td::W(" (и ещё отказов: ") + std::to_string(refusals_.size() - 1) +
+                      td::W(", см. журнал)");
+        throw EngineError(reason, kExitRefused);
+    }
+}
+
+void Executor::refused(const std::string& what, const std::string& final) {
+    std::string meaning = errorMeaning(final);
+    std::string text = td::W("телефон отверг команду ") + what + ": " + trim(final) +
+                       (meaning.empty() ? "" : " (" + meaning + ")");
+    out_.log.line(td::W("Отказ: ") + text);
+    refusals_.push_back(text);
+}
+
+Executor::Answer Executor::collect(const std::string& cmd, bool sending) {
+    Answer a;
+    const std::string prefix = commandPrefix(cmd);
+    const bool dial = callCommand(prefix);
+    const std::string up = td::upperAscii(prefix);
+    // The message lists and reads: after each header line comes the
+    // message's text (its PDU in PDU mode), which is no final word and no
+    // report, whatever it reads.
+    const bool list = up == "+CMGL" || up == "+CMGR" || up == "+MMGL" || up == "+MMGR" ||
+                      up == td::upperAscii(trim(cfg_.smsPrefix)) ||
+                      up == td::upperAscii(trim(cfg_.motoSmsPrefix));
+    const std::string listHeader = up + ":";
+    bool first = true;
+    bool bodyExpected = false;
+    std::optional<std::string> ahead;  // a line read ahead of its turn
+    // With echo on, the phone repeats the command before it answers it: what
+    // comes before the repetition belongs to an earlier command.
+    bool echoPending = echo_ && !sending;
+    const bool identity = !sending && isIdentityQuestion(cmd);
+    // A send waits longer: the phone answers once the network has taken the message.
+    const double timeout = sending ? std::max(cfg_.timeoutSec, 60.0) : cfg_.timeoutSec;
+    // Every line restarts the wait for silence; the whole answer still has
+    // its limit, so a phone that talks without end cannot hold the run.
+    const double limit = std::max(cfg_.commandLimitSec, timeout);
+    const auto hardEnd = Clock::now() + std::chrono::duration_cast<Clock::duration>(
+                                            std::chrono::duration<double>(limit));
+    for (;;) {
+        bool urc = false;
+        const double left = std::chrono::duration<double>(hardEnd - Clock::now()).count();
+        std::optional<std::string> line;
+        if (ahead)
+            line.swap(ahead);
+        else if (left > 0)
+            line = nextLine(std::min(timeout, left), urc, prefix, bodyExpected);
+        if (!line && Clock::now() >= hardEnd)
+            throw NoAnswer(td::W("телефон не закончил ответ на команду ") + cmd + " (" +
+                           seconds(limit) + td::W(" с, CommandLimit)"));
+        if (!line)
+            throw NoAnswer(td::W("нет ответа телефона на команду ") + cmd + " (" +
+                           seconds(timeout) + td::W(" с)"));
+        const bool echo = td::equalsNoCase(trim(*line), trim(cmd));
+        if (echoPending) {
+            if (echo)
+                echoPending = first = false;
+            else
+                stale(*line);
+            continue;
+        }
+        if (first && !sending && echo) {
+            first = false;  // the phone's echo of the command
+            continue;
+        }
+        first = false;
+        if (sending && !sendingBody_.empty() && trim(*line) == sendingBody_) {
+            sendingBody_.clear();  // the phone's echo of the text: logged once, as sent
+            continue;
+        }
+        // Another header: the message before it had an empty text.
+        if (bodyExpected && td::upperAscii(trim(*line)).starts_with(listHeader))
+            bodyExpected = false;
+        if (bodyExpected && finalResult(*line, dial) != Final::None) {
+            // A text that reads "OK" is followed by the answer's own final
+            // word; the final word after an empty text by silence.
+            bool aheadUrc = false;
+            if (left > 0) ahead = nextLine(std::min(timeout, left), aheadUrc, prefix, false);
+            bodyExpected = ahead.has_value();
+        }
+        if (!bodyExpected && !answerFits(cmd, *line)) {
+            stale(*line);
+            continue;
+        }
+        if (obs_) obs_->received(*line, false);
+        Final f = bodyExpected ? Final::None : finalResult(*line, dial);
+        if (f != Final::None) {
+            if (identity && !a.lines.empty()) {
+                a.lines = {labelIdentityAnswer(cmd, a.lines)};
+                if (!quiet_) out_.log.line(a.lines.front());
+            }
+            a.final = *line;
+            if (!quiet_) out_.log.line(*line);
+            return a;
+        }
+        if (identity) {
+            a.lines.push_back(*line);  // labelled and logged whole with the final word
+            continue;
+        }
+        std::string logged = labelIdentityAnswer(cmd, *line);
+        if (!quiet_) out_.log.line(logged);
+        a.lines.push_back(logged);
+        bodyExpected = list && !bodyExpected && td::upperAscii(trim(*line)).starts_with(listHeader);
+    }
+}
+
+void Executor::noteSettings(const std::string& cmd, const Answer& a) {
+    const std::string prefix = commandPrefix(cmd);
+    if (prefix == "+CSMP" && cmd.find('=') != std::string::npos &&
+        finalResult(a.final, false) == Final::Ok) {
+        // The data coding of text-mode sends: UCS2 wants the text as hex.
+        auto f = td::rawFields(cmd.substr(cmd.find('=') + 1), true);
+        if (f.size() >= 4) ucs2Text_ = (std::atoi(unquote(f[3]).c_str()) & 0xEC) == 0x08;
+        return;
+    }
+    if (prefix == "E" && finalResult(a.final, false) == Final::Ok) {
+        echo_ = td::upperAscii(trim(cmd)).ends_with("E1");
+        return;
+    }
+    if (prefix == "Z" || (prefix == "&" && td::upperAscii(cmd).find("&F") != std::string::npos)) {
+        // A reset puts the phone back in its default character set, which
+        // the engine then asks before it reads texts again; whether it
+        // repeats commands is not known any more.
+        if (finalResult(a.final, false) == Final::Ok) charsetKnown_ = ucs2_ = gsm_ = echo_ = false;
+        return;
+    }
+    if (prefix != "+CSCS" && prefix != "+CMGF") return;
+    std::string value;
+    size_t eq = cmd.find('=');
+    if (eq != std::string::npos && cmd.find('?') == std::string::npos) {
+        if (finalResult(a.final, false) != Final::Ok) return;
+        value = unquote(cmd.substr(eq + 1));
+    } else {
+        for (const auto& l : a.lines)
+            if (td::upperAscii(trim(l)).starts_with(prefix + ":"))
+                value = unquote(td::rawFields(trim(l).substr(prefix.size() + 1), true)[0]);
+        if (value.empty()) return;
+    }
+    value = td::upperAscii(trim(value));
+    if (prefix == "+CSCS" && eq != std::string::npos && cmd.find('?') == std::string::npos)
+        charsetCmd_ = trim(cmd);
+    if (prefix == "+CSCS") {
+        ucs2_ = value == "UCS2";
+        gsm_ = value == "GSM";
+        charsetKnown_ = true;
+    } else {
+        pdu_ = value == "0";
+    }
+}
+
+bool Executor::routed(const std::string& cmd) const {
+    const std::string p = commandPrefix(cmd);
+    for (const std::string* cfgPrefix : {&cfg_.pbPrefix, &cfg_.smsPrefix, &cfg_.motoSmsPrefix,
+                                         &cfg_.mdbrPrefix, &cfg_.mdbadPrefix})
+        if (p == td::upperAscii(trim(*cfgPrefix))) return true;
+    return false;
+}
+
+bool Executor::charsetGoverns(const std::string& cmd) const {
+    if (routed(cmd)) return true;
+    const std::string p = commandPrefix(cmd);
+    static const char* const kTexts[] = {"+CPBR", "+CPBF", "+CPBW", "+CMGL", "+MMGL", "+MDBR",
+                                         "+MDBW", "+CMGR", "+CMGW", "+CMGS", "+CNUM"};
+    for (const char* t : kTexts)
+        if (p == t) return true;
+    return false;
+}
+
+void Executor::learnCharset() {
+    // A phone keeps its character set from an earlier run until it is reset:
+    // ask it before the first text is read or written. The question is the
+    // engine's own and stays out of the log.
+    charsetKnown_ = true;
+    quiet_ = true;
+    try {
+        t_.write("AT+CSCS?\r");
+        Answer a = collect("AT+CSCS?", false);
+        quiet_ = false;
+        noteSettings("AT+CSCS?", a);
+    } catch (const NoAnswer&) {
+        // No answer: the phone cannot say, and the set stays the default.
+        // An answer that comes later must not be taken for the next
+        // command's: the line is brought into step again.
+        quiet_ = false;
+        synchronise();
+    }
+}
+
+void Executor::route(const std::string& cmd, const Answer& a) {
+    const std::string p = commandPrefix(cmd);
+    auto is = [&](const std::string& cfgPrefix) { return p == td::upperAscii(trim(cfgPrefix)); };
+    WorkFile* file = nullptr;
+    if (is(cfg_.pbPrefix)) {
+        file = &out_.pb;
+        file->line(cmd);
+        for (const auto& l : phoneBookLines(a.lines, trim(cfg_.pbPrefix), ucs2_)) file->line(l);
+    } else if (is(cfg_.smsPrefix) || is(cfg_.motoSmsPrefix)) {
+        file = &out_.sms;
+        file->line(cmd);
+        std::string prefix = is(cfg_.smsPrefix) ? cfg_.smsPrefix : cfg_.motoSmsPrefix;
+        for (const auto& r : buildSmsRecords(a.lines, trim(prefix), ucs2_, gsm_)) file->line(r);
+    } else if (is(cfg_.mdbrPrefix) || is(cfg_.mdbadPrefix)) {
+        file = &out_.mdb;
+        // The date book file names the character set its titles were read
+        // in, so that a backup made of it writes them back in the same one.
+        if (charsetCmd_ != mdbCharsetCmd_) {
+            file->line(charsetCmd_);
+            mdbCharsetCmd_ = charsetCmd_;
+        }
+        file->line(cmd);
+        const std::string prefix = trim(is(cfg_.mdbrPrefix) ? cfg_.mdbrPrefix : cfg_.mdbadPrefix);
+        for (const auto& l : a.lines) file->line(ucs2_ ? dateBookLine(l, prefix) : l);
+    }
+    if (file) file->line(a.final);
+}
+
+void Executor::command(const std::string& cmd) {
+    if (!charsetKnown_ && charsetGoverns(cmd)) learnCharset();
+    // The log keeps the command as written; the phone gets its texts in the
+    // character set it was told to use, as its answers are read.
+    const std::string wire = ucs2_ ? encodeUcs2WriteText(cmd) : cmd;
+    out_.log.line(cmd);
+    if (obs_) obs_->sent(cmd);
+    t_.write(wire + "\r");
+    Answer a = collect(wire, false);
+    // A busy SIM (still loading its books, say) takes the command a moment
+    // later: a few tries, further apart each time, before it counts.
+    for (int retry = 0; retry < kBusyRetries && phoneBusy(a.final); ++retry) {
+        // 0.5, 1, 2 s, never longer than the wait for an answer.
+        const double sec = std::min(0.5 * (1 << retry), cfg_.timeoutSec);
+        out_.log.line(td::W("~телефон занят, повтор через ") + seconds(sec) + td::W(" с"));
+        if (t_.canWait()) pause(sec, false);
+        out_.log.line(cmd);
+        if (obs_) obs_->sent(cmd);
+        t_.write(wire + "\r");
+        a = collect(wire, false);
+    }
+    noteSettings(cmd, a);
+    route(cmd, a);
+    // "=?" only asks what a command would take: a probe, which may be refused.
+    if (finalResult(a.final, callCommand(commandPrefix(cmd))) == Final::Error &&
+        (mustSucceed(cmd) || (routed(cmd) && !trim(cmd).ends_with("=?"))))
+        refused(cmd, a.final);
+}
+
+}  // namespace celltalk

@@ -1,0 +1,172 @@
+// Sending a message: the phone's "> " prompt awaited, the text given in the
+// form the phone's mode and character set want, and a text too long for
+// one text-mode message sent as PDU parts.
+
+#include "answers.h"
+#include "gsmtext.h"
+#include "platform/cp1251.h"
+#include "runinternal.h"
+#include "smspdu.h"
+
+namespace celltalk {
+
+using td::trim;
+
+void Executor::cancelMessageEntry() {
+    // A prompt that comes late would take the next command for the message
+    // text; ESC makes the phone drop the message and leave the entry mode.
+    try {
+        t_.write("\x1B");
+    } catch (const TransportError&) {
+        // The link is gone: nothing is waiting for the text any more.
+    }
+}
+
+bool Executor::waitPrompt(const std::string& cmd, std::string& refusal) {
+    // The prompt "> " ends no line, so lines are taken here only when they are
+    // complete: the prompt may follow the echo, an unsolicited report or a
+    // lone line end in a later read, and must still be seen when it comes.
+    const std::string prefix = commandPrefix(cmd);
+    auto span = [](double sec) {
+        return std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(sec));
+    };
+    Clock::time_point deadline = Clock::now() + span(cfg_.timeoutSec);
+    const Clock::time_point hardEnd =
+        Clock::now() + span(std::max(cfg_.commandLimitSec, cfg_.timeoutSec));
+    bool echoSeen = false;
+    for (;;) {
+        size_t first = buf_.find_first_not_of("\r\n");
+        buf_.erase(0, first == std::string::npos ? buf_.size() : first);
+        if (!buf_.empty() && buf_[0] == '>') {
+            buf_.erase(0, buf_.size() > 1 && buf_[1] == ' ' ? 2 : 1);
+            return true;
+        }
+        size_t eol = buf_.find_first_of("\r\n");
+        if (eol != std::string::npos) {
+            std::string line = buf_.substr(0, eol);
+            buf_.erase(0, eol);
+            if (trim(line).empty()) continue;
+            if (takeUnsolicited(line, prefix)) continue;
+            if (!echoSeen && td::equalsNoCase(trim(line), trim(cmd))) {
+                echoSeen = true;
+                continue;
+            }
+            out_.log.line(line);
+            if (obs_) obs_->received(line, false);
+            if (finalResult(line, false) != Final::None) {
+                refusal = line;
+                return false;
+            }
+            // A line resets the wait for silence, never the command's limit.
+            deadline = std::min(hardEnd, Clock::now() + span(cfg_.timeoutSec));
+            continue;
+        }
+        if (interruptRequested()) {
+            cancelMessageEntry();
+            throw Interrupted{};
+        }
+        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+        if (left.count() <= 0) break;
+        std::string data = t_.read(static_cast<int>(std::min<long long>(left.count(), 100)));
+        if (data.empty() && !t_.canWait()) break;
+        buf_ += data;
+    }
+    cancelMessageEntry();
+    throw EngineError(td::W("нет приглашения \"> \" телефона на команду ") + cmd + " (" +
+                      seconds(cfg_.timeoutSec) + td::W(" с)"));
+}
+
+std::string Executor::sendWithPrompt(const std::string& cmd, const std::string& body,
+                                     const std::string& shown) {
+    out_.log.line(cmd);
+    if (obs_) obs_->sent(cmd);
+    t_.write(cmd + "\r");
+    std::string refusal;
+    if (!waitPrompt(cmd, refusal)) return refusal;
+    // The log and the window show the text as written when the phone gets
+    // it in another form (the GSM alphabet's bytes, "@" a NUL among them).
+    out_.log.line(shown.empty() ? body : shown);
+    if (obs_) obs_->sent(shown.empty() ? body : shown);
+    t_.write(body + "\x1A");
+    // With echo on, the phone repeats the text first; it is not the answer
+    // even when the text reads "OK".
+    const std::string bodyEcho = trim(body);
+    sendingBody_ = bodyEcho;
+    Answer a;
+    for (int echoes = 0; echoes < 3; ++echoes) {
+        a = collect(cmd, true);
+        bool echoOnly = a.lines.empty() && trim(a.final) == bodyEcho;
+        if (!echoOnly) break;
+    }
+    sendingBody_.clear();
+    return a.final;
+}
+
+void Executor::sendSms(const std::string& number) {
+    const std::string& text = args_.arg2;
+    size_t digits = 0;
+    for (char c : number) digits += (c >= '0' && c <= '9') || c == '*' || c == '#';
+    if (digits > gsmcodec::kMaxAddressDigits)
+        throw EngineError(td::W("номер получателя длиннее ") +
+                              std::to_string(gsmcodec::kMaxAddressDigits) + td::W(" цифр: ") +
+                              number,
+                          2);
+    if (!pdu_ && !charsetKnown_) learnCharset();
+    const std::u32string chars = gsmcodec::cp1251Decode(text);
+    // In the GSM set a character of the extension table ({ } [ ] ~ \ ^ | and
+    // the euro) takes an escape, 1B, which a phone typing a text-mode message
+    // takes as "cancel": such a text goes as a PDU, whose septets carry the
+    // escape safely, and the phone is put back in text mode after it.
+    bool escapes = false;
+    if (!pdu_ && gsm_ && !ucs2Text_)
+        for (uint8_t septet : gsmcodec::toGsm7Septets(chars)) escapes = escapes || septet == 0x1B;
+    // A text-mode message is one SMS (160 GSM characters, or 70 in UCS2): a
+    // longer text goes as the concatenated parts of PDU mode the same way.
+    const bool longer =
+        gsmcodec::fitsGsm7(chars) ? gsmcodec::toGsm7Septets(chars).size() > 160 : chars.size() > 70;
+    if (!pdu_ && !escapes && !longer) {
+        std::string body;
+        if (ucs2_ || ucs2Text_) {
+            body = gsmcodec::cp1251::toUcs2Hex(text);
+        } else if (gsm_) {
+            // One byte a character of the GSM alphabet ("@" is 00, "$" 02,
+            // "_" 11); a character it lacks becomes "?".
+            for (uint8_t septet : gsmcodec::toGsm7Septets(chars)) body += static_cast<char>(septet);
+        } else {
+            for (unsigned char c : text) {
+                if (c == 0x1A || c == 0x1B) continue;
+                body += c >= 0x80 ? '?' : static_cast<char>(c);
+            }
+        }
+        std::string num = ucs2_ ? gsmcodec::cp1251::toUcs2Hex(number) : number;
+        const std::string cmd = "AT+CMGS=\"" + num + "\"";
+        std::string final = sendWithPrompt(cmd, body, gsm_ && !ucs2_ && !ucs2Text_ ? text : "");
+        if (finalResult(final, false) != Final::Ok) refused(cmd + " (!sms " + number + ")", final);
+        return;
+    }
+    const bool textMode = !pdu_;
+    if (textMode) {
+        command("AT+CMGF=0");
+        if (!pdu_ && escapes)
+            throw EngineError(td::W("телефон не перешёл в режим PDU (AT+CMGF=0), а текст в "
+                                    "алфавите GSM с символами { } [ ] ~ \\ ^ | € в текстовом "
+                                    "режиме не передать"),
+                              1);
+        if (!pdu_)
+            throw EngineError(td::W("телефон не перешёл в режим PDU (AT+CMGF=0), а текст "
+                                    "длиннее одного SMS в текстовом режиме не передать"),
+                              1);
+    }
+    auto parts = gsmcodec::encodeSubmit(number, chars, static_cast<uint8_t>(smsRef_++ & 0xFF));
+    for (const auto& p : parts) {
+        const std::string cmd = "AT+CMGS=" + std::to_string(p.tpduLength);
+        std::string final = sendWithPrompt(cmd, p.hex);
+        if (finalResult(final, false) != Final::Ok) {
+            refused(cmd + " (!sms " + number + ")", final);
+            break;
+        }
+    }
+    if (textMode) command("AT+CMGF=1");
+}
+
+}  // namespace celltalk
