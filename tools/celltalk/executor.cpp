@@ -2,6 +2,7 @@
 // collected up to its final word, the settings it gave the phone noted, and
 // the answers of list reads routed to their result files.
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "answers.h"
@@ -72,6 +73,12 @@ void Executor::refused(const std::string& what, const std::string& final) {
     refusals_.push_back(text);
 }
 
+namespace {
+// How long the line must stay silent after a message text that reads like a
+// final word before that line is taken as the answer's final word.
+constexpr double kBodyLookAheadSec = 1.0;
+}  // namespace
+
 Executor::Answer Executor::collect(const std::string& cmd, bool sending) {
     Answer a;
     const std::string prefix = commandPrefix(cmd);
@@ -134,9 +141,13 @@ Executor::Answer Executor::collect(const std::string& cmd, bool sending) {
             bodyExpected = false;
         if (bodyExpected && finalResult(*line, dial) != Final::None) {
             // A text that reads "OK" is followed by the answer's own final
-            // word; the final word after an empty text by silence.
+            // word; the final word after an empty text by silence. A phone
+            // writes a list in one go, so a second of silence tells it (a
+            // whole Timeout would hold every list ending in an empty text).
             bool aheadUrc = false;
-            if (left > 0) ahead = nextLine(std::min(timeout, left), aheadUrc, prefix, false);
+            if (left > 0)
+                ahead =
+                    nextLine(std::min({timeout, left, kBodyLookAheadSec}), aheadUrc, prefix, false);
             bodyExpected = ahead.has_value();
         }
         if (!bodyExpected && !answerFits(cmd, *line)) {
