@@ -321,7 +321,6 @@ void TForm1::lockSize() {
 
 void TForm1::FormClose() {
     if (td::files::writesEnded()) return;  // written back already (a signal, the session's end)
-    auto& p = prog();
     writeBack();
     td::files::remove(td::startPath(td::RunMarkerName));
     if (!satelliteMarker_.empty()) td::files::remove(satelliteMarker_);

@@ -56,8 +56,8 @@ void QtDialogs::message(const std::string& text) {
 bool QtDialogs::confirm(const std::string& text) {
     QMessageBox box(QMessageBox::Question, QApplication::applicationDisplayName(),
                     messageText(text), QMessageBox::Yes | QMessageBox::No, owner());
-    box.setButtonText(QMessageBox::Yes, fromWin(W("Да")));
-    box.setButtonText(QMessageBox::No, fromWin(W("Нет")));
+    box.button(QMessageBox::Yes)->setText(fromWin(W("Да")));
+    box.button(QMessageBox::No)->setText(fromWin(W("Нет")));
     return box.exec() == QMessageBox::Yes;
 }
 

@@ -208,7 +208,9 @@ TEST(Answers, DateBookTitlesKeepThePhonesHexUnlessExact) {
         EXPECT_EQ(line, "+MDBR: 7,\"" + c.title + "\"" + restShown);
         const std::string write = "AT+MDBW=7,\"" + c.title + "\"" + restShown;
         const std::string sent = encodeUcs2WriteText(write);
-        if (c.hex != "Tea") EXPECT_EQ(sent, "AT+MDBW=7,\"" + c.hex + "\"" + restShown);
+        if (c.hex != "Tea") {
+            EXPECT_EQ(sent, "AT+MDBW=7,\"" + c.hex + "\"" + restShown);
+        }
     }
     EXPECT_EQ(dateBookLine("+MDBAD: 2", "+MDBR"), "+MDBAD: 2");
     // The mark means nothing to a phone-book write.
