@@ -24,8 +24,8 @@ std::string OwnHeaderNumber();  // " Номер телефона"
 std::string CallTimeHeader();   // " Время вызова", the missed calls' third column
 
 // Fills rows 1, 2, ... from records (fillGridRows: the grid grown once when
-// they do not fit, the counter following, events after each row when
-// pumpEvents is set). A third column, where the grid has one, shows the
+// they do not fit, the counter following, events every few milliseconds
+// while rows go in when pumpEvents is set). A third column, where the grid has one, shows the
 // call's time.
 void fillRecords(StringGrid* grid, QLabel* counter, const std::vector<PBRecord>& records,
                  bool pumpEvents);

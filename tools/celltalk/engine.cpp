@@ -6,6 +6,7 @@
 
 #include <atomic>
 
+#include "formats/fieldcursor.h"
 #include "platform/cp1251.h"
 #include "platform/files.h"
 #include "platform/runmarker.h"
@@ -133,11 +134,6 @@ int runOperation(const RunRequest& req, const TransportFactory& makeTransport) {
 }
 
 namespace {
-std::string stripQuotes(std::string s) {
-    if (s.size() >= 2 && s.front() == '"' && s.back() == '"') return s.substr(1, s.size() - 2);
-    return s;
-}
-
 // "oper "a b" "c"" given as one parameter text: split at blanks outside quotes.
 std::vector<std::string> splitParameterText(const std::string& text) {
     std::vector<std::string> out;
@@ -166,9 +162,9 @@ bool parseCommandLine(const std::vector<std::string>& argv, RunRequest& req) {
     if (a.size() == 1 && a[0].find(' ') != std::string::npos) a = splitParameterText(a[0]);
     if (a.size() < 2 || a.size() > 4 || !td::equalsNoCase(a[0], "oper")) return false;
     // A terminal gives UTF-8, a front end Windows-1251: both are taken.
-    req.operation = argumentText(stripQuotes(a[1]));
-    req.args.arg1 = a.size() > 2 ? argumentText(stripQuotes(a[2])) : "";
-    req.args.arg2 = a.size() > 3 ? argumentText(stripQuotes(a[3])) : "";
+    req.operation = argumentText(td::outerQuotes(a[1]));
+    req.args.arg1 = a.size() > 2 ? argumentText(td::outerQuotes(a[2])) : "";
+    req.args.arg2 = a.size() > 3 ? argumentText(td::outerQuotes(a[3])) : "";
     return !req.operation.empty();
 }
 
