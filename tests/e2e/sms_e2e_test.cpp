@@ -24,6 +24,7 @@
 #include "sms/GetSentSMS.h"
 #include "sms/GetUnReadSMS.h"
 #include "support/fakes.h"
+#include "support/qtapp.h"
 #include "support/widgets.h"
 #include "widgets/stringgrid.h"
 
@@ -56,11 +57,7 @@ struct SmsEndToEnd : ::testing::Test {
     TForm1* f1 = nullptr;
 
     void SetUp() override {
-        static int argc = 1;
-        static char name[] = "sms_e2e_tests";
-        static char* argv[] = {name, nullptr};
-        static QApplication* app = new QApplication(argc, argv);
-        (void)app;
+        td::test::qtApp();
         namespace fs = std::filesystem;
         for (const char* f : {"tapdeck.ini", "celltalk.ini", "DelSMS.txt"})
             fs::copy_file(fs::path(DEMO_DIR) / f, fs::path(env.dir) / f);
