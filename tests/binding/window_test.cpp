@@ -20,20 +20,13 @@
 #include "platform/ini.h"
 #include "platform/qtservices.h"
 #include "support/fakes.h"
+#include "support/qtapp.h"
 #include "support/widgets.h"
 
 namespace {
 
 using td::test::child;
 using td::test::W;
-
-QApplication* app() {
-    static int argc = 1;
-    static char name[] = "binding_window_tests";
-    static char* argv[] = {name, nullptr};
-    static QApplication* a = new QApplication(argc, argv);
-    return a;
-}
 
 struct RecordingModal : td::ModalRunner {
     std::vector<QWidget*> shown;
@@ -57,7 +50,7 @@ class SettingsWindow : public ::testing::Test {
     std::vector<Mess> messes;
 
     void SetUp() override {
-        app();
+        td::test::qtApp();
         td::setModalRunner(&modal);
         env.writeFile("tapdeck.ini", "[Common]\nWindow=Norm\nBeep=NO\n[Functions]\n");
         env.writeFile("celltalk.ini",
@@ -315,7 +308,7 @@ TEST_F(SettingsWindow, MissingOperationsIniIsToldTwice) {
 }
 
 TEST(ButtonMess, MainWindowExplainsAMissingBinding) {
-    app();
+    td::test::qtApp();
     td::test::TestEnv env;
     TForm1 f;
     f.ButtonMess(true, W("Звонить"), "x");

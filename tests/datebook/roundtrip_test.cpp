@@ -70,6 +70,18 @@ Book parse(const std::vector<std::string>& lines) {
     return b;
 }
 
+// Unloads the first phone's read into a batch file on the second, empty
+// phone, which must take every event, and runs it there.
+void restore(Phone& second, const std::vector<std::string>& original, const char* stamp) {
+    EXPECT_TRUE(parse(second.read()).events.empty());
+    const std::string name = td::unloadFileName(stamp, "LastRun.mdb");
+    std::vector<std::string> refused;
+    ASSERT_TRUE(td::files::writeLines(second.dir.path("AutoRun/" + name),
+                                      td::unloadFile(original, {}, &refused)));
+    EXPECT_TRUE(refused.empty());
+    ASSERT_EQ(second.run("Выполнить_пакет", name), 0) << second.dir.text("CellTalk.err");
+}
+
 TEST(DateBookRoundTrip, UnloadRunOnAnEmptyPhoneGivesTheSameBook) {
     Phone first(kFirstPhone);
     const std::vector<std::string> original = first.read();
@@ -80,12 +92,7 @@ TEST(DateBookRoundTrip, UnloadRunOnAnEmptyPhoneGivesTheSameBook) {
     EXPECT_EQ(before.autoDelete, std::vector<std::string>{" 2"});
 
     Phone second(kEmptyPhone);
-    EXPECT_TRUE(parse(second.read()).events.empty());
-
-    const std::string name = td::unloadFileName("06.12.2026 14-09-06", "LastRun.mdb");
-    ASSERT_TRUE(
-        td::files::writeLines(second.dir.path("AutoRun/" + name), td::unloadFile(original)));
-    ASSERT_EQ(second.run("Выполнить_пакет", name), 0) << second.dir.text("CellTalk.err");
+    ASSERT_NO_FATAL_FAILURE(restore(second, original, "06.12.2026 14-09-06"));
     // No command of the batch was refused.
     const std::string log = second.dir.text("AutoRun/LastRun.log");
     EXPECT_EQ(log.find("ERROR"), std::string::npos) << log;
@@ -117,13 +124,7 @@ TEST(DateBookRoundTrip, HostileTitlesRestoreAsTitlesOnly) {
     EXPECT_EQ(before.events[0].title, W("Обед|ATD+79990001122;|AT+CPBW=1|"));
 
     Phone second(kEmptyPhone);
-    EXPECT_TRUE(parse(second.read()).events.empty());
-    const std::string name = td::unloadFileName("07.12.2026 10-00-00", "LastRun.mdb");
-    std::vector<std::string> refused;
-    ASSERT_TRUE(td::files::writeLines(second.dir.path("AutoRun/" + name),
-                                      td::unloadFile(original, {}, &refused)));
-    EXPECT_TRUE(refused.empty());
-    ASSERT_EQ(second.run("Выполнить_пакет", name), 0) << second.dir.text("CellTalk.err");
+    ASSERT_NO_FATAL_FAILURE(restore(second, original, "07.12.2026 10-00-00"));
     std::vector<std::string> log;
     td::files::readLines(second.dir.path("AutoRun/LastRun.log"), log);
     int writes = 0;
@@ -166,13 +167,7 @@ TEST(DateBookRoundTrip, TitlesOutsideTheCodePageComeBackExact) {
                                                 "UCS2:0041"}));
 
     Phone second(kEmptyPhone);
-    EXPECT_TRUE(parse(second.read()).events.empty());
-    const std::string name = td::unloadFileName("07.12.2026 10-00-00", "LastRun.mdb");
-    std::vector<std::string> refused;
-    ASSERT_TRUE(td::files::writeLines(second.dir.path("AutoRun/" + name),
-                                      td::unloadFile(original, {}, &refused)));
-    EXPECT_TRUE(refused.empty());
-    ASSERT_EQ(second.run("Выполнить_пакет", name), 0) << second.dir.text("CellTalk.err");
+    ASSERT_NO_FATAL_FAILURE(restore(second, original, "07.12.2026 10-00-00"));
     auto was = phonesim::parseState(state, nullptr);
     auto now = phonesim::loadStateFile(second.dir.path("phonesim.state"), nullptr);
     ASSERT_TRUE(was && now);

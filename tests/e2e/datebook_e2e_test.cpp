@@ -13,11 +13,11 @@
 
 #include "app/forms.h"
 #include "datebook/MemDayBook.h"
-#include "formats/mdbrecord.h"
 #include "demorun.h"
 #include "engine/launcher.h"
 #include "engine/settingkeys.h"
 #include "engine/settings.h"
+#include "formats/mdbrecord.h"
 #include "main/TapdeckP.h"
 #include "platform/cp1251.h"
 #include "platform/files.h"
@@ -63,6 +63,18 @@ class DateBookEndToEnd : public td::test::DemoRun {
         std::ofstream(env.path(file), std::ios::binary) << state;
         td::IniFile ini(env.path("celltalk.ini"));
         td::writeSetting(ini, td::setting::SimState, file);
+    }
+    // Unloads the window's book at the clock's `stamp` and runs that batch
+    // against an empty phone kept in `file`.
+    void unloadIntoEmptyPhone(const std::string& stamp, const std::string& file) {
+        f9->bbUnloadMemBookClick();
+        const std::string name = "Unload-" + stamp + "-MemDay-LastRun.txt";
+        ASSERT_TRUE(env.exists("AutoRun/" + name)) << U(env.readFile("CellTalk.err"));
+        usePhone(file, kEmptyPhone);
+        td::files::remove(env.path("AutoRun/LastRun.log"));
+        td::StartEngine(td::BatchOperName, {name});
+        waitForEngine();
+        ASSERT_FALSE(env.exists("CellTalk.err")) << U(env.readFile("CellTalk.err"));
     }
     // The grid's event rows, every column.
     std::vector<std::vector<std::string>> rows() {
@@ -131,15 +143,7 @@ TEST_F(DateBookEndToEnd, UnloadLoadsIntoAnEmptyPhone) {
     ASSERT_EQ(original.size(), 6u);
 
     env.clock.setLocal(2026, 12, 6, 14, 9, 6);
-    f9->bbUnloadMemBookClick();
-    const std::string name = "Unload-06.12.2026 14-09-06-MemDay-LastRun.txt";
-    ASSERT_TRUE(env.exists("AutoRun/" + name)) << U(env.readFile("CellTalk.err"));
-
-    usePhone("phone2.state", kEmptyPhone);
-    td::files::remove(env.path("AutoRun/LastRun.log"));
-    td::StartEngine(td::BatchOperName, {name});
-    waitForEngine();
-    ASSERT_FALSE(env.exists("CellTalk.err")) << U(env.readFile("CellTalk.err"));
+    ASSERT_NO_FATAL_FAILURE(unloadIntoEmptyPhone("06.12.2026 14-09-06", "phone2.state"));
     const std::string log = env.readFile("AutoRun/LastRun.log");
     EXPECT_EQ(log.find("ERROR"), std::string::npos) << U(log);
 
@@ -179,15 +183,7 @@ TEST_F(DateBookEndToEnd, HostileTitlesRestoreAsTitlesOnly) {
               (std::vector<std::string>{"Обед \"у Анны\"", "a b", "??", "ABBA"}));
 
     env.clock.setLocal(2026, 12, 7, 10, 0, 0);
-    f9->bbUnloadMemBookClick();
-    const std::string name = "Unload-07.12.2026 10-00-00-MemDay-LastRun.txt";
-    ASSERT_TRUE(env.exists("AutoRun/" + name)) << U(env.readFile("CellTalk.err"));
-
-    usePhone("empty.state", kEmptyPhone);
-    td::files::remove(env.path("AutoRun/LastRun.log"));
-    td::StartEngine(td::BatchOperName, {name});
-    waitForEngine();
-    ASSERT_FALSE(env.exists("CellTalk.err")) << U(env.readFile("CellTalk.err"));
+    ASSERT_NO_FATAL_FAILURE(unloadIntoEmptyPhone("07.12.2026 10-00-00", "empty.state"));
     std::vector<std::string> log;
     td::files::readLines(env.path("AutoRun/LastRun.log"), log);
     for (const std::string& line : log) {

@@ -20,6 +20,7 @@
 #include "platform/ini.h"
 #include "platform/qtservices.h"
 #include "support/fakes.h"
+#include "support/qtapp.h"
 
 using td::test::W;
 
@@ -31,11 +32,7 @@ struct NoModal : td::ModalRunner {
 
 void ensureApp() {
     ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    static int argc = 1;
-    static char name[] = "enginewindow_e2e_tests";
-    static char* argv[] = {name, nullptr};
-    static QApplication* a = new QApplication(argc, argv);
-    (void)a;
+    td::test::qtApp();
 }
 
 }  // namespace

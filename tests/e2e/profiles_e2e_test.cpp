@@ -71,6 +71,23 @@ class Profiles : public td::test::DemoRun, public ::testing::WithParamInterface<
     }
     std::string first() const { return std::string(GetParam()) == "huawei" ? "0" : "1"; }
     std::string err() { return U(env.readFile("CellTalk.err")); }
+    // Reads the sent list into its window and clicks the first stored
+    // message's row; false when that message is not listed.
+    bool chooseFirstSent() {
+        TForm5* f5 = td::forms().Form5;
+        f5->show();
+        QTest::mouseClick(child<QPushButton>(f5, "bbGetSentSMS"), Qt::LeftButton);
+        const auto& idx = f5->smsReader().rowIndexes();
+        auto row = std::find(idx.begin(), idx.end(), first());
+        EXPECT_NE(row, idx.end()) << U(env.readFile("AutoRun/LastRun.sms"));
+        if (row == idx.end()) return false;
+        StringGrid* g = child<StringGrid>(f5, "StringGridMobileSentSMS");
+        const int r = static_cast<int>(row - idx.begin());
+        g->scrollTo(g->model()->index(r, 1));
+        QTest::mouseClick(g->viewport(), Qt::LeftButton, Qt::NoModifier,
+                          g->visualRect(g->model()->index(r, 1)).center());
+        return true;
+    }
 };
 
 TEST_P(Profiles, PhoneBookReadKeepsEveryEntryWhole) {
@@ -109,16 +126,7 @@ TEST_P(Profiles, LatinSmsGoesOutInThePhonesAlphabet) {
 
 TEST_P(Profiles, DeleteTheFirstStoredMessageByItsIndex) {
     TForm5* f5 = td::forms().Form5;
-    f5->show();
-    QTest::mouseClick(child<QPushButton>(f5, "bbGetSentSMS"), Qt::LeftButton);
-    const auto& idx = td::forms().Form5->smsReader().rowIndexes();
-    auto row = std::find(idx.begin(), idx.end(), first());
-    ASSERT_NE(row, idx.end()) << U(env.readFile("AutoRun/LastRun.sms"));
-    StringGrid* g = child<StringGrid>(f5, "StringGridMobileSentSMS");
-    const int r = static_cast<int>(row - idx.begin()) + 1;
-    g->scrollTo(g->model()->index(r - 1, 1));
-    QTest::mouseClick(g->viewport(), Qt::LeftButton, Qt::NoModifier,
-                      g->visualRect(g->model()->index(r - 1, 1)).center());
+    ASSERT_TRUE(chooseFirstSent());
     ASSERT_TRUE(child<QPushButton>(f5, "bbDelSentSMS")->isEnabled());
     QTest::mouseClick(child<QPushButton>(f5, "bbDelSentSMS"), Qt::LeftButton);
     EXPECT_EQ(phone().find("\"sent first\""), std::string::npos) << phone();
@@ -128,15 +136,7 @@ TEST_P(Profiles, DeleteTheFirstStoredMessageByItsIndex) {
 
 TEST_P(Profiles, ResendTheFirstStoredMessageByItsIndex) {
     TForm5* f5 = td::forms().Form5;
-    f5->show();
-    QTest::mouseClick(child<QPushButton>(f5, "bbGetSentSMS"), Qt::LeftButton);
-    const auto& idx = td::forms().Form5->smsReader().rowIndexes();
-    auto row = std::find(idx.begin(), idx.end(), first());
-    ASSERT_NE(row, idx.end()) << U(env.readFile("AutoRun/LastRun.sms"));
-    StringGrid* g = child<StringGrid>(f5, "StringGridMobileSentSMS");
-    const int r = static_cast<int>(row - idx.begin()) + 1;
-    QTest::mouseClick(g->viewport(), Qt::LeftButton, Qt::NoModifier,
-                      g->visualRect(g->model()->index(r - 1, 1)).center());
+    ASSERT_TRUE(chooseFirstSent());
     td::files::remove(env.path("AutoRun/LastRun.log"));
     QTest::mouseClick(child<QPushButton>(f5, "bbReSend"), Qt::LeftButton);
     waitForEngine();

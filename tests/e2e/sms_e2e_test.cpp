@@ -10,10 +10,10 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
-#include <filesystem>
 #include <map>
 
 #include "app/forms.h"
+#include "demorun.h"
 #include "engine/settings.h"
 #include "main/TapdeckP.h"
 #include "platform/cp1251.h"
@@ -37,36 +37,12 @@ struct Stored {
     std::string status, number, text;  // Windows-1251
 };
 
-// Starts the real engine and counts the starts.
-struct CountingStarter : td::SystemProcessStarter {
-    int starts = 0;
-    int open(const std::string& f, const std::string& p, const std::string& d, int s) override {
-        ++starts;
-        return SystemProcessStarter::open(f, p, d, s);
-    }
-};
-
-struct SmsEndToEnd : ::testing::Test {
-    td::test::TestEnv env;
-    td::QtEventPump pump;
-    CountingStarter starter;
-    struct : td::ModalRunner {
-        int showModal(QWidget*) override { return 0; }
-    } modal;
+struct SmsEndToEnd : td::test::DemoRun {
     TForm1* f1 = nullptr;
 
-    void SetUp() override {
-        static int argc = 1;
-        static char name[] = "sms_e2e_tests";
-        static char* argv[] = {name, nullptr};
-        static QApplication* app = new QApplication(argc, argv);
-        (void)app;
-        namespace fs = std::filesystem;
-        for (const char* f : {"tapdeck.ini", "celltalk.ini", "DelSMS.txt"})
-            fs::copy_file(fs::path(DEMO_DIR) / f, fs::path(env.dir) / f);
-        fs::create_symlink(CELLTALK_BIN, fs::path(env.dir) / "celltalk");
-        // The phone's messages, and the names of its phone book as a read of
-        // it leaves them.
+    // The phone's messages, and the names of its phone book as a read of it
+    // leaves them.
+    void beforeForms() override {
         td::files::writeAll(
             env.path("phonesim.state"),  // UTF-8
             "[sms SM 30]\n"
@@ -80,26 +56,21 @@ struct SmsEndToEnd : ::testing::Test {
             "6 \"STO SENT\" \"+79031112233\" \"\" ucs2 \"Хорошо, до завтра}\"\n"
             "7 \"STO UNSENT\" \"+12025550123\" \"\" gsm \"Draft\"\n");
         env.writeFile("AutoRun/LastPBook.txt", "Анна-Мария=+79161234567\nПетя С.=+79031112233\n");
-        td::services().pump = &pump;
-        td::services().starter = &starter;
-        env.dialogs.defaultAnswer = true;
-        env.dialogs.failOnUnscripted = false;
-        td::setModalRunner(&modal);
-        td::createForms();
+    }
+    void SetUp() override {
+        DemoRun::SetUp();
         f1 = td::forms().Form1;
-        f1->FormShow();
-        f1->FormActivate();
     }
     void TearDown() override {
         waitForEngine();
-        td::destroyForms();
-        td::setModalRunner(nullptr);
+        DemoRun::TearDown();
     }
-
+    // Waits while the engine's marker stands, and a moment more.
     void waitForEngine() {
-        for (int i = 0; i < 400 && env.exists("celltalk.run"); ++i) pump.sleep(50);
-        pump.sleep(100);
+        for (int i = 0; i < 400 && env.exists("celltalk.run"); ++i) realPump.sleep(50);
+        realPump.sleep(100);
     }
+    int starts() const { return static_cast<int>(starter.params.size()); }
     // The phone's SMS memory "SM" as its state file holds it.
     std::map<int, Stored> phone() {
         std::vector<std::string> lines;
@@ -203,10 +174,10 @@ TEST_F(SmsEndToEnd, ReSendOfAJoinedMessageSendsEveryPartInOrder) {
     ASSERT_NE(row, 0) << U(env.readFile("AutoRun/LastRun.sms"));
     ASSERT_EQ(g->cell(1, row), "hello world!");
     clickCell(g, 1, row);
-    const int starts = starter.starts;
+    const int before = starts();
     QTest::mouseClick(child<QPushButton>(f5, "bbReSend"), Qt::LeftButton);
     waitForEngine();
-    EXPECT_EQ(starter.starts, starts + 3);
+    EXPECT_EQ(starts(), before + 3);
     std::string state;
     td::files::readAll(env.path("phonesim.state"), state);
     EXPECT_NE(state.find("next-message-ref 23"), std::string::npos) << "three parts sent\n"
@@ -248,9 +219,9 @@ TEST_F(SmsEndToEnd, GroupDeleteRemovesExactlyTheMarkedMessagesInOneRun) {
     ASSERT_EQ(td::forms().Form5->smsReader().rowIndexes().size(), before.size());
     for (const char* idx : {"2", "6", "4"}) clickCell(g, 3, rowOf(idx));  // "4" is the selected one
     EXPECT_EQ(td::forms().Form5->smsReader().chosen().index, "4");
-    int startsBefore = starter.starts;
+    int startsBefore = starts();
     QTest::mouseClick(child<QPushButton>(f8, "bbDelGroupSMS"), Qt::LeftButton);
-    EXPECT_EQ(starter.starts, startsBefore + 2)
+    EXPECT_EQ(starts(), startsBefore + 2)
         << "the list read again just before, then one engine start for every delete";
     EXPECT_NE(env.dialogs.questions.back().find(W("удалить  3  SMS")), std::string::npos);
 

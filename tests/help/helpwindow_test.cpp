@@ -8,23 +8,16 @@
 #include "help/ShowHelp.h"
 #include "platform/qtservices.h"
 #include "support/fakes.h"
+#include "support/qtapp.h"
 #include "support/widgets.h"
 
 using td::test::child;
 
 namespace {
 
-QApplication* app() {
-    static int argc = 1;
-    static char name[] = "help_window_tests";
-    static char* argv[] = {name, nullptr};
-    static QApplication* a = new QApplication(argc, argv);
-    return a;
-}
-
 class HelpWindowTest : public ::testing::Test {
   protected:
-    void SetUp() override { app(); }
+    void SetUp() override { td::test::qtApp(); }
     td::test::TestEnv env;
 };
 

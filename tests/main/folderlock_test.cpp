@@ -12,7 +12,7 @@ namespace {
 using td::test::W;
 
 TEST(FolderLock, ASecondCopyIsToldWhoHoldsTheFolder) {
-    tdtest::app();
+    td::test::qtApp();
     td::test::TestEnv env;
     const qint64 self = ::getpid();
     {

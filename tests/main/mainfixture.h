@@ -32,17 +32,10 @@
 #include "sms/GetSentSMS.h"
 #include "sms/GetUnReadSMS.h"
 #include "support/fakes.h"
+#include "support/qtapp.h"
 #include "support/widgets.h"
 
 namespace tdtest {
-
-inline QApplication* app() {
-    static int argc = 1;
-    static char name[] = "main_window_tests";
-    static char* argv[] = {name, nullptr};
-    static QApplication* a = new QApplication(argc, argv);
-    return a;
-}
 
 // Records every window shown modally and lets a test act while it is "open".
 class RecordingModal : public td::ModalRunner {
@@ -119,7 +112,7 @@ class MainWindowTest : public ::testing::Test {
     std::unique_ptr<TForm1> form;
 
     void SetUp() override {
-        app();
+        td::test::qtApp();
         td::setModalRunner(&modal);
         td::Forms& f = td::forms();
         form2 = std::make_unique<TForm2>();

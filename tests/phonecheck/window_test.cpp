@@ -18,20 +18,13 @@
 #include "platform/files.h"
 #include "platform/qtservices.h"
 #include "support/fakes.h"
+#include "support/qtapp.h"
 #include "support/widgets.h"
 
 namespace {
 
 using td::test::child;
 using td::test::W;
-
-QApplication* app() {
-    static int argc = 1;
-    static char name[] = "phonecheck_window_tests";
-    static char* argv[] = {name, nullptr};
-    static QApplication* a = new QApplication(argc, argv);
-    return a;
-}
 
 const char* const kList =
     "[CheckProper]\n0=+CSCS-\"UCS2\"\n1=+CSCS-\"PCCP437\"\n2=+CSCS-\"UTF-8\"\n3=+CMGF-0\n"
@@ -53,7 +46,7 @@ class CheckWindow : public ::testing::Test {
     bool beep = false;
 
     void SetUp() override {
-        app();
+        td::test::qtApp();
         env.writeFile("tapdeck.ini", kList);
         w = std::make_unique<TForm10>();
         w->beepWanted = [this] { return beep; };

@@ -15,6 +15,7 @@
 #include "sms/smscycle.h"
 #include "sms/smslist.h"
 #include "support/fakes.h"
+#include "support/readview.h"
 
 namespace {
 
@@ -22,19 +23,7 @@ using td::ReadOutcome;
 using td::test::TestEnv;
 using td::test::W;
 
-struct RecordingView : td::ReadView {
-    std::string caption = td::RefreshCaption();
-    unsigned color = td::NavyColor;
-    std::string hint, status = "-", gridHint;
-    bool enabled = true;
-    std::string refreshCaption() const override { return caption; }
-    void setRefreshCaption(const std::string& t) override { caption = t; }
-    void setRefreshColor(unsigned rgb) override { color = rgb; }
-    void setRefreshHint(const std::string& t) override { hint = t; }
-    void setRefreshEnabled(bool on) override { enabled = on; }
-    void setStatus(const std::string& t) override { status = t; }
-    void setGridHint(const std::string& t) override { gridHint = t; }
-};
+using RecordingView = td::test::RecordingReadView;
 
 // The files the engine leaves, scheduled on the virtual clock.
 struct FakeEngine {

@@ -13,6 +13,7 @@
 #include "platform/ini.h"
 #include "sms/smsbatch.h"
 #include "support/fakes.h"
+#include "support/readview.h"
 
 namespace {
 
@@ -20,17 +21,7 @@ using td::ReadOutcome;
 using td::test::TestEnv;
 using td::test::W;
 
-struct View : td::ReadView {
-    std::string caption = td::RefreshCaption();
-    std::string hint, status, gridHint;
-    std::string refreshCaption() const override { return caption; }
-    void setRefreshCaption(const std::string& t) override { caption = t; }
-    void setRefreshColor(unsigned) override {}
-    void setRefreshHint(const std::string& t) override { hint = t; }
-    void setRefreshEnabled(bool) override {}
-    void setStatus(const std::string& t) override { status = t; }
-    void setGridHint(const std::string& t) override { gridHint = t; }
-};
+using View = td::test::RecordingReadView;
 
 // Two records and the final result: 84 bytes.
 const std::string kList =

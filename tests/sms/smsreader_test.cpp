@@ -9,6 +9,7 @@
 #include "platform/files.h"
 #include "platform/ini.h"
 #include "support/fakes.h"
+#include "support/readview.h"
 
 namespace {
 
@@ -16,20 +17,10 @@ using td::ReadOutcome;
 using td::test::TestEnv;
 using td::test::W;
 
-struct ListView : td::sms::SmsListView, td::ReadView {
-    std::string caption = td::RefreshCaption();
-    std::string hint, status = "-", gridHint;
-    unsigned color = td::NavyColor;
+struct ListView : td::sms::SmsListView, td::test::RecordingReadView {
     std::vector<td::sms::SmsRow> rows;
     int clears = 0, fills = 0, selectionClears = 0;
     td::ReadView& readView() override { return *this; }
-    std::string refreshCaption() const override { return caption; }
-    void setRefreshCaption(const std::string& t) override { caption = t; }
-    void setRefreshColor(unsigned rgb) override { color = rgb; }
-    void setRefreshHint(const std::string& t) override { hint = t; }
-    void setRefreshEnabled(bool) override {}
-    void setStatus(const std::string& t) override { status = t; }
-    void setGridHint(const std::string& t) override { gridHint = t; }
     void clearList() override {
         ++clears;
         rows.clear();

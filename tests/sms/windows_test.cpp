@@ -27,6 +27,7 @@
 #include "sms/GetSentSMS.h"
 #include "sms/GetUnReadSMS.h"
 #include "support/fakes.h"
+#include "support/qtapp.h"
 #include "support/widgets.h"
 #include "widgets/stringgrid.h"
 
@@ -58,11 +59,7 @@ struct Windows : ::testing::Test {
     std::vector<std::string> deleted;
 
     Windows() {
-        static int argc = 1;
-        static char name[] = "sms_window_tests";
-        static char* argv[] = {name, nullptr};
-        static QApplication* app = new QApplication(argc, argv);
-        (void)app;
+        td::test::qtApp();
         env.writeFile("tapdeck.ini",
                       "[Functions]\nSentSMSName=Sent\nUnReadSMSName=Unread\nAllSMSName=All\n"
                       "DeleteSMSName=Delete\nReSendSMSName=Resend\n"
