@@ -86,10 +86,12 @@ Executor::Answer Executor::collect(const std::string& cmd, bool sending) {
     const std::string up = td::upperAscii(prefix);
     // The message lists and reads: after each header line comes the
     // message's text (its PDU in PDU mode), which is no final word and no
-    // report, whatever it reads.
+    // report, whatever it reads. A text may hold line feeds: in text mode
+    // every line up to the list's next header is text; a PDU is one line.
     const bool list = up == "+CMGL" || up == "+CMGR" || up == "+MMGL" || up == "+MMGR" ||
                       up == td::upperAscii(trim(cfg_.smsPrefix)) ||
                       up == td::upperAscii(trim(cfg_.motoSmsPrefix));
+    const bool textLines = list && !pdu_;
     const std::string listHeader = up + ":";
     bool first = true;
     bool bodyExpected = false;
@@ -140,10 +142,10 @@ Executor::Answer Executor::collect(const std::string& cmd, bool sending) {
         if (bodyExpected && td::upperAscii(trim(*line)).starts_with(listHeader))
             bodyExpected = false;
         if (bodyExpected && finalResult(*line, dial) != Final::None) {
-            // A text that reads "OK" is followed by the answer's own final
-            // word; the final word after an empty text by silence. A phone
-            // writes a list in one go, so a second of silence tells it (a
-            // whole Timeout would hold every list ending in an empty text).
+            // A text line that reads "OK" is followed by more of the answer;
+            // the final word after a text by silence. A phone writes a list
+            // in one go, so a second of silence tells it (a whole Timeout
+            // would hold every list).
             bool aheadUrc = false;
             if (left > 0)
                 ahead =
@@ -172,7 +174,8 @@ Executor::Answer Executor::collect(const std::string& cmd, bool sending) {
         std::string logged = labelIdentityAnswer(cmd, *line);
         if (!quiet_) out_.log.line(logged);
         a.lines.push_back(logged);
-        bodyExpected = list && !bodyExpected && td::upperAscii(trim(*line)).starts_with(listHeader);
+        const bool header = list && td::upperAscii(trim(*line)).starts_with(listHeader);
+        bodyExpected = header || (bodyExpected && textLines);
     }
 }
 
