@@ -700,12 +700,18 @@ TEST(EngineRefusal, UnknownFinalWordsEndACommandAndAProbeMayBeRefused) {
 }
 
 // What became of a call answered (ATA) or resumed (ATO) ends the command as
-// it ends a dial; the next command gets its own answer.
+// it ends a dial; the next command gets its own answer. The simulated phone
+// answers ATA with nothing ringing so.
 TEST(EngineRefusal, TheOutcomeOfACallCommandIsItsFinalWord) {
-    for (const char* call : {"ATD123;", "ATA", "ATO"}) {
+    struct Row {
+        const char* call;
+        bool simulated;
+    } rows[] = {{"ATD123;", false}, {"ATA", false}, {"ATO", false}, {"ATA", true}};
+    for (const auto& [call, simulated] : rows) {
         EngineDir d({{"Звонок", std::string(call) + "|at+cgsn"}});
         ReplyingPhone phone(Replies{{call, {"\r\nNO CARRIER\r\n"}}});
-        EXPECT_EQ(run(d, "Звонок", &phone), 0) << call << ": " << d.text("CellTalk.err");
+        EXPECT_EQ(run(d, "Звонок", simulated ? nullptr : &phone), 0)
+            << call << ": " << d.text("CellTalk.err");
         auto log = d.lines("AutoRun/LastRun.log");
         auto at = std::find(log.begin(), log.end(), call);
         ASSERT_GE(log.end() - at, 5) << call;
