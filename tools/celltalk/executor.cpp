@@ -207,8 +207,8 @@ void Executor::noteSettings(const std::string& cmd, const Answer& a) {
         value = unquote(cmd.substr(eq + 1));
     } else {
         for (const auto& l : a.lines)
-            if (td::upperAscii(trim(l)).starts_with(prefix + ":"))
-                value = unquote(td::rawFields(trim(l).substr(prefix.size() + 1), true)[0]);
+            if (auto named = td::charsetAnswer(td::upperAscii(trim(l)), prefix))
+                value = named->name;
         if (value.empty()) return;
     }
     value = td::upperAscii(trim(value));
