@@ -87,11 +87,12 @@ Executor::Answer Executor::collect(const std::string& cmd, bool sending) {
     // The message lists and reads: after each header line comes the
     // message's text (its PDU in PDU mode), which is no final word and no
     // report, whatever it reads. A text may hold line feeds: in text mode
-    // every line up to the list's next header is text; a PDU is one line.
+    // every line up to the list's next header is text. A PDU, and a text
+    // given as UCS2 hex, is one line: its final word needs no look-ahead.
     const bool list = up == "+CMGL" || up == "+CMGR" || up == "+MMGL" || up == "+MMGR" ||
                       up == td::upperAscii(trim(cfg_.smsPrefix)) ||
                       up == td::upperAscii(trim(cfg_.motoSmsPrefix));
-    const bool textLines = list && !pdu_;
+    const bool textLines = list && !pdu_ && !ucs2_;
     const std::string listHeader = up + ":";
     bool first = true;
     bool bodyExpected = false;
