@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "engine/readcycle.h"
+#include "formats/fieldcursor.h"
 #include "platform/cp1251.h"
 
 namespace td {
@@ -192,9 +193,9 @@ std::optional<std::string> charsetCommand(const std::string& line, const std::st
         rest = line.substr(charset.size() + 3);
     else
         return std::nullopt;
-    std::string name = trim(rest, " ");
-    if (name.size() < 3 || name.front() != '"' || name.back() != '"' ||
-        name.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789-_", 1) != name.size() - 1)
+    const td::CharsetName set = td::charsetName(rest);
+    if (!set.quoted || !set.alone || set.name.empty() ||
+        set.name.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789-_") != std::string::npos)
         return std::nullopt;
     return "AT" + charset + "=" + rest;
 }

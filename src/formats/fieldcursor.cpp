@@ -1,6 +1,7 @@
 #include "formats/fieldcursor.h"
 
 #include "engine/texthelpers.h"
+#include "platform/cp1251.h"
 
 namespace td {
 
@@ -166,6 +167,22 @@ std::string outerQuotes(std::string_view field) {
     if (field.size() >= 2 && field.front() == '"' && field.back() == '"')
         return std::string(field.substr(1, field.size() - 2));
     return std::string(field);
+}
+
+CharsetName charsetName(std::string_view fields) {
+    FieldCursor c(fields);
+    const std::string_view field = trimView(c.raw(true).value_or(""));
+    CharsetName n;
+    n.quoted = field.size() >= 2 && field.front() == '"' && field.back() == '"';
+    n.name = outerQuotes(field);
+    n.alone = !c.moreFields();
+    return n;
+}
+
+std::optional<CharsetName> charsetAnswer(std::string_view line, std::string_view prefix) {
+    FieldCursor c(line);
+    if (!c.skipPrefix(std::string(prefix) + ":")) return std::nullopt;
+    return charsetName(c.rest());
 }
 
 }  // namespace td

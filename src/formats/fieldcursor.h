@@ -66,4 +66,18 @@ std::string betweenQuotes(std::string_view field);
 // with one; otherwise the field itself.
 std::string outerQuotes(std::string_view field);
 
+// The character set a "+CSCS: \"UCS2\"" answer names. Some phones leave the
+// name unquoted; its first field is read as written (quotes honoured),
+// blanks around it and an outer pair of quotes dropped.
+struct CharsetName {
+    std::string name;     // may be empty: the answer names nothing
+    bool quoted = false;  // written between double quotes
+    bool alone = false;   // no further field after it
+};
+// The fields after "+CSCS:" (or after "AT+CSCS=").
+CharsetName charsetName(std::string_view fields);
+// A whole answer line: prefix (the phone's own, matched as written), ":",
+// the name; none when the line is no such answer.
+std::optional<CharsetName> charsetAnswer(std::string_view line, std::string_view prefix = "+CSCS");
+
 }  // namespace td

@@ -112,4 +112,35 @@ TEST(FieldCursor, QuoteStrippers) {
     }
 }
 
+// The character-set answer as phones write it; the name as written when its
+// quotes do not pair up.
+TEST(FieldCursor, CharsetAnswer) {
+    struct Case {
+        const char* line;
+        const char* name;  // nullptr: no character-set answer
+        bool quoted, alone;
+    } cases[] = {
+        {"+CSCS: \"UCS2\"", "UCS2", true, true},
+        {"+CSCS: UCS2", "UCS2", false, true},
+        {"+CSCS:\"GSM\"", "GSM", true, true},
+        {"+CSCS:   \"IRA\"  ", "IRA", true, true},
+        {"+CSCS:  ", "", false, true},
+        {"+CSCS: \"UCS2\",0", "UCS2", true, false},
+        {"+CSCS: \"UC,S2\"", "UC,S2", true, true},
+        {"+CSCS: \"UCS2", "\"UCS2", false, true},
+        {"+CSCS: \"UCS2\"x", "\"UCS2\"x", false, true},
+        {"+CSCSX: \"UCS2\"", nullptr, false, false},
+        {"+CSCS \"UCS2\"", nullptr, false, false},
+        {"OK", nullptr, false, false},
+    };
+    for (const auto& c : cases) {
+        auto n = td::charsetAnswer(c.line);
+        ASSERT_EQ(n.has_value(), c.name != nullptr) << c.line;
+        if (!n) continue;
+        EXPECT_EQ(n->name, c.name) << c.line;
+        EXPECT_EQ(n->quoted, c.quoted) << c.line;
+        EXPECT_EQ(n->alone, c.alone) << c.line;
+    }
+}
+
 }  // namespace

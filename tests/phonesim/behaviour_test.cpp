@@ -94,6 +94,26 @@ TEST(Calls, IncomingCallsFillTheCallLists) {
               "+CPBR: 3,\"+79031112233\",145,\"Иван Петров\"\r\n\r\nOK\r\n");
 }
 
+// ATA with no call ringing makes no connection: NO CARRIER, as a dial that
+// finds none, and a call under way goes on.
+TEST(Calls, AnsweringWithNothingRingingIsNoCarrier) {
+    struct Row {
+        std::vector<std::string> before;
+        std::string reply;
+        bool inCall;
+    } rows[] = {
+        {{}, "\r\nNO CARRIER\r\n", false},
+        {{"ATV0"}, "3\r", false},
+        {{"ATD123;"}, "\r\nNO CARRIER\r\n", true},
+    };
+    for (const auto& row : rows) {
+        TestPhone t;
+        for (const auto& cmd : row.before) t.at(cmd);
+        EXPECT_EQ(t.at("ATA"), row.reply) << row.reply;
+        EXPECT_EQ(t.phone.inCall(), row.inCall) << row.reply;
+    }
+}
+
 TEST(Calls, CallListKeepsItsCapacity) {
     TestPhone t;
     for (int i = 0; i < 12; ++i) {

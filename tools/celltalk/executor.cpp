@@ -86,10 +86,13 @@ Executor::Answer Executor::collect(const std::string& cmd, bool sending) {
     const std::string up = td::upperAscii(prefix);
     // The message lists and reads: after each header line comes the
     // message's text (its PDU in PDU mode), which is no final word and no
-    // report, whatever it reads.
+    // report, whatever it reads. A text may hold line feeds: in text mode
+    // every line up to the list's next header is text. A PDU, and a text
+    // given as UCS2 hex, is one line: its final word needs no look-ahead.
     const bool list = up == "+CMGL" || up == "+CMGR" || up == "+MMGL" || up == "+MMGR" ||
                       up == td::upperAscii(trim(cfg_.smsPrefix)) ||
                       up == td::upperAscii(trim(cfg_.motoSmsPrefix));
+    const bool textLines = list && !pdu_ && !ucs2_;
     const std::string listHeader = up + ":";
     bool first = true;
     bool bodyExpected = false;
@@ -140,10 +143,10 @@ Executor::Answer Executor::collect(const std::string& cmd, bool sending) {
         if (bodyExpected && td::upperAscii(trim(*line)).starts_with(listHeader))
             bodyExpected = false;
         if (bodyExpected && finalResult(*line, dial) != Final::None) {
-            // A text that reads "OK" is followed by the answer's own final
-            // word; the final word after an empty text by silence. A phone
-            // writes a list in one go, so a second of silence tells it (a
-            // whole Timeout would hold every list ending in an empty text).
+            // A text line that reads "OK" is followed by more of the answer;
+            // the final word after a text by silence. A phone writes a list
+            // in one go, so a second of silence tells it (a whole Timeout
+            // would hold every list).
             bool aheadUrc = false;
             if (left > 0)
                 ahead =
@@ -172,7 +175,8 @@ Executor::Answer Executor::collect(const std::string& cmd, bool sending) {
         std::string logged = labelIdentityAnswer(cmd, *line);
         if (!quiet_) out_.log.line(logged);
         a.lines.push_back(logged);
-        bodyExpected = list && !bodyExpected && td::upperAscii(trim(*line)).starts_with(listHeader);
+        const bool header = list && td::upperAscii(trim(*line)).starts_with(listHeader);
+        bodyExpected = header || (bodyExpected && textLines);
     }
 }
 
@@ -204,8 +208,8 @@ void Executor::noteSettings(const std::string& cmd, const Answer& a) {
         value = unquote(cmd.substr(eq + 1));
     } else {
         for (const auto& l : a.lines)
-            if (td::upperAscii(trim(l)).starts_with(prefix + ":"))
-                value = unquote(td::rawFields(trim(l).substr(prefix.size() + 1), true)[0]);
+            if (auto named = td::charsetAnswer(td::upperAscii(trim(l)), prefix))
+                value = named->name;
         if (value.empty()) return;
     }
     value = td::upperAscii(trim(value));

@@ -143,8 +143,10 @@ Reply dial(Session& s, const Command& c) {
     return ok();
 }
 
+// ATA with no call ringing: the answer's outcome is that no connection was
+// made, NO CARRIER, as a dial that finds none.
 Reply answer(Session& s, const Command&) {
-    if (s.call != CallState::Incoming) return error();
+    if (s.call != CallState::Incoming) return {{}, Reply::NoCarrier, 0, {}};
     answerCall(s);
     return ok();
 }

@@ -117,6 +117,10 @@ std::string Phone::formatResult(int result, int code, const std::string& word) c
         case Reply::CmsError:
             if (s_->cmee != 0) text = "+CMS ERROR: " + std::to_string(code);
             break;
+        case Reply::NoCarrier:
+            if (!s_->verbose) return "3\r";
+            text = "NO CARRIER";
+            break;
         default:
             break;
     }

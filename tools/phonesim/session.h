@@ -18,7 +18,7 @@ namespace phonesim {
 
 // What one command answers: information lines and its result.
 struct Reply {
-    enum Result { Ok, Error, CmeError, CmsError, Prompt, Word };
+    enum Result { Ok, Error, CmeError, CmsError, Prompt, Word, NoCarrier };
     std::vector<std::string> lines;
     Result result = Ok;
     int code = 0;
