@@ -774,6 +774,48 @@ TEST(EngineSim, AMessageTextThatReadsLikeAFinalWordIsText) {
     }
 }
 
+TEST(EngineSync, AnEmptyLineBeforeAFinalWordEndsTheMessageText) {
+    // The phone's bytes after at+cmgr=1, one piece per read. A final word
+    // opens with its own CR LF, so an empty line stands before it; a line
+    // feed inside a text gives none, whichever read the CR and LF come in.
+    const std::string head =
+        "\r\n+CMGR: \"REC READ\",\"+79161234567\",,\"25/06/02,18:05:12+12\"\r\n";
+    struct Case {
+        const char* what;
+        std::vector<std::string> pieces;
+        std::vector<std::string> logged;  // after the read, its header left out
+    } cases[] = {
+        {"a line after the final word is no text",
+         {head + "Hi\r\n\r\nOK\r\nthere\r\n"},
+         {"Hi", "OK"}},
+        {"CR and LF of a text line in two reads",
+         {head + "Hi\r", "\nOK\r\nthere\r\n\r\nOK\r\n"},
+         {"Hi", "OK", "there", "OK"}},
+    };
+    for (const auto& c : cases) {
+        EngineDir d({{"Чтение", "at+cmgf=1|at+cmgr=1"}});
+        ScriptedPhone phone;
+        std::vector<std::string> queue;
+        phone.answer = [&queue, &c](const std::string& cmd) {
+            if (cmd == "at+cmgr=1") queue = c.pieces;
+            return cmd == "at+cmgr=1" ? std::string() : std::string("\r\nOK\r\n");
+        };
+        phone.noise = [&queue] {
+            if (queue.empty()) return std::string();
+            std::string piece = queue.front();
+            queue.erase(queue.begin());
+            return piece;
+        };
+        EXPECT_EQ(run(d, "Чтение", &phone), 0) << c.what << ": " << d.text("CellTalk.err");
+        auto log = d.lines("AutoRun/LastRun.log");
+        std::vector<std::string> after;
+        for (auto at = std::find(log.begin(), log.end(), "at+cmgr=1"); at != log.end(); ++at)
+            if (*at != "at+cmgr=1" && !at->starts_with("+CMGR") && !at->starts_with("~"))
+                after.push_back(*at);
+        EXPECT_EQ(after, c.logged) << c.what;
+    }
+}
+
 TEST(EngineSync, AnswersOfAnEarlierRunAreNotTakenForThisOne) {
     struct Case {
         const char* name;

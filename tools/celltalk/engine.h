@@ -173,6 +173,8 @@ class Executor {
     const Config& cfg_;
     OpArgs args_;
     std::string buf_;
+    bool crEnded_ = false;     // the last line read ended at a CR that closed buf_
+    bool afterBlank_ = false;  // an empty line came just before the line nextLine gave
     bool reportBody_ = false;  // the next line belongs to the report just logged
     bool ucs2_ = false, pdu_ = false;
     bool charsetKnown_ = false;  // asked or set in this run (a phone keeps it between runs)

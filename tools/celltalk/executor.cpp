@@ -142,6 +142,11 @@ Executor::Answer Executor::collect(const std::string& cmd, bool sending) {
         // Another header: the message before it had an empty text.
         if (bodyExpected && td::upperAscii(trim(*line)).starts_with(listHeader))
             bodyExpected = false;
+        // A final word comes after an empty line (the CR LF that opens it
+        // follows the one that ends the text), where a line feed inside a
+        // text gives none: such a line ends the answer at once.
+        if (bodyExpected && afterBlank_ && finalResult(*line, dial) != Final::None)
+            bodyExpected = false;
         if (bodyExpected && finalResult(*line, dial) != Final::None) {
             // A text line that reads "OK" is followed by more of the answer;
             // the final word after a text by silence. A phone writes a list

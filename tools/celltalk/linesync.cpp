@@ -98,17 +98,29 @@ std::optional<std::string> Executor::nextLine(double timeoutSec, bool& urc,
                                               const std::string& cmdPrefix, bool bodyExpected) {
     const auto deadline = Clock::now() + std::chrono::duration<double>(timeoutSec);
     size_t scan = 0;
+    bool blank = false;
     for (;;) {
         size_t pos;
         while ((pos = buf_.find_first_of("\r\n", scan)) != std::string::npos) {
+            // The LF of a CR LF split over two reads ends no line of its own.
+            if (pos == 0 && crEnded_ && buf_[0] == '\n') {
+                buf_.erase(0, 1);
+                crEnded_ = false;
+                continue;
+            }
             size_t skip = pos + 1;
             if (buf_[pos] == '\r' && skip < buf_.size() && buf_[skip] == '\n') ++skip;
+            crEnded_ = buf_[pos] == '\r' && skip == buf_.size();
             std::string line = buf_.substr(0, pos);
             buf_.erase(0, skip);
             scan = 0;
-            if (trim(line).empty()) continue;
+            if (trim(line).empty()) {
+                blank = true;
+                continue;
+            }
             urc = !bodyExpected && takeUnsolicited(line, cmdPrefix);
             if (urc) continue;
+            afterBlank_ = blank;
             return line;
         }
         scan = buf_.size();
