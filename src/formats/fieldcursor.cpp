@@ -171,7 +171,8 @@ std::string outerQuotes(std::string_view field) {
 
 CharsetName charsetName(std::string_view fields) {
     FieldCursor c(fields);
-    const std::string_view field = trimView(c.raw(true).value_or(""));
+    const std::string raw = c.raw(true).value_or("");
+    const std::string_view field = trimView(raw);
     CharsetName n;
     n.quoted = field.size() >= 2 && field.front() == '"' && field.back() == '"';
     n.name = outerQuotes(field);
