@@ -41,7 +41,8 @@ fuzz_one() {
     mkdir -p "$work" "$dir/crashes"
     if "$dir/bin/$t" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
         -artifact_prefix="$dir/crashes/$t-" "$work" "tests/fuzz/corpus/$t" >"$log" 2>&1; then
-        echo "fuzz: $t ok, $(grep -Eo '#[0-9]+' "$log" | tail -1 | tr -d '#') executions in ${seconds} s"
+        # libFuzzer's closing "Done N runs" (a "#N" elsewhere may be a dictionary entry).
+        echo "fuzz: $t ok, $(grep -Eo '^Done [0-9]+ runs' "$log" | grep -Eo '[0-9]+' | tail -1) executions in ${seconds} s"
     else
         echo "fuzz: $t FAILED (log $log):"
         grep -E "ERROR|mismatch|runtime error|Test unit written" "$log" | head -5
