@@ -13,47 +13,6 @@
 
 namespace celltalk {
 
-namespace {
-
-// The part of a line before ":" for lines of the form "+XXXX: ...", upper-cased.
-std::string linePrefix(std::string_view line) {
-    if (line.empty() || (line[0] != '+' && line[0] != '^' && line[0] != '*')) return {};
-    size_t colon = line.find(':');
-    if (colon == std::string_view::npos) return {};
-    return td::upperAscii(line.substr(0, colon));
-}
-
-constexpr std::array<std::string_view, 20> kUnsolicitedPrefixes = {
-    "+CMTI", "+CMT",  "+CDSI",  "+CDS",  "+CBMI", "+CBM",  "+CRING", "+CLIP", "+CCWA", "+CIEV",
-    "+CSQ",  "+CREG", "+CGREG", "+CUSD", "+CSSI", "+CSSU", "+CALV",  "+CBCI", "+CCCM", "+CGEV"};
-
-constexpr std::array<std::string_view, 7> kUnsolicitedWords = {
-    "RING", "NO CARRIER", "RDY", "+PBREADY", "CALL READY", "SMS READY", "^BOOT"};
-
-}  // namespace
-
-std::string commandPrefix(std::string_view command) {
-    std::string up = td::upperAscii(td::trimView(command));
-    if (!up.starts_with("AT")) return {};
-    std::string_view rest(up);
-    rest.remove_prefix(2);
-    if (rest.empty()) return {};
-    if (rest[0] == 'D') return "D";
-    if (rest[0] != '+' && rest[0] != '^' && rest[0] != '$' && rest[0] != '*') {
-        return std::string(rest.substr(0, 1));
-    }
-    size_t end = 1;
-    while (end < rest.size() && rest[end] != '=' && rest[end] != '?' && rest[end] != ';' &&
-           rest[end] != ' ')
-        ++end;
-    return std::string(rest.substr(0, end));
-}
-
-bool isExecForm(std::string_view command) {
-    return command.find('=') == std::string_view::npos &&
-           command.find('?') == std::string_view::npos;
-}
-
 Final finalResult(std::string_view line, bool dialCommand) {
     std::string up = td::upperAscii(td::trimView(line));
     if (up == "OK") return Final::Ok;
@@ -69,42 +28,6 @@ Final finalResult(std::string_view line, bool dialCommand) {
     // Outside a call these still end a command, which was not done.
     if (!dialCommand && (up == "BUSY" || up == "NO ANSWER")) return Final::Error;
     return Final::None;
-}
-
-bool isUnsolicited(std::string_view line, std::string_view cmdPrefix) {
-    std::string up = td::upperAscii(td::trimView(line));
-    for (auto w : kUnsolicitedWords)
-        if (up == w) return !(w == "NO CARRIER" && cmdPrefix == "D");
-    std::string p = linePrefix(up);
-    if (p.empty() || p == cmdPrefix) return false;
-    for (auto u : kUnsolicitedPrefixes)
-        if (p == u) return true;
-    return false;
-}
-
-bool reportHasBodyLine(std::string_view line) {
-    line = td::trimView(line);
-    std::string p = linePrefix(line);
-    if (p == "+CMT" || p == "+CBM") return true;
-    // A status report in text mode is one line of fields; in PDU mode the
-    // line holds only the length and the PDU follows.
-    if (p != "+CDS") return false;
-    td::FieldCursor c(line.substr(line.find(':') + 1));
-    c.skip();
-    return !c.moreFields();
-}
-
-namespace {
-constexpr std::array<std::string_view, 9> kIdentity = {"+CGMI", "+CGMM", "+CGMR", "+CGSN", "+CIMI",
-                                                       "+GMI",  "+GMM",  "+GMR",  "+GSN"};
-}  // namespace
-
-bool isIdentityQuestion(std::string_view command) {
-    if (!isExecForm(command)) return false;
-    const std::string prefix = commandPrefix(command);
-    for (auto k : kIdentity)
-        if (prefix == k) return true;
-    return false;
 }
 
 std::string labelIdentityAnswer(std::string_view command, std::string_view line) {
@@ -646,42 +569,6 @@ bool phoneBusy(std::string_view finalLine) {
     const std::string up = td::upperAscii(td::trimView(finalLine));
     int cme = errorCode(up, "+CME ERROR:");
     return cme == 14 || cme == 515 || errorCode(up, "+CMS ERROR:") == 314;
-}
-
-bool mustSucceed(std::string_view command) {
-    static constexpr std::array<std::string_view, 17> kMust = {
-        "+CPBR", "+CPBF", "+CMGL", "+MMGL", "+CMGR", "+MDBR", "+MDBAD", "+CMGS", "+CMSS",
-        "+CMGD", "+MDBD", "+CPBW", "+MDBW", "+CMGW", "+MMGD", "+CKPD",  "D"};
-    std::string_view t = td::trimView(command);
-    // "=?" only asks what the command would take: a probe.
-    if (t.size() >= 2 && t.substr(t.size() - 2) == "=?") return false;
-    const std::string prefix = commandPrefix(t);
-    for (auto m : kMust)
-        if (prefix == m) return true;
-    return false;
-}
-
-bool answerFits(std::string_view command, std::string_view line) {
-    line = td::trimView(line);
-    if (line.size() < 3 || line[0] != '+') return true;
-    size_t end = 1;
-    while (end < line.size() &&
-           ((line[end] >= 'A' && line[end] <= 'Z') || (line[end] >= 'a' && line[end] <= 'z')))
-        ++end;
-    // Only "+NAME:" names a command; "+7916...: text" is a message's text.
-    if (end == 1 || end >= line.size() || line[end] != ':') return true;
-    const std::string cmd = commandPrefix(command);
-    if (cmd.empty() || cmd[0] != '+') return true;
-    const std::string got = td::upperAscii(line.substr(0, end));
-    // "+GMR" and "+CGMR" ask the same; a search of the book answers as a read.
-    auto base = [](const std::string& p) {
-        return p.size() > 2 && p[1] == 'C' &&
-                       (p == "+CGMI" || p == "+CGMM" || p == "+CGMR" || p == "+CGSN")
-                   ? "+" + p.substr(2)
-                   : p;
-    };
-    if (base(got) == base(cmd)) return true;
-    return cmd == "+CPBF" && got == "+CPBR";
 }
 
 }  // namespace celltalk

@@ -7,13 +7,9 @@
 #include <string_view>
 #include <vector>
 
-namespace celltalk {
+#include "commands.h"
 
-// "+CPBR" for "at+cpbr=1,250", "+CSQ" for "AT+CSQ", "D" for "ATD123;",
-// "" for "AT" or text that is not an AT command. Upper-cased.
-std::string commandPrefix(std::string_view command);
-// True for the plain form of a command ("at+cgsn"), false for "=" and "?" forms.
-bool isExecForm(std::string_view command);
+namespace celltalk {
 
 enum class Final { None, Ok, Error, Other };
 // Classifies a line as the end of a command's answer: OK; a refusal (Error):
@@ -29,25 +25,6 @@ std::string errorMeaning(std::string_view finalLine);
 // The phone is busy and the command may succeed when tried again:
 // +CME ERROR 14 or 515, +CMS ERROR 314.
 bool phoneBusy(std::string_view finalLine);
-// Commands whose refusal fails the run: list reads, sends, re-sends, deletes,
-// entry writes, dialling and key presses. Their "=?" forms, and every other
-// command (character set, SMS format, storage, identity and capability
-// questions) may be refused without failing it.
-bool mustSucceed(std::string_view command);
-// False for a line "+NAME: ..." that names another command than `command`
-// (a late answer to an earlier one); lines without such a name fit.
-bool answerFits(std::string_view command, std::string_view line);
-
-// A line the phone sends of its own accord (RING, +CMTI:, +CRING:, +CLIP:,
-// +CIEV:, +CSQ:, ...). A line that carries the prefix of the command being
-// answered is that command's answer, not an unsolicited report.
-bool isUnsolicited(std::string_view line, std::string_view commandPrefix);
-// An unsolicited report whose message follows on the next line: a message
-// routed straight to the computer (+CMT:), a status report (+CDS:), a cell
-// broadcast (+CBM:), a status report in PDU mode (+CDS: <length>). That next
-// line is part of the report, not of an answer.
-bool reportHasBodyLine(std::string_view line);
-
 // A phone answers the identity commands (+CGMI, +CGMM, +CGMR, +CGSN, ...)
 // with a bare line; the log gets it with the command's prefix so that every
 // answer line names its command ("+CGSN: 351234...").
@@ -56,7 +33,6 @@ std::string labelIdentityAnswer(std::string_view command, std::string_view line)
 // The information lines of one identity answer as one labelled line (a
 // version some phones give on two or three lines keeps them all).
 std::string labelIdentityAnswer(std::string_view command, const std::vector<std::string>& lines);
-bool isIdentityQuestion(std::string_view command);
 
 // A field without blanks around it and without its outer pair of quotes.
 std::string unquote(std::string_view field);

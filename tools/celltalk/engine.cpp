@@ -11,6 +11,7 @@
 #include "platform/files.h"
 #include "platform/runmarker.h"
 #include "ports.h"
+#include "executor.h"
 #include "runinternal.h"
 
 namespace celltalk {

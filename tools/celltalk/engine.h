@@ -23,6 +23,10 @@ namespace celltalk {
 // The exit code of a run in which the phone refused a command that had to
 // succeed (a list read, a send, a delete, a write, a dial).
 constexpr int kExitRefused = 4;
+// The exit code of a run that found the line out of step: the phone still
+// sending an earlier operation's answer past the drain's limit, or never
+// answering the engine's AT with OK.
+constexpr int kExitOutOfStep = 5;
 
 class EngineError : public std::runtime_error {
   public:
@@ -123,72 +127,6 @@ std::string missingPortMessage(const std::vector<ports::Candidate>& found);
 void requestInterrupt();
 bool interruptRequested();
 void clearInterrupt();
-
-class Executor {
-  public:
-    Executor(Transport& t, Outputs& out, const Config& cfg, const OpArgs& args);
-    void run(const std::vector<Step>& steps);
-    // Reports the steps, the lines sent and the lines received to `o` (may be null).
-    void watch(RunObserver* o) { obs_ = o; }
-
-    // Charset and SMS mode the phone was last told (watched in the commands).
-    bool ucs2() const { return ucs2_; }
-    bool pduMode() const { return pdu_; }
-
-  private:
-    struct Answer {
-        std::vector<std::string> lines;  // information lines
-        std::string final;
-    };
-    void command(const std::string& cmd);
-    void sendSms(const std::string& number);
-    // The phone's final word on the message ("OK" when it took it).
-    std::string sendWithPrompt(const std::string& cmd, const std::string& body,
-                               const std::string& shown = {});
-    Answer collect(const std::string& cmd, bool sending);
-    bool waitPrompt(const std::string& cmd, std::string& refusal);
-    // Drains what an earlier run left on the line and makes sure the next
-    // answer is the phone's answer to this run's first command.
-    void synchronise();
-    bool drainStale(double quietSec, double limitSec);
-    void stale(const std::string& line);
-    // Notes a refusal of a command that had to succeed; the run goes on and
-    // fails at its end.
-    void refused(const std::string& what, const std::string& final);
-    void cancelMessageEntry();
-    std::optional<std::string> nextLine(double timeoutSec, bool& wasUnsolicited,
-                                        const std::string& cmdPrefix, bool bodyExpected);
-    bool takeUnsolicited(const std::string& line, const std::string& cmdPrefix);
-    void pause(double seconds, bool logged = true);
-    void noteSettings(const std::string& cmd, const Answer& a);
-    bool charsetGoverns(const std::string& cmd) const;
-    // Its prefix is an answer prefix of MetaOperation: the answer goes to a
-    // result file.
-    bool routed(const std::string& cmd) const;
-    void learnCharset();
-    void route(const std::string& cmd, const Answer& a);
-
-    Transport& t_;
-    Outputs& out_;
-    const Config& cfg_;
-    OpArgs args_;
-    std::string buf_;
-    bool crEnded_ = false;     // the last line read ended at a CR that closed buf_
-    bool afterBlank_ = false;  // an empty line came just before the line nextLine gave
-    bool reportBody_ = false;  // the next line belongs to the report just logged
-    bool ucs2_ = false, pdu_ = false;
-    bool charsetKnown_ = false;  // asked or set in this run (a phone keeps it between runs)
-    bool gsm_ = false;           // the phone's character set is the GSM 7-bit alphabet
-    bool quiet_ = false;         // the engine's own question: its answer is not logged
-    bool ucs2Text_ = false;      // AT+CSMP asked for UCS2 data coding
-    std::string charsetCmd_;     // the last character-set command the phone took
-    std::string mdbCharsetCmd_;  // the one last written into the date book file
-    unsigned smsRef_ = 0;
-    bool echo_ = false;        // the phone repeats each command line (seen at the start)
-    std::string sendingBody_;  // the text just sent, whose echo is no answer
-    std::vector<std::string> refusals_;
-    RunObserver* obs_ = nullptr;
-};
 
 struct RunRequest {
     std::string dir;        // folder with celltalk.ini; marker and error file go here

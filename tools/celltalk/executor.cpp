@@ -1,6 +1,8 @@
-// The execution of an operation's steps: each command sent, its answer
-// collected up to its final word, the settings it gave the phone noted, and
-// the answers of list reads routed to their result files.
+// The execution of an operation's steps: each command sent, its answer read
+// by the framing up to its final word, the settings it gave the phone noted,
+// and the answers of list reads routed to their result files.
+
+#include "executor.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -14,16 +16,12 @@ namespace celltalk {
 
 using td::trim;
 
-namespace {
-
-// How often a command the phone answered "busy" is tried again.
-constexpr int kBusyRetries = 3;
-
-}  // namespace
-
 Executor::Executor(Transport& t, Outputs& out, const Config& cfg, const OpArgs& args)
     : t_(t), out_(out), cfg_(cfg), args_(args) {
     smsRef_ = static_cast<unsigned>(Clock::now().time_since_epoch().count()) & 0xFF;
+    for (const std::string* p : {&cfg_.pbPrefix, &cfg_.smsPrefix, &cfg_.motoSmsPrefix,
+                                 &cfg_.mdbrPrefix, &cfg_.mdbadPrefix})
+        routedPrefixes_.push_back(td::upperAscii(trim(*p)));
 }
 
 static_assert(static_cast<int>(Step::Kind::SendSms) ==
@@ -53,9 +51,14 @@ void Executor::run(const std::vector<Step>& steps) {
         out_.log.flush();
     }
     // Whatever the phone still says after the last answer goes to the log.
-    bool urc = false;
-    while (t_.canWait() ? false : nextLine(0, urc, "", false).has_value()) {
-    }
+    framer_.idle();
+    if (!t_.canWait())
+        while (auto line = nextLine(0)) setAside(framer_.feed(*line, afterBlank_), *line);
+    if (!broken_.empty())
+        throw EngineError(td::W("ответ телефона на команду ") + broken_.front() +
+                              td::W(" пришёл не целиком (сообщение без своего PDU или PDU не той "
+                                    "длины); список не записан"),
+                          1);
     if (!refusals_.empty()) {
         std::string reason = refusals_.front();
         if (refusals_.size() > 1)
@@ -73,34 +76,36 @@ void Executor::refused(const std::string& what, const std::string& final) {
     refusals_.push_back(text);
 }
 
+CommandSpec Executor::spec(const std::string& cmd) const {
+    return commandSpec(cmd, routedPrefixes_);
+}
+
+FrameOptions Executor::frameOptions() const {
+    FrameOptions fo;
+    fo.echo = echo_;
+    fo.pdu = pdu_;
+    // A text given as UCS2 hex is one line; in a plain set a text may hold
+    // line feeds, so every line up to the list's next header is text.
+    fo.textLines = !pdu_ && !ucs2_;
+    return fo;
+}
+
 namespace {
 // How long the line must stay silent after a message text that reads like a
 // final word before that line is taken as the answer's final word.
 constexpr double kBodyLookAheadSec = 1.0;
 }  // namespace
 
-Executor::Answer Executor::collect(const std::string& cmd, bool sending) {
+Executor::Answer Executor::collect(const std::string& wire,
+                                   const std::optional<std::string>& sentText) {
     Answer a;
-    const std::string prefix = commandPrefix(cmd);
-    const bool dial = callCommand(prefix);
-    const std::string up = td::upperAscii(prefix);
-    // The message lists and reads: after each header line comes the
-    // message's text (its PDU in PDU mode), which is no final word and no
-    // report, whatever it reads. A text may hold line feeds: in text mode
-    // every line up to the list's next header is text. A PDU, and a text
-    // given as UCS2 hex, is one line: its final word needs no look-ahead.
-    const bool list = up == "+CMGL" || up == "+CMGR" || up == "+MMGL" || up == "+MMGR" ||
-                      up == td::upperAscii(trim(cfg_.smsPrefix)) ||
-                      up == td::upperAscii(trim(cfg_.motoSmsPrefix));
-    const bool textLines = list && !pdu_ && !ucs2_;
-    const std::string listHeader = up + ":";
-    bool first = true;
-    bool bodyExpected = false;
-    std::optional<std::string> ahead;  // a line read ahead of its turn
-    // With echo on, the phone repeats the command before it answers it: what
-    // comes before the repetition belongs to an earlier command.
-    bool echoPending = echo_ && !sending;
-    const bool identity = !sending && isIdentityQuestion(cmd);
+    const CommandSpec sp = spec(wire);
+    FrameOptions fo = frameOptions();
+    const bool sending = sentText.has_value();
+    fo.afterText = sending;
+    if (sending) fo.sentText = trim(*sentText);
+    framer_.begin(sp, wire, fo);
+    const bool identity = !sending && isIdentityQuestion(wire);
     // A send waits longer: the phone answers once the network has taken the message.
     const double timeout = sending ? std::max(cfg_.timeoutSec, 60.0) : cfg_.timeoutSec;
     // Every line restarts the wait for silence; the whole answer still has
@@ -108,80 +113,68 @@ Executor::Answer Executor::collect(const std::string& cmd, bool sending) {
     const double limit = std::max(cfg_.commandLimitSec, timeout);
     const auto hardEnd = Clock::now() + std::chrono::duration_cast<Clock::duration>(
                                             std::chrono::duration<double>(limit));
+    std::optional<std::string> ahead;  // a line read ahead of its turn
+    bool aheadBlank = false;
     for (;;) {
-        bool urc = false;
         const double left = std::chrono::duration<double>(hardEnd - Clock::now()).count();
         std::optional<std::string> line;
-        if (ahead)
+        if (ahead) {
             line.swap(ahead);
-        else if (left > 0)
-            line = nextLine(std::min(timeout, left), urc, prefix, bodyExpected);
+            afterBlank_ = aheadBlank;
+        } else if (left > 0) {
+            line = nextLine(std::min(timeout, left));
+        }
         if (!line && Clock::now() >= hardEnd)
-            throw NoAnswer(td::W("телефон не закончил ответ на команду ") + cmd + " (" +
+            throw NoAnswer(td::W("телефон не закончил ответ на команду ") + wire + " (" +
                            seconds(limit) + td::W(" с, CommandLimit)"));
         if (!line)
-            throw NoAnswer(td::W("нет ответа телефона на команду ") + cmd + " (" +
+            throw NoAnswer(td::W("нет ответа телефона на команду ") + wire + " (" +
                            seconds(timeout) + td::W(" с)"));
-        const bool echo = td::equalsNoCase(trim(*line), trim(cmd));
-        if (echoPending) {
-            if (echo)
-                echoPending = first = false;
-            else
-                stale(*line);
-            continue;
-        }
-        if (first && !sending && echo) {
-            first = false;  // the phone's echo of the command
-            continue;
-        }
-        first = false;
-        if (sending && !sendingBody_.empty() && trim(*line) == sendingBody_) {
-            sendingBody_.clear();  // the phone's echo of the text: logged once, as sent
-            continue;
-        }
-        // Another header: the message before it had an empty text.
-        if (bodyExpected && td::upperAscii(trim(*line)).starts_with(listHeader))
-            bodyExpected = false;
-        // A final word comes after an empty line (the CR LF that opens it
-        // follows the one that ends the text), where a line feed inside a
-        // text gives none: such a line ends the answer at once.
-        if (bodyExpected && afterBlank_ && finalResult(*line, dial) != Final::None)
-            bodyExpected = false;
-        if (bodyExpected && finalResult(*line, dial) != Final::None) {
+        Framer::Take take = framer_.feed(*line, afterBlank_);
+        if (take == Framer::Take::MaybeFinal) {
             // A text line that reads "OK" is followed by more of the answer;
             // the final word after a text by silence. A phone writes a list
             // in one go, so a second of silence tells it (a whole Timeout
             // would hold every list).
-            bool aheadUrc = false;
-            if (left > 0)
-                ahead =
-                    nextLine(std::min({timeout, left, kBodyLookAheadSec}), aheadUrc, prefix, false);
-            bodyExpected = ahead.has_value();
+            if (left > 0) ahead = nextLine(std::min({timeout, left, kBodyLookAheadSec}));
+            aheadBlank = afterBlank_;
+            if (ahead) {
+                framer_.wasText();
+                take = Framer::Take::Body;
+            } else {
+                framer_.wasFinal();
+                take = Framer::Take::Final;
+            }
         }
-        if (!bodyExpected && !answerFits(cmd, *line)) {
-            stale(*line);
-            continue;
+        switch (take) {
+            case Framer::Take::Echo:
+                continue;
+            case Framer::Take::Stale:
+            case Framer::Take::Report:
+                setAside(take, *line);
+                continue;
+            case Framer::Take::Final:
+                if (obs_) obs_->received(*line, false);
+                if (identity && !a.lines.empty()) {
+                    a.lines = {labelIdentityAnswer(wire, a.lines)};
+                    if (!quiet_) out_.log.line(a.lines.front());
+                }
+                a.final = *line;
+                a.whole = framer_.whole();
+                if (!quiet_) out_.log.line(*line);
+                framer_.idle();
+                return a;
+            default:
+                break;
         }
         if (obs_) obs_->received(*line, false);
-        Final f = bodyExpected ? Final::None : finalResult(*line, dial);
-        if (f != Final::None) {
-            if (identity && !a.lines.empty()) {
-                a.lines = {labelIdentityAnswer(cmd, a.lines)};
-                if (!quiet_) out_.log.line(a.lines.front());
-            }
-            a.final = *line;
-            if (!quiet_) out_.log.line(*line);
-            return a;
-        }
         if (identity) {
             a.lines.push_back(*line);  // labelled and logged whole with the final word
             continue;
         }
-        std::string logged = labelIdentityAnswer(cmd, *line);
+        std::string logged = labelIdentityAnswer(wire, *line);
         if (!quiet_) out_.log.line(logged);
         a.lines.push_back(logged);
-        const bool header = list && td::upperAscii(trim(*line)).starts_with(listHeader);
-        bodyExpected = header || (bodyExpected && textLines);
     }
 }
 
@@ -231,20 +224,7 @@ void Executor::noteSettings(const std::string& cmd, const Answer& a) {
 
 bool Executor::routed(const std::string& cmd) const {
     const std::string p = commandPrefix(cmd);
-    for (const std::string* cfgPrefix : {&cfg_.pbPrefix, &cfg_.smsPrefix, &cfg_.motoSmsPrefix,
-                                         &cfg_.mdbrPrefix, &cfg_.mdbadPrefix})
-        if (p == td::upperAscii(trim(*cfgPrefix))) return true;
-    return false;
-}
-
-bool Executor::charsetGoverns(const std::string& cmd) const {
-    if (routed(cmd)) return true;
-    const std::string p = commandPrefix(cmd);
-    static const char* const kTexts[] = {"+CPBR", "+CPBF", "+CPBW", "+CMGL", "+MMGL", "+MDBR",
-                                         "+MDBW", "+CMGR", "+CMGW", "+CMGS", "+CNUM"};
-    for (const char* t : kTexts)
-        if (p == t) return true;
-    return false;
+    return std::find(routedPrefixes_.begin(), routedPrefixes_.end(), p) != routedPrefixes_.end();
 }
 
 void Executor::learnCharset() {
@@ -255,7 +235,7 @@ void Executor::learnCharset() {
     quiet_ = true;
     try {
         t_.write("AT+CSCS?\r");
-        Answer a = collect("AT+CSCS?", false);
+        Answer a = collect("AT+CSCS?");
         quiet_ = false;
         noteSettings("AT+CSCS?", a);
     } catch (const NoAnswer&) {
@@ -296,17 +276,18 @@ void Executor::route(const std::string& cmd, const Answer& a) {
 }
 
 void Executor::command(const std::string& cmd) {
-    if (!charsetKnown_ && charsetGoverns(cmd)) learnCharset();
+    const CommandSpec sp = spec(cmd);
+    if (!charsetKnown_ && sp.charset) learnCharset();
     // The log keeps the command as written; the phone gets its texts in the
     // character set it was told to use, as its answers are read.
     const std::string wire = ucs2_ ? encodeUcs2WriteText(cmd) : cmd;
     out_.log.line(cmd);
     if (obs_) obs_->sent(cmd);
     t_.write(wire + "\r");
-    Answer a = collect(wire, false);
+    Answer a = collect(wire);
     // A busy SIM (still loading its books, say) takes the command a moment
     // later: a few tries, further apart each time, before it counts.
-    for (int retry = 0; retry < kBusyRetries && phoneBusy(a.final); ++retry) {
+    for (int retry = 0; retry < sp.busyRetries && phoneBusy(a.final); ++retry) {
         // 0.5, 1, 2 s, never longer than the wait for an answer.
         const double sec = std::min(0.5 * (1 << retry), cfg_.timeoutSec);
         out_.log.line(td::W("~телефон занят, повтор через ") + seconds(sec) + td::W(" с"));
@@ -314,13 +295,15 @@ void Executor::command(const std::string& cmd) {
         out_.log.line(cmd);
         if (obs_) obs_->sent(cmd);
         t_.write(wire + "\r");
-        a = collect(wire, false);
+        a = collect(wire);
     }
     noteSettings(cmd, a);
+    if (!a.whole) {
+        out_.log.line(td::W("Ошибка: ответ на команду ") + cmd + td::W(" пришёл не целиком"));
+        broken_.push_back(cmd);
+    }
     route(cmd, a);
-    // "=?" only asks what a command would take: a probe, which may be refused.
-    if (finalResult(a.final, callCommand(commandPrefix(cmd))) == Final::Error &&
-        (mustSucceed(cmd) || (routed(cmd) && !trim(cmd).ends_with("=?"))))
+    if (finalResult(a.final, sp.call) == Final::Error && sp.mustSucceed && !isProbe(cmd))
         refused(cmd, a.final);
 }
 

@@ -1,17 +1,33 @@
 // The line between the engine and the phone: answers an earlier run left
 // drained, the phone brought into step before the first command, lines taken
-// one by one with the unsolicited ones logged aside, and pauses.
+// one by one, and pauses.
 
 #include <algorithm>
 #include <thread>
 
 #include "answers.h"
+#include "executor.h"
 #include "platform/cp1251.h"
 #include "runinternal.h"
 
 namespace celltalk {
 
 using td::trim;
+
+namespace {
+
+// How many AT checks the sync makes before it gives up on a phone that talks
+// but never says OK (the second and third after ESC).
+constexpr int kSyncTries = 3;
+// The largest answer a phone may still be sending when a run starts: a
+// phone book of a thousand entries, or a long message list, is below it.
+constexpr double kLargestAnswerBytes = 64 * 1024;
+
+std::chrono::milliseconds millis(double sec) {
+    return std::chrono::milliseconds(static_cast<long long>(sec * 1000));
+}
+
+}  // namespace
 
 void Executor::stale(const std::string& line) {
     // A late answer to a command of an earlier run (or one given up on):
@@ -20,66 +36,140 @@ void Executor::stale(const std::string& line) {
     if (obs_) obs_->received(line, true);
 }
 
-bool Executor::drainStale(double quietSec, double limitSec) {
-    const auto end = Clock::now() + std::chrono::duration<double>(limitSec);
-    bool any = false, urc = false;
+void Executor::report(const std::string& line) {
+    out_.log.line("~" + line);  // logged, never taken as an answer
+    if (obs_) obs_->received(line, true);
+}
+
+void Executor::setAside(Framer::Take take, const std::string& line) {
+    if (take == Framer::Take::Report)
+        report(line);
+    else
+        stale(line);
+}
+
+double Executor::quietSec() const {
+    // Twenty characters' time at the line's speed, and at least 15 ms: a
+    // phone still sending shows within it, even between two of its lines.
+    return std::max(0.015, 20.0 * 10.0 / std::max(cfg_.baud, 1));
+}
+
+double Executor::drainLimitSec() const {
+    // What a phone may still be sending is at most one answer. The time the
+    // largest answer takes at the line's speed (5.7 s at 115200 baud, over
+    // nine minutes at 1200), but never longer than one command's answer may
+    // take at all (CommandLimit), and at least 2 s.
+    const double lineSec = kLargestAnswerBytes * 10.0 / std::max(cfg_.baud, 1);
+    const double commandSec = std::max(cfg_.commandLimitSec, cfg_.timeoutSec);
+    return std::max(2.0, std::min(lineSec, commandSec));
+}
+
+bool Executor::drainStale(double quietSec, double limitSec, bool& any) {
+    framer_.idle();
+    const auto start = Clock::now();
+    const auto end = start + millis(limitSec);
+    auto lastByte = start;
+    bool quiet = false;
     for (;;) {
-        auto line = nextLine(quietSec, urc, "", false);
-        if (!line) {
-            // A line without its end yet counts as well: it is no answer.
-            if (t_.canWait() && !buf_.empty() && Clock::now() < end) continue;
-            break;
+        bool answers = false;  // a line or part of one that is no report came
+        while (auto line = popLine()) {
+            const Framer::Take take = framer_.feed(*line, afterBlank_);
+            answers = answers || take != Framer::Take::Report;
+            setAside(take, *line);
+            any = true;
         }
-        stale(*line);
-        any = true;
-        if (Clock::now() >= end) break;
+        // Reports alone (a flood of RING) are no answer still on its way: the
+        // line is as good as quiet once they are taken.
+        if (!answers && buf_.empty() && lastByte != start) quiet = true;
+        if (quiet) break;
+        checkInterrupt();
+        const auto now = Clock::now();
+        const auto quietLeft = std::chrono::duration_cast<std::chrono::milliseconds>(
+            lastByte + millis(quietSec) - now);
+        if (!t_.canWait() || quietLeft.count() <= 0) {
+            quiet = true;
+            if (!t_.canWait()) buf_ += t_.read(0);
+            continue;  // the lines complete by now are taken once more
+        }
+        if (now >= end) return false;
+        std::string data =
+            t_.read(static_cast<int>(std::clamp<long long>(quietLeft.count(), 1, 100)));
+        if (!data.empty()) {
+            buf_ += data;
+            lastByte = Clock::now();
+        }
     }
-    if (!buf_.empty()) {
+    // A line without its end (a "> " prompt) is no answer either.
+    if (!trim(buf_).empty()) {
         stale(buf_);
-        buf_.clear();
         any = true;
     }
-    return any;
+    buf_.clear();
+    pendingBlank_ = crEnded_ = false;
+    return true;
 }
 
 void Executor::synchronise() {
     // A run stopped on a slow line leaves answers on their way; without this
     // they would be taken for the answers of this run, one command behind.
+    // The first command is sent only once the line is quiet and the phone
+    // has answered an AT of this run with OK (after its own echo, when it
+    // repeats commands), and the line stayed quiet after that OK.
     t_.discardInput();
     const bool waits = t_.canWait();
-    drainStale(waits ? 0.15 : 0, waits ? 2.0 : 0);
-    const double answerSec = std::min(cfg_.timeoutSec, 1.0);
-    for (int attempt = 0; attempt < 3; ++attempt) {
+    const double quiet = waits ? quietSec() : 0;
+    const double limit = drainLimitSec();
+    const auto end = Clock::now() + millis(limit);
+    auto leftSec = [&] {
+        return std::max(0.0, std::chrono::duration<double>(end - Clock::now()).count());
+    };
+    auto stillTalking = [&] {
+        return EngineError(
+            td::W("телефон ещё передаёт ответ прошлой операции: линия не затихла за ") +
+                seconds(limit) + td::W(" с; подождите, пока телефон закончит, и повторите"),
+            kExitOutOfStep);
+    };
+    bool any = false;
+    if (!drainStale(quiet, leftSec(), any)) throw stillTalking();
+    for (int attempt = 0; attempt < kSyncTries; ++attempt) {
         checkInterrupt();
         // A run stopped at the "> " prompt leaves the phone taking message
         // text, where "AT" is text too: ESC drops that message. A phone in
         // command mode ignores what comes before "AT".
         if (attempt) t_.write("\x1B");
         t_.write("AT\r");
-        bool echoed = false, ok = false, urc = false, heard = false;
-        const auto end = Clock::now() + std::chrono::duration<double>(answerSec);
+        bool echoed = false, ok = false, heard = false;
+        const auto answerEnd = Clock::now() + millis(cfg_.timeoutSec);
         while (!ok) {
-            double left = std::chrono::duration<double>(end - Clock::now()).count();
-            auto line =
-                left > 0 || !waits ? nextLine(std::max(left, 0.001), urc, "", false) : std::nullopt;
+            const double left = std::chrono::duration<double>(answerEnd - Clock::now()).count();
+            if (waits && left <= 0) break;
+            auto line = nextLine(waits ? left : 0);
             if (!line) break;
-            heard = true;
-            if (!echoed && td::equalsNoCase(trim(*line), "AT"))
-                echoed = true;
-            else if (finalResult(*line, false) == Final::Ok)
-                ok = true;
-            else
-                stale(*line);
+            if (!echoed && td::equalsNoCase(trim(*line), "AT")) {
+                echoed = heard = true;
+            } else if (finalResult(*line, false) == Final::Ok) {
+                ok = heard = true;
+            } else {
+                // The phone's reports tell nothing of its answering.
+                const Framer::Take take = framer_.feed(*line, afterBlank_);
+                heard = heard || take != Framer::Take::Report;
+                setAside(take, *line);
+            }
         }
         heard = heard || !buf_.empty();  // a prompt "> " ends no line
-        if (!ok && !heard) break;        // a silent phone: its first command will tell
-        if (!ok) continue;
-        echo_ = echoed;
+        if (!ok && !heard)
+            throw NoAnswer(td::W("нет ответа телефона на AT перед первой командой (") +
+                           seconds(cfg_.timeoutSec) + td::W(" с)"));
         // An OK of an earlier command may have come just before this one's:
         // what follows it is then stale too, and the check is repeated.
-        if (!drainStale(waits ? 0.1 : 0, waits ? 1.0 : 0)) return;
+        bool after = false;
+        if (!drainStale(quiet, leftSec(), after)) throw stillTalking();
+        if (ok && !after) {
+            echo_ = echoed;
+            return;
+        }
     }
-    out_.log.line(td::W("~телефон не ответил OK на AT перед первой командой"));
+    throw EngineError(td::W("телефон не ответил OK на AT перед первой командой"), kExitOutOfStep);
 }
 
 void Executor::pause(double sec, bool logged) {
@@ -94,58 +184,42 @@ void Executor::pause(double sec, bool logged) {
     }
 }
 
-std::optional<std::string> Executor::nextLine(double timeoutSec, bool& urc,
-                                              const std::string& cmdPrefix, bool bodyExpected) {
-    const auto deadline = Clock::now() + std::chrono::duration<double>(timeoutSec);
-    size_t scan = 0;
-    bool blank = false;
-    for (;;) {
-        size_t pos;
-        while ((pos = buf_.find_first_of("\r\n", scan)) != std::string::npos) {
-            // The LF of a CR LF split over two reads ends no line of its own.
-            if (pos == 0 && crEnded_ && buf_[0] == '\n') {
-                buf_.erase(0, 1);
-                crEnded_ = false;
-                continue;
-            }
-            size_t skip = pos + 1;
-            if (buf_[pos] == '\r' && skip < buf_.size() && buf_[skip] == '\n') ++skip;
-            crEnded_ = buf_[pos] == '\r' && skip == buf_.size();
-            std::string line = buf_.substr(0, pos);
-            buf_.erase(0, skip);
-            scan = 0;
-            if (trim(line).empty()) {
-                blank = true;
-                continue;
-            }
-            urc = !bodyExpected && takeUnsolicited(line, cmdPrefix);
-            if (urc) continue;
-            afterBlank_ = blank;
-            return line;
+std::optional<std::string> Executor::popLine() {
+    size_t pos;
+    while ((pos = buf_.find_first_of("\r\n")) != std::string::npos) {
+        // The LF of a CR LF split over two reads ends no line of its own.
+        if (pos == 0 && crEnded_ && buf_[0] == '\n') {
+            buf_.erase(0, 1);
+            crEnded_ = false;
+            continue;
         }
-        scan = buf_.size();
+        size_t skip = pos + 1;
+        if (buf_[pos] == '\r' && skip < buf_.size() && buf_[skip] == '\n') ++skip;
+        crEnded_ = buf_[pos] == '\r' && skip == buf_.size();
+        std::string line = buf_.substr(0, pos);
+        buf_.erase(0, skip);
+        if (trim(line).empty()) {
+            pendingBlank_ = true;
+            continue;
+        }
+        afterBlank_ = pendingBlank_;
+        pendingBlank_ = false;
+        return line;
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> Executor::nextLine(double timeoutSec) {
+    const auto deadline = Clock::now() + std::chrono::duration<double>(timeoutSec);
+    for (;;) {
+        if (auto line = popLine()) return line;
         checkInterrupt();
         auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
         if (left.count() <= 0 && timeoutSec > 0) return std::nullopt;
         std::string data = t_.read(static_cast<int>(std::clamp<long long>(left.count(), 0, 100)));
         if (data.empty() && (!t_.canWait() || timeoutSec <= 0)) return std::nullopt;
         buf_ += data;
-        scan = 0;
     }
-}
-
-bool Executor::takeUnsolicited(const std::string& line, const std::string& cmdPrefix) {
-    if (reportBody_) {
-        reportBody_ = false;
-    } else if (isUnsolicited(line, cmdPrefix) &&
-               !(callCommand(cmdPrefix) && finalResult(line, true) == Final::Other)) {
-        reportBody_ = reportHasBodyLine(line);
-    } else {
-        return false;
-    }
-    out_.log.line("~" + line);  // logged, never taken as an answer
-    if (obs_) obs_->received(line, true);
-    return true;
 }
 
 }  // namespace celltalk

@@ -3,6 +3,7 @@
 // one text-mode message sent as PDU parts.
 
 #include "answers.h"
+#include "executor.h"
 #include "gsmtext.h"
 #include "platform/cp1251.h"
 #include "runinternal.h"
@@ -26,14 +27,17 @@ bool Executor::waitPrompt(const std::string& cmd, std::string& refusal) {
     // The prompt "> " ends no line, so lines are taken here only when they are
     // complete: the prompt may follow the echo, an unsolicited report or a
     // lone line end in a later read, and must still be seen when it comes.
-    const std::string prefix = commandPrefix(cmd);
+    // The command's repetition, the phone's reports and a refusal are told
+    // by the framing; the prompt itself ends no line.
+    FrameOptions fo = frameOptions();
+    fo.echo = false;
+    framer_.begin(spec(cmd), cmd, fo);
     auto span = [](double sec) {
         return std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(sec));
     };
     Clock::time_point deadline = Clock::now() + span(cfg_.timeoutSec);
     const Clock::time_point hardEnd =
         Clock::now() + span(std::max(cfg_.commandLimitSec, cfg_.timeoutSec));
-    bool echoSeen = false;
     for (;;) {
         size_t first = buf_.find_first_not_of("\r\n");
         buf_.erase(0, first == std::string::npos ? buf_.size() : first);
@@ -46,17 +50,25 @@ bool Executor::waitPrompt(const std::string& cmd, std::string& refusal) {
             std::string line = buf_.substr(0, eol);
             buf_.erase(0, eol);
             if (trim(line).empty()) continue;
-            if (takeUnsolicited(line, prefix)) continue;
-            if (!echoSeen && td::equalsNoCase(trim(line), trim(cmd))) {
-                echoSeen = true;
-                continue;
+            const Framer::Take take = framer_.feed(line, false);
+            switch (take) {
+                case Framer::Take::Echo:
+                    continue;
+                case Framer::Take::Stale:
+                case Framer::Take::Report:
+                    setAside(take, line);
+                    continue;
+                case Framer::Take::Final:
+                    out_.log.line(line);
+                    if (obs_) obs_->received(line, false);
+                    refusal = line;
+                    framer_.idle();
+                    return false;
+                default:
+                    break;
             }
             out_.log.line(line);
             if (obs_) obs_->received(line, false);
-            if (finalResult(line, false) != Final::None) {
-                refusal = line;
-                return false;
-            }
             // A line resets the wait for silence, never the command's limit.
             deadline = std::min(hardEnd, Clock::now() + span(cfg_.timeoutSec));
             continue;
@@ -90,16 +102,7 @@ std::string Executor::sendWithPrompt(const std::string& cmd, const std::string& 
     t_.write(body + "\x1A");
     // With echo on, the phone repeats the text first; it is not the answer
     // even when the text reads "OK".
-    const std::string bodyEcho = trim(body);
-    sendingBody_ = bodyEcho;
-    Answer a;
-    for (int echoes = 0; echoes < 3; ++echoes) {
-        a = collect(cmd, true);
-        bool echoOnly = a.lines.empty() && trim(a.final) == bodyEcho;
-        if (!echoOnly) break;
-    }
-    sendingBody_.clear();
-    return a.final;
+    return collect(cmd, body).final;
 }
 
 void Executor::sendSms(const std::string& number) {
