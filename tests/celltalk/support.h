@@ -149,4 +149,32 @@ class ChunkedLink : public Transport {
     std::string held_;
 };
 
+// Hands out what another phone sends `delay` after it was sent, the way a
+// laggy link (Bluetooth rfcomm) delivers every answer late.
+class LateLink : public Transport {
+  public:
+    LateLink(Transport& inner, std::chrono::milliseconds delay) : inner_(inner), delay_(delay) {}
+    void write(std::string_view b) override { inner_.write(b); }
+    std::string read(int ms) override {
+        const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+        for (;;) {
+            const auto now = std::chrono::steady_clock::now();
+            std::string got = inner_.read(0);
+            if (!got.empty()) held_.push_back({now + delay_, got});
+            std::string out;
+            while (!held_.empty() && held_.front().first <= now) {
+                out += held_.front().second;
+                held_.erase(held_.begin());
+            }
+            if (!out.empty() || now >= end) return out;
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+    }
+
+  private:
+    Transport& inner_;
+    std::chrono::milliseconds delay_;
+    std::vector<std::pair<std::chrono::steady_clock::time_point, std::string>> held_;
+};
+
 }  // namespace celltalk::test

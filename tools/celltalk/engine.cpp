@@ -6,12 +6,12 @@
 
 #include <atomic>
 
+#include "executor.h"
 #include "formats/fieldcursor.h"
 #include "platform/cp1251.h"
 #include "platform/files.h"
 #include "platform/runmarker.h"
 #include "ports.h"
-#include "executor.h"
 #include "runinternal.h"
 
 namespace celltalk {

@@ -35,7 +35,9 @@ void Framer::begin(const CommandSpec& spec, std::string_view commandLine,
     spec_ = spec;
     opts_ = opts;
     command_ = td::trimView(commandLine);
+    prefix_ = commandPrefix(commandLine);
     name_ = answerName(spec);
+    if (name_.empty()) name_ = prefix_;
     headerUp_ = td::upperAscii(name_) + ":";
     whole_ = true;
     pduLength_ = -1;
@@ -48,6 +50,7 @@ void Framer::idle() {
     state_ = State::Idle;
     spec_ = {};
     name_.clear();
+    prefix_.clear();
 }
 
 bool Framer::header(std::string_view line) const {
@@ -72,7 +75,7 @@ bool Framer::reportContinues(std::string_view line) {
 }
 
 bool Framer::startReport(std::string_view line, bool strict) {
-    const ReportSpec* r = reportOf(line, state_ == State::Idle ? "" : spec_.prefix);
+    const ReportSpec* r = reportOf(line, prefix_);
     if (!r || (strict && !reportShaped(line))) return false;
     reportLines_ = 0;
     if (r->body == ReportSpec::Body::NextLine && reportHasBodyLine(line)) reportLines_ = 1;
@@ -113,11 +116,7 @@ Framer::Take Framer::feed(std::string_view line, bool afterBlank) {
         case State::Done:
             break;
     }
-    const State was = state_;
-    state_ = State::Idle;
-    const bool report = startReport(line, false);
-    state_ = was;
-    return report ? Take::Report : Take::Stale;
+    return startReport(line, false) ? Take::Report : Take::Stale;
 }
 
 Framer::Take Framer::inAnswer(std::string_view line) {

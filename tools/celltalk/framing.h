@@ -81,6 +81,7 @@ class Framer {
     FrameOptions opts_;
     State state_ = State::Idle;
     std::string command_;   // trimmed command line, as the echo repeats it
+    std::string prefix_;    // the command's prefix ("+CSQ"): its own lines are no report
     std::string name_;      // answer prefix
     std::string headerUp_;  // name_ + ":"
     bool first_ = true;     // no line of the answer seen yet

@@ -71,16 +71,17 @@ bool Executor::drainStale(double quietSec, double limitSec, bool& any) {
     auto lastByte = start;
     bool quiet = false;
     for (;;) {
-        bool answers = false;  // a line or part of one that is no report came
+        int lines = 0, reports = 0;
         while (auto line = popLine()) {
             const Framer::Take take = framer_.feed(*line, afterBlank_);
-            answers = answers || take != Framer::Take::Report;
+            ++lines;
+            reports += take == Framer::Take::Report;
             setAside(take, *line);
             any = true;
         }
         // Reports alone (a flood of RING) are no answer still on its way: the
         // line is as good as quiet once they are taken.
-        if (!answers && buf_.empty() && lastByte != start) quiet = true;
+        if (lines > 0 && reports == lines && buf_.empty()) quiet = true;
         if (quiet) break;
         checkInterrupt();
         const auto now = Clock::now();
