@@ -110,9 +110,7 @@ TFormUssd::TFormUssd(QWidget* parent) : QDialog(parent) {
     td::ReadCycleHooks hooks;
     hooks.parse = [this](const std::vector<std::string>& lines) {
         std::vector<std::string>& records = records_;
-        records.clear();
-        for (const std::string& line : lines)
-            if (td::ussd::parseCusd(line)) records.push_back(line);
+        records = td::ussd::answerLines(lines);
         showLines(records);
         PanelStatus->setText(td::fromWin(records.empty() ? td::ussd::noAnswerText()
                                                          : td::ussd::currentAnswerText()));

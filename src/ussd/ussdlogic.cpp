@@ -1,5 +1,7 @@
 #include "ussd/ussdlogic.h"
 
+#include <algorithm>
+
 #include "engine/settings.h"
 #include "formats/fieldcursor.h"
 #include "platform/cp1251.h"
@@ -37,17 +39,45 @@ Alphabet alphabetOf(int dcs) {
     return Alphabet::Gsm7;
 }
 
+// Where a text ends: at its first NUL, which some phones follow with padding
+// inside the quotes. In the GSM set a NUL byte is "@", so there only a NUL
+// after which no GSM character comes (NULs and bytes above 0x7F) ends it.
+std::string_view beforeNul(std::string_view text, bool gsmCharset) {
+    for (size_t at = text.find('\0'); at != std::string_view::npos; at = text.find('\0', at + 1)) {
+        if (!gsmCharset) return text.substr(0, at);
+        std::string_view rest = text.substr(at);
+        bool padding = true;
+        for (unsigned char c : rest) padding = padding && (c == 0 || c > 0x7F);
+        if (padding) return text.substr(0, at);
+    }
+    return text;
+}
+
+std::string cutAtNul(std::string decoded) {
+    if (size_t at = decoded.find('\0'); at != std::string::npos) decoded.resize(at);
+    return decoded;
+}
+
 }  // namespace
 
-std::string decodeText(std::string_view text, int dcs) {
+std::string decodeText(std::string_view text, int dcs, bool gsmCharset) {
     const std::optional<std::vector<uint8_t>> octets = fromHex(text);
-    if (!octets || octets->empty()) return std::string(text);
+    if (!octets || octets->empty()) {
+        text = beforeNul(text, gsmCharset);
+        if (!gsmCharset || alphabetOf(dcs) != Alphabet::Gsm7) return std::string(text);
+        // Text mode in the GSM set: each byte is a character of its alphabet.
+        return utf8ToCp1251(
+            utf32ToUtf8(fromGsm7Septets(std::vector<uint8_t>(text.begin(), text.end()))));
+    }
     switch (alphabetOf(dcs)) {
         case Alphabet::Ucs2: {
             if (octets->size() % 2) break;
             std::u16string units;
-            for (size_t i = 0; i < octets->size(); i += 2)
-                units += static_cast<char16_t>((*octets)[i] << 8 | (*octets)[i + 1]);
+            for (size_t i = 0; i < octets->size(); i += 2) {
+                const auto unit = static_cast<char16_t>((*octets)[i] << 8 | (*octets)[i + 1]);
+                if (unit == 0) break;  // a NUL ends the text, padding may follow
+                units += unit;
+            }
             return utf16ToCp1251(units);
         }
         case Alphabet::Gsm7: {
@@ -59,12 +89,12 @@ std::string decodeText(std::string_view text, int dcs) {
             return utf8ToCp1251(utf32ToUtf8(fromGsm7Septets(septets)));
         }
         case Alphabet::Eight:
-            return std::string(octets->begin(), octets->end());
+            return cutAtNul(std::string(octets->begin(), octets->end()));
     }
     return std::string(text);
 }
 
-std::optional<Answer> parseCusd(std::string_view line) {
+std::optional<Answer> parseCusd(std::string_view line, bool gsmCharset) {
     size_t at = line.find("+CUSD:");
     if (at == std::string_view::npos) return std::nullopt;
     FieldCursor c(line.substr(at));
@@ -77,15 +107,106 @@ std::optional<Answer> parseCusd(std::string_view line) {
     const std::optional<long long> dcs = c.number();
     Answer a;
     a.mode = static_cast<int>(*mode);
-    a.text = decodeText(text.value_or(""), dcs && *dcs >= 0 && *dcs <= 255 ? int(*dcs) : 15);
+    a.text =
+        decodeText(text.value_or(""), dcs && *dcs >= 0 && *dcs <= 255 ? int(*dcs) : 15, gsmCharset);
     return a;
 }
 
+namespace {
+
+// A text runs over at most this many lines of the log (a USSD text holds
+// 182 characters at most).
+constexpr size_t kMaxTextLines = 32;
+
+std::string_view unmarked(std::string_view line) {
+    line = trimView(line, " \t\r");
+    if (line.starts_with('~')) line.remove_prefix(1);
+    return line;
+}
+
+// A command as the engine logs it; lines it marks with "~" came unasked.
+bool isCommand(std::string_view line) {
+    line = trimView(line);
+    return !line.starts_with('~') && startsWithNoCase(line, "AT");
+}
+
+// The character set a logged command line selects ("at+cscs=\"GSM\""), if any.
+std::optional<std::string> selectedCharset(std::string_view line) {
+    const std::string upper = upperAscii(line);
+    const size_t at = upper.rfind("+CSCS=");
+    if (at == std::string::npos) return std::nullopt;
+    FieldCursor c(line.substr(at + 6));
+    std::optional<std::string> set = c.text();
+    if (set) *set = upperAscii(trimView(*set));
+    return set;
+}
+
+bool quoteLeftOpen(std::string_view cusdLine) {
+    const size_t at = cusdLine.find("+CUSD:");
+    return std::count(cusdLine.begin() + at, cusdLine.end(), '"') % 2 == 1;
+}
+
+struct LogAnswer {
+    std::string line;  // the +CUSD line with its text's further lines joined
+    bool gsmCharset = false;
+};
+
+// Walks the log: the answers in order, and the lines they were read from.
+std::vector<LogAnswer> scanLog(const std::vector<std::string>& lines,
+                               std::vector<size_t>* used = nullptr) {
+    std::vector<LogAnswer> answers;
+    bool gsm = false;
+    std::optional<std::string> asked;  // the set of the command waiting for its word
+    size_t askedAt = 0;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        const std::string_view line = trimView(lines[i], " \t\r");
+        if (isCommand(line)) {
+            asked = selectedCharset(line);
+            askedAt = i;
+            continue;
+        }
+        if (asked && !line.starts_with('~') &&
+            (line == "OK" || line.find("ERROR") != std::string_view::npos)) {
+            if (line == "OK") {
+                gsm = *asked == "GSM";
+                if (used) used->insert(used->end(), {askedAt, i});
+            }
+            asked.reset();
+            continue;
+        }
+        const std::string_view first = unmarked(line);
+        if (!parseCusd(first)) continue;
+        LogAnswer a{std::string(first), gsm};
+        if (used) used->push_back(i);
+        for (size_t j = i + 1; quoteLeftOpen(first) && j < lines.size() && j <= i + kMaxTextLines;
+             ++j) {
+            const std::string_view more = unmarked(lines[j]);
+            if (isCommand(lines[j]) || more.find("+CUSD:") != std::string_view::npos) break;
+            a.line += '\n';
+            a.line += more;
+            if (used) used->push_back(j);
+            i = j;
+            if (more.find('"') != std::string_view::npos) break;
+        }
+        answers.push_back(std::move(a));
+    }
+    return answers;
+}
+
+}  // namespace
+
 std::optional<Answer> lastAnswer(const std::vector<std::string>& lines) {
-    std::optional<Answer> last;
-    for (const std::string& line : lines)
-        if (auto a = parseCusd(line)) last = a;
-    return last;
+    const std::vector<LogAnswer> answers = scanLog(lines);
+    if (answers.empty()) return std::nullopt;
+    return parseCusd(answers.back().line, answers.back().gsmCharset);
+}
+
+std::vector<std::string> answerLines(const std::vector<std::string>& lines) {
+    std::vector<size_t> used;
+    if (scanLog(lines, &used).empty()) return {};
+    std::vector<std::string> out;
+    for (size_t i : used) out.push_back(lines[i]);
+    return out;
 }
 
 std::string modeNote(int mode) {

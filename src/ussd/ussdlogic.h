@@ -4,8 +4,13 @@
 //   +CUSD: <mode>[,"<text>"[,<dcs>]]
 // (before or after the request's OK; the engine logs a late one with "~"
 // in front). The text is GSM 7-bit packed into hex or UCS2 hex as the data
-// coding scheme says, or plain text when it is not hex. Texts returned are
-// Windows-1251; a character it cannot hold shows as "?".
+// coding scheme says, or plain text when it is not hex: GSM alphabet bytes
+// when the phone was told to use the GSM character set (AT+CSCS="GSM"
+// answered OK earlier in the log), the bytes as they are otherwise. A text
+// may run over several log lines: the +CUSD line leaves its quote open and
+// the line that closes it ends the text. A NUL ends a text (some phones pad
+// the quotes after it). Texts returned are Windows-1251; a character it
+// cannot hold shows as "?".
 
 #include <optional>
 #include <string>
@@ -28,13 +33,18 @@ struct Answer {
     std::string text;  // decoded, Windows-1251
 };
 
-// The answer of one +CUSD line, nothing for any other line.
-std::optional<Answer> parseCusd(std::string_view line);
+// The answer of one +CUSD line (its text's lines joined by line feeds),
+// nothing for any other line. `gsmCharset`: the phone uses the GSM set.
+std::optional<Answer> parseCusd(std::string_view line, bool gsmCharset = false);
 // The last answer among the log's lines.
 std::optional<Answer> lastAnswer(const std::vector<std::string>& lines);
+// The log's lines the answers are read from: each +CUSD line with the lines
+// its text runs over, and the accepted character-set commands with their
+// OK; nothing when the log holds no answer.
+std::vector<std::string> answerLines(const std::vector<std::string>& lines);
 
 // The text of an answer as its data coding scheme says (see above).
-std::string decodeText(std::string_view text, int dcs);
+std::string decodeText(std::string_view text, int dcs, bool gsmCharset = false);
 
 // The texts the window shows (Windows-1251).
 std::string modeNote(int mode);

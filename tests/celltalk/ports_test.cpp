@@ -291,6 +291,43 @@ TEST(RunPorts, SetWritesComPortAndKeepsTheRest) {
     EXPECT_NE(out.find("устройства /dev/serial/by-id/usb-M-if00 сейчас нет"), std::string::npos);
 }
 
+// A made-up sysfs: a USB phone's interface under its device, which carries
+// the ids, and a serial port on the mainboard, which has none.
+TEST(UsbIds, ReadFromTheUsbDeviceAboveThePort) {
+    Scratch sys;
+    sys.file("devices/pci0/usb1/1-2/idVendor", "22b8\n");
+    sys.file("devices/pci0/usb1/1-2/idProduct", "2a62\n");
+    fs::create_directories(sys.path("devices/pci0/usb1/1-2/1-2:1.0"));
+    fs::create_directories(sys.path("devices/platform/serial8250"));
+    sys.link("class/tty/ttyACM0/device", "../../../devices/pci0/usb1/1-2/1-2:1.0");
+    sys.link("class/tty/ttyS0/device", "../../../devices/platform/serial8250");
+    auto ids = usbIdsOf("/dev/ttyACM0", sys.dir.string());
+    ASSERT_TRUE(ids);
+    EXPECT_EQ(modemManagerRule(*ids),
+              "ATTRS{idVendor}==\"22b8\", ATTRS{idProduct}==\"2a62\", "
+              "ENV{ID_MM_DEVICE_IGNORE}=\"1\"");
+    EXPECT_FALSE(usbIdsOf("/dev/ttyS0", sys.dir.string()));
+    EXPECT_FALSE(usbIdsOf("/dev/ttyUSB7", sys.dir.string()));
+
+    // --set shows the rule for that device; with nobody at a terminal it only shows it.
+    Scratch dir;
+    dir.file("celltalk.ini", "[Common]\r\nComPort=SIM\r\n");
+    std::string out;
+    EXPECT_EQ(runIn(dir, {"--set", "/dev/ttyACM0", "--sys", sys.dir.string()}, out), 0) << out;
+    EXPECT_NE(out.find("/etc/udev/rules.d/77-celltalk.rules:\n    " + modemManagerRule(*ids)),
+              std::string::npos)
+        << out;
+    EXPECT_NE(out.find("sudo udevadm control --reload"), std::string::npos) << out;
+    EXPECT_EQ(out.find("[y/N]"), std::string::npos) << out;
+    // Told no at the terminal: nothing run.
+    std::istringstream no("n\n");
+    std::ostringstream o, e;
+    EXPECT_EQ(runPorts({"celltalk", "ports", "--set", "/dev/ttyACM0", "--sys", sys.dir.string()},
+                       dir.dir.string(), o, e, &no),
+              0);
+    EXPECT_NE(o.str().find("[y/N] не записано"), std::string::npos) << o.str();
+}
+
 TEST(RunPorts, SetWarnsWhenTheOperationsIniHasItsOwnPort) {
     Scratch dir;
     dir.file("celltalk.ini", "[Common]\r\nModelIni=phone2.ini\r\n");

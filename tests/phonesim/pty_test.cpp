@@ -116,6 +116,47 @@ TEST_F(PtyServing, BaudRatePacesTheOutput) {
     shutdown();
 }
 
+// A phone that answers late (quirk late-ms): echo and answer come that long
+// after the command's CR; the phone took nothing before.
+TEST_F(PtyServing, LatePhoneAnswersAfterItsDelay) {
+    const std::string state = (dir / "late.state").string();
+    { std::ofstream(state) << "[phone]\nprofile generic\nquirk late-ms 400\n"; }
+    Phone late(state);
+    serve(0, &late);
+    int fd = openHost(link);
+    ASSERT_GE(fd, 0);
+    auto start = steady_clock::now();
+    EXPECT_EQ(exchange(fd, "AT\r", "never", milliseconds(300)), "");  // nothing yet
+    EXPECT_EQ(exchange(fd, "", "OK\r\n"), "AT\r\r\nOK\r\n");
+    EXPECT_GE(steady_clock::now() - start, milliseconds(400));
+    ::close(fd);
+    shutdown();
+}
+
+// The host goes away in the middle of a long answer at 1200 baud: the phone
+// goes on sending at line speed, nothing is dropped, and a host that opens
+// the port again receives the rest, at once what was sent meanwhile.
+TEST_F(PtyServing, AnswerGoesOnWhileTheHostIsAway) {
+    Phone reference;
+    reference.input("ATE0\r");
+    const std::string whole = reference.input("AT+CPBR=1,8\r");  // about 300 bytes
+    serve(1200);                                                 // 120 bytes a second
+    int fd = openHost(link);
+    ASSERT_GE(fd, 0);
+    exchange(fd, "ATE0\r", "OK\r\n");
+    std::string got = exchange(fd, "AT+CPBR=1,8\r", "never", milliseconds(700));
+    ::close(fd);
+    std::this_thread::sleep_for(milliseconds(1000));  // about 120 bytes leave meanwhile
+    fd = openHost(link);
+    ASSERT_GE(fd, 0);
+    const std::string burst = exchange(fd, "", "never", milliseconds(150));
+    got += burst + exchange(fd, "", "\r\nOK\r\n", milliseconds(5000));
+    ::close(fd);
+    shutdown();
+    EXPECT_EQ(got, whole);
+    EXPECT_GE(burst.size(), 80u);  // sent while the port was closed
+}
+
 // The schedule on a made-up clock: however late the writes come, the bytes
 // written by a moment are the bytes the line rate allows by then.
 TEST(LineSchedule, LateWritesAreMadeUpAndNothingLeavesEarly) {

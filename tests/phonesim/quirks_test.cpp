@@ -12,6 +12,7 @@ namespace phonesim::test {
 namespace {
 
 namespace fs = std::filesystem;
+using namespace std::string_literals;
 
 const char* const kBook =
     "[phonebook SM 100]\n"
@@ -88,6 +89,37 @@ const Row kRows[] = {
      "0608041234020204140430\r\n\r\nOK\r\n"},
     {"parts without the header in text mode", phone("huawei"), "AT+CMGF=1", "AT+CMGR=0",
      answer("+CMGR: \"REC READ\",\"+7916\",,\"25/06/02,18:05:12+12\"\r\nfirst")},
+    {"unsolicited lines before a message and inside the next",
+     phone("generic", "quirk urc-in-lists 1\n"), "AT+CMGF=1", "AT+CMGL=\"ALL\"",
+     "\r\n\r\n+CMTI: \"SM\",1\r\n"
+     "+CMGL: 0,\"REC READ\",\"+7916\",,\"25/06/02,18:05:12+12\"\r\nfirst\r\n"
+     "+CMGL: 1,\"REC READ\",\"+7916\",,\"25/06/02,18:05:13+12\"\r\n"
+     "\r\n+CREG: 1\r\n04140430\r\n\r\nOK\r\n"},
+    {"in PDU mode between header and PDU", phone("generic", "quirk urc-in-lists 1\n"), "",
+     "AT+CMGL=4",
+     "\r\n\r\n+CMTI: \"SM\",1\r\n+CMGL: 0,1,,26\r\n"
+     "0044049197610000526020815021210C050003070201CC69F99C0E\r\n+CMGL: 1,1,,26\r\n"
+     "\r\n+CREG: 1\r\n0044049197610008526020815031210B0608041234020204140430\r\n\r\nOK\r\n"},
+    // The network's answer comes after the OK.
+    {"USSD as GSM alphabet text over several lines",
+     phone("generic", "ussd-balance \"Saldo: 3.00 EUR\\nBitte wählen\"\nquirk ussd-text 1\n"),
+     "AT+CSCS=\"GSM\"", "AT+CUSD=1,\"*100#\",15",
+     kOk + "\r\n+CUSD: 1,\"Saldo: 3.00 EUR\r\nBitte w{hlen\r\n1 - ?????????\",15\r\n"},
+    {"USSD in UCS2 hex, NUL and padding", phone("telit"), "", "AT+CUSD=1,\"#5#\",15",
+     kOk + "\r\n+CUSD: 0,\"041D0435043804370432043504410442043D044B0439002004370430043F0440043E0441"
+           "0000FFFF60B16260EEEEFFFF\",72\r\n"},
+    {"USSD as text, NUL and padding", phone("telit", "quirk ussd-text 1\n"), "AT+CSCS=\"IRA\"",
+     "AT+CUSD=1,\"#5#\",15", kOk + "\r\n+CUSD: 0,\"??????????? ??????\0\xFF\xFF\xFF\xFF\",15\r\n"s},
+    {"every second phone book entry, shapes in turn", phone("generic", "quirk urc-in-lists 2\n"),
+     "AT+CPBR=1,3", "AT+CPBR=1,3",
+     "\r\n+CPBR: 1,\"+79161234567\",145,\"Anna\"\r\n\r\n+CREG: 1\r\n"
+     "+CPBR: 2,\"+7916\",145,\"?\?\?\?\"\r\n+CPBR: 3,\"\",,\"?\?\?\"\r\n\r\nOK\r\n"},
+    {"date book entries", phone("nokia", "quirk urc-in-lists 1\n") + kEvents, "AT+MDBL=1",
+     "AT+MDBR=1,2",
+     "\r\n\r\n+CMTI: \"SM\",1\r\n"
+     "+MDBR: 1,\"One\",1,0,\"10:00\",\"06-15-2025\",60,\"00:00\",\"00-00-2000\",0\r\n\r\n+CREG: "
+     "1\r\n"
+     "+MDBR: 2,\"Two\",1,0,\"11:00\",\"06-15-2025\",60,\"00:00\",\"00-00-2000\",0\r\n\r\nOK\r\n"},
 };
 
 class Quirks : public ::testing::Test {

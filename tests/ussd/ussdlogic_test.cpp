@@ -66,6 +66,75 @@ TEST(Ussd, AnswersDecoded) {
     EXPECT_EQ(last->text, "Done");
 }
 
+// Answers read from the engine's log: texts over several lines, a NUL and
+// padding after the text, and text mode in the GSM character set. The last
+// copy (the lines answerLines keeps) reads the same.
+TEST(Ussd, AnswersReadFromTheLog) {
+    using Log = std::vector<std::string>;
+    using namespace std::string_literals;
+    const Log gsmSet = {"at+cscs=\"GSM\"", "OK", "at+cusd=1,\"*100#\",15", "OK"};
+    auto with = [](Log log, const Log& more) {
+        log.insert(log.end(), more.begin(), more.end());
+        return log;
+    };
+    struct Case {
+        const char* why;
+        Log log;
+        int mode;
+        std::string text;  // UTF-8
+    } cases[] = {
+        {"a menu over three lines",
+         with(gsmSet, {"~+CUSD: 1,\"Balance 10.00 rub.", "~1. Tariff", "~2. Bonus\",15"}), 1,
+         "Balance 10.00 rub.\n1. Tariff\n2. Bonus"},
+        {"a menu before the OK, unmarked",
+         {"at+cusd=1,\"*100#\",15", "+CUSD: 1,\"Menu:", "1. Info\",15", "OK"},
+         1,
+         "Menu:\n1. Info"},
+        {"an unasked line is no text", with(gsmSet, {"~+CUSD: 0,\"Done\",15", "~RING"}), 0, "Done"},
+        {"a quote never closed stops at the next command",
+         with({"~+CUSD: 0,\"Cut", "~short"}, {"at", "OK"}), 0, "Cut\nshort"},
+        // gammu tests/at-ussd/issue377-HE910-D.dump (Telit HE910-D): UCS2,
+        // U+0000, then padding inside the quotes.
+        {"UCS2 text, NUL, padding",
+         {"+CUSD: 2,\"0032003000310038002D00310031002D003000390000FFFF60B16260EEEEFFFFFFFFFFFF"
+          "FFFFFFFF60B16260EEEEFFFF00A962600000000000000000EE000000000000000000000068B5626058655F60"
+          "\",17"},
+         2,
+         "2018-11-09"},
+        {"plain text, NUL byte, padding",
+         {"+CUSD: 0,\"Balance 5 EUR\0\xFF\xFF  \",15"s},
+         0,
+         "Balance 5 EUR"},
+        // gammu tests/at-ussd/03-unknown.dump, read in the GSM set: "{" is
+        // a-umlaut, which Windows-1251 lacks, "_" is the section sign.
+        {"GSM set: the alphabet's bytes",
+         with(gsmSet, {"~+CUSD: 1,\"Bitte w{hlen Sie: 1 Konto aufladen _5\""}), 1,
+         "Bitte w?hlen Sie: 1 Konto aufladen §5"},
+        {"GSM set: a NUL before characters is @, a NUL before padding ends the text",
+         with(gsmSet, {"+CUSD: 0,\"a\0b\0\0\xFF\",15"s}), 0, "a@b"},
+        {"GSM set refused: the bytes as they are",
+         {"at+cscs=\"GSM\"", "+CME ERROR: 4", "+CUSD: 0,\"w{hlen\",15"},
+         0,
+         "w{hlen"},
+        {"another set chosen later", with(gsmSet, {"AT+CSCS=\"IRA\"", "OK", "+CUSD: 0,\"w{\",15"}),
+         0, "w{"},
+        {"8-bit coding: the bytes as they are in any set", with(gsmSet, {"+CUSD: 0,\"w{\",68"}), 0,
+         "w{"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.why);
+        for (const Log& log : {c.log, answerLines(c.log)}) {
+            auto a = lastAnswer(log);
+            ASSERT_TRUE(a);
+            EXPECT_EQ(a->mode, c.mode);
+            EXPECT_EQ(td::cp1251ToUtf8(a->text), c.text);
+        }
+    }
+    EXPECT_TRUE(answerLines(gsmSet).empty());
+    EXPECT_EQ(answerLines(with(gsmSet, {"~RING", "~+CUSD: 0,\"A", "~B\"", "OK"})),
+              (Log{"at+cscs=\"GSM\"", "OK", "~+CUSD: 0,\"A", "~B\""}));
+}
+
 TEST(Ussd, RequestsThatFitTheCommand) {
     for (std::string ok : {"*100#", "#102#", "*111*1*2#", "1", "+7"})
         EXPECT_TRUE(validRequest(ok)) << ok;

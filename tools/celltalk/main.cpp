@@ -4,6 +4,8 @@
 // operations ini's AutoRun/Window may ask for a window that shows the run.
 // celltalk ports [--dev DIR] | ports --set DEVICE: finds the phone (ports.h).
 
+#include <unistd.h>
+
 #include <csignal>
 #include <iostream>
 #include <string>
@@ -42,7 +44,8 @@ const char kUsage[] =
     "celltalk ports [--dev DIR]\n"
     "    находит телефон: последовательные устройства и ответы на AT\n"
     "celltalk ports --set DEVICE\n"
-    "    записывает ComPort=DEVICE в celltalk.ini текущей папки\n"
+    "    записывает ComPort=DEVICE в celltalk.ini текущей папки и предлагает\n"
+    "    правило udev, чтобы ModemManager не занимал этот телефон\n"
     "Коды выхода: 0 выполнено, 1 нет связи с телефоном, 2 неверный вызов,\n"
     "настройки или операция, 3 прервано сигналом, 4 телефон отверг команду,\n"
     "5 телефон ещё передаёт ответ прошлой операции (линия не затихла).\n";
@@ -55,7 +58,8 @@ int main(int argc, char** argv) {
     celltalk::RunRequest req;
     req.dir = td::files::currentDir();
     if (args.size() > 1 && args[1] == "ports")
-        return celltalk::ports::runPorts(args, req.dir, std::cout, std::cerr);
+        return celltalk::ports::runPorts(args, req.dir, std::cout, std::cerr,
+                                         ::isatty(STDIN_FILENO) ? &std::cin : nullptr);
     if (args.size() == 2 && (args[1] == "--help" || args[1] == "-h")) {
         std::cout << kUsage;
         return 0;

@@ -7,6 +7,7 @@
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
+#include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -193,6 +194,37 @@ std::vector<Candidate> listCandidates(const std::string& devDir) {
     return byId;
 }
 
+std::optional<UsbIds> usbIdsOf(const std::string& device, const std::string& sysDir) {
+    const std::string name = fs::path(resolvedPath(device)).filename().string();
+    std::error_code ec;
+    // class/tty/<name>/device is the USB interface; its vendor and product
+    // ids are on the USB device above it.
+    fs::path at = fs::canonical(fs::path(sysDir) / "class" / "tty" / name / "device", ec);
+    for (int up = 0; !ec && up < 4 && !at.empty(); ++up, at = at.parent_path()) {
+        std::string vendor, product;
+        std::ifstream(at / "idVendor") >> vendor;
+        std::ifstream(at / "idProduct") >> product;
+        if (!vendor.empty() && !product.empty()) return UsbIds{vendor, product};
+        if (at == at.root_path()) break;
+    }
+    return std::nullopt;
+}
+
+const char* const kRuleFile = "/etc/udev/rules.d/77-celltalk.rules";
+
+std::string modemManagerRule(const UsbIds& ids) {
+    return "ATTRS{idVendor}==\"" + ids.vendor + "\", ATTRS{idProduct}==\"" + ids.product +
+           "\", ENV{ID_MM_DEVICE_IGNORE}=\"1\"";
+}
+
+std::vector<std::string> ruleAdvice(const UsbIds& ids) {
+    return {
+        "    чтобы ModemManager не трогал этот телефон (другие устройства он видит по-прежнему),",
+        "    добавьте строку в " + std::string(kRuleFile) + ":", "        " + modemManagerRule(ids),
+        "    затем sudo udevadm control --reload и переподключите телефон",
+        "    (celltalk ports --set УСТРОЙСТВО предложит записать её)"};
+}
+
 std::string holderOf(const std::string& device) {
     std::string who = flockHolder(device);
     if (who.empty()) who = holdersOf(resolvedPath(device));
@@ -334,7 +366,7 @@ std::vector<std::string> describe(const Candidate& c, const Probe& p) {
 namespace {
 
 int usage(std::ostream& err) {
-    err << "вызов: celltalk ports [--dev ПАПКА]\n"
+    err << "вызов: celltalk ports [--dev ПАПКА] [--sys ПАПКА]\n"
            "       celltalk ports --set УСТРОЙСТВО\n";
     return 2;
 }
@@ -370,22 +402,95 @@ int setPort(const std::string& device, const std::string& dir, std::ostream& out
     return 0;
 }
 
+// Runs a program found on PATH, without a shell, with `input` on its
+// standard input; its exit code, or -1 when it could not be run.
+int runProgram(const std::vector<std::string>& argv, const std::string& input) {
+    int pipeFd[2];
+    if (::pipe(pipeFd) != 0) return -1;
+    const pid_t pid = ::fork();
+    if (pid < 0) {
+        ::close(pipeFd[0]);
+        ::close(pipeFd[1]);
+        return -1;
+    }
+    if (pid == 0) {
+        ::dup2(pipeFd[0], STDIN_FILENO);
+        ::close(pipeFd[0]);
+        ::close(pipeFd[1]);
+        std::vector<char*> args;
+        for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+        args.push_back(nullptr);
+        ::execvp(args[0], args.data());
+        ::_exit(127);
+    }
+    ::close(pipeFd[0]);
+    for (size_t done = 0; done < input.size();) {
+        ssize_t n = ::write(pipeFd[1], input.data() + done, input.size() - done);
+        if (n <= 0) break;
+        done += static_cast<size_t>(n);
+    }
+    ::close(pipeFd[1]);
+    int status = 0;
+    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// The udev rule for the chosen device: shown, and written with sudo when the
+// person at the terminal says so.
+void offerRule(const std::string& device, const std::string& sysDir, std::ostream& out,
+               std::istream* terminal) {
+    const std::optional<UsbIds> ids = usbIdsOf(device, sysDir);
+    if (!ids) return;
+    out << "\nесли телефон занимает ModemManager, строка для " << kRuleFile << ":\n    "
+        << modemManagerRule(*ids) << "\n";
+    if (!terminal) {
+        out << "затем sudo udevadm control --reload и переподключите телефон\n";
+        return;
+    }
+    out << "записать её туда (через sudo)? [y/N] " << std::flush;
+    std::string answer;
+    std::getline(*terminal, answer);
+    answer = trim(answer);
+    if (answer != "y" && answer != "Y" && answer != "д" && answer != "Д") {
+        out << "не записано\n";
+        return;
+    }
+    // tee -a adds the line to the file as root (it repeats it on the terminal).
+    const bool written =
+        runProgram({"sudo", "tee", "-a", kRuleFile}, modemManagerRule(*ids) + "\n") == 0;
+    if (!written) {
+        out << "записать не удалось; добавьте строку сами\n";
+        return;
+    }
+    const bool reloaded = runProgram({"sudo", "udevadm", "control", "--reload"}, "") == 0;
+    out << "записано в " << kRuleFile
+        << (reloaded ? "; правила перечитаны" : "; перечитайте: sudo udevadm control --reload")
+        << "; переподключите телефон\n";
+}
+
 }  // namespace
 
 int runPorts(const std::vector<std::string>& args, const std::string& dir, std::ostream& out,
-             std::ostream& err) {
+             std::ostream& err, std::istream* terminal) {
     ScanOptions opt;
     std::string setDevice;
     for (size_t i = 2; i < args.size(); ++i) {
         if (args[i] == "--dev" && i + 1 < args.size()) {
             opt.devDir = args[++i];
+        } else if (args[i] == "--sys" && i + 1 < args.size()) {
+            opt.sysDir = args[++i];
         } else if (args[i] == "--set" && i + 1 < args.size() && !args[i + 1].empty()) {
             setDevice = args[++i];
         } else {
             return usage(err);
         }
     }
-    if (!setDevice.empty()) return setPort(setDevice, dir, out, err);
+    if (!setDevice.empty()) {
+        const int rc = setPort(setDevice, dir, out, err);
+        if (rc == 0) offerRule(setDevice, opt.sysDir, out, terminal);
+        return rc;
+    }
 
     opt.baud = iniBaud(dir);
     std::vector<Candidate> candidates = listCandidates(opt.devDir);
@@ -398,6 +503,9 @@ int runPorts(const std::vector<std::string>& args, const std::string& dir, std::
     for (const auto& c : candidates) {
         Probe p = probe(c.name, opt);
         for (const auto& line : describe(c, p)) out << line << "\n";
+        const std::optional<UsbIds> ids = usbIdsOf(c.device, opt.sysDir);
+        if (p.access == Access::Busy && p.detail.find("ModemManager") != std::string::npos && ids)
+            for (const auto& line : ruleAdvice(*ids)) out << line << "\n";
         if (p.answers && first.empty()) first = c.name;
     }
     if (first.empty()) return 1;

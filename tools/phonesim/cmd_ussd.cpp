@@ -1,8 +1,9 @@
 // USSD requests: AT+CUSD. The network's answer comes as a +CUSD line in
-// UCS2 hex (data coding scheme 72). "*100#" (the balance) answers with the
-// state's balance message and asks a follow-up (mode 1); the reply "1" to it
-// gives the details and ends the session (mode 0); any other request ends it
-// with a refusal. The answer comes after the OK, unasked, as from a network.
+// UCS2 hex (data coding scheme 72) or, on some phones, as text (see
+// answer()). "*100#" (the balance) answers with the state's balance message
+// and asks a follow-up (mode 1); the reply "1" to it gives the details and
+// ends the session (mode 0); any other request ends it with a refusal. The
+// answer comes after the OK, unasked, as from a network.
 
 #include "session.h"
 
@@ -10,11 +11,28 @@ namespace phonesim {
 namespace {
 
 constexpr int kUcs2Dcs = 72;
+constexpr int kGsmDcs = 15;
 
-Reply answer(int mode, const std::string& utf8) {
+// The network's text as the phone shows it: UCS2 hex (dcs 72), or with
+// quirk ussd-text the text in the character set in use (dcs 15), its line
+// breaks on the line as CR LF (inside the quotes). Quirk ussd-nul adds a
+// NUL and padding inside the quotes.
+Reply answer(const Session& s, int mode, const std::string& utf8) {
+    std::string text;
+    const bool plain = s.quirks.ussdText && s.charset != Charset::Ucs2;
+    if (plain) {
+        size_t start = 0;
+        for (size_t end; (end = utf8.find('\n', start)) != std::string::npos; start = end + 1)
+            text += s.out(utf8.substr(start, end - start)) + "\r\n";
+        text += s.out(utf8.substr(start));
+    } else {
+        text = toCharset(utf8, Charset::Ucs2);
+    }
+    if (s.quirks.ussdNul)
+        text += plain ? std::string("\0\xFF\xFF\xFF\xFF", 5) : "0000FFFF60B16260EEEEFFFF";
     Reply r = ok();
-    r.unsolicited.push_back("+CUSD: " + std::to_string(mode) + "," +
-                            dq(toCharset(utf8, Charset::Ucs2)) + "," + std::to_string(kUcs2Dcs));
+    r.unsolicited.push_back("+CUSD: " + std::to_string(mode) + ",\"" + text + "\"," +
+                            std::to_string(plain ? kGsmDcs : kUcs2Dcs));
     return r;
 }
 
@@ -42,9 +60,9 @@ Reply cusd(Session& s, const Command& c) {
     const std::string balance =
         s.state.ussdBalance.empty() ? "Баланс: 0,00 р." : s.state.ussdBalance;
     if (presentation == 0) return ok();  // sent, but the answer is not to be shown
-    if (*request == "*100#") return answer(1, balance + "\n1 - подробнее");
-    if (*request == "1") return answer(0, balance + ", тариф \"Простой\"");
-    return answer(0, "Неизвестный запрос");
+    if (*request == "*100#") return answer(s, 1, balance + "\n1 - подробнее");
+    if (*request == "1") return answer(s, 0, balance + ", тариф \"Простой\"");
+    return answer(s, 0, "Неизвестный запрос");
 }
 
 }  // namespace

@@ -88,6 +88,9 @@ const State& Phone::state() const {
 std::string Phone::dialBuffer() const {
     return s_->dialBuffer;
 }
+int Phone::answerDelayMs() const {
+    return s_->quirks.lateMs;
+}
 bool Phone::inCall() const {
     return s_->call == CallState::Active;
 }
@@ -298,10 +301,46 @@ std::optional<Reply> stillBusy(Session& s) {
     return cme(kCmeBusy);
 }
 
-Reply listReply(const Session& s, std::vector<std::string> lines, size_t perEntry) {
+namespace {
+
+// Unsolicited lines a phone sends amid a list, in turn (quirks.cpp names
+// the captures).
+constexpr const char* kListUrcs[] = {
+    "+CMTI: \"SM\",1", "+CREG: 1", "RING", "^RSSI: 3", "^NWTIME: 18/03/09,12:36:21+4,00",
+};
+
+std::vector<std::string> withUrcs(Session& s, const std::vector<std::string>& lines,
+                                  size_t perEntry) {
+    const auto every = static_cast<size_t>(s.quirks.urcInLists);
+    std::vector<std::string> out;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        const size_t entry = i / perEntry + 1;
+        if (entry % every != 0) {
+            out.push_back(lines[i]);
+            continue;
+        }
+        // The k-th such entry: before it when k is odd, after its first
+        // line when k is even (and it has more than one).
+        const size_t k = entry / every;
+        const size_t place = perEntry > 1 && k % 2 == 0 ? 1 : 0;
+        if (i % perEntry == place) {
+            // An empty line, then the line: "\r\n<line>\r\n" amid the list.
+            out.push_back("");
+            out.push_back(kListUrcs[s.urcsInLists++ % std::size(kListUrcs)]);
+        }
+        out.push_back(lines[i]);
+    }
+    return out;
+}
+
+}  // namespace
+
+Reply listReply(Session& s, std::vector<std::string> lines, size_t perEntry) {
     const size_t keep = static_cast<size_t>(s.quirks.breakListAfter) * perEntry;
-    if (s.quirks.breakListAfter <= 0 || lines.size() <= keep) return ok(std::move(lines));
-    lines.resize(keep);
+    const bool broken = s.quirks.breakListAfter > 0 && lines.size() > keep;
+    if (broken) lines.resize(keep);
+    if (s.quirks.urcInLists > 0) lines = withUrcs(s, lines, perEntry);
+    if (!broken) return ok(std::move(lines));
     return {std::move(lines), Reply::Error, 0, {}};
 }
 

@@ -44,6 +44,8 @@ class Phone {
     std::string dialBuffer() const;
     bool inCall() const;
     const std::string& loadError() const { return loadError_; }
+    // How late the phone answers on a serial line (quirk late-ms), in ms.
+    int answerDelayMs() const;
 
   private:
     std::string executeLine(std::string line);

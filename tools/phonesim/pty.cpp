@@ -11,6 +11,8 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <deque>
+#include <utility>
 
 namespace phonesim {
 namespace {
@@ -77,18 +79,30 @@ void PtyServer::run(const std::atomic<bool>& stop) {
     // was not scheduled in time) is made up by the next one and the answer
     // as a whole takes what the line rate says.
     LineSchedule line(baud_);
+    // A phone that answers late (quirk late-ms) takes the host's bytes only
+    // that long after they came: its echo and answer come that much later.
+    const auto late = std::chrono::milliseconds(phone_.answerDelayMs());
+    std::deque<std::pair<Clock::time_point, std::string>> held;
+    auto take = [&](std::string_view bytes) {
+        if (pending.size() == sent) line.startAnswer(Clock::now());
+        pending += phone_.input(bytes);
+    };
     char buf[4096];
     while (!stop.load()) {
-        const size_t waiting = pending.size() - sent;
         Clock::time_point now = Clock::now();
-        size_t due = line.dueBytes(now, waiting);
-        timespec timeout{0, 100'000'000};
-        if (waiting > 0 && due == 0) {
-            auto wait =
-                std::chrono::duration_cast<std::chrono::nanoseconds>(line.nextWrite(waiting) - now);
-            long long ns = std::clamp<long long>(wait.count(), 50'000, 100'000'000);
-            timeout = {0, static_cast<long>(ns)};
+        while (!held.empty() && held.front().first <= now && pending.size() - sent < kInputPause) {
+            take(held.front().second);
+            held.pop_front();
         }
+        const size_t waiting = pending.size() - sent;
+        size_t due = line.dueBytes(now, waiting);
+        auto wait = std::chrono::nanoseconds(100'000'000);
+        if (waiting > 0 && due == 0)
+            wait = std::min<std::chrono::nanoseconds>(wait, line.nextWrite(waiting) - now);
+        if (!held.empty())
+            wait = std::min<std::chrono::nanoseconds>(wait, held.front().first - now);
+        const long long ns = std::clamp<long long>(wait.count(), 50'000, 100'000'000);
+        timespec timeout{0, static_cast<long>(ns)};
         short events =
             static_cast<short>((waiting < kInputPause ? POLLIN : 0) | (due > 0 ? POLLOUT : 0));
         pollfd pfd{master_, events, 0};
@@ -99,10 +113,10 @@ void PtyServer::run(const std::atomic<bool>& stop) {
         }
         if (pfd.revents & POLLIN) {
             ssize_t n = ::read(master_, buf, sizeof buf);
-            if (n > 0) {
-                if (pending.size() == sent) line.startAnswer(Clock::now());
-                pending += phone_.input(std::string_view(buf, static_cast<size_t>(n)));
-            }
+            if (n > 0 && late.count() > 0)
+                held.emplace_back(Clock::now() + late, std::string(buf, static_cast<size_t>(n)));
+            else if (n > 0)
+                take(std::string_view(buf, static_cast<size_t>(n)));
         }
         now = Clock::now();
         due = line.dueBytes(now, pending.size() - sent);

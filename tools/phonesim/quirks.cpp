@@ -12,7 +12,20 @@ struct Knob {
     int Quirks::*field;
 };
 
-constexpr std::array<Knob, 10> kKnobs = {{
+// Habits in no profile, set by a state file where a test wants them:
+// - urc-in-lists: unsolicited lines amid a list answer, framed as phones send
+//   them ("\r\n<line>\r\n"), in turn the shapes of gammu
+//   tests/at-statemachine.c (+CMTI: "SM",1 and a Huawei modem's
+//   ^NWTIME: 18/03/09,12:36:21+4,00 before an answer), ModemManager
+//   src/tests/test-modem-helpers.c (test_creg1_unsolicited, "\r\n+CREG: 3\r\n"),
+//   gammu tests/atgen/smsd-cancel-call.c (RING) and ModemManager's Huawei
+//   plugin (its "\r\n^RSSI:\s*(\d+)\r\n" unsolicited line);
+// - ussd-text: gammu tests/at-ussd/03-unknown.dump, a menu in the GSM set
+//   inside the quotes, "Bitte w{hlen Sie: 1 Konto aufladen 2 CallNow
+//   Transfer" ("{" is the GSM alphabet's a-umlaut) and no data coding. The
+//   dump keeps the menu on one line; its items each on a line of their own,
+//   as a menu shows them, is this phone's shape.
+constexpr std::array<Knob, 14> kKnobs = {{
     {"cmee", &Quirks::cmee},
     {"sim-busy", &Quirks::simBusyReads},
     {"refuse-send", &Quirks::refuseSend},
@@ -23,6 +36,10 @@ constexpr std::array<Knob, 10> kKnobs = {{
     {"lf-in-number", &Quirks::lfInNumber},
     {"dated-entries", &Quirks::datedEntries},
     {"hex-names", &Quirks::hexNames},
+    {"late-ms", &Quirks::lateMs},
+    {"urc-in-lists", &Quirks::urcInLists},
+    {"ussd-text", &Quirks::ussdText},
+    {"ussd-nul", &Quirks::ussdNul},
 }};
 
 struct Profile {
@@ -67,6 +84,15 @@ const std::vector<Profile>& profiles() {
                          {&Quirks::noMotorola, 1},
                          {&Quirks::smsFromZero, 1},
                          {&Quirks::cmee, 1}})},
+        // A phone reached over Bluetooth (an rfcomm serial link): every
+        // answer comes about a second late. Captures hold no timings; the
+        // delay is the one such links show in use. Served in-process the
+        // phone cannot wait, and answers at once.
+        {"bluetooth", make({{&Quirks::lateMs, 1000}})},
+        // gammu tests/at-ussd/issue377-HE910-D.dump (Telit HE910-D): the
+        // +CUSD text in UCS2 hex ends with 0000 and goes on with padding,
+        // FFFF60B16260EEEE..., inside the quotes.
+        {"telit", make({{&Quirks::ussdNul, 1}, {&Quirks::cmee, 1}})},
     };
     return table;
 }

@@ -24,6 +24,10 @@ struct Quirks {
     int lfInNumber = 0;      // a long number is split by a line feed inside its quotes
     int datedEntries = 0;    // +CPBR: <i>,,"<number>",<type>,"<name>","<date>"
     int hexNames = 0;        // in UCS2, a Latin name goes unquoted as 8-bit hex ending 00
+    int lateMs = 0;          // on a pty, every command is answered this many ms late
+    int urcInLists = 0;      // every N-th entry of a list gets an unsolicited line before it
+    int ussdText = 0;        // +CUSD text in the character set, dcs 15, line breaks on the line
+    int ussdNul = 0;         // +CUSD text followed by a NUL and padding inside the quotes
 };
 
 bool knownProfile(std::string_view name);

@@ -116,6 +116,7 @@ struct Session {
 
     Quirks quirks;         // of the phone's kind (state's profile)
     int busyAnswered = 0;  // list reads refused as busy in this session
+    int urcsInLists = 0;   // unsolicited lines put into lists (quirk urc-in-lists)
 
     // Resets what ATZ / AT&F reset.
     void resetSettings();
@@ -146,7 +147,10 @@ Reply finishSmsEntry(Session& s, const SmsEntry& entry);
 std::optional<Reply> stillBusy(Session& s);
 // A list of entries the phone breaks off half-way (quirk break-list): the
 // lines of the first entries and ERROR. `perEntry` lines make one entry.
-Reply listReply(const Session& s, std::vector<std::string> lines, size_t perEntry);
+// With quirk urc-in-lists N every N-th entry has an unsolicited line before
+// it; of an entry of two lines (a message's header and text) every second
+// such line comes between the two.
+Reply listReply(Session& s, std::vector<std::string> lines, size_t perEntry);
 
 // Helpers for handlers.
 std::optional<std::vector<Param>> params(const Command& c);
