@@ -42,6 +42,23 @@ void writeMessages(const std::string& path, int n) {
     phonesim::saveStateFile(path, s);
 }
 
+// A SIM with messages "Hi 1" ... "Hi n" and a message in three parts.
+void writeMessagesAndALongOne(const std::string& path, int n, const std::string& quirk) {
+    writeMessages(path, n);
+    phonesim::State s = *phonesim::loadStateFile(path, nullptr);
+    for (int seq = 1; seq <= 3; ++seq) {
+        phonesim::Sms m;
+        m.status = phonesim::SmsStatus::RecRead;
+        m.number = "+79031119999";
+        m.time = "25/06/02,18:05:12+12";
+        m.text = "part " + std::to_string(seq) + ";";
+        m.part = {7, 3, seq, false};
+        s.sms["SM"].messages[n + seq] = m;
+    }
+    s.quirks[quirk] = 1;
+    phonesim::saveStateFile(path, s);
+}
+
 std::vector<std::string> expectedTexts(int n) {
     std::vector<std::string> t;
     for (int i = 1; i <= n; ++i) t.push_back("Hi " + std::to_string(i));
@@ -123,5 +140,21 @@ TEST(EngineSync, AReadStoppedOnASlowLineLeavesTheNextRunWholeOrFailed) {
         EXPECT_EQ(code, 0) << where << d.text("CellTalk.err") << d.text("AutoRun/LastRun.log");
         ::kill(sim, SIGTERM);
         waitExit(sim);
+    }
+}
+
+TEST(EngineSync, UnsolicitedLinesInsideAListAreNeverPartOfIt) {
+    // The phone puts a report before every entry, and between a message's
+    // header and its text or PDU: every message is still listed whole.
+    for (const char* mode : {"at+cmgf=0", "at+cmgf=1|at+cscs=\"GSM\"|at+csdh=1"}) {
+        EngineDir d(
+            {{"All", std::string(mode) + "|at+cmgl=" + (mode[8] == '0' ? "4" : "\"ALL\"")}});
+        writeMessagesAndALongOne(d.path("phonesim.state"), 4, "urc-in-lists");
+        RunRequest req{d.dir, "All", {}};
+        ASSERT_EQ(runOperation(req), 0) << mode << d.text("CellTalk.err");
+        std::vector<std::string> texts = expectedTexts(4);
+        texts.push_back("part 1;part 2;part 3;");
+        EXPECT_EQ(listedTexts(d), texts) << mode << d.text("AutoRun/LastRun.log");
+        EXPECT_NE(d.text("AutoRun/LastRun.log").find("~+CMTI"), std::string::npos) << mode;
     }
 }

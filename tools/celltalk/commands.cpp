@@ -192,7 +192,8 @@ bool quoteOpen(std::string_view line) {
 
 bool reportShaped(std::string_view line) {
     line = td::trimView(line);
-    if (td::upperAscii(line) == "RING") return true;
+    // A word of its own, or a maker's "^NAME:" line, whatever its fields.
+    if (td::upperAscii(line) == "RING" || line.starts_with("^")) return true;
     const size_t colon = line.find(':');
     if (colon == std::string_view::npos || linePrefix(line).empty()) return false;
     td::FieldCursor c(line.substr(colon + 1));
