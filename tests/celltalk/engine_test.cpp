@@ -323,6 +323,39 @@ TEST(EngineSim, LatinSendInTextModeAndLongPduSendInParts) {
     EXPECT_NE(sms.find("}" + std::string(47, 'z') + "\n"), std::string::npos) << sms;
 }
 
+TEST(EngineSim, TextModeSendsArriveExactlyAsTyped) {
+    // What the phone stored for the message sent to 777: a line break stays
+    // one, and a character the phone's set lacks is not turned into "?".
+    struct Case {
+        const char* what;
+        const char* op;
+        const char* text;
+        phonesim::SmsCoding coding;
+    } cases[] = {
+        {"a line break, GSM set", "at+cmgf=1|at+cscs=\"GSM\"|!sms", "line one\nline two",
+         phonesim::SmsCoding::Gsm7},
+        {"dash, quotes and copyright outside the GSM alphabet", "at+cmgf=1|at+cscs=\"GSM\"|!sms",
+         "Price — 5 “A” ©", phonesim::SmsCoding::Ucs2},
+        {"a sign outside ASCII in IRA, inside the GSM alphabet", "at+cmgf=1|at+cscs=\"IRA\"|!sms",
+         "Clause § 5", phonesim::SmsCoding::Gsm7},
+        {"Cyrillic through a Latin operation", "at+cmgf=1|at+cscs=\"GSM\"|!sms", "Привет, мир",
+         phonesim::SmsCoding::Ucs2},
+    };
+    for (const auto& c : cases) {
+        EngineDir d({{"Lat", c.op}});
+        ASSERT_EQ(run(d, "Lat", nullptr, "777", c.text), 0) << c.what << d.text("CellTalk.err");
+        auto state = phonesim::loadStateFile(d.path("phonesim.state"), nullptr);
+        ASSERT_TRUE(state) << c.what;
+        const phonesim::Sms* sent = nullptr;
+        for (const auto& [store, box] : state->sms)
+            for (const auto& [index, m] : box.messages)
+                if (m.number == "777") sent = &m;
+        ASSERT_NE(sent, nullptr) << c.what;
+        EXPECT_EQ(sent->text, c.text) << c.what;
+        EXPECT_EQ(sent->coding, c.coding) << c.what;
+    }
+}
+
 TEST(EngineSim, DateBookGoesToItsOwnFile) {
     EngineDir d({{"Ежедневник", "at+cscs=\"UCS2\"|at+mdbl=1|at+mdbr=1,10|at+mdbad?|at+mdbl=0"}});
     ASSERT_EQ(run(d, "Ежедневник"), 0) << d.text("CellTalk.err");

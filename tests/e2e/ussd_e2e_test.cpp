@@ -10,6 +10,7 @@
 
 #include "demorun.h"
 #include "platform/cp1251.h"
+#include "platform/files.h"
 #include "support/widgets.h"
 #include "ussd/UssdWindow.h"
 
@@ -66,6 +67,31 @@ TEST_F(UssdEndToEnd, RequestThatWouldBreakTheCommandIsRefused) {
     EXPECT_TRUE(starter.params.empty());
     ASSERT_FALSE(env.dialogs.messages.empty());
     EXPECT_NE(env.dialogs.messages.back().find(W("отправить нельзя")), std::string::npos);
+}
+
+// A network that answers in the phone's GSM set, its menu over several
+// lines inside the quotes: every line reaches the window, the GSM
+// alphabet's "$" and "_" as themselves.
+class UssdTextAnswer : public UssdEndToEnd {
+  protected:
+    void beforeForms() override {
+        std::string state;
+        td::files::readAll(env.path("phonesim.state"), state);
+        if (state.empty()) state = "[phone]\n";
+        state.insert(state.find('\n') + 1,
+                     "quirk ussd-text 1\nussd-balance \"Balance: 12.50 $\\nBonus_day: 3\"\n");
+        td::files::writeAll(env.path("phonesim.state"), state);
+    }
+};
+
+TEST_F(UssdTextAnswer, AMenuOverSeveralLinesIsShownWhole) {
+    ussd()->show();
+    QTest::mouseClick(child<QPushButton>(ussd(), "bbSend"), Qt::LeftButton);
+    const QStringList lines = answer().split('\n');
+    ASSERT_EQ(lines.size(), 3) << answer().toStdString();
+    EXPECT_EQ(lines[0], "Balance: 12.50 $");
+    EXPECT_EQ(lines[1], "Bonus_day: 3");
+    EXPECT_TRUE(lines[2].startsWith("1 - ")) << lines[2].toStdString();
 }
 
 }  // namespace

@@ -41,7 +41,10 @@ class Executor {
     // `sentText`, the answer to a send's text, whose repetition is no answer.
     Answer collect(const std::string& wire,
                    const std::optional<std::string>& sentText = std::nullopt);
-    bool waitPrompt(const std::string& cmd, std::string& refusal);
+    // Waits for the "> " prompt after `cmd`, or after a line of the text
+    // (`textLine`, whose repetition comes first); false with the refusal.
+    bool waitPrompt(const std::string& cmd, std::string& refusal,
+                    const std::string* textLine = nullptr);
     // Drains what an earlier run left on the line and makes sure the next
     // answer is the phone's answer to this run's first command; throws
     // EngineError (kExitOutOfStep) when it cannot.

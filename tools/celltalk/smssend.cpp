@@ -23,7 +23,8 @@ void Executor::cancelMessageEntry() {
     }
 }
 
-bool Executor::waitPrompt(const std::string& cmd, std::string& refusal) {
+bool Executor::waitPrompt(const std::string& cmd, std::string& refusal,
+                          const std::string* textLine) {
     // The prompt "> " ends no line, so lines are taken here only when they are
     // complete: the prompt may follow the echo, an unsolicited report or a
     // lone line end in a later read, and must still be seen when it comes.
@@ -31,6 +32,11 @@ bool Executor::waitPrompt(const std::string& cmd, std::string& refusal) {
     // by the framing; the prompt itself ends no line.
     FrameOptions fo = frameOptions();
     fo.echo = false;
+    if (textLine) {
+        // The prompt again after a line of the text: its repetition comes first.
+        fo.afterText = true;
+        fo.sentText = trim(*textLine);
+    }
     framer_.begin(spec(cmd), cmd, fo);
     auto span = [](double sec) {
         return std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(sec));
@@ -99,10 +105,26 @@ std::string Executor::sendWithPrompt(const std::string& cmd, const std::string& 
     // it in another form (the GSM alphabet's bytes, "@" a NUL among them).
     out_.log.line(shown.empty() ? body : shown);
     if (obs_) obs_->sent(shown.empty() ? body : shown);
-    t_.write(body + "\x1A");
+    // A line break of a text-mode message goes as CR, which the phone keeps
+    // in the message and answers with its prompt again (27.005); a lone LF
+    // would be no line break to it. A PDU or hex text holds none.
+    std::vector<std::string> lines{""};
+    for (size_t i = 0; i < body.size(); ++i) {
+        if (body[i] == '\r' || body[i] == '\n') {
+            if (body[i] == '\r' && i + 1 < body.size() && body[i + 1] == '\n') ++i;
+            lines.emplace_back();
+        } else {
+            lines.back() += body[i];
+        }
+    }
+    for (size_t i = 0; i + 1 < lines.size(); ++i) {
+        t_.write(lines[i] + "\r");
+        if (!waitPrompt(cmd, refusal, &lines[i])) return refusal;
+    }
+    t_.write(lines.back() + "\x1A");
     // With echo on, the phone repeats the text first; it is not the answer
     // even when the text reads "OK".
-    return collect(cmd, body).final;
+    return collect(cmd, lines.back()).final;
 }
 
 void Executor::sendSms(const std::string& number) {
@@ -127,7 +149,17 @@ void Executor::sendSms(const std::string& number) {
     // longer text goes as the concatenated parts of PDU mode the same way.
     const bool longer =
         gsmcodec::fitsGsm7(chars) ? gsmcodec::toGsm7Septets(chars).size() > 160 : chars.size() > 70;
-    if (!pdu_ && !escapes && !longer) {
+    // A text the phone's set cannot give exactly (a dash or quotes outside
+    // the GSM alphabet, a letter outside ASCII in IRA) would reach it as "?":
+    // it goes as a PDU, in the GSM alphabet where that holds it, else in UCS2.
+    bool inexact = false;
+    if (!pdu_ && !ucs2_ && !ucs2Text_) {
+        if (gsm_)
+            inexact = !gsmcodec::fitsGsm7(chars);
+        else
+            for (unsigned char c : text) inexact = inexact || c >= 0x80;
+    }
+    if (!pdu_ && !escapes && !longer && !inexact) {
         std::string body;
         if (ucs2_ || ucs2Text_) {
             body = gsmcodec::cp1251::toUcs2Hex(text);
@@ -154,6 +186,10 @@ void Executor::sendSms(const std::string& number) {
             throw EngineError(td::W("телефон не перешёл в режим PDU (AT+CMGF=0), а текст в "
                                     "алфавите GSM с символами { } [ ] ~ \\ ^ | € в текстовом "
                                     "режиме не передать"),
+                              1);
+        if (!pdu_ && inexact && !longer)
+            throw EngineError(td::W("телефон не перешёл в режим PDU (AT+CMGF=0), а символы "
+                                    "текста вне набора телефона в текстовом режиме не передать"),
                               1);
         if (!pdu_)
             throw EngineError(td::W("телефон не перешёл в режим PDU (AT+CMGF=0), а текст "
