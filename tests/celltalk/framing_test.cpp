@@ -124,7 +124,7 @@ TEST(Framing, EachLineIsToldByTheCommandsGrammar) {
     };
     for (const Case& c : cases) {
         Framer f;
-        f.begin(commandSpec(c.command), c.command, c.opts);
+        f.begin(commandRow(c.command), c.command, c.opts);
         for (const Line& l : c.lines) {
             Take got = f.feed(l.text, l.afterBlank);
             if (got == Take::MaybeFinal) f.wasText();
@@ -150,7 +150,7 @@ TEST(Framing, TheTableKnowsWhatEachCommandIs) {
         {"at+xyz=1", false, false, false, false, 3, ""},
     };
     for (const auto& r : rows) {
-        CommandSpec s = commandSpec(r.command);
+        CommandRow s = commandRow(r.command);
         EXPECT_EQ(s.list, r.list) << r.command;
         EXPECT_EQ(s.mustSucceed, r.must) << r.command;
         EXPECT_EQ(s.charset, r.charset) << r.command;
@@ -159,6 +159,6 @@ TEST(Framing, TheTableKnowsWhatEachCommandIs) {
         EXPECT_EQ(answerName(s), r.answer) << r.command;
     }
     // A prefix of MetaOperation is a list read that must succeed.
-    CommandSpec routed = commandSpec("at+xlst=1", {"+XLST"});
+    CommandRow routed = commandRow("at+xlst=1", {"+XLST"});
     EXPECT_TRUE(routed.list && routed.mustSucceed && routed.charset);
 }

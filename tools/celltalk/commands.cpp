@@ -9,12 +9,12 @@ namespace celltalk {
 
 namespace {
 
-using Body = CommandSpec::Body;
+using Body = CommandRow::Body;
 
 // Every command the engine treats otherwise than a plain one. The shapes are
 // 3GPP 27.007 / 27.005 and Motorola's date-book and message commands; the
 // busy retries are 0 where trying again would do the thing twice.
-constexpr CommandSpec kCommands[] = {
+constexpr CommandRow kCommands[] = {
     // prefix   answer    list   body           prompt call   must   charset identity retries
     // Phone books.
     {"+CPBR", "", true, Body::None, false, false, true, true, false, 3},
@@ -57,11 +57,11 @@ constexpr CommandSpec kCommands[] = {
 };
 
 // The plain row: any lines, may be refused, asked again when the SIM is busy.
-constexpr CommandSpec kPlain{};
+constexpr CommandRow kPlain{};
 
 // Lines a phone sends of its own accord (27.007, 27.005, V.250 and the
 // makers' start-up words).
-constexpr ReportSpec kReports[] = {
+constexpr ReportRow kReports[] = {
     {"RING", true},
     {"NO CARRIER", true},
     {"RDY", true},
@@ -70,11 +70,11 @@ constexpr ReportSpec kReports[] = {
     {"SMS READY", true},
     {"^BOOT", true},
     {"+CMTI"},
-    {"+CMT", false, ReportSpec::Body::NextLine},
+    {"+CMT", false, ReportRow::Body::NextLine},
     {"+CDSI"},
-    {"+CDS", false, ReportSpec::Body::NextLine},  // in text mode one line: see reportHasBodyLine
+    {"+CDS", false, ReportRow::Body::NextLine},  // in text mode one line: see reportHasBodyLine
     {"+CBMI"},
-    {"+CBM", false, ReportSpec::Body::NextLine},
+    {"+CBM", false, ReportRow::Body::NextLine},
     {"+CRING"},
     {"+CLIP"},
     {"+CCWA"},
@@ -82,7 +82,7 @@ constexpr ReportSpec kReports[] = {
     {"+CSQ"},
     {"+CREG"},
     {"+CGREG"},
-    {"+CUSD", false, ReportSpec::Body::QuotedText},
+    {"+CUSD", false, ReportRow::Body::QuotedText},
     {"+CSSI"},
     {"+CSSU"},
     {"+CALV"},
@@ -92,7 +92,7 @@ constexpr ReportSpec kReports[] = {
 };
 
 // The maker's own reports ("^RSSI: 3", "^NWTIME: ...") are all of one kind.
-constexpr ReportSpec kMakerReport{"^"};
+constexpr ReportRow kMakerReport{"^"};
 
 // The part of a line before ":" for lines of the form "+XXXX: ...", upper-cased.
 std::string linePrefix(std::string_view line) {
@@ -130,39 +130,39 @@ bool isProbe(std::string_view command) {
     return td::trimView(command).ends_with("=?");
 }
 
-CommandSpec commandSpec(std::string_view command, const std::vector<std::string>& routed) {
+CommandRow commandRow(std::string_view command, const std::vector<std::string>& routed) {
     const std::string prefix = commandPrefix(command);
-    for (const CommandSpec& s : kCommands)
+    for (const CommandRow& s : kCommands)
         if (prefix == s.prefix) return s;
     for (const std::string& r : routed)
         if (!r.empty() && prefix == r) {
-            CommandSpec s;
+            CommandRow s;
             s.list = s.mustSucceed = s.charset = true;
             return s;
         }
     return kPlain;
 }
 
-std::string answerName(const CommandSpec& spec) {
-    return std::string(spec.answerPrefix.empty() ? spec.prefix : spec.answerPrefix);
+std::string answerName(const CommandRow& row) {
+    return std::string(row.answerPrefix.empty() ? row.prefix : row.answerPrefix);
 }
 
 bool mustSucceed(std::string_view command) {
-    return !isProbe(command) && commandSpec(command).mustSucceed;
+    return !isProbe(command) && commandRow(command).mustSucceed;
 }
 
 bool isIdentityQuestion(std::string_view command) {
-    return isExecForm(command) && commandSpec(command).identity;
+    return isExecForm(command) && commandRow(command).identity;
 }
 
-const ReportSpec* reportOf(std::string_view line, std::string_view cmdPrefix) {
+const ReportRow* reportOf(std::string_view line, std::string_view cmdPrefix) {
     const std::string up = td::upperAscii(td::trimView(line));
-    for (const ReportSpec& r : kReports)
+    for (const ReportRow& r : kReports)
         if (r.word && up == r.name)
             return r.name == "NO CARRIER" && cmdPrefix == "D" ? nullptr : &r;
     const std::string p = linePrefix(up);
     if (p.empty() || p == cmdPrefix) return nullptr;
-    for (const ReportSpec& r : kReports)
+    for (const ReportRow& r : kReports)
         if (!r.word && p == r.name) return &r;
     if (p.size() > 1 && p[0] == '^') return &kMakerReport;
     return nullptr;
@@ -174,8 +174,8 @@ bool isUnsolicited(std::string_view line, std::string_view cmdPrefix) {
 
 bool reportHasBodyLine(std::string_view line) {
     line = td::trimView(line);
-    const ReportSpec* r = reportOf(line, "");
-    if (!r || r->body != ReportSpec::Body::NextLine) return false;
+    const ReportRow* r = reportOf(line, "");
+    if (!r || r->body != ReportRow::Body::NextLine) return false;
     // A status report in text mode is one line of fields; in PDU mode the
     // line holds only the length and the PDU follows.
     if (r->name != "+CDS") return true;
@@ -222,8 +222,8 @@ bool answerFits(std::string_view command, std::string_view line) {
     if (got == cmd) return true;
     // The command's own answer name ("+CPBR" for a search of the book), and
     // the identity pairs ("+GMR" and "+CGMR" ask the same).
-    const std::string name = answerName(commandSpec(command));
-    return got == name || answerName(commandSpec("AT" + got)) == name;
+    const std::string name = answerName(commandRow(command));
+    return got == name || answerName(commandRow("AT" + got)) == name;
 }
 
 }  // namespace celltalk

@@ -21,7 +21,7 @@ bool isExecForm(std::string_view command);
 // "=?" only asks what a command would take: a probe, which may be refused.
 bool isProbe(std::string_view command);
 
-struct CommandSpec {
+struct CommandRow {
     // What follows each header line ("+CMGL: 3,...") of the answer: nothing,
     // the message (its text lines in text mode, one line of UCS2 hex or PDU
     // hex otherwise).
@@ -44,11 +44,11 @@ struct CommandSpec {
 // plain row (any lines, may be refused, asked again when busy). The answer
 // prefixes of MetaOperation (`routed`, upper-cased) are list reads that must
 // succeed, their texts in the phone's character set.
-CommandSpec commandSpec(std::string_view command, const std::vector<std::string>& routed = {});
+CommandRow commandRow(std::string_view command, const std::vector<std::string>& routed = {});
 
 // The prefix the command's answer lines carry ("+CPBR" for +CPBF), the
 // identity pairs as one name ("+GMR" for +CGMR and +GMR).
-std::string answerName(const CommandSpec& spec);
+std::string answerName(const CommandRow& row);
 
 // Commands whose refusal fails the run: list reads, sends, re-sends, deletes,
 // entry writes, dialling and key presses. Their "=?" forms, and every other
@@ -58,7 +58,7 @@ bool mustSucceed(std::string_view command);
 bool isIdentityQuestion(std::string_view command);
 
 // A line the phone sends unasked, as the report table knows it.
-struct ReportSpec {
+struct ReportRow {
     // What follows the report line: nothing; one line (the message of +CMT,
     // +CBM, the PDU of a +CDS that gives only its length); or, for a text in
     // quotes that runs over several lines (a USSD menu), the lines up to the
@@ -73,7 +73,7 @@ struct ReportSpec {
 // being answered (`cmdPrefix`) is that command's answer; NO CARRIER after a
 // call command is its final word. A maker's own "^NAME: ..." line is a
 // report of its own kind.
-const ReportSpec* reportOf(std::string_view line, std::string_view cmdPrefix);
+const ReportRow* reportOf(std::string_view line, std::string_view cmdPrefix);
 bool isUnsolicited(std::string_view line, std::string_view cmdPrefix);
 // The report line is followed by one line that belongs to it.
 bool reportHasBodyLine(std::string_view line);

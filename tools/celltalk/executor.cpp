@@ -76,8 +76,8 @@ void Executor::refused(const std::string& what, const std::string& final) {
     refusals_.push_back(text);
 }
 
-CommandSpec Executor::spec(const std::string& cmd) const {
-    return commandSpec(cmd, routedPrefixes_);
+CommandRow Executor::rowOf(const std::string& cmd) const {
+    return commandRow(cmd, routedPrefixes_);
 }
 
 FrameOptions Executor::frameOptions() const {
@@ -99,12 +99,12 @@ constexpr double kBodyLookAheadSec = 1.0;
 Executor::Answer Executor::collect(const std::string& wire,
                                    const std::optional<std::string>& sentText) {
     Answer a;
-    const CommandSpec sp = spec(wire);
+    const CommandRow row = rowOf(wire);
     FrameOptions fo = frameOptions();
     const bool sending = sentText.has_value();
     fo.afterText = sending;
     if (sending) fo.sentText = trim(*sentText);
-    framer_.begin(sp, wire, fo);
+    framer_.begin(row, wire, fo);
     const bool identity = !sending && isIdentityQuestion(wire);
     // A send waits longer: the phone answers once the network has taken the message.
     const double timeout = sending ? std::max(cfg_.timeoutSec, 60.0) : cfg_.timeoutSec;
@@ -276,8 +276,8 @@ void Executor::route(const std::string& cmd, const Answer& a) {
 }
 
 void Executor::command(const std::string& cmd) {
-    const CommandSpec sp = spec(cmd);
-    if (!charsetKnown_ && sp.charset) learnCharset();
+    const CommandRow row = rowOf(cmd);
+    if (!charsetKnown_ && row.charset) learnCharset();
     // The log keeps the command as written; the phone gets its texts in the
     // character set it was told to use, as its answers are read.
     const std::string wire = ucs2_ ? encodeUcs2WriteText(cmd) : cmd;
@@ -287,7 +287,7 @@ void Executor::command(const std::string& cmd) {
     Answer a = collect(wire);
     // A busy SIM (still loading its books, say) takes the command a moment
     // later: a few tries, further apart each time, before it counts.
-    for (int retry = 0; retry < sp.busyRetries && phoneBusy(a.final); ++retry) {
+    for (int retry = 0; retry < row.busyRetries && phoneBusy(a.final); ++retry) {
         // 0.5, 1, 2 s, never longer than the wait for an answer.
         const double sec = std::min(0.5 * (1 << retry), cfg_.timeoutSec);
         out_.log.line(td::W("~телефон занят, повтор через ") + seconds(sec) + td::W(" с"));
@@ -303,7 +303,7 @@ void Executor::command(const std::string& cmd) {
         broken_.push_back(cmd);
     }
     route(cmd, a);
-    if (finalResult(a.final, sp.call) == Final::Error && sp.mustSucceed && !isProbe(cmd))
+    if (finalResult(a.final, row.call) == Final::Error && row.mustSucceed && !isProbe(cmd))
         refused(cmd, a.final);
 }
 

@@ -70,7 +70,7 @@ class Executor {
     std::optional<std::string> popLine();
     void pause(double seconds, bool logged = true);
     void noteSettings(const std::string& cmd, const Answer& a);
-    CommandSpec spec(const std::string& cmd) const;
+    CommandRow rowOf(const std::string& cmd) const;
     FrameOptions frameOptions() const;
     // Its prefix is an answer prefix of MetaOperation: the answer goes to a
     // result file.

@@ -30,13 +30,12 @@ bool hexLine(std::string_view line) {
     return true;
 }
 
-void Framer::begin(const CommandSpec& spec, std::string_view commandLine,
-                   const FrameOptions& opts) {
-    spec_ = spec;
+void Framer::begin(const CommandRow& row, std::string_view commandLine, const FrameOptions& opts) {
+    row_ = row;
     opts_ = opts;
     command_ = td::trimView(commandLine);
     prefix_ = commandPrefix(commandLine);
-    name_ = answerName(spec);
+    name_ = answerName(row);
     if (name_.empty()) name_ = prefix_;
     headerUp_ = td::upperAscii(name_) + ":";
     whole_ = true;
@@ -48,7 +47,7 @@ void Framer::begin(const CommandSpec& spec, std::string_view commandLine,
 
 void Framer::idle() {
     state_ = State::Idle;
-    spec_ = {};
+    row_ = {};
     name_.clear();
     prefix_.clear();
 }
@@ -75,11 +74,11 @@ bool Framer::reportContinues(std::string_view line) {
 }
 
 bool Framer::startReport(std::string_view line, bool strict) {
-    const ReportSpec* r = reportOf(line, prefix_);
+    const ReportRow* r = reportOf(line, prefix_);
     if (!r || (strict && !reportShaped(line))) return false;
     reportLines_ = 0;
-    if (r->body == ReportSpec::Body::NextLine && reportHasBodyLine(line)) reportLines_ = 1;
-    if (r->body == ReportSpec::Body::QuotedText && quoteOpen(line)) {
+    if (r->body == ReportRow::Body::NextLine && reportHasBodyLine(line)) reportLines_ = 1;
+    if (r->body == ReportRow::Body::QuotedText && quoteOpen(line)) {
         reportLines_ = -1;
         quotedLines_ = 0;
     }
@@ -130,13 +129,13 @@ Framer::Take Framer::inAnswer(std::string_view line) {
         opts_.sentText.clear();
         return Take::Echo;
     }
-    if (finalResult(line, spec_.call) != Final::None) {
+    if (finalResult(line, row_.call) != Final::None) {
         state_ = State::Done;
         return Take::Final;
     }
     if (startReport(line, false)) return Take::Report;
     if (!answerFits(command_, line)) return Take::Stale;
-    if (spec_.body == CommandSpec::Body::Message && header(line)) {
+    if (row_.body == CommandRow::Body::Message && header(line)) {
         state_ = opts_.textLines && !opts_.pdu ? State::MessageText : State::MessageLine;
         if (opts_.pdu) {
             // The header's last field is the length of the PDU that follows.

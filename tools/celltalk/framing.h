@@ -52,7 +52,7 @@ class Framer {
     };
 
     // A command was sent; its answer is read next.
-    void begin(const CommandSpec& spec, std::string_view commandLine, const FrameOptions& opts);
+    void begin(const CommandRow& row, std::string_view commandLine, const FrameOptions& opts);
     // No command is waiting for an answer.
     void idle();
     Take feed(std::string_view line, bool afterBlank);
@@ -77,7 +77,7 @@ class Framer {
     bool startReport(std::string_view line, bool strict);
     void checkPduLength(std::string_view pdu);
 
-    CommandSpec spec_{};
+    CommandRow row_{};
     FrameOptions opts_;
     State state_ = State::Idle;
     std::string command_;   // trimmed command line, as the echo repeats it

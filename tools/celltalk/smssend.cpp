@@ -37,7 +37,7 @@ bool Executor::waitPrompt(const std::string& cmd, std::string& refusal,
         fo.afterText = true;
         fo.sentText = trim(*textLine);
     }
-    framer_.begin(spec(cmd), cmd, fo);
+    framer_.begin(rowOf(cmd), cmd, fo);
     auto span = [](double sec) {
         return std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(sec));
     };
