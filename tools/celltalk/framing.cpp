@@ -4,6 +4,7 @@
 
 #include "formats/fieldcursor.h"
 #include "platform/cp1251.h"
+#include "platform/gsm7.h"
 
 namespace celltalk {
 
@@ -13,21 +14,11 @@ namespace {
 // handful); a quote a phone never closes must not swallow the answers after it.
 constexpr int kMaxQuotedLines = 32;
 
-int hexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    return -1;
-}
-
 }  // namespace
 
 bool hexLine(std::string_view line) {
     line = td::trimView(line);
-    if (line.empty() || line.size() % 2) return false;
-    for (char c : line)
-        if (hexDigit(c) < 0) return false;
-    return true;
+    return !line.empty() && td::fromHex(line).has_value();
 }
 
 void Framer::begin(const CommandRow& row, std::string_view commandLine, const FrameOptions& opts) {
@@ -89,7 +80,7 @@ void Framer::checkPduLength(std::string_view pdu) {
     pdu = td::trimView(pdu);
     if (pduLength_ < 0 || pdu.size() < 2) return;
     const long long octets = static_cast<long long>(pdu.size() / 2);
-    const long long sca = hexDigit(pdu[0]) * 16 + hexDigit(pdu[1]);
+    const long long sca = td::fromHex(pdu.substr(0, 2)).value_or(std::vector<uint8_t>{0})[0];
     // With the service centre's address first (27.005), or without it.
     if (octets != 1 + sca + pduLength_ && octets != pduLength_) whole_ = false;
     pduLength_ = -1;
