@@ -46,11 +46,6 @@ class OutcomeEndToEnd : public td::test::DemoRun {
         emit number->activated(0);
         QTest::mouseClick(child<QPushButton>(main(), "bbCall"), Qt::LeftButton);
     }
-    // Waits, the windows responsive, until the action's run has been told.
-    void waitForOutcome() {
-        for (int i = 0; i < 600 && main()->actionWatched(); ++i) realPump.sleep(50);
-        EXPECT_FALSE(main()->actionWatched());
-    }
     std::string caption() { return td::toWin(main()->windowTitle()); }
     std::string phoneHint() { return td::toWin(child<QLabel>(main(), "Panel2")->toolTip()); }
     void expectTitles() {
@@ -68,11 +63,11 @@ TEST_F(OutcomeEndToEnd, SendAndDialEndQuietly) {
     EXPECT_EQ(phoneHint(), W("Телефон: имитатор телефона"));
     const int before = history();
     sendLatin();
-    waitForOutcome();
+    waitForActions();
     EXPECT_FALSE(env.exists("CellTalk.err")) << U(env.readFile("CellTalk.err"));
     EXPECT_EQ(history(), before + 1);
     dial();
-    waitForOutcome();
+    waitForActions();
     EXPECT_TRUE(env.dialogs.messages.empty());
     expectTitles();
 }
@@ -92,10 +87,10 @@ TEST_F(MissingPortEndToEnd, SendAndDialTellTheEnginesReason) {
     EXPECT_EQ(phoneHint(), W("Телефон: /nonexistent/ttyACM9"));
     const int before = history();
     sendLatin();
-    waitForOutcome();
+    waitForActions();
     EXPECT_EQ(history(), before);  // not taken for a sent text
     dial();
-    waitForOutcome();
+    waitForActions();
     ASSERT_EQ(env.dialogs.messages.size(), 2u);
     const std::string& sms = env.dialogs.messages[0];
     EXPECT_EQ(sms.rfind(W("- SMS не отправлено: ") + reason, 0), 0u) << U(sms);
@@ -138,7 +133,7 @@ TEST_F(RefusingPhoneEndToEnd, RefusedSmsIsToldAndStaysOutOfTheHistory) {
     env.dialogs.messages.clear();
     const int before = history();
     sendLatin();
-    waitForOutcome();
+    waitForActions();
     const std::string log = env.readFile("AutoRun/LastRun.log");
     const size_t send = log.find("AT+CMGS");
     ASSERT_NE(send, std::string::npos) << U(log);

@@ -2,6 +2,7 @@
 
 #include "mainfixture.h"
 #include "platform/files.h"
+#include "support/shown.h"
 
 using namespace tdtest;
 
@@ -13,7 +14,8 @@ TEST_F(MainWindowTest, CaptionBeforeAndAfterTheFirstActivation) {
     form->FormShow();
     std::string shown = td::toWin(form->windowTitle());
     EXPECT_EQ(shown.rfind("Tapdeck v 0.54 / 13.10.2005 -", 0), 0u) << U(shown);
-    form->FormActivate();
+    td::test::showForUser(form.get());  // the first activation comes with the showing
+    ASSERT_TRUE(form->firstActivationDone());
     std::string active = td::toWin(form->windowTitle());
     EXPECT_EQ(active, "Hi tapdeck v 0.54 / 13.10.2005 -" + td::DownloadNote);
     // The phone in use is told on pointing at the call row's title.
