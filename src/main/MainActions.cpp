@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QEvent>
+#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -141,13 +142,25 @@ void TForm1::ComboBoxAbonentNameSelect(int index) {
     if (index < 0 || static_cast<size_t>(index) >= phoneNumbers_.size()) return;
     abonentChosen_ = index;
     dialNumber_ = phoneNumbers_[static_cast<size_t>(index)];
-    LabelPhoneNumber->setText(td::fromWin(dialNumber_));
+    showDialNumber();
 }
 
 void TForm1::ComboBoxAbonentNameEdited(const QString& text) {
     abonentChosen_ = -1;
     if (text.isEmpty()) return;  // an emptied field keeps the last number
     dialNumber_ = td::toWin(text);
+    showDialNumber();
+}
+
+void TForm1::showDialNumber() {
+    // Bold as designed; a long international number in a smaller size, never cut.
+    const QString text = td::fromWin(dialNumber_);
+    QFont f = LabelPhoneNumber->font();
+    f.setPointSize(DialNumberPointSize);
+    while (f.pointSize() > 6 &&
+           QFontMetrics(f).horizontalAdvance(text) > LabelPhoneNumber->width() - 6)
+        f.setPointSize(f.pointSize() - 1);
+    LabelPhoneNumber->setFont(f);
     LabelPhoneNumber->setText(text);
 }
 
@@ -191,7 +204,7 @@ void TForm1::volume(const std::string& operation) {
     if (td::CellBusy()) return;
     if (abonentChosen_ < 0) {
         dialNumber_ = td::toWin(ComboBoxAbonentName->currentText());
-        LabelPhoneNumber->setText(td::fromWin(dialNumber_));
+        showDialNumber();
     }
     runAction(ml::Action::Other, operation, {}, operation);
 }

@@ -144,8 +144,8 @@ void TForm1::buildLayout() {
     separator(row, "PanelSepNumber", 50);
     ComboBoxAbonentName = combo(row, "ComboBoxAbonentName", {58, 8, 212, 28},
                                 "Можно выбрать из списка или написать номер телефона прямо в окне");
-    // The dialled number leaves room beside it for "Баланс" (a number of 15
-    // digits still fits), which covers nothing the row shows as designed.
+    // The dialled number leaves room beside it for "Баланс", which covers
+    // nothing the row shows as designed (a long number is shown smaller).
     LabelPhoneNumber = label(row, "LabelPhoneNumber", "", {58, 50, 146, 28});
     LabelPhoneNumber->setToolTip(Q("Это реальный набираемый номер"));
     LabelPhoneNumber->setFrameShape(QFrame::Panel);
@@ -153,7 +153,7 @@ void TForm1::buildLayout() {
     LabelPhoneNumber->setAlignment(Qt::AlignCenter);
     QFont bold = LabelPhoneNumber->font();
     bold.setBold(true);
-    bold.setPointSize(11);
+    bold.setPointSize(DialNumberPointSize);
     LabelPhoneNumber->setFont(bold);
     bbUssd = new QPushButton(Q("Баланс"), row);
     bbUssd->setObjectName("bbUssd");

@@ -247,6 +247,8 @@ class TForm1 : public QWidget {
     void historyChosen(const SmsBand& b, int index);
     void sendSms(const SmsBand& b);
     void volume(const std::string& operation);
+    static constexpr int DialNumberPointSize = 11;
+    void showDialNumber();  // dialNumber_ on its label
 
     // Starts one engine operation of an action and returns at once (false
     // when the engine could not be started, told already); the run is then

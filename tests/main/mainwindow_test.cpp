@@ -138,7 +138,7 @@ TEST_F(MainActionsTest, DialBoxDialsOnlyANumber) {
 }
 
 // "Баланс" covers no control and no part of the call row's title, whose
-// click anywhere tells the hint.
+// click anywhere tells the hint; the dialled number beside it stays whole.
 TEST_F(MainActionsTest, BalanceButtonCoversNothing) {
     td::test::showForUser(form.get());
     QWidget* ussd = child<QPushButton>(form, "bbUssd");
@@ -148,6 +148,16 @@ TEST_F(MainActionsTest, BalanceButtonCoversNothing) {
             continue;
         const QRect r(w->mapTo(form.get(), QPoint(0, 0)), w->size());
         EXPECT_FALSE(r.intersects(balance)) << w->objectName().toStdString();
+    }
+    // The dialled number beside it is shown whole, however long.
+    QLabel* number = child<QLabel>(form, "LabelPhoneNumber");
+    for (const char* typed : {"89161234567", "+491711234567890"}) {
+        QLineEdit* edit = child<QComboBox>(form, "ComboBoxAbonentName")->lineEdit();
+        edit->selectAll();
+        QTest::keyClicks(edit, typed);
+        EXPECT_EQ(number->text(), typed);
+        EXPECT_LE(QFontMetrics(number->font()).horizontalAdvance(number->text()), number->width())
+            << typed;
     }
     QLabel* title = child<QLabel>(form, "Panel2");
     for (int x = 1; x < title->width() - 1; ++x)
