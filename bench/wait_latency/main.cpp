@@ -17,6 +17,7 @@
 #include <QPointingDevice>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -67,6 +68,9 @@ struct BlockingPump : td::EventPump {
         processEvents();
     }
     long long nowMs() override { return 0; }
+    void later(int ms, std::function<void()> f) override {
+        QTimer::singleShot(ms, QCoreApplication::instance(), std::move(f));
+    }
 };
 
 struct Latencies {

@@ -10,6 +10,8 @@ std::optional<std::string> normalizePhoneNumber(const std::string& number) {
         if (c == ' ' || c == '\t' || c == '-' || c == '(' || c == ')' || c == '.') continue;
         bool digit = c >= '0' && c <= '9';
         if (!digit && c != '+' && c != '*' && c != '#') return std::nullopt;
+        // A "+" begins a number, or a number inside a service code (**21*+7…#).
+        if (c == '+' && !out.empty() && out.back() != '*') return std::nullopt;
         dialable = dialable || c != '+';
         out += c;
     }

@@ -10,7 +10,8 @@ namespace td {
 // A number as typed or read ("8 (916) 555-44-33", "+7.916.555.44.33") in the
 // form the phone dials: "+", digits, "*" and "#" are kept, blanks, tabs,
 // dashes, brackets and dots dropped. Nothing when any other character stands
-// in it or no digit, "*" or "#" is left.
+// in it, a "+" stands elsewhere than at its start or after a "*" (a number
+// inside a service code), or no digit, "*" or "#" is left.
 std::optional<std::string> normalizePhoneNumber(const std::string& number);
 
 // The key under which two numbers are the same subscriber: the normalised

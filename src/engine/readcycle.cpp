@@ -277,31 +277,32 @@ std::string EngineFailedStatus(const std::vector<std::string>& errorLines) {
     return W("- CellTalk не выполнил операцию: ") + reason + (fix.empty() ? "" : ". " + fix);
 }
 
-EngineRunEnd RunEngineToEnd(const std::string& operation, const std::vector<std::string>& args,
-                            int startLimitMs) {
-    const std::string errorFile = startPath(EngineErrorName);
-    const std::string log = autoRunPath(prog().LogFile);
-    const std::string work =
-        log.substr(0, log.size() - files::baseName(log).size()) + "$" + files::baseName(log);
-    const std::string marker = startPath(RunMarkerName);
-    files::remove(errorFile);
-    files::remove(log);
-    if (!StartEngine(operation, args)) return {EngineRunEnd::NotStarted, {}};
+bool EngineRunWatch::start(const std::string& operation, const std::vector<std::string>& args,
+                           int startLimitMs) {
+    errorFile_ = startPath(EngineErrorName);
+    log_ = autoRunPath(prog().LogFile);
+    const std::string name = files::baseName(log_);
+    work_ = log_.substr(0, log_.size() - name.size()) + "$" + name;
+    marker_ = startPath(RunMarkerName);
+    startLimitMs_ = startLimitMs;
+    files::remove(errorFile_);
+    files::remove(log_);
+    startMs_ = pump().nowMs();
+    return StartEngine(operation, args);
+}
 
-    EventPump& ev = pump();
-    const long long start = ev.nowMs();
-    for (;;) {
-        ev.sleep(QuickPollMs);
-        if (EngineFinished(errorFile, log, work)) break;
-        const bool marked = files::exists(marker);
-        // A marker whose engine was killed is removed by engineRunning.
-        if (marked && !engineRunning(marker)) return {};
-        if (!marked && ev.nowMs() - start >= startLimitMs) return {};
+std::optional<EngineRunEnd> EngineRunWatch::check() const {
+    if (EngineFinished(errorFile_, log_, work_)) {
+        if (!files::exists(errorFile_)) return EngineRunEnd{EngineRunEnd::Done, {}};
+        std::vector<std::string> lines;
+        files::readLines(errorFile_, lines);
+        return EngineRunEnd{EngineRunEnd::Failed, EngineReason(lines)};
     }
-    if (!files::exists(errorFile)) return {EngineRunEnd::Done, {}};
-    std::vector<std::string> lines;
-    files::readLines(errorFile, lines);
-    return {EngineRunEnd::Failed, EngineReason(lines)};
+    const bool marked = files::exists(marker_);
+    // A marker whose engine was killed is removed by engineRunning.
+    if (marked && !engineRunning(marker_)) return EngineRunEnd{};
+    if (!marked && pump().nowMs() - startMs_ >= startLimitMs_) return EngineRunEnd{};
+    return std::nullopt;
 }
 
 std::string ReadCycle::engineErrorFile() const {

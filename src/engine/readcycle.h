@@ -217,12 +217,24 @@ struct EngineRunEnd {
     std::string reason;
 };
 
-// Starts the operation and waits for its end without freezing the windows
-// (sleeping in QuickPollMs slices): the engine's error file and log are
-// removed first, so the one it leaves tells how this run ended. A run that
-// shows neither its marker nor a file within startLimitMs ends as Unknown.
-EngineRunEnd RunEngineToEnd(const std::string& operation, const std::vector<std::string>& args,
-                            int startLimitMs = 15000);
+// One engine run started for an action, watched to its end without waiting
+// for it: start() removes the engine's error file and log, so the one the
+// run leaves tells how it ended, and starts the engine; check() looks once.
+// A run that shows neither its marker nor a file within startLimitMs ends as
+// Unknown, and so does one whose engine was killed.
+class EngineRunWatch {
+  public:
+    // False when the engine could not be started (already told).
+    bool start(const std::string& operation, const std::vector<std::string>& args,
+               int startLimitMs = 15000);
+    // How the run ended, or nothing while it still runs.
+    std::optional<EngineRunEnd> check() const;
+
+  private:
+    std::string errorFile_, log_, work_, marker_;
+    long long startMs_ = 0;
+    int startLimitMs_ = 0;
+};
 
 // The texts of the refresh button's two looks.
 std::string RefreshCaption();  // "Обновить"

@@ -63,6 +63,12 @@ inline constexpr Setting PBookReadSwitch{"Common", "PBookRead", "YES"};
 // "YES": a read from the phone ends as soon as the engine is done, not after
 // the fixed polls (for engines that remove their run marker at the end).
 inline constexpr Setting QuickRead{"Common", "QuickRead", "NO"};
+// "YES": a number typed into an SMS recipient box is a recipient (else the
+// boxes take names from the list only).
+inline constexpr Setting TypedRecipients{"Common", "TypedRecipients", "NO"};
+// "YES": the SMS text boxes take a message of several parts (else one SMS:
+// 160 Latin or 70 Cyrillic characters).
+inline constexpr Setting LongSms{"Common", "LongSms", "NO"};
 // The operation the USSD window sends a request with (its argument).
 inline constexpr Setting UssdName{"Functions", "UssdName", "USSD-запрос"};
 

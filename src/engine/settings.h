@@ -98,6 +98,10 @@ struct Prog {
     // Read cycle.
     bool QuickRead = false;  // QuickRead=YES: end a read as soon as the engine is done
 
+    // Main window additions, each switched on by its own key ("YES").
+    bool TypedRecipients = false;  // a typed number is an SMS recipient
+    bool LongSms = false;          // an SMS text may take several parts
+
     Prog();
 };
 

@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QEvent>
+#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -80,9 +81,10 @@ bool TForm1::eventFilter(QObject* watched, QEvent* e) {
         if (watched == b || watched == b->lineEdit()) box = b;
     if (!box) return QWidget::eventFilter(watched, e);
 
-    // A recipient box offers the names of the phone book, and takes a number
-    // typed into it (Enter, leaving the box, or the send button take it).
-    // Other characters are refused; stepping through names by keys or wheel
+    // A recipient box offers the names of the phone book; a typed character
+    // is refused, unless typed numbers are switched on: then it goes in, and
+    // Enter, leaving the box or the send button take the whole text as a
+    // number (or refuse it by name). Stepping through names by keys or wheel
     // is not offered, since with several recipients every step would add one.
     switch (e->type()) {
         case QEvent::KeyPress: {
@@ -109,7 +111,7 @@ bool TForm1::eventFilter(QObject* watched, QEvent* e) {
             }
             QString text = key->text();
             if (text.isEmpty() || !text.at(0).isPrint()) return true;
-            if (QString("0123456789+*#-() ").contains(text.at(0))) return false;
+            if (prog().TypedRecipients) return false;
             RecepterKeyPress();
             return true;
         }
@@ -140,13 +142,25 @@ void TForm1::ComboBoxAbonentNameSelect(int index) {
     if (index < 0 || static_cast<size_t>(index) >= phoneNumbers_.size()) return;
     abonentChosen_ = index;
     dialNumber_ = phoneNumbers_[static_cast<size_t>(index)];
-    LabelPhoneNumber->setText(td::fromWin(dialNumber_));
+    showDialNumber();
 }
 
 void TForm1::ComboBoxAbonentNameEdited(const QString& text) {
     abonentChosen_ = -1;
     if (text.isEmpty()) return;  // an emptied field keeps the last number
     dialNumber_ = td::toWin(text);
+    showDialNumber();
+}
+
+void TForm1::showDialNumber() {
+    // Bold as designed; a long international number in a smaller size, never cut.
+    const QString text = td::fromWin(dialNumber_);
+    QFont f = LabelPhoneNumber->font();
+    f.setPointSize(DialNumberPointSize);
+    while (f.pointSize() > 6 &&
+           QFontMetrics(f).horizontalAdvance(text) > LabelPhoneNumber->width() - 6)
+        f.setPointSize(f.pointSize() - 1);
+    LabelPhoneNumber->setFont(f);
     LabelPhoneNumber->setText(text);
 }
 
@@ -158,7 +172,7 @@ void TForm1::bbCallClick() {
             td::dialogs().message(td::W("- Не задан абонент и/или номер телефона !"));
             return;
         case ml::DialKind::National:
-            runAction(Panel2, ml::Action::Call, p.CallName, {dialNumber_}, dialNumber_);
+            runAction(ml::Action::Call, p.CallName, {dialNumber_}, dialNumber_);
             return;
         case ml::DialKind::International: {
             // The "+" is typed on the keypad first, so the number goes through a
@@ -169,8 +183,7 @@ void TForm1::bbCallClick() {
                 td::dialogs().message(td::W("- Не удаётся записать файл ") + td::ScriptBatName);
                 return;
             }
-            runAction(Panel2, ml::Action::Call, td::BatchOperName, {td::ScriptBatName},
-                      dialNumber_);
+            runAction(ml::Action::Call, td::BatchOperName, {td::ScriptBatName}, dialNumber_);
             return;
         }
         case ml::DialKind::Ignored:
@@ -184,17 +197,16 @@ void TForm1::callNumber(const std::string& number) {
 }
 
 void TForm1::bbHangUpClick() {
-    if (!td::CellBusy())
-        runAction(Panel2, ml::Action::Other, prog().HangUpName, {}, prog().HangUpName);
+    if (!td::CellBusy()) runAction(ml::Action::Other, prog().HangUpName, {}, prog().HangUpName);
 }
 
 void TForm1::volume(const std::string& operation) {
     if (td::CellBusy()) return;
     if (abonentChosen_ < 0) {
         dialNumber_ = td::toWin(ComboBoxAbonentName->currentText());
-        LabelPhoneNumber->setText(td::fromWin(dialNumber_));
+        showDialNumber();
     }
-    runAction(Panel2, ml::Action::Other, operation, {}, operation);
+    runAction(ml::Action::Other, operation, {}, operation);
 }
 
 void TForm1::bbSoundUpClick() {
@@ -207,24 +219,36 @@ void TForm1::bbSoundDownClick() {
 // ---- SMS --------------------------------------------------------------------------
 
 TForm1::SmsBand TForm1::latBand() {
-    return {ComboBoxSmsRecepter, lLatSMSPhoneNumber,
-            leLatSMSText,        lLatSMSLen,
-            lLatSMSParts,        false,
-            bbASCIISendSMS,      cbLatSMSHistory,
-            &latRecipients_,     &prog().LatSendSMSName};
+    return {ComboBoxSmsRecepter,
+            lLatSMSPhoneNumber,
+            leLatSMSText,
+            lLatSMSLen,
+            lLatSMSMax,
+            lLatSMSParts,
+            false,
+            bbASCIISendSMS,
+            cbLatSMSHistory,
+            &latRecipients_,
+            &prog().LatSendSMSName};
 }
 
 TForm1::SmsBand TForm1::rusBand() {
-    return {ComboBoxSmsRecepterRus, lRusSMSPhoneNumber,
-            leRusSMSText,           lRusSMSLen,
-            lRusSMSParts,           true,
-            bbRUSSendSMS,           cbRusSMSHistory,
-            &rusRecipients_,        &prog().RusSendSMSName};
+    return {ComboBoxSmsRecepterRus,
+            lRusSMSPhoneNumber,
+            leRusSMSText,
+            lRusSMSLen,
+            lRusSMSMax,
+            lRusSMSParts,
+            true,
+            bbRUSSendSMS,
+            cbRusSMSHistory,
+            &rusRecipients_,
+            &prog().RusSendSMSName};
 }
 
-void TForm1::chooseRecipient(const SmsBand& b, int index) {
+bool TForm1::chooseRecipient(const SmsBand& b, int index) {
     const auto& numbers = phoneNumbers_;
-    if (index < 0 || static_cast<size_t>(index) >= numbers.size()) return;
+    if (index < 0 || static_cast<size_t>(index) >= numbers.size()) return false;
     // The number goes as the phone dials it: a blank in it would make
     // several recipients of one (a hand-written own book may hold one).
     std::string number = numbers[static_cast<size_t>(index)];
@@ -234,11 +258,12 @@ void TForm1::chooseRecipient(const SmsBand& b, int index) {
             td::dialogs().message(td::W("- Номер \"") + number + td::W("\" абонента \"") +
                                   td::toWin(b.recipients->itemText(index)) +
                                   td::W("\" не является номером телефона, SMS ему не послать"));
-            return;
+            return false;
         }
         number = *dialled;
     }
     addRecipientNumber(b, number);
+    return true;
 }
 
 void TForm1::addRecipientNumber(const SmsBand& b, const std::string& number) {
@@ -255,20 +280,34 @@ void TForm1::addRecipientNumber(const SmsBand& b, const std::string& number) {
 
 bool TForm1::takeTypedRecipient(const SmsBand& b) {
     QLineEdit* edit = b.recipients->lineEdit();
-    if (!edit->isModified()) return true;  // a chosen name, or taken already
-    edit->setModified(false);
-    std::string typed = td::toWin(edit->text());
-    if (typed.empty()) return true;
-    std::optional<std::string> number = td::normalizePhoneNumber(typed);
-    if (!number) {
-        td::dialogs().message(td::W("- \"") + typed +
-                              td::W("\" не является номером телефона, SMS по нему не послать"));
-        return false;
-    }
-    b.recipients->setCurrentIndex(-1);
-    b.recipients->setEditText(td::fromWin(*number));
-    addRecipientNumber(b, *number);
-    return true;
+    // A chosen name or a text taken already; or the box that tells of a
+    // refused text, which takes the focus from the recipient box.
+    if (!prog().TypedRecipients || !edit->isModified() || takingTyped_) return true;
+    takingTyped_ = true;
+    const bool taken = [&] {
+        const std::string typed = td::toWin(edit->text());
+        if (typed.empty()) return true;
+        // A name typed in full (the box completes names) is that name chosen.
+        const int named = b.recipients->findText(edit->text(), Qt::MatchFixedString);
+        if (named >= 0) {
+            b.recipients->setCurrentIndex(named);
+            return chooseRecipient(b, named);
+        }
+        std::optional<std::string> number = td::normalizePhoneNumber(typed);
+        if (!number) {
+            td::dialogs().message(td::W("- \"") + typed +
+                                  td::W("\" не является номером телефона, SMS по нему не послать"));
+            return false;
+        }
+        b.recipients->setCurrentIndex(-1);
+        b.recipients->setEditText(td::fromWin(*number));
+        addRecipientNumber(b, *number);
+        return true;
+    }();
+    takingTyped_ = false;
+    // A refused text is refused again, by a send too, until it is mended.
+    if (taken) edit->setModified(false);
+    return taken;
 }
 
 void TForm1::clearRecipients(const SmsBand& b) {
@@ -281,14 +320,16 @@ void TForm1::clearRecipients(const SmsBand& b) {
 
 void TForm1::textChanged(const SmsBand& b) {
     std::string text = td::toWin(b.text->text());
+    const bool longSms = prog().LongSms;
     // Escaped characters may take the Latin text past its last part.
-    std::string fits = ml::smsFit(text, b.wide);
+    std::string fits = longSms ? ml::smsFit(text, b.wide) : text;
     if (fits.size() < text.size()) {
         b.text->setText(td::fromWin(fits));  // comes back here
         return;
     }
     b.length->setText(QString::number(b.text->text().length()));
-    b.parts->setText(td::fromWin(ml::smsPartsText(ml::smsUnits(text, b.wide), b.wide)));
+    b.parts->setText(longSms ? td::fromWin(ml::smsPartsText(ml::smsUnits(text, b.wide), b.wide))
+                             : QString());
     b.send->setEnabled(ml::sendableText(td::toWin(b.text->text())));
 }
 
@@ -312,17 +353,12 @@ void TForm1::sendSms(const SmsBand& b) {
         b.send->setEnabled(true);
         return;
     }
-    QLabel* title = b.send == bbRUSSendSMS ? Panel11 : Panel4;
-    td::EngineRunEnd end = runAction(title, ml::Action::Send, *b.operation,
-                                     {*b.list, ml::commandLineText(td::toWin(typed))}, {});
-    // The history keeps the text as typed, newest first, without changing the
-    // box's text; a text the engine could not send is not taken for a sent one.
-    if (ml::keepInHistory(end)) {
-        QString shown = b.history->currentText();
-        int index = b.history->currentIndex();
-        b.history->insertItem(0, typed);
-        b.history->setCurrentIndex(index < 0 ? -1 : index + 1);
-        b.history->setEditText(shown);
+    // The history keeps the text as typed, newest first; a text the engine
+    // could not be started for, or said it could not send, is not kept.
+    if (runAction(ml::Action::Send, *b.operation, {*b.list, ml::commandLineText(td::toWin(typed))},
+                  {})) {
+        pending_->history = b.history;
+        pending_->entry = addHistoryEntry(b.history, typed);
     }
     b.send->setEnabled(true);
 }
@@ -380,16 +416,20 @@ void TForm1::bbReSendClick() {
     if (td::CellBusy()) return;
     bbReSend->setEnabled(false);
     // A message joined from several stored parts goes out part by part, in
-    // part order; a part that fails ends the re-send (the failure is told).
+    // part order, each when the one before has been sent; a part that fails
+    // ends the re-send (the failure is told).
     std::vector<std::string> parts;
     if (links.messageParts) parts = links.messageParts(reSendIndex_);
     if (parts.size() < 2) parts = {reSendIndex_};
-    for (const std::string& part : parts) {
-        td::EngineRunEnd end =
-            runAction(Panel3, ml::Action::ReSend, prog().ReSendSMSName, {part}, {});
-        if (end.kind != td::EngineRunEnd::Done) break;
-    }
+    reSendParts(std::move(parts));
     bbReSend->setEnabled(true);
+}
+
+void TForm1::reSendParts(std::vector<std::string> parts) {
+    const std::string part = parts.front();
+    parts.erase(parts.begin());
+    if (runAction(ml::Action::ReSend, prog().ReSendSMSName, {part}, {}))
+        pending_->parts = std::move(parts);
 }
 
 // ---- navigation -------------------------------------------------------------------

@@ -136,10 +136,6 @@ void TForm1::buildLayout() {
     Panel2 = titleBand(this, "Panel2",
                        "Вызов абонентов через сотовый телефон, подключённый к компьютеру",
                        QColor(200, 240, 200), 0);
-    bbUssd = new QPushButton(Q("Баланс"), Panel2);
-    bbUssd->setObjectName("bbUssd");
-    bbUssd->setGeometry(DesignWidth - 62, 1, 60, 20);
-    bbUssd->setToolTip(Q("USSD-запрос: баланс и другие службы оператора"));
     PanelDirectCall = band(this, "PanelDirectCall", 22, 96);
     QWidget* row = PanelDirectCall;
     bbHelp = button(row, "bbHelp", "", Picture::Help, {6, 4, 40, 42}, "Об этой программе");
@@ -148,15 +144,21 @@ void TForm1::buildLayout() {
     separator(row, "PanelSepNumber", 50);
     ComboBoxAbonentName = combo(row, "ComboBoxAbonentName", {58, 8, 212, 28},
                                 "Можно выбрать из списка или написать номер телефона прямо в окне");
-    LabelPhoneNumber = label(row, "LabelPhoneNumber", "", {58, 50, 212, 28});
+    // The dialled number leaves room beside it for "Баланс", which covers
+    // nothing the row shows as designed (a long number is shown smaller).
+    LabelPhoneNumber = label(row, "LabelPhoneNumber", "", {58, 50, 146, 28});
     LabelPhoneNumber->setToolTip(Q("Это реальный набираемый номер"));
     LabelPhoneNumber->setFrameShape(QFrame::Panel);
     LabelPhoneNumber->setFrameShadow(QFrame::Sunken);
     LabelPhoneNumber->setAlignment(Qt::AlignCenter);
     QFont bold = LabelPhoneNumber->font();
     bold.setBold(true);
-    bold.setPointSize(11);
+    bold.setPointSize(DialNumberPointSize);
     LabelPhoneNumber->setFont(bold);
+    bbUssd = new QPushButton(Q("Баланс"), row);
+    bbUssd->setObjectName("bbUssd");
+    bbUssd->setGeometry(208, 50, 62, 28);
+    bbUssd->setToolTip(Q("USSD-запрос: баланс и другие службы оператора"));
     separator(row, "PanelSepCall", 274);
     bbCall = button(row, "bbCall", "Звонить", Picture::Call, {282, 4, 112, 42});
     bbHangUp = button(row, "bbHangUp", "Прервать", Picture::HangUp, {282, 50, 112, 42});
@@ -253,7 +255,7 @@ void TForm1::buildLayout() {
         m.history = combo(b, n.history, {8, 88, 686, 28},
                           "Список ранее отправленных SMS-сообщений - выберите для отправки и/или "
                           "в качестве заготовки");
-        m.history->lineEdit()->setMaxLength(n.maxLength);
+        m.history->lineEdit()->setMaxLength(td::mainlogic::smsSingleUnits(false));
         m.note = label(b, n.note, n.noteText, {8, 117, 686, 18});
         return m;
     };
@@ -269,7 +271,7 @@ void TForm1::buildLayout() {
          "   Текст латинского SMS-сообщения", "==>160",
          "Воспользуйтесь прошлыми лат-сообщениями (отправлялись ранее) - отправьте повторно или "
          "измените",
-         "lLatSMSParts", td::mainlogic::smsMaxUnits(false)},
+         "lLatSMSParts", td::mainlogic::smsSingleUnits(false)},
         208, 144);
     lat.text->setValidator(new LatinValidator(lat.text));
 
@@ -285,7 +287,7 @@ void TForm1::buildLayout() {
          "   Текст русского SMS-сообщения", "==>70",
          "Воспользуйтесь прошлыми рус-сообщениями (отправлялись ранее) - отправьте повторно или "
          "измените",
-         "lRusSMSParts", td::mainlogic::smsMaxUnits(true)},
+         "lRusSMSParts", td::mainlogic::smsSingleUnits(true)},
         374, DesignHeight - FrameAllowance - 374);
 
     Panel10 = lat.band;

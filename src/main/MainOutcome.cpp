@@ -1,56 +1,72 @@
-// How the main window tells the end of an engine run one of its actions
-// started: on the title of the action's band, and in a box for a failure the
-// engine reported.
+// How the main window runs the engine for one of its actions: the launch
+// returns at once, the buttons stay free, and a watch on the run's end
+// files, driven by the event loop, tells a failure in a box when the run
+// ends. A send whose run failed leaves its band's history again.
 
-#include <QLabel>
-#include <QTimer>
+#include <QComboBox>
+#include <QVariant>
 
-#include "engine/readcycle.h"
 #include "main/TapdeckP.h"
-#include "main/actionoutcome.h"
-#include "platform/cp1251.h"
-#include "platform/qtservices.h"
+#include "platform/files.h"
 #include "platform/services.h"
-#include "widgets/gridview.h"
 
 namespace ml = td::mainlogic;
 
-namespace {
-constexpr int OutcomeShownMs = 6000;  // how long a success stays on a band's title
+bool TForm1::runAction(ml::Action action, const std::string& operation,
+                       const std::vector<std::string>& args, const std::string& subject) {
+    // The busy test let this launch through: a watched run whose end is not
+    // there yet would take this run's files for its own.
+    if (pending_) {
+        std::unique_ptr<PendingRun> old = std::move(pending_);
+        if (std::optional<td::EngineRunEnd> end = old->watch.check()) endRun(*old, *end, false);
+    }
+    auto run = std::make_unique<PendingRun>();
+    if (!run->watch.start(operation, args)) return false;
+    run->action = action;
+    run->subject = subject;
+    run->serial = ++runs_;
+    pending_ = std::move(run);
+    watchRun(pending_->serial);
+    return true;
 }
 
-td::EngineRunEnd TForm1::runAction(QLabel* title, ml::Action action, const std::string& operation,
-                                   const std::vector<std::string>& args,
-                                   const std::string& subject) {
-    restoreTitle(title);
-    td::EngineRunEnd end = td::RunEngineToEnd(operation, args);
-    const ml::ActionOutcome told = ml::actionOutcome(action, end, subject);
-
-    TitleState& state = titles_[title];
-    const int shown = ++state.shown;
-    const QString text = td::fromWin(told.line);
-    title->setText(title->fontMetrics().elidedText(text, Qt::ElideRight, title->width() - 12));
-    title->setToolTip(td::hintText(told.box.empty() ? told.line : told.box));
-    QPalette pal = title->palette();
-    pal.setColor(QPalette::WindowText, told.failed ? QColor(Qt::red) : QColor(0, 100, 0));
-    title->setPalette(pal);
-    if (!told.failed) {
-        QPointer<QLabel> guard(title);
-        QTimer::singleShot(OutcomeShownMs, this, [this, guard, shown] {
-            if (guard && titles_[guard].shown == shown) restoreTitle(guard);
-        });
-    }
-    if (!told.box.empty()) td::dialogs().message(told.box);
-    return end;
+void TForm1::watchRun(int serial) {
+    QPointer<TForm1> self(this);
+    td::pump().later(td::QuickPollMs, [self, serial] {
+        if (!self || !self->pending_ || self->pending_->serial != serial) return;
+        std::optional<td::EngineRunEnd> end = self->pending_->watch.check();
+        if (!end) return self->watchRun(serial);
+        std::unique_ptr<PendingRun> run = std::move(self->pending_);
+        self->endRun(*run, *end, true);
+    });
 }
 
-void TForm1::restoreTitle(QLabel* title) {
-    auto it = titles_.find(title);
-    if (it == titles_.end()) {
-        titles_[title] = {title->text(), title->toolTip(), title->palette(), 0};
-        return;
-    }
-    title->setText(it->second.text);
-    title->setPalette(it->second.palette);
-    title->setToolTip(it->second.tip);
+void TForm1::endRun(PendingRun& run, const td::EngineRunEnd& end, bool goOn) {
+    if (td::files::writesEnded()) return;  // the program is closing
+    if (run.history && !ml::keepInHistory(end)) dropHistoryEntry(run.history, run.entry);
+    const std::string box = ml::actionOutcome(run.action, end, run.subject);
+    if (!box.empty()) td::dialogs().message(box);
+    // A joined message goes on with its next part; a failed part ends it.
+    if (goOn && end.kind == td::EngineRunEnd::Done && !run.parts.empty())
+        reSendParts(std::move(run.parts));
+}
+
+int TForm1::addHistoryEntry(QComboBox* history, const QString& text) {
+    const QString shown = history->currentText();
+    const int index = history->currentIndex();
+    const int entry = ++historyEntries_;
+    history->insertItem(0, text, entry);
+    history->setCurrentIndex(index < 0 ? -1 : index + 1);
+    history->setEditText(shown);
+    return entry;
+}
+
+void TForm1::dropHistoryEntry(QComboBox* history, int entry) {
+    const int at = history->findData(entry);
+    if (at < 0) return;
+    const QString shown = history->currentText();
+    const int index = history->currentIndex();
+    history->removeItem(at);
+    history->setCurrentIndex(index == at ? -1 : (index > at ? index - 1 : index));
+    history->setEditText(shown);
 }

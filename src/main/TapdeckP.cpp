@@ -123,6 +123,10 @@ void TForm1::FormActivate() {
             readOperIni();
         }
     }
+    // Which phone the engine works (the simulated one or a device): the
+    // call row's title tells it on pointing.
+    Panel2->setToolTip(
+        td::fromWin(td::W("Телефон: ") + td::phoneInUseText(td::enginePort(p.StartDir))));
     // 6. Hints of the call row: the bound operations.
     bbCall->setToolTip(td::fromWin(p.CallName));
     bbHangUp->setToolTip(td::fromWin(p.HangUpName));
@@ -216,7 +220,10 @@ void TForm1::readOwnIni() {
     p.AllSMS = sw(S::AllSMSSwitch);
     p.PBookRead = sw(S::PBookReadSwitch);
     p.QuickRead = sw(S::QuickRead) == "YES";
+    p.TypedRecipients = sw(S::TypedRecipients) == "YES";
+    p.LongSms = sw(S::LongSms) == "YES";
     applySwitches();
+    applySmsLimits();
 
     if (!firstActivationDone_ &&
         td::upperAscii(p.OperIniName) != td::upperAscii(td::EngineIniName) &&
@@ -224,9 +231,6 @@ void TForm1::readOwnIni() {
         td::IniFile engine(td::startPath(td::EngineIniName));
         td::writeSetting(engine, S::ModelIni, p.OperIniName);
     }
-    // Which phone the engine works: the simulated one or a device.
-    setWindowTitle(windowTitle() + td::fromWin(td::W(" - телефон: ") +
-                                               td::phoneInUseText(td::enginePort(p.StartDir))));
 }
 
 void TForm1::applySwitches() {
@@ -245,6 +249,16 @@ void TForm1::applySwitches() {
         if (FormCanResize(w, h)) resize(w, h);
     }
     if (p.PBookRead == "NO" && links.phoneBookReadOff) links.phoneBookReadOff();
+}
+
+void TForm1::applySmsLimits() {
+    const bool longSms = prog().LongSms;
+    for (const SmsBand& b : {latBand(), rusBand()}) {
+        const int limit = longSms ? ml::smsMaxUnits(b.wide) : ml::smsSingleUnits(b.wide);
+        b.text->setMaxLength(limit);
+        b.limit->setText("==>" + QString::number(limit));
+        b.history->lineEdit()->setMaxLength(longSms ? limit : ml::smsSingleUnits(false));
+    }
 }
 
 void TForm1::readOperIni() {
@@ -321,6 +335,7 @@ void TForm1::lockSize() {
 
 void TForm1::FormClose() {
     if (td::files::writesEnded()) return;  // written back already (a signal, the session's end)
+    pending_.reset();                      // a run still watched is told no more
     writeBack();
     td::files::remove(td::startPath(td::RunMarkerName));
     if (!satelliteMarker_.empty()) td::files::remove(satelliteMarker_);

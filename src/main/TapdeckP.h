@@ -4,14 +4,16 @@
 // the program (re)reads its settings (TapdeckP.cpp); the engine actions live
 // in MainActions.cpp and the controls are built in MainLayout.cpp.
 
-#include <QPalette>
 #include <QPointer>
 #include <QWidget>
 #include <functional>
-#include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
+
+#include "engine/readcycle.h"
+#include "main/actionoutcome.h"
 
 class QCheckBox;
 class QComboBox;
@@ -20,13 +22,6 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QToolButton;
-namespace td {
-struct EngineRunEnd;
-}
-namespace td::mainlogic {
-enum class Action;
-}
-
 class TForm1 : public QWidget {
     Q_OBJECT
   public:
@@ -96,6 +91,8 @@ class TForm1 : public QWidget {
     const std::string& satelliteMarker() const { return satelliteMarker_; }
     // The number the call button dials.
     const std::string& dialNumber() const { return dialNumber_; }
+    // An action's engine run is still watched (its outcome not yet told).
+    bool actionWatched() const { return pending_ != nullptr; }
     // Calls this number (the missed calls window's call back).
     void callNumber(const std::string& number);
 
@@ -230,6 +227,7 @@ class TForm1 : public QWidget {
         QLabel* number;
         QLineEdit* text;
         QLabel* length;
+        QLabel* limit;  // "==>160"
         QLabel* parts;  // the parts of a longer message
         bool wide;      // UCS2 (the Cyrillic band)
         QPushButton* send;
@@ -239,7 +237,7 @@ class TForm1 : public QWidget {
     };
     SmsBand latBand();
     SmsBand rusBand();
-    void chooseRecipient(const SmsBand& b, int index);
+    bool chooseRecipient(const SmsBand& b, int index);  // false: refused (told)
     void addRecipientNumber(const SmsBand& b, const std::string& number);
     // A number typed into the recipient box becomes a recipient; false when
     // the text is no phone number (told to the user).
@@ -249,27 +247,41 @@ class TForm1 : public QWidget {
     void historyChosen(const SmsBand& b, int index);
     void sendSms(const SmsBand& b);
     void volume(const std::string& operation);
+    static constexpr int DialNumberPointSize = 11;
+    void showDialNumber();  // dialNumber_ on its label
 
-    // Runs one engine operation of an action, waits for its end (the window
-    // stays responsive) and tells it on the title of the action's band: a
-    // success for a few seconds, a failure until that band's next action,
-    // the engine's reason also in a box (MainOutcome.cpp).
-    td::EngineRunEnd runAction(QLabel* title, td::mainlogic::Action action,
-                               const std::string& operation, const std::vector<std::string>& args,
-                               const std::string& subject);
-    struct TitleState {
-        QString text, tip;  // the band's own title and hint
-        QPalette palette;
-        int shown = 0;  // counts outcomes, so an old restore leaves a newer one alone
+    // Starts one engine operation of an action and returns at once (false
+    // when the engine could not be started, told already); the run is then
+    // watched from the event loop, and a failure told in a box when it ends
+    // (MainOutcome.cpp). One run is watched at a time: a new launch first
+    // tells the watched run's end if it is there, else stops watching it.
+    struct PendingRun {
+        td::EngineRunWatch watch;
+        td::mainlogic::Action action{};
+        std::string subject;
+        QComboBox* history = nullptr;  // a send's history box and its entry
+        int entry = 0;
+        std::vector<std::string> parts;  // storage indexes a re-send has still to send
+        int serial = 0;
     };
-    std::map<QLabel*, TitleState> titles_;
-    void restoreTitle(QLabel* title);
+    bool runAction(td::mainlogic::Action action, const std::string& operation,
+                   const std::vector<std::string>& args, const std::string& subject);
+    void watchRun(int serial);
+    void endRun(PendingRun& run, const td::EngineRunEnd& end, bool goOn);
+    void reSendParts(std::vector<std::string> parts);
+    // Puts a sent text at the top of a history box, tagged so that it can be
+    // taken out again; the box's own text stays as it was.
+    int addHistoryEntry(QComboBox* history, const QString& text);
+    void dropHistoryEntry(QComboBox* history, int entry);
+    std::unique_ptr<PendingRun> pending_;
+    int runs_ = 0, historyEntries_ = 0;
 
     void buildLayout();  // MainLayout.cpp
     void connectSignals();
     void readOwnIni();
     void readOperIni();
     void applySwitches();
+    void applySmsLimits();  // one SMS or several parts (switch LongSms)
     void applyPreset();
     void lockSize();
     void openChild(QWidget* window);
@@ -294,4 +306,5 @@ class TForm1 : public QWidget {
     bool terminated_ = false;
     bool satelliteAsked_ = false;  // the one-satellite question asked in this run
     bool sizeLocked_ = false;      // the size is fixed after the first activation
+    bool takingTyped_ = false;     // a typed recipient is being taken (or refused)
 };

@@ -1,7 +1,6 @@
 #pragma once
 // What the main window tells after an engine run started by one of its
-// actions (a send, a call, a hang-up, the volume): the status line's text,
-// and for a run the engine reported as failed, the message box's.
+// actions (a send, a call, a hang-up, the volume) has ended.
 
 #include <string>
 
@@ -11,14 +10,11 @@ namespace td::mainlogic {
 
 enum class Action { Send, ReSend, Call, Other };
 
-struct ActionOutcome {
-    std::string line;  // the status line (Windows-1251)
-    bool failed = false;
-    std::string box;  // "" when no message box is due
-};
-
-// subject: the dialled number for Call, the operation name for Other.
-ActionOutcome actionOutcome(Action action, const EngineRunEnd& end, const std::string& subject);
+// The message box that tells how the run ended, "" when none is due: a run
+// that went well shows nothing (a send's history entry tells it), and an
+// engine that could not be started has been told already. subject: the
+// dialled number for Call, the operation name for Other.
+std::string actionOutcome(Action action, const EngineRunEnd& end, const std::string& subject);
 
 // A send is kept in its band's history unless the engine said it failed or
 // could not be started.

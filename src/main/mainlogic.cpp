@@ -90,9 +90,15 @@ std::string latinOnly(const std::string& text) {
 
 DialKind classifyDial(const std::string& number) {
     if (number.empty()) return DialKind::Empty;
-    size_t plus = number.find('+');
-    if (plus == std::string::npos) return DialKind::National;
-    return plus == 0 ? DialKind::International : DialKind::Ignored;
+    // Only keys of the keypad: nothing else may reach the call operation's
+    // command text or the batch line, where a quote or a "|" would end the
+    // number and start a command of its own.
+    for (size_t i = 0; i < number.size(); ++i) {
+        const char c = number[i];
+        const bool key = (c >= '0' && c <= '9') || c == '*' || c == '#' || (c == '+' && i == 0);
+        if (!key) return DialKind::Ignored;
+    }
+    return number[0] == '+' ? DialKind::International : DialKind::National;
 }
 
 std::string internationalBatchLine(const std::string& plusPrefix, const std::string& callCommand,
@@ -136,6 +142,10 @@ int smsUnits(const std::string& text, bool wide) {
     int n = 0;
     for (char c : text) n += escaped(c) ? 2 : 1;
     return n;
+}
+
+int smsSingleUnits(bool wide) {
+    return single(wide);
 }
 
 int smsMaxUnits(bool wide) {

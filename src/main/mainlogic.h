@@ -54,6 +54,7 @@ std::string latinOnly(const std::string& text);        // bytes >= 128 -> "."
 // the Cyrillic box UCS2 (70 alone, 67 per part); at most SmsMaxParts parts.
 constexpr int SmsMaxParts = 10;
 int smsUnits(const std::string& text, bool wide);  // septets or UCS2 characters
+int smsSingleUnits(bool wide);                     // the units of one SMS: 160 or 70
 int smsMaxUnits(bool wide);                        // the units of SmsMaxParts parts
 struct SmsSize {
     int parts = 0;  // 0 for an empty text
@@ -66,7 +67,9 @@ std::string smsPartsText(int units, bool wide);
 // The longest start of the text that fits SmsMaxParts parts.
 std::string smsFit(const std::string& text, bool wide);
 
-// What the Call button does with a number.
+// What the Call button does with a number: a number of digits, "*" and "#"
+// is dialled as it is, one that begins with "+" through the batch file; one
+// with a "+" further on, or any other character, is not dialled.
 enum class DialKind { Empty, National, International, Ignored };
 DialKind classifyDial(const std::string& number);
 

@@ -98,6 +98,10 @@ long long QtEventPump::nowMs() {
     return t.elapsed();
 }
 
+void QtEventPump::later(int ms, std::function<void()> f) {
+    QTimer::singleShot(ms, QCoreApplication::instance(), std::move(f));
+}
+
 void noAutoDefault(QWidget* window) {
     for (QPushButton* b : window->findChildren<QPushButton*>()) {
         b->setAutoDefault(false);

@@ -36,6 +36,7 @@ class QtEventPump : public EventPump {
     void processEvents() override;
     void sleep(int ms) override;  // nested event loop ended by a timer
     long long nowMs() override;
+    void later(int ms, std::function<void()> f) override;  // a single-shot timer
 };
 
 // No button of the window is pressed by Enter: none is the default or an

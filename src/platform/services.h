@@ -38,6 +38,10 @@ class EventPump {
     virtual void sleep(int ms) = 0;
     // Milliseconds on a steady clock (virtual in tests).
     virtual long long nowMs() = 0;
+    // Runs f once, ms milliseconds from now, from the event loop (a timer:
+    // nothing waits for it). The caller makes sure that what f uses still
+    // exists then.
+    virtual void later(int ms, std::function<void()> f) = 0;
 };
 
 // Starting a program (the engine). Returns a code as shellOpen does.

@@ -80,6 +80,12 @@ class DemoRun : public ::testing::Test {
         }
         ADD_FAILURE() << "the engine did not finish";
     }
+    // Waits, with the windows responsive, until the main window has told the
+    // end of its action's runs (a re-send of a joined message: every part).
+    void waitForActions() {
+        for (int i = 0; i < 600 && forms().Form1->actionWatched(); ++i) realPump.sleep(50);
+        EXPECT_FALSE(forms().Form1->actionWatched());
+    }
 };
 
 }  // namespace td::test

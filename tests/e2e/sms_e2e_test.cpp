@@ -176,7 +176,7 @@ TEST_F(SmsEndToEnd, ReSendOfAJoinedMessageSendsEveryPartInOrder) {
     clickCell(g, 1, row);
     const int before = starts();
     QTest::mouseClick(child<QPushButton>(f5, "bbReSend"), Qt::LeftButton);
-    waitForEngine();
+    waitForActions();  // each part starts when the one before has ended
     EXPECT_EQ(starts(), before + 3);
     std::string state;
     td::files::readAll(env.path("phonesim.state"), state);

@@ -18,6 +18,8 @@ TEST(PhoneNumber, Normalize) {
         {"", std::nullopt},
         {" ", std::nullopt},
         {"+", std::nullopt},
+        {"+7916+7999", std::nullopt},
+        {"8 916 +1", std::nullopt},
         {"- ( ) .", std::nullopt},
         {"8916;ATD", std::nullopt},
         {"8916|AT+CPBW=1", std::nullopt},

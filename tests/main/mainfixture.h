@@ -154,6 +154,15 @@ class MainWindowTest : public ::testing::Test {
         form->FormActivate();
     }
 
+    // tapdeck.ini with these lines added to [Common] ("LongSms=YES\n"),
+    // taken over by an activation.
+    void withCommon(const std::string& lines) {
+        std::string own = kOwnIni;
+        own.replace(own.find("[Common]\n"), 9, "[Common]\n" + lines);
+        env.writeFile("tapdeck.ini", own);
+        form->FormActivate();
+    }
+
     std::string ownIni(const std::string& section, const std::string& key) {
         return td::IniFile(env.path("tapdeck.ini")).readString(section, key, "<none>");
     }

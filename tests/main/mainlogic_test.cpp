@@ -129,6 +129,9 @@ TEST(MainLogic, DialKinds) {
                  {"89161234567", ml::DialKind::National},
                  {"+79161234567", ml::DialKind::International},
                  {"8916+123", ml::DialKind::Ignored},
+                 {"*100#", ml::DialKind::National},
+                 {"+1\"|ATD+7999;|\"", ml::DialKind::Ignored},
+                 {"8abc", ml::DialKind::Ignored},
                  {"+", ml::DialKind::International}};
     for (const auto& c : cases) EXPECT_EQ(ml::classifyDial(c.number), c.kind) << c.number;
 }

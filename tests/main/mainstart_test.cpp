@@ -2,6 +2,7 @@
 
 #include "mainfixture.h"
 #include "platform/files.h"
+#include "support/shown.h"
 
 using namespace tdtest;
 
@@ -13,10 +14,13 @@ TEST_F(MainWindowTest, CaptionBeforeAndAfterTheFirstActivation) {
     form->FormShow();
     std::string shown = td::toWin(form->windowTitle());
     EXPECT_EQ(shown.rfind("Tapdeck v 0.54 / 13.10.2005 -", 0), 0u) << U(shown);
-    form->FormActivate();
+    td::test::showForUser(form.get());  // the first activation comes with the showing
+    ASSERT_TRUE(form->firstActivationDone());
     std::string active = td::toWin(form->windowTitle());
-    EXPECT_EQ(active, "Hi tapdeck v 0.54 / 13.10.2005 -" + td::DownloadNote +
-                          W(" - телефон: порт телефона не задан"));
+    EXPECT_EQ(active, "Hi tapdeck v 0.54 / 13.10.2005 -" + td::DownloadNote);
+    // The phone in use is told on pointing at the call row's title.
+    EXPECT_EQ(td::toWin(child<QLabel>(form, "Panel2")->toolTip()),
+              W("Телефон: порт телефона не задан"));
     // The note says where the program comes from, and names no web site.
     EXPECT_EQ(td::DownloadNote.find("http"), std::string::npos);
     EXPECT_EQ(td::DownloadNote.find("www"), std::string::npos);

@@ -4,6 +4,7 @@
 #include <QToolButton>
 
 #include "mainfixture.h"
+#include "support/shown.h"
 
 using namespace tdtest;
 
@@ -106,6 +107,66 @@ TEST_F(MainActionsTest, NumberFieldEdgeCases) {
     EXPECT_EQ(params(), (std::vector<std::string>{W("oper \"Громче\""), W("oper \"Тише\"")}));
 }
 
+// A typed number is dialled only when it is one: keys of the keypad, a "+"
+// only at its start. Nothing typed reaches the batch line as a command.
+TEST_F(MainActionsTest, DialBoxDialsOnlyANumber) {
+    td::test::showForUser(form.get());
+    QLineEdit* edit = child<QComboBox>(form, "ComboBoxAbonentName")->lineEdit();
+    struct Case {
+        const char* typed;
+        std::string started;  // "" nothing
+    } cases[] = {
+        {"+1\"|ATD+79990001122;|\"", ""},
+        {"8|ATD+79990001122;", ""},
+        {"8abc12", ""},
+        {"8 916", ""},
+        {"*100#", W(kCall) + " \"*100#\""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.typed);
+        env.starter.starts.clear();
+        edit->setFocus();
+        edit->selectAll();
+        QTest::keyClicks(edit, c.typed);
+        EXPECT_EQ(form->dialNumber(), c.typed);
+        QTest::mouseClick(child<QPushButton>(form, "bbCall"), Qt::LeftButton);
+        EXPECT_EQ(params(), c.started.empty() ? std::vector<std::string>{}
+                                              : std::vector<std::string>{c.started});
+        EXPECT_FALSE(env.exists("@ScriBat.txt"));
+        EXPECT_TRUE(env.dialogs.messages.empty());
+    }
+}
+
+// "Баланс" covers no control and no part of the call row's title, whose
+// click anywhere tells the hint; the dialled number beside it stays whole.
+TEST_F(MainActionsTest, BalanceButtonCoversNothing) {
+    td::test::showForUser(form.get());
+    QWidget* ussd = child<QPushButton>(form, "bbUssd");
+    const QRect balance(ussd->mapTo(form.get(), QPoint(0, 0)), ussd->size());
+    for (QWidget* w : form->findChildren<QWidget*>()) {
+        if (w == ussd || !w->isVisible() || w->isAncestorOf(ussd) || ussd->isAncestorOf(w))
+            continue;
+        const QRect r(w->mapTo(form.get(), QPoint(0, 0)), w->size());
+        EXPECT_FALSE(r.intersects(balance)) << w->objectName().toStdString();
+    }
+    // The dialled number beside it is shown whole, however long.
+    QLabel* number = child<QLabel>(form, "LabelPhoneNumber");
+    for (const char* typed : {"89161234567", "+491711234567890"}) {
+        QLineEdit* edit = child<QComboBox>(form, "ComboBoxAbonentName")->lineEdit();
+        edit->selectAll();
+        QTest::keyClicks(edit, typed);
+        EXPECT_EQ(number->text(), typed);
+        EXPECT_LE(QFontMetrics(number->font()).horizontalAdvance(number->text()), number->width())
+            << typed;
+    }
+    QLabel* title = child<QLabel>(form, "Panel2");
+    for (int x = 1; x < title->width() - 1; ++x)
+        ASSERT_EQ(form->childAt(x, title->height() / 2), title) << x;
+    QTest::mouseClick(title, Qt::LeftButton, Qt::NoModifier, QPoint(title->width() - 10, 10));
+    EXPECT_EQ(env.dialogs.messages,
+              std::vector<std::string>{W("Вводите номер телефона или выберите из списка")});
+}
+
 TEST_F(MainActionsTest, VolumeWithAnEmptyFieldEmptiesTheNumber) {
     choose(child<QComboBox>(form, "ComboBoxAbonentName"), 0);
     form->FormActivate();  // the field is blank again, the number is kept
@@ -154,6 +215,7 @@ TEST_F(MainActionsTest, BusyEngineStartsNothing) {
 }
 
 TEST_F(MainActionsTest, LatinAndCyrillicTextsTakeUpToTenParts) {
+    withCommon("LongSms=YES\n");
     struct Case {
         const char* box;
         const char* length;
@@ -186,11 +248,42 @@ TEST_F(MainActionsTest, LatinAndCyrillicTextsTakeUpToTenParts) {
     }
     typeText(child<QLineEdit>(form, "leRusSMSText"), Q("Ж"));  // typed at the limit: refused
     EXPECT_EQ(child<QLineEdit>(form, "leRusSMSText")->text().size(), 670);
-    EXPECT_EQ(child<QLabel>(form, "lLatSMSMax")->text(), "==>160");
-    EXPECT_EQ(child<QLabel>(form, "lRusSMSMax")->text(), "==>70");
+    EXPECT_EQ(child<QLabel>(form, "lLatSMSMax")->text(), "==>1530");
+    EXPECT_EQ(child<QLabel>(form, "lRusSMSMax")->text(), "==>670");
+}
+
+// Without the switch a text is one SMS: typing stops at 160 Latin or 70
+// Cyrillic characters, in the history boxes at 160, and no parts are counted.
+TEST_F(MainActionsTest, WithoutLongSmsATextIsOneSms) {
+    td::test::showForUser(form.get());
+    struct Case {
+        const char *box, *length, *parts, *max, *limitText;
+        QChar letter;
+        int limit;
+    } cases[] = {
+        {"leLatSMSText", "lLatSMSLen", "lLatSMSParts", "lLatSMSMax", "==>160", '[', 160},
+        {"leRusSMSText", "lRusSMSLen", "lRusSMSParts", "lRusSMSMax", "==>70", QChar(0x0416), 70},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.box);
+        auto* box = child<QLineEdit>(form, c.box);
+        box->insert(QString(c.limit - 1, c.letter));  // as pasted
+        typeText(box, QString(2, c.letter));
+        EXPECT_EQ(box->text().size(), c.limit);
+        EXPECT_EQ(child<QLabel>(form, c.length)->text(), QString::number(c.limit));
+        EXPECT_EQ(child<QLabel>(form, c.parts)->text(), "");
+        EXPECT_EQ(child<QLabel>(form, c.max)->text(), c.limitText);
+    }
+    for (const char* history : {"cbLatSMSHistory", "cbRusSMSHistory"}) {
+        QLineEdit* edit = child<QComboBox>(form, history)->lineEdit();
+        QTest::keyClicks(edit, QString(170, 'x'));
+        EXPECT_EQ(edit->text().size(), 160) << history;
+    }
 }
 
 TEST_F(MainActionsTest, TypedNumberIsARecipient) {
+    withCommon("TypedRecipients=YES\n");
+    td::test::showForUser(form.get());
     struct Case {
         const char* box;
         const char* send;
@@ -204,6 +297,13 @@ TEST_F(MainActionsTest, TypedNumberIsARecipient) {
         {"ComboBoxSmsRecepterRus", "bbRUSSendSMS", "leRusSMSText", "+7 903 111", Qt::Key_Tab,
          W("oper \"Послать русское\" \"+7903111\" \"hi\"")},
         {"ComboBoxSmsRecepter", "bbASCIISendSMS", "leLatSMSText", "()-", Qt::Key_Return, ""},
+        // Typed key by key, a number is sent whole or not at all.
+        {"ComboBoxSmsRecepter", "bbASCIISendSMS", "leLatSMSText", "8abc12", Qt::Key_Return, ""},
+        {"ComboBoxSmsRecepterRus", "bbRUSSendSMS", "leRusSMSText", "+7916+7999", Qt::Key_Return,
+         ""},
+        // A name typed in full is that name chosen.
+        {"ComboBoxSmsRecepter", "bbASCIISendSMS", "leLatSMSText", "petrov", Qt::Key_Return,
+         "oper \"SendLat\" \"89031112233\" \"hi\""},
     };
     for (const auto& c : cases) {
         form->sbClearLatPhoneClick();
@@ -213,12 +313,13 @@ TEST_F(MainActionsTest, TypedNumberIsARecipient) {
         child<QLineEdit>(form, c.text)->setText("hi");
         auto* box = child<QComboBox>(form, c.box);
         box->lineEdit()->setFocus();
-        typeText(box->lineEdit(), c.typed);
+        QTest::keyClicks(box->lineEdit(), c.typed);
         QTest::keyClick(box->lineEdit(), c.how);
         if (c.sent.empty()) {
             ASSERT_EQ(env.dialogs.messages.size(), messages + 1) << c.typed;
-            EXPECT_NE(env.dialogs.messages.back().find(W("не является номером телефона")),
-                      std::string::npos);
+            EXPECT_EQ(env.dialogs.messages.back(),
+                      "- \"" + std::string(c.typed) +
+                          W("\" не является номером телефона, SMS по нему не послать"));
         }
         QTest::mouseClick(child<QPushButton>(form, c.send), Qt::LeftButton);
         if (c.sent.empty()) {
@@ -349,19 +450,24 @@ TEST_F(MainActionsTest, ChoosingARecipientEnablesSendingOnlyWithText) {
     EXPECT_FALSE(child<QPushButton>(form, "bbRUSSendSMS")->isEnabled());
 }
 
+// Without the switch for typed numbers, every typed character is refused.
 TEST_F(MainActionsTest, RecipientBoxesRefuseTyping) {
-    for (QComboBox* box : {child<QComboBox>(form, "ComboBoxSmsRecepter"),
-                           child<QComboBox>(form, "ComboBoxSmsRecepterRus")}) {
-        int beeps = env.feedback.beeps;
-        size_t messages = env.dialogs.messages.size();
-        typeText(box->lineEdit(), "a");
-        EXPECT_EQ(box->currentText(), "");
-        EXPECT_EQ(env.feedback.beeps, beeps + 1);
-        ASSERT_EQ(env.dialogs.messages.size(), messages + 1);
-        EXPECT_EQ(env.dialogs.messages.back(),
-                  W("- Выберите, пожалуйста, абонента из списка\r(если абонента нет в списке, "
-                    "добавьте его в телефонную книгу этой программы)"));
-    }
+    td::test::showForUser(form.get());
+    for (const char* typed : {"a", "8", "+"})
+        for (QComboBox* box : {child<QComboBox>(form, "ComboBoxSmsRecepter"),
+                               child<QComboBox>(form, "ComboBoxSmsRecepterRus")}) {
+            SCOPED_TRACE(typed);
+            int beeps = env.feedback.beeps;
+            size_t messages = env.dialogs.messages.size();
+            box->lineEdit()->setFocus();
+            QTest::keyClicks(box->lineEdit(), typed);
+            EXPECT_EQ(box->currentText(), "");
+            EXPECT_EQ(env.feedback.beeps, beeps + 1);
+            ASSERT_EQ(env.dialogs.messages.size(), messages + 1);
+            EXPECT_EQ(env.dialogs.messages.back(),
+                      W("- Выберите, пожалуйста, абонента из списка\r(если абонента нет в списке, "
+                        "добавьте его в телефонную книгу этой программы)"));
+        }
 }
 
 TEST_F(MainActionsTest, MissingRecipientOrTextIsReported) {
@@ -596,7 +702,7 @@ TEST_F(MainWindowTest, LongSmsToATypedNumberScreenshot) {
     const char* dir = std::getenv("MAIN_SCREENSHOT_DIR");
     if (!dir) GTEST_SKIP() << "MAIN_SCREENSHOT_DIR not set";
     std::string own = kOwnIni;
-    own.replace(own.find("[Common]\n"), 9, "[Common]\nSendSMSRus=YES\n");
+    own.replace(own.find("[Common]\n"), 9, "[Common]\nTypedRecipients=YES\nLongSms=YES\n");
     env.writeFile("tapdeck.ini", own);
     env.writeFile("celltalk.ini", kEngineIni);
     start();

@@ -44,6 +44,7 @@ class VirtualPump : public EventPump {
     // Runs f when the virtual clock reaches at (absolute, ms).
     void at(long long atMs, std::function<void()> f);
     void after(long long delayMs, std::function<void()> f) { at(now + delayMs, std::move(f)); }
+    void later(int ms, std::function<void()> f) override { after(ms, std::move(f)); }
     // Called at every processEvents (after due actions); lets a test act "during" a wait.
     std::function<void()> onEvents;
     long long now = 0;
