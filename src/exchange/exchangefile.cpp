@@ -7,10 +7,12 @@
 #include "exchange/csvbook.h"
 #include "exchange/icalbook.h"
 #include "exchange/smscsv.h"
+#include "exchange/textin.h"
 #include "exchange/vcard.h"
 #include "formats/mdbrecord.h"
 #include "platform/cp1251.h"
 #include "platform/files.h"
+#include "platform/services.h"
 
 namespace td::exchange {
 
@@ -24,8 +26,11 @@ namespace {
 
 FileOutcome written(const std::string& path, const std::string& bytes, const std::string& done) {
     FileOutcome o;
-    o.ok = files::writeAll(path, bytes);
-    o.messages.push_back(o.ok ? done : W("- Не удаётся записать файл \"") + path + "\"");
+    int error = 0;
+    o.ok = files::writeAll(path, bytes, &error);
+    o.messages.push_back(o.ok ? done
+                              : W("- Не удаётся записать файл \"") + path +
+                                    "\": " + unsavedReason(error));
     return o;
 }
 
@@ -62,13 +67,28 @@ FileOutcome importBookFile(const std::string& path, std::vector<PBRecord>& rows,
         return o;
     }
     std::string format = bookFormat(path);
+    TextIn text = readText(bytes, format != "csv");
     if (format.empty())
-        format = upperAscii(bytes.substr(0, 64)).find("BEGIN:VCARD") != std::string::npos ? "vcf"
-                                                                                          : "csv";
-    MergeReport m = mergeContacts(rows, format == "vcf" ? readVCards(bytes) : readBookCsv(bytes));
+        format = upperAscii(text.utf8.substr(0, 64)).find("BEGIN:VCARD") != std::string::npos
+                     ? "vcf"
+                     : "csv";
+    if (format == "csv" && text.encoding == "Windows-1251" && !text.binary)
+        text = readText(bytes);  // the cells too, not only the bytes
+    ContactsRead read;
+    if (text.binary)
+        read.refused.push_back({1, W("файл не текстовый (в нём управляющие байты)")});
+    else
+        read = format == "vcf" ? readVCards(text.utf8) : readBookCsv(text.utf8);
+    if (read.contacts.empty() && read.refused.empty())
+        read.refused.push_back({1, format == "vcf" ? W("в файле нет ни одной карточки vCard")
+                                                   : W("в файле нет ни одной записи")});
+    MergeReport m = mergeContacts(rows, read);
     o.ok = true;
     o.complete = m.refused.empty();
     o.messages = mergeSummary(m, files::baseName(path));
+    if (text.encoding != "UTF-8" && !text.binary)
+        o.messages.insert(o.messages.begin() + 1,
+                          files::baseName(path) + W(": прочитан в кодировке ") + text.encoding);
     if (report) *report = std::move(m);
     return o;
 }

@@ -9,8 +9,8 @@
 #include <deque>
 
 #include "datebook/MemDayBook.h"
+#include "formats/ownbook.h"
 #include "phonebook/TpdPBook.h"
-#include "phonebook/ownbook.h"
 #include "platform/files.h"
 #include "platform/qtservices.h"
 #include "sms/GetSentSMS.h"

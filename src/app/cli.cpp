@@ -1,15 +1,18 @@
-#include "exchange/cli.h"
+#include "app/cli.h"
+
+#include <signal.h>
+
+#include <set>
 
 #include "engine/settingkeys.h"
 #include "engine/settings.h"
 #include "exchange/exchangefile.h"
+#include "formats/ownbook.h"
 #include "formats/pbrecord.h"
-#include "main/mainlogic.h"
-#include "phonebook/ownbook.h"
+#include "formats/smslistfile.h"
 #include "platform/cp1251.h"
 #include "platform/files.h"
 #include "platform/ini.h"
-#include "sms/smslist.h"
 
 namespace td::exchange {
 
@@ -38,14 +41,9 @@ struct Folder {
     explicit Folder(const std::string& exeName) {
         Prog& p = prog();
         p.StartDir = files::currentDir();
-        p.OperIniName = mainlogic::exeIniName(exeName);
-        if (upperAscii(p.OperIniName) == upperAscii(OwnIniName)) p.OperIniName = EngineIniName;
+        p.OperIniName = operIniNameFor(exeName);
         ownIni = startPath(OwnIniName);
-        IniFile oper(startPath(p.OperIniName));
-        p.SMSFile = readSetting(oper, S::SMSFile);
-        p.PrefixSmsList = readSetting(oper, S::PrefixSmsList);
-        p.PrefixMotoSmsList = readSetting(oper, S::PrefixMotoSmsList);
-        p.PrefixDateBook = readSetting(oper, S::PrefixDateBook);
+        readOperFiles(IniFile(startPath(p.OperIniName)), p);
     }
 };
 
@@ -115,14 +113,51 @@ int exportSms(Run& run, const std::string& kind, const std::string& file) {
 
 }  // namespace
 
+std::vector<std::string> commandLineArgs(const std::vector<std::string>& args) {
+    // Qt's options of one dash: those that take a value, then the flags.
+    static const std::set<std::string> valued = {
+        "-platform", "-platformpluginpath", "-platformtheme", "-plugin", "-qmljsdebugger",
+        "-qwindowgeometry", "-qwindowicon", "-qwindowtitle", "-session", "-display", "-geometry",
+        "-style", "-stylesheet", "-title", "-name", "-visual", "-ncols", "-cmap", "-font", "-fn",
+        "-bg", "-fg", "-btn", "-background", "-foreground", "-button"};
+    static const std::set<std::string> flags = {"-reverse", "-widgetcount", "-nograb", "-dograb",
+                                                "-sync", "-testability"};
+    std::vector<std::string> out;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (valued.count(a) && i + 1 < args.size())
+            ++i;
+        else if (a.rfind("-style=", 0) == 0 || a.rfind("-stylesheet=", 0) == 0 || flags.count(a))
+            continue;
+        else
+            out.push_back(a);
+    }
+    return out;
+}
+
 bool wantsCommandLine(const std::vector<std::string>& args) {
-    for (const std::string& a : args)
-        if (a.rfind("--", 0) == 0 || a == "-h") return true;
+    return !commandLineArgs(args).empty();
+}
+
+void ConsoleDialogs::message(const std::string& text) {
+    std::string line = text;
+    for (char& c : line)
+        if (c == '\r') c = '\n';
+    err_ << "tapdeck: " << cp1251ToUtf8(line) << "\n";
+}
+
+bool ConsoleDialogs::confirm(const std::string& text) {
+    message(text + W(" - нет"));
     return false;
 }
 
-int runCommandLine(const std::vector<std::string>& args, const std::string& exeName,
+void keepRunningPastFileSizeLimit() {
+    ::signal(SIGXFSZ, SIG_IGN);
+}
+
+int runCommandLine(const std::vector<std::string>& given, const std::string& exeName,
                    std::ostream& out, std::ostream& err, const std::string& callerDir) {
+    const std::vector<std::string> args = commandLineArgs(given);
     Run run(err);
     auto usage = [&](const std::string& why) {
         err << "tapdeck: " << why << "\n" << Usage;
@@ -139,7 +174,8 @@ int runCommandLine(const std::vector<std::string>& args, const std::string& exeN
     const size_t want = sms ? 3 : 2;
     if (option != "--export-phonebook" && option != "--import-phonebook" &&
         option != "--export-datebook" && option != "--import-datebook" && !sms)
-        return usage("unknown option " + option);
+        return usage(option.rfind('-', 0) == 0 ? "unknown option " + option
+                                               : option + ": a file needs an option before it");
     if (args.size() != want) return usage(option + ": wrong number of arguments");
     std::string file = files::fromOsPath(args.back());
     if (!callerDir.empty() && !file.empty() && file[0] != '/') file = files::join(callerDir, file);
