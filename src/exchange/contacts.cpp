@@ -85,8 +85,8 @@ MergeReport mergeContacts(std::vector<PBRecord>& rows, const ContactsRead& read)
             // same subscriber ("8916…" and "+7916…" are one number).
             if (upperAscii(raw).find(";EXT=") != std::string::npos) {
                 report.refused.push_back(
-                    {c.line, W("добавочный номер книга не хранит (его не набрать): ") +
-                                 utf8ToCp1251(raw)});
+                    {c.line,
+                     W("добавочный номер книга не хранит (его не набрать): ") + utf8ToCp1251(raw)});
                 continue;
             }
             const std::optional<std::string> normal = normalizePhoneNumber(cleanText(raw));

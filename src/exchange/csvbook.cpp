@@ -1,8 +1,8 @@
 #include "exchange/csvbook.h"
 
-#include "exchange/csv.h"
-
 #include <initializer_list>
+
+#include "exchange/csv.h"
 #include "platform/cp1251.h"
 
 namespace td::exchange {
@@ -12,8 +12,8 @@ std::string writeBookCsv(const std::vector<PBRecord>& rows) {
     for (const PBRecord& r : rows) {
         std::string name = trim(r.name), number = trim(r.number);
         if (!name.empty() && !number.empty())
-            out += csvLine({spreadsheetText(cp1251ToUtf8(name)),
-                            spreadsheetText(cp1251ToUtf8(number))});
+            out += csvLine(
+                {spreadsheetText(cp1251ToUtf8(name)), spreadsheetText(cp1251ToUtf8(number))});
     }
     return out;
 }
@@ -54,8 +54,8 @@ Columns columnsOf(const std::vector<std::string>& header) {
     for (int i = 0; i < static_cast<int>(header.size()); ++i) {
         const std::string k = key(header[i]);
         if (containsAny(k, {"phonetic", "yomi", "type", "label", "тип", "метка"})) continue;
-        if (isAny(k, {"name", "full name", "display name", "фио", "полное имя",
-                      "отображаемое имя", "отображаемое название"})) {
+        if (isAny(k, {"name", "full name", "display name", "фио", "полное имя", "отображаемое имя",
+                      "отображаемое название"})) {
             if (c.name < 0) c.name = i;
         } else if (isAny(k, {"first name", "given name", "имя"})) {
             if (given < 0) given = i;
@@ -63,12 +63,12 @@ Columns columnsOf(const std::vector<std::string>& header) {
             if (middle < 0) middle = i;
         } else if (isAny(k, {"last name", "family name", "surname", "фамилия"})) {
             if (family < 0) family = i;
-        } else if (containsAny(k, {"phone", "mobile", "tel", "cell", "телефон", "номер",
-                                   "мобильн"}) &&
-                   !containsAny(k, {"fax", "факс", "pager", "пейджер", "telex", "телекс", "tty",
-                                    "телетайп", "isdn", "assistant", "помощник", "callback",
-                                    "обратный вызов", "company", "организации", "email",
-                                    "e-mail", "почт"})) {
+        } else if (containsAny(k,
+                               {"phone", "mobile", "tel", "cell", "телефон", "номер", "мобильн"}) &&
+                   !containsAny(
+                       k, {"fax", "факс", "pager", "пейджер", "telex", "телекс", "tty", "телетайп",
+                           "isdn", "assistant", "помощник", "callback", "обратный вызов", "company",
+                           "организации", "email", "e-mail", "почт"})) {
             c.phones.push_back(i);
         }
     }

@@ -35,6 +35,7 @@ ICalWritten writeICalendar(const std::vector<MdbRecord>& events, std::time_t sta
 struct ICalRead {
     std::vector<MdbRecord> events;
     std::vector<Refusal> refused;  // line: the VEVENT's position, from 1
+    std::vector<Refusal> notes;    // taken, but with something the phone cannot keep
 };
 ICalRead readICalendar(std::string_view text);
 

@@ -242,8 +242,10 @@ ContactsRead readVCards(std::string_view text) {
             // merge names (the book cannot dial it).
             const size_t semi = number.find(';');
             const size_t ext = upper(number).find(";EXT=");
-            number = number.substr(0, semi) +
-                     (ext == std::string::npos ? "" : number.substr(ext, number.find(';', ext + 1) - ext));
+            number =
+                number.substr(0, semi) +
+                (ext == std::string::npos ? ""
+                                          : number.substr(ext, number.find(';', ext + 1) - ext));
             if (!number.empty()) card.numbers.push_back(number);
         }
     }
