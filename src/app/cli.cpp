@@ -4,6 +4,7 @@
 
 #include <set>
 
+#include "app/folderlock.h"
 #include "engine/settingkeys.h"
 #include "engine/settings.h"
 #include "exchange/exchangefile.h"
@@ -115,13 +116,34 @@ int exportSms(Run& run, const std::string& kind, const std::string& file) {
 
 std::vector<std::string> commandLineArgs(const std::vector<std::string>& args) {
     // Qt's options of one dash: those that take a value, then the flags.
-    static const std::set<std::string> valued = {
-        "-platform", "-platformpluginpath", "-platformtheme", "-plugin", "-qmljsdebugger",
-        "-qwindowgeometry", "-qwindowicon", "-qwindowtitle", "-session", "-display", "-geometry",
-        "-style", "-stylesheet", "-title", "-name", "-visual", "-ncols", "-cmap", "-font", "-fn",
-        "-bg", "-fg", "-btn", "-background", "-foreground", "-button"};
-    static const std::set<std::string> flags = {"-reverse", "-widgetcount", "-nograb", "-dograb",
-                                                "-sync", "-testability"};
+    static const std::set<std::string> valued = {"-platform",
+                                                 "-platformpluginpath",
+                                                 "-platformtheme",
+                                                 "-plugin",
+                                                 "-qmljsdebugger",
+                                                 "-qwindowgeometry",
+                                                 "-qwindowicon",
+                                                 "-qwindowtitle",
+                                                 "-session",
+                                                 "-display",
+                                                 "-geometry",
+                                                 "-style",
+                                                 "-stylesheet",
+                                                 "-title",
+                                                 "-name",
+                                                 "-visual",
+                                                 "-ncols",
+                                                 "-cmap",
+                                                 "-font",
+                                                 "-fn",
+                                                 "-bg",
+                                                 "-fg",
+                                                 "-btn",
+                                                 "-background",
+                                                 "-foreground",
+                                                 "-button"};
+    static const std::set<std::string> flags = {"-reverse", "-widgetcount", "-nograb",
+                                                "-dograb",  "-sync",        "-testability"};
     std::vector<std::string> out;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
@@ -184,6 +206,14 @@ int runCommandLine(const std::vector<std::string>& given, const std::string& exe
         if (bookFormat(file).empty()) return usage(option + ": the file must end in .vcf or .csv");
         return exportBook(run, folder, file);
     }
+    // An import writes the folder's files: never under a running program's
+    // window, whose own closing write would put its older copy back.
+    FolderLock lock(files::currentDir());
+    qint64 holder = 0;
+    if (option.rfind("--import-", 0) == 0 && !lock.take(holder))
+        return run.fail(W("- В этой папке работает программа (процесс ") + std::to_string(holder) +
+                        W("): импорт записал бы под её окном, и окно затёрло бы его.\r"
+                          "Закройте программу или добавьте записи через её окно."));
     if (option == "--import-phonebook") return importBook(run, folder, file);
     if (option == "--export-datebook") return exportDateBook(run, file);
     if (option == "--import-datebook") return importDateBook(run, file);

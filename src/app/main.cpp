@@ -11,11 +11,11 @@
 #include <QTimer>
 #include <iostream>
 
+#include "app/cli.h"
 #include "app/folderlock.h"
 #include "app/forms.h"
 #include "engine/settings.h"
 #include "engine/userfolder.h"
-#include "app/cli.h"
 #include "main/TapdeckP.h"
 #include "phonecheck/CheckPhone.h"
 #include "platform/files.h"

@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <sstream>
 
+#include "app/folderlock.h"
 #include "formats/ownbook.h"
 #include "platform/files.h"
 #include "support/fakes.h"
@@ -79,8 +80,9 @@ TEST(CommandLine, WhatOpensTheWindows) {
     for (const auto& c : cases) {
         SCOPED_TRACE(::testing::PrintToString(c.args));
         EXPECT_EQ(wantsCommandLine(c.args), c.commandLine);
-        if (c.commandLine && c.args.back() != "--help" && c.args.back() != "-h")
+        if (c.commandLine && c.args.back() != "--help" && c.args.back() != "-h") {
             EXPECT_EQ(run(c.args).code, ExitUsage);
+        }
     }
     EXPECT_EQ(run({"-platform", "offscreen", "--help"}).code, ExitOk);
 }
@@ -117,6 +119,31 @@ TEST(CommandLine, ExportsToWhatIsNoFileFailByName) {
     EXPECT_NE(r.err.find("ulimit -f"), std::string::npos) << r.err;
     for (const auto& e : std::filesystem::directory_iterator(env.dir))
         EXPECT_EQ(e.path().filename().string().find("big.vcf"), std::string::npos) << e.path();
+}
+
+// With the program running in the folder, an import writes nothing that
+// the window's closing write would undo; with the folder free it goes in.
+TEST(CommandLine, ImportsWaitForTheFolder) {
+    TestEnv env;
+    env.writeFile("tapdeck.ini", "[PhoneBook]\nAnn=1\n");
+    env.writeFile("in.vcf", "BEGIN:VCARD\nVERSION:3.0\nFN:Bob\nTEL:2\nEND:VCARD\n");
+    const std::string before = env.readFile("tapdeck.ini");
+    {
+        td::FolderLock window(td::files::currentDir());
+        qint64 holder = 0;
+        ASSERT_TRUE(window.take(holder));
+        for (const char* option : {"--import-phonebook", "--import-datebook"}) {
+            Result r = run({option, "in.vcf"});
+            EXPECT_EQ(r.code, ExitFailed) << option;
+            EXPECT_NE(r.err.find("процесс " + std::to_string(::getpid())), std::string::npos)
+                << r.err;
+        }
+        EXPECT_EQ(env.readFile("tapdeck.ini"), before);
+        EXPECT_FALSE(env.exists("AutoRun/LastMDBook.txt"));
+        EXPECT_EQ(run({"--export-phonebook", "out.vcf"}).code, ExitOk);  // reading is fine
+    }
+    EXPECT_EQ(run({"--import-phonebook", "in.vcf"}).code, ExitOk);
+    EXPECT_EQ(td::loadOwnBook(env.path("tapdeck.ini")).rows.size(), 2u);
 }
 
 // Files as phones, mail programs and address books write them: every entry
