@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTimer>
 #include <QToolButton>
 
 #include "engine/launcher.h"
@@ -50,6 +51,9 @@ void TForm1::connectSignals() {
     connect(sbClearRusPhone, &QToolButton::clicked, this, &TForm1::sbClearRusPhoneClick);
     connect(leLatSMSText, &QLineEdit::textChanged, this, &TForm1::leLatSMSTextChange);
     connect(leRusSMSText, &QLineEdit::textChanged, this, &TForm1::leRusSMSTextChange);
+    // A paste longer than the box takes is cut by the box: said in the counter.
+    connect(leLatSMSText, &QLineEdit::inputRejected, this, [this] { textCut(latBand()); });
+    connect(leRusSMSText, &QLineEdit::inputRejected, this, [this] { textCut(rusBand()); });
     connect(cbLatSMSHistory, &QComboBox::activated, this, &TForm1::cbLatSMSHistorySelect);
     connect(cbRusSMSHistory, &QComboBox::activated, this, &TForm1::cbRusSMSHistorySelect);
     connect(bbASCIISendSMS, &QPushButton::clicked, this, &TForm1::bbASCIISendSMSClick);
@@ -285,11 +289,26 @@ void TForm1::textChanged(const SmsBand& b) {
     std::string fits = ml::smsFit(text, b.wide);
     if (fits.size() < text.size()) {
         b.text->setText(td::fromWin(fits));  // comes back here
+        b.parts->setText(td::fromWin(ml::smsCutText(ml::smsMaxUnits(b.wide))));
         return;
     }
     b.length->setText(QString::number(b.text->text().length()));
     b.parts->setText(td::fromWin(ml::smsPartsText(ml::smsUnits(text, b.wide), b.wide)));
+    if (cutBox_ == b.text) {
+        b.parts->setText(td::fromWin(ml::smsCutText(b.text->maxLength())));
+        cutBox_ = nullptr;
+    }
     b.send->setEnabled(ml::sendableText(td::toWin(b.text->text())));
+}
+
+void TForm1::textCut(const SmsBand& b) {
+    // A key the validator refused leaves the text short of the limit.
+    if (b.text->text().length() < b.text->maxLength()) return;
+    b.parts->setText(td::fromWin(ml::smsCutText(b.text->maxLength())));
+    // The box tells the cut before the change it makes: that change's count
+    // keeps the word, a later one does not (a refused key changes nothing).
+    cutBox_ = b.text;
+    QTimer::singleShot(0, this, [this] { cutBox_ = nullptr; });
 }
 
 void TForm1::historyChosen(const SmsBand& b, int index) {

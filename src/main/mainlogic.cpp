@@ -134,6 +134,10 @@ std::string smsPartsText(int units, bool wide) {
     return std::to_string(s.parts) + " SMS, " + td::W("осталось ") + std::to_string(s.left);
 }
 
+std::string smsCutText(int units) {
+    return td::W("обрезано до ") + std::to_string(units);
+}
+
 std::string smsFit(const std::string& text, bool wide) {
     int limit = smsMaxUnits(wide), n = 0;
     for (size_t i = 0; i < text.size(); ++i) {

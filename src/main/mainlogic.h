@@ -63,6 +63,9 @@ SmsSize smsSize(int units, bool wide);
 // The counter beside the text: empty for a message of one part, else
 // "2 SMS, осталось 120".
 std::string smsPartsText(int units, bool wide);
+// What the counter says when a pasted or inserted text was cut to the
+// longest one the parts can carry: "обрезано до 1530".
+std::string smsCutText(int units);
 // The longest start of the text that fits SmsMaxParts parts.
 std::string smsFit(const std::string& text, bool wide);
 
