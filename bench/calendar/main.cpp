@@ -52,7 +52,7 @@ int main() {
         const auto t0 = Clock::now();
         td::exchange::importDateBookFile(path, lines, td::MdbRecordPrefix, &added);
         last = std::chrono::duration<double>(Clock::now() - t0).count();
-        bench::verdict("calendar import, " + std::to_string(count) + " events into as many",
+        bench::verdict("calendar: import of " + std::to_string(count) + " events into as many",
                        bench::seconds(last) + " (" + std::to_string(added) + " added)",
                        count == 30000 ? "< 3 s" : "-", count != 30000 || last < kAim);
     }

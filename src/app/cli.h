@@ -42,7 +42,8 @@ class ConsoleDialogs : public Dialogs {
 // told, instead of the signal that would end the program mid-write.
 void keepRunningPastFileSizeLimit();
 
-// Runs the one action the arguments name, in the current folder. exeName is
+// Runs the one action the arguments name (Qt's own options passed over), in
+// the current folder. exeName is
 // the program's file name (it names the operations ini, as in the windows).
 // Paths are in the system's bytes; a relative one is taken from callerDir
 // when given (the folder the user ran the program in, which the program may
