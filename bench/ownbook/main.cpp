@@ -16,7 +16,7 @@
 #include "engine/settingkeys.h"
 #include "engine/settings.h"
 #include "phonebook/TpdPBook.h"
-#include "phonebook/ownbook.h"
+#include "formats/ownbook.h"
 #include "platform/files.h"
 #include "platform/ini.h"
 #include "platform/qtservices.h"

@@ -20,11 +20,19 @@ FolderLock::FolderLock(const std::string& folder) : lock_(lockPath(folder)) {
     lock_.setStaleLockTime(0);
 }
 
-bool FolderLock::claim(const std::function<void(qint64 pid)>& bringForward) {
+bool FolderLock::take(qint64& holder) {
+    holder = 0;
     if (lock_.tryLock(0)) return true;
     // No lock can be made here (a read-only folder, say): run as before.
     if (lock_.error() != QLockFile::LockFailedError) return true;
+    QString host, app;
+    lock_.getLockInfo(&holder, &host, &app);
+    return false;
+}
+
+bool FolderLock::claim(const std::function<void(qint64 pid)>& bringForward) {
     qint64 pid = 0;
+    if (take(pid)) return true;
     QString host, app;
     lock_.getLockInfo(&pid, &host, &app);
     std::string who = pid > 0 ? W("процесс ") + std::to_string(pid) : W("процесс неизвестен");

@@ -20,6 +20,12 @@ class FolderLock {
     // window forward (bringForward(pid) on Yes); either way this copy ends.
     bool claim(const std::function<void(qint64 pid)>& bringForward);
 
+    // Takes the folder without asking anyone (the command line, while it
+    // writes there): false when a running program holds it, its process
+    // then in `holder` (0 when unknown). A folder where no lock can be made
+    // counts as taken.
+    bool take(qint64& holder);
+
   private:
     QLockFile lock_;
 };

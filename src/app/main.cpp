@@ -11,11 +11,11 @@
 #include <QTimer>
 #include <iostream>
 
+#include "app/cli.h"
 #include "app/folderlock.h"
 #include "app/forms.h"
 #include "engine/settings.h"
 #include "engine/userfolder.h"
-#include "exchange/cli.h"
 #include "main/TapdeckP.h"
 #include "phonecheck/CheckPhone.h"
 #include "platform/files.h"
@@ -86,6 +86,12 @@ void enterStartFolder() {
 // The command line's exports and imports run without a display or a window.
 int runCommandLine(int argc, char** argv) {
     QCoreApplication app(argc, argv);
+    // Without windows every message goes to the standard error (a per-user
+    // folder that cannot be used, a file that cannot be saved).
+    static td::exchange::ConsoleDialogs console(std::cerr);
+    static td::SystemClock clock;
+    td::services().dialogs = &console;
+    td::services().clock = &clock;
     const std::string caller = td::files::currentDir();  // the files named are taken from here
     enterStartFolder();
     std::string exe = td::files::fromOsPath(
@@ -97,6 +103,7 @@ int runCommandLine(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    td::exchange::keepRunningPastFileSizeLimit();
     if (td::exchange::wantsCommandLine(std::vector<std::string>(argv + 1, argv + argc)))
         return runCommandLine(argc, argv);
     QApplication app(argc, argv);

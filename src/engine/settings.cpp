@@ -56,6 +56,47 @@ Prog::Prog()
       SoundUpName(W("Увеличить громкость")),
       SoundDownName(W("Уменьшить громкость")) {}
 
+namespace {
+// Position of the extension's dot in a bare file name, or npos.
+size_t extensionDot(const std::string& name) {
+    size_t slash = name.find_last_of("\\/");
+    size_t dot = name.rfind('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) {
+        return std::string::npos;
+    }
+    return dot;
+}
+}  // namespace
+
+std::string exeIniName(const std::string& exeFileName) {
+    return exeBaseName(exeFileName) + ".ini";
+}
+
+std::string exeBaseName(const std::string& exeFileName) {
+    size_t dot = extensionDot(exeFileName);
+    return dot == std::string::npos ? exeFileName : exeFileName.substr(0, dot);
+}
+
+std::string operIniNameFor(const std::string& exeFileName) {
+    std::string name = exeIniName(exeFileName);
+    return upperAscii(name) == upperAscii(OwnIniName) ? EngineIniName : name;
+}
+
+void readOperFiles(const IniFile& oper, Prog& p) {
+    namespace S = setting;
+    p.PBFile = readSetting(oper, S::PBFile);
+    p.SMSFile = readSetting(oper, S::SMSFile);
+    p.MDBFile = readSetting(oper, S::MDBFile);
+    p.LogFile = readSetting(oper, S::LogFile);
+    p.PrefixPhoneBook = readSetting(oper, S::PrefixPhoneBook);
+    p.PrefixSmsList = readSetting(oper, S::PrefixSmsList);
+    p.PrefixMotoSmsList = readSetting(oper, S::PrefixMotoSmsList);
+    p.PrefixDateBook = readSetting(oper, S::PrefixDateBook);
+    p.PrefixAutoDelete = readSetting(oper, S::PrefixAutoDelete);
+    p.PrefixDateBookWrite = readSetting(oper, S::PrefixDateBookWrite);
+    p.PrefixCharset = readSetting(oper, S::PrefixCharset);
+}
+
 std::string* Prog::function(const std::string& key) {
     std::string* fields[] = {&CallName,
                              &CallCMD,

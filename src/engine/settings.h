@@ -108,6 +108,20 @@ struct Prog {
 Prog& prog();
 void resetProg();  // back to the start values (tests)
 
+// "tapdeck.exe" -> "tapdeck.ini", "phone2" -> "phone2.ini" (a name without
+// an extension gets one).
+std::string exeIniName(const std::string& exeFileName);
+// "tapdeck.exe" -> "tapdeck", "phone2" -> "phone2".
+std::string exeBaseName(const std::string& exeFileName);
+// The operations ini a program of this file name works with: its own
+// "<name>.ini", or celltalk.ini when that would be the own ini.
+std::string operIniNameFor(const std::string& exeFileName);
+
+class IniFile;
+// Reads the operations ini's result file names and answer prefixes into p
+// (the windows at each activation, the command line once).
+void readOperFiles(const IniFile& oper, Prog& p);
+
 // StartDir joined with a bare name, and StartDir\AutoRun joined with one.
 std::string startPath(const std::string& name);
 std::string autoRunPath(const std::string& name);

@@ -1,10 +1,10 @@
 #include "exchange/contacts.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <unordered_map>
 
 #include "engine/phonenumber.h"
-#include "phonebook/ownbook.h"
 #include "platform/cp1251.h"
 #include "platform/ini.h"
 
@@ -63,7 +63,19 @@ MergeReport mergeContacts(std::vector<PBRecord>& rows, const ContactsRead& read)
                 {c.line, W("в имени знак ") + bad + W(", которого нет в кодировке Windows-1251")});
             continue;
         }
-        name = cleanText(noEquals(name));
+        if (name.find('=') != std::string::npos) {
+            report.refused.push_back(
+                {c.line, W("в имени знак \"=\", которого в имени книги быть не может: ") + name});
+            continue;
+        }
+        if (std::any_of(name.begin(), name.end(), [](char ch) {
+                return static_cast<unsigned char>(ch) < 0x20 && ch != '\t' && ch != '\r' &&
+                       ch != '\n';
+            })) {
+            report.refused.push_back({c.line, W("в имени управляющий знак")});
+            continue;
+        }
+        name = cleanText(name);
         if (IniProblem p = iniKeyProblem(name); p != IniProblem::None) {
             report.refused.push_back({c.line, problemText(p)});
             continue;
@@ -71,6 +83,12 @@ MergeReport mergeContacts(std::vector<PBRecord>& rows, const ContactsRead& read)
         for (const std::string& raw : c.numbers) {
             // Stored as the own book stores a number it saves, compared as the
             // same subscriber ("8916…" and "+7916…" are one number).
+            if (upperAscii(raw).find(";EXT=") != std::string::npos) {
+                report.refused.push_back(
+                    {c.line,
+                     W("добавочный номер книга не хранит (его не набрать): ") + utf8ToCp1251(raw)});
+                continue;
+            }
             const std::optional<std::string> normal = normalizePhoneNumber(cleanText(raw));
             if (!normal) {
                 report.refused.push_back({c.line, W("не номер телефона: ") + utf8ToCp1251(raw)});

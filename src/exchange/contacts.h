@@ -44,8 +44,10 @@ struct MergeReport {
 // in the book is overwritten. Names compare without letter case, numbers as
 // the same subscriber (td::phoneMatchKey: "8916…" is "+7916…"). Numbers are
 // stored normalised (td::normalizePhoneNumber), as the own book saves them. A
-// name outside Windows-1251, a name that cannot be an ini key, or a number
-// that cannot be normalised is refused.
+// name outside Windows-1251, a name that cannot be an ini key or holds "="
+// or a control character other than a line break (which becomes a blank),
+// a number with an extension (";ext=", which the book cannot dial) or a
+// number that cannot be normalised is refused by name.
 MergeReport mergeContacts(std::vector<PBRecord>& rows, const ContactsRead& read);
 
 // The UTF-8 text in Windows-1251, or the first character that has no place

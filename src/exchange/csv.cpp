@@ -1,5 +1,7 @@
 #include "exchange/csv.h"
 
+#include <string_view>
+
 namespace td::exchange {
 
 std::string csvLine(const std::vector<std::string>& fields) {
@@ -19,6 +21,25 @@ std::string csvLine(const std::vector<std::string>& fields) {
         out += '"';
     }
     return out + "\r\n";
+}
+
+const std::string CsvStart = "\xEF\xBB\xBF";
+
+namespace {
+
+bool needsApostrophe(char first) {
+    return std::string_view("=+-@\t\r'").find(first) != std::string_view::npos ||
+           (first >= '0' && first <= '9');
+}
+
+}  // namespace
+
+std::string spreadsheetText(const std::string& cell) {
+    return !cell.empty() && needsApostrophe(cell[0]) ? "'" + cell : cell;
+}
+
+std::string fromSpreadsheetText(const std::string& cell) {
+    return cell.size() >= 2 && cell[0] == '\'' && needsApostrophe(cell[1]) ? cell.substr(1) : cell;
 }
 
 namespace {

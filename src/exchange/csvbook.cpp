@@ -1,16 +1,19 @@
 #include "exchange/csvbook.h"
 
+#include <initializer_list>
+
 #include "exchange/csv.h"
 #include "platform/cp1251.h"
 
 namespace td::exchange {
 
 std::string writeBookCsv(const std::vector<PBRecord>& rows) {
-    std::string out = csvLine({"Name", "Phone"});
+    std::string out = CsvStart + csvLine({"Name", "Phone"});
     for (const PBRecord& r : rows) {
         std::string name = trim(r.name), number = trim(r.number);
         if (!name.empty() && !number.empty())
-            out += csvLine({cp1251ToUtf8(name), cp1251ToUtf8(number)});
+            out += csvLine(
+                {spreadsheetText(cp1251ToUtf8(name)), spreadsheetText(cp1251ToUtf8(number))});
     }
     return out;
 }
@@ -22,8 +25,16 @@ std::string key(std::string_view cell) {
     return cp1251ToUtf8(foldCase(utf8ToCp1251(trim(cell))));
 }
 
-bool contains(const std::string& s, std::string_view part) {
-    return s.find(part) != std::string::npos;
+bool containsAny(const std::string& s, std::initializer_list<const char*> parts) {
+    for (const char* p : parts)
+        if (s.find(key(p)) != std::string::npos) return true;
+    return false;
+}
+
+bool isAny(const std::string& s, std::initializer_list<const char*> names) {
+    for (const char* n : names)
+        if (s == key(n)) return true;
+    return false;
 }
 
 struct Columns {
@@ -32,24 +43,34 @@ struct Columns {
     std::vector<int> phones;
 };
 
+// The columns as Google, Outlook (English and Russian), Thunderbird, Apple
+// and this program write them. "Имя" is the first name (Russian Outlook);
+// phonetic and yomi names are no names; of the phone columns only the
+// contact's own numbers count: not a fax, pager, telex, TTY, ISDN,
+// assistant's, callback or company number, nor a type or label column.
 Columns columnsOf(const std::vector<std::string>& header) {
     Columns c;
     int given = -1, middle = -1, family = -1;
     for (int i = 0; i < static_cast<int>(header.size()); ++i) {
-        std::string k = key(header[i]);
-        if (c.name < 0 && (k == "name" || k == "full name" || k == "display name" ||
-                           k == key("Имя") || k == key("ФИО") || k == key("Полное имя")))
-            c.name = i;
-        else if (k == "first name" || k == "given name")
-            given = i;
-        else if (k == "middle name" || k == "additional name")
-            middle = i;
-        else if (k == "last name" || k == "family name")
-            family = i;
-        else if ((contains(k, "phone") || contains(k, "mobile") || k == "tel" || k == "cell" ||
-                  contains(k, key("Телефон")) || contains(k, key("Номер"))) &&
-                 !contains(k, "type") && !contains(k, "label") && !contains(k, key("Тип")))
+        const std::string k = key(header[i]);
+        if (containsAny(k, {"phonetic", "yomi", "type", "label", "тип", "метка"})) continue;
+        if (isAny(k, {"name", "full name", "display name", "фио", "полное имя", "отображаемое имя",
+                      "отображаемое название"})) {
+            if (c.name < 0) c.name = i;
+        } else if (isAny(k, {"first name", "given name", "имя"})) {
+            if (given < 0) given = i;
+        } else if (isAny(k, {"middle name", "additional name", "отчество"})) {
+            if (middle < 0) middle = i;
+        } else if (isAny(k, {"last name", "family name", "surname", "фамилия"})) {
+            if (family < 0) family = i;
+        } else if (containsAny(k,
+                               {"phone", "mobile", "tel", "cell", "телефон", "номер", "мобильн"}) &&
+                   !containsAny(
+                       k, {"fax", "факс", "pager", "пейджер", "telex", "телекс", "tty", "телетайп",
+                           "isdn", "assistant", "помощник", "callback", "обратный вызов", "company",
+                           "организации", "email", "e-mail", "почт"})) {
             c.phones.push_back(i);
+        }
     }
     for (int i : {given, middle, family})
         if (i >= 0) c.nameParts.push_back(i);
@@ -57,7 +78,9 @@ Columns columnsOf(const std::vector<std::string>& header) {
 }
 
 std::string cell(const CsvRow& row, int i) {
-    return i >= 0 && static_cast<size_t>(i) < row.fields.size() ? trim(row.fields[i]) : "";
+    return i >= 0 && static_cast<size_t>(i) < row.fields.size()
+               ? trim(fromSpreadsheetText(row.fields[i]))
+               : "";
 }
 
 }  // namespace

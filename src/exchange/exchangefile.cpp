@@ -3,14 +3,17 @@
 #include <algorithm>
 #include <cstdlib>
 #include <ctime>
+#include <unordered_set>
 
 #include "exchange/csvbook.h"
 #include "exchange/icalbook.h"
 #include "exchange/smscsv.h"
+#include "exchange/textin.h"
 #include "exchange/vcard.h"
 #include "formats/mdbrecord.h"
 #include "platform/cp1251.h"
 #include "platform/files.h"
+#include "platform/services.h"
 
 namespace td::exchange {
 
@@ -24,9 +27,25 @@ namespace {
 
 FileOutcome written(const std::string& path, const std::string& bytes, const std::string& done) {
     FileOutcome o;
-    o.ok = files::writeAll(path, bytes);
-    o.messages.push_back(o.ok ? done : W("- Не удаётся записать файл \"") + path + "\"");
+    int error = 0;
+    o.ok = files::writeAll(path, bytes, &error);
+    o.messages.push_back(
+        o.ok ? done : W("- Не удаётся записать файл \"") + path + "\": " + unsavedReason(error));
     return o;
+}
+
+// Two events are the same when every field but the index is, and the
+// alarm's time and date only count when its alarm is on (a phone keeps
+// anything there when it is off): one key for both, so that a calendar of
+// many events is compared in one pass.
+std::string sameEventKey(MdbRecord e) {
+    e.index.clear();
+    if (e.alarm == "0") e.alarmTime.clear(), e.alarmDate.clear();
+    std::string key;
+    for (const std::string* f : {&e.title, &e.timed, &e.alarm, &e.time, &e.date, &e.duration,
+                                 &e.alarmTime, &e.alarmDate, &e.repeat})
+        key += *f + '\0';
+    return key;
 }
 
 std::string lowerExt(const std::string& path) {
@@ -62,13 +81,28 @@ FileOutcome importBookFile(const std::string& path, std::vector<PBRecord>& rows,
         return o;
     }
     std::string format = bookFormat(path);
+    TextIn text = readText(bytes, format != "csv");
     if (format.empty())
-        format = upperAscii(bytes.substr(0, 64)).find("BEGIN:VCARD") != std::string::npos ? "vcf"
-                                                                                          : "csv";
-    MergeReport m = mergeContacts(rows, format == "vcf" ? readVCards(bytes) : readBookCsv(bytes));
+        format = upperAscii(text.utf8.substr(0, 64)).find("BEGIN:VCARD") != std::string::npos
+                     ? "vcf"
+                     : "csv";
+    if (format == "csv" && text.encoding == "Windows-1251" && !text.binary)
+        text = readText(bytes);  // the cells too, not only the bytes
+    ContactsRead read;
+    if (text.binary)
+        read.refused.push_back({1, W("файл не текстовый (в нём управляющие байты)")});
+    else
+        read = format == "vcf" ? readVCards(text.utf8) : readBookCsv(text.utf8);
+    if (read.contacts.empty() && read.refused.empty())
+        read.refused.push_back({1, format == "vcf" ? W("в файле нет ни одной карточки vCard")
+                                                   : W("в файле нет ни одной записи")});
+    MergeReport m = mergeContacts(rows, read);
     o.ok = true;
     o.complete = m.refused.empty();
     o.messages = mergeSummary(m, files::baseName(path));
+    if (text.encoding != "UTF-8" && !text.binary)
+        o.messages.insert(o.messages.begin() + 1,
+                          files::baseName(path) + W(": прочитан в кодировке ") + text.encoding);
     if (report) *report = std::move(m);
     return o;
 }
@@ -100,50 +134,41 @@ FileOutcome importDateBookFile(const std::string& path, std::vector<std::string>
     ICalRead read = readICalendar(bytes);
     // New events go after the last event, numbered on from the highest
     // index; the auto-delete line, if any, stays after them.
-    std::vector<MdbRecord> known;
+    std::unordered_set<std::string> seen;  // the events there, by sameEventKey
     long highest = 0;
     size_t at = lines.size();
     for (size_t i = 0; i < lines.size(); ++i) {
         if (auto r = readMdbRecord(lines[i], prefix)) {
-            known.push_back(*r);
+            seen.insert(sameEventKey(*r));
             highest = std::max(highest, std::strtol(r->index.c_str(), nullptr, 10));
             at = i + 1;
         } else if (readAutoDeleteText(lines[i]) && at == lines.size()) {
             at = i;
         }
     }
-    // The same event: every field but the index, and the alarm's time and
-    // date only when its alarm is on (a phone keeps anything there when off).
-    auto same = [](MdbRecord a, MdbRecord b) {
-        a.index = b.index;
-        if (a.alarm == "0" && b.alarm == "0") {
-            a.alarmTime = b.alarmTime;
-            a.alarmDate = b.alarmDate;
-        }
-        return a == b;
-    };
-    int count = 0, position = 0;
+    int count = 0;
     std::vector<std::string> fresh, told;
     for (MdbRecord& e : read.events) {
-        ++position;
-        if (std::any_of(known.begin(), known.end(),
-                        [&](const MdbRecord& k) { return same(k, e); })) {
-            told.push_back(W("- Событие \"") + e.title + W("\" уже есть в ежедневнике"));
+        if (!seen.insert(sameEventKey(e)).second) {
+            told.push_back(W("- Событие \"") + mdbTitleText(e.title) +
+                           W("\" уже есть в ежедневнике"));
             continue;
         }
         e.index = std::to_string(++highest);
-        known.push_back(e);
         fresh.push_back(writeMdbRecord(e, prefix));
         ++count;
     }
     lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(std::min(at, lines.size())),
                  fresh.begin(), fresh.end());
     o.ok = true;
-    o.complete = read.refused.empty();
+    o.complete = read.refused.empty() && read.notes.empty();
     o.messages.push_back(W("Событий добавлено в ежедневник из \"") + files::baseName(path) +
                          "\": " + std::to_string(count));
     for (const Refusal& r : read.refused)
         o.messages.push_back(W("- Событие ") + std::to_string(r.line) + W(" не принято: ") +
+                             r.reason);
+    for (const Refusal& r : read.notes)
+        o.messages.push_back(W("- Событие ") + std::to_string(r.line) + W(" принято, но ") +
                              r.reason);
     o.messages.insert(o.messages.end(), told.begin(), told.end());
     if (added) *added = count;

@@ -3,6 +3,7 @@
 #include <libical/ical.h>
 
 #include <cstdio>
+#include <ctime>
 #include <memory>
 #include <vector>
 
@@ -144,6 +145,55 @@ bool phoneCanRepeat(const icalrecurrencetype& r, const icaltimetype& start) {
     }
 }
 
+// A date that exists (libical keeps 29 February 2027 as written).
+bool realDate(const icaltimetype& t) {
+    return t.month >= 1 && t.month <= 12 && t.day >= 1 &&
+           t.day <= icaltime_days_in_month(t.month, t.year);
+}
+
+// A UTC or zoned time as the user's local clock shows it (the system's zone
+// database); a floating time or a date as written.
+icaltimetype localTime(icaltimetype t) {
+    if (t.is_date || (!t.zone && !icaltime_is_utc(t))) return t;
+    const std::time_t at =
+        icaltime_as_timet_with_zone(t, t.zone ? t.zone : icaltimezone_get_utc_timezone());
+    std::tm tm{};
+    localtime_r(&at, &tm);
+    icaltimetype local = icaltime_null_time();
+    local.year = tm.tm_year + 1900;
+    local.month = tm.tm_mon + 1;
+    local.day = tm.tm_mday;
+    local.hour = tm.tm_hour;
+    local.minute = tm.tm_min;
+    local.second = tm.tm_sec;
+    return local;
+}
+
+// The event's start with its zone: a TZID the file does not define is
+// looked up in libical's own database; empty `unknown` when it is found.
+icaltimetype zonedStart(icalcomponent* ev, std::string& unknown) {
+    icaltimetype start = icalcomponent_get_dtstart(ev);
+    icalproperty* p = icalcomponent_get_first_property(ev, ICAL_DTSTART_PROPERTY);
+    icalparameter* tz = p ? icalproperty_get_first_parameter(p, ICAL_TZID_PARAMETER) : nullptr;
+    if (tz && !start.zone && !start.is_date) {
+        const char* id = icalparameter_get_tzid(tz);
+        icaltimezone* zone = id ? icaltimezone_get_builtin_timezone(id) : nullptr;
+        if (!zone && id) zone = icaltimezone_get_builtin_timezone_from_tzid(id);
+        if (zone)
+            start = icaltime_set_timezone(&start, zone);
+        else
+            unknown = id ? id : "";
+    }
+    return start;
+}
+
+// The text of a property, empty when there is none.
+std::string textOf(icalcomponent* ev, icalproperty_kind kind) {
+    icalproperty* p = icalcomponent_get_first_property(ev, kind);
+    const char* v = p ? icalproperty_get_value_as_string(p) : nullptr;
+    return v ? trim(v) : std::string();
+}
+
 std::string title8(const std::string& title) {
     return mdbTitleUtf8(title);  // a title kept in the phone's UCS2 with all it holds
 }
@@ -220,21 +270,48 @@ ICalRead readICalendar(std::string_view text) {
     for (icalcomponent* ev : vevents) {
         ++position;
         const char* summary = icalcomponent_get_summary(ev);
-        std::string title, bad;
         if (!summary || trim(summary).empty()) {
             out.refused.push_back({position, W("у события нет заголовка")});
             continue;
         }
-        if (!toCp1251Checked(summary, title, bad)) {
-            out.refused.push_back({position, W("в заголовке знак ") + bad +
-                                                 W(", которого нет в кодировке Windows-1251")});
+        // Any character travels: what Windows-1251 cannot give exactly goes
+        // in the phone's UCS2.
+        const std::string title = mdbTitleFromUtf8(summary);
+        const std::string named = "\"" + mdbTitleText(title) + "\": ";
+        auto refuse = [&](const std::string& why) {
+            out.refused.push_back({position, named + why});
+        };
+        if (mdbTitleLength(title) > MdbTitleMax) {
+            refuse(W("заголовок длиннее ") + std::to_string(MdbTitleMax) +
+                   W(" знаков, столько телефон не хранит"));
             continue;
         }
-        icaltimetype start = icalcomponent_get_dtstart(ev);
-        if (icaltime_is_null_time(start)) {
+        if (icalproperty* e = icalcomponent_get_first_property(ev, ICAL_XLICERROR_PROPERTY)) {
+            const char* why = icalproperty_get_xlicerror(e);
+            refuse(W("строка события не читается: ") + utf8ToCp1251(why ? why : ""));
+            continue;
+        }
+        if (icalcomponent_get_first_property(ev, ICAL_RECURRENCEID_PROPERTY)) {
+            refuse(
+                W("перенос одного повторения серии (RECURRENCE-ID) - в телефоне так не "
+                  "повторить"));
+            continue;
+        }
+        std::string unknownZone;
+        const icaltimetype zoned = zonedStart(ev, unknownZone);
+        if (!unknownZone.empty()) {
+            refuse(W("часовой пояс TZID=") + utf8ToCp1251(unknownZone) + W(" неизвестен"));
+            continue;
+        }
+        if (icaltime_is_null_time(zoned)) {
             out.refused.push_back({position, W("у события нет начала")});
             continue;
         }
+        if (!realDate(zoned)) {
+            refuse(W("дата начала ") + icaltime_as_ical_string(zoned) + W(" не существует"));
+            continue;
+        }
+        const icaltimetype start = localTime(zoned);
         MdbRecord r;
         r.index = std::to_string(out.events.size() + 1);
         r.title = title;
@@ -249,6 +326,11 @@ ICalRead readICalendar(std::string_view text) {
             icaldurationtype d = icalcomponent_get_duration(ev);
             if (!icaldurationtype_is_bad_duration(d)) seconds = icaldurationtype_as_int(d);
         }
+        if (seconds / 60 > MdbDurationMax) {
+            refuse(W("длится дольше суток (") + std::to_string(seconds / 60) +
+                   W(" мин.), столько телефон не хранит"));
+            continue;
+        }
         r.duration = std::to_string(seconds > 0 ? seconds / 60 : 0);
         // A repetition the phone cannot keep is refused by name, never
         // stored as another one.
@@ -257,7 +339,11 @@ ICalRead readICalendar(std::string_view text) {
         for (icalproperty* p = icalcomponent_get_first_property(ev, ICAL_RRULE_PROPERTY); p;
              p = icalcomponent_get_next_property(ev, ICAL_RRULE_PROPERTY)) {
             icalrecurrencetype rule = icalproperty_get_rrule(p);
-            if (r.repeat != "0" || !phoneCanRepeat(rule, start))
+            // The rule speaks of the start's own zone; a monthly or yearly one
+            // whose day the local clock moves cannot be kept.
+            const bool dayMoved = start.day != zoned.day && (rule.freq == ICAL_MONTHLY_RECURRENCE ||
+                                                             rule.freq == ICAL_YEARLY_RECURRENCE);
+            if (r.repeat != "0" || !phoneCanRepeat(rule, zoned) || dayMoved)
                 unkept = W("повторение ") + icalrecurrencetype_as_string(&rule);
             else
                 r.repeat = repeatOf(rule);
@@ -266,8 +352,7 @@ ICalRead readICalendar(std::string_view text) {
                                icalcomponent_get_first_property(ev, ICAL_RDATE_PROPERTY)))
             unkept = W("исключения или добавочные даты повторения (EXDATE, RDATE)");
         if (!unkept.empty()) {
-            out.refused.push_back(
-                {position, "\"" + title + "\": " + unkept + W(" - в телефоне так не повторить")});
+            refuse(unkept + W(" - в телефоне так не повторить"));
             continue;
         }
         r.alarm = "0";
@@ -279,7 +364,7 @@ ICalRead readICalendar(std::string_view text) {
                 icaltimetype at = start;
                 at.is_date = 0;
                 if (!icaltime_is_null_time(t.time))
-                    at = t.time;
+                    at = localTime(t.time);
                 else
                     at = icaltime_add(at, t.duration);
                 r.alarm = "1";
@@ -287,6 +372,10 @@ ICalRead readICalendar(std::string_view text) {
                 r.alarmDate = phoneDate(at);
             }
         }
+        if (!textOf(ev, ICAL_DESCRIPTION_PROPERTY).empty() ||
+            !textOf(ev, ICAL_LOCATION_PROPERTY).empty())
+            out.notes.push_back({position, named + W("описание и место события (DESCRIPTION, "
+                                                     "LOCATION) телефон не хранит")});
         out.events.push_back(std::move(r));
     }
     return out;

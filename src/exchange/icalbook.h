@@ -6,11 +6,21 @@
 // WEEKLY, MONTHLY;BYMONTHDAY=<day>, MONTHLY;BYDAY=<n><weekday> (the n-th
 // weekday of the start's month), YEARLY; a switched-on alarm - a DISPLAY
 // VALARM triggered by the alarm time's distance from the start. Read back,
-// an event whose repetition the phone's kinds cannot give exactly (an
-// interval, a count, an end, other days or months than the start's, several
-// rules, EXDATE or RDATE) is refused with its title and rule, a start in
-// another time zone keeps its wall-clock time, and events are numbered from
-// 1.
+// every event is kept exactly or refused with its title and the reason:
+// - a start (and an alarm's absolute time) in UTC or a named zone comes to
+//   the local clock through the zone the file defines or libical's own
+//   database and the system's zone database; an unknown TZID is refused;
+// - a title with any character is kept, in the UCS2 form of mdbrecord.h
+//   when Windows-1251 cannot give it; one longer than MdbTitleMax is refused;
+// - a repetition the phone's kinds cannot give exactly (an interval, a
+//   count, an end, other days or months than the start's, several rules,
+//   EXDATE or RDATE, a monthly or yearly rule whose day the local clock
+//   moves), a moved occurrence (RECURRENCE-ID), a line libical could not
+//   read, a duration over MdbDurationMax and a date that does not exist are
+//   refused;
+// - a DESCRIPTION or LOCATION, which the phone cannot keep, is told in
+//   `notes` while the event is taken.
+// Events are numbered from 1.
 
 #include <ctime>
 #include <string>
@@ -35,6 +45,7 @@ ICalWritten writeICalendar(const std::vector<MdbRecord>& events, std::time_t sta
 struct ICalRead {
     std::vector<MdbRecord> events;
     std::vector<Refusal> refused;  // line: the VEVENT's position, from 1
+    std::vector<Refusal> notes;    // taken, but with something the phone cannot keep
 };
 ICalRead readICalendar(std::string_view text);
 

@@ -1,5 +1,6 @@
 #include "exchange/vcard.h"
 
+#include "exchange/textin.h"
 #include "platform/cp1251.h"
 
 namespace td::exchange {
@@ -60,15 +61,15 @@ std::string decodeQuotedPrintable(std::string_view s) {
     return out;
 }
 
-// Splits at unescaped `sep`, removing the escapes of texts.
-std::vector<std::string> splitText(std::string_view s, char sep) {
+// Splits at unescaped `sep` (none: -1), removing the escapes of texts.
+std::vector<std::string> splitText(std::string_view s, int sep) {
     std::vector<std::string> parts(1);
     for (size_t i = 0; i < s.size(); ++i) {
         char c = s[i];
         if (c == '\\' && i + 1 < s.size()) {
             char n = s[++i];
             parts.back() += (n == 'n' || n == 'N') ? '\n' : n;
-        } else if (c == sep) {
+        } else if (sep >= 0 && c == static_cast<char>(sep)) {
             parts.emplace_back();
         } else {
             parts.back() += c;
@@ -124,7 +125,8 @@ bool decodedValue(const Property& p, std::string& out) {
     std::string raw = p.quotedPrintable() ? decodeQuotedPrintable(p.value) : p.value;
     std::string cs = p.charset();
     if (cs == "UTF-8" || cs == "US-ASCII") {
-        out = raw;
+        // A value that is no UTF-8 is Windows-1251, as older phones write it.
+        out = isUtf8(raw) ? raw : cp1251ToUtf8(raw);
     } else if (cs == "WINDOWS-1251" || cs == "CP1251") {
         out = cp1251ToUtf8(raw);
     } else if (cs == "ISO-8859-1" || cs == "LATIN1") {
@@ -222,7 +224,7 @@ ContactsRead readVCards(std::string_view text) {
             continue;
         }
         if (p.name == "FN") {
-            formatted = splitText(value, '\0').front();
+            formatted = splitText(value, -1).front();
         } else if (p.name == "N") {
             // family;given;additional;prefixes;suffixes -> "given additional family"
             auto parts = splitText(value, ';');
@@ -234,9 +236,16 @@ ContactsRead readVCards(std::string_view text) {
                 structured += part;
             }
         } else {
-            std::string number = trim(splitText(value, '\0').front());
+            std::string number = trim(splitText(value, -1).front());
             if (upper(number.substr(0, 4)) == "TEL:") number = number.substr(4);
-            number = number.substr(0, number.find(';'));  // ";ext=" of a tel URI
+            // A tel URI's parameters go, but for an extension, which the
+            // merge names (the book cannot dial it).
+            const size_t semi = number.find(';');
+            const size_t ext = upper(number).find(";EXT=");
+            number =
+                number.substr(0, semi) +
+                (ext == std::string::npos ? ""
+                                          : number.substr(ext, number.find(';', ext + 1) - ext));
             if (!number.empty()) card.numbers.push_back(number);
         }
     }

@@ -61,6 +61,37 @@ std::string mdbTitleUtf8(const std::string& title) {
     return hex ? utf32ToUtf8(ucs2Chars(*hex)) : cp1251ToUtf8(title);
 }
 
+std::string mdbTitleFromUtf8(std::string_view utf8) {
+    const std::u32string chars = utf8ToUtf32(utf8);
+    std::string plain;
+    bool exact = !utf8.starts_with(MdbUcs2Mark);
+    for (char32_t c : chars) {
+        const int b = unicodeToCp1251(c);
+        if (b < 0 || c < 0x20 || c == U'"') exact = false;
+        plain += static_cast<char>(b < 0 ? '?' : b);
+    }
+    if (exact) return plain;
+    static const char* digits = "0123456789ABCDEF";
+    std::string hex = MdbUcs2Mark;
+    auto unit = [&](char32_t u) {
+        for (int shift = 12; shift >= 0; shift -= 4) hex += digits[(u >> shift) & 0xF];
+    };
+    for (char32_t c : chars) {
+        if (c >= 0x10000) {
+            unit(0xD800 + ((c - 0x10000) >> 10));
+            unit(0xDC00 + ((c - 0x10000) & 0x3FF));
+        } else {
+            unit(c);
+        }
+    }
+    return hex;
+}
+
+size_t mdbTitleLength(const std::string& title) {
+    std::optional<std::string_view> hex = mdbTitleHex(title);
+    return hex ? ucs2Chars(*hex).size() : title.size();
+}
+
 namespace {
 
 std::string quoted(const std::string& s) {

@@ -37,6 +37,18 @@ std::string mdbTitleText(const std::string& title);
 // The title in UTF-8, a kept UCS2 title with every character it holds.
 std::string mdbTitleUtf8(const std::string& title);
 
+// A UTF-8 title as the record keeps it: Windows-1251 when that gives it
+// exactly, else the UCS2 form above (a double quote, a control character, a
+// character outside the code page, or a title that starts with the mark).
+std::string mdbTitleFromUtf8(std::string_view utf8);
+// Its length in characters, as the phone counts them.
+size_t mdbTitleLength(const std::string& title);
+
+// What a Motorola date book holds at most: the characters of a title and
+// the minutes of an event (its answer to AT+MDBW=?).
+constexpr size_t MdbTitleMax = 64;
+constexpr int MdbDurationMax = 1440;
+
 // One event, its ten fields as texts without quotes.
 struct MdbRecord {
     std::string index, title, timed, alarm, time, date, duration, alarmTime, alarmDate, repeat;

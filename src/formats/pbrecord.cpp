@@ -29,4 +29,8 @@ PBRecord splitRecordLine(const std::string& line) {
     return {head.substr(0, mark), number, head.substr(mark + TimeMark.size())};
 }
 
+bool isBlankCell(const std::string& s) {
+    return s.empty() || s == " ";
+}
+
 }  // namespace td

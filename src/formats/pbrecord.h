@@ -34,4 +34,7 @@ std::string recordLine(const PBRecord& r);
 // follows the name's last tab + "time:".
 PBRecord splitRecordLine(const std::string& line);
 
+// A cell counts as empty when it is empty or one blank.
+bool isBlankCell(const std::string& s);
+
 }  // namespace td

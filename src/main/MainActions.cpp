@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTimer>
 #include <QToolButton>
 
 #include "engine/launcher.h"
@@ -51,6 +52,9 @@ void TForm1::connectSignals() {
     connect(sbClearRusPhone, &QToolButton::clicked, this, &TForm1::sbClearRusPhoneClick);
     connect(leLatSMSText, &QLineEdit::textChanged, this, &TForm1::leLatSMSTextChange);
     connect(leRusSMSText, &QLineEdit::textChanged, this, &TForm1::leRusSMSTextChange);
+    // A paste longer than the box takes is cut by the box: said in the counter.
+    connect(leLatSMSText, &QLineEdit::inputRejected, this, [this] { textCut(latBand()); });
+    connect(leRusSMSText, &QLineEdit::inputRejected, this, [this] { textCut(rusBand()); });
     connect(cbLatSMSHistory, &QComboBox::activated, this, &TForm1::cbLatSMSHistorySelect);
     connect(cbRusSMSHistory, &QComboBox::activated, this, &TForm1::cbRusSMSHistorySelect);
     connect(bbASCIISendSMS, &QPushButton::clicked, this, &TForm1::bbASCIISendSMSClick);
@@ -325,12 +329,29 @@ void TForm1::textChanged(const SmsBand& b) {
     std::string fits = longSms ? ml::smsFit(text, b.wide) : text;
     if (fits.size() < text.size()) {
         b.text->setText(td::fromWin(fits));  // comes back here
+        b.parts->setText(td::fromWin(ml::smsCutText(ml::smsMaxUnits(b.wide))));
         return;
     }
     b.length->setText(QString::number(b.text->text().length()));
     b.parts->setText(longSms ? td::fromWin(ml::smsPartsText(ml::smsUnits(text, b.wide), b.wide))
                              : QString());
+    // A text the box cut is told where the parts are counted (long messages only:
+    // without them the band shows no count).
+    if (cutBox_ == b.text) {
+        if (longSms) b.parts->setText(td::fromWin(ml::smsCutText(b.text->maxLength())));
+        cutBox_ = nullptr;
+    }
     b.send->setEnabled(ml::sendableText(td::toWin(b.text->text())));
+}
+
+void TForm1::textCut(const SmsBand& b) {
+    // A key the validator refused leaves the text short of the limit.
+    if (b.text->text().length() < b.text->maxLength()) return;
+    b.parts->setText(td::fromWin(ml::smsCutText(b.text->maxLength())));
+    // The box tells the cut before the change it makes: that change's count
+    // keeps the word, a later one does not (a refused key changes nothing).
+    cutBox_ = b.text;
+    QTimer::singleShot(0, this, [this] { cutBox_ = nullptr; });
 }
 
 void TForm1::historyChosen(const SmsBand& b, int index) {

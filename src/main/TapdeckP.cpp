@@ -189,10 +189,7 @@ void TForm1::readOwnIni() {
     auto tick = ml::engineWindowTick(td::upperAscii(td::readSetting(own, S::OwnWindow, "")));
     if (tick && links.setEngineWindowTick) links.setEngineWindowTick(*tick);
 
-    p.OperIniName = ml::exeIniName(p.ExeFileName);
-    if (td::upperAscii(p.OperIniName) == td::upperAscii(td::OwnIniName)) {
-        p.OperIniName = td::EngineIniName;
-    }
+    p.OperIniName = td::operIniNameFor(p.ExeFileName);
     p.ProgName = ml::exeBaseName(p.ExeFileName);
     if (td::upperAscii(p.ProgName).find("TAPDECK") == std::string::npos) {
         p.ProgVersion = td::AltVersion;
@@ -278,18 +275,8 @@ void TForm1::readOperIni() {
     // A wait time that is not a whole number is taken as 5 seconds.
     p.WaitSec = ml::effectiveWaitSec(td::readSetting(oper, S::WaitSec));
     td::writeSetting(oper, S::Wait, std::to_string(ml::halfToEven(*td::parseWhole(p.WaitSec))));
-    p.PBFile = td::readSetting(oper, S::PBFile);
-    p.SMSFile = td::readSetting(oper, S::SMSFile);
-    p.MDBFile = td::readSetting(oper, S::MDBFile);
-    p.LogFile = td::readSetting(oper, S::LogFile);
+    td::readOperFiles(oper, p);
     p.EngineBeep = td::upperAscii(td::readSetting(oper, S::EngineBeep));
-    p.PrefixPhoneBook = td::readSetting(oper, S::PrefixPhoneBook);
-    p.PrefixSmsList = td::readSetting(oper, S::PrefixSmsList);
-    p.PrefixMotoSmsList = td::readSetting(oper, S::PrefixMotoSmsList);
-    p.PrefixDateBook = td::readSetting(oper, S::PrefixDateBook);
-    p.PrefixAutoDelete = td::readSetting(oper, S::PrefixAutoDelete);
-    p.PrefixDateBookWrite = td::readSetting(oper, S::PrefixDateBookWrite);
-    p.PrefixCharset = td::readSetting(oper, S::PrefixCharset);
     // Repair an empty call or hang-up operation from the bindings or their fallbacks.
     std::string call = oper.readString(ops, p.CallName, "");
     std::string hangUp = oper.readString(ops, p.HangUpName, "");

@@ -244,6 +244,8 @@ class TForm1 : public QWidget {
     bool takeTypedRecipient(const SmsBand& b);
     void clearRecipients(const SmsBand& b);
     void textChanged(const SmsBand& b);
+    void textCut(const SmsBand& b);  // the box cut an insertion at its limit
+    QLineEdit* cutBox_ = nullptr;    // the box that has just cut one
     void historyChosen(const SmsBand& b, int index);
     void sendSms(const SmsBand& b);
     void volume(const std::string& operation);

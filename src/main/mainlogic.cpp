@@ -21,27 +21,6 @@ std::string effectiveWaitSec(const std::string& waitSec) {
     return parseWhole(waitSec) ? waitSec : std::string("5");
 }
 
-namespace {
-// Position of the extension's dot in a bare file name, or npos.
-size_t extensionDot(const std::string& name) {
-    size_t slash = name.find_last_of("\\/");
-    size_t dot = name.rfind('.');
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) {
-        return std::string::npos;
-    }
-    return dot;
-}
-}  // namespace
-
-std::string exeIniName(const std::string& exeFileName) {
-    return exeBaseName(exeFileName) + ".ini";
-}
-
-std::string exeBaseName(const std::string& exeFileName) {
-    size_t dot = extensionDot(exeFileName);
-    return dot == std::string::npos ? exeFileName : exeFileName.substr(0, dot);
-}
-
 std::optional<bool> engineWindowTick(const std::string& upperWindow) {
     if (upperWindow == "MIN") return false;
     if (upperWindow == "NORM" || upperWindow == "MAX") return true;
@@ -163,6 +142,10 @@ std::string smsPartsText(int units, bool wide) {
     SmsSize s = smsSize(units, wide);
     if (s.parts <= 1) return {};
     return std::to_string(s.parts) + " SMS, " + td::W("осталось ") + std::to_string(s.left);
+}
+
+std::string smsCutText(int units) {
+    return td::W("обрезано до ") + std::to_string(units);
 }
 
 std::string smsFit(const std::string& text, bool wide) {

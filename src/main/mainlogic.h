@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "engine/settings.h"
+
 namespace td {
 class IniFile;
 }
@@ -21,11 +23,9 @@ long long halfToEven(long long seconds);
 // The wait time in force: WaitSec when it is a whole number, else 5.
 std::string effectiveWaitSec(const std::string& waitSec);
 
-// "tapdeck.exe" -> "tapdeck.ini", "phone2" -> "phone2.ini" (a name without
-// an extension gets one).
-std::string exeIniName(const std::string& exeFileName);
-// "tapdeck.exe" -> "tapdeck", "phone2" -> "phone2".
-std::string exeBaseName(const std::string& exeFileName);
+// The exe-derived names (engine/settings.h).
+using td::exeBaseName;
+using td::exeIniName;
 
 // The settings check box for the engine's window from Common/Window
 // (upper-cased): "MIN" clears it, "NORM" and "MAX" tick it, anything else
@@ -64,6 +64,9 @@ SmsSize smsSize(int units, bool wide);
 // The counter beside the text: empty for a message of one part, else
 // "2 SMS, осталось 120".
 std::string smsPartsText(int units, bool wide);
+// What the counter says when a pasted or inserted text was cut to the
+// longest one the parts can carry: "обрезано до 1530".
+std::string smsCutText(int units);
 // The longest start of the text that fits SmsMaxParts parts.
 std::string smsFit(const std::string& text, bool wide);
 

@@ -9,7 +9,7 @@
 #include <algorithm>
 
 #include "engine/settings.h"
-#include "phonebook/ownbook.h"
+#include "formats/ownbook.h"
 #include "phonebook/pblist.h"
 #include "phonebook/readerwindow.h"
 #include "platform/cp1251.h"

@@ -69,10 +69,6 @@ std::string callTimeCell(const std::string& time) {
     return cell;
 }
 
-bool isBlankCell(const std::string& s) {
-    return s.empty() || s == " ";
-}
-
 SideBySide placeBeside(int screenWidth, int ownWidth, int phoneWidth) {
     int a = static_cast<int>(std::nearbyint((screenWidth - ownWidth - phoneWidth) / 2.5));
     if (a < 0) a = 0;

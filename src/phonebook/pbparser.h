@@ -31,9 +31,6 @@ std::string callTime(std::string_view fromName);
 // becomes a blank.
 std::string callTimeCell(const std::string& time);
 
-// A cell counts as empty when it is empty or one blank.
-bool isBlankCell(const std::string& s);
-
 // Where the own phone book window and the phone book window go side by side
 // on a screen of the given width: their left edges.
 struct SideBySide {

@@ -222,6 +222,8 @@ bool writeAll(const std::string& path, const std::string& bytes, int* error) {
     mode_t mode = 0644;
     if (existing) {
         if (S_ISDIR(st.st_mode)) return fail(EISDIR);
+        // A pipe or a device would be replaced by a plain file.
+        if (!S_ISREG(st.st_mode)) return fail(ENODEV);
         // A file the user made read-only stays as it is.
         if ((st.st_mode & 0222) == 0) return fail(EACCES);
         if (::access(target.c_str(), W_OK) != 0) return fail(errno);

@@ -238,7 +238,9 @@ UnsavedState& unsaved() {
     return s;
 }
 
-std::string reasonText(int error) {
+}  // namespace
+
+std::string unsavedReason(int error) {
     switch (error) {
         case EACCES:
         case EPERM:
@@ -257,10 +259,16 @@ std::string reasonText(int error) {
             return W("текст нельзя сохранить в этом файле так, чтобы он читался обратно");
         case EIO:
             return W("файл не читается");
+        case ENODEV:
+            return W("на месте файла канал или устройство, а не обычный файл");
+        case EFBIG:
+            return W("файл больше предела размера файлов (ulimit -f)");
         default:
             return W("ошибка записи ") + std::to_string(error);
     }
 }
+
+namespace {
 
 void show(const std::vector<std::pair<std::string, int>>& failures) {
     if (failures.empty() || !services().dialogs) return;
@@ -271,7 +279,7 @@ void show(const std::vector<std::pair<std::string, int>>& failures) {
 
 std::string unsavedMessage(const std::vector<std::pair<std::string, int>>& failures) {
     std::string text = W("- Не сохранено:");
-    for (const auto& [path, error] : failures) text += "\r\"" + path + "\" - " + reasonText(error);
+    for (const auto& [path, error] : failures) text += "\r\"" + path + "\" - " + unsavedReason(error);
     return text;
 }
 

@@ -149,6 +149,8 @@ class SaveReport {
 };
 // error: the errno of the failure (EINVAL: a name or value the file cannot hold).
 void reportUnsaved(const std::string& path, int error);
+// Why a file was not written, from the errno of the failure.
+std::string unsavedReason(int error);
 // The message for these failures, one line per file.
 std::string unsavedMessage(const std::vector<std::pair<std::string, int>>& failures);
 

@@ -14,17 +14,30 @@ using td::W;
 using namespace td::exchange;
 
 TEST(BookCsv, ExportReadsBack) {
-    std::vector<td::PBRecord> rows = {
-        {W("Иван, \"Ваня\""), "+79031112233"}, {"Multi\nline", "1"}, {"", "2"}, {"Ann", "3"}};
+    std::vector<td::PBRecord> rows = {{W("Иван, \"Ваня\""), "+79031112233"},
+                                      {"Multi\nline", "1"},
+                                      {"", "2"},
+                                      {"Ann", "3"},
+                                      {"=HYPERLINK(\"http://x\")", "-5"},
+                                      {"'quoted'", "@7"},
+                                      {"'=already", "8"}};
     std::string text = writeBookCsv(rows);
-    EXPECT_EQ(text.substr(0, 12), "Name,Phone\r\n");
+    // A spreadsheet opens it as UTF-8 and starts no formula: the cells that
+    // would start one, or be taken as a number, begin with an apostrophe.
+    EXPECT_EQ(text.substr(0, 15), "\xEF\xBB\xBFName,Phone\r\n");
+    EXPECT_NE(text.find("\r\n\"'=HYPERLINK(\"\"http://x\"\")\",'-5\r\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("\r\n''quoted','@7\r\n"), std::string::npos) << text;
     ContactsRead r = readBookCsv(text);
-    ASSERT_EQ(r.contacts.size(), 3u);
+    ASSERT_EQ(r.contacts.size(), 6u);
     EXPECT_TRUE(r.refused.empty());
     EXPECT_EQ(r.contacts[0].name, "Иван, \"Ваня\"");
     EXPECT_EQ(r.contacts[1].name, "Multi\nline");
     EXPECT_EQ(r.contacts[2].line, 5);  // the quoted line break moved it down
     EXPECT_EQ(r.contacts[2].numbers, std::vector<std::string>{"3"});
+    for (size_t i = 3; i < 6; ++i) {
+        EXPECT_EQ(r.contacts[i].name, rows[i + 1].name);
+        EXPECT_EQ(r.contacts[i].numbers, std::vector<std::string>{rows[i + 1].number});
+    }
 }
 
 TEST(BookCsv, SpreadsheetAndPeerHeaders) {
@@ -67,12 +80,14 @@ TEST(SmsCsv, MessagesWithNamesFromTheBookCopy) {
     std::vector<std::string> lines = {
         "AT+CMGL=\"ALL\"",
         "+CMGL=1,\"REC READ\",\"+79161234567\",,\"24/01/02,10:00:00+12\"}" + W("Привет, как дела"),
-        "+CMGL=2,\"STO SENT\",\"+7000\"}\"quoted\"", "OK"};
+        "+CMGL=2,\"STO SENT\",\"+7000\"}\"quoted\"",
+        "+CMGL=3,\"REC READ\",\"900\",,\"25/12/31,23:59:59+12\"}=HYPERLINK(\"http://x\")", "OK"};
     std::string csv = smsListCsv(lines, {"+CMGL"}, {W("Мама=+79161234567")});
     EXPECT_EQ(csv,
-              "Index,Status,Number,Name,Text\r\n"
-              "1,REC READ,+79161234567,Мама,\"Привет, как дела\"\r\n"
-              "2,STO SENT,+7000,,quoted\r\n");
+              "\xEF\xBB\xBFIndex,Status,Number,Name,Text,Time\r\n"
+              "1,REC READ,'+79161234567,Мама,\"Привет, как дела\",2024-01-02 10:00:00\r\n"
+              "2,STO SENT,'+7000,,quoted,\r\n"
+              "3,REC READ,'900,,\"'=HYPERLINK(\"\"http://x\"\")\",2025-12-31 23:59:59\r\n");
 }
 
 }  // namespace

@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <ctime>
+
 #include "platform/cp1251.h"
 #include "platform/files.h"
 
@@ -56,24 +59,80 @@ TEST(ICalBook, WhatCannotTravelIsReported) {
     EXPECT_EQ(w.written, 0);
     ASSERT_EQ(w.refused.size(), 3u);
     EXPECT_EQ(w.refused[0].line, 2);
-
-    ICalRead r = readICalendar(
-        "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nBEGIN:VEVENT\r\nSUMMARY:\xF0\x9F\x8E\x82\r\n"
-        "DTSTART:20250101T100000\r\nEND:VEVENT\r\nBEGIN:VEVENT\r\nDTSTART:20250101\r\n"
-        "END:VEVENT\r\nBEGIN:VEVENT\r\nSUMMARY:ok\r\nDTSTART:20250101T100000Z\r\n"
-        "DTEND:20250101T113000Z\r\nRRULE:FREQ=WEEKLY\r\nEND:VEVENT\r\nEND:"
-        "VCALENDAR\r\n");
-    ASSERT_EQ(r.refused.size(), 2u);
-    ASSERT_EQ(r.events.size(), 1u);
-    EXPECT_EQ(r.events[0].duration, "90");
-    EXPECT_EQ(r.events[0].repeat, "2");
-    EXPECT_EQ(r.events[0].index, "1");
 }
 
-// Each rule against the phone's repeat kinds, the start a Sunday, 15 June
-// 2025 (the third Sunday of its month): a rule the kinds give exactly is
-// kept as its kind; any other is refused with the event's title and the
-// rule, never kept as another repetition.
+// Events as Google Calendar and Thunderbird write them: times in UTC or a
+// named zone come to the user's local clock; what the phone cannot keep is
+// refused by its title, what it keeps in part is told.
+TEST(ICalBook, ImportedEventsKeptOrRefusedByName) {
+    const char* tzWas = std::getenv("TZ");
+    const std::string saved = tzWas ? tzWas : "";
+    ::setenv("TZ", "Europe/Moscow", 1);  // UTC+3 all year
+    ::tzset();
+    struct Case {
+        const char* what;
+        std::string lines;  // of the VEVENT
+        std::string title;  // UTF-8; empty: refused
+        std::string time, date, duration;
+        std::string refusal;  // in the reason (UTF-8)
+        bool note = false;
+    } cases[] = {
+        {"Google: UTC", "SUMMARY:Call\nDTSTART:20250620T083000Z\nDTEND:20250620T090000Z\n", "Call",
+         "11:30", "06-20-2025", "30", ""},
+        {"Thunderbird: a named zone",
+         "SUMMARY:NY\nDTSTART;TZID=America/New_York:20250115T090000\nDURATION:PT1H\n", "NY",
+         "17:00", "01-15-2025", "60", ""},
+        {"floating time as written", "SUMMARY:Local\nDTSTART:20250115T090000\n", "Local", "09:00",
+         "01-15-2025", "0", ""},
+        {"emoji and quotes travel",
+         "SUMMARY:\xF0\x9F\x8E\x82 \"Party\"\\nnow\nDTSTART:20250101T100000\n",
+         "\xF0\x9F\x8E\x82 \"Party\"\nnow", "10:00", "01-01-2025", "0", ""},
+        {"description told", "SUMMARY:Room\nDTSTART:20250101T100000\nDESCRIPTION:Bring keys\n",
+         "Room", "10:00", "01-01-2025", "0", "", true},
+        {"unknown zone", "SUMMARY:Mars\nDTSTART;TZID=Mars/Olympus:20250101T100000\n", "", "", "",
+         "", "\"Mars\": часовой пояс TZID=Mars/Olympus неизвестен"},
+        {"moved occurrence",
+         "SUMMARY:Moved\nDTSTART:20250108T100000\nRECURRENCE-ID:20250107T100000\n", "", "", "", "",
+         "\"Moved\": перенос одного повторения"},
+        {"unreadable rule", "SUMMARY:Rule\nDTSTART:20250101T100000\nRRULE:FREQ=SOMETIMES\n", "", "",
+         "", "", "\"Rule\": "},
+        {"too long a title", "SUMMARY:" + std::string(65, 'x') + "\nDTSTART:20250101T100000\n", "",
+         "", "", "", "длиннее 64 знаков"},
+        {"longer than a day", "SUMMARY:Trip\nDTSTART:20250101T100000\nDURATION:P2D\n", "", "", "",
+         "", "\"Trip\": длится дольше суток"},
+        {"no such date", "SUMMARY:Leap\nDTSTART:20270229T100000\n", "", "", "", "",
+         "\"Leap\": дата начала"},
+        {"no title", "DTSTART:20250101\n", "", "", "", "", "нет заголовка"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ICalRead r = readICalendar("BEGIN:VCALENDAR\nVERSION:2.0\nBEGIN:VEVENT\n" + c.lines +
+                                   "END:VEVENT\nEND:VCALENDAR\n");
+        if (c.title.empty()) {
+            EXPECT_TRUE(r.events.empty());
+            ASSERT_EQ(r.refused.size(), 1u);
+            EXPECT_NE(td::cp1251ToUtf8(r.refused[0].reason).find(c.refusal), std::string::npos)
+                << td::cp1251ToUtf8(r.refused[0].reason);
+            continue;
+        }
+        EXPECT_TRUE(r.refused.empty()) << td::cp1251ToUtf8(r.refused[0].reason);
+        ASSERT_EQ(r.events.size(), 1u);
+        const MdbRecord& e = r.events[0];
+        EXPECT_EQ(td::mdbTitleUtf8(e.title), c.title);
+        EXPECT_EQ(e.time, c.time);
+        EXPECT_EQ(e.date, c.date);
+        EXPECT_EQ(e.duration, c.duration);
+        EXPECT_EQ(r.notes.size(), c.note ? 1u : 0u);
+        // The last copy's line gives the event back whole.
+        EXPECT_EQ(td::readMdbRecord(td::writeMdbRecord(e)), e);
+    }
+    if (tzWas)
+        ::setenv("TZ", saved.c_str(), 1);
+    else
+        ::unsetenv("TZ");
+    ::tzset();
+}
+
 TEST(ICalBook, RepetitionsThePhoneCannotKeepAreRefusedByName) {
     struct Case {
         const char* rule;    // the lines after DTSTART

@@ -1,6 +1,7 @@
 """Tapdeck's exports read by independent parsers (vobject, icalendar), and
 files those libraries and peers write imported back, every field compared.
 Run by CTest: roundtrip.py <tapdeck executable>."""
+import csv
 import datetime
 import os
 import subprocess
@@ -92,6 +93,36 @@ def exports(folder):
             check(f"ACTION {title}", str(alarms[0]["ACTION"]), "DISPLAY")
 
 
+def spreadsheet_text(cell):
+    """A CSV cell without the apostrophe that keeps a spreadsheet from taking
+    it as a formula or a number."""
+    if len(cell) >= 2 and cell[0] == "'" and (cell[1] in "=+-@\t\r'" or cell[1].isdigit()):
+        return cell[1:]
+    return cell
+
+
+def csv_exports(folder):
+    write1251(os.path.join(folder, "tapdeck.ini"),
+              ["[PhoneBook]"] + [f"{n}={p}" for n, p in BOOK + [("@Работа", "+7 916 000")]])
+    tapdeck(folder, "--export-phonebook", "book.csv")
+    with open(os.path.join(folder, "book.csv"), encoding="utf-8-sig", newline="") as f:
+        rows = [[spreadsheet_text(c) for c in r] for r in csv.reader(f)]
+    check("book CSV", rows, [["Name", "Phone"]] + [list(e) for e in BOOK] + [["@Работа", "+7 916 000"]])
+    sms = [("1", "REC READ", "+79031112233", "Привет, \"друг\"", "25/06/02,18:05:12+12"),
+           ("2", "STO SENT", "900", "=HYPERLINK(\"http://x\")", None)]
+    write1251(os.path.join(folder, "AutoRun", "All-LastRun.sms"),
+              [f'+CMGL={i},"{st}","{n}"' + (f',,"{t}"' if t else "") + "}" + text
+               for i, st, n, text, t in sms])
+    write1251(os.path.join(folder, "AutoRun", "LastPBook.txt"), ["Иван Петров=+79031112233"])
+    tapdeck(folder, "--export-sms", "all", "sms.csv")
+    with open(os.path.join(folder, "sms.csv"), encoding="utf-8-sig", newline="") as f:
+        rows = [[spreadsheet_text(c) for c in r] for r in csv.reader(f)]
+    check("SMS CSV", rows, [["Index", "Status", "Number", "Name", "Text", "Time"],
+                            ["1", "REC READ", "+79031112233", "Иван Петров", "Привет, \"друг\"",
+                             "2025-06-02 18:05:12"],
+                            ["2", "STO SENT", "900", "", "=HYPERLINK(\"http://x\")", ""]])
+
+
 def imports(folder):
     write1251(os.path.join(folder, "tapdeck.ini"), ["[PhoneBook]", "Anna=+7 916 000"])
     card = vobject.vCard()
@@ -166,8 +197,9 @@ def datebook_import(folder):
 
 
 with tempfile.TemporaryDirectory() as one, tempfile.TemporaryDirectory() as two, \
-        tempfile.TemporaryDirectory() as three:
+        tempfile.TemporaryDirectory() as three, tempfile.TemporaryDirectory() as four:
     exports(one)
+    csv_exports(four)
     imports(two)
     datebook_import(three)
 for f in failures:

@@ -9,8 +9,8 @@
 #include <deque>
 
 #include "datebook/MemDayBook.h"
+#include "formats/ownbook.h"
 #include "phonebook/TpdPBook.h"
-#include "phonebook/ownbook.h"
 #include "platform/files.h"
 #include "platform/qtservices.h"
 #include "sms/GetSentSMS.h"
@@ -70,7 +70,7 @@ TEST_F(ExchangeButtons, OwnBookExportsWhatIsShownAndImportsWithoutOverwriting) {
 
     chooser.answers = {env.path("out.csv")};
     click(&form, "bbExport");
-    EXPECT_EQ(env.readFile("out.csv"), "Name,Phone\r\nAnn,111\r\nBob,222\r\n");
+    EXPECT_EQ(env.readFile("out.csv"), "\xEF\xBB\xBFName,Phone\r\nAnn,'111\r\nBob,'222\r\n");
     ASSERT_EQ(env.dialogs.messages.size(), 1u);
 
     env.writeFile("in.vcf",
@@ -133,8 +133,9 @@ TEST_F(ExchangeButtons, DateBookAndSmsListExportTheirLastCopies) {
     chooser.answers = {env.path("sent.csv")};
     click(&sent, "bbExportCsv");
     shot(&sent, "sms-exchange.png");
-    EXPECT_EQ(env.readFile("sent.csv"),
-              "Index,Status,Number,Name,Text\r\n1,STO SENT,+7903,,Hello there\r\n");
+    EXPECT_EQ(
+        env.readFile("sent.csv"),
+        "\xEF\xBB\xBFIndex,Status,Number,Name,Text,Time\r\n1,STO SENT,'+7903,,Hello there,\r\n");
 }
 
 }  // namespace

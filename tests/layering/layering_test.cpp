@@ -10,7 +10,9 @@
 //   holds a window), not even its Qt-free files: the shared record formats
 //   live in src/formats;
 // - a window folder includes another window folder's files only for a type
-//   it receives, marked on the line.
+//   it receives, marked on the line;
+// - the core's shared layers (platform, engine, formats, exchange: the core
+//   files outside a window folder) never include a window folder's file.
 // The rules are a pure function of the files and their includes, tested on
 // made-up trees first, then run on the real one.
 
@@ -100,6 +102,8 @@ std::vector<std::string> violations(const Tree& tree, const Layout& layout) {
             const bool windowTarget = windowDirs.count(targetFolder) > 0;
             if (under(file, "tools/") && windowTarget)
                 out.push_back(what + ": the engine and the phone use only core folders");
+            if (core && !windowDirs.count(folder) && windowTarget)
+                out.push_back(what + ": the core's shared layers include no window folder");
             if (windowDirs.count(folder) && windowTarget && targetFolder != folder &&
                 !source.received.count(inc))
                 out.push_back(what + ": another window folder's file");
@@ -112,7 +116,8 @@ std::vector<std::string> violations(const Tree& tree, const Layout& layout) {
 
 TEST(Layering, RulesCatchEachKindOfWrongInclude) {
     Layout layout;
-    layout.core = {"src/engine/settings.cpp", "src/engine/settings.h"};
+    layout.core = {"src/engine/settings.cpp", "src/engine/settings.h", "src/exchange/smscsv.cpp",
+                   "src/sms/smslist.cpp"};
     layout.gui = {"src/widgets/stringgrid.h", "src/phonebook/GetPBook.h",
                   "src/phonebook/TpdPBook.h", "src/phonebook/GetPBook.cpp"};
     layout.windowHeaders = {{"src/phonebook/GetPBook.h", "TForm4"},
@@ -167,6 +172,12 @@ TEST(Layering, RulesCatchEachKindOfWrongInclude) {
         {"window folder includes another window folder's logic",
          {{"src/sms/smslist.cpp", src({"\"phonebook/pbparser.h\""})}},
          1},
+        {"the exchange includes a window folder's logic",
+         {{"src/exchange/smscsv.cpp", src({"\"sms/smslist.h\""})}},
+         1},
+        {"the exchange includes a shared format",
+         {{"src/exchange/smscsv.cpp", src({"\"formats/smslistfile.h\""})}},
+         0},
         {"window folder includes a shared format",
          {{"src/sms/smslist.cpp", src({"\"formats/pbrecord.h\""})}},
          0},

@@ -229,13 +229,17 @@ TEST_F(MainActionsTest, LatinAndCyrillicTextsTakeUpToTenParts) {
         {"leLatSMSText", "lLatSMSLen", "lLatSMSParts", QString(161, 'a'), 161, "161",
          "2 SMS, осталось 145"},
         {"leLatSMSText", "lLatSMSLen", "lLatSMSParts", QString(1540, 'a'), 1530, "1530",
-         "10 SMS, осталось 0"},
+         "обрезано до 1530"},  // a paste cut by the box is said so
         {"leLatSMSText", "lLatSMSLen", "lLatSMSParts", QString(1529, 'a') + "[]", 1529, "1529",
-         "10 SMS, осталось 1"},  // an escaped character takes two septets
+         "обрезано до 1530"},  // an escaped character takes two septets
+        {"leLatSMSText", "lLatSMSLen", "lLatSMSParts", QString(1529, 'a') + "[", 1529, "1529",
+         "обрезано до 1530"},  // cut by its septets, not by the box
         {"leRusSMSText", "lRusSMSLen", "lRusSMSParts", QString(70, QChar(0x0416)), 70, "70", ""},
         {"leRusSMSText", "lRusSMSLen", "lRusSMSParts", QString(71, QChar(0x0416)), 71, "71",
          "2 SMS, осталось 63"},
         {"leRusSMSText", "lRusSMSLen", "lRusSMSParts", QString(700, QChar(0x0416)), 670, "670",
+         "обрезано до 670"},
+        {"leRusSMSText", "lRusSMSLen", "lRusSMSParts", QString(670, QChar(0x0416)), 670, "670",
          "10 SMS, осталось 0"},
     };
     for (const auto& c : cases) {

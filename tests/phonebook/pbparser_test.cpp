@@ -7,7 +7,7 @@
 #include <sys/stat.h>
 
 #include "engine/settings.h"
-#include "phonebook/ownbook.h"
+#include "formats/ownbook.h"
 #include "phonebook/pbcycle.h"
 #include "platform/files.h"
 #include "platform/ini.h"

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "phonebook/pbparser.h"
+#include "formats/pbrecord.h"
 #include "platform/ini.h"
 
 namespace td {

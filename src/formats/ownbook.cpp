@@ -1,4 +1,4 @@
-#include "phonebook/ownbook.h"
+#include "formats/ownbook.h"
 
 #include <unordered_map>
 

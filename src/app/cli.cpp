@@ -1,15 +1,19 @@
-#include "exchange/cli.h"
+#include "app/cli.h"
 
+#include <signal.h>
+
+#include <set>
+
+#include "app/folderlock.h"
 #include "engine/settingkeys.h"
 #include "engine/settings.h"
 #include "exchange/exchangefile.h"
+#include "formats/ownbook.h"
 #include "formats/pbrecord.h"
-#include "main/mainlogic.h"
-#include "phonebook/ownbook.h"
+#include "formats/smslistfile.h"
 #include "platform/cp1251.h"
 #include "platform/files.h"
 #include "platform/ini.h"
-#include "sms/smslist.h"
 
 namespace td::exchange {
 
@@ -38,14 +42,9 @@ struct Folder {
     explicit Folder(const std::string& exeName) {
         Prog& p = prog();
         p.StartDir = files::currentDir();
-        p.OperIniName = mainlogic::exeIniName(exeName);
-        if (upperAscii(p.OperIniName) == upperAscii(OwnIniName)) p.OperIniName = EngineIniName;
+        p.OperIniName = operIniNameFor(exeName);
         ownIni = startPath(OwnIniName);
-        IniFile oper(startPath(p.OperIniName));
-        p.SMSFile = readSetting(oper, S::SMSFile);
-        p.PrefixSmsList = readSetting(oper, S::PrefixSmsList);
-        p.PrefixMotoSmsList = readSetting(oper, S::PrefixMotoSmsList);
-        p.PrefixDateBook = readSetting(oper, S::PrefixDateBook);
+        readOperFiles(IniFile(startPath(p.OperIniName)), p);
     }
 };
 
@@ -115,14 +114,72 @@ int exportSms(Run& run, const std::string& kind, const std::string& file) {
 
 }  // namespace
 
+std::vector<std::string> commandLineArgs(const std::vector<std::string>& args) {
+    // Qt's options of one dash: those that take a value, then the flags.
+    static const std::set<std::string> valued = {"-platform",
+                                                 "-platformpluginpath",
+                                                 "-platformtheme",
+                                                 "-plugin",
+                                                 "-qmljsdebugger",
+                                                 "-qwindowgeometry",
+                                                 "-qwindowicon",
+                                                 "-qwindowtitle",
+                                                 "-session",
+                                                 "-display",
+                                                 "-geometry",
+                                                 "-style",
+                                                 "-stylesheet",
+                                                 "-title",
+                                                 "-name",
+                                                 "-visual",
+                                                 "-ncols",
+                                                 "-cmap",
+                                                 "-font",
+                                                 "-fn",
+                                                 "-bg",
+                                                 "-fg",
+                                                 "-btn",
+                                                 "-background",
+                                                 "-foreground",
+                                                 "-button"};
+    static const std::set<std::string> flags = {"-reverse", "-widgetcount", "-nograb",
+                                                "-dograb",  "-sync",        "-testability"};
+    std::vector<std::string> out;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (valued.count(a) && i + 1 < args.size())
+            ++i;
+        else if (a.rfind("-style=", 0) == 0 || a.rfind("-stylesheet=", 0) == 0 || flags.count(a))
+            continue;
+        else
+            out.push_back(a);
+    }
+    return out;
+}
+
 bool wantsCommandLine(const std::vector<std::string>& args) {
-    for (const std::string& a : args)
-        if (a.rfind("--", 0) == 0 || a == "-h") return true;
+    return !commandLineArgs(args).empty();
+}
+
+void ConsoleDialogs::message(const std::string& text) {
+    std::string line = text;
+    for (char& c : line)
+        if (c == '\r') c = '\n';
+    err_ << "tapdeck: " << cp1251ToUtf8(line) << "\n";
+}
+
+bool ConsoleDialogs::confirm(const std::string& text) {
+    message(text + W(" - нет"));
     return false;
 }
 
-int runCommandLine(const std::vector<std::string>& args, const std::string& exeName,
+void keepRunningPastFileSizeLimit() {
+    ::signal(SIGXFSZ, SIG_IGN);
+}
+
+int runCommandLine(const std::vector<std::string>& given, const std::string& exeName,
                    std::ostream& out, std::ostream& err, const std::string& callerDir) {
+    const std::vector<std::string> args = commandLineArgs(given);
     Run run(err);
     auto usage = [&](const std::string& why) {
         err << "tapdeck: " << why << "\n" << Usage;
@@ -139,7 +196,8 @@ int runCommandLine(const std::vector<std::string>& args, const std::string& exeN
     const size_t want = sms ? 3 : 2;
     if (option != "--export-phonebook" && option != "--import-phonebook" &&
         option != "--export-datebook" && option != "--import-datebook" && !sms)
-        return usage("unknown option " + option);
+        return usage(option.rfind('-', 0) == 0 ? "unknown option " + option
+                                               : option + ": a file needs an option before it");
     if (args.size() != want) return usage(option + ": wrong number of arguments");
     std::string file = files::fromOsPath(args.back());
     if (!callerDir.empty() && !file.empty() && file[0] != '/') file = files::join(callerDir, file);
@@ -148,6 +206,14 @@ int runCommandLine(const std::vector<std::string>& args, const std::string& exeN
         if (bookFormat(file).empty()) return usage(option + ": the file must end in .vcf or .csv");
         return exportBook(run, folder, file);
     }
+    // An import writes the folder's files: never under a running program's
+    // window, whose own closing write would put its older copy back.
+    FolderLock lock(files::currentDir());
+    qint64 holder = 0;
+    if (option.rfind("--import-", 0) == 0 && !lock.take(holder))
+        return run.fail(W("- В этой папке работает программа (процесс ") + std::to_string(holder) +
+                        W("): импорт записал бы под её окном, и окно затёрло бы его.\r"
+                          "Закройте программу или добавьте записи через её окно."));
     if (option == "--import-phonebook") return importBook(run, folder, file);
     if (option == "--export-datebook") return exportDateBook(run, file);
     if (option == "--import-datebook") return importDateBook(run, file);
