@@ -374,6 +374,14 @@ void TForm1::sendSms(const SmsBand& b) {
         b.send->setEnabled(true);
         return;
     }
+    // A character the program's text cannot hold (an emoji, a letter of
+    // another script) would reach the phone as "?": it is named, nothing is sent.
+    if (std::string lost = td::outsideWin(typed); !lost.empty()) {
+        td::dialogs().message(td::W("- В тексте есть символы, которых в SMS не передать: ") +
+                              lost + td::W("\rони дошли бы как \"?\"; уберите их из текста"));
+        b.send->setEnabled(true);
+        return;
+    }
     // The history keeps the text as typed, newest first; a text the engine
     // could not be started for, or said it could not send, is not kept.
     if (runAction(ml::Action::Send, *b.operation, {*b.list, ml::commandLineText(td::toWin(typed))},

@@ -1,5 +1,7 @@
 #include "platform/qtservices.h"
 
+#include <cstdio>
+
 #include <signal.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -32,6 +34,18 @@ QString fromWin(const std::string& cp1251) {
 std::string toWin(const QString& text) {
     return utf16ToCp1251(std::u16string_view(reinterpret_cast<const char16_t*>(text.utf16()),
                                              static_cast<size_t>(text.size())));
+}
+
+std::string outsideWin(const QString& text) {
+    std::string named;
+    for (char32_t cp : text.toUcs4()) {
+        if (unicodeToCp1251(cp) >= 0) continue;
+        char code[16];
+        std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(cp));
+        if (named.find(code) != std::string::npos) continue;
+        named += (named.empty() ? "" : ", ") + std::string(code);
+    }
+    return named;
 }
 
 namespace {

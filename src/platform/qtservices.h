@@ -15,6 +15,9 @@ namespace td {
 
 QString fromWin(const std::string& cp1251);
 std::string toWin(const QString& text);  // characters outside the code page become "?"
+// The characters of `text` Windows-1251 cannot hold, each once, written
+// "U+1F600" (empty when toWin keeps the whole text).
+std::string outsideWin(const QString& text);
 
 class QtDialogs : public Dialogs {
   public:

@@ -388,6 +388,17 @@ TEST_F(MainActionsTest, SendingReplacesQuotesButTheHistoryKeepsThem) {
     EXPECT_EQ(child<QComboBox>(form, "cbLatSMSHistory")->itemText(2), "say \"hi\"");
 }
 
+TEST_F(MainActionsTest, ATextWithCharactersTheProgramCannotHoldIsNamedNotSent) {
+    choose(child<QComboBox>(form, "ComboBoxSmsRecepterRus"), 1);
+    child<QLineEdit>(form, "leRusSMSText")->setText(Q("Привет 😀 ") + QChar(0x00E9) + Q("😀"));
+    QTest::mouseClick(child<QPushButton>(form, "bbRUSSendSMS"), Qt::LeftButton);
+    EXPECT_TRUE(params().empty());
+    ASSERT_FALSE(env.dialogs.messages.empty());
+    EXPECT_NE(env.dialogs.messages.back().find("U+1F600, U+00E9"), std::string::npos)
+        << env.dialogs.messages.back();
+    EXPECT_EQ(child<QComboBox>(form, "cbRusSMSHistory")->count(), 0);
+}
+
 // A hand-written own book may hold numbers with blanks: they go as one
 // number; what is no number is refused with its name.
 TEST_F(MainActionsTest, RecipientNumberIsSentNormalisedOrRefused) {
