@@ -114,10 +114,15 @@ int main(int argc, char** argv) {
                    startRight ? bench::seconds(start) : "names differ",
                    "< " + bench::seconds(kStartAim), startRight && start < kStartAim);
 
-    // The settings window closes with the book untouched.
+    // The settings window closes: it writes its options into the settings
+    // file (as it does at every close), the book untouched.
     double longest = 0;
     bool same = true;
     for (int i = 0; i < kCloses; ++i) {
+        modal.during = [&] {
+            td::IniFile own(ini);
+            td::writeSetting(own, td::setting::OwnBeep, i % 2 ? "YES" : "NO");
+        };
         main->bbSetUpClick();
         longest = std::max(longest, seconds(modal.closedAt));
         same = same && sameAsFreshRead(main, ini);
@@ -129,6 +134,7 @@ int main(int argc, char** argv) {
         bench::number("<= %.0f ms", kAnswerAim * 1000), same && longest <= kAnswerAim);
 
     // The own phone book window saved a changed book before it closed.
+    modal.during = nullptr;
     longest = 0;
     same = true;
     for (int i = 0; i < 5; ++i) {
@@ -143,9 +149,9 @@ int main(int argc, char** argv) {
     }
     modal.during = nullptr;
     failures += !same;
-    bench::verdict(
-        "activation: re-activation after the own book was saved changed (not the aim's case)",
-        same ? bench::number("%.1f ms", longest * 1000) : "names differ", "-", same);
+    bench::verdict("activation: re-activation after the own book was saved changed",
+                   same ? bench::number("%.1f ms", longest * 1000) : "names differ",
+                   "no aim (names checked)", same);
 
     td::setModalRunner(nullptr);
     td::destroyForms();

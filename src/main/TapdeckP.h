@@ -6,7 +6,9 @@
 
 #include <QPalette>
 #include <QPointer>
+#include <QStringList>
 #include <QWidget>
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <optional>
@@ -276,6 +278,13 @@ class TForm1 : public QWidget {
 
     int abonentChosen_ = -1;                 // list entry chosen in the number field, -1 none
     std::vector<std::string> phoneNumbers_;  // the own book's numbers (a name's may be empty)
+    // The own book as last read, kept while its section stays as it was
+    // (IniFile::sectionStamp).
+    struct BookCopy {
+        std::uint64_t stamp = 0;
+        QStringList names;
+        std::vector<std::string> numbers;
+    } book_;
     std::string dialNumber_;
     std::string satelliteMarker_;
     bool firstActivationDone_ = false;
