@@ -733,7 +733,9 @@ TEST_F(Windows, MissedCallsShowTheTimeColumnOnlyWithTimes) {
         }
         ASSERT_EQ(g->columnCount(), s.columns);
         EXPECT_EQ(f6->width() > narrow, s.columns == 3);
-        if (s.time) EXPECT_EQ(cell(g, 2, 1), s.time);
+        if (s.time) {
+            EXPECT_EQ(cell(g, 2, 1), s.time);
+        }
     }
     // The undated read left no times file for its copy to take times from.
     EXPECT_FALSE(env.exists("AutoRun/MC-CallTimes.txt"));
