@@ -26,6 +26,7 @@
 #include "platform/files.h"
 #include "platform/ini.h"
 #include "platform/qtservices.h"
+#include "printeddialogs.h"
 #include "verdict.h"
 
 namespace fs = std::filesystem;
@@ -38,19 +39,11 @@ constexpr double kStartAim = 0.3;     // seconds to the caption
 constexpr double kAnswerAim = 0.016;  // seconds without an answer after a child closes
 constexpr int kCloses = 20;
 
-double seconds(Clock::time_point since) {
-    return std::chrono::duration<double>(Clock::now() - since).count();
-}
+using bench::PrintedDialogs;
 
-// Whatever the windows would ask or tell is printed, never shown.
-struct PrintedDialogs : td::Dialogs {
-    int told = 0;
-    void message(const std::string& text) override {
-        ++told;
-        std::printf("message: %s\n", td::cp1251ToUtf8(text).c_str());
-    }
-    bool confirm(const std::string&) override { return false; }
-};
+double seconds(Clock::time_point since) {
+    return bench::secondsSince(since);
+}
 
 // A child window that the user closes at once; `during` acts while it is open.
 struct ClosingAtOnce : td::ModalRunner {
@@ -83,7 +76,7 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     td::installQtServices();
-    PrintedDialogs dialogs;
+    PrintedDialogs dialogs(false);
     td::services().dialogs = &dialogs;
     ClosingAtOnce modal;
     td::setModalRunner(&modal);
