@@ -20,6 +20,7 @@
 #include "platform/files.h"
 #include "platform/ini.h"
 #include "platform/qtservices.h"
+#include "printeddialogs.h"
 #include "verdict.h"
 #include "widgets/stringgrid.h"
 
@@ -31,19 +32,11 @@ namespace {
 constexpr int kBig = 100000;
 constexpr double kFileAim = 1.0, kWindowAim = 1.0;  // seconds
 
-double seconds(Clock::time_point since) {
-    return std::chrono::duration<double>(Clock::now() - since).count();
-}
+using bench::PrintedDialogs;
 
-// Whatever the window would ask or tell is printed, never shown.
-struct PrintedDialogs : td::Dialogs {
-    int told = 0;
-    void message(const std::string& text) override {
-        ++told;
-        std::printf("message: %s\n", text.c_str());
-    }
-    bool confirm(const std::string&) override { return true; }
-};
+double seconds(Clock::time_point since) {
+    return bench::secondsSince(since);
+}
 
 }  // namespace
 
@@ -51,7 +44,7 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     td::installQtServices();
-    PrintedDialogs dialogs;
+    PrintedDialogs dialogs(true);
     td::services().dialogs = &dialogs;
 
     fs::path dir = fs::temp_directory_path() / ("bench_ownbook_" + std::to_string(::getpid()));

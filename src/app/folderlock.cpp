@@ -9,13 +9,22 @@
 
 namespace td {
 
+std::string FolderLock::fileName(const std::string& programName) {
+    std::string name = programName.empty() ? std::string("tapdeck") : programName;
+    for (char& c : name)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return name + ".lock";
+}
+
 namespace {
-QString lockPath(const std::string& folder) {
-    return QString::fromStdString(files::toOsPath(files::join(folder, "tapdeck.lock")));
+QString lockPath(const std::string& folder, const std::string& programName) {
+    return QString::fromStdString(
+        files::toOsPath(files::join(folder, FolderLock::fileName(programName))));
 }
 }  // namespace
 
-FolderLock::FolderLock(const std::string& folder) : lock_(lockPath(folder)) {
+FolderLock::FolderLock(const std::string& folder, const std::string& programName)
+    : lock_(lockPath(folder, programName)) {
     // The program may run for days: only a lock whose process is gone is stale.
     lock_.setStaleLockTime(0);
 }

@@ -1,7 +1,9 @@
 #pragma once
-// One copy of the program per folder: two copies in one folder would each
-// rewrite the whole own ini at closing and drop what the other saved. The
-// program holds a lock file in its folder while it runs.
+// One copy of a program per folder: two copies of one program in one folder
+// would each rewrite the same inis at closing and drop what the other saved.
+// Each program name holds its own lock file there while it runs (tapdeck.lock,
+// phone2.lock), so a satellite copy started beside the main program goes on
+// to its own start-up, where the one-satellite question speaks for it.
 
 #include <QLockFile>
 #include <functional>
@@ -11,7 +13,11 @@ namespace td {
 
 class FolderLock {
   public:
-    explicit FolderLock(const std::string& folder);  // Windows-1251 path
+    // Windows-1251 path and the program's name (its file name without
+    // extension; letters compared without regard to case).
+    FolderLock(const std::string& folder, const std::string& programName);
+    // The lock file's name for a program name: "tapdeck" holds tapdeck.lock.
+    static std::string fileName(const std::string& programName);
     FolderLock(const FolderLock&) = delete;
     FolderLock& operator=(const FolderLock&) = delete;
 

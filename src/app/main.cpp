@@ -17,6 +17,7 @@
 #include "engine/settings.h"
 #include "engine/userfolder.h"
 #include "main/TapdeckP.h"
+#include "main/mainlogic.h"
 #include "phonecheck/CheckPhone.h"
 #include "platform/files.h"
 #include "platform/qtservices.h"
@@ -117,7 +118,8 @@ int main(int argc, char** argv) {
     // manager may keep the focus where it is. Until this copy can answer
     // such a request (onTerminationSignal below), it ignores it.
     ::signal(SIGUSR1, SIG_IGN);
-    td::FolderLock folderLock(td::files::currentDir());
+    td::FolderLock folderLock(td::files::currentDir(),
+                              td::mainlogic::exeBaseName(td::prog().ExeFileName));
     if (!folderLock.claim([](qint64 pid) { ::kill(static_cast<pid_t>(pid), SIGUSR1); })) return 0;
 
     td::createForms();

@@ -5,6 +5,11 @@
 
 namespace td::help {
 
+std::string portIniName(const std::string& progName) {
+    const std::string own = progName + ".ini";
+    return upperAscii(own) == upperAscii(OwnIniName) ? EngineIniName : own;
+}
+
 std::vector<std::string> helpLines(const HelpInputs& in) {
     const std::string& p = in.progName;
     std::vector<std::string> l;
@@ -22,9 +27,10 @@ std::vector<std::string> helpLines(const HelpInputs& in) {
         "файлы");
     l.push_back(W("в каталог ") + p);
     add("  4. Настройте программу CellTalk (укажите СОМ-порт, к которому \"подключён\" телефон)");
-    // The engine takes its port from its own ini (`celltalk ports --set`
-    // writes it there), never from this program's settings file.
-    l.push_back(W("Укажите этот СОМ-порт в ComPort= секции [Common] файла ") + EngineIniName);
+    // The port goes into the program's operations ini, where the engine looks
+    // for it first: P.ini for a satellite; for the main program, whose P.ini
+    // is its own settings file, the engine's celltalk.ini.
+    l.push_back(W("Укажите тот же СОМ-порт в ComPort= секции [Common] файла ") + portIniName(p));
     l.push_back(W("  5. Программа ") + p + W(" позволяет: "));
     if (in.pbookRead == "YES") {
         add("- считывать телефонную книгу и из неё формировать свою;");

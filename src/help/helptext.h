@@ -17,6 +17,10 @@ struct HelpInputs {
     std::string missCall;
 };
 
+// The ini that takes the phone's port for a program of this name: its own
+// operations ini P.ini, or celltalk.ini when P.ini is the settings file.
+std::string portIniName(const std::string& progName);
+
 // Lines in Windows-1251.
 std::vector<std::string> helpLines(const HelpInputs& in);
 

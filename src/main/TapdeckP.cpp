@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStringListModel>
 #include <QTimer>
 
 #include "engine/launcher.h"
@@ -25,10 +26,16 @@ namespace S = td::setting;
 
 namespace {
 
-// Empties a box and fills its list with names, choosing none of them.
+// Empties a box and fills its list with names, choosing none of them. The
+// list goes in whole (a long own book fills three boxes at every
+// activation), and a box that holds these very names keeps them.
 void refill(QComboBox* box, const QStringList& names) {
-    box->clear();
-    box->addItems(names);
+    auto* list = qobject_cast<QStringListModel*>(box->model());
+    if (!list) {
+        list = new QStringListModel(box);
+        box->setModel(list);
+    }
+    if (list->stringList() != names) list->setStringList(names);
     box->setCurrentIndex(-1);
     box->setEditText(QString());
 }
@@ -165,21 +172,27 @@ void TForm1::FormActivate() {
 
 void TForm1::readOwnIni() {
     auto& p = prog();
-    td::IniFile own(td::startPath(td::OwnIniName));
+    td::IniFile own = td::IniFile::loaded(td::startPath(td::OwnIniName));
     p.OwnWindow = td::readSetting(own, S::OwnWindow);
     p.OwnBeep = td::upperAscii(td::readSetting(own, S::OwnBeep));
     if (links.setBeepTick) links.setBeepTick(p.OwnBeep == "YES");
     p.PLusBeforeNumber = td::readSetting(own, S::PlusBeforeNumber);
 
     // Names and numbers stay index-aligned, a name without a number included.
-    QStringList names;
-    for (const auto& [name, number] : own.readSection(std::string(S::PhoneBookSection))) {
-        names << td::fromWin(name);
-        phoneNumbers_.push_back(number);
+    // They are made again only when the section changed.
+    const std::string bookSection(S::PhoneBookSection);
+    if (book_.stamp != own.sectionStamp(bookSection) || book_.stamp == 0) {
+        book_ = {};
+        for (const auto& [name, number] : own.readSection(bookSection)) {
+            book_.names << td::fromWin(name);
+            book_.numbers.push_back(number);
+        }
+        book_.stamp = own.sectionStamp(bookSection);
     }
-    refill(ComboBoxAbonentName, names);
-    refill(ComboBoxSmsRecepter, names);
-    refill(ComboBoxSmsRecepterRus, names);
+    phoneNumbers_ = book_.numbers;
+    refill(ComboBoxAbonentName, book_.names);
+    refill(ComboBoxSmsRecepter, book_.names);
+    refill(ComboBoxSmsRecepterRus, book_.names);
 
     for (const auto& key : td::FunctionKeys)
         *p.function(key) = own.readString(std::string(S::FunctionsSection), key, "");

@@ -5,7 +5,9 @@
 // in MainActions.cpp and the controls are built in MainLayout.cpp.
 
 #include <QPointer>
+#include <QStringList>
 #include <QWidget>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -290,6 +292,13 @@ class TForm1 : public QWidget {
 
     int abonentChosen_ = -1;                 // list entry chosen in the number field, -1 none
     std::vector<std::string> phoneNumbers_;  // the own book's numbers (a name's may be empty)
+    // The own book as last read, kept while its section stays as it was
+    // (IniFile::sectionStamp).
+    struct BookCopy {
+        std::uint64_t stamp = 0;
+        QStringList names;
+        std::vector<std::string> numbers;
+    } book_;
     std::string dialNumber_;
     std::string satelliteMarker_;
     bool firstActivationDone_ = false;

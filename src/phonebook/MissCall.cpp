@@ -62,7 +62,8 @@ void TForm6::FormActivate() {
     reader_->run();
     StringGridMobilePB->setCell(0, 0, td::OwnHeaderName());
     StringGridMobilePB->setCell(1, 0, td::OwnHeaderNumber());
-    StringGridMobilePB->setCell(2, 0, td::CallTimeHeader());
+    if (StringGridMobilePB->columnCount() > 2)
+        StringGridMobilePB->setCell(2, 0, td::CallTimeHeader());
 }
 
 void TForm6::bbLastCopyClick() {

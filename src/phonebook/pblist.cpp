@@ -2,7 +2,9 @@
 
 #include "engine/settings.h"
 #include "platform/cp1251.h"
+#include "platform/files.h"
 #include "platform/qtservices.h"
+#include "platform/services.h"
 
 namespace td {
 
@@ -59,6 +61,21 @@ void PhoneBookReader::run() {
     enter([this] { cycle_.run(); });
 }
 
+std::string PhoneBookReader::timesPath() const {
+    return autoRunPath(prefix_ + CallTimesName);
+}
+
+// Only a list that shows the time keeps it; the window learns whether
+// this list has any before the rows go in.
+void PhoneBookReader::showTimesOf(std::vector<PBRecord>& records) {
+    bool any = false;
+    for (PBRecord& r : records) {
+        if (!showTimes) r.time.clear();
+        any = any || !r.time.empty();
+    }
+    if (showTimes) showTimes(any);
+}
+
 // Row 0 takes the own phone book's titles.
 void PhoneBookReader::header() {
     std::pair<std::string, std::string> h =
@@ -82,6 +99,12 @@ ReadCycleHooks PhoneBookReader::hooks() {
         std::vector<PBRecord> records;
         records.reserve(lines.size());
         for (const std::string& l : lines) records.push_back(splitRecordLine(l));
+        if (showTimes) {
+            std::vector<std::string> times;
+            if (files::exists(timesPath())) files::readLines(timesPath(), times);
+            attachCallTimes(records, times);
+        }
+        showTimesOf(records);
         fillRecords(grid_, counter_, records, false);
     };
     h.parse = [this](const std::vector<std::string>& lines) {
@@ -93,13 +116,22 @@ ReadCycleHooks PhoneBookReader::hooks() {
         grid_->resetRows();
         header();
         std::vector<PBRecord> records = parsePhoneBookAnswer(lines, prog().PrefixPhoneBook);
-        // Only a list that shows the time keeps it in its copy.
-        if (grid_->columnCount() < 3)
-            for (PBRecord& r : records) r.time.clear();
+        showTimesOf(records);
         for (const PBRecord& r : records) records_.push_back(recordLine(r));
+        times_ = callTimeLines(records);
         fillRecords(grid_, counter_, records, true);
     };
     h.parsedRecords = [this] { return records_; };
+    // The times go beside the copy just stored; a list without any leaves
+    // no times file that an older list's times could come back from.
+    h.onLastCopySaved = [this] {
+        if (!showTimes) return;
+        if (times_.empty()) {
+            if (files::exists(timesPath())) files::remove(timesPath());
+        } else if (!files::writeLines(timesPath(), times_)) {
+            dialogs().message(W("- Не удаётся записать файл \"") + timesPath() + "\"");
+        }
+    };
     h.onDataLoaded = [this] {
         if (links.dataLoaded) links.dataLoaded();
     };

@@ -43,9 +43,11 @@ struct PhoneBookLinks {
 };
 
 // The read cycle of one window over a phone-book-like list: one per window,
-// alive as long as the window. A grid of three columns shows the calls'
-// times and its copy keeps them; a two-column one drops them. The operation is looked up at each
-// start, because the main window's activation may have bound another one.
+// alive as long as the window. A reader given showTimes keeps the calls'
+// times beside its copy (prefix + CallTimesName) and tells the window
+// whether the list it shows has any; without it the times are dropped. The
+// operation is looked up at each start, because the main window's
+// activation may have bound another one.
 class PhoneBookReader {
   public:
     PhoneBookReader(std::function<std::string()> operation, std::string prefix,
@@ -55,6 +57,9 @@ class PhoneBookReader {
     PhoneBookReader& operator=(const PhoneBookReader&) = delete;
 
     PhoneBookLinks links;
+    // Set by a window that shows the calls' times: called before a list is
+    // shown, with whether any of its records has a time.
+    std::function<void(bool any)> showTimes;
     // This reader's abort and update flags (no other reader touches them).
     ReadFlags& flags() { return flags_; }
 
@@ -68,6 +73,8 @@ class PhoneBookReader {
     template <class F>
     void enter(F f);
     void header();
+    void showTimesOf(std::vector<PBRecord>& records);
+    std::string timesPath() const;
     std::function<std::string()> operation_;
     std::string prefix_;
     PhoneBookTexts texts_;
@@ -77,6 +84,7 @@ class PhoneBookReader {
     GridReadView view_;
     ReadFlags flags_;
     std::vector<std::string> records_;  // the last answer's records, the last copy's lines
+    std::vector<std::string> times_;    // the last answer's call times (callTimeLines)
     ReadCycle cycle_;
     int depth_ = 0;  // nested runs: a click during a wait
 };

@@ -12,7 +12,9 @@ namespace td {
 
 namespace {
 constexpr int TimeWidth = 130;  // the calls' time column
-}
+constexpr int GridWidth = 201 + 157 + 24;
+constexpr int WindowWidth = 396;
+}  // namespace
 
 PhoneListWindow::PhoneListWindow(const Look& look, std::function<std::string()> operation,
                                  const std::string& prefix, const PhoneBookTexts& texts,
@@ -31,12 +33,11 @@ PhoneListWindow::PhoneListWindow(const Look& look, std::function<std::string()> 
     Panel5->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     Panel5->setMinimumHeight(22);
 
-    StringGridMobilePB = new StringGrid(look.timeColumn ? 3 : 2, look.rows, this);
+    StringGridMobilePB = new StringGrid(2, look.rows, this);
     StringGridMobilePB->setObjectName("StringGridMobilePB");
     StringGridMobilePB->setColumnWidth(0, 201);
     StringGridMobilePB->setColumnWidth(1, 157);
-    if (look.timeColumn) StringGridMobilePB->setColumnWidth(2, TimeWidth);
-    StringGridMobilePB->setFixedWidth(201 + 157 + 24 + (look.timeColumn ? TimeWidth : 0));
+    StringGridMobilePB->setFixedWidth(GridWidth);
     StringGridMobilePB->setEditTriggers(QAbstractItemView::NoEditTriggers);
     StringGridMobilePB->setToolTip(fromWin(W(look.gridHint)));
 
@@ -53,6 +54,26 @@ PhoneListWindow::PhoneListWindow(const Look& look, std::function<std::string()> 
     reader_ =
         std::make_unique<PhoneBookReader>(std::move(operation), prefix, texts, StringGridMobilePB,
                                           bbGetPBook, lGetRecordCount, Panel5);
+    if (look.timeColumn) reader_->showTimes = [this](bool any) { showTimeColumn(any); };
+}
+
+void PhoneListWindow::showTimeColumn(bool shown) {
+    StringGrid* g = StringGridMobilePB;
+    if ((g->columnCount() > 2) == shown) return;
+    g->setColumns(shown ? 3 : 2);
+    const int extra = shown ? TimeWidth : 0;
+    if (shown) {
+        g->setColumnWidth(2, TimeWidth);
+        g->setCell(2, 0, CallTimeHeader());
+    }
+    g->setFixedWidth(GridWidth + extra);
+    // The size is locked after the first activation: the lock moves along.
+    const bool locked = minimumSize() == maximumSize();
+    const int width = WindowWidth + extra;
+    if (locked)
+        setFixedSize(width, height());
+    else
+        resize(width, height());
 }
 
 PhoneListWindow::~PhoneListWindow() = default;
@@ -87,11 +108,10 @@ void PhoneListWindow::layOut(std::initializer_list<QWidget*> actions, int height
     v->addWidget(StringGridMobilePB, 1);
     v->addLayout(row1);
     v->addLayout(row2);
-    resize(396 + (StringGridMobilePB->columnCount() > 2 ? TimeWidth : 0), height);
+    resize(WindowWidth, height);
 
     StringGridMobilePB->setCell(0, 0, OwnHeaderName());
     StringGridMobilePB->setCell(1, 0, OwnHeaderNumber());
-    if (StringGridMobilePB->columnCount() > 2) StringGridMobilePB->setCell(2, 0, CallTimeHeader());
 }
 
 }  // namespace td

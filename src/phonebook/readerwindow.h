@@ -42,7 +42,7 @@ class PhoneListWindow : public QDialog {
         const char* gridHint;
         const char* lastCopyHint;
         const char* refreshHint;
-        bool timeColumn = false;  // a third column for the calls' times
+        bool timeColumn = false;  // a third column for the calls' times, when there are any
     };
 
   public slots:
@@ -57,6 +57,9 @@ class PhoneListWindow : public QDialog {
     void showEvent(QShowEvent* e) override;
     // Lays the window out: actions on the left of the counter row.
     void layOut(std::initializer_list<QWidget*> actions, int height);
+    // The calls' time column, shown only for a list that has times; the
+    // window grows or shrinks by its width.
+    void showTimeColumn(bool shown);
 
     QLabel* Panel2;
     QLabel* Panel5;

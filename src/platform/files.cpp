@@ -110,6 +110,9 @@ bool readAll(const std::string& path, std::string& bytes) {
     bytes.clear();
     FILE* f = std::fopen(toOsPath(path).c_str(), "rb");
     if (!f) return false;
+    struct stat st;
+    if (::fstat(::fileno(f), &st) == 0 && st.st_size > 0)
+        bytes.reserve(static_cast<size_t>(st.st_size));
     char buf[65536];
     size_t n;
     while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) bytes.append(buf, n);
@@ -122,6 +125,12 @@ bool readLines(const std::string& path, std::vector<std::string>& lines) {
     lines.clear();
     std::string bytes;
     if (!readAll(path, bytes)) return false;
+    splitLines(bytes, lines);
+    return true;
+}
+
+void splitLines(const std::string& bytes, std::vector<std::string>& lines) {
+    lines.clear();
     size_t start = 0;
     while (start < bytes.size()) {
         size_t nl = bytes.find('\n', start);
@@ -134,7 +143,6 @@ bool readLines(const std::string& path, std::vector<std::string>& lines) {
         if (nl == std::string::npos) break;
         start = nl + 1;
     }
-    return true;
 }
 
 namespace {
@@ -207,6 +215,14 @@ bool writesEnded() {
 }
 void resumeWrites() {
     g_writesEnded = false;
+}
+
+bool writableFile(const std::string& path) {
+    if (writesEnded()) return false;
+    const std::string target = finalTarget(toOsPath(path));
+    struct stat st;
+    return ::stat(target.c_str(), &st) == 0 && S_ISREG(st.st_mode) && (st.st_mode & 0222) != 0 &&
+           ::access(target.c_str(), W_OK) == 0;
 }
 
 bool writeAll(const std::string& path, const std::string& bytes, int* error) {

@@ -36,6 +36,7 @@ bool setCurrentDir(const std::string& dir);
 // without an end still counts. false when the file cannot be read.
 bool readLines(const std::string& path, std::vector<std::string>& lines);
 bool readAll(const std::string& path, std::string& bytes);
+void splitLines(const std::string& bytes, std::vector<std::string>& lines);  // as readLines
 // After the program's closing write-back nothing more is written: from
 // endWrites() on every write and creation fails (ECANCELED) without a word.
 void endWrites();
@@ -51,5 +52,8 @@ void resumeWrites();  // a new run of the program (tests run many in one process
 bool writeLines(const std::string& path, const std::vector<std::string>& lines,
                 int* error = nullptr);
 bool writeAll(const std::string& path, const std::string& bytes, int* error = nullptr);
+// An existing file that writeAll would not refuse for its mode, its rights
+// or the end of writes.
+bool writableFile(const std::string& path);
 
 }  // namespace td::files

@@ -1,7 +1,12 @@
 #include "platform/ini.h"
 
+#include <algorithm>
+#include <atomic>
 #include <cerrno>
+#include <map>
+#include <mutex>
 #include <optional>
+#include <unordered_map>
 
 #include "platform/cp1251.h"
 #include "platform/files.h"
@@ -16,6 +21,15 @@ struct IniDoc {
     std::vector<std::string> lines;
     bool utf8 = false;
     bool readable = true;  // false: the file exists but could not be read
+    // The first header line of each section (by folded name) and every
+    // header line in order, so that a key is found without a walk over a
+    // long file. Made when the file is read; a copy changed for a write
+    // finds its section before it changes its lines.
+    std::unordered_map<std::string, size_t> firstHeader;
+    std::vector<size_t> headers;
+    bool indexed = false;
+    // Each section's stamp (IniFile::sectionStamp), by folded name.
+    std::unordered_map<std::string, std::uint64_t> stamps;
 
     std::string toText(const std::string& stored) const {
         return utf8 ? utf8ToCp1251(stored) : stored;
@@ -30,36 +44,134 @@ namespace {
 
 using Doc = IniDoc;
 const std::string kBom = "\xEF\xBB\xBF";
+std::atomic<std::uint64_t> lastStamp{0};
 
-Doc load(const std::string& path) {
-    Doc d;
-    if (!files::readLines(path, d.lines)) {
-        d.lines.clear();
-        d.readable = !files::exists(path);  // a missing file is an empty one
-        return d;
+std::optional<std::string> sectionOf(const std::string& line);
+
+// Indexes the sections and stamps them anew, but for those that keep the
+// stamps they had in `kept` (a write keeps every section it did not touch).
+void indexSections(Doc& d, const std::unordered_map<std::string, std::uint64_t>& kept = {}) {
+    d.headers.clear();
+    d.firstHeader.clear();
+    d.stamps.clear();
+    for (size_t i = 0; i < d.lines.size(); ++i) {
+        auto name = sectionOf(d.lines[i]);
+        if (!name) continue;
+        d.headers.push_back(i);
+        std::string folded = foldCase(d.toText(*name));
+        if (!d.firstHeader.try_emplace(folded, i).second) continue;
+        auto k = kept.find(folded);
+        d.stamps[folded] = k != kept.end() ? k->second : ++lastStamp;
     }
+    d.indexed = true;
+}
+
+Doc parse(const std::string& bytes) {
+    Doc d;
+    files::splitLines(bytes, d.lines);
     if (!d.lines.empty() && d.lines[0].compare(0, kBom.size(), kBom) == 0) {
         d.utf8 = true;
         d.lines[0].erase(0, kBom.size());
     }
+    indexSections(d);
     return d;
 }
 
-bool store(const std::string& path, const Doc& d) {
-    std::vector<std::string> lines = d.lines;
-    if (d.utf8) {
-        if (lines.empty()) lines.emplace_back();
-        lines[0].insert(0, kBom);
+// The files read last, by path, with the bytes they were read from: a file
+// read again with the same bytes gives the same lines without a new parse
+// (a long own phone book is read at every activation of the main window).
+// Any change on disk, by this program or another, gives other bytes and a
+// fresh parse, so a reading always equals a fresh one.
+struct Cached {
+    std::string bytes;
+    std::shared_ptr<const Doc> doc;
+};
+constexpr size_t kCachedFiles = 8;
+std::mutex cacheMutex;
+std::map<std::string, Cached>& cache() {
+    static std::map<std::string, Cached> files;
+    return files;
+}
+
+void remember(const std::string& path, std::string bytes, std::shared_ptr<const Doc> doc) {
+    std::lock_guard<std::mutex> lock(cacheMutex);
+    auto& files = cache();
+    if (files.size() >= kCachedFiles && !files.count(path)) files.erase(files.begin());
+    files[path] = Cached{std::move(bytes), std::move(doc)};
+}
+
+std::shared_ptr<const Doc> load(const std::string& path) {
+    std::string bytes;
+    if (!files::readAll(path, bytes)) {
+        auto d = std::make_shared<Doc>();
+        d->readable = !files::exists(path);  // a missing file is an empty one
+        return d;
+    }
+    {
+        std::lock_guard<std::mutex> lock(cacheMutex);
+        auto it = cache().find(path);
+        if (it != cache().end() && it->second.bytes == bytes) return it->second.doc;
+    }
+    auto doc = std::make_shared<const Doc>(parse(bytes));
+    remember(path, std::move(bytes), doc);
+    return doc;
+}
+
+// The file's text as a write leaves it: every line ends in CR LF.
+std::string textOf(const Doc& d) {
+    std::string bytes = d.utf8 ? kBom : std::string();
+    if (d.utf8 && d.lines.empty()) bytes += "\r\n";
+    for (const auto& l : d.lines) {
+        bytes += l;
+        bytes += "\r\n";
+    }
+    return bytes;
+}
+
+// A write that leaves the file's bytes as they were read a moment ago is
+// not made (a long file is not rewritten for a key that keeps its value),
+// unless it would fail: a file that may not be written, or writes ended,
+// fails and is reported as any other write.
+bool unchangedOnDisk(const std::string& path, const std::string& bytes) {
+    if (!files::writableFile(path)) return false;
+    std::lock_guard<std::mutex> lock(cacheMutex);
+    auto it = cache().find(path);
+    return it != cache().end() && it->second.bytes == bytes;
+}
+
+// The lines a write leaves are those a reading of its bytes gives (no line
+// holds a line break or ends in CR: such writes are refused), so they are
+// kept as the file's reading; the two cases where a reading would differ
+// (an empty UTF-8 file, a first line that looks like the mark) are read anew.
+bool readsBackAsIs(const Doc& d) {
+    if (d.utf8) return !d.lines.empty();
+    return d.lines.empty() || d.lines[0].compare(0, kBom.size(), kBom) != 0;
+}
+
+bool store(const std::string& path, Doc& d, const std::string& section) {
+    std::string bytes = textOf(d);
+    if (unchangedOnDisk(path, bytes)) return true;
+    {
+        std::lock_guard<std::mutex> lock(cacheMutex);
+        cache().erase(path);
     }
     int err = 0;
-    if (files::writeLines(path, lines, &err)) return true;
-    reportUnsaved(path, err);
-    return false;
+    if (!files::writeAll(path, bytes, &err)) {
+        reportUnsaved(path, err);
+        return false;
+    }
+    if (readsBackAsIs(d)) {
+        std::unordered_map<std::string, std::uint64_t> kept = std::move(d.stamps);
+        kept.erase(foldCase(trim(section)));
+        indexSections(d, kept);
+        remember(path, std::move(bytes), std::make_shared<const Doc>(std::move(d)));
+    }
+    return true;
 }
 
 // The section name of a header line "[name]", or nothing.
 std::optional<std::string> sectionOf(const std::string& line) {
-    std::string t = trim(line);
+    std::string_view t = trimView(line);
     if (t.size() < 2 || t[0] != '[') return std::nullopt;
     size_t close = t.find(']');
     if (close == std::string::npos) return std::nullopt;
@@ -89,6 +201,12 @@ struct Range {
 std::optional<Range> findSection(const Doc& d, const std::string& section) {
     const std::vector<std::string>& lines = d.lines;
     std::string want = foldCase(trim(section));
+    if (d.indexed) {
+        auto it = d.firstHeader.find(want);
+        if (it == d.firstHeader.end()) return std::nullopt;
+        auto next = std::upper_bound(d.headers.begin(), d.headers.end(), it->second);
+        return Range{it->second, it->second + 1, next == d.headers.end() ? lines.size() : *next};
+    }
     for (size_t i = 0; i < lines.size(); ++i) {
         auto name = sectionOf(lines[i]);
         if (!name || foldCase(d.toText(*name)) != want) continue;
@@ -158,17 +276,23 @@ IniFile::IniFile(std::string path) : path_(std::move(path)) {}
 
 IniFile IniFile::loaded(std::string path) {
     IniFile f(std::move(path));
-    f.loaded_ = std::make_shared<const IniDoc>(load(f.path_));
+    f.loaded_ = load(f.path_);
     return f;
 }
 
 std::shared_ptr<const IniDoc> IniFile::text() const {
-    return loaded_ ? loaded_ : std::make_shared<const IniDoc>(load(path_));
+    return loaded_ ? loaded_ : load(path_);
 }
 
 bool IniFile::renewed(bool stored) {
-    if (loaded_) loaded_ = std::make_shared<const IniDoc>(load(path_));
+    if (loaded_) loaded_ = load(path_);
     return stored;
+}
+
+std::uint64_t IniFile::sectionStamp(const std::string& section) const {
+    auto t = text();
+    auto it = t->stamps.find(foldCase(trim(section)));
+    return it == t->stamps.end() ? 0 : it->second;
 }
 
 std::string IniFile::readString(const std::string& section, const std::string& key,
@@ -232,22 +356,31 @@ bool refused(const std::string& path, const Doc& d, bool bad) {
 
 bool IniFile::writeString(const std::string& section, const std::string& key,
                           const std::string& value) {
-    Doc d = load(path_);
+    const std::shared_ptr<const Doc> current = load(path_);
+    const Doc& c = *current;
     bool bad = iniSectionProblem(section) != IniProblem::None ||
                iniKeyProblem(key) != IniProblem::None ||
-               iniValueProblem(value) != IniProblem::None || !d.holds(section) || !d.holds(key) ||
-               !d.holds(value);
-    if (refused(path_, d, bad)) return false;
-    std::vector<std::string>& lines = d.lines;
+               iniValueProblem(value) != IniProblem::None || !c.holds(section) || !c.holds(key) ||
+               !c.holds(value);
+    if (refused(path_, c, bad)) return false;
     std::string keyName = trim(key);
-    std::string stored = d.toStored(storedValue(value));
-    auto r = findSection(d, section);
+    std::string stored = c.toStored(storedValue(value));
+    auto r = findSection(c, section);
+    std::optional<size_t> k = r ? findKey(c, *r, key) : std::nullopt;
+    // A key that keeps its value leaves the file as it is, without a copy of
+    // its lines (a long file is written at every activation).
+    if (k && c.lines[*k] == *keyOf(c.lines[*k]) + "=" + stored && files::writableFile(path_)) {
+        if (loaded_) loaded_ = current;
+        return true;
+    }
+    Doc d = c;
+    std::vector<std::string>& lines = d.lines;
     if (!r) {
         lines.push_back(d.toStored("[" + trim(section) + "]"));
         lines.push_back(d.toStored(keyName) + "=" + stored);
-        return renewed(store(path_, d));
+        return renewed(store(path_, d, section));
     }
-    if (auto k = findKey(d, *r, key)) {
+    if (k) {
         lines[*k] = *keyOf(lines[*k]) + "=" + stored;  // keep the key's spelling
     } else {
         // After the last non-blank line of the section, so blank separators stay below it.
@@ -255,12 +388,12 @@ bool IniFile::writeString(const std::string& section, const std::string& key,
         while (at > r->begin && trim(lines[at - 1]).empty()) --at;
         lines.insert(lines.begin() + static_cast<long>(at), d.toStored(keyName) + "=" + stored);
     }
-    return renewed(store(path_, d));
+    return renewed(store(path_, d, section));
 }
 
 bool IniFile::writeSection(const std::string& section,
                            const std::vector<std::pair<std::string, std::string>>& entries) {
-    Doc d = load(path_);
+    Doc d = *load(path_);
     bool bad = iniSectionProblem(section) != IniProblem::None || !d.holds(section);
     for (const auto& [key, value] : entries)
         bad = bad || iniKeyProblem(key) != IniProblem::None ||
@@ -277,7 +410,7 @@ bool IniFile::writeSection(const std::string& section,
     if (!r) {
         lines.push_back(d.toStored("[" + trim(section) + "]"));
         lines.insert(lines.end(), body.begin(), body.end());
-        return renewed(store(path_, d));
+        return renewed(store(path_, d, section));
     }
     // The body up to its last non-blank line is replaced; blank separators stay.
     size_t end = r->end;
@@ -285,28 +418,28 @@ bool IniFile::writeSection(const std::string& section,
     lines.erase(lines.begin() + static_cast<long>(r->begin),
                 lines.begin() + static_cast<long>(end));
     lines.insert(lines.begin() + static_cast<long>(r->begin), body.begin(), body.end());
-    return renewed(store(path_, d));
+    return renewed(store(path_, d, section));
 }
 
 bool IniFile::deleteKey(const std::string& section, const std::string& key) {
-    Doc d = load(path_);
+    Doc d = *load(path_);
     if (refused(path_, d, false)) return false;
     auto r = findSection(d, section);
     if (!r) return true;
     auto k = findKey(d, *r, key);
     if (!k) return true;
     d.lines.erase(d.lines.begin() + static_cast<long>(*k));
-    return renewed(store(path_, d));
+    return renewed(store(path_, d, section));
 }
 
 bool IniFile::eraseSection(const std::string& section) {
-    Doc d = load(path_);
+    Doc d = *load(path_);
     if (refused(path_, d, false)) return false;
     auto r = findSection(d, section);
     if (!r) return true;
     d.lines.erase(d.lines.begin() + static_cast<long>(r->header),
                   d.lines.begin() + static_cast<long>(r->end));
-    return renewed(store(path_, d));
+    return renewed(store(path_, d, section));
 }
 
 }  // namespace td

@@ -20,7 +20,12 @@
 //   reported to the user as not saved (reportUnsaved).
 // - A value with blanks at either end, or in quotes itself, is written
 //   inside double quotes so that it reads back unchanged.
+// - Reading a file whose bytes are those it was last read with takes the
+//   lines made then (a long own phone book is read at every activation); a
+//   write that would leave the bytes as they are is not made, unless it
+//   would fail (a file that may not be written is reported as ever).
 
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -38,6 +43,13 @@ class IniFile {
     static IniFile loaded(std::string path);
 
     const std::string& path() const { return path_; }
+    // A number that stays the same for as long as the section's lines stay
+    // as they are (0 for a missing section): a reader that made something of
+    // a long section may keep it while the number stays. A change of the
+    // section, or of the file by another program (or after many other files
+    // were read), gives another number; this program's writes to other
+    // sections keep it.
+    std::uint64_t sectionStamp(const std::string& section) const;
 
     std::string readString(const std::string& section, const std::string& key,
                            const std::string& def) const;

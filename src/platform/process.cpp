@@ -80,6 +80,18 @@ std::string resolveExecutable(const std::string& file, const std::string& dir) {
 
 namespace {
 
+// The file is there where resolveExecutable looked first (in either form,
+// "name.exe" or "name"), but it may not be run.
+bool presentButNotRunnable(const std::string& file, const std::string& dir) {
+    if (file.empty()) return false;
+    const bool bareName = file.find('/') == std::string::npos;
+    const std::string full =
+        bareName ? files::join(dir.empty() ? files::currentDir() : dir, file) : file;
+    if (files::exists(full)) return true;
+    const bool exeName = full.size() > 4 && upperAscii(full.substr(full.size() - 4)) == ".EXE";
+    return exeName && files::exists(full.substr(0, full.size() - 4));
+}
+
 // What a start needs, made before the fork: the program found as
 // resolveExecutable finds it, its folder and its argument vector. The
 // arguments travel as Windows-1251 bytes, exactly as the program holds them.
@@ -114,7 +126,8 @@ class StartLine {
 int shellOpen(const std::string& file, const std::string& params, const std::string& dir,
               int show) {
     StartLine start(file, params, dir);
-    if (!start.found()) return files::exists(file) ? kOpenAccessDenied : kOpenFileNotFound;
+    if (!start.found())
+        return presentButNotRunnable(file, dir) ? kOpenAccessDenied : kOpenFileNotFound;
 
     // The grandchild reports a failed exec through this pipe; a successful
     // exec closes it (close-on-exec) and the read sees end of file.

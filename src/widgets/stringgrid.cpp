@@ -140,6 +140,19 @@ void StringGrid::unsort() {
     viewAt_.clear();
 }
 
+void StringGrid::setColumns(int n) {
+    const int before = columnCount();
+    if (n == before) return;
+    if (sortColumn_ >= n) {
+        unsort();
+        sortColumn_ = -1;
+        horizontalHeader()->setSortIndicatorShown(false);
+    }
+    setColumnCount(n);
+    for (int c = before; c < n; ++c) setHorizontalHeaderItem(c, new QTableWidgetItem());
+    refilter();
+}
+
 void StringGrid::dropSortKeys() {
     if (!sortKeys_.empty() || !blank_.empty()) {
         sortKeys_.clear();

@@ -26,6 +26,10 @@ class StringGrid : public QTableWidget {
     void ensureRow(int row);                     // grows the grid so that row exists
     void resetRows() { setRows(baseRows_); }     // back to the designed number of rows
 
+    // Gives the grid n columns (a new one with an empty title); a sort by a
+    // column that goes away ends, the rows standing as filled.
+    void setColumns(int n);
+
     std::string cell(int col, int row) const;
     void setCell(int col, int row, const std::string& text);
     void clearRows(int firstRow);  // empties every cell from firstRow down

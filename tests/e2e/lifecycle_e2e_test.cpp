@@ -9,6 +9,7 @@
 #include <chrono>
 #include <filesystem>
 #include <thread>
+#include <vector>
 
 #include "platform/files.h"
 #include "platform/ini.h"
@@ -19,16 +20,16 @@ namespace {
 namespace fs = std::filesystem;
 using td::test::TestEnv;
 
-// Starts the program under the name phone2 (so that it points the engine at
-// its own operations ini phone2.ini while it runs).
-pid_t startProgram(const TestEnv& env) {
+// Starts the program under a name of the folder, phone2 by default (so that
+// it points the engine at its own operations ini phone2.ini while it runs).
+pid_t startProgram(const TestEnv& env, const std::string& name = "phone2") {
     pid_t pid = ::fork();
     if (pid == 0) {
         ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
         ::setenv("TAPDECK_MARKER_DIR", env.markers.c_str(), 1);
         if (::chdir(env.dir.c_str()) != 0) ::_exit(126);
-        std::string exe = env.dir + "/phone2";
-        ::execl(exe.c_str(), "phone2", static_cast<char*>(nullptr));
+        std::string exe = env.dir + "/" + name;
+        ::execl(exe.c_str(), name.c_str(), static_cast<char*>(nullptr));
         ::_exit(127);
     }
     return pid;
@@ -74,6 +75,39 @@ TEST(Lifecycle, SignalRunsTheClosingWriteBack) {
         EXPECT_EQ(oper.readString("AutoRun", "Wait", ""), "5");
         EXPECT_FALSE(td::files::exists(env.markers + "/swapping.fl0"));
     }
+}
+
+// The multi-phone set-up: a satellite copy started beside the running main
+// program starts as its own program (no lock of the main program stops it).
+TEST(Lifecycle, ASatelliteStartsBesideTheMainProgram) {
+    TestEnv env;
+    for (const char* f : {"tapdeck.ini", "celltalk.ini"})
+        fs::copy_file(fs::path(DEMO_DIR) / f, fs::path(env.dir) / f);
+    fs::copy_file(fs::path(DEMO_DIR) / "celltalk.ini", fs::path(env.dir) / "phone2.ini");
+    for (const char* name : {"tapdeck", "phone2"})
+        fs::create_symlink(TAPDECK_BIN, fs::path(env.dir) / name);
+    td::IniFile oper(env.path("phone2.ini"));
+    ASSERT_TRUE(oper.writeString("AutoRun", "Wait", "5"));
+
+    std::vector<pid_t> pids{startProgram(env, "tapdeck")};
+    ASSERT_TRUE(waitFor([&] { return td::files::exists(env.markers + "/swapping.fl0"); }, 20));
+    pids.push_back(startProgram(env, "phone2"));
+    const bool satelliteRuns = waitFor(
+        [&] {
+            return oper.readString("AutoRun", "Wait", "") == "2" &&
+                   td::files::exists(env.markers + "/swapping.fl1");
+        },
+        20);
+    for (pid_t pid : pids) ::kill(pid, SIGTERM);
+    for (pid_t pid : pids) {
+        int status = 0;
+        if (!waitFor([&] { return ::waitpid(pid, &status, WNOHANG) == pid; }, 20)) {
+            ADD_FAILURE() << "still running: " << pid;
+            ::kill(pid, SIGKILL);
+            ::waitpid(pid, &status, 0);
+        }
+    }
+    EXPECT_TRUE(satelliteRuns);
 }
 
 }  // namespace

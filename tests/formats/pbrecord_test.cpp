@@ -15,13 +15,9 @@ using td::test::W;
 
 TEST(PbRecord, EveryRecordComesBackFromItsLine) {
     struct Case {
-        std::string name, number, line, time = "";
+        std::string name, number, line;
     } cases[] = {
         {"Ann", "123", "Ann=123"},
-        {"Ann", "123", "Ann\ttime:2025/06/02,18:05=123", "2025/06/02,18:05"},
-        {"", "+7", "\ttime:08/07/04,17:24:55=+7", "08/07/04,17:24:55"},
-        {"A=B", "1", "A=B\ttime:1/2=1", "1/2"},
-        {"A\ttime:B", "1", "A\ttime:B\ttime:=1"},  // the mark in a name stays in it
         {"", "+7495", "=+7495"},
         {W("Анна-Мария"), "+79031112233", W("Анна-Мария=+79031112233")},
         {"A=B", "+79161234567", "A=B=+79161234567"},  // "=" in a name stays in the name
@@ -29,40 +25,69 @@ TEST(PbRecord, EveryRecordComesBackFromItsLine) {
         {"Ends with=", "2", "Ends with==2"},
         {" spaced ", " 3 ", " spaced = 3 "},
         {"Comma, name", "*100#", "Comma, name=*100#"},
+        {"A\ttime:B", "1", "A\ttime:B=1"},  // no time after the mark: all name
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.line);
-        std::string line = td::recordLine({c.name, c.number, c.time});
+        // The time never enters the line: the file is name=number.
+        std::string line = td::recordLine({c.name, c.number, "2025/06/02,18:05"});
         EXPECT_EQ(line, c.line);
         td::PBRecord back = td::splitRecordLine(line);
         EXPECT_EQ(back.name, c.name);
         EXPECT_EQ(back.number, c.number);
-        EXPECT_EQ(back.time, c.time);
+        EXPECT_EQ(back.time, "");
     }
 }
 
 TEST(PbRecord, LinesOfExistingFiles) {
     struct Case {
-        std::string line, name, number;
+        std::string line, name, number, time = "";
     } cases[] = {
-        {"Ann=123", "Ann", "123"},      {"=+7495", "", "+7495"},
-        {"no equals", "no equals", ""}, {"=", "", ""},
-        {"Name=", "Name", ""},          {"", "", ""},
+        {"Ann=123", "Ann", "123"},
+        {"=+7495", "", "+7495"},
+        {"no equals", "no equals", ""},
+        {"=", "", ""},
+        {"Name=", "Name", ""},
+        {"", "", ""},
+        // An earlier version's time marks.
+        {"Ann\ttime:2025/06/02,18:05=123", "Ann", "123", "2025/06/02,18:05"},
+        {"\ttime:08/07/04,17:24:55=+7", "", "+7", "08/07/04,17:24:55"},
+        {"A=B\ttime:1/2=1", "A=B", "1", "1/2"},
+        {"A\ttime:B\ttime:=1", "A\ttime:B", "1"},
     };
     for (const auto& c : cases) {
         td::PBRecord r = td::splitRecordLine(c.line);
         EXPECT_EQ(r.name, c.name) << c.line;
         EXPECT_EQ(r.number, c.number) << c.line;
-        EXPECT_EQ(r.time, "") << c.line;
+        EXPECT_EQ(r.time, c.time) << c.line;
     }
 }
 
-// A time holding the line's own separators loses them rather than move the
-// number; a reader without the time mark still finds the number whole.
-TEST(PbRecord, TimeNeverMovesTheNumber) {
-    std::string line = td::recordLine({"Ann", "+7916", "1=2\t3"});
-    EXPECT_EQ(line.substr(line.rfind('=') + 1), "+7916");
-    EXPECT_EQ(td::splitRecordLine(line).time, "123");
+// The times kept beside the copy go back to the records they name, and to
+// none that changed since.
+TEST(PbRecord, TimesGoBackToTheirRecords) {
+    std::vector<td::PBRecord> calls = {
+        {"Ann", "1", "2025/06/02,18:05"}, {"Bob", "2", ""}, {"Ann", "1", "2025/06/03,09:00"}};
+    std::vector<std::string> times = td::callTimeLines(calls);
+    EXPECT_EQ(times,
+              (std::vector<std::string>{"2025/06/02,18:05\tAnn=1", "2025/06/03,09:00\tAnn=1"}));
+    struct Case {
+        const char* what;
+        std::vector<std::string> copy;
+        std::vector<std::string> want;
+    } cases[] = {
+        {"as written", {"Ann=1", "Bob=2", "Ann=1"}, {"2025/06/02,18:05", "", "2025/06/03,09:00"}},
+        {"rewritten without Ann", {"Eve=3", "Bob=2"}, {"", ""}},
+        {"one Ann left", {"Bob=2", "Ann=1"}, {"", "2025/06/02,18:05"}},
+    };
+    for (const Case& c : cases) {
+        std::vector<td::PBRecord> back;
+        for (const auto& l : c.copy) back.push_back(td::splitRecordLine(l));
+        td::attachCallTimes(back, times);
+        std::vector<std::string> got;
+        for (const auto& r : back) got.push_back(r.time);
+        EXPECT_EQ(got, c.want) << c.what;
+    }
 }
 
 // Through the file, as the read cycle stores the lines and reads them back.

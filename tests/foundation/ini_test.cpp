@@ -181,3 +181,77 @@ TEST(Ini, WriteIntoMissingFolderReportsFailure) {
     EXPECT_FALSE(env.exists("missing/a.ini"));
 }
 }  // namespace
+
+namespace {
+
+// What a reading of the file gives, by a path no earlier reading used.
+std::vector<std::pair<std::string, std::string>> freshRead(const TestEnv& env,
+                                                           const std::string& section) {
+    static std::string hops;
+    hops += "./";
+    return IniFile(env.dir + "/" + hops + "s.ini").readSection(section);
+}
+
+}  // namespace
+
+// A reading after any change on disk equals a fresh one, and a section's
+// stamp stays exactly while its lines stay.
+TEST(Ini, ReadingsFollowTheFileAndStampTheirSections) {
+    TestEnv env;
+    env.writeFile("s.ini", "[a]\nk=1\n[b]\nx=2\n");
+    IniFile f(env.path("s.ini"));
+    EXPECT_NE(f.sectionStamp("a"), 0u);
+    EXPECT_EQ(f.sectionStamp("A"), f.sectionStamp("a"));
+    EXPECT_EQ(f.sectionStamp("none"), 0u);
+    struct Step {
+        const char* what;
+        std::function<void()> change;
+        const char *k, *x;
+        bool aKept, bKept;
+    } steps[] = {
+        {"read again", [] {}, "1", "2", true, true},
+        {"b written", [&] { f.writeString("b", "x", "3"); }, "1", "3", true, false},
+        {"a given its value", [&] { f.writeString("a", "k", "1"); }, "1", "3", true, true},
+        {"another program, same size", [&] { env.writeFile("s.ini", "[a]\nk=5\n[b]\nx=3\n"); }, "5",
+         "3", false, false},
+        {"b erased", [&] { f.eraseSection("b"); }, "5", "-", true, false},
+        {"a written whole",
+         [&] {
+             f.writeSection("a", {{"k", "6"}});
+         },
+         "6", "-", false, true},
+    };
+    for (const Step& s : steps) {
+        SCOPED_TRACE(s.what);
+        const std::uint64_t a = f.sectionStamp("a"), b = f.sectionStamp("b");
+        s.change();
+        EXPECT_EQ(f.readString("a", "k", "-"), s.k);
+        EXPECT_EQ(f.readString("b", "x", "-"), s.x);
+        EXPECT_EQ(f.readSection("a"), freshRead(env, "a"));
+        EXPECT_EQ(f.sectionStamp("a") == a, s.aKept);
+        EXPECT_EQ(f.sectionStamp("b") == b, s.bKept);
+    }
+}
+
+// A write that keeps the file's bytes leaves the file alone (a long file is
+// written at every activation), but still fails where any write would.
+TEST(Ini, AWriteThatKeepsTheBytesLeavesTheFileAlone) {
+    TestEnv env;
+    env.writeFile("s.ini", "[a]\nk=1\n");
+    struct stat before {};
+    ::stat(env.path("s.ini").c_str(), &before);
+    EXPECT_TRUE(IniFile(env.path("s.ini")).writeString("a", "k", "1"));
+    struct stat after {};
+    ::stat(env.path("s.ini").c_str(), &after);
+    EXPECT_EQ(after.st_ino, before.st_ino);
+    EXPECT_EQ(after.st_mtim.tv_nsec, before.st_mtim.tv_nsec);
+    EXPECT_EQ(env.readFile("s.ini"), "[a]\r\nk=1\r\n");
+
+    ::chmod(env.path("s.ini").c_str(), 0444);
+    EXPECT_FALSE(IniFile(env.path("s.ini")).writeString("a", "k", "1"));
+    EXPECT_EQ(env.dialogs.messages.size(), 1u);
+    ::chmod(env.path("s.ini").c_str(), 0644);
+    files::endWrites();
+    EXPECT_FALSE(IniFile(env.path("s.ini")).writeString("a", "k", "1"));
+    files::resumeWrites();
+}

@@ -90,13 +90,30 @@ class ScopedPath {
     std::string old_;
 };
 
-TEST(ShellOpen, MissingOrNotExecutableIsBelow32) {
-    TestEnv env;
-    ScopedPath path(env.dir + "/empty-bin");  // an installed engine must not answer here
-    EXPECT_LT(shellOpen("celltalk.exe", "oper \"a\"", "", SW_SHOWNORMAL), 32);
-    env.writeFile("celltalk", "not a program");
-    ::chmod(env.path("celltalk").c_str(), 0644);
-    EXPECT_LT(shellOpen("celltalk.exe", "oper \"a\"", "", SW_SHOWNORMAL), 32);
+// Nothing there is "not found"; a file there that may not be run, in either
+// form of the name and in the folder asked for, is "no permission".
+TEST(ShellOpen, MissingOrNotExecutableTellsWhich) {
+    struct Case {
+        const char* present;  // written without the right to run it
+        const char* dir;      // the folder asked for, under the test's folder
+        int code;
+    } cases[] = {
+        {nullptr, "", kOpenFileNotFound},        {"celltalk", "", kOpenAccessDenied},
+        {"celltalk.exe", "", kOpenAccessDenied}, {"sub/celltalk", "sub", kOpenAccessDenied},
+        {"celltalk", "sub", kOpenFileNotFound},
+    };
+    for (const Case& c : cases) {
+        TestEnv env;
+        ScopedPath path(env.dir + "/empty-bin");  // an installed engine must not answer here
+        ::mkdir(env.path("sub").c_str(), 0755);
+        if (c.present) {
+            env.writeFile(c.present, "not a program");
+            ::chmod(env.path(c.present).c_str(), 0644);
+        }
+        const std::string dir = *c.dir ? env.path(c.dir) : "";
+        EXPECT_EQ(shellOpen("celltalk.exe", "oper \"a\"", dir, SW_SHOWNORMAL), c.code)
+            << (c.present ? c.present : "nothing") << " in '" << c.dir << "'";
+    }
 }
 
 TEST(ShellOpen, BrokenInterpreterIsReportedAsFailure) {

@@ -70,6 +70,23 @@ TEST(HelpText, LinesFollowTheSwitchesAndTheName) {
     }
 }
 
+// The main program's P.ini is its settings file, which the engine never
+// reads: its port goes into the engine's own ini.
+TEST(HelpText, PortLineNamesTheIniTheEngineReads) {
+    struct Case {
+        const char* prog;
+        const char* ini;
+    } cases[] = {
+        {"phone2", "phone2.ini"}, {"tapdeck", "celltalk.ini"}, {"TapDeck", "celltalk.ini"}};
+    for (const Case& c : cases) {
+        HelpInputs in = defaults();
+        in.progName = c.prog;
+        EXPECT_EQ(helpLines(in)[8],
+                  W("Укажите тот же СОМ-порт в ComPort= секции [Common] файла ") + c.ini)
+            << c.prog;
+    }
+}
+
 TEST(HelpText, LinesNameTheProgramAndTheEngineSource) {
     auto lines = helpLines({"phone2", "v 5.4", "v 5.4", "YES", "YES", "YES"});
     ASSERT_GE(lines.size(), 10u);
@@ -82,8 +99,8 @@ TEST(HelpText, LinesNameTheProgramAndTheEngineSource) {
                           "содержимое"));
     EXPECT_EQ(lines[5].rfind(W("  3."), 0), 0u);
     EXPECT_EQ(lines[6], W("в каталог phone2"));
-    // The port goes where the engine reads it, not into the program's own ini.
-    EXPECT_EQ(lines[8], W("Укажите этот СОМ-порт в ComPort= секции [Common] файла celltalk.ini"));
+    // The satellite's own ini, where the engine looks for the port first.
+    EXPECT_EQ(lines[8], W("Укажите тот же СОМ-порт в ComPort= секции [Common] файла phone2.ini"));
     EXPECT_EQ(lines[9], W("  5. Программа phone2 позволяет: "));
     // Where the engine comes from: this project's own folder and README section.
     const std::string& whereFrom = lines[lines.size() - 2];

@@ -1,4 +1,4 @@
-// One copy of the program per folder.
+// One copy of each program per folder.
 
 #include "app/folderlock.h"
 
@@ -16,7 +16,7 @@ TEST(FolderLock, ASecondCopyIsToldWhoHoldsTheFolder) {
     td::test::TestEnv env;
     const qint64 self = ::getpid();
     {
-        td::FolderLock first(env.dir);
+        td::FolderLock first(env.dir, "tapdeck");
         ASSERT_TRUE(first.claim(nullptr));
         struct Case {
             bool answer;  // Yes: bring the running copy forward
@@ -25,7 +25,7 @@ TEST(FolderLock, ASecondCopyIsToldWhoHoldsTheFolder) {
         for (const Case& c : cases) {
             env.dialogs.questions.clear();
             env.dialogs.answers = {c.answer};
-            td::FolderLock second(env.dir);
+            td::FolderLock second(env.dir, "Tapdeck");
             std::vector<qint64> forwarded;
             EXPECT_FALSE(second.claim([&](qint64 pid) { forwarded.push_back(pid); }));
             ASSERT_EQ(env.dialogs.questions.size(), 1u);
@@ -36,9 +36,28 @@ TEST(FolderLock, ASecondCopyIsToldWhoHoldsTheFolder) {
     }
     // Once the first copy has ended, the folder is free again.
     env.dialogs.questions.clear();
-    td::FolderLock later(env.dir);
+    td::FolderLock later(env.dir, "tapdeck");
     EXPECT_TRUE(later.claim(nullptr));
     EXPECT_TRUE(env.dialogs.questions.empty());
+}
+
+// A satellite copy (a multi-phone set-up: phone2 beside tapdeck)
+// holds a lock of its own: it starts without a word, and only a second copy
+// of the same name is told to close.
+TEST(FolderLock, EachProgramNameHoldsItsOwnLock) {
+    td::test::qtApp();
+    td::test::TestEnv env;
+    EXPECT_EQ(td::FolderLock::fileName("tapdeck"), "tapdeck.lock");
+    EXPECT_EQ(td::FolderLock::fileName("Phone2"), "phone2.lock");
+    td::FolderLock main(env.dir, "tapdeck");
+    ASSERT_TRUE(main.claim(nullptr));
+    td::FolderLock satellite(env.dir, "phone2");
+    EXPECT_TRUE(satellite.claim(nullptr));
+    EXPECT_TRUE(env.dialogs.questions.empty());
+    env.dialogs.answers = {false};
+    td::FolderLock again(env.dir, "PHONE2");
+    EXPECT_FALSE(again.claim(nullptr));
+    EXPECT_EQ(env.dialogs.questions.size(), 1u);
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 // Start-up, activation and closing of the main window.
 
+#include <sys/stat.h>
+
 #include "mainfixture.h"
 #include "platform/files.h"
 #include "support/shown.h"
@@ -293,6 +295,60 @@ TEST_F(MainWindowTest, PhoneBookNamesAndNumbersStayAligned) {
     form->bbCallClick();
     EXPECT_TRUE(params().empty());
     EXPECT_EQ(env.dialogs.messages.back(), W("- Не задан абонент и/или номер телефона !"));
+}
+
+// Each activation after a child window shows the own book as it is on disk,
+// whoever changed what; a settings file that keeps its bytes is not rewritten.
+TEST_F(MainWindowTest, ActivationShowsTheBookAsOnDiskAndRewritesNothingUnchanged) {
+    env.writeFile("tapdeck.ini", "[Common]\nBeep=NO\n[PhoneBook]\nAnn=1\nBob=2\n");
+    env.writeFile("celltalk.ini", kEngineIni);
+    start();
+    const std::string path = env.path("tapdeck.ini");
+    struct Step {
+        const char* what;
+        std::function<void()> change;  // while the child window is open
+        std::vector<std::string> names, numbers;
+    } steps[] = {
+        {"nothing", [] {}, {"Ann", "Bob"}, {"1", "2"}},
+        {"another section",
+         [&] { td::IniFile(path).writeString("Common", "Beep", "YES"); },
+         {"Ann", "Bob"},
+         {"1", "2"}},
+        {"the book",
+         [&] { td::IniFile(path).writeString("PhoneBook", "Eve", "3"); },
+         {"Ann", "Bob", "Eve"},
+         {"1", "2", "3"}},
+        {"another program, same size",
+         [&] {
+             std::string text = env.readFile("tapdeck.ini");
+             text.replace(text.find("Ann=1"), 5, "Ann=9");
+             td::files::writeAll(path, text);
+         },
+         {"Ann", "Bob", "Eve"},
+         {"9", "2", "3"}},
+        {"the book erased", [&] { td::IniFile(path).eraseSection("PhoneBook"); }, {}, {}},
+    };
+    for (const Step& s : steps) {
+        SCOPED_TRACE(s.what);
+        modal.during = [&](QWidget*) { s.change(); };
+        form->bbSetUpClick();
+        for (const char* name :
+             {"ComboBoxAbonentName", "ComboBoxSmsRecepter", "ComboBoxSmsRecepterRus"}) {
+            auto* box = child<QComboBox>(form.get(), name);
+            std::vector<std::string> shown;
+            for (int i = 0; i < box->count(); ++i) shown.push_back(td::toWin(box->itemText(i)));
+            EXPECT_EQ(shown, s.names) << name;
+            EXPECT_EQ(box->currentIndex(), -1) << name;
+        }
+        EXPECT_EQ(form->abonentNumbers(), s.numbers);
+    }
+    modal.during = nullptr;
+    struct stat before {};
+    ::stat(path.c_str(), &before);
+    form->bbSetUpClick();
+    struct stat after {};
+    ::stat(path.c_str(), &after);
+    EXPECT_EQ(after.st_ino, before.st_ino) << "tapdeck.ini rewritten";
 }
 
 TEST_F(MainWindowTest, CycleBoxesAppearWithTheModelMarker) {

@@ -661,9 +661,11 @@ TEST_F(Windows, MissedCallsShowTheTimeThePhoneGives) {
     EXPECT_EQ(cell(g, 2, 1), "2025/06/03 09:12");
     EXPECT_EQ(cell(g, 2, 2), "2025/05/31 08:05");
     EXPECT_EQ(cell(g, 2, 3), "");
+    // The copy stays name=number; the times are kept beside it.
     EXPECT_EQ(env.readFile("AutoRun/MC-LastPBook.txt"),
-              "Late\ttime:2025/06/03,09:12=+7903\r\nEarly\ttime:2025/05/31,08:05=+7916\r\n"
-              "Undated=+7999\r\n");
+              "Late=+7903\r\nEarly=+7916\r\nUndated=+7999\r\n");
+    EXPECT_EQ(env.readFile("AutoRun/MC-CallTimes.txt"),
+              "2025/06/03,09:12\tLate=+7903\r\n2025/05/31,08:05\tEarly=+7916\r\n");
 
     QHeaderView* head = g->horizontalHeader();
     QTest::mouseClick(head->viewport(), Qt::LeftButton, Qt::NoModifier,
@@ -686,6 +688,57 @@ TEST_F(Windows, MissedCallsShowTheTimeThePhoneGives) {
     EXPECT_EQ(cell(g, 0, 1), "Late");
     EXPECT_EQ(cell(g, 2, 1), "2025/06/03 09:12");
     EXPECT_EQ(cell(g, 1, 2), "+7916");
+    f6->hide();
+}
+
+// Without times the window is the two-column list; the column comes with a
+// list that has times and goes with one that has none, and an earlier
+// version's copy with its time marks still shows them.
+TEST_F(Windows, MissedCallsShowTheTimeColumnOnlyWithTimes) {
+    const char* kUndatedCalls =
+        "+CPBR: 1,\"+7903\",145,\"Late\"\n+CPBR: 2,\"+7999\",145,\"Undated\"\nOK\n";
+    StringGrid* g = child<StringGrid>(f6, "StringGridMobilePB");
+    struct Step {
+        const char* what;
+        const char* answer;  // read from the phone; null: the last copy as written
+        const char* copy;
+        int columns;
+        const char* time;  // of row 1
+    } steps[] = {
+        {"no copy", nullptr, nullptr, 2, nullptr},
+        {"undated answer", kUndatedCalls, nullptr, 2, nullptr},
+        {"dated answer", kDatedCalls.c_str(), nullptr, 3, "2025/06/03 09:12"},
+        {"undated answer again", kUndatedCalls, nullptr, 2, nullptr},
+        {"its copy", nullptr, nullptr, 2, nullptr},
+        {"earlier version's copy", nullptr, "Late\ttime:2025/06/03,09:12=+7903\n", 3,
+         "2025/06/03 09:12"},
+    };
+    f6->show();
+    const int narrow = f6->width();
+    for (const Step& s : steps) {
+        SCOPED_TRACE(s.what);
+        if (s.copy) env.writeFile("AutoRun/MC-LastPBook.txt", s.copy);
+        if (s.answer) {
+            const std::string answer = s.answer;
+            env.pump.after(100, [this] { env.writeFile("celltalk.run", ""); });
+            env.pump.after(3000, [this, answer] {
+                env.writeFile("AutoRun/LastRun.log", "OK\nOK\nOK\nlog of the run\n");
+                env.writeFile("AutoRun/LastRun.pbf", answer);
+            });
+            env.pump.after(9000, [this] { td::files::remove(env.path("celltalk.run")); });
+            env.dialogs.answers = {true};
+            QTest::mouseClick(child<QPushButton>(f6, "bbGetPBook"), Qt::LeftButton);
+        } else {
+            QTest::mouseClick(child<QPushButton>(f6, "bbLastCopy"), Qt::LeftButton);
+        }
+        ASSERT_EQ(g->columnCount(), s.columns);
+        EXPECT_EQ(f6->width() > narrow, s.columns == 3);
+        if (s.time) {
+            EXPECT_EQ(cell(g, 2, 1), s.time);
+        }
+    }
+    // The undated read left no times file for its copy to take times from.
+    EXPECT_FALSE(env.exists("AutoRun/MC-CallTimes.txt"));
     f6->hide();
 }
 
