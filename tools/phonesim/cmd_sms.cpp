@@ -117,6 +117,19 @@ std::vector<std::string> messageLines(Session& s, const std::string& prefix, int
     return {head, textBody(s, m)};
 }
 
+}  // namespace
+
+std::vector<std::string> deliverLines(const Session& s, const Sms& m) {
+    if (s.cmgf == 0) {
+        int length = 0;
+        std::string pdu = encodeStored(m, s.state.smsc, &length);
+        return {"+CMT: ," + ts(length), pdu};
+    }
+    return {"+CMT: " + dq(m.number) + ",," + dq(m.time), textBody(s, m)};
+}
+
+namespace {
+
 Reply cmgf(Session& s, const Command& c) {
     if (c.kind == Command::Exec) {
         s.cmgf = 0;

@@ -139,6 +139,10 @@ void addSmsCommands(Registry& r);
 void addDatebookCommands(Registry& r);
 void addUssdCommands(Registry& r);
 
+// A message routed straight to the host (+CNMI mt=2): the +CMT line and the
+// message in the current mode (its PDU, or its text).
+std::vector<std::string> deliverLines(const Session& s, const Sms& m);
+
 // Ends the "> " entry of a message: the text or PDU typed (without Ctrl-Z).
 Reply finishSmsEntry(Session& s, const SmsEntry& entry);
 
