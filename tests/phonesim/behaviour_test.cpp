@@ -331,6 +331,19 @@ TEST(Sms, ArrivingMessageIsAnnouncedWhenAsked) {
     EXPECT_EQ(m.coding, SmsCoding::Ucs2);
 }
 
+TEST(Sms, MessageRoutedToTheHostIsGivenInTheCurrentModeAndNotStored) {
+    TestPhone t;
+    t.at("AT+CNMI=2,2");
+    const size_t stored = t.phone.state().sms.at("SM").messages.size();
+    const std::string pdu = t.phone.receiveSms("+79160000000", "Hi");
+    EXPECT_EQ(pdu.rfind("\r\n+CMT: ,", 0), 0u) << pdu;
+    t.at("AT+CMGF=1");
+    const std::string text = t.phone.receiveSms("+79160000000", "Hi");
+    EXPECT_EQ(text.rfind("\r\n+CMT: \"+79160000000\",,\"", 0), 0u) << text;
+    EXPECT_EQ(text.substr(text.size() - 6), "\r\nHi\r\n");
+    EXPECT_EQ(t.phone.state().sms.at("SM").messages.size(), stored);
+}
+
 struct EventRow {
     const char* name;
     std::string write;
