@@ -159,13 +159,59 @@ TEST(ResidentSocket, NamedByThePortsCanonicalPathWithoutAFile) {
     EXPECT_LE(resident::socketName("/" + std::string(200, 'a')).size(), 100u);
 }
 
+TEST(ResidentLine, ARunOnALineInStepSendsNoSyncAndHandsTheLineBack) {
+    // The resident engine's line between runs: in step after a run whose
+    // answers all came (a refusal too), not after one that lost an answer.
+    const struct {
+        const char* op;
+        bool inStep;
+        int code;
+        bool inStepAfter;
+    } rows[] = {
+        {"at+clvl=3", true, 0, true},
+        {"at+clvl=3", false, 0, true},
+        {"at+cmgd=5", true, 4, true},
+        {"at+cgsn", true, 1, false},
+    };
+    for (const auto& r : rows) {
+        const std::string name = std::string(r.op) + (r.inStep ? " in step" : " out of step");
+        EngineDir d({{"Op", r.op}});
+        test::ScriptedPhone phone;
+        phone.answer = [](const std::string& c) -> std::string {
+            if (c == "at+cgsn") return "";
+            if (c == "at+cmgd=5") return "\r\nERROR\r\n";
+            return c == "at+clvl=3" ? "\r\nOK\r\n\r\n+CMTI: \"SM\",4\r\n" : "\r\nOK\r\n";
+        };
+        LineState line;
+        line.inStep = r.inStep;
+        line.carry = "\r\nRING\r\n";  // read before the run, not yet taken
+        RunRequest req{d.dir, "Op", {}};
+        req.line = &line;
+        req.keepMarker = false;
+        EXPECT_EQ(runOperation(
+                      req, [&](const Config&) { return std::make_unique<test::Borrowed>(phone); }),
+                  r.code)
+            << name << d.text("CellTalk.err");
+        const std::vector<std::string> sent =
+            r.inStep ? std::vector<std::string>{r.op} : std::vector<std::string>{"AT", r.op};
+        EXPECT_EQ(phone.received, sent) << name;
+        EXPECT_EQ(line.inStep, r.inStepAfter) << name;
+        if (r.code != 0) continue;
+        std::string seen = line.carry;
+        for (const auto& l : line.reports) seen += l + "\n";
+        EXPECT_NE(seen.find("+CMTI: \"SM\",4"), std::string::npos) << name;
+        EXPECT_EQ(seen.find("RING") != std::string::npos, r.inStep) << name;
+    }
+}
+
 TEST(ResidentServing, NewsInEventsLogWhileOperationsRunOnTheHeldLine) {
     EngineDir d({});
     const std::string pty = d.path("ttyACM0"), control = d.path("control");
     d.write("celltalk.ini",
             "[Common]\r\nModelIni=celltalk.ini\r\nComPort=" + pty +
                 "\r\nTimeout=3\r\nRingGap=1\r\n[AutoRun]\r\nWait=0\r\n[Operations]\r\n"
-                "All=at+cmgf=1|at+cscs=\"UCS2\"|at+cmgl=\"ALL\"\r\nPing=AT\r\n");
+                "All=at+cmgf=1|at+cscs=\"UCS2\"|at+cmgl=\"ALL\"\r\nPing=AT\r\n"
+                "Slow=AT|!dly 5|AT\r\n");
     pid_t sim = spawnIn(d.dir, {PHONESIM_EXE, "--pty", pty, "--state", d.path("sim.state"),
                                 "--control", control, "--ring-every", "0.3"});
     for (int i = 0; i < 300 && !std::filesystem::exists(pty); ++i)
@@ -206,6 +252,18 @@ TEST(ResidentServing, NewsInEventsLogWhileOperationsRunOnTheHeldLine) {
     EXPECT_EQ(d.text("AutoRun/Events.log").find("\tmissed\t"), std::string::npos);
     std::ofstream(control, std::ios::app) << "hangup\n";
     EXPECT_TRUE(waitFor("\tmissed\t+79031112233\t")) << d.text("AutoRun/Events.log");
+
+    // A client stopped in its run stops the run, not the resident engine.
+    pid_t slow = spawnIn(d.dir, {CELLTALK_EXE, "oper", "Slow"});
+    std::this_thread::sleep_for(300ms);
+    const auto stopped = std::chrono::steady_clock::now();
+    ::kill(slow, SIGTERM);
+    EXPECT_EQ(waitExit(slow), 3);
+    EXPECT_LT(std::chrono::steady_clock::now() - stopped, 1s);
+    EXPECT_NE(d.text("CellTalk.err").find("прервана"), std::string::npos) << d.text("CellTalk.err");
+    EXPECT_TRUE(d.clean());
+    EXPECT_EQ(waitExit(spawnIn(d.dir, {CELLTALK_EXE, "oper", "Ping"})), 0)
+        << d.text("CellTalk.err");
 
     // Stopped, it leaves the port free and nothing behind.
     ::kill(serve, SIGTERM);
