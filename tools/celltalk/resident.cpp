@@ -203,12 +203,17 @@ bool Server::start() {
 
 void Server::loop() {
     while (!interruptRequested()) {
-        pollfd p{listener_, POLLIN, 0};
-        if (::poll(&p, 1, 0) > 0) {
+        // A client and the phone are waited for together; the wait ends at
+        // least every 100 ms to see whether a ringing stopped.
+        pollfd p[2] = {{listener_, POLLIN, 0}, {link_->pollFd(), POLLIN, 0}};
+        ::poll(p, 2, 100);
+        if (p[1].revents & ~POLLHUP)
+            listen(0);
+        else if (p[1].revents)  // no phone on the other end just now (a pty's host away)
+            ::poll(p, 1, 100);
+        if (p[0].revents & POLLIN) {
             int fd = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
             if (fd >= 0) client(fd);
-        } else {
-            listen(50);
         }
         settle();
     }
@@ -465,6 +470,9 @@ int serve(const std::string& dir, std::ostream& err) {
         if (!server.start()) return 1;
         server.loop();
     } catch (const Interrupted&) {
+    } catch (const TransportError& e) {  // the port failed (a phone unplugged)
+        err << "celltalk serve: " << td::cp1251ToUtf8(e.what()) << std::endl;
+        return 1;
     }
     return 0;
 }
