@@ -11,7 +11,9 @@
 #include <thread>
 
 #include "events.h"
+#include "pdu.h"
 #include "phonesim.h"
+#include "state.h"
 #include "support.h"
 
 using namespace celltalk;
@@ -126,6 +128,45 @@ TEST(ResidentEvents, ACallIsAnnouncedOnceAndMissedWhenTheRingingStops) {
     }
 }
 
+TEST(ResidentEvents, StatusReportsTellDeliveredFromNot) {
+    int length = 0;
+    const std::string pdu = phonesim::encodeStatusReport("+79168999100", 12, "+79161234567",
+                                                         "26/12/07,10:00:00+00", 0x41, &length);
+    const struct {
+        std::vector<std::string> lines;
+        std::string kind;  // "" for no event
+    } rows[] = {
+        {{"+CDS: 6,12,\"+79161234567\",145,\"26/12/07,10:00:00+00\",\"26/12/07,10:00:01+00\",0"},
+         "delivered"},
+        {{"+CDS: " + std::to_string(length), pdu}, "not-delivered"},
+        {{"+CDS: 6,12,\"+79161234567\",145,\"26/12/07,10:00:00+00\",\"26/12/07,10:00:01+00\",33"},
+         ""},  // the centre still tries
+    };
+    for (const auto& r : rows) {
+        EventWatcher w(8);
+        for (const auto& l : r.lines) w.line(l, EventWatcher::Clock::now());
+        auto events = w.takeEvents();
+        ASSERT_EQ(events.size(), r.kind.empty() ? 0u : 1u) << r.lines[0];
+        if (r.kind.empty()) continue;
+        EXPECT_EQ(events[0].kind, r.kind);
+        EXPECT_EQ(events[0].number, "+79161234567");
+        EXPECT_EQ(events[0].index, "12");
+    }
+}
+
+TEST(ResidentEvents, TheStatusReportSwitchSetsTheRequestBitOfSentPdus) {
+    for (const char* sw : {"NO", "YES"}) {
+        EngineDir d({{"Send", "at+cmgf=0|!sms"}},
+                    std::string("ComPort=SIM\r\nTimeout=0.3\r\nStatusReport=") + sw + "\r\n");
+        ASSERT_EQ(runOperation(RunRequest{d.dir, "Send", {"+79161234567", "Hi"}}), 0)
+            << d.text("CellTalk.err");
+        // The PDU as logged: no service centre (00), then the first octet.
+        const std::string log = d.text("AutoRun/LastRun.log");
+        EXPECT_NE(log.find(std::string("\n00") + (sw[0] == 'Y' ? "31" : "11")), std::string::npos)
+            << sw << log;
+    }
+}
+
 TEST(ResidentEvents, EventLineIsTabSeparatedOnOneLine) {
     const std::string line =
         eventLine({"sms", "+7916", "5", "a\tb\r\nc" + std::string(100, 'x')}, 0);
@@ -207,11 +248,14 @@ TEST(ResidentLine, ARunOnALineInStepSendsNoSyncAndHandsTheLineBack) {
 TEST(ResidentServing, NewsInEventsLogWhileOperationsRunOnTheHeldLine) {
     EngineDir d({});
     const std::string pty = d.path("ttyACM0"), control = d.path("control");
-    d.write("celltalk.ini",
-            "[Common]\r\nModelIni=celltalk.ini\r\nComPort=" + pty +
-                "\r\nTimeout=3\r\nRingGap=1\r\n[AutoRun]\r\nWait=0\r\n[Operations]\r\n"
-                "All=at+cmgf=1|at+cscs=\"UCS2\"|at+cmgl=\"ALL\"\r\nPing=AT\r\n"
-                "Slow=AT|!dly 5|AT\r\n");
+    d.write("celltalk.ini", "[Common]\r\nModelIni=celltalk.ini\r\nComPort=" + pty +
+                                "\r\nTimeout=3\r\nRingGap=1\r\nStatusReport=YES\r\n[AutoRun]"
+                                "\r\nWait=0\r\n[Operations]\r\n"
+                                "All=at+cmgf=1|at+cscs=\"UCS2\"|at+cmgl=\"ALL\"\r\nPing=AT\r\n"
+                                "Slow=AT|!dly 5|AT\r\nSend=at+cmgf=0|!sms\r\n");
+    phonesim::State st = phonesim::seedState();
+    st.delivery = "fail";
+    phonesim::saveStateFile(d.path("sim.state"), st);
     pid_t sim = spawnIn(d.dir, {PHONESIM_EXE, "--pty", pty, "--state", d.path("sim.state"),
                                 "--control", control, "--ring-every", "0.3"});
     for (int i = 0; i < 300 && !std::filesystem::exists(pty); ++i)
@@ -252,6 +296,11 @@ TEST(ResidentServing, NewsInEventsLogWhileOperationsRunOnTheHeldLine) {
     EXPECT_EQ(d.text("AutoRun/Events.log").find("\tmissed\t"), std::string::npos);
     std::ofstream(control, std::ios::app) << "hangup\n";
     EXPECT_TRUE(waitFor("\tmissed\t+79031112233\t")) << d.text("AutoRun/Events.log");
+
+    // A send asking for a report: the network's answer comes as news.
+    EXPECT_EQ(waitExit(spawnIn(d.dir, {CELLTALK_EXE, "oper", "Send", "+79161234567", "Hi"})), 0)
+        << d.text("CellTalk.err");
+    EXPECT_TRUE(waitFor("\tnot-delivered\t+79161234567\t")) << d.text("AutoRun/Events.log");
 
     // A client stopped in its run stops the run, not the resident engine.
     pid_t slow = spawnIn(d.dir, {CELLTALK_EXE, "oper", "Slow"});

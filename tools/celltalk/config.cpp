@@ -99,6 +99,7 @@ Config loadConfig(const std::string& dir) {
     cfg.commandLimitSec = number(S::CommandLimit, common(S::CommandLimit), cfg.commandLimitSec, 0,
                                  24 * kMaxTimeoutSec, true);
     cfg.simState = common(S::SimState);
+    cfg.statusReport = td::upperAscii(trim(common(S::StatusReport))) == "YES";
     cfg.ringGapSec =
         number(S::RingGap, common(S::RingGap), cfg.ringGapSec, 0, kMaxTimeoutSec, true);
 

@@ -63,6 +63,7 @@ struct Config {
     std::string window{"Min"};
     bool beep = false;
     double ringGapSec = td::settingNumber(td::setting::RingGap);
+    bool statusReport = false;  // !sms PDUs ask for a status report (TP-SRR)
 
     std::string autoRunDir() const;
     bool simulated() const;

@@ -1,12 +1,16 @@
 #include "events.h"
 
+#include <cstdlib>
 #include <ctime>
+#include <span>
 #include <utility>
 
 #include "answers.h"
 #include "formats/fieldcursor.h"
 #include "formats/smsrecord.h"
+#include "gsmtext.h"
 #include "platform/cp1251.h"
+#include "smspdu.h"
 
 namespace celltalk {
 
@@ -64,11 +68,45 @@ std::optional<PhoneEvent> messageEvent(const std::vector<std::string>& answer,
     return PhoneEvent{"sms", f.number, index, td::sms::unquoteText(f.text)};
 }
 
+namespace {
+
+std::optional<PhoneEvent> reportEvent(int reference, const std::string& number, int status) {
+    // TP-Status: 0x00-0x1F done (delivered), 0x20-0x3F the centre still
+    // tries (no news yet), from 0x40 given up.
+    if (status >= 0x20 && status < 0x40) return std::nullopt;
+    return PhoneEvent{status < 0x20 ? "delivered" : "not-delivered", number,
+                      std::to_string(reference), std::to_string(status)};
+}
+
+std::optional<PhoneEvent> statusReportPdu(std::string_view hex) {
+    auto o = td::fromHex(trim(hex));
+    if (!o || o->empty()) return std::nullopt;
+    const std::vector<uint8_t>& b = *o;
+    size_t pos = 1u + b[0];  // after the service centre
+    if (pos + 4 > b.size() || (b[pos] & 0x03) != 0x02) return std::nullopt;  // not a report
+    const int reference = b[pos + 1];
+    const size_t digits = b[pos + 2];
+    const bool international = (b[pos + 3] & 0x70) == 0x10;
+    pos += 4;
+    const size_t addressOctets = (digits + 1) / 2;
+    if (pos + addressOctets + 14 >= b.size()) return std::nullopt;
+    std::string number =
+        gsmcodec::decodeSemiOctets(std::span<const uint8_t>(b.data() + pos, addressOctets), digits);
+    if (international) number = "+" + number;
+    return reportEvent(reference, number, b[pos + addressOctets + 14]);
+}
+
+}  // namespace
+
 void EventWatcher::line(const std::string& text, Clock::time_point now) {
-    if (cmtHeader_) {
-        // The message line of a +CMT: its text or PDU.
-        if (auto e = messageEvent({*cmtHeader_, text}, "", false, false)) events_.push_back(*e);
-        cmtHeader_.reset();
+    if (bodyOf_) {
+        // The line after a +CMT (its text or PDU) or a +CDS in PDU mode.
+        const std::string header = std::exchange(*bodyOf_, {});
+        bodyOf_.reset();
+        auto e = td::startsWithNoCase(header, "+CDS:")
+                     ? statusReportPdu(text)
+                     : messageEvent({header, text}, "", false, false);
+        if (e) events_.push_back(*e);
         return;
     }
     if (td::startsWithNoCase(text, "+CMTI:")) {
@@ -76,7 +114,17 @@ void EventWatcher::line(const std::string& text, Clock::time_point now) {
         std::vector<std::string> f = td::rawFields(afterColon(text), true);
         if (f.size() >= 2 && !trim(f[1]).empty()) reads_.push_back(trim(f[1]));
     } else if (td::startsWithNoCase(text, "+CMT:")) {
-        cmtHeader_ = text;
+        bodyOf_ = text;
+    } else if (td::startsWithNoCase(text, "+CDS:")) {
+        // Text mode: fo, mr, "ra", tora, "scts", "dt", st; PDU mode: the length.
+        std::vector<std::string> f = td::rawFields(afterColon(text), true);
+        if (f.size() >= 7) {
+            if (auto e = reportEvent(std::atoi(trim(f[1]).c_str()), td::betweenQuotes(f[2]),
+                                     std::atoi(trim(f[6]).c_str())))
+                events_.push_back(*e);
+        } else {
+            bodyOf_ = text;
+        }
     } else if (word(text, "RING") || td::startsWithNoCase(text, "+CRING:")) {
         if (!ringing_) callStarts();
         lastRing_ = now;

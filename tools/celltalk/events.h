@@ -1,8 +1,9 @@
 #pragma once
 // What a resident engine makes of the lines a phone sends unasked: new
 // messages (+CMTI, which asks for a read of the message, and +CMT, which
-// brings it along), calls (RING, +CRING and +CLIP: one `call`, then `missed`
-// when the ringing stops without the call being answered), and the line of
+// brings it along), status reports on sent messages (+CDS: delivered or
+// not-delivered, the message reference as the index), calls (RING, +CRING and +CLIP: one `call`,
+// then `missed` when the ringing stops without the call being answered), and the line of
 // AutoRun/Events.log each event becomes.
 
 #include <chrono>
@@ -14,10 +15,10 @@
 namespace celltalk {
 
 struct PhoneEvent {
-    std::string kind;    // sms, call, missed (delivered, not-delivered: reports)
+    std::string kind;    // sms, call, missed, delivered, not-delivered
     std::string number;  // the correspondent as the phone gave it
-    std::string index;   // the message's place in the phone, when stored
-    std::string text;    // Windows-1251: the message's text, or a status
+    std::string index;   // the message's place in the phone; a report's message reference
+    std::string text;    // Windows-1251: the message's text, or a report's TP-Status
 };
 
 // The Events.log line: date and time, kind, number, index and text, tab
@@ -56,7 +57,7 @@ class EventWatcher {
     double ringGap_;
     std::vector<PhoneEvent> events_;
     std::vector<std::string> reads_;
-    std::optional<std::string> cmtHeader_;  // a +CMT whose message line comes next
+    std::optional<std::string> bodyOf_;  // a +CMT or +CDS whose next line is its own
     bool ringing_ = false, called_ = false, hungUp_ = false;
     std::string number_;  // the caller's, from +CLIP
     Clock::time_point lastRing_{};

@@ -126,6 +126,7 @@ class Server {
     template <class F>
     bool session(F&& f);
     void listen(int ms);
+    void takeLines();
     void takeReports();
     void settle();
     void client(int fd);
@@ -215,14 +216,20 @@ void Server::loop() {
             int fd = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
             if (fd >= 0) client(fd);
         }
+        takeLines();
         settle();
     }
 }
 
 void Server::listen(int ms) {
-    // Between runs no command waits for an answer: every line is a report,
-    // or stale (then the next run brings the line into step first).
     line_.carry += link_->read(ms);
+    takeLines();
+}
+
+void Server::takeLines() {
+    // Between runs no command waits for an answer: every line is a report,
+    // or stale (then the next run brings the line into step first). A run
+    // may leave complete lines it read past its last answer.
     const auto now = EventWatcher::Clock::now();
     size_t pos;
     while ((pos = line_.carry.find_first_of("\r\n")) != std::string::npos) {

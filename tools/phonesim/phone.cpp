@@ -272,6 +272,10 @@ std::string Phone::receiveSms(const std::string& number, const std::string& text
     return format({"+CMTI: " + dq(mem) + "," + std::to_string(index)});
 }
 
+std::string Phone::dueReports() {
+    return statusReports(*s_);
+}
+
 bool Phone::ringing() const {
     return s_->call == CallState::Incoming;
 }

@@ -34,6 +34,8 @@ class Phone {
     // unasked: "RING" (and "+CLIP: ..." when enabled) for a call, "+CMTI:
     // ..." for a new message when AT+CNMI asks for it.
     std::string incomingCall(const std::string& number);
+    // Status reports on sent messages that are due (state's delivery setting).
+    std::string dueReports();
     // The next ring of a call still coming in (empty when none is).
     std::string ringAgain() const;
     // The caller gives up before the call is answered: a missed call.

@@ -122,6 +122,7 @@ void PtyServer::run(const std::atomic<bool>& stop) {
             if (!wasRinging && phone_.ringing())
                 nextRing = now + std::chrono::duration_cast<Clock::duration>(ringEvery_);
         }
+        if (between()) announce(phone_.dueReports());
         if (phone_.ringing() && now >= nextRing && between()) {
             announce(phone_.ringAgain());
             nextRing = now + std::chrono::duration_cast<Clock::duration>(ringEvery_);
