@@ -67,16 +67,7 @@ struct EngineDir {
 };
 
 // Lends a test-owned phone to the engine.
-class Borrowed : public Transport {
-  public:
-    explicit Borrowed(Transport& t) : t_(t) {}
-    void write(std::string_view b) override { t_.write(b); }
-    std::string read(int ms) override { return t_.read(ms); }
-    bool canWait() const override { return t_.canWait(); }
-
-  private:
-    Transport& t_;
-};
+using Borrowed = LentTransport;
 
 // Starts a program in `dir`, its output to `output` (nowhere when empty).
 inline pid_t spawnIn(const std::string& dir, const std::vector<std::string>& args,

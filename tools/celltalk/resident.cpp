@@ -94,18 +94,6 @@ bool readExactly(int fd, char* to, size_t n) {
     return true;
 }
 
-// The engine's line lent to one run, which must not close it.
-class Lent : public Transport {
-  public:
-    explicit Lent(Transport& t) : t_(t) {}
-    void write(std::string_view b) override { t_.write(b); }
-    std::string read(int ms) override { return t_.read(ms); }
-    bool canWait() const override { return t_.canWait(); }
-
-  private:
-    Transport& t_;
-};
-
 class Server {
   public:
     Server(Config cfg, std::unique_ptr<Transport> link, int listener, std::ostream& err)
@@ -330,7 +318,7 @@ void Server::client(int fd) {
         }
     });
     const int code =
-        runOperation(req, [&](const Config&) { return std::make_unique<Lent>(*link_); });
+        runOperation(req, [&](const Config&) { return std::make_unique<LentTransport>(*link_); });
     (void)!::write(stop[1], "x", 1);
     watch.join();
     ::close(stop[0]);

@@ -36,6 +36,19 @@ class Transport {
     virtual int pollFd() const { return -1; }
 };
 
+// Another transport lent for a while (to one run of a resident engine, or a
+// test's phone to the engine): used, never closed.
+class LentTransport : public Transport {
+  public:
+    explicit LentTransport(Transport& t) : t_(t) {}
+    void write(std::string_view b) override { t_.write(b); }
+    std::string read(int ms) override { return t_.read(ms); }
+    bool canWait() const override { return t_.canWait(); }
+
+  private:
+    Transport& t_;
+};
+
 // The error text for a device another program holds (names the program when
 // it can be seen).
 std::string busyMessage(const std::string& device);
