@@ -101,7 +101,8 @@ int exportDateBook(Run& run, const std::string& file) {
 }
 
 int importDateBook(Run& run, const std::string& file) {
-    return run.tell(importDateBookCopy(file, autoRunPath(DateBookListName), prog().PrefixDateBook));
+    return run.tell(importDateBookCopy(file, autoRunPath(DateBookListName), prog().PrefixDateBook,
+                                       nullptr, autoRunPath(DateBookPendingName)));
 }
 
 int exportSms(Run& run, const std::string& kind, const std::string& file) {
@@ -208,7 +209,7 @@ int runCommandLine(const std::vector<std::string>& given, const std::string& exe
     }
     // An import writes the folder's files: never under a running program's
     // window, whose own closing write would put its older copy back.
-    FolderLock lock(files::currentDir());
+    FolderLock lock(files::currentDir(), exeBaseName(exeName));
     qint64 holder = 0;
     if (option.rfind("--import-", 0) == 0 && !lock.take(holder))
         return run.fail(W("- В этой папке работает программа (процесс ") + std::to_string(holder) +
