@@ -86,6 +86,8 @@ TForm9::TForm9(QWidget* parent) : QDialog(parent) {
     bbDelete =
         td::navyButton(this, "bbDelete", "Удалить", "Удалить выбранную запись из ежедневника");
     bbDelete->setEnabled(false);
+    bbToPhone = td::navyButton(this, "bbToPhone", "В телефон", "");
+    bbToPhone->setEnabled(false);
     PanelAutoDel = strip(this, "PanelAutoDel", fromWin(W("Авт. удалять через 1 неделю")),
                          QFrame::Panel | QFrame::Raised);
     PanelAutoDel->setAlignment(Qt::AlignCenter);
@@ -97,7 +99,7 @@ TForm9::TForm9(QWidget* parent) : QDialog(parent) {
         td::navyButton(this, "bbLastCopy", "Последняя", "Последняя копия записей из телефона");
     bbGetMDBook = td::navyButton(this, "bbGetMDBook", "Обновить", "Прочесть записи из ТЕЛЕФОНА");
     for (QPushButton* b : {bbSaveMDBList, bbUnloadMemBook, bbICalendar, bbFromICalendar, bbDelete,
-                           bbLastCopy, bbGetMDBook})
+                           bbToPhone, bbLastCopy, bbGetMDBook})
         b->setAutoDefault(false);
 
     connect(bbSaveMDBList, &QPushButton::clicked, this, &TForm9::bbSaveMDBListClick);
@@ -105,6 +107,7 @@ TForm9::TForm9(QWidget* parent) : QDialog(parent) {
     connect(bbICalendar, &QPushButton::clicked, this, &TForm9::bbICalendarClick);
     connect(bbFromICalendar, &QPushButton::clicked, this, &TForm9::bbFromICalendarClick);
     connect(bbDelete, &QPushButton::clicked, this, &TForm9::bbDeleteClick);
+    connect(bbToPhone, &QPushButton::clicked, this, &TForm9::bbToPhoneClick);
     connect(bbLastCopy, &QPushButton::clicked, this, &TForm9::bbLastCopyClick);
     connect(bbGetMDBook, &QPushButton::clicked, this, &TForm9::bbGetMDBookClick);
 
@@ -117,6 +120,8 @@ TForm9::TForm9(QWidget* parent) : QDialog(parent) {
     buttons->addSpacing(12);
     buttons->addWidget(PanelAutoDel);
     buttons->addStretch();
+    buttons->addWidget(bbToPhone);
+    buttons->addSpacing(12);
     buttons->addWidget(lGetRecordCount);
     buttons->addSpacing(12);
     buttons->addWidget(bbLastCopy);
@@ -131,6 +136,7 @@ TForm9::TForm9(QWidget* parent) : QDialog(parent) {
 
     readView_ = std::make_unique<td::GridReadView>(StringGridMobileMDB, bbGetMDBook, Panel5);
     unloadView_ = std::make_unique<td::GridReadView>(StringGridMobileMDB, bbUnloadMemBook, Panel5);
+    writeView_ = std::make_unique<td::GridReadView>(StringGridMobileMDB, bbToPhone, Panel5);
 }
 
 TForm9::~TForm9() = default;
@@ -159,6 +165,7 @@ void TForm9::FormActivate() {
     PanelAutoDel->hide();
     bbUnloadMemBook->setEnabled(true);
     bbLastCopyClick();
+    showPending();
 }
 
 void TForm9::bbDeleteClick() {
@@ -219,4 +226,5 @@ void TForm9::bbICalendarClick() {
 // The added events are shown at once, from the last copy they went into.
 void TForm9::bbFromICalendarClick() {
     if (td::importDateBookAsked(this)) bbLastCopyClick();
+    showPending();
 }

@@ -24,6 +24,11 @@ extern const std::string CheckPhoneOperName;  // "Получить_характ�
 extern const std::string CheckPhoneOperCmd;  // at+cgsn|!bat"CheckPhone.bat"
 extern const std::string ScriptBatName;      // "@ScriBat.txt"
 extern const std::string DateBookListName;   // "LastMDBook.txt"
+// Beside the last copy: the date book's events added from a file and not yet
+// written into the phone, as record lines.
+extern const std::string DateBookPendingName;  // "PendingMDBook.txt"
+// The batch file that writes those events and reads the date book again.
+extern const std::string DateBookWriteBatName;  // "@MdbWrite.txt"
 extern const std::string SatelliteBase;      // "c:\swapping.fl"
 extern const std::string NumberMark;         // "№" (byte 0xB9)
 extern const char NumberMarkChar;
