@@ -90,7 +90,7 @@ class TForm9 : public QDialog {
 
     std::unique_ptr<td::GridReadView> readView_, unloadView_, writeView_;
     std::unique_ptr<td::ReadCycle> read_, unload_, write_;
-    td::MdbReader reader_;   // the read in progress: words and unit carry over
+    td::MdbReader reader_;      // the read in progress: words and unit carry over
     int depth_[3] = {0, 0, 0};  // nested runs of each cycle: a click during a wait
     int weeks_ = td::AutoDeleteUnknown;
     std::string autoDeleteText_;

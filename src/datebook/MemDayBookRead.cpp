@@ -31,8 +31,9 @@ int runSlot(MdbRun kind) {
 }  // namespace
 
 td::ReadCycle& TForm9::cycle(MdbRun kind) {
-    std::unique_ptr<td::ReadCycle>& c =
-        kind == MdbRun::Unload ? unload_ : kind == MdbRun::Write ? write_ : read_;
+    std::unique_ptr<td::ReadCycle>& c = kind == MdbRun::Unload  ? unload_
+                                        : kind == MdbRun::Write ? write_
+                                                                : read_;
     if (c) return *c;
     td::ReadCycleHooks h;
     h.onCycleStart = [this] {

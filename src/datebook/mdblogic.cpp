@@ -261,8 +261,7 @@ std::vector<std::string> withPending(std::vector<std::string> copy,
 }
 
 std::vector<std::string> pendingWriteBatch(const std::vector<std::string>& pending,
-                                           const std::string& readCommand,
-                                           const UnloadPrefixes& p,
+                                           const std::string& readCommand, const UnloadPrefixes& p,
                                            std::vector<std::string>* refused) {
     std::vector<std::string> out = {"AT" + p.charset + "=\"UCS2\"", "at+mdbl=1"};
     for (const std::string& line : pending) {
@@ -324,8 +323,9 @@ std::string toPhoneQuestion(std::size_t count) {
 }
 
 std::string toPhoneRefusedText(const std::vector<std::string>& refused) {
-    std::string text = W("- Эти события не записываются в телефон: их поля не такие, какие он "
-                         "принимает:");
+    std::string text =
+        W("- Эти события не записываются в телефон: их поля не такие, какие он "
+          "принимает:");
     for (const std::string& line : refused) text += "\r" + line;
     return text;
 }

@@ -29,8 +29,8 @@ extern const std::string DateBookListName;   // "LastMDBook.txt"
 extern const std::string DateBookPendingName;  // "PendingMDBook.txt"
 // The batch file that writes those events and reads the date book again.
 extern const std::string DateBookWriteBatName;  // "@MdbWrite.txt"
-extern const std::string SatelliteBase;      // "c:\swapping.fl"
-extern const std::string NumberMark;         // "№" (byte 0xB9)
+extern const std::string SatelliteBase;         // "c:\swapping.fl"
+extern const std::string NumberMark;            // "№" (byte 0xB9)
 extern const char NumberMarkChar;
 extern const std::string ProgVersion0;  // "v 0.54"
 extern const std::string AltVersion;    // "v 5.4"

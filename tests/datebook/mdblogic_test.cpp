@@ -350,7 +350,8 @@ namespace pending {
 
 const std::string kLunch =
     "+MDBR: 7,\"Обед\",1,0,\"13:00\",\"06-20-2025\",90,\"00:00\",\"00-00-2000\",4";
-const std::string kGym = "+MDBR: 8,\"Gym\",1,1,\"07:00\",\"06-21-2025\",60,\"06:45\",\"06-21-2025\",1";
+const std::string kGym =
+    "+MDBR: 8,\"Gym\",1,1,\"07:00\",\"06-21-2025\",60,\"06:45\",\"06-21-2025\",1";
 const std::string kQuote =
     "+MDBR: 9,\"UCS2:0041002200420022\",0,0,\"00:00\",\"06-22-2025\",0,\"00:00\",\"00-00-2000\",0";
 
@@ -362,20 +363,21 @@ TEST(MdbPending, WhatStillWaitsForThePhone) {
         const char* why;
         std::vector<std::string> pending, phone, left;
     } cases[] = {
-        {"nothing on the phone yet", win({kLunch.c_str(), kGym.c_str()}), {},
-         win({kLunch.c_str(), kGym.c_str()})},
-        {"the phone holds one under another index",
+        {"nothing on the phone yet",
          win({kLunch.c_str(), kGym.c_str()}),
+         {},
+         win({kLunch.c_str(), kGym.c_str()})},
+        {"the phone holds one under another index", win({kLunch.c_str(), kGym.c_str()}),
          win({"OK", "+MDBR: 3,\"Gym\",1,1,\"07:00\",\"06-21-2025\",60,\"06:45\",\"06-21-2025\",1"}),
          win({kLunch.c_str()})},
         {"an alarm that is off: its time does not count",
          win({kLunch.c_str()}),
-         win({"+MDBR: 1,\"Обед\",1,0,\"13:00\",\"06-20-2025\",90,\"12:00\",\"06-20-2025\",4"}), {}},
+         win({"+MDBR: 1,\"Обед\",1,0,\"13:00\",\"06-20-2025\",90,\"12:00\",\"06-20-2025\",4"}),
+         {}},
         {"another time is another event", win({kLunch.c_str()}),
          win({"+MDBR: 1,\"Обед\",1,0,\"14:00\",\"06-20-2025\",90,\"00:00\",\"00-00-2000\",4"}),
          win({kLunch.c_str()})},
-        {"lines that are no event are dropped", win({"", "OK", kQuote.c_str()}), {},
-         {kQuote}},
+        {"lines that are no event are dropped", win({"", "OK", kQuote.c_str()}), {}, {kQuote}},
     };
     for (const auto& c : cases) EXPECT_EQ(td::stillPending(c.pending, c.phone), c.left) << c.why;
 }
@@ -392,13 +394,14 @@ TEST(MdbPending, AReadKeepsThemInTheLastCopy) {
         {"none pending: the copy unchanged", phone, {}, phone},
         {"after the events, numbered on, before the setting", phone,
          win({kLunch.c_str(), kGym.c_str()}),
-         win({yoga,
-              "+MDBR: 13,\"Обед\",1,0,\"13:00\",\"06-20-2025\",90,\"00:00\",\"00-00-2000\",4",
+         win({yoga, "+MDBR: 13,\"Обед\",1,0,\"13:00\",\"06-20-2025\",90,\"00:00\",\"00-00-2000\",4",
               "+MDBR: 14,\"Gym\",1,1,\"07:00\",\"06-21-2025\",60,\"06:45\",\"06-21-2025\",1",
               "+MDBAD: 4"})},
-        {"one the phone holds already is not doubled",
-         win({yoga, kGym.c_str()}), win({kGym.c_str()}), win({yoga, kGym.c_str()})},
-        {"an empty book", {}, {kQuote},
+        {"one the phone holds already is not doubled", win({yoga, kGym.c_str()}),
+         win({kGym.c_str()}), win({yoga, kGym.c_str()})},
+        {"an empty book",
+         {},
+         {kQuote},
          {"+MDBR: 1,\"UCS2:0041002200420022\",0,0,\"00:00\",\"06-22-2025\",0,\"00:00\","
           "\"00-00-2000\",0"}},
     };
@@ -419,12 +422,13 @@ TEST(MdbPending, BatchWritesFreePositionsThenReads) {
               "\"00-00-2000\",0"}),
          {}},
         {"a separator in a title stays inside its quotes",
-         {"+MDBR: 1,\"a|ATD123;|!bat[\",1,0,\"13:00\",\"06-20-2025\",90,\"00:00\",\"00-00-2000\",4"},
-         {"AT+MDBW=,\"a|ATD123;|!bat[\",1,0,\"13:00\",\"06-20-2025\",90,\"00:00\",\"00-00-2000\",4"},
+         {"+MDBR: "
+          "1,\"a|ATD123;|!bat[\",1,0,\"13:00\",\"06-20-2025\",90,\"00:00\",\"00-00-2000\",4"},
+         {"AT+MDBW=,\"a|ATD123;|!bat[\",1,0,\"13:00\",\"06-20-2025\",90,\"00:00\",\"00-00-2000\","
+          "4"},
          {}},
         {"a field no phone gives is refused, the rest written",
-         {"+MDBR: 1,\"x\",1;ATD1,0,\"13:00\",\"06-20-2025\",90,\"00:00\",\"00-00-2000\",4",
-          kGym},
+         {"+MDBR: 1,\"x\",1;ATD1,0,\"13:00\",\"06-20-2025\",90,\"00:00\",\"00-00-2000\",4", kGym},
          {"AT+MDBW=,\"Gym\",1,1,\"07:00\",\"06-21-2025\",60,\"06:45\",\"06-21-2025\",1"},
          {"+MDBR: 1,\"x\",1;ATD1,0,\"13:00\",\"06-20-2025\",90,\"00:00\",\"00-00-2000\",4"}},
     };
