@@ -129,7 +129,7 @@ TEST(CommandLine, ImportsWaitForTheFolder) {
     env.writeFile("in.vcf", "BEGIN:VCARD\nVERSION:3.0\nFN:Bob\nTEL:2\nEND:VCARD\n");
     const std::string before = env.readFile("tapdeck.ini");
     {
-        td::FolderLock window(td::files::currentDir());
+        td::FolderLock window(td::files::currentDir(), "tapdeck");
         qint64 holder = 0;
         ASSERT_TRUE(window.take(holder));
         for (const char* option : {"--import-phonebook", "--import-datebook"}) {
