@@ -120,8 +120,6 @@ TForm9::TForm9(QWidget* parent) : QDialog(parent) {
     buttons->addSpacing(12);
     buttons->addWidget(PanelAutoDel);
     buttons->addStretch();
-    buttons->addWidget(bbToPhone);
-    buttons->addSpacing(12);
     buttons->addWidget(lGetRecordCount);
     buttons->addSpacing(12);
     buttons->addWidget(bbLastCopy);
@@ -129,7 +127,13 @@ TForm9::TForm9(QWidget* parent) : QDialog(parent) {
     auto* v = new QVBoxLayout(this);
     v->setContentsMargins(6, 6, 6, 6);
     v->addWidget(Panel2);
-    v->addWidget(Panel5);
+    // The status strip leaves room at its end, where the write of the events
+    // added from a file stands; the button row is full once the auto-delete
+    // panel shows.
+    auto* status = new QHBoxLayout;
+    status->addWidget(Panel5, 1);
+    status->addWidget(bbToPhone);
+    v->addLayout(status);
     v->addWidget(StringGridMobileMDB, 1);
     v->addLayout(buttons);
     resize(width + 36, 600);
