@@ -21,7 +21,7 @@
 #include "engine/settingkeys.h"
 #include "engine/settings.h"
 #include "main/TapdeckP.h"
-#include "phonebook/ownbook.h"
+#include "formats/ownbook.h"
 #include "platform/cp1251.h"
 #include "platform/files.h"
 #include "platform/ini.h"
