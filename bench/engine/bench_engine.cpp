@@ -108,10 +108,12 @@ int waitFor(pid_t pid) {
 struct Sim {
     pid_t pid = -1;
     std::string pty;
-    Sim(const std::string& dir, const std::string& state, int baud) {
+    Sim(const std::string& dir, const std::string& state, int baud,
+        const std::string& control = {}) {
         pty = dir + "/pty" + std::to_string(baud);
         std::vector<std::string> a{PHONESIM_EXE, "--pty", pty, "--state", state};
         if (baud) a.insert(a.end(), {"--baud", std::to_string(baud)});
+        if (!control.empty()) a.insert(a.end(), {"--control", control});
         pid = spawn(a, "", true);
         for (int i = 0; i < 200 && !fs::exists(pty); ++i)
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
@@ -347,6 +349,51 @@ int main(int argc, char** argv) {
             bench::seconds(one - exchange), "0.050 s",
             one > 0 && exchange > 0 && one - exchange <= 0.050);
         if (one < 0 || exchange < 0) engine = -1;
+    }
+    if (!window) {
+        // Through the resident engine (celltalk serve holding the line): the
+        // same volume key beside a run of its own, and a new message from
+        // the phone's +CMTI to its line in Events.log, the read included.
+        const std::string seed = (dir / "seed.state").string(),
+                          control = (dir / "control").string();
+        phonesim::saveStateFile(seed, phonesim::seedState());
+        Sim sim(dir.string(), seed, 115200, control);
+        const int n = std::max(runs, 5);
+        const double own = timeOperation(dir.string(), sim.pty, "at+ckpd=\"u\"", n);
+        const std::string serveErr = (dir / "serve.err").string();
+        pid_t serve = spawn({CELLTALK_EXE, "serve"}, dir.string(), true, serveErr);
+        const std::string resident = (dir / "AutoRun" / "Resident.log").string();
+        for (int i = 0; i < 500 && !fs::exists(resident); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        const double through = timeOperation(dir.string(), sim.pty, "at+ckpd=\"u\"", n);
+        std::printf("a volume key: a run of its own %.4f s, through the resident engine %.4f s\n",
+                    own, through);
+        bench::verdict("engine: a volume key through the resident engine, beside a run of its own",
+                       bench::seconds(through), bench::seconds(own),
+                       through > 0 && own > 0 && through <= own);
+        const std::string events = (dir / "AutoRun" / "Events.log").string();
+        std::vector<double> news;
+        for (int r = 0; r < n; ++r) {
+            const auto before = fs::exists(events) ? fs::file_size(events) : 0;
+            std::ofstream(control, std::ios::app) << "sms +79161234567 Привет " << r << "\n";
+            const auto t0 = Clock::now();
+            while (seconds(Clock::now() - t0) < 3 &&
+                   (!fs::exists(events) || fs::file_size(events) == before))
+                std::this_thread::sleep_for(std::chrono::microseconds(500));
+            news.push_back(fs::exists(events) && fs::file_size(events) > before
+                               ? seconds(Clock::now() - t0)
+                               : -1);
+        }
+        kill(serve, SIGTERM);
+        waitFor(serve);
+        const double latency = *std::min_element(news.begin(), news.end()) < 0 ? -1 : median(news);
+        // The control file is looked at every 100 ms: that wait is the
+        // simulated network's, not the engine's.
+        bench::verdict(
+            "resident engine: a new message to its Events.log line at 115200 (the "
+            "read included; the phone's 100 ms look at its control file too)",
+            bench::seconds(latency), "0.300 s", latency > 0 && latency <= 0.3);
+        if (through < 0 || own < 0 || latency < 0) engine = -1;
     }
     if (!window) {
         // A phone book of 1000 entries: the run beside the answer's line time.

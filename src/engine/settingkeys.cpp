@@ -11,6 +11,8 @@ const std::string EngineExeName = "celltalk.exe";
 const std::string OwnIniName = "tapdeck.ini";
 const std::string EngineIniName = "celltalk.ini";
 const std::string RunMarkerName = "celltalk.run";
+const std::string EventsLogName = "Events.log";
+const std::string ResidentLogName = "Resident.log";
 const std::string EngineErrorName = "CellTalk.err";
 const std::string AutoRunDir = "AutoRun";
 

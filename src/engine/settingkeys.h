@@ -19,6 +19,10 @@ extern const std::string EngineIniName;    // "celltalk.ini"
 extern const std::string RunMarkerName;    // "celltalk.run"
 extern const std::string EngineErrorName;  // "CellTalk.err"
 extern const std::string AutoRunDir;       // "AutoRun", beside the engine
+// In AutoRun: the resident engine's record of the phone's news, a line an
+// event, and its log of its own commands.
+extern const std::string EventsLogName;    // "Events.log"
+extern const std::string ResidentLogName;  // "Resident.log"
 
 // ---- ini settings -------------------------------------------------------------
 struct Setting {
@@ -81,6 +85,11 @@ inline constexpr Setting Timeout{"Common", "Timeout", "10"};  // seconds
 // The longest one command's answer may take, however busily the phone talks.
 inline constexpr Setting CommandLimit{"Common", "CommandLimit", "120"};  // seconds
 inline constexpr Setting SimState{"Common", "SimState", "phonesim.state"};
+// The resident engine: seconds without a RING after which a call that was
+// not answered counts as missed (phones ring every three to five seconds).
+inline constexpr Setting RingGap{"Common", "RingGap", "8"};
+// "YES": a message the engine sends as a PDU (!sms) asks for a status report.
+inline constexpr Setting StatusReport{"Common", "StatusReport", "NO"};
 
 // Operations ini (the engine ini or the one ModelIni names).
 inline constexpr std::string_view OperationsSection = "Operations";

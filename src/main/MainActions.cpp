@@ -345,10 +345,10 @@ void TForm1::textChanged(const SmsBand& b) {
 }
 
 void TForm1::textCut(const SmsBand& b) {
-    // Without long messages the band shows no count, so no word of a cut
-    // either; a key the validator refused leaves the text short of the limit.
-    if (!prog().LongSms || b.text->text().length() < b.text->maxLength()) return;
-    b.parts->setText(td::fromWin(ml::smsCutText(b.text->maxLength())));
+    // A key the validator refused leaves the text short of the limit.
+    if (b.text->text().length() < b.text->maxLength()) return;
+    // Without long messages the band shows no count, so no word either.
+    if (prog().LongSms) b.parts->setText(td::fromWin(ml::smsCutText(b.text->maxLength())));
     // The box tells the cut before the change it makes: that change's count
     // keeps the word, a later one does not (a refused key changes nothing).
     cutBox_ = b.text;

@@ -2,6 +2,7 @@
 // Helpers of the engine tests: a scratch folder with the engine's ini files,
 // and phones scripted line by line.
 
+#include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -66,16 +67,25 @@ struct EngineDir {
 };
 
 // Lends a test-owned phone to the engine.
-class Borrowed : public Transport {
-  public:
-    explicit Borrowed(Transport& t) : t_(t) {}
-    void write(std::string_view b) override { t_.write(b); }
-    std::string read(int ms) override { return t_.read(ms); }
-    bool canWait() const override { return t_.canWait(); }
+using Borrowed = LentTransport;
 
-  private:
-    Transport& t_;
-};
+// Starts a program in `dir`, its output to `output` (nowhere when empty).
+inline pid_t spawnIn(const std::string& dir, const std::vector<std::string>& args,
+                     const std::string& output = "/dev/null") {
+    pid_t pid = ::fork();
+    if (pid == 0) {
+        if (::chdir(dir.c_str()) != 0) ::_exit(120);
+        int out = ::open(output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        ::dup2(out, 1);
+        ::dup2(out, 2);
+        std::vector<char*> argv;
+        for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        ::execv(argv[0], argv.data());
+        ::_exit(127);
+    }
+    return pid;
+}
 
 // The exit code of a finished child process; minus the signal that ended it.
 inline int waitExit(pid_t pid) {

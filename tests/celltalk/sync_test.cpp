@@ -18,6 +18,7 @@ using namespace celltalk;
 using celltalk::test::Borrowed;
 using celltalk::test::EngineDir;
 using celltalk::test::LateLink;
+using celltalk::test::spawnIn;
 using celltalk::test::waitExit;
 using namespace std::chrono_literals;
 
@@ -71,22 +72,6 @@ std::vector<std::string> listedTexts(const EngineDir& d) {
     for (const auto& l : d.lines("AutoRun/LastRun.sms"))
         if (l.starts_with("+CMGL=")) t.push_back(l.substr(l.find('}') + 1));
     return t;
-}
-
-pid_t spawnIn(const std::string& dir, const std::vector<std::string>& args) {
-    pid_t pid = ::fork();
-    if (pid == 0) {
-        if (::chdir(dir.c_str()) != 0) ::_exit(120);
-        int null = ::open("/dev/null", O_WRONLY);
-        ::dup2(null, 1);
-        ::dup2(null, 2);
-        std::vector<char*> argv;
-        for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-        argv.push_back(nullptr);
-        ::execv(argv[0], argv.data());
-        ::_exit(127);
-    }
-    return pid;
 }
 
 }  // namespace

@@ -331,6 +331,53 @@ TEST(Sms, ArrivingMessageIsAnnouncedWhenAsked) {
     EXPECT_EQ(m.coding, SmsCoding::Ucs2);
 }
 
+TEST(Sms, MessageRoutedToTheHostIsGivenInTheCurrentModeAndNotStored) {
+    TestPhone t;
+    t.at("AT+CNMI=2,2");
+    const size_t stored = t.phone.state().sms.at("SM").messages.size();
+    const std::string pdu = t.phone.receiveSms("+79160000000", "Hi");
+    EXPECT_EQ(pdu.rfind("\r\n+CMT: ,", 0), 0u) << pdu;
+    t.at("AT+CMGF=1");
+    const std::string text = t.phone.receiveSms("+79160000000", "Hi");
+    EXPECT_EQ(text.rfind("\r\n+CMT: \"+79160000000\",,\"", 0), 0u) << text;
+    EXPECT_EQ(text.substr(text.size() - 6), "\r\nHi\r\n");
+    EXPECT_EQ(t.phone.state().sms.at("SM").messages.size(), stored);
+}
+
+TEST(Sms, ASendAskingForAReportGetsOneAsTheStateSays) {
+    const struct {
+        const char* delivery;
+        std::string setup;
+        std::string report;  // what follows the send, "" for none
+    } rows[] = {
+        {"ok", "AT+CNMI=2,1,0,1,0;+CMGF=1;+CSMP=49,167,0,0", ",0"},
+        {"fail", "AT+CNMI=2,1,0,1,0;+CMGF=1;+CSMP=49,167,0,0", ",65"},
+        {"ok", "AT+CNMI=2,1,0,1,0;+CMGF=1", ""},                   // no report asked for
+        {"ok", "AT+CNMI=2,1,0,0,0;+CMGF=1;+CSMP=49,167,0,0", ""},  // reports not routed
+        {"none", "AT+CNMI=2,1,0,1,0;+CMGF=1;+CSMP=49,167,0,0", ""},
+    };
+    const fs::path file =
+        fs::temp_directory_path() / ("phonesim-delivery-" + std::to_string(::getpid()));
+    for (const auto& r : rows) {
+        State st = seedState();
+        st.delivery = r.delivery;
+        saveStateFile(file.string(), st);
+        TestPhone t(file.string());
+        t.at(r.setup);
+        t.at("AT+CMGS=\"+79161234567\"");
+        EXPECT_EQ(t.phone.input("Hi\x1A"), answer("+CMGS: 12")) << r.setup;
+        const std::string got = t.phone.dueReports();
+        if (std::string(r.report).empty()) {
+            EXPECT_EQ(got, "") << r.delivery << " " << r.setup;
+            continue;
+        }
+        EXPECT_EQ(got.rfind("\r\n+CDS: 6,12,\"+79161234567\",145,\"", 0), 0u) << got;
+        EXPECT_EQ(got.substr(got.size() - 2 - std::string(r.report).size()), r.report + "\r\n");
+        EXPECT_EQ(t.phone.dueReports(), "");  // once
+    }
+    fs::remove(file);
+}
+
 struct EventRow {
     const char* name;
     std::string write;

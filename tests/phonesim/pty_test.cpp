@@ -225,6 +225,34 @@ TEST_F(PtyServing, LongAnswerToASlowReaderArrivesWhole) {
         << got.substr(got.size() - 80);
 }
 
+TEST_F(PtyServing, ControlEventsComeBetweenCommandsAndACallRingsUntilHungUp) {
+    const std::string control = (dir / "control").string();
+    server = std::make_unique<PtyServer>(phone, link, 0);
+    server->control(control, 0.3);
+    std::string error;
+    ASSERT_TRUE(server->open(&error)) << error;
+    thread = std::thread([this] { server->run(stop); });
+    int fd = openHost(link);
+    ASSERT_GE(fd, 0);
+    exchange(fd, "ATE0;+CNMI=2,1;+CLIP=1\r", "OK\r\n");
+    // A command half typed: the events wait for its end and its answer.
+    ASSERT_EQ(::write(fd, "AT+C", 4), 4);
+    std::ofstream(control, std::ios::app) << "sms +79161234567 Привет\ncall +79031112233\n";
+    std::this_thread::sleep_for(milliseconds(400));
+    const std::string got = exchange(fd, "SQ\r", "\"+79031112233\",145\r\n");
+    EXPECT_EQ(got,
+              "\r\n+CSQ: 21,99\r\n\r\nOK\r\n\r\n+CMTI: \"SM\",8\r\n"
+              "\r\nRING\r\n\r\n+CLIP: \"+79031112233\",145\r\n");
+    // It rings again until the caller gives up.
+    EXPECT_EQ(exchange(fd, "", "145\r\n"), "\r\nRING\r\n\r\n+CLIP: \"+79031112233\",145\r\n");
+    std::ofstream(control, std::ios::app) << "hangup\n";
+    EXPECT_EQ(exchange(fd, "", "NO CARRIER\r\n"), "\r\nNO CARRIER\r\n");
+    ::close(fd);
+    shutdown();
+    EXPECT_EQ(phone.state().books.at("MC").entries.at(1).number, "+79031112233");
+    EXPECT_EQ(phone.state().sms.at("SM").messages.at(8).text, "Привет");
+}
+
 TEST_F(PtyServing, RefusesToReplaceARealFile) {
     { std::ofstream(link) << "mine"; }
     PtyServer s(phone, link);

@@ -99,6 +99,9 @@ Config loadConfig(const std::string& dir) {
     cfg.commandLimitSec = number(S::CommandLimit, common(S::CommandLimit), cfg.commandLimitSec, 0,
                                  24 * kMaxTimeoutSec, true);
     cfg.simState = common(S::SimState);
+    cfg.statusReport = td::upperAscii(trim(common(S::StatusReport))) == "YES";
+    cfg.ringGapSec =
+        number(S::RingGap, common(S::RingGap), cfg.ringGapSec, 0, kMaxTimeoutSec, true);
 
     cfg.waitSec = number(S::Wait, td::readSetting(ops, S::Wait), cfg.waitSec, 0, kMaxDelaySec);
     // A file name or prefix left empty keeps its default.

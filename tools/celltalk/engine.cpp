@@ -5,6 +5,7 @@
 #include "engine.h"
 
 #include <atomic>
+#include <optional>
 
 #include "executor.h"
 #include "formats/fieldcursor.h"
@@ -73,7 +74,8 @@ int runOperation(const RunRequest& req, const TransportFactory& makeTransport) {
     td::files::remove(errFile);
     // The marker carries this process's id and its lock, so that a marker
     // left by a killed engine can be told from a running one.
-    td::RunMarkerHold hold(marker);
+    std::optional<td::RunMarkerHold> hold;
+    if (req.keepMarker) hold.emplace(marker);
     if (req.observer) req.observer->started(req.operation);
 
     int code = 0;
@@ -97,6 +99,7 @@ int runOperation(const RunRequest& req, const TransportFactory& makeTransport) {
         std::unique_ptr<Transport> link = makeTransport(cfg);
         Executor ex(*link, *out, cfg, req.args);
         ex.watch(req.observer);
+        ex.resume(req.line);
         ex.run(steps);
         out->commitAll();
     } catch (const EngineError& e) {
@@ -129,7 +132,7 @@ int runOperation(const RunRequest& req, const TransportFactory& makeTransport) {
             td::files::writeLines(errFile, {reason});
         }
     }
-    hold.release();
+    if (hold) hold->release();
     if (req.observer) req.observer->finished(code, reason);
     return code;
 }

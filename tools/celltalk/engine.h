@@ -62,6 +62,8 @@ struct Config {
     // shows nothing) and whether its end is signalled audibly (Common/Beep).
     std::string window{"Min"};
     bool beep = false;
+    double ringGapSec = td::settingNumber(td::setting::RingGap);
+    bool statusReport = false;  // !sms PDUs ask for a status report (TP-SRR)
 
     std::string autoRunDir() const;
     bool simulated() const;
@@ -128,6 +130,15 @@ void requestInterrupt();
 bool interruptRequested();
 void clearInterrupt();
 
+// What a resident engine knows of its line from one run to the next.
+struct LineState {
+    bool inStep = false;  // quiet and in step: the next run needs no sync
+    bool echo = false;    // the phone repeats command lines
+    std::string carry;    // bytes read but not yet taken as lines
+    // Lines the phone sent unasked during a run (the run logs them too).
+    std::vector<std::string> reports;
+};
+
 struct RunRequest {
     std::string dir;        // folder with celltalk.ini; marker and error file go here
     std::string operation;  // Windows-1251
@@ -136,6 +147,10 @@ struct RunRequest {
     // The settings loaded already for this run (null: the run loads them), so
     // that each ini is read once per run.
     std::shared_ptr<const Config> config;
+    // A run a resident engine makes for a client: its line between runs, and
+    // the run marker, which the client keeps, not the run.
+    LineState* line = nullptr;
+    bool keepMarker = true;
 };
 using TransportFactory = std::function<std::unique_ptr<Transport>(const Config&)>;
 std::unique_ptr<Transport> openTransport(const Config& cfg);

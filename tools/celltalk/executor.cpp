@@ -27,8 +27,40 @@ Executor::Executor(Transport& t, Outputs& out, const Config& cfg, const OpArgs& 
 static_assert(static_cast<int>(Step::Kind::SendSms) ==
               static_cast<int>(RunObserver::StepKind::SendSms));
 
-void Executor::run(const std::vector<Step>& steps) {
+void Executor::begin() {
+    if (line_ && line_->inStep) {
+        // A resident engine's line that ended its last run whole and has
+        // been read since: nothing is on its way, no sync is needed.
+        echo_ = line_->echo;
+        buf_ = std::move(line_->carry);
+        line_->carry.clear();
+        line_->inStep = false;  // until this run, too, ends whole
+        return;
+    }
+    if (line_) line_->carry.clear();
     synchronise();
+}
+
+void Executor::end() {
+    framer_.idle();
+    if (!line_) return;
+    line_->inStep = true;
+    line_->echo = echo_;
+    line_->carry = std::move(buf_);
+    buf_.clear();
+}
+
+std::optional<std::vector<std::string>> Executor::ask(const std::string& cmd) {
+    out_.log.line(cmd);
+    t_.write(cmd + "\r");
+    Answer a = collect(cmd);
+    noteSettings(cmd, a);
+    if (finalResult(a.final, false) != Final::Ok) return std::nullopt;
+    return a.lines;
+}
+
+void Executor::run(const std::vector<Step>& steps) {
+    begin();
     for (size_t i = 0; i < steps.size(); ++i) {
         const Step& s = steps[i];
         checkInterrupt();
@@ -54,6 +86,7 @@ void Executor::run(const std::vector<Step>& steps) {
     framer_.idle();
     if (!t_.canWait())
         while (auto line = nextLine(0)) setAside(framer_.feed(*line, afterBlank_), *line);
+    end();
     if (!broken_.empty())
         throw EngineError(td::W("ответ телефона на команду ") + broken_.front() +
                               td::W(" пришёл не целиком (сообщение без своего PDU или PDU не той "

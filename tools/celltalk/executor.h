@@ -21,10 +21,22 @@ class Executor {
     void run(const std::vector<Step>& steps);
     // Reports the steps, the lines sent and the lines received to `o` (may be null).
     void watch(RunObserver* o) { obs_ = o; }
+    // The line as a resident engine keeps it between runs (null: a run of its
+    // own): a line in step needs no sync, what was read ahead is taken first,
+    // and the run's reports and the line's state are handed back.
+    void resume(LineState* line) { line_ = line; }
+    // The line brought into step (or taken as it was left) before the first
+    // command, and handed back after the last; run() does both.
+    void begin();
+    void end();
+    // A command of the resident engine's own: its answer's lines, or nullopt
+    // when the phone refused it.
+    std::optional<std::vector<std::string>> ask(const std::string& cmd);
 
     // Charset and SMS mode the phone was last told (watched in the commands).
     bool ucs2() const { return ucs2_; }
     bool pduMode() const { return pdu_; }
+    bool gsmCharset() const { return gsm_; }
 
   private:
     struct Answer {
@@ -100,6 +112,7 @@ class Executor {
     std::vector<std::string> refusals_;
     std::vector<std::string> broken_;  // list answers that did not come whole
     RunObserver* obs_ = nullptr;
+    LineState* line_ = nullptr;
 };
 
 }  // namespace celltalk

@@ -38,6 +38,7 @@ void Executor::stale(const std::string& line) {
 
 void Executor::report(const std::string& line) {
     out_.log.line("~" + line);  // logged, never taken as an answer
+    if (line_) line_->reports.push_back(line);
     if (obs_) obs_->received(line, true);
 }
 

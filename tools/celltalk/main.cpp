@@ -3,6 +3,7 @@
 // folder. Exit code 0 on success; otherwise CellTalk.err says why. The
 // operations ini's AutoRun/Window may ask for a window that shows the run.
 // celltalk ports [--dev DIR] | ports --set DEVICE: finds the phone (ports.h).
+// celltalk serve: the resident engine (resident.h).
 
 #include <unistd.h>
 
@@ -15,6 +16,7 @@
 #include "platform/cp1251.h"
 #include "platform/files.h"
 #include "ports.h"
+#include "resident.h"
 #include "showrun.h"
 
 namespace {
@@ -41,6 +43,9 @@ const char kUsage[] =
     "    выполняет операцию из секции [Operations] файла операций (celltalk.ini,\n"
     "    ключ ModelIni) с телефоном, указанным ключом ComPort, в текущей папке;\n"
     "    ответы - в папке AutoRun, причина неудачи - в CellTalk.err\n"
+    "celltalk serve\n"
+    "    держит порт телефона до остановки (SIGINT, SIGTERM): операции oper\n"
+    "    выполняются на открытом порту, извещения телефона - в AutoRun/Events.log\n"
     "celltalk ports [--dev DIR]\n"
     "    находит телефон: последовательные устройства и ответы на AT\n"
     "celltalk ports --set DEVICE\n"
@@ -60,6 +65,8 @@ int main(int argc, char** argv) {
     if (args.size() > 1 && args[1] == "ports")
         return celltalk::ports::runPorts(args, req.dir, std::cout, std::cerr,
                                          ::isatty(STDIN_FILENO) ? &std::cin : nullptr);
+    if (args.size() == 2 && args[1] == "serve")
+        return celltalk::resident::serve(req.dir, std::cerr);
     if (args.size() == 2 && (args[1] == "--help" || args[1] == "-h")) {
         std::cout << kUsage;
         return 0;

@@ -8,6 +8,7 @@
 
 #include "platform/cp1251.h"
 #include "platform/files.h"
+#include "resident.h"
 
 namespace celltalk {
 
@@ -86,10 +87,13 @@ int runAsAsked(const RunRequest& asked) {
         // Shown without a window; the run reports the fault itself.
     }
     int code = kWindowNotStarted;
-    if (wantWindow(windowMode(cfg.window), displayPresent(::getenv)))
-        code = runWithWindow(req, cfg);
-    if (code != kWindowNotStarted) return code;  // the window beeped, if asked
-    code = runOperation(req);
+    // A resident engine of the port runs it on its open line, without a window.
+    if (!resident::handOver(req, cfg, code)) {
+        if (wantWindow(windowMode(cfg.window), displayPresent(::getenv)))
+            code = runWithWindow(req, cfg);
+        if (code != kWindowNotStarted) return code;  // the window beeped, if asked
+        code = runOperation(req);
+    }
     if (cfg.beep && !interruptRequested()) {  // a stopped run ends silently
         std::fputs("\a", stderr);
         std::fflush(stderr);

@@ -127,6 +127,18 @@ std::string Executor::sendWithPrompt(const std::string& cmd, const std::string& 
     return collect(cmd, lines.back()).final;
 }
 
+namespace {
+// Sets TP-SRR in the first octet of an SMS-SUBMIT given as hex (after its
+// service centre address): the network then reports the delivery.
+void requestStatusReport(std::string& hex) {
+    auto sca = td::fromHex(std::string_view(hex).substr(0, 2));
+    const size_t at = sca ? 2 + 2 * static_cast<size_t>((*sca)[0]) : hex.size();
+    auto first = td::fromHex(std::string_view(hex).substr(std::min(at, hex.size()), 2));
+    if (!first || first->size() != 1) return;
+    hex.replace(at, 2, td::toHex(std::vector<uint8_t>{static_cast<uint8_t>((*first)[0] | 0x20)}));
+}
+}  // namespace
+
 void Executor::sendSms(const std::string& number) {
     const std::string& text = args_.arg2;
     size_t digits = 0;
@@ -197,7 +209,8 @@ void Executor::sendSms(const std::string& number) {
                               1);
     }
     auto parts = gsmcodec::encodeSubmit(number, chars, static_cast<uint8_t>(smsRef_++ & 0xFF));
-    for (const auto& p : parts) {
+    for (auto& p : parts) {
+        if (cfg_.statusReport) requestStatusReport(p.hex);
         const std::string cmd = "AT+CMGS=" + std::to_string(p.tpduLength);
         std::string final = sendWithPrompt(cmd, p.hex);
         if (finalResult(final, false) != Final::Ok) {

@@ -31,6 +31,22 @@ class Transport {
     // false when nothing can arrive later than what read() already returned
     // (the in-process phone answers at once): a wait is then pointless.
     virtual bool canWait() const { return true; }
+    // A descriptor that polls readable when bytes arrive (-1: none), for a
+    // caller that waits on the link and on other things at once.
+    virtual int pollFd() const { return -1; }
+};
+
+// Another transport lent for a while (to one run of a resident engine, or a
+// test's phone to the engine): used, never closed.
+class LentTransport : public Transport {
+  public:
+    explicit LentTransport(Transport& t) : t_(t) {}
+    void write(std::string_view b) override { t_.write(b); }
+    std::string read(int ms) override { return t_.read(ms); }
+    bool canWait() const override { return t_.canWait(); }
+
+  private:
+    Transport& t_;
 };
 
 // The error text for a device another program holds (names the program when
@@ -46,6 +62,7 @@ class SerialTransport : public Transport {
     void write(std::string_view bytes) override;
     std::string read(int timeoutMs) override;
     void discardInput() override;
+    int pollFd() const override { return fd_; }
 
   private:
     int fd_ = -1;

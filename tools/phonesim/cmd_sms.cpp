@@ -117,6 +117,48 @@ std::vector<std::string> messageLines(Session& s, const std::string& prefix, int
     return {head, textBody(s, m)};
 }
 
+}  // namespace
+
+std::string statusReports(Session& s) {
+    std::vector<std::string> lines;
+    const auto now = std::chrono::steady_clock::now();
+    auto& owed = s.owedReports;
+    for (auto it = owed.begin(); it != owed.end();) {
+        if (it->due > now) {
+            ++it;
+            continue;
+        }
+        // Routed to the host with AT+CNMI ds=1; otherwise not shown (a phone
+        // would store it; this one does not keep reports).
+        const int status = it->delivered ? 0 : 0x41;  // received; incompatible destination
+        if (s.cnmi[3] == 1 && s.cmgf == 0) {
+            int length = 0;
+            std::string pdu = encodeStatusReport(s.state.smsc, it->reference, it->number,
+                                                 nowStamp(), status, &length);
+            lines.insert(lines.end(), {"+CDS: " + ts(length), pdu});
+        } else if (s.cnmi[3] == 1) {
+            lines.push_back("+CDS: 6," + ts(it->reference) + "," + dq(it->number) + "," +
+                            ts(numberType(it->number)) + "," + dq(nowStamp()) + "," +
+                            dq(nowStamp()) + "," + ts(status));
+        }
+        it = owed.erase(it);
+    }
+    std::string out;
+    for (const auto& l : lines) out += l + "\r\n";
+    return out.empty() ? out : "\r\n" + out;
+}
+
+std::vector<std::string> deliverLines(const Session& s, const Sms& m) {
+    if (s.cmgf == 0) {
+        int length = 0;
+        std::string pdu = encodeStored(m, s.state.smsc, &length);
+        return {"+CMT: ," + ts(length), pdu};
+    }
+    return {"+CMT: " + dq(m.number) + ",," + dq(m.time), textBody(s, m)};
+}
+
+namespace {
+
 Reply cmgf(Session& s, const Command& c) {
     if (c.kind == Command::Exec) {
         s.cmgf = 0;
@@ -420,6 +462,7 @@ Reply cmgd(Session& s, const Command& c) {
 
 Reply finishSmsEntry(Session& s, const SmsEntry& e) {
     Sms m;
+    bool reportWanted = (s.csmp[0] & 0x20) != 0;  // text mode: TP-SRR in the first octet
     if (e.pdu) {
         std::string hex;
         for (char ch : e.body)
@@ -430,6 +473,7 @@ Reply finishSmsEntry(Session& s, const SmsEntry& e) {
         m.coding = pdu->coding;
         m.text = pdu->text;
         m.part = pdu->part;  // a part of a longer message stays one
+        reportWanted = pdu->reportWanted;
     } else {
         bool ucs2 = (s.csmp[2] & 0xEC) == 0x08;  // the data coding asks for UCS2: hex text
         auto text = ucs2 ? fromCharset(e.body, Charset::Ucs2) : s.in(e.body);
@@ -454,6 +498,10 @@ Reply finishSmsEntry(Session& s, const SmsEntry& e) {
         // sent either way.
         if (index) store.messages[*index] = m;
         s.changed();
+        if (reportWanted && s.state.delivery != "none")
+            s.owedReports.push_back({mr, m.number, s.state.delivery == "ok",
+                                     std::chrono::steady_clock::now() +
+                                         std::chrono::milliseconds(s.state.deliveryDelayMs)});
         return ok({"+CMGS: " + ts(mr)});
     }
     if (!index) return cms(kCmsMemoryFull);

@@ -1,8 +1,10 @@
-// phonesim --pty PATH [--state FILE] [--baud N]: serves a simulated phone on a
-// pseudo-terminal linked at PATH until SIGINT or SIGTERM.
+// phonesim --pty PATH [--state FILE] [--baud N] [--control FILE [--ring-every SEC]]:
+// serves a simulated phone on a pseudo-terminal linked at PATH until SIGINT
+// or SIGTERM; lines appended to the control file are the network's events.
 
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -19,18 +21,23 @@ void onSignal(int) {
 
 int usage() {
     std::fprintf(stderr,
-                 "usage: phonesim --pty PATH [--state FILE] [--baud N]\n"
+                 "usage: phonesim --pty PATH [--state FILE] [--baud N] [--control FILE]\n"
+                 "                [--ring-every SEC]\n"
                  "  --pty PATH    link the pseudo-terminal's slave at PATH\n"
                  "  --state FILE  keep the phone's state in FILE (seeded when absent)\n"
-                 "  --baud N      pace the phone's output to N baud\n");
+                 "  --baud N      pace the phone's output to N baud\n"
+                 "  --control FILE  take events from lines appended to FILE:\n"
+                 "                sms NUMBER TEXT | call NUMBER | hangup\n"
+                 "  --ring-every SEC  seconds between two rings of a call (3)\n");
     return 2;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::string ptyPath, stateFile;
+    std::string ptyPath, stateFile, controlFile;
     int baud = 0;
+    double ringEvery = 3.0;
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
         bool hasValue = i + 1 < argc;
@@ -38,6 +45,12 @@ int main(int argc, char** argv) {
             ptyPath = argv[++i];
         } else if (arg == "--state" && hasValue) {
             stateFile = argv[++i];
+        } else if (arg == "--control" && hasValue) {
+            controlFile = argv[++i];
+        } else if (arg == "--ring-every" && hasValue) {
+            char* end = nullptr;
+            ringEvery = std::strtod(argv[++i], &end);
+            if (*end != '\0' || !(ringEvery >= 0.05 && ringEvery <= 60)) return usage();
         } else if (arg == "--baud" && hasValue) {
             char* end = nullptr;
             long v = std::strtol(argv[++i], &end, 10);
@@ -55,6 +68,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     phonesim::PtyServer server(phone, ptyPath, baud);
+    if (!controlFile.empty()) server.control(controlFile, ringEvery);
     std::string error;
     if (!server.open(&error)) {
         std::fprintf(stderr, "phonesim: %s\n", error.c_str());

@@ -41,6 +41,9 @@ std::optional<SubmitPdu> decodeSubmit(std::string_view hex, int tpduLength, std:
         return fail("odd UCS2 text");
 
     SubmitPdu pdu;
+    if (auto octets = td::fromHex(hex);
+        octets && !octets->empty() && (*octets)[0] + 1u < octets->size())
+        pdu.reportWanted = ((*octets)[(*octets)[0] + 1u] & 0x20) != 0;
     pdu.smsc = sms.smsc;
     pdu.number = sms.number;
     pdu.reference = sms.reference;
@@ -58,6 +61,17 @@ std::optional<SubmitPdu> decodeSubmit(std::string_view hex, int tpduLength, std:
             break;
     }
     return pdu;
+}
+
+std::string encodeStatusReport(const std::string& smsc, int reference, const std::string& number,
+                               const std::string& time, int status, int* tpduLength) {
+    std::vector<uint8_t> tpdu{0x06, static_cast<uint8_t>(reference)};  // SMS-STATUS-REPORT
+    for (const auto& part : {gsmcodec::encodeAddress(number), gsmcodec::encodeTimestamp(time),
+                             gsmcodec::encodeTimestamp(time)})
+        tpdu.insert(tpdu.end(), part.begin(), part.end());
+    tpdu.push_back(static_cast<uint8_t>(status));
+    if (tpduLength) *tpduLength = static_cast<int>(tpdu.size());
+    return td::toHex(gsmcodec::encodeServiceCentre(smsc)) + td::toHex(tpdu);
 }
 
 }  // namespace phonesim

@@ -16,10 +16,17 @@ struct SubmitPdu {
     std::string smsc;    // empty when the PDU leaves it to the phone
     std::string number;  // destination, "+" in front for an international one
     SmsCoding coding = SmsCoding::Gsm7;
-    std::string text;         // UTF-8
-    int reference = 0;        // the host's message reference
-    gsmcodec::PartInfo part;  // the concatenation header of a part (ref -1: none)
+    std::string text;           // UTF-8
+    int reference = 0;          // the host's message reference
+    gsmcodec::PartInfo part;    // the concatenation header of a part (ref -1: none)
+    bool reportWanted = false;  // TP-SRR: the sender asks for a status report
 };
+
+// The PDU of an SMS-STATUS-REPORT (with the service centre): message
+// reference, recipient, the times sent and done, status. tpduLength
+// receives the length +CDS reports.
+std::string encodeStatusReport(const std::string& smsc, int reference, const std::string& number,
+                               const std::string& time, int status, int* tpduLength);
 
 // Decodes hex text of a PDU whose TPDU (the part after the service centre
 // address) is tpduLength octets. nullopt with a reason when it is malformed,

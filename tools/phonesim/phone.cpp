@@ -227,9 +227,15 @@ std::string Phone::incomingCall(const std::string& number) {
     if (s_->call != CallState::Idle) return {};
     s_->call = CallState::Incoming;
     s_->callNumber = number;
+    return ringAgain();
+}
+
+std::string Phone::ringAgain() const {
+    if (s_->call != CallState::Incoming) return {};
     std::string out = s_->verbose ? "\r\nRING\r\n" : "2\r";
     if (s_->clip)
-        out += format({"+CLIP: " + dq(number) + "," + std::to_string(numberType(number))});
+        out += format(
+            {"+CLIP: " + dq(s_->callNumber) + "," + std::to_string(numberType(s_->callNumber))});
     return out;
 }
 
@@ -243,12 +249,6 @@ std::string Phone::callerHangsUp() {
 }
 
 std::string Phone::receiveSms(const std::string& number, const std::string& text) {
-    const std::string mem = s_->smsMem[2];
-    SmsStore& store = s_->state.sms[mem];
-    int index = s_->quirks.smsFromZero ? 0 : 1;
-    while (store.messages.count(index)) ++index;
-    // memory full: the network keeps it
-    if (index > store.capacity - (s_->quirks.smsFromZero ? 1 : 0)) return {};
     Sms m;
     m.status = SmsStatus::RecUnread;
     m.number = number;
@@ -258,10 +258,30 @@ std::string Phone::receiveSms(const std::string& number, const std::string& text
     m.time = stamp;
     m.coding = gsmcodec::fitsGsm7(gsmcodec::utf8Decode(text)) ? SmsCoding::Gsm7 : SmsCoding::Ucs2;
     m.text = text;
+    // AT+CNMI mt=2: the message goes to the host at once and is not stored.
+    if (s_->cnmi[1] == 2) return format(deliverLines(*s_, m));
+    const std::string mem = s_->smsMem[2];
+    SmsStore& store = s_->state.sms[mem];
+    int index = s_->quirks.smsFromZero ? 0 : 1;
+    while (store.messages.count(index)) ++index;
+    // memory full: the network keeps it
+    if (index > store.capacity - (s_->quirks.smsFromZero ? 1 : 0)) return {};
     store.messages[index] = m;
     s_->changed();
     if (s_->cnmi[1] == 0) return {};
     return format({"+CMTI: " + dq(mem) + "," + std::to_string(index)});
+}
+
+std::string Phone::dueReports() {
+    return statusReports(*s_);
+}
+
+bool Phone::ringing() const {
+    return s_->call == CallState::Incoming;
+}
+
+bool Phone::betweenCommands() const {
+    return line_.empty() && !s_->entry;
 }
 
 // ---- Session ----

@@ -34,15 +34,25 @@ class Phone {
     // unasked: "RING" (and "+CLIP: ..." when enabled) for a call, "+CMTI:
     // ..." for a new message when AT+CNMI asks for it.
     std::string incomingCall(const std::string& number);
+    // Status reports on sent messages that are due (state's delivery setting).
+    std::string dueReports();
+    // The next ring of a call still coming in (empty when none is).
+    std::string ringAgain() const;
     // The caller gives up before the call is answered: a missed call.
     std::string callerHangsUp();
-    // A message arrives (UTF-8 text); it is stored as "REC UNREAD".
+    // A message arrives (UTF-8 text); it is stored as "REC UNREAD" and
+    // indicated with +CMTI (AT+CNMI mt=1), or given to the host at once with
+    // +CMT and not stored (mt=2).
     std::string receiveSms(const std::string& number, const std::string& text);
 
     // Inspection.
     const State& state() const;
     std::string dialBuffer() const;
     bool inCall() const;
+    bool ringing() const;  // a call comes in, not answered yet
+    // No command line is partly typed and no message text is being entered:
+    // a line sent unasked now comes between two commands.
+    bool betweenCommands() const;
     const std::string& loadError() const { return loadError_; }
     // How late the phone answers on a serial line (quirk late-ms), in ms.
     int answerDelayMs() const;

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <deque>
@@ -71,6 +72,11 @@ bool PtyServer::open(std::string* error) {
     return true;
 }
 
+void PtyServer::control(const std::string& file, double ringEverySec) {
+    control_ = std::make_unique<ControlFeed>(file);
+    ringEvery_ = std::chrono::duration<double>(ringEverySec);
+}
+
 void PtyServer::run(const std::atomic<bool>& stop) {
     std::string pending;  // output not yet written, from `sent` on
     size_t sent = 0;
@@ -87,9 +93,40 @@ void PtyServer::run(const std::atomic<bool>& stop) {
         if (pending.size() == sent) line.startAnswer(Clock::now());
         pending += phone_.input(bytes);
     };
+    // The network's events wait for a moment between two commands: a phone
+    // never puts a line of its own inside an answer (the quirk urc-in-lists
+    // aside), nor inside a command line the host is typing.
+    std::deque<std::string> events;
+    Clock::time_point nextRing{};
+    auto between = [&] {
+        return pending.size() == sent && held.empty() && phone_.betweenCommands();
+    };
+    auto announce = [&](const std::string& out) {
+        if (out.empty()) return;
+        if (pending.size() == sent) line.startAnswer(Clock::now());
+        pending += out;
+    };
     char buf[4096];
     while (!stop.load()) {
         Clock::time_point now = Clock::now();
+        if (control_)
+            for (std::string& l : control_->newLines()) events.push_back(std::move(l));
+        while (!events.empty() && between()) {
+            const bool wasRinging = phone_.ringing();
+            ControlResult r = applyControl(phone_, events.front());
+            if (!r.known)
+                std::fprintf(stderr, "phonesim: unknown control line: %s\n",
+                             events.front().c_str());
+            events.pop_front();
+            announce(r.output);
+            if (!wasRinging && phone_.ringing())
+                nextRing = now + std::chrono::duration_cast<Clock::duration>(ringEvery_);
+        }
+        if (between()) announce(phone_.dueReports());
+        if (phone_.ringing() && now >= nextRing && between()) {
+            announce(phone_.ringAgain());
+            nextRing = now + std::chrono::duration_cast<Clock::duration>(ringEvery_);
+        }
         while (!held.empty() && held.front().first <= now && pending.size() - sent < kInputPause) {
             take(held.front().second);
             held.pop_front();
@@ -101,6 +138,7 @@ void PtyServer::run(const std::atomic<bool>& stop) {
             wait = std::min<std::chrono::nanoseconds>(wait, line.nextWrite(waiting) - now);
         if (!held.empty())
             wait = std::min<std::chrono::nanoseconds>(wait, held.front().first - now);
+        if (phone_.ringing()) wait = std::min<std::chrono::nanoseconds>(wait, nextRing - now);
         const long long ns = std::clamp<long long>(wait.count(), 50'000, 100'000'000);
         timespec timeout{0, static_cast<long>(ns)};
         short events =

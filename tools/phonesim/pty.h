@@ -6,8 +6,10 @@
 #include <atomic>
 #include <chrono>
 #include <cstddef>
+#include <memory>
 #include <string>
 
+#include "control.h"
 #include "phonesim.h"
 
 namespace phonesim {
@@ -46,6 +48,10 @@ class PtyServer {
     // Serves until stop becomes true (looked at every 100 ms at least).
     void run(const std::atomic<bool>& stop);
 
+    // Takes the network's events from lines appended to `file` (control.h);
+    // a call rings every `ringEverySec` seconds while it comes in.
+    void control(const std::string& file, double ringEverySec);
+
     const std::string& slavePath() const { return slavePath_; }
 
   private:
@@ -56,6 +62,8 @@ class PtyServer {
     int master_ = -1;
     int slave_ = -1;  // kept open so that a host closing its side causes no hang-up
     bool linked_ = false;
+    std::unique_ptr<ControlFeed> control_;
+    std::chrono::duration<double> ringEvery_{3.0};
 };
 
 }  // namespace phonesim

@@ -3,6 +3,7 @@
 // stored state and the settings of the serial session (echo, error mode,
 // character set, selected memories, the call in progress).
 
+#include <chrono>
 #include <initializer_list>
 #include <map>
 #include <optional>
@@ -114,6 +115,15 @@ struct Session {
 
     std::optional<SmsEntry> entry;
 
+    // Status reports the network owes on sent messages (state's delivery).
+    struct OwedReport {
+        int reference;
+        std::string number;
+        bool delivered;
+        std::chrono::steady_clock::time_point due;
+    };
+    std::vector<OwedReport> owedReports;
+
     Quirks quirks;         // of the phone's kind (state's profile)
     int busyAnswered = 0;  // list reads refused as busy in this session
     int urcsInLists = 0;   // unsolicited lines put into lists (quirk urc-in-lists)
@@ -138,6 +148,14 @@ void addPhonebookCommands(Registry& r);
 void addSmsCommands(Registry& r);
 void addDatebookCommands(Registry& r);
 void addUssdCommands(Registry& r);
+
+// A message routed straight to the host (+CNMI mt=2): the +CMT line and the
+// message in the current mode (its PDU, or its text).
+std::vector<std::string> deliverLines(const Session& s, const Sms& m);
+
+// The status reports due by now, as the phone sends them unasked (+CDS after
+// AT+CNMI ds=1, in the current mode); empty when none is due.
+std::string statusReports(Session& s);
 
 // Ends the "> " entry of a message: the text or PDU typed (without Ctrl-Z).
 Reply finishSmsEntry(Session& s, const SmsEntry& entry);

@@ -246,6 +246,7 @@ std::string serializeState(const State& s) {
     if (s.profile != "generic") o << "profile " << s.profile << "\n";
     for (const auto& [name, value] : s.quirks) o << "quirk " << name << " " << value << "\n";
     if (s.network != 1) o << "network " << s.network << "\n";
+    if (s.delivery != "none") o << "delivery " << s.delivery << " " << s.deliveryDelayMs << "\n";
     for (const auto& [id, book] : s.books) {
         o << "\n[phonebook " << id << " " << book.capacity << "]\n";
         for (const auto& [index, e] : book.entries) {
@@ -348,8 +349,16 @@ std::optional<State> parseState(std::string_view text, std::string* error) {
                       : key == "profile"          ? str(s.profile) && knownProfile(s.profile)
                       : key == "quirk"            ? v.size() == 3 && knownQuirk(v[1]) && toInt(v[2])
                       : key == "network"          ? ints({&s.network})
-                                                  : false;
+                      : key == "delivery"
+                          ? (v.size() == 2 || v.size() == 3) &&
+                                (v[1] == "ok" || v[1] == "fail" || v[1] == "none") &&
+                                (v.size() == 2 || toInt(v[2]))
+                          : false;
             if (ok && key == "quirk") s.quirks[v[1]] = *toInt(v[2]);
+            if (ok && key == "delivery") {
+                s.delivery = v[1];
+                s.deliveryDelayMs = v.size() == 3 ? *toInt(v[2]) : 0;
+            }
             if (!ok) return fail("bad phone setting " + key);
         } else if (section == "phonebook") {
             auto index = toInt(v[0]);

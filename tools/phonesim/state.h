@@ -61,6 +61,10 @@ struct State {
     int rssi = 20, ber = 99;
     int autoDelete = 1;  // weeks after which past events go; 0 = never
     int nextMessageRef = 1;
+    // The network's status report on a sent message that asked for one:
+    // "ok" (delivered), "fail" (not delivered) or "none", after delayMs.
+    std::string delivery = "none";
+    int deliveryDelayMs = 0;
     int network = 1;                         // 0: no network service, so no message can be sent
     std::map<std::string, PhoneBook> books;  // "SM", "ME", "MC", "RC", "DC"
     std::map<std::string, SmsStore> sms;     // "SM", "ME"
