@@ -101,7 +101,8 @@ int exportDateBook(Run& run, const std::string& file) {
 }
 
 int importDateBook(Run& run, const std::string& file) {
-    return run.tell(importDateBookCopy(file, autoRunPath(DateBookListName), prog().PrefixDateBook));
+    return run.tell(importDateBookCopy(file, autoRunPath(DateBookListName), prog().PrefixDateBook,
+                                       nullptr, autoRunPath(DateBookPendingName)));
 }
 
 int exportSms(Run& run, const std::string& kind, const std::string& file) {

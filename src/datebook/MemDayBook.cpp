@@ -86,6 +86,8 @@ TForm9::TForm9(QWidget* parent) : QDialog(parent) {
     bbDelete =
         td::navyButton(this, "bbDelete", "Удалить", "Удалить выбранную запись из ежедневника");
     bbDelete->setEnabled(false);
+    bbToPhone = td::navyButton(this, "bbToPhone", "В телефон", "");
+    bbToPhone->setEnabled(false);
     PanelAutoDel = strip(this, "PanelAutoDel", fromWin(W("Авт. удалять через 1 неделю")),
                          QFrame::Panel | QFrame::Raised);
     PanelAutoDel->setAlignment(Qt::AlignCenter);
@@ -97,7 +99,7 @@ TForm9::TForm9(QWidget* parent) : QDialog(parent) {
         td::navyButton(this, "bbLastCopy", "Последняя", "Последняя копия записей из телефона");
     bbGetMDBook = td::navyButton(this, "bbGetMDBook", "Обновить", "Прочесть записи из ТЕЛЕФОНА");
     for (QPushButton* b : {bbSaveMDBList, bbUnloadMemBook, bbICalendar, bbFromICalendar, bbDelete,
-                           bbLastCopy, bbGetMDBook})
+                           bbToPhone, bbLastCopy, bbGetMDBook})
         b->setAutoDefault(false);
 
     connect(bbSaveMDBList, &QPushButton::clicked, this, &TForm9::bbSaveMDBListClick);
@@ -105,6 +107,7 @@ TForm9::TForm9(QWidget* parent) : QDialog(parent) {
     connect(bbICalendar, &QPushButton::clicked, this, &TForm9::bbICalendarClick);
     connect(bbFromICalendar, &QPushButton::clicked, this, &TForm9::bbFromICalendarClick);
     connect(bbDelete, &QPushButton::clicked, this, &TForm9::bbDeleteClick);
+    connect(bbToPhone, &QPushButton::clicked, this, &TForm9::bbToPhoneClick);
     connect(bbLastCopy, &QPushButton::clicked, this, &TForm9::bbLastCopyClick);
     connect(bbGetMDBook, &QPushButton::clicked, this, &TForm9::bbGetMDBookClick);
 
@@ -124,13 +127,20 @@ TForm9::TForm9(QWidget* parent) : QDialog(parent) {
     auto* v = new QVBoxLayout(this);
     v->setContentsMargins(6, 6, 6, 6);
     v->addWidget(Panel2);
-    v->addWidget(Panel5);
+    // The status strip leaves room at its end, where the write of the events
+    // added from a file stands; the button row is full once the auto-delete
+    // panel shows.
+    auto* status = new QHBoxLayout;
+    status->addWidget(Panel5, 1);
+    status->addWidget(bbToPhone);
+    v->addLayout(status);
     v->addWidget(StringGridMobileMDB, 1);
     v->addLayout(buttons);
     resize(width + 36, 600);
 
     readView_ = std::make_unique<td::GridReadView>(StringGridMobileMDB, bbGetMDBook, Panel5);
     unloadView_ = std::make_unique<td::GridReadView>(StringGridMobileMDB, bbUnloadMemBook, Panel5);
+    writeView_ = std::make_unique<td::GridReadView>(StringGridMobileMDB, bbToPhone, Panel5);
 }
 
 TForm9::~TForm9() = default;
@@ -159,6 +169,7 @@ void TForm9::FormActivate() {
     PanelAutoDel->hide();
     bbUnloadMemBook->setEnabled(true);
     bbLastCopyClick();
+    showPending();
 }
 
 void TForm9::bbDeleteClick() {
@@ -219,4 +230,5 @@ void TForm9::bbICalendarClick() {
 // The added events are shown at once, from the last copy they went into.
 void TForm9::bbFromICalendarClick() {
     if (td::importDateBookAsked(this)) bbLastCopyClick();
+    showPending();
 }

@@ -51,6 +51,7 @@ class TForm9 : public QDialog {
     void bbUnloadMemBookClick();
     void bbICalendarClick();      // the last copy to an iCalendar file
     void bbFromICalendarClick();  // an iCalendar file's events into the last copy
+    void bbToPhoneClick();        // the events added from a file into the phone
     void bbDeleteClick();
     void StringGridMobileMDBClick();
     void StringGridMobileMDBSelectCell(int col, int row);
@@ -68,6 +69,8 @@ class TForm9 : public QDialog {
     void display(const td::MdbShown& s, td::MdbSource source);
     void showPanel(const td::AutoDeletePanel& p);
     void clearRows();
+    std::vector<std::string> pendingLines() const;
+    void showPending();  // the write button follows the pending events
     void writeUnload(const std::vector<std::string>& lines);
     bool writeFile(const std::string& path, const std::vector<std::string>& lines);
 
@@ -80,14 +83,15 @@ class TForm9 : public QDialog {
     QPushButton* bbICalendar;
     QPushButton* bbFromICalendar;
     QPushButton* bbDelete;
+    QPushButton* bbToPhone;
     QLabel* PanelAutoDel;
     QPushButton* bbLastCopy;
     QPushButton* bbGetMDBook;
 
-    std::unique_ptr<td::GridReadView> readView_, unloadView_;
-    std::unique_ptr<td::ReadCycle> read_, unload_;
-    td::MdbReader reader_;   // the read in progress: words and unit carry over
-    int depth_[2] = {0, 0};  // nested runs of each cycle: a click during a wait
+    std::unique_ptr<td::GridReadView> readView_, unloadView_, writeView_;
+    std::unique_ptr<td::ReadCycle> read_, unload_, write_;
+    td::MdbReader reader_;      // the read in progress: words and unit carry over
+    int depth_[3] = {0, 0, 0};  // nested runs of each cycle: a click during a wait
     int weeks_ = td::AutoDeleteUnknown;
     std::string autoDeleteText_;
     // What the save writes without a result file: the last copy shown, the

@@ -8,6 +8,7 @@
 #include "datebook/MemDayBook.h"
 #include "datebook/mdbcycle.h"
 #include "engine/launcher.h"
+#include "engine/operlookup.h"
 #include "engine/readcycle.h"
 #include "engine/settings.h"
 #include "platform/cp1251.h"
@@ -21,8 +22,18 @@ using td::fromWin;
 using td::MdbRun;
 using td::MdbSource;
 
+namespace {
+
+int runSlot(MdbRun kind) {
+    return kind == MdbRun::Read ? 0 : kind == MdbRun::Unload ? 1 : 2;
+}
+
+}  // namespace
+
 td::ReadCycle& TForm9::cycle(MdbRun kind) {
-    std::unique_ptr<td::ReadCycle>& c = kind == MdbRun::Unload ? unload_ : read_;
+    std::unique_ptr<td::ReadCycle>& c = kind == MdbRun::Unload  ? unload_
+                                        : kind == MdbRun::Write ? write_
+                                                                : read_;
     if (c) return *c;
     td::ReadCycleHooks h;
     h.onCycleStart = [this] {
@@ -33,7 +44,9 @@ td::ReadCycle& TForm9::cycle(MdbRun kind) {
         }
     };
     h.beepWanted = [this] { return beepWanted && beepWanted(); };
-    if (kind == MdbRun::Read) {
+    if (kind != MdbRun::Unload) {
+        // A write reads the date book again in the same run: its answer is
+        // shown and kept as a read's is.
         h.beforeLastCopy = [this] { shownLines_.clear(); };
         h.loadLastCopy = [this](const std::vector<std::string>& lines) {
             shownLines_ = lines;
@@ -54,7 +67,9 @@ td::ReadCycle& TForm9::cycle(MdbRun kind) {
             writeUnload(lines);
         };
     }
-    td::GridReadView& view = kind == MdbRun::Unload ? *unloadView_ : *readView_;
+    td::GridReadView& view = kind == MdbRun::Unload  ? *unloadView_
+                             : kind == MdbRun::Write ? *writeView_
+                                                     : *readView_;
     c = std::make_unique<td::ReadCycle>(td::ReadCycleConfig{}, view, std::move(h));
     return *c;
 }
@@ -63,11 +78,18 @@ td::ReadCycle& TForm9::cycle(MdbRun kind) {
 // main window's activation may have bound another one.
 template <class F>
 void TForm9::enter(MdbRun kind, F f) {
-    int& depth = depth_[kind == MdbRun::Unload ? 1 : 0];
+    int& depth = depth_[runSlot(kind)];
     if (depth == 0) {
         const td::Prog& p = td::prog();
-        const std::string& op = kind == MdbRun::Unload ? p.UnloadMemDayBookName : p.MemDayBookName;
-        cycle(kind).setConfig(td::dateBookCycleConfig(op, kind, flags_));
+        const std::string& op = kind == MdbRun::Unload  ? p.UnloadMemDayBookName
+                                : kind == MdbRun::Write ? td::BatchOperName
+                                                        : p.MemDayBookName;
+        td::ReadCycleConfig c = td::dateBookCycleConfig(op, kind, flags_);
+        if (kind == MdbRun::Write) {
+            c.question = td::toPhoneQuestion(pendingLines().size());
+            c.idleHint = td::toPhoneHint(pendingLines().size());
+        }
+        cycle(kind).setConfig(std::move(c));
     }
     ++depth;
     struct Leave {
@@ -123,9 +145,76 @@ void TForm9::afterPhoneRead(int outcome) {
     const std::string result = td::autoRunPath(p.MDBFile);
     std::vector<std::string> lines;
     if (td::files::exists(result)) td::files::readLines(result, lines);
-    const std::vector<std::string> list =
-        td::mdbLastCopy(std::move(lines), weeks_, autoDeleteText_, p.PrefixAutoDelete);
+    // Events added from a file that the phone does not hold yet stay in the
+    // copy; those it holds now wait no longer.
+    const std::string pendingPath = td::autoRunPath(td::DateBookPendingName);
+    std::vector<std::string> pending = pendingLines();
+    if (!pending.empty()) {
+        pending = td::stillPending(pending, lines, p.PrefixDateBook);
+        if (pending.empty())
+            td::files::remove(pendingPath);
+        else
+            writeFile(pendingPath, pending);
+    }
+    const std::vector<std::string> list = td::withPending(
+        td::mdbLastCopy(std::move(lines), weeks_, autoDeleteText_, p.PrefixAutoDelete), pending,
+        {p.PrefixDateBook, p.PrefixAutoDelete, p.PrefixDateBookWrite, p.PrefixCharset});
     if (!list.empty()) writeFile(td::autoRunPath(td::DateBookListName), list);
+    showPending();
+}
+
+std::vector<std::string> TForm9::pendingLines() const {
+    std::vector<std::string> lines;
+    const std::string path = td::autoRunPath(td::DateBookPendingName);
+    if (td::files::exists(path)) td::files::readLines(path, lines);
+    return td::stillPending(lines, {}, td::prog().PrefixDateBook);
+}
+
+void TForm9::showPending() {
+    const std::size_t n = pendingLines().size();
+    bbToPhone->setEnabled(n > 0);
+    bbToPhone->setToolTip(td::hintText(td::toPhoneHint(n)));
+}
+
+// The events added from a file go into free positions of the phone, and the
+// same engine run reads the date book again. A refused write fails the run:
+// the events stay pending and the engine's reason is told.
+void TForm9::bbToPhoneClick() {
+    const td::Prog& p = td::prog();
+    const bool running = depth_[2] > 0;
+    std::vector<std::string> pending = pendingLines(), refused;
+    if (!running) {
+        if (pending.empty()) return;
+        const std::string read = td::GetOperByName(p.OperIniName, p.MemDayBookName);
+        if (read.empty()) return;
+        const std::vector<std::string> batch = td::pendingWriteBatch(
+            pending, read,
+            {p.PrefixDateBook, p.PrefixAutoDelete, p.PrefixDateBookWrite, p.PrefixCharset},
+            &refused);
+        if (!refused.empty()) td::dialogs().message(td::toPhoneRefusedText(refused));
+        if (refused.size() == pending.size()) return;  // no event to write
+        if (!writeFile(td::startPath(td::DateBookWriteBatName), batch)) return;
+    }
+    enter(MdbRun::Write, [&] {
+        td::ReadCycle& c = cycle(MdbRun::Write);
+        c.refreshClick();
+        if (depth_[2] != 1) return;  // an abort click during the wait
+        const td::ReadOutcome o = c.outcome();
+        if (o == td::ReadOutcome::Parsed || o == td::ReadOutcome::TooFewLines) {
+            // Written: only what could not be made a write command still waits.
+            const std::string path = td::autoRunPath(td::DateBookPendingName);
+            if (refused.empty())
+                td::files::remove(path);
+            else
+                writeFile(path, refused);
+        } else if (o == td::ReadOutcome::EngineFailed) {
+            std::vector<std::string> error;
+            td::files::readLines(td::startPath(td::EngineErrorName), error);
+            td::dialogs().message(td::toPhoneFailedText(td::EngineReason(error)));
+        }
+        afterPhoneRead(static_cast<int>(o));
+        showPending();
+    });
 }
 
 void TForm9::bbSaveMDBListClick() {
@@ -166,7 +255,7 @@ void TForm9::writeUnload(const std::vector<std::string>& input) {
         &refused);
     const std::string path = td::autoRunPath(td::unloadFileName(td::fileStampNow(), p.MDBFile));
     if (writeFile(path, shownLines_) && !refused.empty())
-        td::dialogs().message(td::unloadRefusedText(refused));
+        td::dialogs().message(td::toPhoneRefusedText(refused));
 }
 
 bool TForm9::writeFile(const std::string& path, const std::vector<std::string>& lines) {

@@ -24,7 +24,7 @@ ReadCycleConfig dateBookCycleConfig(const std::string& operation, MdbRun kind, R
     const bool unload = kind == MdbRun::Unload;
     ReadCycleConfig c;
     c.operation = operation;
-    c.args = {ScriptBatName};
+    c.args = {kind == MdbRun::Write ? DateBookWriteBatName : ScriptBatName};
     c.abortFlag = &flags.abort;
     c.updateFlag = &flags.update;
     // The unload's click handler makes the busy test itself, before its
@@ -33,6 +33,11 @@ ReadCycleConfig dateBookCycleConfig(const std::string& operation, MdbRun kind, R
     c.question = unload ? unloadQuestion() : readQuestion();
     c.idleCaption = unload ? unloadCaption() : std::string();
     c.idleHint = unload ? unloadAbortHint() : readIdleHint();
+    if (kind == MdbRun::Write) {
+        // The window asks with the number of events and sets the hint.
+        c.idleCaption = toPhoneCaption();
+        c.idleHint.clear();
+    }
 
     const std::string log = autoRunPath(p.LogFile);
     c.deleteBeforeStart = {log, EngineErrorName};

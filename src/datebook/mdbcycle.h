@@ -10,7 +10,9 @@
 
 namespace td {
 
-enum class MdbRun { Read, Unload };
+// Write: the events added from a file go into the phone through the engine's
+// batch operation, and the date book is read again in the same run.
+enum class MdbRun { Read, Unload, Write };
 
 // The cycle works with the window's own flags: update set, the next run
 // reads from the phone.

@@ -1,6 +1,8 @@
 #include "datebook/mdblogic.h"
 
 #include <algorithm>
+#include <cstdlib>
+#include <unordered_set>
 
 #include "engine/readcycle.h"
 #include "formats/fieldcursor.h"
@@ -227,6 +229,56 @@ std::vector<std::string> unloadFile(const std::vector<std::string>& input, const
     return out;
 }
 
+std::vector<std::string> stillPending(const std::vector<std::string>& pending,
+                                      const std::vector<std::string>& phone,
+                                      const std::string& prefix) {
+    std::unordered_set<std::string> there;
+    for (const std::string& line : phone)
+        if (auto r = readMdbRecord(line, prefix)) there.insert(mdbSameEventKey(*r));
+    std::vector<std::string> out;
+    for (const std::string& line : pending)
+        if (auto r = readMdbRecord(line, prefix); r && !there.count(mdbSameEventKey(*r)))
+            out.push_back(line);
+    return out;
+}
+
+std::vector<std::string> withPending(std::vector<std::string> copy,
+                                     const std::vector<std::string>& pending,
+                                     const UnloadPrefixes& p) {
+    long highest = 0;
+    for (const std::string& line : copy)
+        if (auto r = readMdbRecord(line, p.record))
+            highest = std::max(highest, std::strtol(r->index.c_str(), nullptr, 10));
+    std::vector<std::string> added;
+    for (const std::string& line : stillPending(pending, copy, p.record)) {
+        MdbRecord r = *readMdbRecord(line, p.record);
+        r.index = std::to_string(++highest);
+        added.push_back(writeMdbRecord(r, p.record));
+    }
+    const auto at = static_cast<std::ptrdiff_t>(mdbEventsEnd(copy, p.record, p.autoDelete));
+    copy.insert(copy.begin() + at, added.begin(), added.end());
+    return copy;
+}
+
+std::vector<std::string> pendingWriteBatch(const std::vector<std::string>& pending,
+                                           const std::string& readCommand, const UnloadPrefixes& p,
+                                           std::vector<std::string>* refused) {
+    std::vector<std::string> out = {"AT" + p.charset + "=\"UCS2\"", "at+mdbl=1"};
+    for (const std::string& line : pending) {
+        std::optional<MdbRecord> r = readMdbRecord(line, p.record);
+        if (!r) continue;
+        r->index.clear();
+        std::string fields = writeMdbRecord(*r, p.record).substr(p.record.size() + 1);
+        if (auto cmd = writeCommand(fields, p.write))
+            out.push_back(*cmd);
+        else if (refused)
+            refused->push_back(line);
+    }
+    out.push_back("at+mdbl=0");
+    out.push_back(readCommand);
+    return out;
+}
+
 std::string savedDateBookName(const std::string& stamp, const std::string& mdbFile) {
     return stamp + "-" + mdbFile;
 }
@@ -263,6 +315,34 @@ std::string unloadQuestion() {
     std::string text;
     for (const char* l : lines) text += W(l) + "\r";
     return text + TakesHalfAMinute() + "\r";
+}
+
+std::string toPhoneQuestion(std::size_t count) {
+    return W("Записать в телефон новые события ежедневника (") + std::to_string(count) +
+           W(") и прочитать его заново ?\r") + TakesHalfAMinute();
+}
+
+std::string toPhoneRefusedText(const std::vector<std::string>& refused) {
+    std::string text =
+        W("- Эти события не записываются в телефон: их поля не такие, какие он "
+          "принимает:");
+    for (const std::string& line : refused) text += "\r" + line;
+    return text;
+}
+
+std::string toPhoneCaption() {
+    return W("В телефон");
+}
+
+std::string toPhoneHint(std::size_t count) {
+    return W("Записать в телефон события, добавленные из файла и ещё не записанные: ") +
+           std::to_string(count);
+}
+
+std::string toPhoneFailedText(const std::string& reason) {
+    return W("- События не записаны в телефон: ") +
+           (reason.empty() ? W("CellTalk не выполнил операцию") : reason) +
+           W("\rОни остаются в последней копии и ждут записи");
 }
 
 std::string notCreatedText(const std::string& mdbFile) {

@@ -110,6 +110,35 @@ std::vector<std::string> unloadFile(const std::vector<std::string>& input,
                                     const UnloadPrefixes& prefixes = {},
                                     std::vector<std::string>* refused = nullptr);
 
+// ---- events not yet on the phone -----------------------------------------
+//
+// Events added from a file wait in the pending file (DateBookPendingName,
+// record lines as in the last copy) until a write into the phone succeeded.
+
+// The pending lines (records with `prefix`) whose events the phone's lines do
+// not hold (every field but the index compared); other lines are dropped.
+std::vector<std::string> stillPending(const std::vector<std::string>& pending,
+                                      const std::vector<std::string>& phone,
+                                      const std::string& prefix = MdbRecordPrefix);
+
+// A last copy read from the phone with the events still pending put after
+// its events (before the auto-delete line), numbered on from its highest
+// index: a read never drops them.
+std::vector<std::string> withPending(std::vector<std::string> copy,
+                                     const std::vector<std::string>& pending,
+                                     const UnloadPrefixes& prefixes = {});
+
+// The batch that writes the pending events into the phone's free positions
+// and reads the date book again: the character set UCS2 first (every title
+// travels exactly, a "UCS2:" title as its own hex), the lock, one write
+// command with an empty index (the first free position) per event, the
+// unlock, then `readCommand`. Every event is one write command made as the
+// unload makes it; one that cannot be is left out and listed in `refused`.
+std::vector<std::string> pendingWriteBatch(const std::vector<std::string>& pending,
+                                           const std::string& readCommand,
+                                           const UnloadPrefixes& prefixes = {},
+                                           std::vector<std::string>* refused = nullptr);
+
 // Dated names in AutoRun: stamp + "-" + the result file's name (a saved
 // list), "Unload-" + stamp + "-MemDay-" + the result file's name with the
 // extension ".txt" (an unload).
@@ -119,6 +148,13 @@ std::string unloadFileName(const std::string& stamp, const std::string& mdbFile)
 // Texts of the window.
 std::string readQuestion();
 std::string unloadQuestion();
+std::string toPhoneQuestion(std::size_t count);
+std::string toPhoneCaption();  // "В телефон"
+std::string toPhoneHint(std::size_t count);
+// A write the phone refused: the engine's reason; the events stay pending.
+std::string toPhoneFailedText(const std::string& reason);
+// The pending events that cannot be made a write command, one line each.
+std::string toPhoneRefusedText(const std::vector<std::string>& refused);
 std::string notCreatedText(const std::string& mdbFile);
 // The events an unload left out, one line each.
 std::string unloadRefusedText(const std::vector<std::string>& refused);

@@ -13,6 +13,8 @@ const std::string CheckPhoneOperName = W("Получить_характерис�
 const std::string CheckPhoneOperCmd = "at+cgsn|!bat\"CheckPhone.bat\"";
 const std::string ScriptBatName = "@ScriBat.txt";
 const std::string DateBookListName = "LastMDBook.txt";
+const std::string DateBookPendingName = "PendingMDBook.txt";
+const std::string DateBookWriteBatName = "@MdbWrite.txt";
 const std::string SatelliteBase = "c:\\swapping.fl";
 const char NumberMarkChar = static_cast<char>(0xB9);
 const std::string NumberMark(1, NumberMarkChar);

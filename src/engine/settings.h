@@ -24,8 +24,13 @@ extern const std::string CheckPhoneOperName;  // "Получить_характ�
 extern const std::string CheckPhoneOperCmd;  // at+cgsn|!bat"CheckPhone.bat"
 extern const std::string ScriptBatName;      // "@ScriBat.txt"
 extern const std::string DateBookListName;   // "LastMDBook.txt"
-extern const std::string SatelliteBase;      // "c:\swapping.fl"
-extern const std::string NumberMark;         // "№" (byte 0xB9)
+// Beside the last copy: the date book's events added from a file and not yet
+// written into the phone, as record lines.
+extern const std::string DateBookPendingName;  // "PendingMDBook.txt"
+// The batch file that writes those events and reads the date book again.
+extern const std::string DateBookWriteBatName;  // "@MdbWrite.txt"
+extern const std::string SatelliteBase;         // "c:\swapping.fl"
+extern const std::string NumberMark;            // "№" (byte 0xB9)
 extern const char NumberMarkChar;
 extern const std::string ProgVersion0;  // "v 0.54"
 extern const std::string AltVersion;    // "v 5.4"

@@ -34,20 +34,6 @@ FileOutcome written(const std::string& path, const std::string& bytes, const std
     return o;
 }
 
-// Two events are the same when every field but the index is, and the
-// alarm's time and date only count when its alarm is on (a phone keeps
-// anything there when it is off): one key for both, so that a calendar of
-// many events is compared in one pass.
-std::string sameEventKey(MdbRecord e) {
-    e.index.clear();
-    if (e.alarm == "0") e.alarmTime.clear(), e.alarmDate.clear();
-    std::string key;
-    for (const std::string* f : {&e.title, &e.timed, &e.alarm, &e.time, &e.date, &e.duration,
-                                 &e.alarmTime, &e.alarmDate, &e.repeat})
-        key += *f + '\0';
-    return key;
-}
-
 std::string lowerExt(const std::string& path) {
     std::string name = files::baseName(path);
     size_t dot = name.rfind('.');
@@ -123,7 +109,8 @@ FileOutcome exportDateBookFile(const std::string& path, const std::vector<std::s
 }
 
 FileOutcome importDateBookFile(const std::string& path, std::vector<std::string>& lines,
-                               const std::string& prefix, int* added) {
+                               const std::string& prefix, int* added,
+                               std::vector<std::string>* freshLines) {
     FileOutcome o;
     if (added) *added = 0;
     std::string bytes;
@@ -134,22 +121,18 @@ FileOutcome importDateBookFile(const std::string& path, std::vector<std::string>
     ICalRead read = readICalendar(bytes);
     // New events go after the last event, numbered on from the highest
     // index; the auto-delete line, if any, stays after them.
-    std::unordered_set<std::string> seen;  // the events there, by sameEventKey
+    std::unordered_set<std::string> seen;  // the events there, by mdbSameEventKey
     long highest = 0;
-    size_t at = lines.size();
-    for (size_t i = 0; i < lines.size(); ++i) {
-        if (auto r = readMdbRecord(lines[i], prefix)) {
-            seen.insert(sameEventKey(*r));
+    for (const std::string& line : lines)
+        if (auto r = readMdbRecord(line, prefix)) {
+            seen.insert(mdbSameEventKey(*r));
             highest = std::max(highest, std::strtol(r->index.c_str(), nullptr, 10));
-            at = i + 1;
-        } else if (readAutoDeleteText(lines[i]) && at == lines.size()) {
-            at = i;
         }
-    }
+    const size_t at = mdbEventsEnd(lines, prefix);
     int count = 0;
     std::vector<std::string> fresh, told;
     for (MdbRecord& e : read.events) {
-        if (!seen.insert(sameEventKey(e)).second) {
+        if (!seen.insert(mdbSameEventKey(e)).second) {
             told.push_back(W("- Событие \"") + mdbTitleText(e.title) +
                            W("\" уже есть в ежедневнике"));
             continue;
@@ -158,8 +141,7 @@ FileOutcome importDateBookFile(const std::string& path, std::vector<std::string>
         fresh.push_back(writeMdbRecord(e, prefix));
         ++count;
     }
-    lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(std::min(at, lines.size())),
-                 fresh.begin(), fresh.end());
+    lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(at), fresh.begin(), fresh.end());
     o.ok = true;
     o.complete = read.refused.empty() && read.notes.empty();
     o.messages.push_back(W("Событий добавлено в ежедневник из \"") + files::baseName(path) +
@@ -172,11 +154,12 @@ FileOutcome importDateBookFile(const std::string& path, std::vector<std::string>
                              r.reason);
     o.messages.insert(o.messages.end(), told.begin(), told.end());
     if (added) *added = count;
+    if (freshLines) *freshLines = std::move(fresh);
     return o;
 }
 
 FileOutcome importDateBookCopy(const std::string& path, const std::string& copy,
-                               const std::string& prefix, int* added) {
+                               const std::string& prefix, int* added, const std::string& pending) {
     std::vector<std::string> lines;
     if (files::exists(copy) && !files::readLines(copy, lines)) {
         FileOutcome o;
@@ -184,13 +167,25 @@ FileOutcome importDateBookCopy(const std::string& path, const std::string& copy,
         return o;
     }
     int count = 0;
-    FileOutcome o = importDateBookFile(path, lines, prefix, &count);
+    std::vector<std::string> fresh;
+    FileOutcome o = importDateBookFile(path, lines, prefix, &count, &fresh);
     const size_t slash = copy.find_last_of("/\\");
     const std::string folder = slash == std::string::npos ? "." : copy.substr(0, slash);
     if (count > 0 && !(files::makeDir(folder) && files::writeLines(copy, lines))) {
         o.ok = false;
         count = 0;
         o.messages.push_back(W("- Не удаётся записать файл \"") + copy + "\"");
+    }
+    // The added events wait in the pending file until they are written into
+    // the phone; the copy already holds them, so a failed note is told.
+    if (count > 0 && !pending.empty()) {
+        std::vector<std::string> waiting;
+        if (files::exists(pending)) files::readLines(pending, waiting);
+        waiting.insert(waiting.end(), fresh.begin(), fresh.end());
+        if (!files::writeLines(pending, waiting)) {
+            o.complete = false;
+            o.messages.push_back(W("- Не удаётся записать файл \"") + pending + "\"");
+        }
     }
     if (added) *added = count;
     return o;

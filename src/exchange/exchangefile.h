@@ -39,15 +39,19 @@ FileOutcome exportDateBookFile(const std::string& path, const std::vector<std::s
 // (records with `prefix`): after the last event, numbered on from the
 // highest index, before the auto-delete line. An event already there (every
 // field but the index equal) is told and not added; an event the phone
-// cannot hold is refused by name (readICalendar). `added`: how many went in.
+// cannot hold is refused by name (readICalendar). `added`: how many went in;
+// `freshLines`: their lines.
 FileOutcome importDateBookFile(const std::string& path, std::vector<std::string>& lines,
-                               const std::string& prefix, int* added = nullptr);
+                               const std::string& prefix, int* added = nullptr,
+                               std::vector<std::string>* freshLines = nullptr);
 
 // The same into the last-copy file `copy` (made when missing): read, the
 // events added, written back when any was; a failed write is told and
-// nothing counts as added.
+// nothing counts as added. With a `pending` file the added events' lines are
+// appended to it too: the events still to be written into the phone.
 FileOutcome importDateBookCopy(const std::string& path, const std::string& copy,
-                               const std::string& prefix, int* added = nullptr);
+                               const std::string& prefix, int* added = nullptr,
+                               const std::string& pending = "");
 
 // An SMS list's lines as CSV (see smsListCsv).
 FileOutcome exportSmsFile(const std::string& path, const std::vector<std::string>& lines,

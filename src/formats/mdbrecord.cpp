@@ -163,4 +163,26 @@ std::vector<std::string> mdbLastCopy(std::vector<std::string> resultLines, int w
     return resultLines;
 }
 
+std::string mdbSameEventKey(MdbRecord e) {
+    e.index.clear();
+    if (e.alarm == "0") e.alarmTime.clear(), e.alarmDate.clear();
+    std::string key;
+    for (const std::string* f : {&e.title, &e.timed, &e.alarm, &e.time, &e.date, &e.duration,
+                                 &e.alarmTime, &e.alarmDate, &e.repeat})
+        key += *f + '\0';
+    return key;
+}
+
+std::size_t mdbEventsEnd(const std::vector<std::string>& lines, const std::string& prefix,
+                         const std::string& autoDeletePrefix) {
+    std::size_t at = lines.size();
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (readMdbRecord(lines[i], prefix))
+            at = i + 1;
+        else if (at == lines.size() && readAutoDeleteText(lines[i], autoDeletePrefix))
+            at = i;
+    }
+    return at;
+}
+
 }  // namespace td

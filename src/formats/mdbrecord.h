@@ -88,4 +88,17 @@ std::vector<std::string> mdbLastCopy(std::vector<std::string> resultLines, int w
                                      const std::string& autoDeleteText,
                                      const std::string& prefix = MdbAutoDeletePrefix);
 
+// Two events are the same when every field but the index is, and the
+// alarm's time and date only count when its alarm is on (a phone keeps
+// anything there when it is off): one key for both, so that many events are
+// compared in one pass.
+std::string mdbSameEventKey(MdbRecord e);
+
+// Where new events go into a date book's lines: after the last event line
+// (records with `prefix`), else before the first auto-delete line, else at
+// the end.
+std::size_t mdbEventsEnd(const std::vector<std::string>& lines,
+                         const std::string& prefix = MdbRecordPrefix,
+                         const std::string& autoDeletePrefix = MdbAutoDeletePrefix);
+
 }  // namespace td

@@ -53,7 +53,7 @@ bool importDateBookAsked(QWidget* parent) {
     if (path.empty()) return false;
     int added = 0;
     tell(exchange::importDateBookCopy(path, autoRunPath(DateBookListName), prog().PrefixDateBook,
-                                      &added));
+                                      &added, autoRunPath(DateBookPendingName)));
     return added > 0;
 }
 

@@ -343,3 +343,102 @@ TEST(MdbTexts, Questions) {
 }
 
 }  // namespace
+
+// ---- events added from a file, written into the phone ----------------------
+
+namespace pending {
+
+const std::string kLunch =
+    "+MDBR: 7,\"Обед\",1,0,\"13:00\",\"06-20-2025\",90,\"00:00\",\"00-00-2000\",4";
+const std::string kGym =
+    "+MDBR: 8,\"Gym\",1,1,\"07:00\",\"06-21-2025\",60,\"06:45\",\"06-21-2025\",1";
+const std::string kQuote =
+    "+MDBR: 9,\"UCS2:0041002200420022\",0,0,\"00:00\",\"06-22-2025\",0,\"00:00\",\"00-00-2000\",0";
+
+}  // namespace pending
+
+TEST(MdbPending, WhatStillWaitsForThePhone) {
+    using namespace pending;
+    struct Case {
+        const char* why;
+        std::vector<std::string> pending, phone, left;
+    } cases[] = {
+        {"nothing on the phone yet",
+         win({kLunch.c_str(), kGym.c_str()}),
+         {},
+         win({kLunch.c_str(), kGym.c_str()})},
+        {"the phone holds one under another index", win({kLunch.c_str(), kGym.c_str()}),
+         win({"OK", "+MDBR: 3,\"Gym\",1,1,\"07:00\",\"06-21-2025\",60,\"06:45\",\"06-21-2025\",1"}),
+         win({kLunch.c_str()})},
+        {"an alarm that is off: its time does not count",
+         win({kLunch.c_str()}),
+         win({"+MDBR: 1,\"Обед\",1,0,\"13:00\",\"06-20-2025\",90,\"12:00\",\"06-20-2025\",4"}),
+         {}},
+        {"another time is another event", win({kLunch.c_str()}),
+         win({"+MDBR: 1,\"Обед\",1,0,\"14:00\",\"06-20-2025\",90,\"00:00\",\"00-00-2000\",4"}),
+         win({kLunch.c_str()})},
+        {"lines that are no event are dropped", win({"", "OK", kQuote.c_str()}), {}, {kQuote}},
+    };
+    for (const auto& c : cases) EXPECT_EQ(td::stillPending(c.pending, c.phone), c.left) << c.why;
+}
+
+TEST(MdbPending, AReadKeepsThemInTheLastCopy) {
+    using namespace pending;
+    const char* const yoga =
+        "+MDBR: 12,\"Йога\",1,0,\"07:00\",\"06-02-2025\",60,\"07:00\",\"06-02-2025\",4";
+    const std::vector<std::string> phone = win({yoga, "+MDBAD: 4"});
+    struct Case {
+        const char* why;
+        std::vector<std::string> copy, pending, out;
+    } cases[] = {
+        {"none pending: the copy unchanged", phone, {}, phone},
+        {"after the events, numbered on, before the setting", phone,
+         win({kLunch.c_str(), kGym.c_str()}),
+         win({yoga, "+MDBR: 13,\"Обед\",1,0,\"13:00\",\"06-20-2025\",90,\"00:00\",\"00-00-2000\",4",
+              "+MDBR: 14,\"Gym\",1,1,\"07:00\",\"06-21-2025\",60,\"06:45\",\"06-21-2025\",1",
+              "+MDBAD: 4"})},
+        {"one the phone holds already is not doubled", win({yoga, kGym.c_str()}),
+         win({kGym.c_str()}), win({yoga, kGym.c_str()})},
+        {"an empty book",
+         {},
+         {kQuote},
+         {"+MDBR: 1,\"UCS2:0041002200420022\",0,0,\"00:00\",\"06-22-2025\",0,\"00:00\","
+          "\"00-00-2000\",0"}},
+    };
+    for (const auto& c : cases) EXPECT_EQ(td::withPending(c.copy, c.pending), c.out) << c.why;
+}
+
+TEST(MdbPending, BatchWritesFreePositionsThenReads) {
+    using namespace pending;
+    const std::string read = "at+cscs=\"UCS2\"|at+mdbr=1,100";
+    struct Case {
+        const char* why;
+        std::vector<std::string> pending, writes, refused;
+    } cases[] = {
+        {"empty index, Cyrillic and UCS2 titles as kept",
+         win({kLunch.c_str(), kQuote.c_str()}),
+         win({"AT+MDBW=,\"Обед\",1,0,\"13:00\",\"06-20-2025\",90,\"00:00\",\"00-00-2000\",4",
+              "AT+MDBW=,\"UCS2:0041002200420022\",0,0,\"00:00\",\"06-22-2025\",0,\"00:00\","
+              "\"00-00-2000\",0"}),
+         {}},
+        {"a separator in a title stays inside its quotes",
+         {"+MDBR: "
+          "1,\"a|ATD123;|!bat[\",1,0,\"13:00\",\"06-20-2025\",90,\"00:00\",\"00-00-2000\",4"},
+         {"AT+MDBW=,\"a|ATD123;|!bat[\",1,0,\"13:00\",\"06-20-2025\",90,\"00:00\",\"00-00-2000\","
+          "4"},
+         {}},
+        {"a field no phone gives is refused, the rest written",
+         {"+MDBR: 1,\"x\",1;ATD1,0,\"13:00\",\"06-20-2025\",90,\"00:00\",\"00-00-2000\",4", kGym},
+         {"AT+MDBW=,\"Gym\",1,1,\"07:00\",\"06-21-2025\",60,\"06:45\",\"06-21-2025\",1"},
+         {"+MDBR: 1,\"x\",1;ATD1,0,\"13:00\",\"06-20-2025\",90,\"00:00\",\"00-00-2000\",4"}},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> refused;
+        std::vector<std::string> want = {"AT+CSCS=\"UCS2\"", "at+mdbl=1"};
+        want.insert(want.end(), c.writes.begin(), c.writes.end());
+        want.push_back("at+mdbl=0");
+        want.push_back(read);
+        EXPECT_EQ(td::pendingWriteBatch(c.pending, read, {}, &refused), want) << c.why;
+        EXPECT_EQ(refused, c.refused) << c.why;
+    }
+}

@@ -8,6 +8,7 @@
 
 #include <QLabel>
 #include <QPushButton>
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 
@@ -23,6 +24,7 @@
 #include "platform/files.h"
 #include "platform/ini.h"
 #include "platform/qtservices.h"
+#include "support/chooser.h"
 #include "support/fakes.h"
 #include "support/qtapp.h"
 #include "support/widgets.h"
@@ -203,6 +205,120 @@ TEST_F(DateBookEndToEnd, HostileTitlesRestoreAsTitlesOnly) {
     td::files::remove(env.path("AutoRun/LastRun.mdb"));
     f9->bbGetMDBookClick();
     EXPECT_EQ(events(), originalEvents);
+}
+
+// Events added from an iCalendar file wait until "В телефон" wrote them into
+// free positions of the phone; the same run reads the book again.
+class DateBookImportEndToEnd : public DateBookEndToEnd {
+  protected:
+    td::test::ScriptedChooser chooser;
+    void SetUp() override {
+        DateBookEndToEnd::SetUp();
+        td::setFileChooser(&chooser);
+    }
+    void TearDown() override {
+        td::setFileChooser(nullptr);
+        DateBookEndToEnd::TearDown();
+    }
+    void importTwo() {
+        std::ofstream(env.path("new.ics"), std::ios::binary)
+            << ("BEGIN:VCALENDAR\r\nVERSION:2.0\r\n"
+                "BEGIN:VEVENT\r\nSUMMARY:Стоматолог\r\nDTSTART:20250620T083000\r\n"
+                "DURATION:PT30M\r\nEND:VEVENT\r\n"
+                "BEGIN:VEVENT\r\nSUMMARY:Say \"hi\"\r\nDTSTART;VALUE=DATE:20250703\r\n"
+                "END:VEVENT\r\nEND:VCALENDAR\r\n");
+        chooser.answers = {env.path("new.ics")};
+        f9->bbFromICalendarClick();
+    }
+    QPushButton* toPhone() { return child<QPushButton>(f9, "bbToPhone"); }
+    std::vector<std::string> titles() {
+        std::vector<std::string> out;
+        for (const auto& e : events()) out.push_back(td::mdbTitleUtf8(e.title));
+        return out;
+    }
+};
+
+TEST_F(DateBookImportEndToEnd, ImportedEventsAreWrittenAndReadBack) {
+    f9->FormActivate();
+    f9->bbGetMDBookClick();
+    const auto phoneEvents = events();
+    ASSERT_EQ(phoneEvents.size(), 6u) << U(env.readFile("CellTalk.err"));
+    EXPECT_FALSE(toPhone()->isEnabled());
+
+    importTwo();
+    ASSERT_EQ(rows().size(), 8u);
+    ASSERT_TRUE(toPhone()->isEnabled());
+    // A read before the write keeps them: the copy still holds them.
+    f9->bbGetMDBookClick();
+    EXPECT_NE(env.readFile("AutoRun/LastMDBook.txt").find(W("41,\"Стоматолог\"")),
+              std::string::npos);
+    f9->bbLastCopyClick();
+    EXPECT_EQ(rows().size(), 8u);
+    EXPECT_TRUE(toPhone()->isEnabled());
+
+    env.dialogs.questions.clear();
+    f9->bbToPhoneClick();
+    ASSERT_FALSE(env.exists("CellTalk.err")) << U(env.readFile("CellTalk.err"));
+    ASSERT_EQ(env.dialogs.questions.size(), 1u);
+    EXPECT_NE(U(env.dialogs.questions[0]).find("(2)"), std::string::npos);
+    EXPECT_FALSE(env.exists("AutoRun/PendingMDBook.txt"));
+    EXPECT_FALSE(toPhone()->isEnabled());
+
+    // The phone holds its own six events unchanged and the two new ones in
+    // its first free positions.
+    auto now = events();
+    ASSERT_EQ(now.size(), 8u);
+    for (const auto& e : phoneEvents)
+        EXPECT_NE(std::find(now.begin(), now.end(), e), now.end()) << U(e.title);
+    EXPECT_EQ(titles(), (std::vector<std::string>{
+                            "Встреча с Олегом", "Birthday Anna", "Обед, потом кино", "Стоматолог",
+                            "Say \"hi\"", "Team sync, room 204", "Оплата квартиры", "Йога"}));
+    EXPECT_EQ(now[3].index, "4");
+    EXPECT_EQ(now[4].index, "5");
+    EXPECT_EQ(now[3].time, "08:30");
+    EXPECT_EQ(rows().size(), 8u);
+
+    // Read again: nothing doubled, nothing waits.
+    f9->bbGetMDBookClick();
+    EXPECT_EQ(events().size(), 8u);
+    f9->bbLastCopyClick();
+    EXPECT_EQ(rows().size(), 8u);
+}
+
+TEST_F(DateBookImportEndToEnd, APhoneWithoutRoomRefusesAndTheEventsWait) {
+    // Every position the read covers is taken.
+    std::string full = "[phone]\nautodelete 0\n[datebook 100]\n";
+    for (int i = 1; i <= 100; ++i)
+        full += std::to_string(i) + " \"E" + std::to_string(i) +
+                "\" 1 0 \"10:00\" \"06-15-2025\" 60 \"00:00\" \"00-00-2000\" 0\n";
+    usePhone("full.state", full.c_str());
+    f9->FormActivate();
+    f9->bbGetMDBookClick();
+    ASSERT_EQ(events().size(), 100u) << U(env.readFile("CellTalk.err"));
+    importTwo();
+    env.dialogs.messages.clear();
+    f9->bbToPhoneClick();
+
+    ASSERT_TRUE(env.exists("CellTalk.err"));
+    std::vector<std::string> error;
+    td::files::readLines(env.path("CellTalk.err"), error);
+    ASSERT_FALSE(error.empty());
+    ASSERT_EQ(env.dialogs.messages.size(), 1u);
+    const std::string told = U(env.dialogs.messages[0]);
+    EXPECT_NE(told.find("События не записаны в телефон"), std::string::npos) << told;
+    EXPECT_NE(told.find(U(error[0])), std::string::npos) << told;
+    EXPECT_TRUE(env.exists("AutoRun/PendingMDBook.txt"));
+    EXPECT_TRUE(toPhone()->isEnabled());
+    EXPECT_EQ(env.readFile("full.state").find("Стоматолог"), std::string::npos);
+
+    // The next read keeps them in the copy, still waiting.
+    f9->bbGetMDBookClick();
+    std::vector<std::string> copy;
+    td::files::readLines(env.path("AutoRun/LastMDBook.txt"), copy);
+    EXPECT_EQ(std::count_if(copy.begin(), copy.end(),
+                            [](const std::string& l) { return td::readMdbRecord(l).has_value(); }),
+              102);
+    EXPECT_TRUE(toPhone()->isEnabled());
 }
 
 }  // namespace

@@ -297,6 +297,8 @@ TEST(CommandLine, RelativeFilesAreTheCallersOnes) {
                   "DTSTART:20250620T083000\nEND:VEVENT\nEND:VCALENDAR\n");
     EXPECT_EQ(run({"--import-datebook", "ok.ics"}, env.path("caller")).code, ExitOk);
     EXPECT_NE(env.readFile("AutoRun/LastMDBook.txt").find("Dentist"), std::string::npos);
+    // ... and waits to be written into the phone by the date book window.
+    EXPECT_NE(env.readFile("AutoRun/PendingMDBook.txt").find("Dentist"), std::string::npos);
     ASSERT_EQ(run({"--export-datebook", "out.ics"}, env.path("caller")).code, ExitOk);
     EXPECT_TRUE(td::files::exists(env.path("caller/out.ics")));
     EXPECT_FALSE(td::files::exists(env.path("out.ics")));

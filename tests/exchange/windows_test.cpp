@@ -14,6 +14,7 @@
 #include "platform/files.h"
 #include "platform/qtservices.h"
 #include "sms/GetSentSMS.h"
+#include "support/chooser.h"
 #include "support/fakes.h"
 #include "support/qtapp.h"
 #include "support/widgets.h"
@@ -24,25 +25,7 @@ namespace {
 using td::test::child;
 using td::test::W;
 
-// Answers the file dialogs in turn; "" is a cancel.
-struct ScriptedChooser : td::FileChooser {
-    std::deque<std::string> answers;
-    std::vector<std::string> titles;
-    std::string next(const std::string& title) {
-        titles.push_back(title);
-        if (answers.empty()) return {};
-        std::string a = answers.front();
-        answers.pop_front();
-        return a;
-    }
-    std::string saveName(QWidget*, const std::string& title, const std::string&,
-                         const std::string&) override {
-        return next(title);
-    }
-    std::string openName(QWidget*, const std::string& title, const std::string&) override {
-        return next(title);
-    }
-};
+using td::test::ScriptedChooser;
 
 struct ExchangeButtons : ::testing::Test {
     ExchangeButtons() { td::test::qtApp(); }
