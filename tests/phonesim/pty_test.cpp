@@ -237,6 +237,8 @@ TEST_F(PtyServing, ControlEventsComeBetweenCommandsAndACallRingsUntilHungUp) {
     exchange(fd, "ATE0;+CNMI=2,1;+CLIP=1\r", "OK\r\n");
     // A command half typed: the events wait for its end and its answer.
     ASSERT_EQ(::write(fd, "AT+C", 4), 4);
+    // The typed bytes reach the phone first (a pty passes them on a moment later).
+    std::this_thread::sleep_for(milliseconds(150));
     std::ofstream(control, std::ios::app) << "sms +79161234567 Привет\ncall +79031112233\n";
     std::this_thread::sleep_for(milliseconds(400));
     const std::string got = exchange(fd, "SQ\r", "\"+79031112233\",145\r\n");
