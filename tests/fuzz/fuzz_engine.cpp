@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "engine.h"
+#include "executor.h"
 #include "fuzzsupport.h"
 #include "platform/files.h"
 
