@@ -13,6 +13,7 @@ const std::string EngineIniName = "celltalk.ini";
 const std::string RunMarkerName = "celltalk.run";
 const std::string EventsLogName = "Events.log";
 const std::string ResidentLogName = "Resident.log";
+const std::string SentLogName = "Sent.log";
 const std::string EngineErrorName = "CellTalk.err";
 const std::string AutoRunDir = "AutoRun";
 

@@ -23,6 +23,8 @@ extern const std::string AutoRunDir;       // "AutoRun", beside the engine
 // event, and its log of its own commands.
 extern const std::string EventsLogName;    // "Events.log"
 extern const std::string ResidentLogName;  // "Resident.log"
+// The sends that asked for a status report and what the reports told.
+extern const std::string SentLogName;  // "Sent.log"
 
 // ---- ini settings -------------------------------------------------------------
 struct Setting {
