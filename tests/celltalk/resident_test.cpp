@@ -154,16 +154,136 @@ TEST(ResidentEvents, StatusReportsTellDeliveredFromNot) {
     }
 }
 
-TEST(ResidentEvents, TheStatusReportSwitchSetsTheRequestBitOfSentPdus) {
-    for (const char* sw : {"NO", "YES"}) {
-        EngineDir d({{"Send", "at+cmgf=0|!sms"}},
-                    std::string("ComPort=SIM\r\nTimeout=0.3\r\nStatusReport=") + sw + "\r\n");
-        ASSERT_EQ(runOperation(RunRequest{d.dir, "Send", {"+79161234567", "Hi"}}), 0)
-            << d.text("CellTalk.err");
+TEST(ResidentEvents, StoredReportsAreReadWhereThePhoneKeptThem) {
+    const struct {
+        const char* delivery;
+        int cmgf;  // the mode the report is read in
+        std::string kind;
+    } rows[] = {{"ok", 1, "delivered"}, {"fail", 0, "not-delivered"}, {"ok", 0, "delivered"}};
+    const std::string file =
+        (std::filesystem::temp_directory_path() / ("resident-stored-" + std::to_string(::getpid())))
+            .string();
+    for (const auto& r : rows) {
+        phonesim::State st = phonesim::seedState();
+        st.delivery = r.delivery;
+        st.quirks["stored-reports"] = 1;
+        phonesim::saveStateFile(file, st);
+        phonesim::Phone phone(file);
+        phone.input("ATE0\rAT+CNMI=2,1,0,2,0;+CMGF=1;+CSMP=49,167,0,0\r");
+        phone.input("AT+CMGS=\"+79161234567\"\r");
+        ASSERT_NE(phone.input("Hi\x1A").find("+CMGS: 12"), std::string::npos);
+        EventWatcher w(8);
+        for (const auto& l : lines(phone.dueReports())) w.line(l, EventWatcher::Clock::now());
+        EXPECT_TRUE(w.takeEvents().empty());
+        const auto reads = w.takeReportReads();
+        ASSERT_EQ(reads.size(), 1u) << r.delivery;
+        EXPECT_EQ(reads[0].memory, "SR");
+        phone.input("AT+CMGF=" + std::to_string(r.cmgf) + ";+CPMS=\"" + reads[0].memory + "\"\r");
+        auto answer = lines(phone.input("AT+CMGR=" + reads[0].index + "\r"));
+        ASSERT_EQ(answer.back(), "OK");
+        auto e = storedReportEvent(answer);
+        ASSERT_TRUE(e) << answer[0];
+        EXPECT_EQ(e->kind, r.kind);
+        EXPECT_EQ(e->number, "+79161234567");
+        EXPECT_EQ(e->index, "12");
+    }
+    std::filesystem::remove(file);
+    // Only a memory's name and a number are taken into a command.
+    EventWatcher w(8);
+    for (const char* l : {"+CDSI: \"SR\";AT+CMGD=1,4", "+CDSI: \"SR\",1;X", "+CDSI: \"SR\""})
+        w.line(l, EventWatcher::Clock::now());
+    EXPECT_TRUE(w.takeReportReads().empty());
+}
+
+TEST(ResidentEvents, AMessageIsDeliveredWhenEveryPartIsAndNotWhenOneIsNot) {
+    const std::vector<td::SentEntry> sends = {
+        {"2026-12-08 10:00:00", "sent", "+79161234567", {7, 8}, "Long"},
+        {"2026-12-08 10:00:01", "sent", "89031112233", {7}, "Short"},
+    };
+    struct Step {
+        const char* kind;
+        std::string number;
+        int ref;
+        std::string told;  // "kind number index text", "" for nothing yet
+    };
+    const struct {
+        const char* name;
+        std::vector<Step> steps;
+    } rows[] = {
+        {"both parts",
+         {{"delivered", "+79161234567", 7, ""},
+          {"delivered", "+79161234567", 7, ""},  // the same part again
+          {"delivered", "+79161234567", 8, "delivered +79161234567 7,8 Long"},
+          {"delivered", "+79161234567", 8, ""}}},  // told once
+        {"one part fails",
+         {{"delivered", "+79161234567", 8, ""},
+          {"not-delivered", "+79161234567", 7, "not-delivered +79161234567 7,8 Long"},
+          {"delivered", "+79161234567", 8, ""}}},
+        {"the reference of another recipient",
+         {{"delivered", "+79031112233", 7, "delivered 89031112233 7 Short"}}},
+        {"no such send", {{"delivered", "+79990000000", 7, "delivered +79990000000 7 0"}}},
+    };
+    for (const auto& r : rows) {
+        std::vector<td::SentEntry> log = sends;
+        DeliveryMatcher m;
+        for (const Step& s : r.steps) {
+            auto o = m.report({s.kind, s.number, std::to_string(s.ref), "0"}, log, 0);
+            std::string told;
+            if (o) {
+                told = o->event.kind + " " + o->event.number + " " + o->event.index + " " +
+                       o->event.text;
+                if (o->entry) log.push_back(*o->entry);  // as the resident engine keeps it
+            }
+            EXPECT_EQ(told, s.told) << r.name << ": " << s.kind << " " << s.ref;
+        }
+    }
+}
+
+TEST(ResidentEvents, TheStatusReportSwitchAsksForReportsAndKeepsTheReferences) {
+    const std::string two(200, 'x');  // two parts in PDU mode
+    const struct {
+        const char* op;
+        std::string text;
+        const char* sw;
+        std::vector<std::string> logged;  // in this order
+        std::string sent;                 // the Sent.log line after its time, "" for none
+    } rows[] = {
         // The PDU as logged: no service centre (00), then the first octet.
+        {"at+cmgf=0|!sms", "Hi", "NO", {"\n0011"}, ""},
+        {"at+cmgf=0|!sms", "Hi", "YES", {"\n0031"}, "\tsent\t+79161234567\t12\tHi"},
+        {"at+cmgf=0|!sms",
+         two,
+         "YES",
+         {"\n0071", "\n0071"},
+         "\tsent\t+79161234567\t12,13\t" + two.substr(0, td::kSentTextChars)},
+        {"at+cmgf=1|!sms", "Hi", "NO", {"AT+CMGS="}, ""},
+        // Text mode: +CSMP's first octet asks, and the phone's is put back.
+        {"at+cmgf=1|!sms",
+         "Hi",
+         "YES",
+         {"AT+CSMP?", "AT+CSMP=49,167,0,0", "AT+CMGS=", "+CMGS: 12", "AT+CSMP=17,167,0,0"},
+         "\tsent\t+79161234567\t12\tHi"},
+        {"at+cmgf=1|at+csmp=49,167,0,0|!sms",
+         "Hi",
+         "YES",
+         {"AT+CMGS="},
+         "\tsent\t+79161234567\t12\tHi"},  // asked already
+    };
+    for (const auto& r : rows) {
+        EngineDir d({{"Send", r.op}},
+                    std::string("ComPort=SIM\r\nTimeout=0.3\r\nStatusReport=") + r.sw + "\r\n");
+        ASSERT_EQ(runOperation(RunRequest{d.dir, "Send", {"+79161234567", r.text}}), 0)
+            << d.text("CellTalk.err");
         const std::string log = d.text("AutoRun/LastRun.log");
-        EXPECT_NE(log.find(std::string("\n00") + (sw[0] == 'Y' ? "31" : "11")), std::string::npos)
-            << sw << log;
+        size_t at = 0;
+        for (const std::string& l : r.logged) {
+            at = log.find(l, at);
+            ASSERT_NE(at, std::string::npos) << r.op << " " << r.sw << ": " << l << "\n" << log;
+            ++at;
+        }
+        EXPECT_EQ(log.find("AT+CSMP=17"), r.logged.size() < 5 ? std::string::npos : at - 1);
+        const auto sent = d.lines("AutoRun/Sent.log");
+        EXPECT_EQ(sent.empty() ? "" : sent[0].substr(19), r.sent) << r.op << " " << r.sw;
     }
 }
 
@@ -322,4 +442,67 @@ TEST(ResidentServing, NewsInEventsLogWhileOperationsRunOnTheHeldLine) {
     EXPECT_TRUE(d.clean());
     ::kill(sim, SIGTERM);
     waitExit(sim);
+}
+
+TEST(ResidentServing, ASendAskingForAReportEndsDeliveredOrNot) {
+    const std::string two(200, 'y');
+    const struct {
+        const char* name;
+        const char* delivery;
+        bool stored;  // the phone only stores its reports (+CDSI)
+        const char* op;
+        std::string text, line;  // the Events.log line after its time
+    } rows[] = {
+        {"text mode", "ok", false, "at+cmgf=1|!sms", "Hi", "\tdelivered\t+79161234567\t12\tHi"},
+        {"PDU mode, failed", "fail", false, "at+cmgf=0|!sms", "Hi",
+         "\tnot-delivered\t+79161234567\t12\tHi"},
+        {"two parts", "ok", false, "at+cmgf=0|!sms", two,
+         "\tdelivered\t+79161234567\t12,13\t" + two.substr(0, kEventTextChars)},
+        {"stored, text mode", "ok", true, "at+cmgf=1|!sms", "Hi",
+         "\tdelivered\t+79161234567\t12\tHi"},
+        {"stored, two parts failed", "fail", true, "at+cmgf=0|!sms", two,
+         "\tnot-delivered\t+79161234567\t12,13\t" + two.substr(0, kEventTextChars)},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.name);
+        EngineDir d({});
+        const std::string pty = d.path("ttyACM0");
+        d.write("celltalk.ini", "[Common]\r\nModelIni=celltalk.ini\r\nComPort=" + pty +
+                                    "\r\nTimeout=3\r\nStatusReport=YES\r\n[AutoRun]\r\nWait=0\r\n"
+                                    "[Operations]\r\nSend=" +
+                                    r.op + "\r\n");
+        phonesim::State st = phonesim::seedState();
+        st.delivery = r.delivery;
+        st.deliveryDelayMs = 200;
+        if (r.stored) st.quirks["stored-reports"] = 1;
+        phonesim::saveStateFile(d.path("sim.state"), st);
+        pid_t sim = spawnIn(d.dir, {PHONESIM_EXE, "--pty", pty, "--state", d.path("sim.state")});
+        for (int i = 0; i < 300 && !std::filesystem::exists(pty); ++i)
+            std::this_thread::sleep_for(10ms);
+        pid_t serve = spawnIn(d.dir, {CELLTALK_EXE, "serve"}, d.path("serve.err"));
+        for (int i = 0; i < 300 && !d.has("AutoRun/Resident.log"); ++i)
+            std::this_thread::sleep_for(10ms);
+        EXPECT_EQ(waitExit(spawnIn(d.dir, {CELLTALK_EXE, "oper", "Send", "+79161234567", r.text})),
+                  0)
+            << d.text("CellTalk.err");
+        std::string told;
+        for (int i = 0; i < 500 && told.empty(); ++i) {
+            for (const auto& l : d.lines("AutoRun/Events.log"))
+                if (l.size() > 19) told = l.substr(19);
+            std::this_thread::sleep_for(10ms);
+        }
+        EXPECT_EQ(told, r.line) << d.text("AutoRun/Resident.log") << d.text("serve.err");
+        if (r.stored) {  // the last exchange of its own: the read of the stored report
+            EXPECT_NE(d.text("AutoRun/Resident.log").find("AT+CMGR="), std::string::npos)
+                << d.text("AutoRun/Resident.log");
+        }
+        // The outcome is kept with the send for the sent SMS window.
+        const auto sent = d.lines("AutoRun/Sent.log");
+        ASSERT_EQ(sent.size(), 2u);
+        EXPECT_EQ(sent[1].substr(19), r.line);
+        ::kill(serve, SIGTERM);
+        EXPECT_EQ(waitExit(serve), 0);
+        ::kill(sim, SIGTERM);
+        waitExit(sim);
+    }
 }

@@ -1,5 +1,6 @@
 #include "events.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <ctime>
 #include <span>
@@ -109,7 +110,19 @@ void EventWatcher::line(const std::string& text, Clock::time_point now) {
         if (e) events_.push_back(*e);
         return;
     }
-    if (td::startsWithNoCase(text, "+CMTI:")) {
+    if (td::startsWithNoCase(text, "+CDSI:")) {
+        // +CDSI: "SR",3 -- a status report the phone stored instead of showing it.
+        std::vector<std::string> f = td::rawFields(afterColon(text), true);
+        const std::string memory = f.empty() ? "" : td::outerQuotes(trim(f[0]));
+        const bool named =
+            memory.size() <= 4 && std::all_of(memory.begin(), memory.end(), [](char c) {
+                return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+            });
+        const std::string index = f.size() >= 2 ? trim(f[1]) : "";
+        // Only a memory's name and a number go into the commands that read it.
+        if (named && !index.empty() && index.find_first_not_of("0123456789") == std::string::npos)
+            reportReads_.push_back({memory, index});
+    } else if (td::startsWithNoCase(text, "+CMTI:")) {
         // +CMTI: "SM",5 -- the message is read in the memory the phone reads from.
         std::vector<std::string> f = td::rawFields(afterColon(text), true);
         if (f.size() >= 2 && !trim(f[1]).empty()) reads_.push_back(trim(f[1]));
@@ -166,6 +179,42 @@ std::vector<PhoneEvent> EventWatcher::takeEvents() {
 
 std::vector<std::string> EventWatcher::takeReads() {
     return std::exchange(reads_, {});
+}
+
+std::vector<StoredReport> EventWatcher::takeReportReads() {
+    return std::exchange(reportReads_, {});
+}
+
+std::optional<PhoneEvent> storedReportEvent(const std::vector<std::string>& answer) {
+    for (size_t i = 0; i < answer.size(); ++i) {
+        if (!td::startsWithNoCase(trim(answer[i]), "+CMGR:")) continue;
+        std::vector<std::string> f = td::rawFields(afterColon(answer[i]), true);
+        if (f.size() >= 8)
+            return reportEvent(std::atoi(trim(f[2]).c_str()), td::betweenQuotes(f[3]),
+                               std::atoi(trim(f[7]).c_str()));
+        return i + 1 < answer.size() ? statusReportPdu(answer[i + 1]) : std::nullopt;
+    }
+    return std::nullopt;
+}
+
+std::optional<DeliveryMatcher::Outcome> DeliveryMatcher::report(
+    const PhoneEvent& part, const std::vector<td::SentEntry>& log, std::time_t now) {
+    const int ref = std::atoi(part.index.c_str());
+    const std::optional<size_t> at = td::sendOfReport(log, part.number, ref);
+    if (!at) return Outcome{part, std::nullopt};
+    if (td::outcomeOf(log, *at)) return std::nullopt;  // told already (a report repeated)
+    const td::SentEntry& send = log[*at];
+    std::set<int>& done = delivered_[td::sentLogLine(send)];
+    if (part.kind == "delivered") {
+        done.insert(ref);
+        for (int r : send.refs)
+            if (!done.count(r)) return std::nullopt;
+    }
+    delivered_.erase(td::sentLogLine(send));
+    td::SentEntry entry{td::sentStamp(now), part.kind, send.number, send.refs, send.text};
+    std::string refs;
+    for (int r : send.refs) refs += (refs.empty() ? "" : ",") + std::to_string(r);
+    return Outcome{{part.kind, send.number, refs, send.text}, entry};
 }
 
 }  // namespace celltalk

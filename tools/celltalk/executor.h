@@ -46,9 +46,16 @@ class Executor {
     };
     void command(const std::string& cmd);
     void sendSms(const std::string& number);
-    // The phone's final word on the message ("OK" when it took it).
+    // The phone's final word on the message ("OK" when it took it);
+    // `reference` receives the message reference its +CMGS answer gave.
     std::string sendWithPrompt(const std::string& cmd, const std::string& body,
-                               const std::string& shown = {});
+                               const std::string& shown = {},
+                               std::optional<int>* reference = nullptr);
+    // A text-mode send asks for a status report: the +CSMP command that puts
+    // the phone's parameters back after it (empty: nothing to put back).
+    std::string askStatusReport();
+    // The send and its parts' references, appended to AutoRun/Sent.log.
+    void recordSend(const std::string& number, const std::vector<std::optional<int>>& refs);
     // Reads the answer to the command `wire` up to its final word; with
     // `sentText`, the answer to a send's text, whose repetition is no answer.
     Answer collect(const std::string& wire,

@@ -17,9 +17,11 @@
 #include <thread>
 #include <utility>
 
+#include "engine/settingkeys.h"
 #include "events.h"
 #include "executor.h"
 #include "formats/fieldcursor.h"
+#include "formats/sentlog.h"
 #include "platform/cp1251.h"
 #include "platform/files.h"
 #include "platform/runmarker.h"
@@ -104,6 +106,7 @@ class Server {
           watcher_(cfg_.ringGapSec) {
         td::files::makeDir(cfg_.autoRunDir());
         eventsPath_ = td::files::toOsPath(td::files::join(cfg_.autoRunDir(), td::EventsLogName));
+        sentPath_ = td::files::join(cfg_.autoRunDir(), td::SentLogName);
     }
     ~Server() { ::close(listener_); }
 
@@ -119,6 +122,9 @@ class Server {
     void settle();
     void client(int fd);
     void record(const PhoneEvent& e);
+    void readStoredReports();
+    // A part's report, told once its message's outcome is known.
+    void delivery(const PhoneEvent& part);
 
     Config cfg_;
     std::unique_ptr<Transport> link_;
@@ -128,6 +134,8 @@ class Server {
     EventWatcher watcher_;
     Framer idle_;
     std::string eventsPath_;
+    std::string sentPath_;
+    DeliveryMatcher matcher_;
 };
 
 // Commands of the engine's own, in AutoRun/Resident.log (the last such
@@ -248,6 +256,7 @@ void Server::settle() {
                 record(e ? *e : PhoneEvent{"sms", "", index, ""});
             }
         });
+    readStoredReports();
     if (watcher_.ringingStopped(EventWatcher::Clock::now())) {
         // Ringing stopped: answered when a call is now in progress.
         bool answered = false;
@@ -258,7 +267,45 @@ void Server::settle() {
         });
         watcher_.ringEnded(answered);
     }
-    for (const PhoneEvent& e : watcher_.takeEvents()) record(e);
+    for (const PhoneEvent& e : watcher_.takeEvents())
+        if (e.kind == "delivered" || e.kind == "not-delivered")
+            delivery(e);
+        else
+            record(e);
+}
+
+void Server::readStoredReports() {
+    // A phone that stores its status reports (+CDSI) has each read where it
+    // lies; the memory it reads from is put back after.
+    std::vector<StoredReport> stored = watcher_.takeReportReads();
+    if (stored.empty()) return;
+    session([&](Executor& ex) {
+        std::string readMemory;
+        if (auto a = ex.ask("AT+CPMS?"))
+            for (const std::string& l : *a) {
+                td::FieldCursor c(l);
+                if (c.skipPrefix("+CPMS"))
+                    if (auto m = c.string()) readMemory = *m;
+            }
+        ex.ask("AT+CMGF?");
+        for (const StoredReport& r : stored) {
+            const bool elsewhere =
+                !r.memory.empty() && !readMemory.empty() && !td::equalsNoCase(r.memory, readMemory);
+            if (elsewhere && !ex.ask("AT+CPMS=\"" + r.memory + "\"")) continue;
+            auto answer = ex.ask("AT+CMGR=" + r.index);
+            if (elsewhere) ex.ask("AT+CPMS=\"" + readMemory + "\"");
+            if (auto e = answer ? storedReportEvent(*answer) : std::nullopt) delivery(*e);
+        }
+    });
+}
+
+void Server::delivery(const PhoneEvent& part) {
+    const std::time_t now = std::time(nullptr);
+    auto o = matcher_.report(part, td::readSentLog(sentPath_), now);
+    if (!o) return;
+    if (o->entry && !td::appendSentLog(sentPath_, *o->entry))
+        err_ << "celltalk serve: " << sentPath_ << ": " << std::strerror(errno) << std::endl;
+    record(o->event);
 }
 
 void Server::record(const PhoneEvent& e) {

@@ -2,10 +2,16 @@
 // form the phone's mode and character set want, and a text too long for
 // one text-mode message sent as PDU parts.
 
+#include <ctime>
+
 #include "answers.h"
+#include "engine/settingkeys.h"
 #include "executor.h"
+#include "formats/fieldcursor.h"
+#include "formats/sentlog.h"
 #include "gsmtext.h"
 #include "platform/cp1251.h"
+#include "platform/files.h"
 #include "runinternal.h"
 #include "smspdu.h"
 
@@ -95,7 +101,7 @@ bool Executor::waitPrompt(const std::string& cmd, std::string& refusal,
 }
 
 std::string Executor::sendWithPrompt(const std::string& cmd, const std::string& body,
-                                     const std::string& shown) {
+                                     const std::string& shown, std::optional<int>* reference) {
     out_.log.line(cmd);
     if (obs_) obs_->sent(cmd);
     t_.write(cmd + "\r");
@@ -124,7 +130,14 @@ std::string Executor::sendWithPrompt(const std::string& cmd, const std::string& 
     t_.write(lines.back() + "\x1A");
     // With echo on, the phone repeats the text first; it is not the answer
     // even when the text reads "OK".
-    return collect(cmd, lines.back()).final;
+    Answer a = collect(cmd, lines.back());
+    if (reference)
+        for (const std::string& l : a.lines) {
+            td::FieldCursor c(l);
+            if (!c.skipPrefix("+CMGS")) continue;
+            if (auto mr = c.number(); mr && *mr >= 0 && *mr <= 255) *reference = int(*mr);
+        }
+    return a.final;
 }
 
 namespace {
@@ -138,6 +151,44 @@ void requestStatusReport(std::string& hex) {
     hex.replace(at, 2, td::toHex(std::vector<uint8_t>{static_cast<uint8_t>((*first)[0] | 0x20)}));
 }
 }  // namespace
+
+std::string Executor::askStatusReport() {
+    // In text mode the first octet +CSMP sets carries TP-SRR (49 instead of
+    // the usual 17). The phone's parameters are read first and given back
+    // after the send; a phone that does not tell them gets the usual ones.
+    std::string fields;
+    if (auto a = ask("AT+CSMP?"))
+        for (const std::string& l : *a) {
+            td::FieldCursor c(l);
+            if (c.skipPrefix("+CSMP")) fields = trim(c.rest());
+        }
+    if (fields.empty()) fields = std::string("17,167,0,") + (ucs2Text_ ? "8" : "0");
+    td::FieldCursor c(fields);
+    const std::optional<long long> first = c.number();
+    if (!first || *first < 0 || *first > 255 || (*first & 0x20)) return {};
+    const std::string rest(c.rest());
+    if (!ask("AT+CSMP=" + std::to_string(*first | 0x20) + (rest.empty() ? "" : "," + rest)))
+        return {};
+    return "AT+CSMP=" + fields;
+}
+
+void Executor::recordSend(const std::string& number, const std::vector<std::optional<int>>& refs) {
+    // The message references tie the network's reports to this send; a
+    // send whose references the phone did not give cannot be told apart.
+    td::SentEntry e{td::sentStamp(std::time(nullptr)), "sent", number, {}, args_.arg2};
+    for (const auto& r : refs) {
+        if (!r) {
+            out_.log.line(
+                td::W("Номер сообщения (+CMGS) не получен: отчёт о доставке не "
+                      "будет сопоставлен"));
+            return;
+        }
+        e.refs.push_back(*r);
+    }
+    const std::string path = td::files::join(cfg_.autoRunDir(), td::SentLogName);
+    td::files::makeDir(cfg_.autoRunDir());
+    if (!td::appendSentLog(path, e)) out_.log.line(td::W("Не записан ") + path);
+}
 
 void Executor::sendSms(const std::string& number) {
     const std::string& text = args_.arg2;
@@ -187,8 +238,15 @@ void Executor::sendSms(const std::string& number) {
         }
         std::string num = ucs2_ ? gsmcodec::cp1251::toUcs2Hex(number) : number;
         const std::string cmd = "AT+CMGS=\"" + num + "\"";
-        std::string final = sendWithPrompt(cmd, body, gsm_ && !ucs2_ && !ucs2Text_ ? text : "");
-        if (finalResult(final, false) != Final::Ok) refused(cmd + " (!sms " + number + ")", final);
+        const std::string restore = cfg_.statusReport ? askStatusReport() : "";
+        std::optional<int> ref;
+        std::string final =
+            sendWithPrompt(cmd, body, gsm_ && !ucs2_ && !ucs2Text_ ? text : "", &ref);
+        if (!restore.empty()) ask(restore);
+        if (finalResult(final, false) != Final::Ok)
+            refused(cmd + " (!sms " + number + ")", final);
+        else if (cfg_.statusReport)
+            recordSend(number, {ref});
         return;
     }
     const bool textMode = !pdu_;
@@ -209,15 +267,19 @@ void Executor::sendSms(const std::string& number) {
                               1);
     }
     auto parts = gsmcodec::encodeSubmit(number, chars, static_cast<uint8_t>(smsRef_++ & 0xFF));
+    std::vector<std::optional<int>> refs;
+    bool sent = true;
     for (auto& p : parts) {
         if (cfg_.statusReport) requestStatusReport(p.hex);
         const std::string cmd = "AT+CMGS=" + std::to_string(p.tpduLength);
-        std::string final = sendWithPrompt(cmd, p.hex);
+        std::string final = sendWithPrompt(cmd, p.hex, {}, &refs.emplace_back());
         if (finalResult(final, false) != Final::Ok) {
             refused(cmd + " (!sms " + number + ")", final);
+            sent = false;
             break;
         }
     }
+    if (cfg_.statusReport && sent) recordSend(number, refs);
     if (textMode) command("AT+CMGF=1");
 }
 

@@ -14,6 +14,8 @@ namespace {
 
 constexpr int kReadMem = 0, kWriteMem = 1, kReceiveMem = 2;
 const char* const kMemories[] = {"SM", "ME"};
+const std::string kReportMemory = "SR";
+constexpr int kReportCapacity = 20;
 
 SmsStore& memory(Session& s, int which) {
     return s.state.sms[s.smsMem[which]];
@@ -128,9 +130,14 @@ std::string statusReports(Session& s) {
             ++it;
             continue;
         }
-        // Routed to the host with AT+CNMI ds=1; otherwise not shown (a phone
-        // would store it; this one does not keep reports).
+        // Routed to the host with AT+CNMI ds=1; stored in "SR" and announced
+        // with ds=2; otherwise not shown.
         const int status = it->delivered ? 0 : 0x41;  // received; incompatible destination
+        if (s.cnmi[3] == 2) {
+            const int index = s.storedReports.empty() ? 1 : s.storedReports.rbegin()->first + 1;
+            s.storedReports[index] = {it->reference, it->number, status, nowStamp()};
+            lines.push_back("+CDSI: \"SR\"," + ts(index));
+        }
         if (s.cnmi[3] == 1 && s.cmgf == 0) {
             int length = 0;
             std::string pdu = encodeStatusReport(s.state.smsc, it->reference, it->number,
@@ -176,6 +183,8 @@ Reply csdh(Session& s, const Command& c) {
 }
 
 std::string usage(Session& s, int which) {
+    if (s.smsMem[which] == kReportMemory)
+        return ts(static_cast<int>(s.storedReports.size())) + "," + ts(kReportCapacity);
     SmsStore& m = memory(s, which);
     return ts(static_cast<int>(m.messages.size())) + "," + ts(m.capacity);
 }
@@ -197,7 +206,9 @@ Reply cpms(Session& s, const Command& c) {
         std::string id;
         for (char ch : (*p)[i].text)
             id += static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
-        if (id != kMemories[0] && id != kMemories[1]) return cms(kCmsNotSupported);
+        // Status reports can only be read and deleted where they lie.
+        const bool reports = i == kReadMem && id == kReportMemory;
+        if (id != kMemories[0] && id != kMemories[1] && !reports) return cms(kCmsNotSupported);
         chosen[i] = id;
     }
     for (int i = 0; i < 3; ++i) s.smsMem[i] = chosen[i];
@@ -258,7 +269,8 @@ Reply cnmi(Session& s, const Command& c) {
     static const int maxima[5] = {2, 3, 3, 2, 1};
     switch (c.kind) {
         case Command::Test:
-            return ok({"+CNMI: (0-2),(0-3),(0-3),(0-2),(0,1)"});
+            return ok({s.quirks.storedReports ? "+CNMI: (0-2),(0-3),(0-3),(0,2),(0,1)"
+                                              : "+CNMI: (0-2),(0-3),(0-3),(0-2),(0,1)"});
         case Command::Read: {
             std::string line = "+CNMI: ";
             for (int i = 0; i < 5; ++i) line += (i ? "," : "") + ts(s.cnmi[i]);
@@ -275,7 +287,8 @@ Reply cnmi(Session& s, const Command& c) {
     for (size_t i = 0; i < p->size(); ++i) {
         if ((*p)[i].empty()) continue;
         auto v = paramInt((*p)[i]);
-        if (!v || *v > maxima[i]) return cms(kCmsNotSupported);
+        if (!v || *v > maxima[i] || (i == 3 && *v == 1 && s.quirks.storedReports))
+            return cms(kCmsNotSupported);
         values[i] = *v;
     }
     for (int i = 0; i < 5; ++i) s.cnmi[i] = values[i];
@@ -312,6 +325,7 @@ Reply listMessages(Session& s, const Command& c, bool markRead) {
     auto filter = listFilter(s, c);
     if (!filter) return cms(s.cmgf ? kCmsBadText : kCmsBadPdu);
     if (auto busy = stillBusy(s)) return *busy;
+    if (s.smsMem[kReadMem] == kReportMemory) return ok();  // reports are read one by one
     std::vector<std::string> lines;
     bool touched = false;
     for (auto& [index, m] : memory(s, kReadMem).messages) {
@@ -326,12 +340,33 @@ Reply listMessages(Session& s, const Command& c, bool markRead) {
     return listReply(s, std::move(lines), 2);
 }
 
+// A stored status report: in text mode stat, fo (6), mr, ra, tora, scts,
+// dt, st; in PDU mode its SMS-STATUS-REPORT.
+Reply readReport(Session& s, int index, bool markRead) {
+    auto it = s.storedReports.find(index);
+    if (it == s.storedReports.end()) return cms(kCmsBadIndex);
+    auto& r = it->second;
+    const SmsStatus st = r.read ? SmsStatus::RecRead : SmsStatus::RecUnread;
+    const std::string prefix = markRead ? "+CMGR: " : "+MMGR: ";
+    if (markRead) r.read = true;
+    if (s.cmgf == 0) {
+        int length = 0;
+        std::string pdu =
+            encodeStatusReport(s.state.smsc, r.reference, r.number, r.time, r.status, &length);
+        return ok({prefix + ts(static_cast<int>(st)) + ",," + ts(length), pdu});
+    }
+    return ok({prefix + dq(statusText(st)) + ",6," + ts(r.reference) + "," + dq(r.number) + "," +
+               ts(numberType(r.number)) + "," + dq(r.time) + "," + dq(r.time) + "," +
+               ts(r.status)});
+}
+
 Reply readMessage(Session& s, const Command& c, bool markRead) {
     if (c.kind == Command::Test) return ok();
     if (c.kind != Command::Set) return cms(kCmsNotAllowed);
     auto p = params(c);
     auto index = p && p->size() == 1 ? paramInt((*p)[0]) : std::nullopt;
     if (!index) return cms(kCmsBadIndex);
+    if (s.smsMem[kReadMem] == kReportMemory) return readReport(s, *index, markRead);
     auto& messages = memory(s, kReadMem).messages;
     auto it = messages.find(*index);
     if (it == messages.end()) return cms(kCmsBadIndex);
@@ -425,6 +460,11 @@ Reply cmss(Session& s, const Command& c) {
 }
 
 Reply cmgd(Session& s, const Command& c) {
+    if (s.smsMem[kReadMem] == kReportMemory) {  // a stored report, by its index
+        auto p = c.kind == Command::Set ? params(c) : std::nullopt;
+        auto index = p && p->size() == 1 ? paramInt((*p)[0]) : std::nullopt;
+        return index && s.storedReports.erase(*index) ? ok() : cms(kCmsBadIndex);
+    }
     auto& messages = memory(s, kReadMem).messages;
     if (c.kind == Command::Test) {
         std::string list;

@@ -25,7 +25,9 @@ struct Knob {
 //   Transfer" ("{" is the GSM alphabet's a-umlaut) and no data coding. The
 //   dump keeps the menu on one line; its items each on a line of their own,
 //   as a menu shows them, is this phone's shape.
-constexpr std::array<Knob, 14> kKnobs = {{
+// - stored-reports: 27.005's +CDSI, the indication of a status report kept
+//   in the phone's memory, for modules that offer no ds=1 routing.
+constexpr std::array<Knob, 15> kKnobs = {{
     {"cmee", &Quirks::cmee},
     {"sim-busy", &Quirks::simBusyReads},
     {"refuse-send", &Quirks::refuseSend},
@@ -40,6 +42,7 @@ constexpr std::array<Knob, 14> kKnobs = {{
     {"urc-in-lists", &Quirks::urcInLists},
     {"ussd-text", &Quirks::ussdText},
     {"ussd-nul", &Quirks::ussdNul},
+    {"stored-reports", &Quirks::storedReports},
 }};
 
 struct Profile {

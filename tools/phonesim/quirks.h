@@ -28,6 +28,7 @@ struct Quirks {
     int urcInLists = 0;      // every N-th entry of a list gets an unsolicited line before it
     int ussdText = 0;        // +CUSD text in the character set, dcs 15, line breaks on the line
     int ussdNul = 0;         // +CUSD text followed by a NUL and padding inside the quotes
+    int storedReports = 0;   // status reports only stored: +CNMI offers ds 0 and 2 (+CDSI)
 };
 
 bool knownProfile(std::string_view name);

@@ -123,6 +123,15 @@ struct Session {
         std::chrono::steady_clock::time_point due;
     };
     std::vector<OwedReport> owedReports;
+    // Reports kept in the "SR" memory (AT+CNMI ds=2), announced by +CDSI.
+    struct StoredReport {
+        int reference;
+        std::string number;
+        int status;
+        std::string time;
+        bool read = false;
+    };
+    std::map<int, StoredReport> storedReports;
 
     Quirks quirks;         // of the phone's kind (state's profile)
     int busyAnswered = 0;  // list reads refused as busy in this session
