@@ -93,7 +93,18 @@ void TForm2::FormActivate() {
     session_.activate();
     fillModelArea();
     showPort();
+    showLivePhone();
     apply();
+}
+
+void TForm2::showLivePhone() {
+    // The switch is read after the windows are made: the option shows (and
+    // the phone check button grows beside it) at each activation.
+    const bool live = td::prog().LivePhone;
+    CheckBoxStatusReport->setVisible(live);
+    if (live) CheckBoxStatusReport->setChecked(bind::statusReportsAsked(td::prog().StartDir));
+    options_->removeWidget(bbTestPhone);
+    options_->addWidget(bbTestPhone, 0, 1, live ? 4 : 3, 1);
 }
 
 void TForm2::showPort() {
@@ -316,6 +327,16 @@ void TForm2::buildLayout() {
     CheckBoxMultiPhone->setToolTip(fromWin(
         W("Допустить выбор нескольких абонентов для отправки одного сообщения (не запоминается)")));
 
+    CheckBoxStatusReport = new QCheckBox(fromWin(W("Запрашивать отчёты о доставке SMS")), this);
+    CheckBoxStatusReport->setObjectName("CheckBoxStatusReport");
+    CheckBoxStatusReport->setToolTip(
+        fromWin(W("Отправляемые SMS просят сеть сообщить о доставке (StatusReport в ") +
+                td::EngineIniName + ")"));
+    connect(CheckBoxStatusReport, &QCheckBox::clicked, this, [](bool on) {
+        td::SaveReport report;
+        bind::askStatusReports(td::prog().StartDir, on);
+    });
+
     auto* actions = new QHBoxLayout;
     actions->addWidget(bbReset);
     actions->addStretch();
@@ -324,7 +345,10 @@ void TForm2::buildLayout() {
     options->addWidget(CheckBoxWindowCellTalk, 0, 0);
     options->addWidget(CheckBoxBeep, 1, 0);
     options->addWidget(CheckBoxMultiPhone, 2, 0);
+    options->addWidget(CheckBoxStatusReport, 3, 0);  // shown with LivePhone (showLivePhone)
+    CheckBoxStatusReport->hide();
     options->addWidget(bbTestPhone, 0, 1, 3, 1);
+    options_ = options;
 
     auto* right = new QVBoxLayout;
     right->addWidget(Panel2);

@@ -11,6 +11,7 @@
 
 class QCheckBox;
 class QComboBox;
+class QGridLayout;
 class QLayout;
 class QLabel;
 class QLineEdit;
@@ -76,6 +77,7 @@ class TForm2 : public QDialog {
     void functionClick(std::size_t function);
     void apply();  // the controls follow the choice state
     void fillModelArea();
+    void showLivePhone();
     void buildLayout();
     QWidget* buildModelArea();
     QLayout* buildPortRow();
@@ -91,6 +93,8 @@ class TForm2 : public QDialog {
     QCheckBox* CheckBoxWindowCellTalk;
     QCheckBox* CheckBoxBeep;
     QCheckBox* CheckBoxMultiPhone;
+    QCheckBox* CheckBoxStatusReport;  // shown with LivePhone
+    QGridLayout* options_ = nullptr;  // the check boxes and the phone check button
     QComboBox* ComboBoxIniFile;
     QLineEdit* leModelName;
     QLineEdit* leModelFullName;

@@ -125,6 +125,21 @@ bool writeCloseSettings(bool showEngine, bool beep) {
     return allWritten;
 }
 
+bool statusReportsAsked(const std::string& dir) {
+    const IniFile engine(files::join(dir, EngineIniName));
+    std::string model = trim(readSetting(engine, setting::ModelIni));
+    if (model.empty()) model = EngineIniName;
+    const IniFile ops(files::join(dir, model));
+    const std::string v =
+        readSetting(ops, setting::StatusReport, readSetting(engine, setting::StatusReport));
+    return upperAscii(trim(v)) == "YES";
+}
+
+bool askStatusReports(const std::string& dir, bool on) {
+    IniFile engine(files::join(dir, EngineIniName));
+    return writeSetting(engine, setting::StatusReport, on ? "YES" : "NO");
+}
+
 std::string modelNameOf(const std::string& iniName) {
     std::string name = iniName;
     size_t dot = name.rfind('.');

@@ -67,6 +67,12 @@ bool writeFunctions(IniFile& ownIni);
 // failed write is reported as unsaved (reportUnsaved); false when any failed.
 bool writeCloseSettings(bool showEngine, bool beep);
 
+// The engine's StatusReport switch in the folder `dir`, as the engine reads
+// it (the operations ini's own first, then celltalk.ini), and written into
+// celltalk.ini; false when the write failed (reported as unsaved).
+bool statusReportsAsked(const std::string& dir);
+bool askStatusReports(const std::string& dir, bool on);
+
 // The phone-model area: the ini files of the start folder a user could
 // pick (the own ini and hidden names left out), which one is current, its
 // description and its base name.

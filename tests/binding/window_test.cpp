@@ -393,4 +393,40 @@ TEST_F(SettingsWindow, ThePortIsChosenFromWhatTheEngineFinds) {
     EXPECT_EQ(ports->count(), 3);
 }
 
+TEST_F(SettingsWindow, TheStatusReportBoxShowsWithLivePhoneAndSetsTheEngineIni) {
+    auto* box = child<QCheckBox>(w, "CheckBoxStatusReport");
+    // The phone check button stands beside the boxes, in the middle of them.
+    auto belowBeep = [this] {
+        QApplication::processEvents();
+        return button("bbTestPhone")->geometry().center().y() -
+               child<QCheckBox>(w, "CheckBoxBeep")->geometry().center().y();
+    };
+    EXPECT_LT(std::abs(belowBeep()), 4);
+    EXPECT_FALSE(box->isVisible());  // without the switch the window is as it was
+    EXPECT_EQ(oper("Common", "StatusReport"), "<none>");
+
+    td::prog().LivePhone = true;
+    const struct {
+        bool clickIt;
+        const char* written;  // "<none>": nothing written
+        bool shownTicked;     // after the window is shown again
+    } steps[] = {{false, "<none>", false}, {true, "YES", true}, {true, "NO", false}};
+    for (const auto& s : steps) {
+        w->hide();
+        w->show();
+        QApplication::processEvents();
+        ASSERT_TRUE(box->isVisible());
+        if (s.clickIt) click(box);
+        EXPECT_EQ(oper("Common", "StatusReport"), s.written);
+        w->hide();
+        w->show();
+        EXPECT_EQ(box->isChecked(), s.shownTicked);
+    }
+    EXPECT_EQ(oper("Common", "Comment"), "Motorola C-series");  // the rest of the ini kept
+    EXPECT_GT(belowBeep(), 6);                                  // beside all four boxes
+    if (QString dir = qEnvironmentVariable("TAPDECK_SHOTS"); !dir.isEmpty())
+        w->grab().save(dir + "/settings-window-live.png");
+    td::prog().LivePhone = false;
+}
+
 }  // namespace
