@@ -37,7 +37,7 @@ std::vector<SmsRow> listRows(const std::vector<std::string>& lines,
         std::optional<SmsFields> f = readSmsRecord(line, prefixes);
         if (!f) continue;
         rows.push_back({lookup ? lookup(f->number) : f->number, std::move(f->text),
-                        std::move(f->status), std::move(f->index), recordTime(line)});
+                        std::move(f->status), std::move(f->index), recordTime(line), f->number});
     }
     return rows;
 }

@@ -27,6 +27,7 @@ struct SmsRow {
     std::string status;  // as written, quotes included
     std::string index;   // the phone's storage index (text)
     std::string time;    // "25/06/02 18:05:12" when the phone gives it, else empty
+    std::string number;  // the correspondent's number as the record gives it
 };
 
 // The time the phone gave a message, from the fields after the number of a

@@ -3,7 +3,9 @@
 #include <QLabel>
 #include <QPushButton>
 
+#include "engine/settingkeys.h"
 #include "engine/settings.h"
+#include "formats/sentlog.h"
 #include "platform/cp1251.h"
 #include "platform/qtservices.h"
 #include "platform/services.h"
@@ -13,6 +15,28 @@
 using td::prog;
 
 namespace {
+
+// The sent list as the phone gives it; with LivePhone a message whose
+// delivery report came shows the outcome in the time column, which the
+// phone leaves empty for sent messages (AutoRun/Sent.log, the resident
+// engine's record of the sends and their reports).
+class SentGridView : public td::sms::SmsGridView {
+  public:
+    using SmsGridView::SmsGridView;
+    void showRows(const std::vector<td::sms::SmsRow>& rows) override {
+        if (!prog().LivePhone) return SmsGridView::showRows(rows);
+        const std::vector<td::SentEntry> log = td::readSentLog(td::autoRunPath(td::SentLogName));
+        std::vector<td::sms::SmsRow> marked = rows;
+        for (td::sms::SmsRow& r : marked)
+            if (const td::SentEntry* o = td::deliveryOf(log, r.number, r.text))
+                r.time = (r.time.empty() ? "" : r.time + " ") + td::deliveryText(*o);
+        SmsGridView::showRows(marked);
+    }
+};
+
+// The columns' widths when the time column may show a delivery outcome.
+constexpr int kLiveWidths[3] = {114, 381, 172};
+
 const td::sms::SmsWindowDesign kDesign{
     "Ранее отправленные SMS из мобильного телефона",
     "Ранее отправленные SMS из Вашего мобильного телефона",
@@ -46,10 +70,10 @@ TForm5::TForm5(QWidget* parent) : QDialog(parent) {
         td::fromWin(td::W("Закрыть форму и перейти с выбору сообщений для отправки")));
     td::sms::layoutSms(this, c, kDesign);
 
-    view_ = std::make_unique<td::sms::SmsGridView>(StringGridMobileSentSMS, bbGetSentSMS, Panel3,
-                                                   lGetRecordCount, 2, DesignRows);
-    delView_ = std::make_unique<td::sms::SmsGridView>(StringGridMobileSentSMS, bbDelSentSMS, Panel3,
-                                                      lGetRecordCount, 2, DesignRows);
+    view_ = std::make_unique<SentGridView>(StringGridMobileSentSMS, bbGetSentSMS, Panel3,
+                                           lGetRecordCount, 2, DesignRows);
+    delView_ = std::make_unique<SentGridView>(StringGridMobileSentSMS, bbDelSentSMS, Panel3,
+                                              lGetRecordCount, 2, DesignRows);
     reader_.hooks().clearReSendList = [this] {
         if (links.clearReSendBox) links.clearReSendBox();
     };
@@ -103,6 +127,12 @@ void TForm5::FormActivate() {
         setFixedSize(size());
     }
     td::sms::setTitles(StringGridMobileSentSMS, kDesign);
+    if (prog().LivePhone && !liveWidths_) {
+        // Room for "не доставлено 08.12 14:03" in the time column, taken
+        // from the other two, whose title and numbers still fit.
+        liveWidths_ = true;
+        for (int c = 0; c < 3; ++c) StringGridMobileSentSMS->setColumnWidth(c, kLiveWidths[c]);
+    }
     bbLastCopyClick();
     bbReSend->setEnabled(false);
     bbSentSMSReady->setEnabled(false);

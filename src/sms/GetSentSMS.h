@@ -77,4 +77,5 @@ class TForm5 : public QDialog {
     std::unique_ptr<td::sms::SmsGridView> view_;     // refresh button
     std::unique_ptr<td::sms::SmsGridView> delView_;  // delete button
     bool sizeLocked_ = false;
+    bool liveWidths_ = false;  // the time column widened for delivery outcomes
 };

@@ -18,6 +18,7 @@
 #include "app/forms.h"
 #include "datebook/MemDayBook.h"
 #include "engine/settings.h"
+#include "formats/sentlog.h"
 #include "main/TapdeckP.h"
 #include "platform/cp1251.h"
 #include "platform/files.h"
@@ -311,6 +312,35 @@ TEST_F(Windows, SentListReadSelectedAndHandedOver) {
     f1->FormActivate();
     EXPECT_TRUE(child<QPushButton>(f1, "bbReSend")->isEnabled());
     EXPECT_EQ(f5->smsReader().rowIndexes(), (std::vector<std::string>{"3", "4", "6"}));
+}
+
+TEST_F(Windows, WithLivePhoneASentMessageShowsItsDeliveryReport) {
+    const std::vector<td::SentEntry> log = {
+        {"2026-12-08 14:02:00", "sent", "+79161234567", {12}, "Hi Anna, call me back"},
+        {"2026-12-08 14:03:10", "delivered", "+79161234567", {12}, "Hi Anna, call me back"},
+        {"2026-12-08 14:04:00", "sent", "+4930123456", {13}, "Sixth"},
+        {"2026-12-08 14:05:00", "not-delivered", "+4930123456", {13}, "Sixth"},
+        {"2026-12-08 14:06:00", "sent", "+79161234567", {14}, "\"Quoted\" text, with } brace"},
+    };
+    td::files::makeDir(env.path("AutoRun"));
+    for (const auto& e : log) ASSERT_TRUE(td::appendSentLog(env.path("AutoRun/Sent.log"), e));
+    StringGrid* g = grid(f5, "StringGridMobileSentSMS");
+    for (bool live : {false, true}) {
+        td::prog().LivePhone = live;
+        f5->show();
+        refresh(child<QPushButton>(f5, "bbGetSentSMS"));
+        const std::vector<std::string> shown = {g->cell(2, 1), g->cell(2, 2), g->cell(2, 3)};
+        const std::vector<std::string> want =
+            live ? std::vector<std::string>{W("доставлено 08.12 14:03"), "",
+                                            W("не доставлено 08.12 14:05")}
+                 : std::vector<std::string>{"", "", ""};
+        EXPECT_EQ(shown, want) << live;
+        if (const char* dir = std::getenv("SMS_SCREENSHOT_DIR"); dir && live) {
+            EXPECT_TRUE(f5->grab().save(QString::fromUtf8(dir) + "/sms-sent-delivery.png"));
+        }
+        f5->close();
+    }
+    td::prog().LivePhone = false;
 }
 
 TEST_F(Windows, SingleDeleteAsksAndRemovesThatMessage) {
