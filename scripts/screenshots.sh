@@ -30,6 +30,7 @@ shoot() {
 shoot picture_tests 'ReadmePictures.*'
 shoot phonebook_window_tests 'Windows.MissedCallsShowTheTimeThePhoneGives'
 shoot sms_window_tests 'Windows.Screenshots'
+shoot sms_window_tests 'Windows.WithLivePhoneASentMessageShowsItsDeliveryReport'
 shoot main_window_tests 'MainWindowTest.LongSmsToATypedNumberScreenshot'
 shoot datebook_window_tests 'DateBook.Screenshot'
 shoot exchange_window_tests 'ExchangeButtons.*'
