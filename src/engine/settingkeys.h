@@ -94,7 +94,8 @@ inline constexpr Setting SimState{"Common", "SimState", "phonesim.state"};
 // The resident engine: seconds without a RING after which a call that was
 // not answered counts as missed (phones ring every three to five seconds).
 inline constexpr Setting RingGap{"Common", "RingGap", "8"};
-// "YES": a message the engine sends as a PDU (!sms) asks for a status report.
+// "YES": a message the engine sends (!sms) asks for a status report (TP-SRR
+// in a PDU, +CSMP's first octet in text mode); its references go to Sent.log.
 inline constexpr Setting StatusReport{"Common", "StatusReport", "NO"};
 
 // Operations ini (the engine ini or the one ModelIni names).

@@ -63,7 +63,7 @@ struct Config {
     std::string window{"Min"};
     bool beep = false;
     double ringGapSec = td::settingNumber(td::setting::RingGap);
-    bool statusReport = false;  // !sms PDUs ask for a status report (TP-SRR)
+    bool statusReport = false;  // !sms asks for a status report, recorded in Sent.log
 
     std::string autoRunDir() const;
     bool simulated() const;

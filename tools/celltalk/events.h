@@ -22,8 +22,8 @@ namespace celltalk {
 struct PhoneEvent {
     std::string kind;    // sms, call, missed, delivered, not-delivered
     std::string number;  // the correspondent as the phone gave it
-    std::string index;   // the message's place in the phone; a report's message reference
-    std::string text;    // Windows-1251: the message's text, or a report's TP-Status
+    std::string index;   // the message's place; a part's reference; a delivery's references
+    std::string text;    // Windows-1251: the message's text; a part's TP-Status; the text sent
 };
 
 // The Events.log line: date and time, kind, number, index and text, tab
