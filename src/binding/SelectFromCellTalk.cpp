@@ -98,13 +98,11 @@ void TForm2::FormActivate() {
 }
 
 void TForm2::showLivePhone() {
-    // The switch is read after the windows are made: the option shows (and
-    // the phone check button grows beside it) at each activation.
+    // The switch is read after the windows are made: the option shows at
+    // each activation.
     const bool live = td::prog().LivePhone;
     CheckBoxStatusReport->setVisible(live);
     if (live) CheckBoxStatusReport->setChecked(bind::statusReportsAsked(td::prog().StartDir));
-    options_->removeWidget(bbTestPhone);
-    options_->addWidget(bbTestPhone, 0, 1, live ? 4 : 3, 1);
 }
 
 void TForm2::showPort() {
@@ -345,10 +343,10 @@ void TForm2::buildLayout() {
     options->addWidget(CheckBoxWindowCellTalk, 0, 0);
     options->addWidget(CheckBoxBeep, 1, 0);
     options->addWidget(CheckBoxMultiPhone, 2, 0);
-    options->addWidget(CheckBoxStatusReport, 3, 0);  // shown with LivePhone (showLivePhone)
+    // Shown with LivePhone (showLivePhone); hidden, its row takes no room.
+    options->addWidget(CheckBoxStatusReport, 3, 0);
     CheckBoxStatusReport->hide();
-    options->addWidget(bbTestPhone, 0, 1, 3, 1);
-    options_ = options;
+    options->addWidget(bbTestPhone, 0, 1, 4, 1);
 
     auto* right = new QVBoxLayout;
     right->addWidget(Panel2);

@@ -11,7 +11,6 @@
 
 class QCheckBox;
 class QComboBox;
-class QGridLayout;
 class QLayout;
 class QLabel;
 class QLineEdit;
@@ -94,7 +93,6 @@ class TForm2 : public QDialog {
     QCheckBox* CheckBoxBeep;
     QCheckBox* CheckBoxMultiPhone;
     QCheckBox* CheckBoxStatusReport;  // shown with LivePhone
-    QGridLayout* options_ = nullptr;  // the check boxes and the phone check button
     QComboBox* ComboBoxIniFile;
     QLineEdit* leModelName;
     QLineEdit* leModelFullName;
