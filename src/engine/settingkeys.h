@@ -73,6 +73,10 @@ inline constexpr Setting TypedRecipients{"Common", "TypedRecipients", "NO"};
 // "YES": the SMS text boxes take a message of several parts (else one SMS:
 // 160 Latin or 70 Cyrillic characters).
 inline constexpr Setting LongSms{"Common", "LongSms", "NO"};
+// "YES": the live phone's controls show: the settings window's check boxes
+// for delivery reports and the resident engine, and the sent SMS window's
+// delivery status.
+inline constexpr Setting LivePhone{"Common", "LivePhone", "NO"};
 // The operation the USSD window sends a request with (its argument).
 inline constexpr Setting UssdName{"Functions", "UssdName", "USSD-запрос"};
 

@@ -106,6 +106,7 @@ struct Prog {
     // Main window additions, each switched on by its own key ("YES").
     bool TypedRecipients = false;  // a typed number is an SMS recipient
     bool LongSms = false;          // an SMS text may take several parts
+    bool LivePhone = false;        // the live phone's controls show
 
     Prog();
 };

@@ -232,6 +232,7 @@ void TForm1::readOwnIni() {
     p.QuickRead = sw(S::QuickRead) == "YES";
     p.TypedRecipients = sw(S::TypedRecipients) == "YES";
     p.LongSms = sw(S::LongSms) == "YES";
+    p.LivePhone = sw(S::LivePhone) == "YES";
     applySwitches();
     applySmsLimits();
 
