@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "formats/eventlog.h"
+
 namespace celltalk {
 
 struct PhoneEvent {
@@ -21,10 +23,10 @@ struct PhoneEvent {
     std::string text;    // Windows-1251: the message's text, or a report's TP-Status
 };
 
-// The Events.log line: date and time, kind, number, index and text, tab
-// separated; tabs and line breaks inside the text become blanks and the text
-// is cut to its first kEventTextChars characters.
-constexpr size_t kEventTextChars = 70;
+// The Events.log line (td::eventLogLine): date and time, kind, number, index
+// and text, tab separated; tabs and line breaks inside the text become blanks
+// and the text is cut to its first kEventTextChars characters.
+constexpr size_t kEventTextChars = td::EventTextChars;
 std::string eventLine(const PhoneEvent& e, std::time_t when);
 
 // A stored message as its read (+CMGR) answers it: the header and the text or
