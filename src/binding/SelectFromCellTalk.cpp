@@ -93,6 +93,10 @@ void TForm2::FormActivate() {
     session_.activate();
     fillModelArea();
     showPort();
+    CheckBoxResident->setVisible(p.LivePhone);
+    if (p.LivePhone && td::files::exists(td::startPath(td::OwnIniName)))
+        CheckBoxResident->setChecked(td::readSetting(td::IniFile(td::startPath(td::OwnIniName)),
+                                                     td::setting::ResidentEngine) == "YES");
     apply();
 }
 
@@ -262,6 +266,11 @@ void TForm2::done(int r) {
 void TForm2::FormClose() {
     td::SaveReport report;  // both inis' failures told in one message
     bind::writeCloseSettings(CheckBoxWindowCellTalk->isChecked(), CheckBoxBeep->isChecked());
+    if (td::prog().LivePhone && td::files::exists(td::startPath(td::OwnIniName))) {
+        td::IniFile own(td::startPath(td::OwnIniName));
+        td::writeSetting(own, td::setting::ResidentEngine,
+                         CheckBoxResident->isChecked() ? "YES" : "NO");
+    }
 }
 
 void TForm2::buildLayout() {
@@ -316,6 +325,16 @@ void TForm2::buildLayout() {
     CheckBoxMultiPhone->setToolTip(fromWin(
         W("Допустить выбор нескольких абонентов для отправки одного сообщения (не запоминается)")));
 
+    CheckBoxResident = new QCheckBox(fromWin(W("Следить за телефоном: новые SMS и звонки")), this);
+    CheckBoxResident->setObjectName("CheckBoxResident");
+    CheckBoxResident->setToolTip(fromWin(
+        W("CellTalk остаётся подключённым к телефону, пока работает программа, и сообщает о "
+          "новых SMS и звонках")));
+    CheckBoxResident->hide();
+    connect(CheckBoxResident, &QCheckBox::clicked, this, [this](bool on) {
+        if (residentTicked) residentTicked(on);
+    });
+
     auto* actions = new QHBoxLayout;
     actions->addWidget(bbReset);
     actions->addStretch();
@@ -324,7 +343,8 @@ void TForm2::buildLayout() {
     options->addWidget(CheckBoxWindowCellTalk, 0, 0);
     options->addWidget(CheckBoxBeep, 1, 0);
     options->addWidget(CheckBoxMultiPhone, 2, 0);
-    options->addWidget(bbTestPhone, 0, 1, 3, 1);
+    options->addWidget(CheckBoxResident, 4, 0);
+    options->addWidget(bbTestPhone, 0, 1, 5, 1);
 
     auto* right = new QVBoxLayout;
     right->addWidget(Panel2);
