@@ -1,6 +1,7 @@
 #include "app/forms.h"
 
 #include <QPointer>
+#include <QTimer>
 #include <functional>
 #include <utility>
 
@@ -13,7 +14,6 @@
 #include "phonebook/MissCall.h"
 #include "phonebook/TpdPBook.h"
 #include "phonecheck/CheckPhone.h"
-#include "platform/services.h"
 #include "sms/GetAllSMS.h"
 #include "sms/GetSentSMS.h"
 #include "sms/GetUnReadSMS.h"
@@ -253,8 +253,9 @@ void wireLivePhone(LivePhone& live, const Forms& f) {
             return;
         }
         if (!f1) return;
-        pump().later(0, [f7] {
-            if (f7 && f7->isVisible()) f7->bbGetUnReadSMSClick();
+        // Once the window is up (inside its modal loop), the read from the phone.
+        QTimer::singleShot(0, f7, [f7] {
+            if (f7->isVisible()) f7->bbGetUnReadSMSClick();
         });
         f1->bbUnReadSMSClick();
     };
