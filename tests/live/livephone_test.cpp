@@ -6,8 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QTest>
+#include <filesystem>
 #include <fstream>
 
 #include "binding/SelectFromCellTalk.h"
@@ -159,6 +161,25 @@ TEST_F(LiveFixture, SettingsBoxShowsWithTheSwitchAndIsStoredAtClose) {
             EXPECT_TRUE(box->isChecked());
         }
     }
+}
+
+// The README's picture of the settings window with the live phone's box
+// (scripts/screenshots.sh sets TAPDECK_SHOTS; skipped otherwise).
+TEST(LivePictures, SettingsWindow) {
+    const QString dir = qEnvironmentVariable("TAPDECK_SHOTS");
+    if (dir.isEmpty()) GTEST_SKIP() << "TAPDECK_SHOTS not set";
+    td::test::qtApp();
+    td::test::TestEnv env;
+    env.dialogs.failOnUnscripted = false;
+    for (const char* f : {"tapdeck.ini", "celltalk.ini"})
+        std::filesystem::copy_file(std::filesystem::path(DEMO_DIR) / f,
+                                   std::filesystem::path(env.dir) / f);
+    td::prog().LivePhone = true;
+    TForm2 w;
+    w.show();
+    td::test::child<QCheckBox>(w, "CheckBoxResident")->setChecked(true);
+    QApplication::processEvents();
+    EXPECT_TRUE(w.grab().save(dir + "/settings-live.png"));
 }
 
 // The real child: a start that ends at once gives its last words; a kept
