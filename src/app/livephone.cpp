@@ -43,6 +43,7 @@ void LivePhone::start() {
 }
 
 void LivePhone::setResident(bool on) {
+    if (!tail_) start();  // the switch came on after the program started
     if (on == keep_) return;
     if (on)
         startEngine();

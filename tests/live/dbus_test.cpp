@@ -4,10 +4,14 @@
 // window, which reads; without a service nothing shows and nothing is asked.
 
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QTest>
 #include <fstream>
 
@@ -17,6 +21,7 @@
 #include "live/fakelive.h"
 #include "main/TapdeckP.h"
 #include "platform/desktopnotifier.h"
+#include "platform/keptprocess.h"
 #include "platform/qtservices.h"
 #include "sms/GetSentSMS.h"
 #include "sms/GetUnReadSMS.h"
@@ -78,6 +83,7 @@ struct ShowingModal : td::ModalRunner {
 
 struct Bus : ::testing::Test {
     td::test::TestEnv env;
+    StandInService standIn;
     void SetUp() override {
 #ifdef NO_DBUS_RUN_SESSION
         GTEST_SKIP() << "dbus-run-session is not installed (Debian package dbus-daemon)";
@@ -87,14 +93,24 @@ struct Bus : ::testing::Test {
             GTEST_SKIP() << "no session bus: run through ctest (dbus-run-session)";
         env.dialogs.failOnUnscripted = false;
     }
+    void TearDown() override {
+        if (offered_) QDBusConnection::disconnectFromBus("standin");
+    }
+    // The stand-in takes the service's name on a connection of its own.
+    bool offerService() {
+        service = QDBusConnection::connectToBus(QDBusConnection::SessionBus, "standin");
+        offered_ = true;
+        return service.registerObject(kPath, &standIn, QDBusConnection::ExportAllSlots) &&
+               service.registerService(kName);
+    }
+    QDBusConnection service{QString()};
+
+  private:
+    bool offered_ = false;
 };
 
 TEST_F(Bus, MessageNamedFromTheOwnBookOpensTheUnreadWindowWhichReads) {
-    QDBusConnection service = QDBusConnection::connectToBus(QDBusConnection::SessionBus, "standin");
-    StandInService standIn;
-    ASSERT_TRUE(service.registerObject(kPath, &standIn, QDBusConnection::ExportAllSlots));
-    if (!service.registerService(kName))
-        GTEST_SKIP() << "a notification service runs on this bus already";
+    if (!offerService()) GTEST_SKIP() << "a notification service runs on this bus already";
 
     env.writeFile("tapdeck.ini",
                   "[Common]\nLivePhone=YES\n[Functions]\nUnReadSMSName=Unread\n"
@@ -147,8 +163,48 @@ TEST_F(Bus, MessageNamedFromTheOwnBookOpensTheUnreadWindowWhichReads) {
     delete f.Form5;
     delete f.Form1;
     td::setModalRunner(nullptr);
-    service.unregisterService(kName);
-    QDBusConnection::disconnectFromBus("standin");
+}
+
+// The whole way: the simulated phone on a pty, the resident engine the
+// program starts, a message on the phone's control file, the notification.
+TEST_F(Bus, FromThePhoneThroughTheKeptEngineToTheNotification) {
+    if (!offerService()) GTEST_SKIP() << "a notification service runs on this bus already";
+    const std::string pty = env.path("pty"), control = env.path("control");
+    env.writeFile("control", "");
+    env.writeFile("celltalk.ini", "[Common]\nModelIni=celltalk.ini\nComPort=" + pty + "\n");
+    env.writeFile("tapdeck.ini",
+                  "[Common]\nLivePhone=YES\nResidentEngine=YES\n[PhoneBook]\nАнна=89161234567\n");
+    ASSERT_EQ(::symlink(CELLTALK_EXE, env.path("celltalk").c_str()), 0);
+    const pid_t sim = ::fork();
+    if (sim == 0) {
+        ::execl(PHONESIM_EXE, PHONESIM_EXE, "--pty", pty.c_str(), "--control", control.c_str(),
+                static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    td::QtEventPump qtPump;  // real time: the engine and the phone are real
+    td::services().pump = &qtPump;
+    td::prog().LivePhone = true;
+    {
+        td::DesktopNotifier notifier;
+        td::ChildProcess engine;
+        td::LivePhone live(notifier, engine);
+        EXPECT_TRUE(waitFor([&] { return QFile::exists(QString::fromStdString(pty)); }));
+        live.start();
+        EXPECT_TRUE(engine.running());
+        EXPECT_TRUE(waitFor([&] { return env.exists("AutoRun/Resident.log"); }, 10000))
+            << engine.lastWords();
+        std::ofstream(control, std::ios::app) << "sms +79161234567 Привет\n";
+        EXPECT_TRUE(waitFor([&] { return !standIn.calls.empty(); }, 10000));
+        if (!standIn.calls.empty()) {
+            EXPECT_EQ(standIn.calls[0].title, QString::fromUtf8("SMS: Анна"));
+            EXPECT_EQ(standIn.calls[0].body, QString::fromUtf8("Привет"));
+        }
+        live.stop();
+        EXPECT_FALSE(engine.running());
+        EXPECT_TRUE(env.dialogs.messages.empty());
+    }
+    ::kill(sim, SIGTERM);
+    ::waitpid(sim, nullptr, 0);
 }
 
 TEST_F(Bus, WithoutAServiceNothingShowsAndNothingIsAsked) {
