@@ -124,6 +124,20 @@ class StartLine {
     std::vector<char*> argv_;
 };
 
+// In a child before its exec: standard input and the other output from
+// and to /dev/null, `kept` (1 or 2) into the pipe, blocking again.
+void outputToPipe(int pipeWrite, int kept) {
+    int devnull = ::open("/dev/null", O_RDWR);
+    if (devnull >= 0) {
+        ::dup2(devnull, 0);
+        ::dup2(devnull, kept == 1 ? 2 : 1);
+        if (devnull > 2) ::close(devnull);
+    }
+    ::dup2(pipeWrite, kept);  // dup2 clears close-on-exec on the copy
+    int flags = ::fcntl(kept, F_GETFL);
+    if (flags >= 0) ::fcntl(kept, F_SETFL, flags & ~O_NONBLOCK);
+}
+
 }  // namespace
 
 int shellOpen(const std::string& file, const std::string& params, const std::string& dir,
@@ -195,15 +209,7 @@ int runForOutput(const std::string& file, const std::string& params, const std::
     }
     if (child == 0) {
         if (!start.enterFolder()) ::_exit(127);
-        int devnull = ::open("/dev/null", O_RDWR);
-        if (devnull >= 0) {
-            ::dup2(devnull, 0);
-            ::dup2(devnull, 2);
-            if (devnull > 2) ::close(devnull);
-        }
-        ::dup2(fds[1], 1);  // dup2 clears close-on-exec on the copy
-        int flags = ::fcntl(1, F_GETFL);
-        if (flags >= 0) ::fcntl(1, F_SETFL, flags & ~O_NONBLOCK);
+        outputToPipe(fds[1], 1);
         start.exec();
         ::_exit(127);
     }
@@ -268,15 +274,7 @@ bool ChildProcess::start(const std::string& file, const std::string& params,
         ::prctl(PR_SET_PDEATHSIG, SIGTERM);
         if (::getppid() != parent) ::_exit(127);
         if (!start.enterFolder()) ::_exit(127);
-        int devnull = ::open("/dev/null", O_RDWR);
-        if (devnull >= 0) {
-            ::dup2(devnull, 0);
-            ::dup2(devnull, 1);
-            if (devnull > 2) ::close(devnull);
-        }
-        ::dup2(fds[1], 2);  // dup2 clears close-on-exec on the copy
-        int flags = ::fcntl(2, F_GETFL);
-        if (flags >= 0) ::fcntl(2, F_SETFL, flags & ~O_NONBLOCK);
+        outputToPipe(fds[1], 2);
         start.exec();
         ::_exit(127);
     }
