@@ -93,7 +93,10 @@ void TForm2::FormActivate() {
     session_.activate();
     fillModelArea();
     showPort();
-    CheckBoxResident->setVisible(p.LivePhone);
+    if (CheckBoxResident->isHidden() == p.LivePhone) {
+        CheckBoxResident->setVisible(p.LivePhone);
+        layout()->activate();  // placed now, not at the next turn of the event loop
+    }
     if (p.LivePhone && td::files::exists(td::startPath(td::OwnIniName)))
         CheckBoxResident->setChecked(td::readSetting(td::IniFile(td::startPath(td::OwnIniName)),
                                                      td::setting::ResidentEngine) == "YES");

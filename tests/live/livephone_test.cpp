@@ -144,6 +144,10 @@ TEST_F(LiveFixture, SettingsBoxShowsWithTheSwitchAndIsStoredAtClose) {
         w.show();
         auto* box = td::test::child<QCheckBox>(w, "CheckBoxResident");
         EXPECT_EQ(box->isVisible(), on);
+        if (on) {  // placed in its row at once, below the other boxes
+            EXPECT_GT(box->geometry().top(),
+                      td::test::child<QCheckBox>(w, "CheckBoxMultiPhone")->geometry().bottom());
+        }
         EXPECT_FALSE(box->isChecked());
         if (on) {
             QTest::mouseClick(box, Qt::LeftButton);
