@@ -10,7 +10,7 @@ cd "$(dirname "$0")/.."
 export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$PWD}" CCACHE_NOHASHDIR=1
 bash scripts/deps.sh >/dev/null
 benches=("$@")
-[ ${#benches[@]} -gt 0 ] || benches=(pacing engine read_speed sms_list lists ownbook calendar activation wait_latency)
+[ ${#benches[@]} -gt 0 ] || benches=(pacing engine read_speed sms_list lists ownbook calendar activation wait_latency live)
 
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAPDECK_BUILD_BENCH=ON >/dev/null
 cmake --build build -j"$(nproc)" --target "${benches[@]/#/bench_}" >/dev/null

@@ -7,7 +7,7 @@ packages=(cmake make g++ pkg-config qt6-base-dev libgl1-mesa-dev googletest libg
           xvfb xauth fonts-dejavu-core gammu
           dpkg-dev file lintian desktop-file-utils
           clang libclang-rt-14-dev ccache
-          libical-dev python3-vobject python3-icalendar)
+          libical-dev python3-vobject python3-icalendar dbus-daemon)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

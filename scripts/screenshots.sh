@@ -13,7 +13,7 @@ mkdir -p "$out"
 bash scripts/deps.sh >/dev/null
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 tests=(picture_tests phonebook_window_tests sms_window_tests main_window_tests datebook_window_tests
-       exchange_window_tests check_e2e_tests ussd_e2e_tests)
+       exchange_window_tests check_e2e_tests ussd_e2e_tests live_tests)
 cmake --build build -j"$(nproc)" --target "${tests[@]}" tapdeck celltalk phonesim >/dev/null
 
 export QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR="${XDG_RUNTIME_DIR:-$(mktemp -d)}"
@@ -36,6 +36,7 @@ shoot datebook_window_tests 'DateBook.Screenshot'
 shoot exchange_window_tests 'ExchangeButtons.*'
 shoot check_e2e_tests 'CheckEndToEnd.UpdateShowsThePhoneAndTheLastCopyAgrees:CheckEndToEnd.CallBoundToAnotherOperationIsDialledWithIt'
 shoot ussd_e2e_tests 'UssdEndToEnd.BalanceSessionAnsweredFromTheWindow'
+shoot live_tests 'LivePictures.*'
 
 # The main window as the demo folder starts it.
 run="$(mktemp -d)"

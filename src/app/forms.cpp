@@ -1,9 +1,11 @@
 #include "app/forms.h"
 
 #include <QPointer>
+#include <QTimer>
 #include <functional>
 #include <utility>
 
+#include "app/livephone.h"
 #include "binding/SelectFromCellTalk.h"
 #include "datebook/MemDayBook.h"
 #include "help/ShowHelp.h"
@@ -233,6 +235,30 @@ void wireForms(const Forms& f) {
     wireSmsLists(f, g);
     // Date book: the settings window's beep option.
     if (f.Form9) f.Form9->beepWanted = beepOption(g.f2);
+}
+
+// The live phone: the settings window's box keeps the resident engine; a
+// message's notification opens the unread window as the main window's button
+// does, and reads it from the phone once it is shown.
+void wireLivePhone(LivePhone& live, const Forms& f) {
+    if (f.Form2) f.Form2->residentTicked = [&live](bool on) { live.setResident(on); };
+    QPointer<TForm1> f1 = f.Form1;
+    QPointer<TForm7> f7 = f.Form7;
+    live.openUnread = [f1, f7] {
+        if (!f7) return;
+        if (f7->isVisible()) {
+            f7->raise();
+            f7->activateWindow();
+            f7->bbGetUnReadSMSClick();
+            return;
+        }
+        if (!f1) return;
+        // Once the window is up (inside its modal loop), the read from the phone.
+        QTimer::singleShot(0, f7, [f7] {
+            if (f7->isVisible()) f7->bbGetUnReadSMSClick();
+        });
+        f1->bbUnReadSMSClick();
+    };
 }
 
 void destroyForms() {

@@ -14,12 +14,15 @@
 #include "app/cli.h"
 #include "app/folderlock.h"
 #include "app/forms.h"
+#include "app/livephone.h"
 #include "engine/settings.h"
 #include "engine/userfolder.h"
 #include "main/TapdeckP.h"
 #include "main/mainlogic.h"
 #include "phonecheck/CheckPhone.h"
+#include "platform/desktopnotifier.h"
 #include "platform/files.h"
+#include "platform/keptprocess.h"
 #include "platform/qtservices.h"
 #include "platform/services.h"
 
@@ -64,6 +67,18 @@ void phoneCheckWhenReady(TForm1* form, const QString& path) {
                 out.write((memo->toPlainText() + "\n").toUtf8());
         }
         form->close();
+    });
+}
+
+// Once the first activation is over (the start folder and the switches
+// read), the live phone starts: it follows the phone's news and keeps the
+// resident engine when asked to.
+void startLivePhoneWhenReady(TForm1* form, td::LivePhone* live) {
+    QTimer::singleShot(200, form, [form, live] {
+        if (form->firstActivationDone())
+            live->start();
+        else
+            startLivePhoneWhenReady(form, live);
     });
 }
 
@@ -146,12 +161,18 @@ int main(int argc, char** argv) {
     QObject::connect(&app, &QCoreApplication::aboutToQuit, main, [mainWindow] {
         if (mainWindow) mainWindow->FormClose();
     });
+    td::DesktopNotifier notifier;
+    td::ChildProcess residentEngine;
+    td::LivePhone live(notifier, residentEngine);
+    td::wireLivePhone(live, td::forms());
     main->show();
+    startLivePhoneWhenReady(main, &live);
     QString shot = qEnvironmentVariable("TAPDECK_SCREENSHOT");
     if (!shot.isEmpty()) screenshotWhenReady(main, shot);
     QString checkReport = qEnvironmentVariable("TAPDECK_PHONECHECK");
     if (!checkReport.isEmpty()) phoneCheckWhenReady(main, checkReport);
     int rc = app.exec();
+    live.stop();  // the resident engine ends with the program
     td::destroyForms();
     return rc;
 }

@@ -101,8 +101,17 @@ void TForm2::showLivePhone() {
     // The switch is read after the windows are made: the option shows at
     // each activation.
     const bool live = td::prog().LivePhone;
-    CheckBoxStatusReport->setVisible(live);
-    if (live) CheckBoxStatusReport->setChecked(bind::statusReportsAsked(td::prog().StartDir));
+    if (CheckBoxResident->isHidden() == live) {
+        CheckBoxStatusReport->setVisible(live);
+        CheckBoxResident->setVisible(live);
+        layout()->activate();  // placed now, not at the next turn of the event loop
+    }
+    if (!live) return;
+    CheckBoxStatusReport->setChecked(bind::statusReportsAsked(td::prog().StartDir));
+    const std::string own = td::startPath(td::OwnIniName);
+    if (td::files::exists(own))
+        CheckBoxResident->setChecked(
+            td::readSetting(td::IniFile(own), td::setting::ResidentEngine) == "YES");
 }
 
 void TForm2::showPort() {
@@ -271,6 +280,11 @@ void TForm2::done(int r) {
 void TForm2::FormClose() {
     td::SaveReport report;  // both inis' failures told in one message
     bind::writeCloseSettings(CheckBoxWindowCellTalk->isChecked(), CheckBoxBeep->isChecked());
+    if (td::prog().LivePhone && td::files::exists(td::startPath(td::OwnIniName))) {
+        td::IniFile own(td::startPath(td::OwnIniName));
+        td::writeSetting(own, td::setting::ResidentEngine,
+                         CheckBoxResident->isChecked() ? "YES" : "NO");
+    }
 }
 
 void TForm2::buildLayout() {
@@ -335,6 +349,16 @@ void TForm2::buildLayout() {
         bind::askStatusReports(td::prog().StartDir, on);
     });
 
+    CheckBoxResident = new QCheckBox(fromWin(W("Следить за телефоном: новые SMS и звонки")), this);
+    CheckBoxResident->setObjectName("CheckBoxResident");
+    CheckBoxResident->setToolTip(fromWin(
+        W("CellTalk остаётся подключённым к телефону, пока работает программа, и сообщает о "
+          "новых SMS и звонках")));
+    CheckBoxResident->hide();
+    connect(CheckBoxResident, &QCheckBox::clicked, this, [this](bool on) {
+        if (residentTicked) residentTicked(on);
+    });
+
     auto* actions = new QHBoxLayout;
     actions->addWidget(bbReset);
     actions->addStretch();
@@ -343,10 +367,11 @@ void TForm2::buildLayout() {
     options->addWidget(CheckBoxWindowCellTalk, 0, 0);
     options->addWidget(CheckBoxBeep, 1, 0);
     options->addWidget(CheckBoxMultiPhone, 2, 0);
-    // Shown with LivePhone (showLivePhone); hidden, its row takes no room.
+    // Shown with LivePhone (showLivePhone); hidden, their rows take no room.
     options->addWidget(CheckBoxStatusReport, 3, 0);
     CheckBoxStatusReport->hide();
-    options->addWidget(bbTestPhone, 0, 1, 4, 1);
+    options->addWidget(CheckBoxResident, 4, 0);
+    options->addWidget(bbTestPhone, 0, 1, 5, 1);
 
     auto* right = new QVBoxLayout;
     right->addWidget(Panel2);

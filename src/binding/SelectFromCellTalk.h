@@ -39,6 +39,9 @@ class TForm2 : public QDialog {
     std::function<void(bool found, const std::string& caption, const std::string& operation)>
         buttonMess;
     QPointer<QWidget> phoneCheck;
+    // The resident engine's box ticked or unticked by the user (shown only
+    // with LivePhone=YES; stored in tapdeck.ini at close).
+    std::function<void(bool on)> residentTicked;
 
     void FormActivate();
     // The function panels, top to bottom.
@@ -93,6 +96,7 @@ class TForm2 : public QDialog {
     QCheckBox* CheckBoxBeep;
     QCheckBox* CheckBoxMultiPhone;
     QCheckBox* CheckBoxStatusReport;  // shown with LivePhone
+    QCheckBox* CheckBoxResident;
     QComboBox* ComboBoxIniFile;
     QLineEdit* leModelName;
     QLineEdit* leModelFullName;

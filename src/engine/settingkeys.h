@@ -81,6 +81,10 @@ inline constexpr Setting LongSms{"Common", "LongSms", "NO"};
 inline constexpr Setting LivePhone{"Common", "LivePhone", "NO"};
 // The operation the USSD window sends a request with (its argument).
 inline constexpr Setting UssdName{"Functions", "UssdName", "USSD-запрос"};
+// "YES": the program keeps the resident engine (celltalk serve) running while
+// it runs, so the phone's news are recorded and announced (shown and asked
+// only with LivePhone=YES).
+inline constexpr Setting ResidentEngine{"Common", "ResidentEngine", "NO"};
 
 // Engine ini (celltalk.ini): which operations ini is in force, and the link
 // to the phone (an operations ini may name its own in its Common).

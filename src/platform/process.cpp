@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -12,6 +13,8 @@
 
 #include "platform/cp1251.h"
 #include "platform/files.h"
+#include "platform/keptprocess.h"
+#include "platform/services.h"
 
 namespace td {
 
@@ -121,6 +124,20 @@ class StartLine {
     std::vector<char*> argv_;
 };
 
+// In a child before its exec: standard input and the other output from
+// and to /dev/null, `kept` (1 or 2) into the pipe, blocking again.
+void outputToPipe(int pipeWrite, int kept) {
+    int devnull = ::open("/dev/null", O_RDWR);
+    if (devnull >= 0) {
+        ::dup2(devnull, 0);
+        ::dup2(devnull, kept == 1 ? 2 : 1);
+        if (devnull > 2) ::close(devnull);
+    }
+    ::dup2(pipeWrite, kept);  // dup2 clears close-on-exec on the copy
+    int flags = ::fcntl(kept, F_GETFL);
+    if (flags >= 0) ::fcntl(kept, F_SETFL, flags & ~O_NONBLOCK);
+}
+
 }  // namespace
 
 int shellOpen(const std::string& file, const std::string& params, const std::string& dir,
@@ -192,15 +209,7 @@ int runForOutput(const std::string& file, const std::string& params, const std::
     }
     if (child == 0) {
         if (!start.enterFolder()) ::_exit(127);
-        int devnull = ::open("/dev/null", O_RDWR);
-        if (devnull >= 0) {
-            ::dup2(devnull, 0);
-            ::dup2(devnull, 2);
-            if (devnull > 2) ::close(devnull);
-        }
-        ::dup2(fds[1], 1);  // dup2 clears close-on-exec on the copy
-        int flags = ::fcntl(1, F_GETFL);
-        if (flags >= 0) ::fcntl(1, F_SETFL, flags & ~O_NONBLOCK);
+        outputToPipe(fds[1], 1);
         start.exec();
         ::_exit(127);
     }
@@ -234,6 +243,90 @@ int runForOutput(const std::string& file, const std::string& params, const std::
         waited += 20;
     }
     return WIFEXITED(status) && WEXITSTATUS(status) != 127 ? WEXITSTATUS(status) : -1;
+}
+
+ChildProcess::~ChildProcess() {
+    if (pid_ > 0) {
+        ::kill(pid_, SIGTERM);
+        ::waitpid(pid_, nullptr, 0);
+    }
+    if (err_ >= 0) ::close(err_);
+}
+
+bool ChildProcess::start(const std::string& file, const std::string& params,
+                         const std::string& dir) {
+    if (running()) return true;
+    errText_.clear();
+    StartLine start(file, params, dir);
+    if (!start.found()) return false;
+    int fds[2];
+    if (::pipe2(fds, O_CLOEXEC | O_NONBLOCK) != 0) return false;
+    const pid_t parent = ::getpid();
+    pid_t child = ::fork();
+    if (child < 0) {
+        ::close(fds[0]);
+        ::close(fds[1]);
+        return false;
+    }
+    if (child == 0) {
+        // Ended with this program, however it ends; a parent gone already
+        // before the request took effect ends it at once.
+        ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+        if (::getppid() != parent) ::_exit(127);
+        if (!start.enterFolder()) ::_exit(127);
+        outputToPipe(fds[1], 2);
+        start.exec();
+        ::_exit(127);
+    }
+    ::close(fds[1]);
+    if (err_ >= 0) ::close(err_);
+    err_ = fds[0];
+    pid_ = child;
+    return true;
+}
+
+void ChildProcess::drain() {
+    if (err_ < 0) return;
+    char buffer[4096];
+    ssize_t n;
+    while ((n = ::read(err_, buffer, sizeof buffer)) > 0) {
+        errText_.append(buffer, static_cast<size_t>(n));
+        if (errText_.size() > 65536) errText_.erase(0, errText_.size() - 4096);
+    }
+}
+
+bool ChildProcess::running() {
+    drain();
+    if (pid_ <= 0) return false;
+    int status = 0;
+    pid_t r = ::waitpid(pid_, &status, WNOHANG);
+    if (r == 0 || (r < 0 && errno == EINTR)) return true;
+    pid_ = -1;
+    drain();  // what it wrote just before it ended
+    return false;
+}
+
+std::string ChildProcess::lastWords() {
+    drain();
+    std::string text = errText_;
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
+    size_t nl = text.rfind('\n');
+    return nl == std::string::npos ? text : text.substr(nl + 1);
+}
+
+void ChildProcess::stop(int graceMs) {
+    if (!running()) return;
+    ::kill(pid_, SIGTERM);
+    const long long until = pump().nowMs() + graceMs;
+    while (running()) {
+        if (pump().nowMs() >= until) {
+            ::kill(pid_, SIGKILL);
+            ::waitpid(pid_, nullptr, 0);
+            pid_ = -1;
+            break;
+        }
+        pump().sleep(20);
+    }
 }
 
 }  // namespace td

@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "answers.h"
+#include "formats/eventlog.h"
 #include "formats/fieldcursor.h"
 #include "formats/smsrecord.h"
 #include "gsmtext.h"
@@ -18,12 +19,6 @@ namespace celltalk {
 using td::trim;
 
 namespace {
-
-std::string field(std::string text) {
-    for (char& c : text)
-        if (static_cast<unsigned char>(c) < 0x20) c = ' ';
-    return text;
-}
 
 // The text after "NAME:" of a report line, blanks trimmed.
 std::string afterColon(std::string_view line) {
@@ -38,14 +33,7 @@ bool word(std::string_view line, std::string_view w) {
 }  // namespace
 
 std::string eventLine(const PhoneEvent& e, std::time_t when) {
-    char stamp[32];
-    std::tm tm{};
-    ::localtime_r(&when, &tm);
-    std::strftime(stamp, sizeof stamp, "%Y-%m-%d %H:%M:%S", &tm);
-    std::string text = field(e.text);
-    if (text.size() > kEventTextChars) text.resize(kEventTextChars);  // one byte a character
-    return std::string(stamp) + "\t" + e.kind + "\t" + field(e.number) + "\t" + field(e.index) +
-           "\t" + text;
+    return td::eventLogLine(e.kind, e.number, e.index, e.text, when);
 }
 
 std::optional<PhoneEvent> messageEvent(const std::vector<std::string>& answer,

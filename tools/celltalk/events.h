@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "formats/eventlog.h"
 #include "formats/sentlog.h"
 
 namespace celltalk {
@@ -26,10 +27,10 @@ struct PhoneEvent {
     std::string text;    // Windows-1251: the message's text; a part's TP-Status; the text sent
 };
 
-// The Events.log line: date and time, kind, number, index and text, tab
-// separated; tabs and line breaks inside the text become blanks and the text
-// is cut to its first kEventTextChars characters.
-constexpr size_t kEventTextChars = 70;
+// The Events.log line (td::eventLogLine): date and time, kind, number, index
+// and text, tab separated; tabs and line breaks inside the text become blanks
+// and the text is cut to its first kEventTextChars characters.
+constexpr size_t kEventTextChars = td::EventTextChars;
 std::string eventLine(const PhoneEvent& e, std::time_t when);
 
 // A stored message as its read (+CMGR) answers it: the header and the text or
