@@ -283,7 +283,9 @@ PhoneInfo readProbe(const std::vector<std::string>& log) {
     for (const Exchange& e : logExchanges(log)) {
         const std::string cmd = commandIs(e.command);
         const std::string first = e.lines.empty() ? "" : e.lines.front();
-        auto value = [&] { return trim(first.substr(std::min(first.find(':') + 1, first.size()))); };
+        auto value = [&] {
+            return trim(first.substr(std::min(first.find(':') + 1, first.size())));
+        };
         if (cmd == "AT+CGMI" && e.ok) info.maker = value();
         if (cmd == "AT+CGMM" && e.ok) info.model = value();
         if (cmd == "AT+CGSN" && e.ok) info.serial = value();
@@ -307,13 +309,14 @@ PhoneInfo readProbe(const std::vector<std::string>& log) {
         }
         if (cmd == "AT+MDBR=?" && e.ok) {
             auto f = answerFields(first);
-            if (f.size() >= 3) info.dateBook = Memory{"MDB", number(f[1], -1), number(f[0]), number(f[2])};
+            if (f.size() >= 3)
+                info.dateBook = Memory{"MDB", number(f[1], -1), number(f[0]), number(f[2])};
         }
     }
     close();
     std::erase_if(info.books, [](const Memory& m) {
-        return m.places <= 0 || std::find(BookMemories.begin(), BookMemories.end(), m.name) ==
-                                    BookMemories.end();
+        return m.places <= 0 ||
+               std::find(BookMemories.begin(), BookMemories.end(), m.name) == BookMemories.end();
     });
     if (info.missed && info.missed->places <= 0) info.missed.reset();
     std::erase_if(info.stores, [](const Memory& m) { return m.places <= 0; });
@@ -350,8 +353,9 @@ std::vector<std::string> readBatch(const PhoneInfo& info) {
         b.push_back("at+cmgl=4");
     }
     if (info.dateBook && info.dateBook->used != 0)
-        for (std::string c : {std::string("at+mdbl=1"), "at+mdbr=1," + std::to_string(info.dateBook->places),
-                              std::string("at+mdbad?"), std::string("at+mdbl=0")})
+        for (std::string c :
+             {std::string("at+mdbl=1"), "at+mdbr=1," + std::to_string(info.dateBook->places),
+              std::string("at+mdbad?"), std::string("at+mdbl=0")})
             b.push_back(c);
     return b;
 }
@@ -493,7 +497,8 @@ Outcome writeBackup(const std::string& dir, const PhoneInfo& info, const PhoneCo
     say(W("SMS: ") + std::to_string(all.size()));
     if (info.dateBook) {
         std::vector<MdbRecord> events;
-        for (const auto& l : eventLines(content)) events.push_back(*readMdbRecord(l, prog().PrefixDateBook));
+        for (const auto& l : eventLines(content))
+            events.push_back(*readMdbRecord(l, prog().PrefixDateBook));
         put("datebook.ics", exchange::writeICalendar(events, std::time(nullptr)).text);
         put("datebook.txt", lines(content.dateBook));
         m.values["Events"] = std::to_string(events.size());
@@ -553,7 +558,8 @@ Loaded loadBackup(const std::string& dir) {
             l.content.sms[mem] = readLinesOf(files::join(dir, "sms-" + mem + ".txt"));
         }
     }
-    if (m->files.count("datebook.txt")) l.content.dateBook = readLinesOf(files::join(dir, "datebook.txt"));
+    if (m->files.count("datebook.txt"))
+        l.content.dateBook = readLinesOf(files::join(dir, "datebook.txt"));
     return l;
 }
 
@@ -582,11 +588,13 @@ Plan planRestore(const PhoneContent& backup, const PhoneInfo& target, const Phon
                                             [&](const Memory& x) { return x.name == into; });
             if (there[into].take(entryKey(r))) {
                 ++plan.skipped;
-            } else if (r.name.find('"') != std::string::npos || r.number.find('"') != std::string::npos) {
+            } else if (r.name.find('"') != std::string::npos ||
+                       r.number.find('"') != std::string::npos) {
                 plan.refused.push_back(entryName(r) + W(": кавычка в имени или номере"));
             } else if (m.nameLength > 0 && r.name.size() > static_cast<size_t>(m.nameLength)) {
                 plan.refused.push_back(entryName(r) + W(": имя длиннее ") +
-                                       std::to_string(m.nameLength) + W(" знаков, которые даёт телефон"));
+                                       std::to_string(m.nameLength) +
+                                       W(" знаков, которые даёт телефон"));
             } else if (room[into] <= 0) {
                 plan.refused.push_back(entryName(r) + W(": нет места в памяти ") + into);
             } else {
@@ -609,7 +617,8 @@ Plan planRestore(const PhoneContent& backup, const PhoneInfo& target, const Phon
     std::map<std::string, int> free;
     for (const Memory& m : target.stores) {
         int used = 0;
-        for (const auto& line : now.sms.count(m.name) ? now.sms.at(m.name) : std::vector<std::string>{}) {
+        for (const auto& line :
+             now.sms.count(m.name) ? now.sms.at(m.name) : std::vector<std::string>{}) {
             auto f = sms::readSmsRecord(line, smsPrefixes());
             if (!f) continue;
             held.add(messageKey(*f));
@@ -623,7 +632,9 @@ Plan planRestore(const PhoneContent& backup, const PhoneInfo& target, const Phon
         for (const auto& line : recs) {
             auto f = sms::readSmsRecord(line, smsPrefixes());
             if (!f) continue;
-            std::string into = free.count(mem) ? mem : target.stores.empty() ? "" : target.stores.front().name;
+            std::string into = free.count(mem)         ? mem
+                               : target.stores.empty() ? ""
+                                                       : target.stores.front().name;
             const int st = statusCode(f->status);
             const int parts = partsOf(f->text);
             if (held.take(messageKey(*f))) {
@@ -655,9 +666,10 @@ Plan planRestore(const PhoneContent& backup, const PhoneInfo& target, const Phon
         plan.wanted.dateBook.push_back(l);
     }
     std::vector<std::string> pending;
-    int eventRoom = target.dateBook ? target.dateBook->places - std::max<int>(target.dateBook->used,
-                                                                              eventLines(now).size())
-                                    : 0;
+    int eventRoom =
+        target.dateBook
+            ? target.dateBook->places - std::max<int>(target.dateBook->used, eventLines(now).size())
+            : 0;
     for (const auto& l : eventLines(backup)) {
         MdbRecord e = *readMdbRecord(l, p.PrefixDateBook);
         const std::string name = W("событие ") + mdbTitleText(e.title) + " " + e.date;
@@ -679,7 +691,8 @@ Plan planRestore(const PhoneContent& backup, const PhoneInfo& target, const Phon
     if (!pending.empty()) {
         std::vector<std::string> refused;
         std::vector<std::string> b = pendingWriteBatch(
-            pending, "", {p.PrefixDateBook, p.PrefixAutoDelete, p.PrefixDateBookWrite, p.PrefixCharset},
+            pending, "",
+            {p.PrefixDateBook, p.PrefixAutoDelete, p.PrefixDateBookWrite, p.PrefixCharset},
             &refused);
         b.pop_back();  // the read that the date book window adds
         for (const auto& l : refused) {
@@ -710,7 +723,8 @@ std::vector<std::string> missingAfter(const Plan& plan, const PhoneContent& afte
             if (auto f = sms::readSmsRecord(l, smsPrefixes()); f && !msgs.take(messageKey(*f)))
                 out.push_back(messageName(*f) + W(": телефон не записал"));
     Keys events;
-    for (const auto& l : eventLines(after)) events.add(mdbSameEventKey(*readMdbRecord(l, prog().PrefixDateBook)));
+    for (const auto& l : eventLines(after))
+        events.add(mdbSameEventKey(*readMdbRecord(l, prog().PrefixDateBook)));
     for (const auto& l : plan.wanted.dateBook) {
         MdbRecord e = *readMdbRecord(l, prog().PrefixDateBook);
         if (!events.take(mdbSameEventKey(e)))
@@ -755,7 +769,8 @@ Outcome restorePhone(const std::string& dir, const RunBatch& run, const Say& say
         say(W("Запись в телефон..."));
         int rc = run(plan.batch);
         if (rc == Stopped) {
-            o.failure = W("- Остановлено: восстановление не закончено, часть записей могла быть записана");
+            o.failure =
+                W("- Остановлено: восстановление не закончено, часть записей могла быть записана");
             return o;
         }
         if (rc != 0) {
@@ -777,9 +792,9 @@ RunBatch engineRunner(const std::function<void(int ms)>& wait,
         if (engineRunning(marker)) return 255;
         int err = 0;
         if (!files::writeLines(startPath(BatchName), lines, &err)) return 254;
-        for (const std::string& f : {autoRunPath(prog().PBFile), autoRunPath(prog().SMSFile),
-                                     autoRunPath(prog().MDBFile), autoRunPath(prog().LogFile),
-                                     startPath(EngineErrorName)})
+        for (const std::string& f :
+             {autoRunPath(prog().PBFile), autoRunPath(prog().SMSFile), autoRunPath(prog().MDBFile),
+              autoRunPath(prog().LogFile), startPath(EngineErrorName)})
             files::remove(f);
         bool stopped = false;
         std::string out;
@@ -792,7 +807,8 @@ RunBatch engineRunner(const std::function<void(int ms)>& wait,
                 // The engine ends its run at SIGINT, leaving the phone in step.
                 std::vector<std::string> pid;
                 if (files::readLines(marker, pid) && !pid.empty())
-                    if (auto n = parseWhole(trim(pid[0])); n && *n > 1) ::kill(static_cast<pid_t>(*n), SIGINT);
+                    if (auto n = parseWhole(trim(pid[0])); n && *n > 1)
+                        ::kill(static_cast<pid_t>(*n), SIGINT);
             },
             24 * 3600 * 1000);
         return stopped || (stopRequested && stopRequested()) ? Stopped : rc;

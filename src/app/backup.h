@@ -48,7 +48,7 @@ struct PhoneInfo {
     std::string maker, model, serial;
     std::vector<Memory> books;  // SM and ME, those the phone has
     std::optional<Memory> missed;
-    std::vector<Memory> stores;  // message storages
+    std::vector<Memory> stores;      // message storages
     std::optional<Memory> dateBook;  // nameLength: the longest title
 };
 
@@ -96,13 +96,14 @@ extern const std::string ManifestName;  // "manifest.txt"
 using Say = std::function<void(const std::string&)>;
 
 // Runs the batch operation on the given lines and tells the engine's exit
-// code (-1: it did not run; Stopped: the user stopped it). The result files are read from AutoRun after it.
+// code (-1: it did not run; Stopped: the user stopped it). The result files are read from AutoRun
+// after it.
 constexpr int Stopped = -100;
 using RunBatch = std::function<int(const std::vector<std::string>& lines)>;
 
 struct Outcome {
-    bool ok = false;           // everything done and written
-    std::string failure;       // why not, when it failed before the end
+    bool ok = false;                      // everything done and written
+    std::string failure;                  // why not, when it failed before the end
     std::vector<std::string> notWritten;  // a restore: what the phone did not take, by name
 };
 
@@ -123,7 +124,7 @@ std::string countsText(const PhoneContent& c);
 
 // A restore's plan against what the phone holds now.
 struct Plan {
-    std::vector<std::string> batch;  // empty: nothing to write
+    std::vector<std::string> batch;           // empty: nothing to write
     int books = 0, messages = 0, events = 0;  // to be written
     int skipped = 0;                          // there already
     std::vector<std::string> refused;         // by name, with the reason

@@ -6,6 +6,7 @@
 
 #include "app/backup.h"
 #include "app/folderlock.h"
+#include "engine/launcher.h"
 #include "engine/settingkeys.h"
 #include "engine/settings.h"
 #include "exchange/exchangefile.h"
@@ -16,7 +17,6 @@
 #include "platform/files.h"
 #include "platform/ini.h"
 #include "platform/services.h"
-#include "engine/launcher.h"
 
 namespace td::exchange {
 
@@ -132,7 +132,8 @@ int phoneCopy(Run& run, const std::string& option, const std::string& dir) {
         !oper.writeString(ops, BatchOperName, BatchOperCmd))
         return run.fail(W("- Не удаётся записать операцию пакета в ") + prog().OperIniName);
     stopAsked = 0;
-    struct sigaction sa{}, oldInt{}, oldTerm{};
+    struct sigaction sa {
+    }, oldInt{}, oldTerm{};
     sa.sa_handler = [](int) { stopAsked = 1; };
     ::sigaction(SIGINT, &sa, &oldInt);
     ::sigaction(SIGTERM, &sa, &oldTerm);
@@ -141,16 +142,19 @@ int phoneCopy(Run& run, const std::string& option, const std::string& dir) {
     auto say = [&](const std::string& line) { run.say(line); };
     backup::Outcome o;
     if (option == "--backup")
-        o = backup::backupPhone(dir, runner, say, formatLocalTime(clock().now(), "yyyy-MM-dd HH:mm:ss"));
+        o = backup::backupPhone(dir, runner, say,
+                                formatLocalTime(clock().now(), "yyyy-MM-dd HH:mm:ss"));
     else
         o = backup::restorePhone(dir, runner, say, [](const std::string&) { return true; });
     ::sigaction(SIGINT, &oldInt, nullptr);
     ::sigaction(SIGTERM, &oldTerm, nullptr);
     for (const std::string& n : o.notWritten) run.say(W("- Не записано: ") + n);
     if (!o.failure.empty()) return run.fail(o.failure);
-    if (option == "--backup") run.say(W("Резервная копия записана в ") + dir);
+    if (option == "--backup")
+        run.say(W("Резервная копия записана в ") + dir);
     else
-        run.say(o.ok ? W("Восстановление закончено") : W("Восстановление закончено, но не всё записано"));
+        run.say(o.ok ? W("Восстановление закончено")
+                     : W("Восстановление закончено, но не всё записано"));
     return o.ok ? ExitOk : ExitFailed;
 }
 

@@ -64,7 +64,8 @@ void Executor::storeSms(const std::string& spec) {
     sms.deliver = status[0] <= '1';
     sms.number = number;
     if (sms.deliver) sms.timestamp = time.empty() ? stampNow() : time;
-    for (const auto& p : gsmcodec::encodeParts(sms, *text, static_cast<uint8_t>(smsRef_++ & 0xFF))) {
+    for (const auto& p :
+         gsmcodec::encodeParts(sms, *text, static_cast<uint8_t>(smsRef_++ & 0xFF))) {
         const std::string cmd = "AT+CMGW=" + std::to_string(p.tpduLength) + "," + status;
         std::string final = sendWithPrompt(cmd, p.hex);
         if (finalResult(final, false) != Final::Ok) {

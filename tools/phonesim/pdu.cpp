@@ -35,7 +35,8 @@ std::optional<SubmitPdu> decodeSubmit(std::string_view hex, int tpduLength, std:
     // octets beyond its user data, is refused as a phone does.
     if (tpduLength < 0 || decoded->tpduOctets != static_cast<size_t>(tpduLength))
         return fail("length does not match");
-    if (sms.deliver != deliverToo) return fail(deliverToo ? "not an SMS-DELIVER" : "not an SMS-SUBMIT");
+    if (sms.deliver != deliverToo)
+        return fail(deliverToo ? "not an SMS-DELIVER" : "not an SMS-SUBMIT");
     if (decoded->trailingOctets != 0) return fail("user data length does not match");
     if (sms.alphabet == gsmcodec::Alphabet::Ucs2 &&
         (decoded->userDataOctets - decoded->headerOctets) % 2 != 0)
