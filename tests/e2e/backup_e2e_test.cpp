@@ -9,6 +9,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QTest>
+#include <QTimer>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -16,15 +22,18 @@
 
 #include "app/backup.h"
 #include "app/cli.h"
+#include "demorun.h"
 #include "engine/settingkeys.h"
 #include "engine/settings.h"
 #include "formats/mdbrecord.h"
 #include "formats/smslistfile.h"
 #include "formats/smsrecord.h"
+#include "main/TapdeckP.h"
 #include "platform/files.h"
 #include "platform/ini.h"
 #include "platform/process.h"
 #include "platform/qtservices.h"
+#include "support/chooser.h"
 #include "support/fakes.h"
 #include "support/qtapp.h"
 
@@ -251,6 +260,75 @@ TEST_F(BackupEndToEnd, FailedStoppedOrChangedLeavesNoWholeBackup) {
     EXPECT_FALSE(env.exists("AutoRun/LastRun.log"));
     EXPECT_EQ(env.readFile("b.state"), before);
     EXPECT_EQ(cli("--restore", "nothing-here").code, 1);
+}
+
+// The main window's menu, with real clicks: a right click on the window,
+// the first item chosen, a new folder named; the progress shows each part
+// and the outcome is told once. Then the restore item into an empty phone,
+// asked about with the counts first.
+class BackupWindow : public td::test::DemoRun {
+  protected:
+    td::test::ScriptedChooser chooser;
+    std::vector<std::string> progress;
+    void beforeForms() override {
+        std::ofstream(env.path("a.state"), std::ios::binary) << firstPhone();
+        td::IniFile ini(env.path("celltalk.ini"));
+        td::writeSetting(ini, td::setting::SimState, std::string("a.state"));
+        td::setFileChooser(&chooser);
+    }
+    void TearDown() override {
+        td::setFileChooser(nullptr);
+        DemoRun::TearDown();
+    }
+    // Right click on the window's background, then the menu's item `down`
+    // steps down; the progress window's lines are kept (and its picture).
+    void choose(int down, const QString& shot) {
+        TForm1* f1 = td::forms().Form1;
+        QTimer watch;
+        QObject::connect(&watch, &QTimer::timeout, [&] {
+            if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+                if (!shot.isEmpty()) menu->grab().save(shot + "-menu.png");
+                for (int i = 0; i < down; ++i) QTest::keyClick(menu, Qt::Key_Down);
+                QTest::keyClick(menu, Qt::Key_Return);
+            }
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (w->objectName() == "BackupProgress" && w->isVisible()) {
+                    auto* memo = w->findChild<QPlainTextEdit*>("Memo1");
+                    progress.push_back(td::toWin(memo->toPlainText()));
+                    if (!shot.isEmpty()) w->grab().save(shot + ".png");
+                }
+        });
+        watch.start(5);
+        // What a right click on the window's background delivers to it.
+        const QPoint at(f1->width() - 4, f1->height() - 4);
+        QContextMenuEvent click(QContextMenuEvent::Mouse, at, f1->mapToGlobal(at));
+        QApplication::sendEvent(f1, &click);
+    }
+};
+
+TEST_F(BackupWindow, MenuBacksUpAndRestoresWithProgress) {
+    const QString shots = qEnvironmentVariable("TAPDECK_SHOTS");
+    chooser.answers = {env.path("copy")};
+    choose(1, shots.isEmpty() ? "" : shots + "/backup");
+    ASSERT_TRUE(env.exists("copy/manifest.txt"))
+        << (env.dialogs.messages.empty() ? "" : U(env.dialogs.messages.back()));
+    ASSERT_EQ(env.dialogs.messages.size(), 1u);
+    EXPECT_EQ(U(env.dialogs.messages[0]), "Резервная копия записана в " + env.path("copy"));
+    ASSERT_FALSE(progress.empty());
+    EXPECT_NE(U(progress.back()).find("Телефонная книга SM: 250"), std::string::npos)
+        << U(progress.back());
+
+    std::ofstream(env.path("b.state"), std::ios::binary) << kEmptyPhone;
+    td::IniFile ini(env.path("celltalk.ini"));
+    td::writeSetting(ini, td::setting::SimState, std::string("b.state"));
+    chooser.answers = {env.path("copy/manifest.txt")};
+    choose(2, "");
+    ASSERT_EQ(env.dialogs.questions.size(), 1u);
+    EXPECT_NE(U(env.dialogs.questions[0]).find("телефонная книга SM: 250, SMS: 98"),
+              std::string::npos)
+        << U(env.dialogs.questions[0]);
+    ASSERT_EQ(env.dialogs.messages.size(), 2u);
+    EXPECT_EQ(U(env.dialogs.messages[1]), "Восстановление закончено: всё из копии есть в телефоне");
 }
 
 }  // namespace
