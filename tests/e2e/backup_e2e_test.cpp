@@ -154,7 +154,9 @@ TEST_F(BackupEndToEnd, RoundTripIntoAnEmptyPhoneKeepsEveryField) {
     int py = td::runForOutput("/usr/bin/python3",
                               std::string("\"") + BACKUP_CHECK + "\" \"" + env.path("a") + "\"", "",
                               out, [&](int ms) { realPump.sleep(ms); });
-    if (py != 77) EXPECT_EQ(py, 0) << out;
+    if (py != 77) {
+        EXPECT_EQ(py, 0) << out;
+    }
 
     usePhone("b.state", kEmptyPhone);
     r = cli("--restore", "a");
