@@ -4,7 +4,9 @@
 
 #include <set>
 
+#include "app/backup.h"
 #include "app/folderlock.h"
+#include "engine/launcher.h"
 #include "engine/settingkeys.h"
 #include "engine/settings.h"
 #include "exchange/exchangefile.h"
@@ -14,6 +16,7 @@
 #include "platform/cp1251.h"
 #include "platform/files.h"
 #include "platform/ini.h"
+#include "platform/services.h"
 
 namespace td::exchange {
 
@@ -32,6 +35,10 @@ const char* const Usage =
     "  --import-datebook ФАЙЛ.ics            добавить события из iCalendar в последнюю\n"
     "                                        копию ежедневника; ничего не заменяет\n"
     "  --export-sms ВИД ФАЙЛ.csv             список SMS (sent, unread или all) в CSV\n"
+    "  --backup ПАПКА                        весь телефон (книги, SMS, пропущенные вызовы,\n"
+    "                                        ежедневник) в папку резервной копии\n"
+    "  --restore ПАПКА                       записать копию в подключённый телефон:\n"
+    "                                        только недостающее, ничего не заменяет\n"
     "  --help                                эта справка\n"
     "Коды выхода: 0 - выполнено, 1 - ошибка или не всё принято, 2 - неверный вызов.\n";
 
@@ -111,6 +118,44 @@ int exportSms(Run& run, const std::string& kind, const std::string& file) {
     files::readLines(autoRunPath(PhoneBookCopyName), names);  // no copy: numbers only
     return run.tell(
         exportSmsFile(file, lines, {prog().PrefixSmsList, prog().PrefixMotoSmsList}, names));
+}
+
+volatile sig_atomic_t stopAsked = 0;
+
+// Backup and restore: the phone through the engine's batch runs, progress on
+// the standard error, Ctrl-C (SIGINT) or SIGTERM stopping the run in turn.
+int phoneCopy(Run& run, const std::string& option, const std::string& dir) {
+    // The batch operation the windows keep in the operations ini.
+    IniFile oper(startPath(prog().OperIniName));
+    const std::string ops(S::OperationsSection);
+    if (oper.readString(ops, BatchOperName, "") != BatchOperCmd &&
+        !oper.writeString(ops, BatchOperName, BatchOperCmd))
+        return run.fail(W("- Не удаётся записать операцию пакета в ") + prog().OperIniName);
+    stopAsked = 0;
+    struct sigaction sa {
+    }, oldInt{}, oldTerm{};
+    sa.sa_handler = [](int) { stopAsked = 1; };
+    ::sigaction(SIGINT, &sa, &oldInt);
+    ::sigaction(SIGTERM, &sa, &oldTerm);
+    backup::RunBatch runner =
+        backup::engineRunner([](int ms) { pump().sleep(ms); }, [] { return stopAsked != 0; });
+    auto say = [&](const std::string& line) { run.say(line); };
+    backup::Outcome o;
+    if (option == "--backup")
+        o = backup::backupPhone(dir, runner, say,
+                                formatLocalTime(clock().now(), "yyyy-MM-dd HH:mm:ss"));
+    else
+        o = backup::restorePhone(dir, runner, say, [](const std::string&) { return true; });
+    ::sigaction(SIGINT, &oldInt, nullptr);
+    ::sigaction(SIGTERM, &oldTerm, nullptr);
+    for (const std::string& n : o.notWritten) run.say(W("- Не записано: ") + n);
+    if (!o.failure.empty()) return run.fail(o.failure);
+    if (option == "--backup")
+        run.say(W("Резервная копия записана в ") + dir);
+    else
+        run.say(o.ok ? W("Восстановление закончено")
+                     : W("Восстановление закончено, но не всё записано"));
+    return o.ok ? ExitOk : ExitFailed;
 }
 
 }  // namespace
@@ -195,8 +240,9 @@ int runCommandLine(const std::vector<std::string>& given, const std::string& exe
     }
     const bool sms = option == "--export-sms";
     const size_t want = sms ? 3 : 2;
+    const bool copy = option == "--backup" || option == "--restore";
     if (option != "--export-phonebook" && option != "--import-phonebook" &&
-        option != "--export-datebook" && option != "--import-datebook" && !sms)
+        option != "--export-datebook" && option != "--import-datebook" && !sms && !copy)
         return usage(option.rfind('-', 0) == 0 ? "unknown option " + option
                                                : option + ": a file needs an option before it");
     if (args.size() != want) return usage(option + ": wrong number of arguments");
@@ -211,10 +257,13 @@ int runCommandLine(const std::vector<std::string>& given, const std::string& exe
     // window, whose own closing write would put its older copy back.
     FolderLock lock(files::currentDir(), exeBaseName(exeName));
     qint64 holder = 0;
-    if (option.rfind("--import-", 0) == 0 && !lock.take(holder))
+    if ((option.rfind("--import-", 0) == 0 || copy) && !lock.take(holder))
         return run.fail(W("- В этой папке работает программа (процесс ") + std::to_string(holder) +
-                        W("): импорт записал бы под её окном, и окно затёрло бы его.\r"
-                          "Закройте программу или добавьте записи через её окно."));
+                        (copy ? W("): телефоном сейчас занимается она.\r"
+                                  "Закройте программу или сделайте это через её окно.")
+                              : W("): импорт записал бы под её окном, и окно затёрло бы его.\r"
+                                  "Закройте программу или добавьте записи через её окно.")));
+    if (copy) return phoneCopy(run, option, file);
     if (option == "--import-phonebook") return importBook(run, folder, file);
     if (option == "--export-datebook") return exportDateBook(run, file);
     if (option == "--import-datebook") return importDateBook(run, file);

@@ -5,6 +5,7 @@
 #include <functional>
 #include <utility>
 
+#include "app/backupwindow.h"
 #include "app/livephone.h"
 #include "binding/SelectFromCellTalk.h"
 #include "datebook/MemDayBook.h"
@@ -76,6 +77,9 @@ void wireMain(const Forms& f, const Guarded& g) {
     l.unreadSms = f.Form7;
     l.allSms = f.Form8;
     l.dateBook = f.Form9;
+    QPointer<TForm1> main = g.f1;
+    l.backupPhone = [main] { td::backup::backupFromWindow(main); };
+    l.restorePhone = [main] { td::backup::restoreFromWindow(main); };
     QPointer<TForm2> f2 = g.f2;
     QPointer<TForm3> f3 = g.f3;
     l.multiPhoneTicked = [f2] { return f2 && f2->multiPhoneTicked(); };

@@ -106,8 +106,10 @@ int runCommandLine(int argc, char** argv) {
     // folder that cannot be used, a file that cannot be saved).
     static td::exchange::ConsoleDialogs console(std::cerr);
     static td::SystemClock clock;
+    static td::QtEventPump pump;  // a backup waits for the engine in an event loop
     td::services().dialogs = &console;
     td::services().clock = &clock;
+    td::services().pump = &pump;
     const std::string caller = td::files::currentDir();  // the files named are taken from here
     enterStartFolder();
     std::string exe = td::files::fromOsPath(

@@ -8,6 +8,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QTimer>
 #include <QToolButton>
@@ -73,6 +74,18 @@ void TForm1::connectSignals() {
     connect(bbAllSMS, &QPushButton::clicked, this, &TForm1::bbAllSMSClick);
     connect(bbMemDayBook, &QPushButton::clicked, this, &TForm1::bbMemDayBookClick);
     connect(bbPBookModify, &QPushButton::clicked, this, &TForm1::bbPBookModifyClick);
+    // Backup and restore of the whole phone: a menu on the window's own
+    // background (a right click), so the window shows what it always showed.
+    setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(this, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+        QMenu menu(this);
+        menu.setObjectName("PhoneCopyMenu");
+        QAction* save = menu.addAction(td::fromWin(td::W("Резервная копия телефона…")));
+        QAction* load = menu.addAction(td::fromWin(td::W("Восстановить из копии…")));
+        QAction* chosen = menu.exec(mapToGlobal(at));
+        if (chosen == save && links.backupPhone) links.backupPhone();
+        if (chosen == load && links.restorePhone) links.restorePhone();
+    });
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* e) {
@@ -378,8 +391,8 @@ void TForm1::sendSms(const SmsBand& b) {
     // A character the program's text cannot hold (an emoji, a letter of
     // another script) would reach the phone as "?": it is named, nothing is sent.
     if (std::string lost = td::outsideWin(typed); !lost.empty()) {
-        td::dialogs().message(td::W("- В тексте есть символы, которых в SMS не передать: ") +
-                              lost + td::W("\rони дошли бы как \"?\"; уберите их из текста"));
+        td::dialogs().message(td::W("- В тексте есть символы, которых в SMS не передать: ") + lost +
+                              td::W("\rони дошли бы как \"?\"; уберите их из текста"));
         b.send->setEnabled(true);
         return;
     }

@@ -127,6 +127,8 @@ class TForm1 : public QWidget {
         // The storage indexes of every part of the stored message at an
         // index, in part order (the SMS lists know which are joined).
         std::function<std::vector<std::string>(const std::string& index)> messageParts;
+        // The window's menu: the whole phone into a backup folder, and back.
+        std::function<void()> backupPhone, restorePhone;
     };
     Links links;
 

@@ -73,6 +73,12 @@ TEST(OpLang, Expansion) {
          "at+cmgf=1|!sms",
          {"  +7916 8903  123", W("Привет")},
          {cmd("at+cmgf=1"), sms("+7916"), sms("8903"), sms("123")}},
+        {"a message to store, its text as hex holding a bar",
+         "at+cmgf=0|!smw 1 \"+7916\" \"\" 007C|!SMW 3 \"1\" \"\" 41",
+         {},
+         {cmd("at+cmgf=0"),
+          {K::StoreSms, "1 \"+7916\" \"\" 007C", -1},
+          {K::StoreSms, "3 \"1\" \"\" 41", -1}}},
         {"cyrillic argument in a command",
          "at+cpbf=\"" + mark + "\"",
          {W("Иван Петров"), ""},
@@ -122,6 +128,7 @@ TEST(OpLang, Errors) {
         {"batch that includes itself", "!bat\"loop.txt\"", {}},
         {"send without recipients", "!sms", {"   ", "text"}},
         {"bad pause", "!dly x", {}},
+        {"a message to store without its fields", "!smw", {}},
     };
     auto loader = files({{"loop.txt", {"at|!bat\"LOOP.TXT\""}}});
     for (const auto& c : cases)

@@ -50,6 +50,9 @@ TEST(CommandLine, UsageAndFailures) {
         {{"--export-sms", "sent", "s.csv"}, ExitFailed},
         {{"--import-datebook"}, ExitUsage},
         {{"--import-datebook", "missing.ics"}, ExitFailed},
+        {{"--backup"}, ExitUsage},
+        {{"--restore", "a", "b"}, ExitUsage},
+        {{"--restore", "no-backup-here"}, ExitFailed},  // no manifest: nothing touched
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.args[0] + " " + std::to_string(c.args.size()));

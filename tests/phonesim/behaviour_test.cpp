@@ -10,6 +10,7 @@
 #include <sstream>
 
 #include "helpers.h"
+#include "smspdu.h"
 #include "state.h"
 
 namespace phonesim::test {
@@ -258,6 +259,64 @@ TEST(Sms, PduSendListRoundTrip) {
         EXPECT_EQ(t.at("AT+CMGR=8"),
                   answer("+CMGR: \"STO SENT\",\"" + row.number + "\",\r\n" + row.text));
     }
+}
+
+// AT+CMGW in PDU mode with a status: a received message (0, 1) is handed
+// back as the SMS-DELIVER it was, time included; a stored one as a SUBMIT.
+TEST(Sms, PduWriteKeepsStatusAndTime) {
+    gsmcodec::Sms deliver;
+    deliver.deliver = true;
+    deliver.number = "+79161234567";
+    deliver.timestamp = "24/01/02,10:11:12+12";
+    deliver.text = U"Привет";
+    deliver.alphabet = gsmcodec::Alphabet::Ucs2;
+    const auto dpdu = gsmcodec::encodePdu(deliver);
+    const auto spdu = gsmcodec::encodeSubmit("+7903", U"Hi");
+    struct Row {
+        const char* name;
+        int status;
+        gsmcodec::EncodedPdu pdu;
+        std::string answer;
+        SmsStatus stored;
+        std::string time;
+    } rows[] = {
+        {"received, read", 1, dpdu, answer("+CMGW: 8"), SmsStatus::RecRead, deliver.timestamp},
+        {"received, unread", 0, dpdu, answer("+CMGW: 8"), SmsStatus::RecUnread, deliver.timestamp},
+        {"sent", 3, spdu[0], answer("+CMGW: 8"), SmsStatus::StoSent, ""},
+        {"received status with a SUBMIT", 1, spdu[0], "\r\n+CMS ERROR: 304\r\n", {}, ""},
+        {"sent status with a DELIVER", 3, dpdu, "\r\n+CMS ERROR: 304\r\n", {}, ""},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        TestPhone t;
+        t.at("AT+CMEE=1");
+        EXPECT_EQ(t.at("AT+CMGW=" + std::to_string(row.pdu.tpduLength) + "," +
+                       std::to_string(row.status)),
+                  "\r\n> ");
+        EXPECT_EQ(t.phone.input(row.pdu.hex + "\x1A"), row.answer);
+        const auto& stored = t.phone.state().sms.at("SM").messages;
+        if (row.answer != answer("+CMGW: 8")) {
+            EXPECT_FALSE(stored.count(8));
+            continue;
+        }
+        EXPECT_EQ(stored.at(8).status, row.stored);
+        EXPECT_EQ(stored.at(8).time, row.time);
+    }
+}
+
+TEST(Sms, WriteToAFullStorageIsMemoryFull) {
+    TestPhone t;
+    t.at("AT+CMEE=1");
+    for (int i = 0; i < 23; ++i) {  // 7 of 30 places are taken
+        t.at("AT+CMGF=1");
+        t.at("AT+CMGW=\"+7903\"");
+        t.phone.input("x\x1A");
+    }
+    t.at("AT+CMGW=\"+7903\"");
+    EXPECT_EQ(t.phone.input("x\x1A"), "\r\n+CMS ERROR: 322\r\n");
+    t.at("AT+CPBS=\"SM\"");
+    for (int i = 0; i < 100; ++i) t.at("AT+CPBW=,\"+7916\",145,\"A\"");
+    EXPECT_EQ(t.at("AT+CPBW=,\"+7916\",145,\"A\""), "\r\n+CME ERROR: 20\r\n");
 }
 
 TEST(Sms, BadPduIsRefused) {

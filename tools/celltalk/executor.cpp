@@ -26,6 +26,8 @@ Executor::Executor(Transport& t, Outputs& out, const Config& cfg, const OpArgs& 
 
 static_assert(static_cast<int>(Step::Kind::SendSms) ==
               static_cast<int>(RunObserver::StepKind::SendSms));
+static_assert(static_cast<int>(Step::Kind::StoreSms) ==
+              static_cast<int>(RunObserver::StepKind::StoreSms));
 
 void Executor::begin() {
     if (line_ && line_->inStep) {
@@ -78,6 +80,9 @@ void Executor::run(const std::vector<Step>& steps) {
                 break;
             case Step::Kind::SendSms:
                 sendSms(s.text);
+                break;
+            case Step::Kind::StoreSms:
+                storeSms(s.text);
                 break;
         }
         out_.log.flush();

@@ -46,6 +46,8 @@ class Executor {
     };
     void command(const std::string& cmd);
     void sendSms(const std::string& number);
+    // !smw: stores one message, its parts each by AT+CMGW (smsstore.cpp).
+    void storeSms(const std::string& item);
     // The phone's final word on the message ("OK" when it took it);
     // `reference` receives the message reference its +CMGS answer gave.
     std::string sendWithPrompt(const std::string& cmd, const std::string& body,

@@ -12,7 +12,7 @@ namespace celltalk {
 
 class RunObserver {
   public:
-    enum class StepKind { Command, Delay, SendSms };
+    enum class StepKind { Command, Delay, SendSms, StoreSms };
 
     virtual ~RunObserver() = default;
     // The run begins (before the settings are read).

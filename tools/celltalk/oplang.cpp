@@ -117,6 +117,10 @@ void expandInto(const std::string& text, const OpArgs& args, const BatchLoader& 
             auto numbers = splitRecipients(args.arg1);
             if (numbers.empty()) throw OpError(td::W("не заданы номера получателей SMS"));
             for (auto& n : numbers) add(out, {Step::Kind::SendSms, n, -1});
+        } else if (word == "!SMW") {
+            // A message to store: status, number, time, text (read by the executor).
+            if (rest.empty()) throw OpError(td::W("неверный макрос: ") + item);
+            add(out, {Step::Kind::StoreSms, rest, -1});
         } else {
             throw OpError(td::W("неизвестный макрос: ") + item);
         }

@@ -13,9 +13,10 @@
 namespace celltalk {
 
 struct Step {
-    enum class Kind { Command, Delay, SendSms };
+    enum class Kind { Command, Delay, SendSms, StoreSms };
     Kind kind = Kind::Command;
-    std::string text;     // Command: the AT command; SendSms: the recipient number
+    std::string text;     // Command: the AT command; SendSms: the recipient number;
+                          // StoreSms: what follows !smw
     double seconds = -1;  // Delay: seconds, -1 for the configured default
     bool operator==(const Step&) const = default;
 };

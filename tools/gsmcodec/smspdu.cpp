@@ -278,8 +278,7 @@ EncodedPdu encodePdu(const Sms& sms) {
     return {toHex(out), static_cast<int>(out.size() - tpduStart)};
 }
 
-std::vector<EncodedPdu> encodeSubmit(std::string_view number, std::u32string_view text,
-                                     uint8_t ref) {
+std::vector<EncodedPdu> encodeParts(Sms sms, std::u32string_view text, uint8_t ref) {
     const bool gsm7 = fitsGsm7(text);
     size_t total = 0;
     for (char32_t cp : text) total += characterCost(cp, gsm7);
@@ -302,9 +301,6 @@ std::vector<EncodedPdu> encodeSubmit(std::string_view number, std::u32string_vie
         }
     }
 
-    Sms sms;
-    sms.number = dialable(number);
-    sms.validity = kRelativeValidity4Days;
     sms.alphabet = gsm7 ? Alphabet::Gsm7 : Alphabet::Ucs2;
     std::vector<EncodedPdu> out;
     for (size_t p = 0; p < parts.size(); ++p) {
@@ -314,6 +310,14 @@ std::vector<EncodedPdu> encodeSubmit(std::string_view number, std::u32string_vie
         out.push_back(encodePdu(sms));
     }
     return out;
+}
+
+std::vector<EncodedPdu> encodeSubmit(std::string_view number, std::u32string_view text,
+                                     uint8_t ref) {
+    Sms sms;
+    sms.number = dialable(number);
+    sms.validity = kRelativeValidity4Days;
+    return encodeParts(sms, text, ref);
 }
 
 std::optional<DecodedPdu> decodePdu(std::string_view hex, std::string* error) {

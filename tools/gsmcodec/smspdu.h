@@ -73,6 +73,9 @@ EncodedPdu encodePdu(const Sms& sms);
 // only its dialable characters; the validity period is 4 days.
 std::vector<EncodedPdu> encodeSubmit(std::string_view number, std::u32string_view text,
                                      uint8_t ref = 0);
+// The same split for any message: `sms` gives the kind, numbers and time;
+// the alphabet and the parts' headers are set from the text.
+std::vector<EncodedPdu> encodeParts(Sms sms, std::u32string_view text, uint8_t ref = 0);
 
 struct DecodedPdu {
     Sms sms;

@@ -21,8 +21,11 @@ SmsStore& memory(Session& s, int which) {
     return s.state.sms[s.smsMem[which]];
 }
 
+bool received(SmsStatus st) {
+    return st == SmsStatus::RecUnread || st == SmsStatus::RecRead;
+}
 bool received(const Sms& m) {
-    return m.status == SmsStatus::RecUnread || m.status == SmsStatus::RecRead;
+    return received(m.status);
 }
 
 int dcs(const Sms& m) {
@@ -407,7 +410,7 @@ Reply startEntry(Session& s, const Command& c, bool send) {
         e.tpduLength = *length;
         if (!send && p->size() >= 2 && !(*p)[1].empty()) {
             auto st = paramInt((*p)[1]);
-            if (!st || (*st != 2 && *st != 3)) return cms(kCmsBadPdu);
+            if (!st || *st < 0 || *st > 3) return cms(kCmsBadPdu);
             e.status = static_cast<SmsStatus>(*st);
         }
     } else {
@@ -507,8 +510,10 @@ Reply finishSmsEntry(Session& s, const SmsEntry& e) {
         std::string hex;
         for (char ch : e.body)
             if (!std::isspace(static_cast<unsigned char>(ch))) hex += ch;
-        auto pdu = decodeSubmit(hex, e.tpduLength, nullptr);
+        // A received message (status 0 or 1) is stored as the SMS-DELIVER it was.
+        auto pdu = decodeSubmit(hex, e.tpduLength, nullptr, !e.send && received(e.status));
         if (!pdu) return cms(kCmsBadPdu);
+        m.time = pdu->time;
         m.number = pdu->number;
         m.coding = pdu->coding;
         m.text = pdu->text;
@@ -546,7 +551,7 @@ Reply finishSmsEntry(Session& s, const SmsEntry& e) {
     }
     if (!index) return cms(kCmsMemoryFull);
     m.status = e.status;
-    if (received(m)) m.time = nowStamp();
+    if (received(m) && m.time.empty()) m.time = nowStamp();
     store.messages[*index] = m;
     s.changed();
     return ok({"+CMGW: " + ts(*index)});

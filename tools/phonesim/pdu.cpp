@@ -22,7 +22,8 @@ std::string encodeStored(const Sms& sms, const std::string& smsc, int* tpduLengt
     return encoded.hex;
 }
 
-std::optional<SubmitPdu> decodeSubmit(std::string_view hex, int tpduLength, std::string* error) {
+std::optional<SubmitPdu> decodeSubmit(std::string_view hex, int tpduLength, std::string* error,
+                                      bool deliverToo) {
     auto fail = [&](const char* why) -> std::optional<SubmitPdu> {
         if (error) *error = why;
         return std::nullopt;
@@ -34,7 +35,8 @@ std::optional<SubmitPdu> decodeSubmit(std::string_view hex, int tpduLength, std:
     // octets beyond its user data, is refused as a phone does.
     if (tpduLength < 0 || decoded->tpduOctets != static_cast<size_t>(tpduLength))
         return fail("length does not match");
-    if (sms.deliver) return fail("not an SMS-SUBMIT");
+    if (sms.deliver != deliverToo)
+        return fail(deliverToo ? "not an SMS-DELIVER" : "not an SMS-SUBMIT");
     if (decoded->trailingOctets != 0) return fail("user data length does not match");
     if (sms.alphabet == gsmcodec::Alphabet::Ucs2 &&
         (decoded->userDataOctets - decoded->headerOctets) % 2 != 0)
@@ -48,6 +50,8 @@ std::optional<SubmitPdu> decodeSubmit(std::string_view hex, int tpduLength, std:
     pdu.number = sms.number;
     pdu.reference = sms.reference;
     pdu.part = sms.part;
+    pdu.deliver = sms.deliver;
+    pdu.time = sms.timestamp;
     pdu.text = gsmcodec::utf8Encode(sms.text);
     switch (sms.alphabet) {
         case gsmcodec::Alphabet::Gsm7:

@@ -20,6 +20,8 @@ struct SubmitPdu {
     int reference = 0;          // the host's message reference
     gsmcodec::PartInfo part;    // the concatenation header of a part (ref -1: none)
     bool reportWanted = false;  // TP-SRR: the sender asks for a status report
+    bool deliver = false;       // an SMS-DELIVER (a received message handed back to store)
+    std::string time;           // its service centre time stamp
 };
 
 // The PDU of an SMS-STATUS-REPORT (with the service centre): message
@@ -30,8 +32,10 @@ std::string encodeStatusReport(const std::string& smsc, int reference, const std
 
 // Decodes hex text of a PDU whose TPDU (the part after the service centre
 // address) is tpduLength octets. nullopt with a reason when it is malformed,
-// not exactly that long, or not an SMS-SUBMIT.
-std::optional<SubmitPdu> decodeSubmit(std::string_view hex, int tpduLength, std::string* error);
+// not exactly that long, or not an SMS-SUBMIT (an SMS-DELIVER too with
+// `deliverToo`: a received message that AT+CMGW stores with status 0 or 1).
+std::optional<SubmitPdu> decodeSubmit(std::string_view hex, int tpduLength, std::string* error,
+                                      bool deliverToo = false);
 
 // The PDU of a stored message: an SMS-DELIVER for a received one (with the
 // given service centre and the message's time stamp), an SMS-SUBMIT without a

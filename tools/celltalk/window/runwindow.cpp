@@ -29,6 +29,8 @@ QString stepText(RunObserver::StepKind kind, const QString& text) {
             return QStringLiteral("пауза %1 с").arg(text);
         case RunObserver::StepKind::SendSms:
             return QStringLiteral("SMS на номер %1").arg(text);
+        case RunObserver::StepKind::StoreSms:
+            return QStringLiteral("SMS в память: %1").arg(text);
         case RunObserver::StepKind::Command:
             break;
     }
